@@ -1,0 +1,58 @@
+# Turns the manifest res/resources.txt into generated C++ sources.
+# A manifest line is "<id> <TYPE> <file>" for BITMAP, WAVE and ICON, or
+# "<id> STRING <text>" where the text is a C string literal with its quotes.
+set(QUIBBO_RES_DIR ${CMAKE_SOURCE_DIR}/res)
+set(QUIBBO_RES_OUT ${CMAKE_BINARY_DIR}/generated/res)
+file(MAKE_DIRECTORY ${QUIBBO_RES_OUT})
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${QUIBBO_RES_DIR}/resources.txt)
+
+file(STRINGS ${QUIBBO_RES_DIR}/resources.txt _res_lines)
+set(_decls "")
+set(_entries "")
+set(QUIBBO_RESOURCE_SOURCES "")
+foreach(_line IN LISTS _res_lines)
+  string(STRIP "${_line}" _line)
+  if(_line STREQUAL "" OR _line MATCHES "^#")
+    continue()
+  endif()
+  if(NOT _line MATCHES "^([0-9]+)[ \t]+([A-Z]+)[ \t]+(.+)$")
+    message(FATAL_ERROR "resources.txt: cannot read line: ${_line}")
+  endif()
+  set(_id ${CMAKE_MATCH_1})
+  set(_type ${CMAKE_MATCH_2})
+  set(_arg "${CMAKE_MATCH_3}")
+  if(_type STREQUAL "STRING")
+    string(APPEND _entries "    {${_id}, PLAT_RT_STRING, reinterpret_cast<const unsigned char*>(${_arg}), sizeof(${_arg}) - 1},\n")
+    continue()
+  endif()
+  if(_type STREQUAL "BITMAP")
+    set(_tnum PLAT_RT_BITMAP)
+  elseif(_type STREQUAL "WAVE")
+    set(_tnum PLAT_RT_WAVE)
+  elseif(_type STREQUAL "ICON")
+    set(_tnum PLAT_RT_ICON)
+  else()
+    message(FATAL_ERROR "resources.txt: unknown type ${_type}")
+  endif()
+  set(_sym "g_res_${_type}_${_id}")
+  set(_in ${QUIBBO_RES_DIR}/${_arg})
+  set(_out ${QUIBBO_RES_OUT}/${_sym}.cpp)
+  add_custom_command(OUTPUT ${_out}
+    COMMAND ${CMAKE_COMMAND} -DIN=${_in} -DOUT=${_out} -DSYM=${_sym} -P ${CMAKE_SOURCE_DIR}/cmake/EmbedFile.cmake
+    DEPENDS ${_in} ${CMAKE_SOURCE_DIR}/cmake/EmbedFile.cmake
+    COMMENT "Embedding ${_arg}" VERBATIM)
+  list(APPEND QUIBBO_RESOURCE_SOURCES ${_out})
+  string(APPEND _decls "extern const unsigned char ${_sym}[];\nextern const unsigned long ${_sym}_size;\n")
+  string(APPEND _entries "    {${_id}, ${_tnum}, ${_sym}, ${_sym}_size},\n")
+endforeach()
+
+set(_table ${QUIBBO_RES_OUT}/ResourceTable.cpp)
+file(CONFIGURE OUTPUT ${_table} CONTENT
+"// Generated from res/resources.txt; do not edit.
+#include \"platform/Resources.h\"
+${_decls}
+const PlatResourceEntry g_resourceTable[] = {
+${_entries}    {0, 0, nullptr, 0}
+};
+")
+list(APPEND QUIBBO_RESOURCE_SOURCES ${_table})

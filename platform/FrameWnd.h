@@ -1,0 +1,13 @@
+// The framework's frame-window base.
+#pragma once
+#include "platform/Wnd.h"
+
+class CFrameWnd : public CWnd {
+public:
+    // Fills in the creation parameters, lets PreCreateWindow adjust them,
+    // then creates the window (which runs OnCreate). False when it failed.
+    bool Create(const char* title, uint32_t style, const PlatRect& rect, HWND parent,
+                uint32_t exStyle);
+    virtual bool PreCreateWindow(PlatCreateStruct& cs);
+    void OnDestroy() override;    // the main window going ends the run loop
+};

@@ -1,0 +1,32 @@
+// Direct display access: a framebuffer pointer with its geometry, valid
+// between GXBeginDraw and GXEndDraw, plus button input and suspend/resume.
+#pragma once
+#include "platform/PlatformTypes.h"
+
+// The six 32-bit values describing the framebuffer, in this order; the
+// surfaces copy them as one block.
+struct GXDisplayProperties {
+    int32_t cxWidth;
+    int32_t cyHeight;
+    int32_t cbxPitch;   // bytes from a pixel to its right-hand neighbour; may be negative
+    int32_t cbyPitch;   // bytes from a pixel to the one below it; may be negative
+    int32_t cBPP;       // bits per pixel
+    uint32_t ffFormat;  // kfDirect* bits
+};
+
+enum : uint32_t {
+    kfDirect555 = 0x40,
+    kfDirect565 = 0x80,
+    kfDirect888 = 0x100,
+};
+
+int GXOpenDisplay(HWND hwnd, uint32_t flags);
+int GXCloseDisplay();
+GXDisplayProperties GXGetDisplayProperties();
+// Address of pixel (0, 0) of the framebuffer, or null. Valid until GXEndDraw.
+void* GXBeginDraw();
+int GXEndDraw();
+int GXSuspend();
+int GXResume();
+int GXOpenInput();
+int GXCloseInput();

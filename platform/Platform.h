@@ -1,0 +1,24 @@
+// Choosing and starting a backend. main() fills a PlatConfig from the command
+// line, starts the platform, runs the application object and shuts down.
+#pragma once
+#include <cstdint>
+
+struct PlatConfig {
+    bool headless = false;
+    uint32_t dtMs = 16;       // headless: virtual milliseconds per idle pass
+    int frames = 0;           // headless: end normally after this many idle passes (0 = no limit)
+    int scale = 2;            // window: starting scale of the device screen
+    bool fullscreen = false;  // window: start in desktop full screen
+    int fps = 60;             // window: frame cap, 0 = uncapped
+    bool sound = true;
+};
+
+// Starts the chosen backend. False, after one clear line on standard error,
+// when it cannot run (for example no display: the line names --headless).
+bool PlatStartup(const PlatConfig& config);
+void PlatShutdown();
+bool PlatIsHeadless();
+
+// Writes the last presented frame as a 24-bit BMP. False when nothing has
+// been presented yet or the file cannot be written.
+bool PlatSaveScreenshot(const char* path);
