@@ -1,0 +1,43 @@
+// The display device: full-screen game mode, the back buffer every frame is
+// composed in, and its copy to the framebuffer.
+#pragma once
+#include "gfx/Surface.h"
+#include "platform/PlatformTypes.h"
+
+// The CSurface base is the screen surface the game draws on. Outside a
+// BeginDraw..EndDraw bracket it borrows the back buffer's pixels and format;
+// inside it addresses the framebuffer with the platform's pitches. It never
+// owns what it points at.
+class CDisplay : public CSurface {
+public:
+    // Opens input and full screen, the platform display, and a back buffer
+    // the size of the window's client area. `window` is required. If the back
+    // buffer cannot be made, the screen surface has no pixels and draws nothing.
+    explicit CDisplay(HWND window);
+    // Closes the display and input, gives the shell back its bars, releases
+    // the back buffer.
+    ~CDisplay() override;
+
+    // Points the screen surface at the framebuffer and gives the screen
+    // position of the client area. Brackets never nest.
+    void BeginDraw(int32_t* x, int32_t* y);
+    void EndDraw();
+    // One raw copy of the back buffer to the client area's place on screen.
+    // False when there is no framebuffer or no back buffer.
+    bool Present();
+    // Eleven frames of the back buffer at 100, 90, ..., 0 percent brightness;
+    // the back buffer itself is left unchanged.
+    bool FadeOut();
+    void Suspend();
+    // Opens input again in full (with its wait), then resumes the display.
+    void Resume();
+    void OpenInput();
+    void CloseInput();
+
+    CSurface backBuffer;
+    HWND window;
+
+protected:
+    void PointAtBackBuffer();
+    void GetClientOrigin(int32_t* x, int32_t* y) const;
+};

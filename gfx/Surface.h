@@ -1,0 +1,110 @@
+// The one image type: a block of pixels in the display's own format, so that
+// drawing one picture onto another is a copy of raw pixel words. Colour values
+// cross this boundary only one pixel at a time (GetPixel/SetPixel) and when a
+// picture is loaded.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+// Colour value: red in bits 0-7, green 8-15, blue 16-23; bits 24-31 are
+// ignored on input and zero on output. 0x000000FF is pure red, the colour key.
+class CSurface {
+public:
+    // Address of pixel (0, 0); null for an empty surface.
+    uint8_t* pixels = nullptr;
+    // The next six fields have the layout and order of GXDisplayProperties and
+    // are filled from it as one block. All zero for an empty surface.
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t xPitch = 0;       // bytes to the right-hand neighbour; may be negative
+    int32_t yPitch = 0;       // bytes to the pixel below; may be negative
+    int32_t bitsPerPixel = 0; // 16 or 32 for the supported formats
+    uint32_t formatFlags = 0; // kfDirect555 / kfDirect565 / kfDirect888, others carried along
+
+    // Pixel (x, y) lives at pixels + x * xPitch + y * yPitch. Every operation
+    // assumes the fields describe memory the surface may read and write.
+
+    // The largest side a loader accepts.
+    enum { MaxLoadSide = 16384 };
+
+    CSurface() = default;
+    virtual ~CSurface(); // calls Free
+    CSurface(const CSurface&) = delete;
+    CSurface& operator=(const CSurface&) = delete;
+
+    // An all-black surface in the display's current format, rows top first
+    // and contiguous. False, with the surface empty and nothing allocated,
+    // when a side is not positive or the byte count or a pitch does not fit;
+    // false with pixels null (format fields set) when the allocation fails.
+    bool Create(int32_t width, int32_t height);
+    // Releases an owned buffer and empties the surface; an empty surface is
+    // left as it is.
+    void Free();
+
+    // 0 <= x < width, 0 <= y < height (not checked). Unsupported formats read
+    // 0 and write nothing. Expanded channels keep their low bits zero.
+    uint32_t GetPixel(int32_t x, int32_t y) const;
+    void SetPixel(int32_t x, int32_t y, uint32_t colour);
+
+    // Fills the surface from a bottom-up, uncompressed 8- or 24-bit DIB of
+    // `size` bytes starting at its information header (colour table of 256
+    // entries for 8 bits, then the rows padded to 4 bytes). Data that is
+    // truncated, top-down, empty, wider or higher than MaxLoadSide, claims
+    // more than 256 colours or is compressed fails without reading past
+    // `size`. An unsupported depth fails with the surface created and black.
+    bool LoadDib(const uint8_t* header, size_t size);
+    // Bitmap resource `id`: 24-bit data through LoadDib, anything else
+    // through LoadBitmapGdi. False when there is no such resource.
+    bool LoadBitmapResource(int id);
+    // Decodes a palettised (1-, 4- or 8-bit, uncompressed) bitmap resource
+    // into exact palette colours. The surface is untouched when the resource
+    // is missing or its header is unusable.
+    bool LoadBitmapGdi(int id);
+    // A .BMP file: the 14-byte file header ("BM"), then a DIB for LoadDib.
+    // Failure before LoadDib leaves the surface as it was.
+    bool LoadBitmapFile(const char* path);
+    // Makes this surface a copy of `source` with each channel scaled by a
+    // percentage (clamped at 255). 100/100/100 is one block copy. Fails,
+    // leaving this surface empty, when the source is empty.
+    bool CopyTinted(const CSurface& source, int32_t redPercent, int32_t greenPercent,
+                    int32_t bluePercent);
+
+    // ---- Drawing onto this surface (the destination) ----
+    // Results: false when the destination or the source has no pixels, else
+    // true, also when nothing lands inside. Everything is clipped to the
+    // destination (0, 0, width, height) and to the source.
+    //
+    // Colour key (useKey): raw 16-bit word 0xF800, raw 32-bit word
+    // 0x00FF0000; through GetPixel a colour value 248..255.
+
+    // All of `source` with its top-left at (x, y).
+    bool Blit(const CSurface& source, int32_t x, int32_t y, bool useKey);
+    // One pixel; nothing unless both (sx, sy) and (dx, dy) are inside.
+    void CopyPixel(const CSurface& source, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
+                   bool useKey);
+    // One raw word of this surface's depth (16 or 32; other depths copy nothing).
+    void CopyRawPixel(const uint8_t* from, uint8_t* to, bool useKey) const;
+    // `source` scaled (nearest, rounding down) to w x h with its top-left at
+    // (x, y). The source is read raw with this surface's depth, so it must have
+    // the same depth; a source of another depth draws nothing.
+    bool StretchBlit(const CSurface& source, int32_t x, int32_t y, int32_t w, int32_t h,
+                     bool useKey);
+    // Source pixel (sx, sy), if it exists, as a raw word to `to`.
+    void CopySample(const CSurface& source, int32_t sx, int32_t sy, uint8_t* to, bool useKey) const;
+    // percent of the source mixed with 100 - percent of the destination.
+    bool BlendBlit(const CSurface& source, int32_t x, int32_t y, bool useKey, int32_t percent);
+    // Maps `source` onto the quad with vertical sides at columns left and
+    // right, from topLeft..bottomLeft and topRight..bottomRight. No key. False
+    // when the destination is empty or a top lies below its bottom.
+    bool StretchToTrapezoid(const CSurface& source, int32_t left, int32_t right, int32_t topLeft,
+                            int32_t topRight, int32_t bottomLeft, int32_t bottomRight);
+    // `value` in decimal, zero-padded to at least `digits` characters, drawn
+    // with the digit glyphs (keyed) from (x, y) rightwards. A minus sign is
+    // not drawn. False when the destination or glyph 0 is empty.
+    bool DrawNumber(int32_t value, int32_t x, int32_t y, int32_t digits);
+
+    // The ten digit glyphs, empty until LoadDigitGlyphs fills entry d from
+    // bitmap resource 143 + d.
+    static CSurface DigitGlyphs[10];
+    static void LoadDigitGlyphs();
+};
