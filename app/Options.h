@@ -1,0 +1,52 @@
+// The game's command line: the platform's window options, the scripted-run
+// options of the headless backend, and the free text in which the access
+// word may stand.
+#pragma once
+#include "platform/Platform.h"
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One scripted key message: `message` (WM_KEYDOWN or WM_KEYUP) with key code
+// `vk` reaches the frame window just before frame `frame` (from 1) runs.
+struct KeyScriptEvent {
+    int frame;
+    uint32_t message;
+    uint32_t vk;
+};
+
+class COptions {
+public:
+    // Parses argv[1..argc-1]. False with a one-line description of the first
+    // problem in *error (an unknown option, a missing or malformed value, an
+    // unreadable --keys @FILE). --help sets m_bHelp and stops parsing.
+    bool Parse(int argc, const char* const* argv, std::string* error);
+
+    PlatConfig m_config;                  // --headless, --frames, --dt, --scale, ...
+    std::vector<KeyScriptEvent> m_keys;   // --keys, in script order
+    std::vector<int32_t> m_answers;       // --answers: IDOK / IDCANCEL
+    std::string m_strScreenshot;          // --screenshot FILE, "" for none
+    std::string m_strLevelsDir;           // --levels DIR, "" for the program folder
+    bool m_bStats = false;                // --stats
+    bool m_bSeed = false;                 // --seed given
+    uint32_t m_dwSeed = 0;
+    bool m_bHelp = false;
+    // Every argument after the program name, joined by single spaces: what
+    // the game searches for the access word.
+    std::string m_strCmdLine;
+};
+
+// Parses a key script: items FRAME:EVENT separated by commas (a file may also
+// separate them by white space and hold '#' comments to the end of a line).
+// EVENT is +KEY (down), -KEY (up) or KEY (down, then up); KEY is up, down,
+// left, right, fire (Return), in any letter case, or a key code 1..255.
+// FRAME is 1 or more. Appends to *events; false with the problem in *error,
+// leaving *events as it was.
+bool ParseKeyScript(const std::string& script, std::vector<KeyScriptEvent>* events,
+                    std::string* error);
+
+// Parses "ok,cancel,..." (any letter case) into IDOK / IDCANCEL.
+bool ParseAnswers(const std::string& list, std::vector<int32_t>* answers, std::string* error);
+
+// The text `quibbo --help` prints.
+const char* UsageText();

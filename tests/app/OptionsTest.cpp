@@ -1,0 +1,167 @@
+#include "app/Options.h"
+#include "platform/PlatformTypes.h"
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool ParseArgs(std::vector<const char*> args, COptions* options, std::string* error) {
+    args.insert(args.begin(), "quibbo");
+    return options->Parse(static_cast<int>(args.size()), args.data(), error);
+}
+
+struct Ev {
+    int frame;
+    uint32_t message;
+    uint32_t vk;
+};
+
+void ExpectEvents(const std::vector<KeyScriptEvent>& got, const std::vector<Ev>& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) {
+        EXPECT_EQ(got[i].frame, want[i].frame) << "event " << i;
+        EXPECT_EQ(got[i].message, want[i].message) << "event " << i;
+        EXPECT_EQ(got[i].vk, want[i].vk) << "event " << i;
+    }
+}
+
+} // namespace
+
+TEST(KeyScript, EventsExpandInOrder) {
+    std::vector<KeyScriptEvent> events;
+    std::string error;
+    ASSERT_TRUE(ParseKeyScript("1:+up,94:-UP,5:fire,7:+Left,7:-left,3:+209,3:right", &events,
+                               &error))
+        << error;
+    ExpectEvents(events, {{1, WM_KEYDOWN, VK_UP},
+                          {94, WM_KEYUP, VK_UP},
+                          {5, WM_KEYDOWN, VK_RETURN},
+                          {5, WM_KEYUP, VK_RETURN},
+                          {7, WM_KEYDOWN, VK_LEFT},
+                          {7, WM_KEYUP, VK_LEFT},
+                          {3, WM_KEYDOWN, 209},
+                          {3, WM_KEYDOWN, VK_RIGHT},
+                          {3, WM_KEYUP, VK_RIGHT}});
+}
+
+TEST(KeyScript, FilesMaySpreadItemsOverLinesWithComments) {
+    std::vector<KeyScriptEvent> events;
+    std::string error;
+    ASSERT_TRUE(ParseKeyScript("# walk up\n1:+up\n  40:-up , # stop\n\n41:+down\r\n", &events,
+                               &error))
+        << error;
+    ExpectEvents(events, {{1, WM_KEYDOWN, VK_UP}, {40, WM_KEYUP, VK_UP}, {41, WM_KEYDOWN, VK_DOWN}});
+}
+
+TEST(KeyScript, MalformedItemsAreRejectedWithoutPartialResults) {
+    const char* bad[] = {"0:up",  "x:up", "1:",     "1:+",   "1:jump", "1:256", "1:0",
+                         "up",    ":up",  "1:+-up", "-1:up", "1:up:2", "1: up"};
+    for (const char* script : bad) {
+        std::vector<KeyScriptEvent> events = {{9, WM_KEYDOWN, 1}};
+        std::string error;
+        EXPECT_FALSE(ParseKeyScript(std::string("2:up,") + script, &events, &error)) << script;
+        EXPECT_FALSE(error.empty()) << script;
+        EXPECT_EQ(events.size(), 1u) << script;
+    }
+}
+
+TEST(Answers, OkAndCancelInAnyCase) {
+    std::vector<int32_t> answers;
+    std::string error;
+    ASSERT_TRUE(ParseAnswers("ok,Cancel,OK", &answers, &error));
+    EXPECT_EQ(answers, (std::vector<int32_t>{IDOK, IDCANCEL, IDOK}));
+    EXPECT_FALSE(ParseAnswers("ok,maybe", &answers, &error));
+    EXPECT_EQ(answers.size(), 3u);
+}
+
+TEST(Options, DefaultsLeaveThePlatformAlone) {
+    COptions options;
+    std::string error;
+    ASSERT_TRUE(ParseArgs({}, &options, &error));
+    PlatConfig defaults;
+    EXPECT_FALSE(options.m_config.headless);
+    EXPECT_EQ(options.m_config.dtMs, 16u);
+    EXPECT_EQ(options.m_config.frames, defaults.frames);
+    EXPECT_EQ(options.m_config.scale, defaults.scale);
+    EXPECT_EQ(options.m_config.fps, defaults.fps);
+    EXPECT_TRUE(options.m_config.sound);
+    EXPECT_FALSE(options.m_bStats);
+    EXPECT_FALSE(options.m_bSeed);
+    EXPECT_TRUE(options.m_strCmdLine.empty());
+}
+
+TEST(Options, EveryOptionReachesItsField) {
+    COptions options;
+    std::string error;
+    ASSERT_TRUE(ParseArgs({"--headless", "--frames", "300", "--dt=20", "--keys", "1:+up",
+                           "--keys=2:fire", "--answers", "ok,cancel", "--screenshot", "x.bmp",
+                           "--stats", "--seed", "4294967295", "--levels", "/tmp/lv", "--scale",
+                           "3", "--fullscreen", "--fps", "0", "--nosound"},
+                          &options, &error))
+        << error;
+    EXPECT_TRUE(options.m_config.headless);
+    EXPECT_EQ(options.m_config.frames, 300);
+    EXPECT_EQ(options.m_config.dtMs, 20u);
+    EXPECT_EQ(options.m_keys.size(), 3u);
+    EXPECT_EQ(options.m_answers, (std::vector<int32_t>{IDOK, IDCANCEL}));
+    EXPECT_EQ(options.m_strScreenshot, "x.bmp");
+    EXPECT_TRUE(options.m_bStats);
+    EXPECT_TRUE(options.m_bSeed);
+    EXPECT_EQ(options.m_dwSeed, 4294967295u);
+    EXPECT_EQ(options.m_strLevelsDir, "/tmp/lv/");
+    EXPECT_EQ(options.m_config.scale, 3);
+    EXPECT_TRUE(options.m_config.fullscreen);
+    EXPECT_EQ(options.m_config.fps, 0);
+    EXPECT_FALSE(options.m_config.sound);
+}
+
+TEST(Options, FreeWordsStayInTheCommandLineText) {
+    COptions options;
+    std::string error;
+    ASSERT_TRUE(ParseArgs({"xxalwaysTHEwalrusxx", "--headless", "more"}, &options, &error));
+    EXPECT_EQ(options.m_strCmdLine, "xxalwaysTHEwalrusxx --headless more");
+}
+
+TEST(Options, BadCommandLinesNameTheProblem) {
+    const std::vector<std::vector<const char*>> bad = {
+        {"--bogus"},          {"-x"},
+        {"--frames"},         {"--frames", "-3"},
+        {"--frames", "ten"},  {"--dt", "1.5"},
+        {"--seed", "4294967296"},
+        {"--scale", "0"},     {"--headless=yes"},
+        {"--headless", "--keys", "0:up"},
+        {"--headless", "--answers", "yes"},
+        {"--keys", "1:up"},   {"--screenshot", ""},
+        {"--headless", "--keys", "@/nonexistent/quibbo-keys.txt"},
+    };
+    for (const auto& args : bad) {
+        COptions options;
+        std::string error;
+        EXPECT_FALSE(ParseArgs(args, &options, &error)) << args[0];
+        EXPECT_FALSE(error.empty()) << args[0];
+    }
+}
+
+TEST(Options, KeysFromAFile) {
+    std::string path = testing::TempDir() + "quibbo-keys-test.txt";
+    FILE* f = std::fopen(path.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs("1:+up\n94:-up\n", f);
+    std::fclose(f);
+    COptions options;
+    std::string error;
+    std::string arg = "@" + path;
+    ASSERT_TRUE(ParseArgs({"--headless", "--keys", arg.c_str()}, &options, &error)) << error;
+    ExpectEvents(options.m_keys, {{1, WM_KEYDOWN, VK_UP}, {94, WM_KEYUP, VK_UP}});
+    std::remove(path.c_str());
+}
+
+TEST(Options, HelpStopsParsing) {
+    COptions options;
+    std::string error;
+    ASSERT_TRUE(ParseArgs({"--help", "--bogus"}, &options, &error));
+    EXPECT_TRUE(options.m_bHelp);
+    EXPECT_NE(std::string(UsageText()).find("--levels DIR"), std::string::npos);
+}
