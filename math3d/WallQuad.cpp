@@ -1,0 +1,93 @@
+#include "math3d/WallQuad.h"
+
+#include "gfx/Screen.h"
+#include "math3d/Math3d.h"
+#include "math3d/Matrix.h"
+#include <cmath>
+
+void CWallQuad::SetCorners(const CVector& topLeft, const CVector& topRight,
+                           const CVector& bottomRight, const CVector& bottomLeft) {
+    m_corners[0] = topLeft;
+    m_corners[1] = topRight;
+    m_corners[2] = bottomRight;
+    m_corners[3] = bottomLeft;
+    const CVector* c = m_corners;
+    m_bUpright = c[0].x == c[3].x && c[0].z == c[3].z && c[1].x == c[2].x && c[1].z == c[2].z &&
+                 c[0].y == c[1].y && c[2].y == c[3].y;
+}
+
+void CWallQuad::ResetFrame() {
+    m_bTransformed = false;
+    m_bProjected = false;
+}
+
+bool CWallQuad::IsInRegion(const PlatRect& region) const {
+    if (!m_bUpright)
+        return true;
+    return RegionContains(region, TruncateToInt32(m_corners[0].x), TruncateToInt32(m_corners[0].z));
+}
+
+bool CWallQuad::IsVisible() const {
+    if (!m_bTransformed)
+        return false;
+    const double key = GetDepthKey();
+    return key < 0.5 && key > -10.0;
+}
+
+double CWallQuad::GetDepthKey() const {
+    return (m_viewCorners[1].z + m_viewCorners[0].z) * 0.5;
+}
+
+void CWallQuad::Transform(const CMatrix& toView) {
+    if (m_bUpright) {
+        // Two applications instead of four: the view only turns about the
+        // vertical and translates, so vertical edges stay vertical and level
+        // edges keep one height.
+        m_viewCorners[0] = toView.Apply(m_corners[0]);
+        m_viewCorners[2] = toView.Apply(m_corners[2]);
+        m_viewCorners[1].Set(m_viewCorners[2].x, m_viewCorners[0].y, m_viewCorners[2].z);
+        m_viewCorners[3].Set(m_viewCorners[0].x, m_viewCorners[2].y, m_viewCorners[0].z);
+    } else {
+        for (int k = 0; k < 4; ++k)
+            m_viewCorners[k] = toView.Apply(m_corners[k]);
+    }
+    m_bTransformed = true;
+}
+
+void CWallQuad::Project(const CScreen& screen) {
+    for (int k = 0; k < 4; ++k)
+        m_screenCorners[k] = m_viewCorners[k].ProjectToScreen(screen);
+    m_bProjected = true;
+}
+
+void CWallQuad::Draw(CScreen& screen) {
+    if (m_pTexture == nullptr || m_pTexture->pixels == nullptr)
+        return;
+    const CScreenPoint* s = m_screenCorners;
+    screen.DrawWallQuad(*m_pTexture, s[0].x, s[1].x, s[0].y, s[1].y, s[3].y, s[2].y);
+}
+
+int CWallQuad::Intersect(double x0, double z0, double x1, double z1, double* x, double* z,
+                         double* t, double* distance) {
+    if (!m_bTransformed)
+        return 0;
+    const double q0x = m_viewCorners[0].x;
+    const double q0z = m_viewCorners[0].z;
+    const double q1x = m_viewCorners[1].x;
+    const double q1z = m_viewCorners[1].z;
+    const double dx = x1 - x0;
+    const double dz = z1 - z0;
+    const double ex = q0x - q1x;
+    const double ez = q0z - q1z;
+    const double det = ez * dx - ex * dz;
+    if (det == 0.0)
+        return 0;
+    const double tt = ((q0x - x0) * ez - (q0z - z0) * ex) / det;
+    *t = tt;
+    *x = tt * dx + x0;
+    *z = tt * dz + z0;
+    const double a = tt * dz;
+    const double b = tt * dx;
+    *distance = std::sqrt(a * a + b * b);
+    return tt >= 0.0 && tt <= 1.0 ? 1 : 0;
+}

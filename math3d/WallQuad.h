@@ -1,0 +1,66 @@
+// One face of a wall: a textured rectangle standing on the floor, seen from
+// the open cell in front of it. Its corners run top-left, top-right,
+// bottom-right, bottom-left as seen from that cell, so a face seen from
+// behind projects with its left edge right of its right edge and is not
+// drawn.
+#pragma once
+#include "math3d/Drawable.h"
+#include "math3d/Vector.h"
+
+class CSurface;
+
+class CWallQuad : public CDrawable {
+public:
+    CWallQuad() = default; // all corners at zero, no texture, upright
+    ~CWallQuad() override = default;
+
+    // Assigns the model-space corners (in the owning node's frame) and
+    // records whether they form an upright rectangle: vertical left and
+    // right edges, level top and bottom edges (exact comparisons).
+    void SetCorners(const CVector& topLeft, const CVector& topRight, const CVector& bottomRight,
+                    const CVector& bottomLeft);
+
+    void ResetFrame() override;
+    // Upright: corner 0's cell (x and z truncated toward zero) is in the
+    // region. Any other shape: always true.
+    bool IsInRegion(const PlatRect& region) const override;
+    // Transformed this frame, and 0.5 > key > -10: a face whose middle lies
+    // up to half a unit behind the camera still shows, so the walls beside
+    // the player stay on screen.
+    bool IsVisible() const override;
+    int GetKind() const override { return KindWallQuad; }
+    // The mean view depth of the top edge.
+    double GetDepthKey() const override;
+    // An upright quad transforms corners 0 and 2 and takes the other two from
+    // them, which is exact for views that only turn about the vertical.
+    void Transform(const CMatrix& toView) override;
+    void Project(const CScreen& screen) override;
+    // The texture mapped onto the projected trapezoid, no colour key. A quad
+    // without a texture (or with an empty one) draws nothing.
+    void Draw(CScreen& screen) override;
+    // Crossing of the view-space segment P0-P1 with the infinite line through
+    // the top edge: 0 without this frame's transform or when parallel (outputs
+    // untouched); otherwise the outputs are written and the result is 1 when
+    // 0 <= t <= 1. `distance` runs from P0 to the crossing. All four outputs
+    // must point somewhere.
+    int Intersect(double x0, double z0, double x1, double z1, double* x, double* z, double* t,
+                  double* distance) override;
+
+    bool IsUpright() const { return m_bUpright; }
+    bool IsTransformed() const { return m_bTransformed; }
+    bool IsProjected() const { return m_bProjected; }
+    const CVector& GetCorner(int k) const { return m_corners[k]; }                  // 0 <= k < 4
+    const CVector& GetViewCorner(int k) const { return m_viewCorners[k]; }          // 0 <= k < 4
+    const CScreenPoint& GetScreenCorner(int k) const { return m_screenCorners[k]; } // 0 <= k < 4
+
+    // The picture stretched over the face; not owned.
+    const CSurface* m_pTexture = nullptr;
+
+private:
+    CVector m_corners[4];
+    CVector m_viewCorners[4];
+    CScreenPoint m_screenCorners[4];
+    bool m_bUpright = true;
+    bool m_bTransformed = false;
+    bool m_bProjected = false;
+};

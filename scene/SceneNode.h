@@ -1,0 +1,83 @@
+// The base of everything in the 3D scene. A node owns its children, carries a
+// local matrix and holds its drawables; the world drives the whole tree once
+// a frame through the virtual operations below. The base implements each as a
+// plain traversal of the children (and, where it applies, its own drawables),
+// always in the order the children were added.
+#pragma once
+#include "math3d/Matrix.h"
+#include "math3d/Pose.h"
+#include "platform/PlatformTypes.h"
+#include <cstdint>
+#include <vector>
+
+class CDrawable;
+class CScreen;
+
+class CSceneNode {
+public:
+    // Ids: root 0, maze 1, enemies 100000 and up. The node is not inserted
+    // into `parent`; the creator calls parent->AddChild. `parent` is not owned
+    // and is null for the root.
+    CSceneNode(CSceneNode* parent, uint32_t id);
+    // Deletes the children. The drawables are not deleted here: each derived
+    // kind deletes its own, exactly once.
+    virtual ~CSceneNode();
+    CSceneNode(const CSceneNode&) = delete;
+    CSceneNode& operator=(const CSceneNode&) = delete;
+
+    // Appends `node` (not yet in any list) and takes ownership. Returns
+    // `node`; a null node is not added.
+    CSceneNode* AddChild(CSceneNode* node);
+    // The first direct child with this id; failing that and if `recursive`,
+    // the first hit of the same search in each child in turn. Null if none.
+    CSceneNode* FindChild(uint32_t id, bool recursive) const;
+    // Deletes the first direct child with this id and closes the gap, keeping
+    // the order. False, with nothing changed, when there is none.
+    bool RemoveChildById(uint32_t id);
+    // The same, matching the pointer among the direct children.
+    bool RemoveChild(CSceneNode* node);
+    // Deletes every child in list order and empties the list.
+    void DeleteChildren();
+
+    // ---- The per-frame operations ----
+    // Advances by `elapsedMs`; the base updates each child.
+    virtual void Update(int elapsedMs, const CPose& viewer);
+    // Whether the node stands in the view region; the base always does.
+    virtual bool IsInRegion(const PlatRect& region) const;
+    // Transforms the subtree's drawables into view space, children first.
+    // This node's drawables are reset, then, unless the node fails its region
+    // test, transformed with view * W, where W is the node's matrix times its
+    // ancestors' matrices on the right, the topmost node's excluded. With the
+    // no-cull flag the drawables skip their own region tests.
+    virtual void TransformTree(const CMatrix& view, const PlatRect& region);
+    // Projects the subtree's drawables, children first.
+    virtual void ProjectTree(const CScreen& screen);
+    // Appends the subtree's visible drawables, depth first (children before
+    // this node's own); returns the list's size afterwards.
+    virtual int CollectVisible(std::vector<CDrawable*>& list);
+    virtual void DrawBackground(CScreen& screen);
+    virtual void DrawOverlay(CScreen& screen);
+    // Pushes the viewer out of walls; the base asks each child.
+    virtual void Collide(CPose& viewer);
+    // The first child answering non-zero ends the search; that child has set
+    // *hit. 0 when no child answers. The base never writes *hit itself.
+    virtual int Interact(const CPose& viewer, CSceneNode** hit);
+    // The first child answering non-null ends the search. Null if none.
+    virtual CSceneNode* Probe(const PlatPoint& cell);
+
+    uint32_t GetId() const { return m_dwId; }
+    CSceneNode* GetParent() const { return m_pParent; }
+    const CMatrix& GetMatrix() const { return m_matrix; }
+    bool IsNoCull() const { return m_bNoCull; }
+    int GetChildCount() const { return static_cast<int>(m_children.size()); }
+    CSceneNode* GetChild(int index) const { return m_children[index]; } // 0 <= index < count
+    const std::vector<CDrawable*>& GetDrawables() const { return m_drawables; }
+
+protected:
+    std::vector<CSceneNode*> m_children; // owned, in insertion order
+    CMatrix m_matrix;                    // local transform; identity at first
+    CSceneNode* m_pParent;               // not owned; null for the root
+    uint32_t m_dwId;
+    bool m_bNoCull = false;              // drawables skip their region tests
+    std::vector<CDrawable*> m_drawables; // not deleted by the base (see above)
+};
