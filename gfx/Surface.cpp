@@ -1,50 +1,182 @@
 #include "gfx/Surface.h"
+#include "gfx/PixelWords.h"
 
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+using namespace gfx;
+
+// Entry 9 is destroyed first at exit: statics go in reverse order.
 CSurface CSurface::DigitGlyphs[10];
 
 CSurface::~CSurface() {
     Free();
 }
-bool CSurface::Create(int32_t, int32_t) {
-    return false;
+
+void CSurface::SetFormat(const GXDisplayProperties& f) {
+    width = f.cxWidth;
+    height = f.cyHeight;
+    xPitch = f.cbxPitch;
+    yPitch = f.cbyPitch;
+    bitsPerPixel = f.cBPP;
+    formatFlags = f.ffFormat;
 }
-void CSurface::Free() {}
-uint32_t CSurface::GetPixel(int32_t, int32_t) const {
-    return 0;
+
+GXDisplayProperties CSurface::Format() const {
+    GXDisplayProperties f;
+    f.cxWidth = width;
+    f.cyHeight = height;
+    f.cbxPitch = xPitch;
+    f.cbyPitch = yPitch;
+    f.cBPP = bitsPerPixel;
+    f.ffFormat = formatFlags;
+    return f;
 }
-void CSurface::SetPixel(int32_t, int32_t, uint32_t) {}
-bool CSurface::LoadDib(const uint8_t*, size_t) {
-    return false;
+
+bool CSurface::Create(int32_t w, int32_t h) {
+    Free();
+    GXDisplayProperties f = GXGetDisplayProperties();
+    const int32_t bpp = f.cBPP;
+    // Every size is checked before anything is multiplied in 32 bits, so a
+    // huge or negative request is refused instead of wrapping to a small
+    // buffer that the blits would then overrun.
+    if (w <= 0 || h <= 0 || bpp <= 0)
+        return false;
+    const int64_t rowPitch = int64_t(w) * (bpp / 8);
+    if (rowPitch > INT32_MAX)
+        return false;
+    const uint64_t rowBits = uint64_t(bpp) * uint64_t(w); // < 2^62
+    if (rowBits > UINT64_MAX / uint64_t(h))
+        return false;
+    const uint64_t bytes = rowBits * uint64_t(h) / 8;
+    if (bytes == 0 || bytes > uint64_t(PTRDIFF_MAX))
+        return false;
+
+    f.cxWidth = w;
+    f.cyHeight = h;
+    f.cbxPitch = bpp / 8;
+    f.cbyPitch = int32_t(rowPitch);
+    SetFormat(f);
+    uint8_t* buffer = new (std::nothrow) uint8_t[size_t(bytes)];
+    if (!buffer)
+        return false;
+    std::memset(buffer, 0, size_t(bytes));
+    m_pBuffer = buffer;
+    pixels = buffer;
+    return true;
 }
-bool CSurface::LoadBitmapResource(int) {
-    return false;
+
+void CSurface::Free() {
+    delete[] m_pBuffer;
+    m_pBuffer = nullptr;
+    if (!pixels)
+        return;
+    pixels = nullptr;
+    SetFormat(GXDisplayProperties{0, 0, 0, 0, 0, 0});
 }
-bool CSurface::LoadBitmapGdi(int) {
-    return false;
+
+void CSurface::TakeOver(CSurface& other) {
+    Free();
+    pixels = other.pixels;
+    SetFormat(other.Format());
+    m_pBuffer = other.m_pBuffer;
+    other.m_pBuffer = nullptr;
+    other.pixels = nullptr;
+    other.SetFormat(GXDisplayProperties{0, 0, 0, 0, 0, 0});
 }
-bool CSurface::LoadBitmapFile(const char*) {
-    return false;
+
+uint32_t CSurface::GetPixel(int32_t x, int32_t y) const {
+    const uint8_t* p = PixelAddress(*this, x, y);
+    // Expanded channels keep their low bits zero: full 5 bits read as 248.
+    switch (FormatOf(*this)) {
+    case EFormat::Rgb555: {
+        const uint32_t w = ReadWord<uint16_t>(p);
+        return MakeColour((w >> 7) & 0xF8, (w >> 2) & 0xF8, (w << 3) & 0xF8);
+    }
+    case EFormat::Rgb565: {
+        const uint32_t w = ReadWord<uint16_t>(p);
+        return MakeColour((w >> 8) & 0xF8, (w >> 3) & 0xFC, (w << 3) & 0xF8);
+    }
+    case EFormat::Rgb888: {
+        const uint32_t w = ReadWord<uint32_t>(p);
+        return MakeColour((w >> 16) & 0xFF, (w >> 8) & 0xFF, w & 0xFF);
+    }
+    default:
+        return 0;
+    }
 }
-bool CSurface::CopyTinted(const CSurface&, int32_t, int32_t, int32_t) {
-    return false;
+
+void CSurface::SetPixel(int32_t x, int32_t y, uint32_t c) {
+    const uint32_t r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
+    uint8_t* p = PixelAddress(*this, x, y);
+    switch (FormatOf(*this)) {
+    case EFormat::Rgb555:
+        WriteWord<uint16_t>(p, uint16_t(((r & 0xF8) << 7) | ((g & 0xF8) << 2) | (b >> 3)));
+        break;
+    case EFormat::Rgb565:
+        WriteWord<uint16_t>(p, uint16_t(((r & 0xF8) << 8) | ((g & 0xFC) << 3) | (b >> 3)));
+        break;
+    case EFormat::Rgb888:
+        WriteWord<uint32_t>(p, (r << 16) | (g << 8) | b);
+        break;
+    default:
+        break;
+    }
 }
-bool CSurface::Blit(const CSurface&, int32_t, int32_t, bool) {
-    return false;
+
+// One channel scaled by a percentage, clamped to 0..255. 64-bit so that no
+// percentage can overflow; the clamp at 0 keeps a negative percentage from
+// spilling into the neighbouring channels.
+static uint32_t TintChannel(uint32_t channel, int32_t percent) {
+    const int64_t v = int64_t(channel) * percent / 100;
+    return uint32_t(std::min<int64_t>(std::max<int64_t>(v, 0), 255));
 }
-void CSurface::CopyPixel(const CSurface&, int32_t, int32_t, int32_t, int32_t, bool) {}
-void CSurface::CopyRawPixel(const uint8_t*, uint8_t*, bool) const {}
-bool CSurface::StretchBlit(const CSurface&, int32_t, int32_t, int32_t, int32_t, bool) {
-    return false;
+
+bool CSurface::CopyTinted(const CSurface& source, int32_t redPercent, int32_t greenPercent,
+                          int32_t bluePercent) {
+    if (&source == this) {
+        CSurface tinted;
+        if (!tinted.CopyTinted(source, redPercent, greenPercent, bluePercent)) {
+            Free();
+            return false;
+        }
+        TakeOver(tinted);
+        return true;
+    }
+    if (!source.pixels) {
+        Free();
+        return false;
+    }
+    if (!Create(source.width, source.height))
+        return false;
+
+    // The block copy is only valid when the source's bytes are laid out
+    // exactly like ours; a source of another format or layout (the display
+    // changed, or a framebuffer view) takes the per-pixel route instead, which
+    // at 100 percent is an exact conversion.
+    const bool sameLayout = source.xPitch == xPitch && source.yPitch == yPitch &&
+                            source.bitsPerPixel == bitsPerPixel &&
+                            source.formatFlags == formatFlags;
+    if (redPercent == 100 && greenPercent == 100 && bluePercent == 100 && sameLayout) {
+        const size_t bytes =
+            size_t(uint64_t(bitsPerPixel) * uint64_t(width) * uint64_t(height) / 8);
+        std::memcpy(pixels, source.pixels, bytes);
+        return true;
+    }
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            const uint32_t c = source.GetPixel(x, y);
+            SetPixel(x, y,
+                     MakeColour(TintChannel(c & 0xFF, redPercent),
+                                TintChannel((c >> 8) & 0xFF, greenPercent),
+                                TintChannel((c >> 16) & 0xFF, bluePercent)));
+        }
+    }
+    return true;
 }
-void CSurface::CopySample(const CSurface&, int32_t, int32_t, uint8_t*, bool) const {}
-bool CSurface::BlendBlit(const CSurface&, int32_t, int32_t, bool, int32_t) {
-    return false;
+
+void CSurface::LoadDigitGlyphs() {
+    for (int d = 0; d < 10; ++d)
+        DigitGlyphs[d].LoadBitmapResource(143 + d);
 }
-bool CSurface::StretchToTrapezoid(const CSurface&, int32_t, int32_t, int32_t, int32_t, int32_t,
-                                  int32_t) {
-    return false;
-}
-bool CSurface::DrawNumber(int32_t, int32_t, int32_t, int32_t) {
-    return false;
-}
-void CSurface::LoadDigitGlyphs() {}

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/GX.h"
+
 // Colour value: red in bits 0-7, green 8-15, blue 16-23; bits 24-31 are
 // ignored on input and zero on output. 0x000000FF is pure red, the colour key.
 class CSurface {
@@ -107,4 +109,19 @@ public:
     // bitmap resource 143 + d.
     static CSurface DigitGlyphs[10];
     static void LoadDigitGlyphs();
+
+    // The six format fields as the platform's record.
+    GXDisplayProperties Format() const;
+
+protected:
+    // Sets the six format fields as one block.
+    void SetFormat(const GXDisplayProperties& format);
+
+private:
+    // The buffer Create allocated, if any. Free releases this one only, so a
+    // surface whose pixels point at borrowed memory never releases it.
+    uint8_t* m_pBuffer = nullptr;
+
+    // Moves other's picture (and buffer) into this surface; other ends empty.
+    void TakeOver(CSurface& other);
 };
