@@ -1,0 +1,49 @@
+#include "app/PictureLists.h"
+#include "gfx/Surface.h"
+
+std::vector<CSurface*> g_wallTextures;
+std::vector<CSurface*> g_itemImages;
+std::vector<CSurface*> g_enemyImages;
+
+namespace {
+
+// The darker copy shades the faces on the upper and right sides of a
+// corridor, so the walls read by direction without any lighting.
+const int kDarkerPercent = 60;
+
+CSurface* LoadPicture(int id) {
+    CSurface* pSurface = new CSurface;
+    // A failed load keeps its slot (as an empty surface): the pairing of wall
+    // textures and the item-type indexing must never shift.
+    pSurface->LoadBitmapResource(id);
+    return pSurface;
+}
+
+void FreeList(std::vector<CSurface*>& list) {
+    for (CSurface* pSurface : list)
+        delete pSurface;
+    std::vector<CSurface*>().swap(list);
+}
+
+} // namespace
+
+void AddWallTexture(int id, bool bDarker) {
+    CSurface* pPlain = LoadPicture(id);
+    g_wallTextures.push_back(pPlain);
+    CSurface* pDark = nullptr;
+    if (bDarker) {
+        pDark = new CSurface;
+        pDark->CopyTinted(*pPlain, kDarkerPercent, kDarkerPercent, kDarkerPercent);
+    }
+    g_wallTextures.push_back(pDark);
+}
+
+void AddItemImage(int id) { g_itemImages.push_back(LoadPicture(id)); }
+
+void AddEnemyImage(int id) { g_enemyImages.push_back(LoadPicture(id)); }
+
+void FreeWallTextures() { FreeList(g_wallTextures); }
+
+void FreeItemImages() { FreeList(g_itemImages); }
+
+void FreeEnemyImages() { FreeList(g_enemyImages); }

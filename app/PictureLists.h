@@ -1,0 +1,31 @@
+// The three program-wide picture lists every level shares: wall textures,
+// item pictures and enemy pictures. They are filled once when the world is
+// created and freed when it is destroyed; the wall quads and sprites point
+// into them without owning anything.
+#pragma once
+#include <vector>
+
+class CSurface;
+
+// Entry 2t is wall type t's texture, entry 2t + 1 the same picture at 60 %
+// brightness, or null when no darker copy was asked for. Owns its surfaces.
+extern std::vector<CSurface*> g_wallTextures;
+// Indexed by item type (0 dot, 1 gun, 2 barrel, ...). Owns its surfaces.
+extern std::vector<CSurface*> g_itemImages;
+// The enemies' pictures. Owns its surfaces.
+extern std::vector<CSurface*> g_enemyImages;
+
+// Always appends exactly two entries, so wall type t's pair stays at 2t and
+// 2t + 1: the picture of bitmap resource `id`, then its darker copy (when
+// bDarker) or null. A picture that does not load stays as an empty surface
+// in its slot.
+void AddWallTexture(int id, bool bDarker);
+// Appends one entry (an empty surface when the picture does not load).
+void AddItemImage(int id);
+void AddEnemyImage(int id);
+
+// Delete every non-null entry, then empty the list and release its storage.
+// Freeing an empty list does nothing.
+void FreeWallTextures();
+void FreeItemImages();
+void FreeEnemyImages();

@@ -1,0 +1,84 @@
+// The level bitmap: an 8-bit palettised bitmap whose pixels are the maze's
+// cells. A pixel's palette index is its cell byte: the top two bits are the
+// cell's class, the low six bits its type.
+//
+//   class 0 marker: type 2 player start, 3 to 5 enemy start, others floor
+//   class 1 item:   type 0 dot, 1 gun, 2 and up decoration
+//   class 2 wall:   type t selects the texture pair 2t, 2t + 1
+//   class 3:        open floor, nothing else
+//
+// Only class 2 is solid.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum : uint8_t {
+    CELL_CLASS_MARKER = 0,
+    CELL_CLASS_ITEM = 1,
+    CELL_CLASS_WALL = 2,
+    CELL_CLASS_FLOOR = 3,
+
+    CELL_CORRIDOR = 1,    // plain corridor; also what a taken item leaves
+    CELL_START = 2,       // the player's start
+    CELL_ENEMY_FIRST = 3, // enemy starts are 3, 4 and 5
+    CELL_ENEMY_LAST = 5,
+    CELL_ITEM = 64,       // + item type
+    CELL_WALL = 128,      // + wall type
+
+    ITEM_DOT = 0,
+    ITEM_GUN = 1,
+};
+
+inline int CellClass(uint8_t cell) { return cell >> 6; }
+inline int CellType(uint8_t cell) { return cell & 63; }
+inline bool IsWallCell(uint8_t cell) { return CellClass(cell) == CELL_CLASS_WALL; }
+inline bool IsEnemyStartCell(uint8_t cell) {
+    return cell >= CELL_ENEMY_FIRST && cell <= CELL_ENEMY_LAST;
+}
+
+// The largest level side the game accepts, in cells. Larger bitmaps fail the
+// load before anything is allocated for them.
+const int kMaxLevelSide = 4096;
+// The largest level file read into memory: a level of kMaxLevelSide a side
+// with generous headers fits with room to spare.
+const size_t kMaxLevelFileBytes = 64u << 20;
+// Bytes of the file header that precedes the information header in a file.
+const size_t kBmpFileHeaderBytes = 14;
+// The colour table always has 256 entries of 4 bytes; the rows follow it.
+const size_t kLevelColourTableBytes = 1024;
+
+// A level's cells: row-major, row 0 the top row of the picture.
+struct LevelGrid {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> cells; // width * height bytes
+};
+
+// Bytes per stored row of an 8-bit bitmap `width` pixels wide (padded to 4).
+inline size_t LevelRowStride(int width) { return ((static_cast<size_t>(width) * 8 + 31) / 32) * 4; }
+
+// Reads the cells of a level bitmap held in memory from its information
+// header on (`size` bytes; a bitmap resource has this layout). The header
+// size, width, height and depth are read; the rows start 1024 bytes after the
+// header and are stored bottom-up. Fails, reading nothing outside the data,
+// when the header does not fit, the depth is not 8, a side is not positive
+// (a top-down bitmap has a negative height) or above kMaxLevelSide, or the
+// colour table and rows run past the end. On failure *grid is emptied and
+// *error (if given) says why, in one line.
+bool ReadLevelDib(const uint8_t* data, size_t size, LevelGrid* grid, std::string* error);
+
+// A level bitmap resource of the program (`id`, bitmap type).
+bool ReadLevelResource(int id, LevelGrid* grid, std::string* error);
+
+// A level .BMP file: the 14-byte file header is skipped (neither its
+// signature nor its pixel offset is read), the rest goes to ReadLevelDib.
+// Files that cannot be read, are shorter than the file header or larger
+// than kMaxLevelFileBytes fail.
+bool ReadLevelFile(const char* path, LevelGrid* grid, std::string* error);
+
+// Reads a whole file into *bytes; false with a reason when it cannot be
+// opened or read, or holds more than `maxBytes`.
+bool ReadWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>* bytes,
+                   std::string* error);

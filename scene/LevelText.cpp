@@ -1,0 +1,261 @@
+#include "scene/LevelText.h"
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+struct LegendEntry {
+    char ch;
+    uint8_t cell;
+};
+
+const LegendEntry kLegend[] = {
+    {'.', 1},   {'P', 2},   {'E', 3},   {'o', 64},  {'G', 65},  {'B', 66},
+    {'#', 128}, {'X', 129}, {'_', 0},   {'Y', 130}, {'Z', 131}, {',', 192},
+};
+
+// Characters handed to bytes the legend lacks, in this order. ';' and '='
+// would start a comment or a definition at the start of a row, and blanks
+// would vanish in editors, so none of them is ever used.
+bool IsFreeChar(char ch) {
+    if (ch <= ' ' || ch > '~' || ch == ';' || ch == '=')
+        return false;
+    uint8_t cell;
+    return !LegendCellForChar(ch, &cell);
+}
+
+struct PaletteEntry {
+    int index;
+    uint8_t red, green, blue;
+};
+
+// The built-in level's colours: corridors and enemy starts are pure red so
+// the minimap shows them see-through.
+const PaletteEntry kBuiltInColours[] = {
+    {1, 255, 0, 0},     {2, 3, 171, 3},       {3, 255, 0, 0},   {64, 255, 255, 63},
+    {65, 255, 255, 255}, {66, 255, 191, 127}, {128, 91, 3, 211}, {129, 128, 64, 0},
+};
+
+void PutU16(std::vector<uint8_t>& out, uint32_t v) {
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+void PutU32(std::vector<uint8_t>& out, uint32_t v) {
+    PutU16(out, v & 0xFFFF);
+    PutU16(out, v >> 16);
+}
+
+std::string LineRef(int line) { return "line " + std::to_string(line) + ": "; }
+
+} // namespace
+
+char LegendCharForCell(uint8_t cell) {
+    for (const LegendEntry& e : kLegend)
+        if (e.cell == cell)
+            return e.ch;
+    return 0;
+}
+
+bool LegendCellForChar(char ch, uint8_t* cell) {
+    for (const LegendEntry& e : kLegend)
+        if (e.ch == ch) {
+            *cell = e.cell;
+            return true;
+        }
+    return false;
+}
+
+bool ParseLevelText(const std::string& text, LevelGrid* grid, std::string* error) {
+    int16_t defined[256];
+    for (int i = 0; i < 256; ++i) {
+        uint8_t cell;
+        defined[i] = LegendCellForChar(static_cast<char>(i), &cell) ? cell : -1;
+    }
+    LevelGrid result;
+    std::string why;
+    size_t pos = 0;
+    int lineNo = 0;
+    while (pos <= text.size() && why.empty()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(pos, end - pos);
+        pos = end + 1;
+        ++lineNo;
+        while (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty() || line[0] == ';')
+            continue;
+        if (line[0] == '=') {
+            // "=C N"
+            const char* p = line.c_str() + 1;
+            const unsigned char ch = static_cast<unsigned char>(*p);
+            if (ch <= ' ') {
+                why = LineRef(lineNo) + "a definition needs a character right after '='";
+                break;
+            }
+            ++p;
+            if (*p != ' ' && *p != '\t') {
+                why = LineRef(lineNo) + "write a definition as \"=C N\"";
+                break;
+            }
+            while (*p == ' ' || *p == '\t')
+                ++p;
+            int value = 0, digits = 0;
+            while (*p >= '0' && *p <= '9' && digits < 4) {
+                value = value * 10 + (*p - '0');
+                ++p;
+                ++digits;
+            }
+            while (*p == ' ' || *p == '\t')
+                ++p;
+            if (digits == 0 || *p != '\0' || value > 255) {
+                why = LineRef(lineNo) + "a definition's value must be a number from 0 to 255";
+                break;
+            }
+            defined[ch] = static_cast<int16_t>(value);
+            continue;
+        }
+        if (result.height == 0) {
+            result.width = static_cast<int>(line.size());
+            if (result.width > kMaxLevelSide) {
+                why = LineRef(lineNo) + "a row may have at most " + std::to_string(kMaxLevelSide) +
+                      " cells";
+                break;
+            }
+        } else if (static_cast<int>(line.size()) != result.width) {
+            why = LineRef(lineNo) + "this row has " + std::to_string(line.size()) +
+                  " cells, the first row " + std::to_string(result.width);
+            break;
+        }
+        if (result.height == kMaxLevelSide) {
+            why = LineRef(lineNo) + "a map may have at most " + std::to_string(kMaxLevelSide) +
+                  " rows";
+            break;
+        }
+        for (size_t c = 0; c < line.size(); ++c) {
+            const int16_t cell = defined[static_cast<unsigned char>(line[c])];
+            if (cell < 0) {
+                why = LineRef(lineNo) + "column " + std::to_string(c) + ": '" +
+                      std::string(1, line[c]) + "' is not in the legend";
+                break;
+            }
+            result.cells.push_back(static_cast<uint8_t>(cell));
+        }
+        ++result.height;
+    }
+    if (why.empty() && result.height == 0)
+        why = "the text holds no map rows";
+    if (!why.empty()) {
+        if (error)
+            *error = why;
+        return false;
+    }
+    *grid = std::move(result);
+    if (error)
+        error->clear();
+    return true;
+}
+
+bool FormatLevelText(const LevelGrid& grid, std::string* text, std::string* error) {
+    char chars[256];
+    bool used[256] = {};
+    for (uint8_t cell : grid.cells)
+        used[cell] = true;
+    std::string definitions;
+    int nextFree = '!';
+    for (int b = 0; b < 256; ++b) {
+        chars[b] = LegendCharForCell(static_cast<uint8_t>(b));
+        if (!used[b] || chars[b])
+            continue;
+        while (nextFree <= '~' && !IsFreeChar(static_cast<char>(nextFree)))
+            ++nextFree;
+        if (nextFree > '~') {
+            if (error)
+                *error = "the level uses more distinct cell values than there are characters";
+            return false;
+        }
+        chars[b] = static_cast<char>(nextFree++);
+        definitions += "=" + std::string(1, chars[b]) + " " + std::to_string(b) + "\n";
+    }
+    std::string out = definitions;
+    out.reserve(out.size() + grid.cells.size() + static_cast<size_t>(grid.height));
+    for (int r = 0; r < grid.height; ++r) {
+        for (int c = 0; c < grid.width; ++c)
+            out += chars[grid.cells[static_cast<size_t>(r) * grid.width + c]];
+        out += '\n';
+    }
+    *text = std::move(out);
+    return true;
+}
+
+void LevelPaletteColour(int index, uint8_t* red, uint8_t* green, uint8_t* blue) {
+    for (const PaletteEntry& e : kBuiltInColours)
+        if (e.index == index) {
+            *red = e.red;
+            *green = e.green;
+            *blue = e.blue;
+            return;
+        }
+    switch (CellClass(static_cast<uint8_t>(index))) {
+    case CELL_CLASS_ITEM:
+        *red = 255, *green = 191, *blue = 127;
+        break;
+    case CELL_CLASS_WALL:
+        *red = 160, *green = 160, *blue = 160;
+        break;
+    default:
+        *red = 255, *green = 0, *blue = 0;
+        break;
+    }
+}
+
+std::vector<uint8_t> MakeLevelBitmap(const LevelGrid& grid, bool withFileHeader) {
+    const size_t stride = LevelRowStride(grid.width);
+    const size_t rowBytes = stride * static_cast<size_t>(grid.height);
+    const uint32_t infoBytes = 40;
+    const size_t pixelOffset = kBmpFileHeaderBytes + infoBytes + kLevelColourTableBytes;
+    std::vector<uint8_t> out;
+    out.reserve(pixelOffset + rowBytes);
+    if (withFileHeader) {
+        out.push_back('B');
+        out.push_back('M');
+        PutU32(out, static_cast<uint32_t>(pixelOffset + rowBytes));
+        PutU32(out, 0);
+        PutU32(out, static_cast<uint32_t>(pixelOffset));
+    }
+    PutU32(out, infoBytes);
+    PutU32(out, static_cast<uint32_t>(grid.width));
+    PutU32(out, static_cast<uint32_t>(grid.height));
+    PutU16(out, 1);  // planes
+    PutU16(out, 8);  // bits per pixel
+    PutU32(out, 0);  // uncompressed
+    PutU32(out, static_cast<uint32_t>(rowBytes));
+    PutU32(out, 2835); // 72 dots per inch
+    PutU32(out, 2835);
+    PutU32(out, 256); // colours used
+    PutU32(out, 0);
+    for (int i = 0; i < 256; ++i) {
+        uint8_t r, g, b;
+        LevelPaletteColour(i, &r, &g, &b);
+        out.push_back(b);
+        out.push_back(g);
+        out.push_back(r);
+        out.push_back(0);
+    }
+    for (int row = grid.height - 1; row >= 0; --row) {
+        const uint8_t* src = grid.cells.data() + static_cast<size_t>(row) * grid.width;
+        out.insert(out.end(), src, src + grid.width);
+        out.insert(out.end(), stride - static_cast<size_t>(grid.width), 0);
+    }
+    return out;
+}
+
+bool WriteWholeFile(const char* path, const std::vector<uint8_t>& bytes) {
+    std::FILE* file = std::fopen(path, "wb");
+    if (!file)
+        return false;
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && ok;
+}

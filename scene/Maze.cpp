@@ -1,0 +1,487 @@
+#include "scene/Maze.h"
+#include "app/PictureLists.h"
+#include "gfx/Screen.h"
+#include "math3d/Math3d.h"
+#include "math3d/Sprite.h"
+#include "math3d/WallQuad.h"
+#include "scene/ActiveView.h"
+#include "scene/Enemy.h"
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace {
+
+// 0.3 x 1.4: more than the player's largest step (0.4), so one push always
+// brings the player back before a wall cell can be reached.
+const double kPushRadius = 0.42;
+const double kSkyDriftPerMs = 0.003;
+const uint32_t kColourRed = 0x000000FF;   // the minimap's see-through colour
+const uint32_t kColourYellow = 0x0000FFFF; // the shot's trace
+const int kEnemyPeriodMs = 1000;
+
+// The cell a drawable's region test reads: an upright quad's first corner,
+// a sprite's base point.
+bool RegionCellOf(const CDrawable* pDrawable, int32_t* x, int32_t* z) {
+    if (pDrawable->GetKind() == CDrawable::KindWallQuad) {
+        const CVector& corner = static_cast<const CWallQuad*>(pDrawable)->GetCorner(0);
+        *x = TruncateToInt32(corner.x);
+        *z = TruncateToInt32(corner.z);
+        return true;
+    }
+    if (pDrawable->GetKind() == CDrawable::KindSprite) {
+        const CVector& base = static_cast<const CSprite*>(pDrawable)->m_base;
+        *x = TruncateToInt32(base.x);
+        *z = TruncateToInt32(base.z);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+CMaze::CMaze(CSceneNode* parent, uint32_t id) : CSceneNode(parent, id) {}
+
+CMaze::~CMaze() {
+    Clear();
+}
+
+// ---- Loading ----
+
+bool CMaze::ReadGrid(const uint8_t* infoHeader, size_t size, std::string* error) {
+    LevelGrid grid;
+    const bool ok = ReadLevelDib(infoHeader, size, &grid, error);
+    m_grid.swap(grid.cells);
+    m_nWidth = grid.width;
+    m_nHeight = grid.height;
+    return ok;
+}
+
+bool CMaze::ReadGridFromResource(int id, std::string* error) {
+    LevelGrid grid;
+    const bool ok = ReadLevelResource(id, &grid, error);
+    m_grid.swap(grid.cells);
+    m_nWidth = grid.width;
+    m_nHeight = grid.height;
+    return ok;
+}
+
+bool CMaze::ReadGridFromFile(const char* path, std::string* error) {
+    LevelGrid grid;
+    const bool ok = ReadLevelFile(path, &grid, error);
+    m_grid.swap(grid.cells);
+    m_nWidth = grid.width;
+    m_nHeight = grid.height;
+    return ok;
+}
+
+bool CMaze::LoadCommon(const char* path, int levelId, bool bBackground, int skyId, int floorId,
+                       CSurface* const* wallTable, int wallCount, CSurface* const* itemTable,
+                       int itemCount) {
+    // Copied first: `path` may be the stored level path itself (Restart).
+    const std::string strPath = path ? path : "";
+    m_strLevelPath = strPath;
+    m_nLevelResourceId = path ? 0 : levelId;
+    Clear();
+    if (path) {
+        if (!ReadGridFromFile(strPath.c_str()) || !m_minimap.LoadBitmapFile(strPath.c_str()))
+            return false;
+    } else {
+        if (!ReadGridFromResource(levelId) || !m_minimap.LoadBitmapResource(levelId))
+            return false;
+    }
+    if (bBackground && (!m_sky.LoadBitmapResource(skyId) || !m_floor.LoadBitmapResource(floorId)))
+        return false;
+    return Build(wallTable, wallCount, itemTable, itemCount);
+}
+
+bool CMaze::LoadFromResource(int levelId, int skyId, int floorId, CSurface* const* wallTable,
+                             int wallCount, CSurface* const* itemTable, int itemCount) {
+    return LoadCommon(nullptr, levelId, true, skyId, floorId, wallTable, wallCount, itemTable,
+                      itemCount);
+}
+
+bool CMaze::LoadFromFile(const char* path, int skyId, int floorId, CSurface* const* wallTable,
+                         int wallCount, CSurface* const* itemTable, int itemCount) {
+    return LoadCommon(path ? path : "", 0, true, skyId, floorId, wallTable, wallCount, itemTable,
+                      itemCount);
+}
+
+bool CMaze::LoadNextFromResource(int levelId, CSurface* const* wallTable, int wallCount,
+                                 CSurface* const* itemTable, int itemCount) {
+    return LoadCommon(nullptr, levelId, false, 0, 0, wallTable, wallCount, itemTable, itemCount);
+}
+
+bool CMaze::LoadNextFromFile(const char* path, CSurface* const* wallTable, int wallCount,
+                             CSurface* const* itemTable, int itemCount) {
+    return LoadCommon(path ? path : "", 0, false, 0, 0, wallTable, wallCount, itemTable,
+                      itemCount);
+}
+
+bool CMaze::Restart() {
+    if (m_nLevelResourceId != 0)
+        return LoadNextFromResource(m_nLevelResourceId, m_ppWallTable, m_nWallCount,
+                                    m_ppItemTable, m_nItemCount);
+    return LoadNextFromFile(m_strLevelPath.c_str(), m_ppWallTable, m_nWallCount, m_ppItemTable,
+                            m_nItemCount);
+}
+
+void CMaze::DeleteDrawables() {
+    std::vector<CDrawable*> drawables;
+    drawables.swap(m_drawables);
+    for (CDrawable* pDrawable : drawables)
+        delete pDrawable;
+    std::vector<CDrawable*>().swap(m_indexed);
+    std::vector<size_t>().swap(m_indexKeys);
+}
+
+void CMaze::Clear() {
+    DeleteChildren();
+    std::vector<uint8_t>().swap(m_grid);
+    m_nWidth = 0;
+    m_nHeight = 0;
+    DeleteDrawables();
+}
+
+// ---- Building ----
+
+size_t CMaze::CountBuild(int wallCount, int itemCount) const {
+    size_t count = 0;
+    const int w = m_nWidth, h = m_nHeight;
+    for (int r = 0; r < h; ++r) {
+        for (int c = 0; c < w; ++c) {
+            const uint8_t cell = m_grid[static_cast<size_t>(r) * w + c];
+            if (IsEnemyStartCell(cell))
+                ++count;
+            if (r >= 1 && c >= 1 && CellClass(cell) == CELL_CLASS_ITEM &&
+                CellType(cell) < itemCount)
+                ++count;
+            if (r < 1 || c < 1 || r > h - 2 || c > w - 2 || IsWallCell(cell))
+                continue;
+            const uint8_t around[4] = {m_grid[static_cast<size_t>(r - 1) * w + c],
+                                       m_grid[static_cast<size_t>(r) * w + c + 1],
+                                       m_grid[static_cast<size_t>(r + 1) * w + c],
+                                       m_grid[static_cast<size_t>(r) * w + c - 1]};
+            for (int k = 0; k < 4; ++k)
+                if (IsWallCell(around[k]) && 2 * CellType(around[k]) + (k < 2 ? 1 : 0) < wallCount)
+                    ++count;
+        }
+    }
+    return count;
+}
+
+bool CMaze::Build(CSurface* const* wallTable, int wallCount, CSurface* const* itemTable,
+                  int itemCount) {
+    m_ppWallTable = wallTable;
+    m_nWallCount = wallCount;
+    m_ppItemTable = itemTable;
+    m_nItemCount = itemCount;
+    if (!wallTable) {
+        wallTable = g_wallTextures.data();
+        wallCount = static_cast<int>(g_wallTextures.size());
+    }
+    if (!itemTable) {
+        itemTable = g_itemImages.data();
+        itemCount = static_cast<int>(g_itemImages.size());
+    }
+    if (!wallTable)
+        wallCount = 0;
+    if (!itemTable)
+        itemCount = 0;
+    // Counted before anything is allocated, so an oversized level fails
+    // cleanly instead of exhausting memory halfway through.
+    if (CountBuild(wallCount, itemCount) > kMaxLevelBuild)
+        return false;
+    BuildWalls(wallTable, wallCount);
+    BuildItems(itemTable, itemCount);
+    BuildEnemies();
+    BuildCellIndex();
+    return true;
+}
+
+void CMaze::BuildWalls(CSurface* const* wallTable, int wallCount) {
+    const int w = m_nWidth, h = m_nHeight;
+    for (int r = 1; r <= h - 2; ++r) {
+        for (int c = 1; c <= w - 2; ++c) {
+            if (IsWallCell(m_grid[static_cast<size_t>(r) * w + c]))
+                continue;
+            const double x = c, z = r;
+            // Above, right, below, left; faces above and to the right of the
+            // open cell take the darker copy, which shades walls by direction.
+            const int dc[4] = {0, 1, 0, -1};
+            const int dr[4] = {-1, 0, 1, 0};
+            for (int k = 0; k < 4; ++k) {
+                const uint8_t n = m_grid[static_cast<size_t>(r + dr[k]) * w + c + dc[k]];
+                if (!IsWallCell(n))
+                    continue;
+                const int index = 2 * CellType(n) + (k < 2 ? 1 : 0);
+                if (index >= wallCount)
+                    continue; // a wall type without textures: solid but invisible
+                CWallQuad* pQuad = new CWallQuad;
+                switch (k) {
+                case 0:
+                    pQuad->SetCorners(CVector(x, 1, z), CVector(x + 1, 1, z), CVector(x + 1, 0, z),
+                                      CVector(x, 0, z));
+                    break;
+                case 1:
+                    pQuad->SetCorners(CVector(x + 1, 1, z), CVector(x + 1, 1, z + 1),
+                                      CVector(x + 1, 0, z + 1), CVector(x + 1, 0, z));
+                    break;
+                case 2:
+                    pQuad->SetCorners(CVector(x + 1, 1, z + 1), CVector(x, 1, z + 1),
+                                      CVector(x, 0, z + 1), CVector(x + 1, 0, z + 1));
+                    break;
+                default:
+                    pQuad->SetCorners(CVector(x, 1, z + 1), CVector(x, 1, z), CVector(x, 0, z),
+                                      CVector(x, 0, z + 1));
+                    break;
+                }
+                pQuad->m_pTexture = wallTable[index];
+                m_drawables.push_back(pQuad);
+            }
+        }
+    }
+}
+
+void CMaze::BuildItems(CSurface* const* itemTable, int itemCount) {
+    m_nDotsLeft = 0;
+    const int w = m_nWidth, h = m_nHeight;
+    // Row 0 and column 0 are skipped (the last row and column are not): an
+    // item there stays in the grid but gets no sprite and is not counted.
+    for (int r = 1; r <= h - 1; ++r) {
+        for (int c = 1; c <= w - 1; ++c) {
+            const uint8_t cell = m_grid[static_cast<size_t>(r) * w + c];
+            if (CellClass(cell) != CELL_CLASS_ITEM)
+                continue;
+            const int t = CellType(cell);
+            if (t >= itemCount)
+                continue;
+            CSprite* pSprite = new CSprite;
+            pSprite->m_base.Set(c + 0.5, 0.0, r + 0.5);
+            pSprite->m_top.Set(c + 0.5, 0.5, r + 0.5);
+            pSprite->m_pImage = itemTable[t];
+            m_drawables.push_back(pSprite);
+            if (t == ITEM_DOT)
+                ++m_nDotsLeft;
+        }
+    }
+}
+
+void CMaze::BuildEnemies() {
+    uint32_t n = 0;
+    const int imageCount = std::min<int>(1, static_cast<int>(g_enemyImages.size()));
+    for (int r = 0; r < m_nHeight; ++r) {
+        for (int c = 0; c < m_nWidth; ++c) {
+            if (!IsEnemyStartCell(m_grid[static_cast<size_t>(r) * m_nWidth + c]))
+                continue;
+            CEnemy* pEnemy = new CEnemy(this, kEnemyIdBase + n);
+            AddChild(pEnemy);
+            pEnemy->SetImages(g_enemyImages.data(), imageCount, kEnemyPeriodMs);
+            pEnemy->SetPosition(c, r, 0.0);
+            ++n;
+        }
+    }
+}
+
+void CMaze::BuildCellIndex() {
+    std::vector<size_t> keys(m_drawables.size());
+    std::vector<size_t> order(m_drawables.size());
+    for (size_t i = 0; i < m_drawables.size(); ++i) {
+        int32_t x = 0, z = 0;
+        RegionCellOf(m_drawables[i], &x, &z);
+        // Every drawable the maze builds stands on a cell of the grid.
+        keys[i] = static_cast<size_t>(z) * static_cast<size_t>(m_nWidth) + static_cast<size_t>(x);
+    }
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](size_t a, size_t b) { return keys[a] < keys[b]; });
+    m_indexed.resize(order.size());
+    m_indexKeys.resize(order.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        m_indexed[i] = m_drawables[order[i]];
+        m_indexKeys[i] = keys[order[i]];
+    }
+}
+
+void CMaze::CollectInRegion(const PlatRect& region, std::vector<CDrawable*>& list) const {
+    const int left = std::max(region.left, 0), right = std::min(region.right, m_nWidth);
+    const int top = std::max(region.top, 0), bottom = std::min(region.bottom, m_nHeight);
+    if (left >= right)
+        return;
+    for (int z = top; z < bottom; ++z) {
+        const size_t first = static_cast<size_t>(z) * m_nWidth + left;
+        const size_t last = static_cast<size_t>(z) * m_nWidth + right;
+        auto it = std::lower_bound(m_indexKeys.begin(), m_indexKeys.end(), first);
+        for (; it != m_indexKeys.end() && *it < last; ++it)
+            if (CDrawable* pDrawable = m_indexed[static_cast<size_t>(it - m_indexKeys.begin())])
+                list.push_back(pDrawable);
+    }
+}
+
+void CMaze::GetStartCell(int* column, int* row) const {
+    for (int r = 0; r < m_nHeight; ++r)
+        for (int c = 0; c < m_nWidth; ++c)
+            if (m_grid[static_cast<size_t>(r) * m_nWidth + c] == CELL_START) {
+                *column = c;
+                *row = r;
+                return;
+            }
+    *column = m_nWidth / 2;
+    *row = m_nHeight / 2;
+}
+
+uint8_t CMaze::GetCell(int x, int z, uint8_t outside) const {
+    if (!IsInGrid(x, z))
+        return outside;
+    return m_grid[static_cast<size_t>(z) * m_nWidth + x];
+}
+
+// ---- Drawing ----
+
+void CMaze::Update(int elapsedMs, const CPose& viewer) {
+    m_dSkyDrift = m_dSkyDrift + elapsedMs * kSkyDriftPerMs;
+    CSceneNode::Update(elapsedMs, viewer);
+}
+
+void CMaze::DrawBackground(CScreen& screen) {
+    const CPose* pCamera = GetActiveCamera();
+    const double angle = (pCamera ? pCamera->heading : 0.0) + m_dSkyDrift;
+    const double a = std::fmod(std::fabs(angle), 360.0);
+    const int32_t skyWidth = m_sky.width;
+    const int32_t off = TruncateToInt32(skyWidth * a * (1.0 / 360.0));
+    // A growing heading (turning right) moves the panorama to the left; the
+    // two copies tile x0 - W .. x0 + W, which covers any screen no wider
+    // than the sky.
+    const int32_t x0 = skyWidth - off - 1;
+    if (x0 < screen.width)
+        screen.Blit(m_sky, x0, 0, false);
+    screen.Blit(m_sky, x0 - skyWidth, 0, false);
+    const int32_t half = screen.height / 2;
+    const int32_t floorTop = m_sky.height < half ? m_sky.height : half;
+    screen.Blit(m_floor, 0, floorTop, false);
+}
+
+void CMaze::DrawOverlay(CScreen& screen) {
+    const int32_t left = (screen.width - m_minimap.width) / 2;
+    const int32_t top = screen.height - m_minimap.height;
+    m_minimapOrigin = PlatPoint{left, top};
+    screen.Blit(m_minimap, left, top, true);
+    CSceneNode::DrawOverlay(screen);
+}
+
+// ---- Game rules ----
+
+void CMaze::Collide(CPose& viewer) {
+    CSceneNode::Collide(viewer);
+    const double r = kPushRadius;
+    const int32_t cx = TruncateToInt32(viewer.x);
+    const int32_t cz = TruncateToInt32(viewer.z);
+    const double fx = viewer.x - cx, fz = viewer.z - cz;
+    const double gx = 1.0 - fx, gz = 1.0 - fz;
+    bool bMoved = false;
+    if (IsWallAt(cx - 1, cz) && fx < r) {
+        viewer.x = viewer.x + (r - fx);
+        bMoved = true;
+    } else if (IsWallAt(cx + 1, cz) && gx < r) {
+        viewer.x = viewer.x - (r - gx);
+        bMoved = true;
+    }
+    if (IsWallAt(cx, cz - 1) && fz < r) {
+        viewer.z = viewer.z + (r - fz);
+        bMoved = true;
+    } else if (IsWallAt(cx, cz + 1) && gz < r) {
+        viewer.z = viewer.z - (r - gz);
+        bMoved = true;
+    }
+    if (bMoved)
+        return;
+    // Corners: only the first that applies, along the axis of the smaller
+    // overlap (z on a tie).
+    if (IsWallAt(cx - 1, cz - 1) && fx < r && fz < r) {
+        const double px = r - fx, pz = r - fz;
+        if (px < pz)
+            viewer.x = viewer.x + px;
+        else
+            viewer.z = viewer.z + pz;
+    } else if (IsWallAt(cx + 1, cz - 1) && gx < r && fz < r) {
+        const double px = r - gx, pz = r - fz;
+        if (px < pz)
+            viewer.x = viewer.x - px;
+        else
+            viewer.z = viewer.z + pz;
+    } else if (IsWallAt(cx - 1, cz + 1) && fx < r && gz < r) {
+        const double px = r - fx, pz = r - gz;
+        if (px < pz)
+            viewer.x = viewer.x + px;
+        else
+            viewer.z = viewer.z - pz;
+    } else if (IsWallAt(cx + 1, cz + 1) && gx < r && gz < r) {
+        const double px = r - gx, pz = r - gz;
+        if (px < pz)
+            viewer.x = viewer.x - px;
+        else
+            viewer.z = viewer.z - pz;
+    }
+}
+
+void CMaze::RemoveItemSprite(int x, int z) {
+    const double bx = x + 0.5, bz = z + 0.5;
+    for (size_t i = 0; i < m_drawables.size(); ++i) {
+        CDrawable* pDrawable = m_drawables[i];
+        if (pDrawable->GetKind() != CDrawable::KindSprite)
+            continue;
+        const CSprite* pSprite = static_cast<const CSprite*>(pDrawable);
+        if (pSprite->m_base.x != bx || pSprite->m_base.z != bz)
+            continue;
+        m_drawables.erase(m_drawables.begin() + static_cast<std::ptrdiff_t>(i));
+        const size_t key = static_cast<size_t>(z) * m_nWidth + x;
+        auto it = std::lower_bound(m_indexKeys.begin(), m_indexKeys.end(), key);
+        for (; it != m_indexKeys.end() && *it == key; ++it) {
+            CDrawable*& entry = m_indexed[static_cast<size_t>(it - m_indexKeys.begin())];
+            if (entry == pDrawable)
+                entry = nullptr;
+        }
+        delete pDrawable;
+        return;
+    }
+}
+
+int CMaze::Interact(const CPose& viewer, CSceneNode** hit) {
+    if (const int code = CSceneNode::Interact(viewer, hit))
+        return code;
+    const int32_t cx = TruncateToInt32(viewer.x);
+    const int32_t cz = TruncateToInt32(viewer.z);
+    const uint8_t cell = GetCell(cx, cz);
+    if (CellClass(cell) != CELL_CLASS_ITEM)
+        return INTERACT_NONE;
+    const int t = CellType(cell);
+    if (t != ITEM_DOT && t != ITEM_GUN)
+        return INTERACT_NONE; // decorations stay
+    if (m_minimap.pixels && cx < m_minimap.width && cz < m_minimap.height)
+        m_minimap.SetPixel(cx, cz, kColourRed);
+    m_grid[static_cast<size_t>(cz) * m_nWidth + cx] = CELL_CORRIDOR;
+    RemoveItemSprite(cx, cz);
+    if (hit)
+        *hit = this;
+    if (t == ITEM_GUN)
+        return INTERACT_GUN;
+    --m_nDotsLeft;
+    return m_nDotsLeft > 0 ? INTERACT_DOT : INTERACT_LAST_DOT;
+}
+
+CSceneNode* CMaze::Probe(const PlatPoint& cell) {
+    if (IsWallAt(cell.x, cell.y))
+        return this;
+    // The trace goes straight to the framebuffer, so it shows on the minimap
+    // at once, before the next frame; it is not part of the back buffer.
+    if (CScreen* pScreen = GetActiveScreen()) {
+        int32_t ox = 0, oy = 0;
+        pScreen->BeginDraw(&ox, &oy);
+        const int64_t x = int64_t(m_minimapOrigin.x) + cell.x + ox;
+        const int64_t y = int64_t(m_minimapOrigin.y) + cell.y + oy;
+        if (pScreen->pixels && x >= 0 && y >= 0 && x < pScreen->width && y < pScreen->height)
+            pScreen->SetPixel(static_cast<int32_t>(x), static_cast<int32_t>(y), kColourYellow);
+        pScreen->EndDraw();
+    }
+    return CSceneNode::Probe(cell);
+}

@@ -1,0 +1,166 @@
+// The maze: a level's cell grid and everything built from it. It reads a
+// level bitmap into the grid, keeps the same bitmap as the minimap picture,
+// owns the sky and floor pictures, builds one wall quad for every wall face
+// that borders an open cell, one sprite for every item and one enemy child
+// for every enemy start, draws the sky, floor and minimap, and answers the
+// game's questions about walls, pick-ups and shots.
+//
+// World units: cell (column c, row r) is the square c <= x <= c + 1,
+// r <= z <= r + 1 of the floor; walls stand from y = 0 to y = 1.
+#pragma once
+#include "gfx/Surface.h"
+#include "scene/LevelBitmap.h"
+#include "scene/SceneNode.h"
+#include <string>
+#include <vector>
+
+class CDrawable;
+
+// Interaction codes of Interact (the event codes 1 to 4 of the game rules).
+enum {
+    INTERACT_NONE = 0,
+    INTERACT_CAUGHT = 1,
+    INTERACT_GUN = 2,
+    INTERACT_DOT = 3,
+    INTERACT_LAST_DOT = 4,
+};
+
+// The first enemy's id; enemy n of a build has id kEnemyIdBase + n. Nodes
+// with smaller ids (the maze) stop a shot.
+const uint32_t kEnemyIdBase = 100000;
+// The most wall faces, item sprites and enemies one level may build. Any
+// level of 1024 x 1024 cells or less stays below it (a level of N cells
+// builds at most about 2.5 N); a larger level that would exceed it fails its
+// load before anything is built.
+const size_t kMaxLevelBuild = size_t(1) << 22;
+
+class CMaze : public CSceneNode {
+public:
+    // The world passes its root and id 1, then calls the root's AddChild.
+    CMaze(CSceneNode* parent, uint32_t id);
+    ~CMaze() override;
+
+    // Image tables: arrays of `count` picture pointers (entries may be null).
+    // A null table selects the program-wide list (g_wallTextures or
+    // g_itemImages) with its own count, looked up when the maze is built.
+    // The pictures are not owned and must outlive the maze's drawables.
+
+    // Clears the maze, then reads the grid from bitmap resource `levelId`,
+    // the minimap picture from the same resource, the sky and floor pictures,
+    // and builds. False at the first failure; the maze is then partly or
+    // wholly empty and must not be drawn.
+    bool LoadFromResource(int levelId, int skyId, int floorId, CSurface* const* wallTable = nullptr,
+                          int wallCount = 0, CSurface* const* itemTable = nullptr,
+                          int itemCount = 0);
+    // The same from a level .BMP file.
+    bool LoadFromFile(const char* path, int skyId, int floorId, CSurface* const* wallTable = nullptr,
+                      int wallCount = 0, CSurface* const* itemTable = nullptr, int itemCount = 0);
+    // As above, keeping the sky and floor pictures.
+    bool LoadNextFromResource(int levelId, CSurface* const* wallTable = nullptr, int wallCount = 0,
+                              CSurface* const* itemTable = nullptr, int itemCount = 0);
+    bool LoadNextFromFile(const char* path, CSurface* const* wallTable = nullptr, int wallCount = 0,
+                          CSurface* const* itemTable = nullptr, int itemCount = 0);
+    // Stores the tables, then builds walls, items and enemies from the grid.
+    // False, with nothing built, when the level would build more than
+    // kMaxLevelBuild objects.
+    bool Build(CSurface* const* wallTable, int wallCount, CSurface* const* itemTable,
+               int itemCount);
+    // Reloads the level from where it last came from, with the stored tables;
+    // eaten dots, taken guns and shot enemies all come back.
+    bool Restart();
+    // Deletes the enemies, the grid and every drawable. Dots left stays.
+    void Clear();
+
+    // Reading the grid alone (the old grid is freed first). On failure the
+    // grid is empty and *error (if given) says why.
+    bool ReadGrid(const uint8_t* infoHeader, size_t size, std::string* error = nullptr);
+    bool ReadGridFromResource(int id, std::string* error = nullptr);
+    bool ReadGridFromFile(const char* path, std::string* error = nullptr);
+
+    // The first cell (row-major) holding exactly the start marker, else the
+    // grid's middle (width / 2, height / 2).
+    void GetStartCell(int* column, int* row) const;
+
+    // Advances the sky drift (0.003 degrees a millisecond), then the enemies.
+    void Update(int elapsedMs, const CPose& viewer) override;
+    // The sky, turned by the active camera's heading plus the drift, and the
+    // floor below it. Nothing else clears the back buffer.
+    void DrawBackground(CScreen& screen) override;
+    // The minimap at the bottom centre (pure red see-through), then each
+    // enemy's dot. Stores the minimap origin.
+    void DrawOverlay(CScreen& screen) override;
+    // The enemies (nothing), then pushes the viewer at least 0.42 away from
+    // the walls around its cell: x and z axes first, a corner only when
+    // neither axis moved.
+    void Collide(CPose& viewer) override;
+    // An enemy in contact first (code 1); else a dot (3, or 4 for the last)
+    // or a gun (2) in the viewer's cell is taken out of the maze and *hit set
+    // to the maze. Decorations stay (0).
+    int Interact(const CPose& viewer, CSceneNode** hit) override;
+    // A wall cell stops the shot (the maze itself). Otherwise the cell's
+    // trace is drawn straight onto the active screen's framebuffer, on the
+    // minimap, and the enemies are asked.
+    CSceneNode* Probe(const PlatPoint& cell) override;
+
+    // ---- The grid ----
+    int GetWidth() const { return m_nWidth; }
+    int GetHeight() const { return m_nHeight; }
+    bool IsInGrid(int x, int z) const { return x >= 0 && z >= 0 && x < m_nWidth && z < m_nHeight; }
+    // The cell byte; cells outside the grid read as `outside`.
+    uint8_t GetCell(int x, int z, uint8_t outside = CELL_WALL) const;
+    // Cells outside the grid count as walls, so nothing can leave it.
+    bool IsWallAt(int x, int z) const { return IsWallCell(GetCell(x, z)); }
+
+    int GetDotsLeft() const { return m_nDotsLeft; }
+    double GetSkyDrift() const { return m_dSkyDrift; }
+    // Where the minimap's top-left pixel was drawn in the last DrawOverlay;
+    // (0, 0) before the first.
+    void GetMinimapOrigin(int32_t* left, int32_t* top) const {
+        *left = m_minimapOrigin.x;
+        *top = m_minimapOrigin.y;
+    }
+    const CSurface& GetSky() const { return m_sky; }
+    const CSurface& GetFloor() const { return m_floor; }
+    const CSurface& GetMinimap() const { return m_minimap; }
+    const std::string& GetLevelPath() const { return m_strLevelPath; }
+    int GetLevelResourceId() const { return m_nLevelResourceId; }
+
+    // Appends the maze's own drawables whose cell (the cell their region test
+    // looks at) lies in `region`, row by row: exactly those whose IsInRegion
+    // is true, found without visiting the others.
+    void CollectInRegion(const PlatRect& region, std::vector<CDrawable*>& list) const;
+
+private:
+    bool LoadCommon(const char* path, int levelId, bool bBackground, int skyId, int floorId,
+                    CSurface* const* wallTable, int wallCount, CSurface* const* itemTable,
+                    int itemCount);
+    size_t CountBuild(int wallCount, int itemCount) const;
+    void BuildWalls(CSurface* const* wallTable, int wallCount);
+    void BuildItems(CSurface* const* itemTable, int itemCount);
+    void BuildEnemies();
+    void BuildCellIndex();
+    void RemoveItemSprite(int x, int z);
+    void DeleteDrawables();
+
+    CSurface m_sky;
+    CSurface m_floor;
+    CSurface m_minimap;
+    std::vector<uint8_t> m_grid; // row-major, row 0 the top of the picture
+    PlatPoint m_minimapOrigin = {0, 0};
+    int m_nWidth = 0;
+    int m_nHeight = 0;
+    int m_nDotsLeft = 0;
+    double m_dSkyDrift = 0.0;
+    std::string m_strLevelPath;
+    int m_nLevelResourceId = 0;
+    CSurface* const* m_ppWallTable = nullptr;
+    int m_nWallCount = 0;
+    CSurface* const* m_ppItemTable = nullptr;
+    int m_nItemCount = 0;
+
+    // The drawables again, ordered by the cell their region test reads (row,
+    // then column, then creation): m_indexKeys[i] is row * width + column of
+    // m_indexed[i]. A taken item leaves a null entry.
+    std::vector<CDrawable*> m_indexed;
+    std::vector<size_t> m_indexKeys;
+};
