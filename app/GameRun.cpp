@@ -1,0 +1,45 @@
+#include "app/GameRun.h"
+#include "app/MainFrame.h"
+#include "app/QuibboApp.h"
+#include "app/RunStats.h"
+#include "platform/Headless.h"
+#include "platform/Platform.h"
+#include <cstdio>
+#include <cstdlib>
+
+int RunGame(const COptions& options, CRunStats* stats) {
+    // Without a seed the generator starts where an unseeded program's does.
+    std::srand(options.m_bSeed ? options.m_dwSeed : 1u);
+    g_nLevel = 0;
+    g_runStats.Reset();
+
+    int status = EXIT_STARTUP_FAILED;
+    if (PlatStartup(options.m_config)) {
+        if (options.m_config.headless) {
+            for (const KeyScriptEvent& key : options.m_keys)
+                HeadlessAddKey(key.frame, key.message, key.vk);
+            for (int32_t answer : options.m_answers)
+                HeadlessAddAnswer(answer);
+        }
+        {
+            CQuibboApp app;
+            app.m_pszCmdLine = options.m_strCmdLine.c_str();
+            app.m_strLevelsDir = options.m_strLevelsDir;
+            // The quit code -1 of a failed level is the process's 255.
+            status = app.Run() & 0xFF;
+        }
+        if (!options.m_strScreenshot.empty() && !PlatSaveScreenshot(options.m_strScreenshot.c_str()))
+            std::fprintf(stderr, "quibbo: cannot write the screenshot %s\n",
+                         options.m_strScreenshot.c_str());
+        PlatShutdown();
+    }
+
+    g_runStats.m_nExitCode = status;
+    if (options.m_bStats) {
+        std::printf("%s\n", g_runStats.ToJson().c_str());
+        std::fflush(stdout);
+    }
+    if (stats != nullptr)
+        *stats = g_runStats;
+    return status;
+}

@@ -1,0 +1,21 @@
+// One whole run of the game as the command line asks for it: the platform is
+// started, scripted keys and answers are handed to the headless backend, the
+// application runs to its end, and the screenshot and figures are written.
+#pragma once
+#include "app/Options.h"
+
+class CRunStats;
+
+// Exit statuses of a run.
+enum : int {
+    EXIT_NORMAL = 0,        // frames done, Cancel on the game-over box, window closed
+    EXIT_STARTUP_FAILED = 1,
+    EXIT_BAD_COMMAND_LINE = 2,
+    EXIT_LEVEL_FAILED = 255, // after "Can't load level."
+};
+
+// Runs the game with `options` (already parsed) and returns the exit status.
+// *stats (if given) receives the run's figures. With m_bStats the JSON line
+// is also printed on standard output. Nothing of the run survives it: every
+// run starts from a fresh level number, fresh lists and a fresh platform.
+int RunGame(const COptions& options, CRunStats* stats = nullptr);

@@ -1,0 +1,268 @@
+#include "app/MainFrame.h"
+#include "app/PictureLists.h"
+#include "app/QuibboApp.h"
+#include "app/RunStats.h"
+#include "gfx/Surface.h"
+#include "platform/Files.h"
+#include "platform/Resources.h"
+#include "platform/WinApp.h"
+#include "platform/WindowSystem.h"
+#include "world/World.h"
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+int g_nLevel = 0;
+
+namespace {
+
+// String resources.
+const int IDS_TITLE = 1;
+const int IDS_GAME_OVER = 3;
+const int IDS_CANT_LOAD = 4;
+
+// Bitmap resources.
+const int IDB_WALL_BLUE = 129;
+const int IDB_LEVEL = 130;
+const int IDB_SKY = 131;
+const int IDB_FLOOR = 132;
+const int IDB_DOT = 135;
+const int IDB_ENEMY = 138;
+const int IDB_GUN = 139;
+const int IDB_FLASH = 140;
+const int IDB_GUN_ITEM = 153;
+const int IDB_BARREL = 154;
+const int IDB_LIFE = 155;
+const int IDB_TITLE = 157;
+const int IDB_WALL_WOOD = 159;
+
+const int kTitleShowMs = 5000;
+const uint64_t kMinLevelFileBytes = 100;
+
+const char kAccessWord[] = "AlwaysTheWalrus";
+
+std::string LoadString(int id) {
+    char buf[256];
+    PlatLoadString(id, buf, sizeof buf);
+    return buf;
+}
+
+// Every box the game shows goes through here, so a run can report them.
+int32_t AskUser(HWND owner, const std::string& text, uint32_t type) {
+    int32_t answer = PlatMessageBox(owner, text.c_str(), LoadString(IDS_TITLE).c_str(), type);
+    g_runStats.m_boxes.push_back({text, answer});
+    return answer;
+}
+
+const std::string& LevelFolder() {
+    static const std::string none;
+    CQuibboApp* app = dynamic_cast<CQuibboApp*>(PlatGetApp());
+    return app != nullptr ? app->m_strAppDir : none;
+}
+
+const char* CommandLine() {
+    CWinApp* app = PlatGetApp();
+    return app != nullptr && app->m_pszCmdLine != nullptr ? app->m_pszCmdLine : "";
+}
+
+bool IsFireKey(uint32_t vk) {
+    return vk == VK_RETURN || vk == VK_LWIN || vk == VK_F23 || (vk >= VK_APP1 && vk <= VK_APP5);
+}
+
+} // namespace
+
+bool HasAccessWord(const char* cmdLine) {
+    // Upper-case both sides: the word is written in mixed case, and a player
+    // should not have to match it letter for letter.
+    std::string text = cmdLine != nullptr ? cmdLine : "";
+    std::string word = kAccessWord;
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : word)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text.find(word) != std::string::npos;
+}
+
+std::string LevelFileName(const std::string& folder, int level) {
+    char name[32];
+    std::snprintf(name, sizeof name, "QB%02d.BMP", level);
+    return folder + name;
+}
+
+bool IsLevelFilePresent(const std::string& path) {
+    uint64_t size = 0;
+    return PlatGetFileSize(path.c_str(), &size) && size >= kMinLevelFileBytes;
+}
+
+CMainFrame::~CMainFrame() {
+    DestroyWorld();
+}
+
+bool CMainFrame::PreCreateWindow(PlatCreateStruct& cs) {
+    PlatSipShowIM(SIPF_OFF);
+    cs.style |= WS_DLGFRAME;
+    return CFrameWnd::PreCreateWindow(cs);
+}
+
+bool CMainFrame::PreTranslateMessage(PlatMsg* msg) {
+    if (m_pWorld == nullptr || m_pWorld->m_bPaused)
+        return CFrameWnd::PreTranslateMessage(msg);
+
+    // Plain assignments: the last key pressed wins, and releasing either key
+    // of a pair stops that motion.
+    switch (msg->message) {
+    case WM_KEYDOWN:
+        switch (msg->wParam) {
+        case VK_UP:
+            m_pWorld->m_nMove = 1;
+            return true;
+        case VK_DOWN:
+            m_pWorld->m_nMove = 2;
+            return true;
+        case VK_RIGHT:
+            m_pWorld->m_nTurn = 1;
+            return true;
+        case VK_LEFT:
+            m_pWorld->m_nTurn = 2;
+            return true;
+        default:
+            if (IsFireKey(msg->wParam)) {
+                m_pWorld->Fire();
+                return true;
+            }
+            break;
+        }
+        break;
+    case WM_KEYUP:
+        switch (msg->wParam) {
+        case VK_LEFT:
+        case VK_RIGHT:
+            m_pWorld->m_nTurn = 0;
+            return true;
+        case VK_UP:
+        case VK_DOWN:
+            m_pWorld->m_nMove = 0;
+            return true;
+        default:
+            break;
+        }
+        break;
+    case WM_CHAR:
+        return true;
+    default:
+        break;
+    }
+    return CFrameWnd::PreTranslateMessage(msg);
+}
+
+int CMainFrame::OnCreate(PlatCreateStruct* cs) {
+    if (CFrameWnd::OnCreate(cs) == -1)
+        return -1;
+    PlatSetWindowText(m_hWnd, LoadString(IDS_TITLE).c_str());
+    if (!CreateWorld()) {
+        AskUser(m_hWnd, "Cannot create world!", MB_OK);
+        return -1;
+    }
+    return 0;
+}
+
+void CMainFrame::OnPaint() {
+    // Only seen while the display is suspended, as under the game-over box:
+    // the game's pictures go straight to the framebuffer.
+    PlatFillClient(m_hWnd, 0x000000);
+}
+
+void CMainFrame::OnDestroy() {
+    DestroyWorld();
+    CFrameWnd::OnDestroy();
+}
+
+void CMainFrame::DestroyWorld() {
+    if (m_pWorld != nullptr) {
+        g_runStats.Capture(*m_pWorld, g_nLevel);
+        delete m_pWorld;
+        m_pWorld = nullptr;
+    }
+    FreeWallTextures();
+    FreeItemImages();
+    FreeEnemyImages();
+}
+
+bool CMainFrame::IdleTick() {
+    if (m_pWorld == nullptr)
+        return false;
+    if (m_pWorld->m_bPaused && PlatGetFocus() != nullptr)
+        m_pWorld->SetPaused(false);
+
+    HWND focus = PlatGetFocus();
+    if (focus == nullptr || focus != m_hWnd) {
+        m_pWorld->SetPaused(true);
+        return false;
+    }
+
+    int event = EV_NONE;
+    if (m_pWorld->Tick(&event)) {
+        ++g_runStats.m_nFrames;
+        if (event >= EV_CAUGHT && event <= EV_GAME_OVER)
+            ++g_runStats.m_events[event];
+    }
+    bool loaded = true;
+    if (event == EV_GAME_OVER)
+        loaded = ChangeLevel(false);
+    else if (event == EV_LAST_DOT)
+        loaded = ChangeLevel(true);
+    if (loaded)
+        return true;
+
+    AskUser(m_hWnd, LoadString(IDS_CANT_LOAD), MB_OK);
+    PlatPostQuitMessage(-1);
+    return false;
+}
+
+bool CMainFrame::CreateWorld() {
+    CSurface::LoadDigitGlyphs();
+    AddWallTexture(IDB_WALL_BLUE, true);
+    AddWallTexture(IDB_WALL_WOOD, true);
+    AddItemImage(IDB_DOT);
+    AddItemImage(IDB_GUN_ITEM);
+    AddItemImage(IDB_BARREL);
+    AddEnemyImage(IDB_ENEMY);
+
+    m_pWorld = new CWorld(*this, HasAccessWord(CommandLine()));
+    m_pWorld->LoadHudImages(IDB_GUN, IDB_FLASH, IDB_LIFE);
+    m_pWorld->ShowOverlay(IDB_TITLE, kTitleShowMs);
+
+    // A first level file that is present but does not build falls back to
+    // the built-in level; the failed maze is replaced.
+    std::string first = LevelFileName(LevelFolder(), 0);
+    if (IsLevelFilePresent(first) && m_pWorld->LoadLevelFile(first.c_str(), IDB_SKY, IDB_FLOOR))
+        return true;
+    return m_pWorld->LoadLevelResource(IDB_LEVEL, IDB_SKY, IDB_FLOOR);
+}
+
+bool CMainFrame::ChangeLevel(bool bAdvance) {
+    std::string next;
+    if (bAdvance) {
+        ++g_nLevel;
+        next = LevelFileName(LevelFolder(), g_nLevel);
+    }
+    if (!bAdvance || !IsLevelFilePresent(next))
+        g_nLevel = 0;
+    if (g_nLevel != 0)
+        return m_pWorld->ReloadLevelFile(next.c_str(), false); // score and lives carry over
+
+    // The game is over: lost the last life, or won the last level.
+    m_pWorld->SetPaused(true);
+    PlatInvalidate(m_hWnd, false);
+    char text[256];
+    std::snprintf(text, sizeof text, LoadString(IDS_GAME_OVER).c_str(), m_pWorld->m_nScore);
+    if (AskUser(m_hWnd, text, MB_OKCANCEL | MB_ICONINFORMATION) == IDCANCEL) {
+        PlatPostMessage(m_hWnd, WM_CLOSE, 0, 0);
+        return true;
+    }
+    m_pWorld->ShowOverlay(IDB_TITLE, kTitleShowMs);
+    std::string first = LevelFileName(LevelFolder(), g_nLevel);
+    if (IsLevelFilePresent(first))
+        return m_pWorld->ReloadLevelFile(first.c_str(), true);
+    return m_pWorld->ReloadLevelResource(IDB_LEVEL, true);
+}

@@ -1,0 +1,50 @@
+// The main frame window: it owns the world, runs the game loop step on every
+// idle pass, maps the buttons to the world's movement, turning and firing,
+// and moves from level to level until the game is over.
+#pragma once
+#include "platform/FrameWnd.h"
+#include <string>
+
+class CWorld;
+
+// The level file in use: 0 is the first level (QB00.BMP or the built-in one).
+extern int g_nLevel;
+
+class CMainFrame : public CFrameWnd {
+public:
+    CMainFrame() = default;
+    ~CMainFrame() override; // destroys the world if the window did not
+
+    bool PreCreateWindow(PlatCreateStruct& cs) override;
+    // The key table, while a world exists and is not paused: arrows set the
+    // movement and turning, Return and the action buttons fire, character
+    // messages are swallowed. True when the message was consumed.
+    bool PreTranslateMessage(PlatMsg* msg) override;
+    int OnCreate(PlatCreateStruct* cs) override;
+    void OnPaint() override;
+    void OnDestroy() override;
+
+    // One step of the game loop: a frame while this window holds the focus,
+    // a pause while something else does. True asks for another idle pass.
+    bool IdleTick();
+    // Loads the shared pictures, creates the world and starts the first
+    // level: QB00.BMP when present and buildable, else the built-in level.
+    // False only when the built-in level cannot be built either.
+    bool CreateWorld();
+    // After the last dot (bAdvance) or the last life: the next level file,
+    // or the game-over box. False when a level failed to build.
+    bool ChangeLevel(bool bAdvance);
+    // Deletes the world and frees the shared pictures; safe to call again.
+    void DestroyWorld();
+
+    CWorld* m_pWorld = nullptr; // owned
+};
+
+// Whether the command line holds the access word that makes the player
+// invulnerable: anywhere, also inside longer text, in any letter case.
+bool HasAccessWord(const char* cmdLine);
+
+// The name of level file `level` in `folder` ("QB00.BMP", "QB01.BMP", ...),
+// and whether it counts as present (a file of at least 100 bytes).
+std::string LevelFileName(const std::string& folder, int level);
+bool IsLevelFilePresent(const std::string& path);

@@ -1,0 +1,48 @@
+#include "app/QuibboApp.h"
+#include "app/LoadingDlg.h"
+#include "app/MainFrame.h"
+#include "platform/Files.h"
+#include "platform/Resources.h"
+#include "platform/WindowSystem.h"
+
+namespace {
+const int IDS_TITLE = 1;
+const int IDS_MAKER = 2;
+} // namespace
+
+bool CQuibboApp::InitInstance() {
+    // The game keeps no settings; the key only names the maker.
+    char text[256];
+    PlatLoadString(IDS_MAKER, text, sizeof text);
+    SetRegistryKey(text);
+
+    m_strAppDir = m_strLevelsDir.empty() ? PlatGetProgramFolder() : m_strLevelsDir;
+
+    bool created = false;
+    {
+        // The loading screen stays up while the slow work below runs; its
+        // window goes with the object.
+        CLoadingDlg loading;
+        loading.Create();
+        PlatSetWaitCursor(true);
+
+        CMainFrame* frame = new CMainFrame;
+        m_pMainWnd = frame;
+        PlatRect desktop;
+        PlatGetDesktopRect(&desktop);
+        PlatLoadString(IDS_TITLE, text, sizeof text);
+        // A frame window that fails to be created deletes itself.
+        created = frame->Create(text, 0, desktop, nullptr, 0);
+        if (!created)
+            m_pMainWnd = nullptr;
+        PlatSetWaitCursor(false);
+    }
+    return created;
+}
+
+bool CQuibboApp::OnIdle(long count) {
+    bool more = CWinApp::OnIdle(count);
+    CMainFrame* frame = dynamic_cast<CMainFrame*>(m_pMainWnd);
+    bool step = frame != nullptr && frame->IdleTick();
+    return more || step;
+}

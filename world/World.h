@@ -1,0 +1,104 @@
+// The game world: the screen, the scene with the maze, the player's camera,
+// movement and turning, the counters and the head-up display. The frame window
+// creates one and ticks it once per idle pass; each tick runs one frame.
+#pragma once
+#include "gfx/Screen.h"
+#include "gfx/Surface.h"
+#include "math3d/Matrix.h"
+#include "math3d/Pose.h"
+#include "scene/SceneNode.h"
+#include <cstdint>
+
+class CWnd;
+class CMaze;
+
+// What a frame reports to the frame window. 1 to 4 are also the scene's
+// interaction codes.
+enum : int {
+    EV_NONE = 0,
+    EV_CAUGHT = 1,     // handled inside the world
+    EV_GUN = 2,        // handled inside the world
+    EV_DOT = 3,        // handled inside the world
+    EV_LAST_DOT = 4,   // level complete: the frame window moves on
+    EV_GAME_OVER = 5,  // the last life is lost: the frame window ends the game
+};
+
+class CWorld {
+public:
+    // `frame` is the window whose client area the screen covers; it must
+    // have a window and outlive the world. The world starts paused. It makes
+    // its screen and camera the active view the maze draws with.
+    CWorld(CWnd& frame, bool bInvulnerable);
+    virtual ~CWorld();
+    CWorld(const CWorld&) = delete;
+    CWorld& operator=(const CWorld&) = delete;
+
+    // ---- Level starts ----
+    // Each puts the player on the start cell with heading 0 and no shots,
+    // un-pauses the world and returns whether the maze was built; the camera,
+    // counters and pause state are set even when it was not. The first two
+    // replace the maze (new game: 5 lives, score 0); the reloads keep the
+    // maze's sky and floor and reset score and lives only when bReset.
+    bool LoadLevelResource(int levelId, int skyId, int floorId);
+    bool LoadLevelFile(const char* path, int skyId, int floorId);
+    bool ReloadLevelResource(int levelId, bool bReset);
+    bool ReloadLevelFile(const char* path, bool bReset);
+
+    // Places the camera (eye height unchanged) and rebuilds the view matrix.
+    void SetCamera(double x, double z, double heading);
+    // Pausing suspends the screen; resuming resumes it (with its full-screen
+    // wait) and restarts the frame clock. Either way held keys are forgotten.
+    void SetPaused(bool bPaused);
+
+    // Runs one frame with the milliseconds since the previous one and stores
+    // its event code in *event. A paused world runs nothing, leaves *event
+    // alone and returns false.
+    bool Tick(int* event);
+    // One frame of `dt` milliseconds; returns the event code.
+    int RunFrame(int dt);
+    // Applies the movement and turning state for `dt` milliseconds.
+    void Steer(int dt);
+
+    // ---- Rules ----
+    // Turns what the player touched this frame into score, shots, lives and
+    // sounds; returns the event code.
+    int CheckEvents();
+    // A shot along the heading, between frames. True when an enemy was hit.
+    bool Fire();
+    void DrawGun(CScreen& screen);
+    void DrawHud(CScreen& screen);
+    // Loads the gun (whose success is returned), flash and life-icon
+    // pictures; an id of 0 skips the flash or the icon.
+    bool LoadHudImages(int gunId, int flashId, int lifeIconId);
+    // Shows picture `id` centred over the game for `ms` milliseconds of play.
+    // False, with the overlay hidden, when the picture does not load.
+    bool ShowOverlay(int id, int ms);
+
+    // The maze (child 1 of the root), or null before the first level start.
+    CMaze* GetMaze() const;
+
+    CScreen m_screen;
+    CSceneNode m_root;
+    CPose m_camera;
+    CMatrix m_view;
+    int m_nMove = 0;        // 0 standing, 1 forward, 2 backward
+    int m_nTurn = 0;        // 0 none, 1 right (heading grows), 2 left
+    uint32_t m_dwLastTick = 0;
+    int m_nScore = 0;
+    int m_nLives = 0;
+    bool m_bPaused = true;
+    bool m_bInvulnerable;
+    bool m_bMuzzleFlash = false;
+    int m_nShots = 0;
+    int m_nOverlayTime = 0; // ms left to show m_overlay; only > 0 shows
+    CSurface m_overlay;
+    CSurface m_gun;
+    CSurface m_flash;
+    CSurface m_lifeIcon;
+
+private:
+    // The tail every level start shares; `built` is the maze build's result.
+    bool StartLevel(bool built, bool bReset);
+    // Puts the camera in the middle of the maze's start cell, heading 0.
+    void PlaceOnStartCell();
+};
