@@ -1,0 +1,201 @@
+// Reading level bitmaps: what the game accepts, and that data which does not
+// fit its own headers fails without reading outside it.
+#include "MazeTestLevels.h"
+#include "scene/LevelBitmap.h"
+#include <cstdio>
+#include <cstring>
+#include <gtest/gtest.h>
+
+namespace {
+
+void PutU32(std::vector<uint8_t>& data, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        data[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// Reads exactly `data` from a heap block of its own size, so a read past the
+// end would be one past the block (and caught by the sanitizers).
+bool ReadExact(const std::vector<uint8_t>& data, LevelGrid* grid, std::string* error) {
+    std::unique_ptr<uint8_t[]> block(new uint8_t[data.size() ? data.size() : 1]);
+    if (!data.empty())
+        std::memcpy(block.get(), data.data(), data.size());
+    return ReadLevelDib(block.get(), data.size(), grid, error);
+}
+
+const char* const kSmallLevel = "#####\n"
+                                "#P.o#\n"
+                                "#EG##\n";
+
+} // namespace
+
+TEST(MazeLevelFile, BitmapRoundTripKeepsEveryCellAtEveryRowPadding) {
+    // Widths 1 to 5 cover every amount of row padding (3, 2, 1, 0, 3 bytes).
+    for (int width = 1; width <= 5; ++width) {
+        LevelGrid grid;
+        grid.width = width;
+        grid.height = 3;
+        for (int i = 0; i < width * 3; ++i)
+            grid.cells.push_back(static_cast<uint8_t>(i * 37 + width));
+        const std::vector<uint8_t> dib = MakeLevelBitmap(grid, false);
+        EXPECT_EQ(40u + 1024u + LevelRowStride(width) * 3, dib.size());
+        LevelGrid read;
+        std::string error;
+        ASSERT_TRUE(ReadExact(dib, &read, &error)) << error;
+        EXPECT_EQ(width, read.width);
+        EXPECT_EQ(3, read.height);
+        EXPECT_EQ(grid.cells, read.cells) << "width " << width;
+    }
+}
+
+TEST(MazeLevelFile, TopRowOfThePictureIsGridRowZero) {
+    const LevelGrid grid = GridFromText(kSmallLevel);
+    const std::vector<uint8_t> dib = MakeLevelBitmap(grid, false);
+    // Stored bottom-up: the first stored row is the picture's bottom row.
+    const uint8_t* rows = dib.data() + 40 + 1024;
+    // Rows of 5 cells take 8 bytes.
+    EXPECT_EQ(128, rows[0]); // "#EG##", the bottom row
+    EXPECT_EQ(3, rows[1]);
+    EXPECT_EQ(65, rows[2]);
+    EXPECT_EQ(2, rows[8 + 1]); // "#P.o#"
+    EXPECT_EQ(64, rows[8 + 3]);
+    LevelGrid read;
+    std::string error;
+    ASSERT_TRUE(ReadLevelDib(dib.data(), dib.size(), &read, &error)) << error;
+    EXPECT_EQ(2, read.cells[1 * 5 + 1]); // P at column 1, row 1
+    EXPECT_EQ(3, read.cells[2 * 5 + 1]); // E at column 1, row 2
+}
+
+TEST(MazeLevelFile, FileWithHeaderLoadsAndBadFilesFail) {
+    TestTables tables;
+    const std::string path = ScratchPath("level.bmp");
+    ASSERT_TRUE(WriteWholeFile(path.c_str(), MakeLevelBitmap(GridFromText(kSmallLevel))));
+    LevelGrid grid;
+    std::string error;
+    ASSERT_TRUE(ReadLevelFile(path.c_str(), &grid, &error)) << error;
+    EXPECT_EQ(GridFromText(kSmallLevel).cells, grid.cells);
+
+    // The file header's signature is not what makes a level: only the DIB is.
+    std::vector<uint8_t> bytes = MakeLevelBitmap(GridFromText(kSmallLevel));
+    bytes[0] = 'X';
+    ASSERT_TRUE(WriteWholeFile(path.c_str(), bytes));
+    EXPECT_TRUE(ReadLevelFile(path.c_str(), &grid, &error)) << error;
+
+    // Shorter than the file header, or missing.
+    ASSERT_TRUE(WriteWholeFile(path.c_str(), std::vector<uint8_t>(13, 'B')));
+    EXPECT_FALSE(ReadLevelFile(path.c_str(), &grid, &error));
+    EXPECT_TRUE(grid.cells.empty());
+    std::remove(path.c_str());
+    EXPECT_FALSE(ReadLevelFile(path.c_str(), &grid, &error));
+    EXPECT_NE(std::string::npos, error.find("cannot open"));
+}
+
+TEST(MazeLevelFile, MalformedHeadersFailCleanly) {
+    const std::vector<uint8_t> good = MakeLevelBitmap(GridFromText(kSmallLevel), false);
+    struct Case {
+        const char* what;
+        size_t at;
+        uint32_t value;
+        int widthBytes; // 4 or 2
+    };
+    const Case cases[] = {
+        {"header size below 40", 0, 12, 4},
+        {"header size past the end", 0, 100000, 4},
+        {"4 bits per pixel", 14, 4, 2},
+        {"24 bits per pixel", 14, 24, 2},
+        {"zero width", 4, 0, 4},
+        {"zero height", 8, 0, 4},
+        {"negative width", 4, static_cast<uint32_t>(-5), 4},
+        {"top-down (negative height)", 8, static_cast<uint32_t>(-3), 4},
+        {"most negative height", 8, 0x80000000u, 4},
+        {"width above the side limit", 4, kMaxLevelSide + 1, 4},
+        {"height above the side limit", 8, kMaxLevelSide + 1, 4},
+        {"width that would overflow a row", 4, 0x7FFFFFFFu, 4},
+        {"header pushing the colour table past the end", 0, 200, 4},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> data = good;
+        if (c.widthBytes == 4)
+            PutU32(data, c.at, c.value);
+        else
+            data[c.at] = static_cast<uint8_t>(c.value), data[c.at + 1] = 0;
+        LevelGrid grid;
+        grid.width = 9; // must be reset on failure
+        std::string error;
+        EXPECT_FALSE(ReadExact(data, &grid, &error)) << c.what;
+        EXPECT_FALSE(error.empty()) << c.what;
+        EXPECT_EQ(0, grid.width) << c.what;
+        EXPECT_TRUE(grid.cells.empty()) << c.what;
+    }
+}
+
+TEST(MazeLevelFile, TruncatedDataFailsAtEveryLengthButTheLastRowsPadding) {
+    // 5 wide: rows of 8 bytes, 3 of them padding. The last stored row (the
+    // picture's top row) is read only as far as its pixels.
+    const std::vector<uint8_t> good = MakeLevelBitmap(GridFromText(kSmallLevel), false);
+    const size_t minimum = good.size() - 3;
+    LevelGrid grid;
+    std::string error;
+    for (size_t size = 0; size < good.size(); ++size) {
+        const std::vector<uint8_t> cut(good.begin(), good.begin() + size);
+        EXPECT_EQ(size >= minimum, ReadExact(cut, &grid, &error)) << "size " << size;
+    }
+    ASSERT_TRUE(ReadExact(std::vector<uint8_t>(good.begin(), good.begin() + minimum), &grid,
+                          &error));
+    EXPECT_EQ(GridFromText(kSmallLevel).cells, grid.cells);
+}
+
+TEST(MazeLevelFile, MazeLoadOfABadFileFailsWithNothingBuilt) {
+    TestTables tables;
+    std::unique_ptr<CMaze> maze = MazeFromText(kSmallLevel, tables);
+    ASSERT_GT(maze->GetDrawables().size(), 0u);
+    ASSERT_EQ(1, maze->GetChildCount());
+    const std::string path = ScratchPath("bad.bmp");
+    std::vector<uint8_t> bytes = MakeLevelBitmap(GridFromText(kSmallLevel));
+    bytes[14 + 14] = 24; // 24 bits per pixel
+    ASSERT_TRUE(WriteWholeFile(path.c_str(), bytes));
+    EXPECT_FALSE(maze->LoadNextFromFile(path.c_str(), tables.wallTable, 4, tables.itemTable, 3));
+    EXPECT_EQ(0u, maze->GetDrawables().size());
+    EXPECT_EQ(0, maze->GetChildCount());
+    EXPECT_EQ(0, maze->GetWidth());
+    EXPECT_EQ(0, maze->GetHeight());
+    EXPECT_EQ(path, maze->GetLevelPath());
+    EXPECT_EQ(0, maze->GetLevelResourceId());
+    // Cells of an empty maze are all walls: nothing can walk there.
+    EXPECT_TRUE(maze->IsWallAt(0, 0));
+    std::remove(path.c_str());
+}
+
+TEST(MazeLevelFile, OversizedBuildFailsBeforeBuildingAndLargeLevelsLoad) {
+    TestTables tables;
+    // 1024 x 1024 with a wall border and a wall lattice: loads and builds.
+    {
+        LevelGrid grid;
+        grid.width = grid.height = 1024;
+        grid.cells.assign(1024 * 1024, CELL_CORRIDOR);
+        for (int r = 0; r < 1024; ++r)
+            for (int c = 0; c < 1024; ++c)
+                if (r == 0 || c == 0 || r == 1023 || c == 1023 || (r % 8 == 4 && c % 8 == 4))
+                    grid.cells[r * 1024 + c] = CELL_WALL;
+        const std::vector<uint8_t> dib = MakeLevelBitmap(grid, false);
+        CMaze maze(nullptr, 1);
+        ASSERT_TRUE(maze.ReadGrid(dib.data(), dib.size()));
+        ASSERT_TRUE(maze.Build(tables.wallTable, 4, tables.itemTable, 3));
+        // Border: 4 sides x 1022 open cells; lattice: 128 x 128 posts x 4.
+        EXPECT_EQ(4u * 1022 + 128u * 128 * 4, maze.GetDrawables().size());
+    }
+    // 2048 x 2048 checkerboard: about 8 million faces, over the limit.
+    {
+        LevelGrid grid;
+        grid.width = grid.height = 2048;
+        grid.cells.resize(2048 * 2048);
+        for (int r = 0; r < 2048; ++r)
+            for (int c = 0; c < 2048; ++c)
+                grid.cells[r * 2048 + c] = ((r + c) & 1) ? CELL_WALL : CELL_ENEMY_FIRST;
+        const std::vector<uint8_t> dib = MakeLevelBitmap(grid, false);
+        CMaze maze(nullptr, 1);
+        ASSERT_TRUE(maze.ReadGrid(dib.data(), dib.size()));
+        EXPECT_FALSE(maze.Build(tables.wallTable, 4, tables.itemTable, 3));
+        EXPECT_EQ(0u, maze.GetDrawables().size());
+        EXPECT_EQ(0, maze.GetChildCount());
+    }
+}

@@ -1,0 +1,212 @@
+// The maze's answers to the game rules: pushing the player out of walls,
+// taking dots and guns, and stopping shots.
+#include "MazeTestLevels.h"
+#include "math3d/Sprite.h"
+#include "scene/Enemy.h"
+#include <gtest/gtest.h>
+
+namespace {
+
+CPose At(double x, double z) {
+    CPose pose;
+    pose.x = x;
+    pose.y = 0.5;
+    pose.z = z;
+    return pose;
+}
+
+// Cells (4, 7) and (5, 6) are walls where asked; everything else is open.
+std::unique_ptr<CMaze> OpenMaze(TestTables& tables, std::initializer_list<PlatPoint> walls) {
+    LevelGrid grid;
+    grid.width = 12;
+    grid.height = 12;
+    grid.cells.assign(144, CELL_CORRIDOR);
+    for (const PlatPoint& w : walls)
+        grid.cells[w.y * 12 + w.x] = CELL_WALL;
+    std::string text, error;
+    EXPECT_TRUE(FormatLevelText(grid, &text, &error));
+    return MazeFromText(text, tables);
+}
+
+bool HasSpriteAt(const CMaze& maze, double x, double z) {
+    for (const CDrawable* d : maze.GetDrawables())
+        if (d->GetKind() == CDrawable::KindSprite &&
+            static_cast<const CSprite*>(d)->m_base.x == x &&
+            static_cast<const CSprite*>(d)->m_base.z == z)
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST(MazeRules, PushOutAlongTheAxesThenTheFirstCorner) {
+    TestTables tables;
+    struct Case {
+        std::initializer_list<PlatPoint> walls;
+        double x, z, wantX, wantZ;
+    };
+    const Case cases[] = {
+        // A wall to the left pushes x to 5.42.
+        {{{4, 7}}, 5.30, 7.50, 5.42, 7.50},
+        // Left and above: both axes.
+        {{{4, 7}, {5, 6}}, 5.30, 7.20, 5.42, 7.42},
+        // Right and below.
+        {{{6, 7}, {5, 8}}, 5.70, 7.90, 5.58, 7.58},
+        // Only the diagonal above-left: the smaller overlap (z, 0.07) moves.
+        {{{4, 6}}, 5.30, 7.35, 5.30, 7.42},
+        // Diagonal above-left, x overlap smaller.
+        {{{4, 6}}, 5.40, 7.10, 5.42, 7.10},
+        // A tie moves z.
+        {{{4, 6}}, 5.32, 7.32, 5.32, 7.42},
+        // Diagonal below-right, either axis.
+        {{{6, 8}}, 5.65, 7.61, 5.65, 7.58},
+        {{{6, 8}}, 5.61, 7.65, 5.58, 7.65},
+        // Diagonals above-right and below-left.
+        {{{6, 6}}, 5.61, 7.35, 5.58, 7.35},
+        {{{6, 6}}, 5.65, 7.39, 5.65, 7.42},
+        {{{4, 8}}, 5.39, 7.65, 5.42, 7.65},
+        // Two diagonals: only the first that applies (above-left) moves.
+        {{{4, 6}, {6, 8}}, 5.30, 7.35, 5.30, 7.42},
+        // An axis push suppresses every corner.
+        {{{4, 7}, {6, 6}}, 5.30, 7.10, 5.42, 7.10},
+        // Enclosed, at the centre: every distance is 0.5.
+        {{{4, 7}, {6, 7}, {5, 6}, {5, 8}, {4, 6}, {6, 6}, {4, 8}, {6, 8}}, 5.5, 7.5, 5.5, 7.5},
+        // Exactly 0.42 from a face is not pushed (strictly less than).
+        {{{4, 7}}, 5.42, 7.5, 5.42, 7.5},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<CMaze> maze = OpenMaze(tables, c.walls);
+        CPose pose = At(c.x, c.z);
+        maze->Collide(pose);
+        EXPECT_NEAR(c.wantX, pose.x, 1e-12) << c.x << ", " << c.z;
+        EXPECT_NEAR(c.wantZ, pose.z, 1e-12) << c.x << ", " << c.z;
+        EXPECT_EQ(0.5, pose.y);
+    }
+}
+
+TEST(MazeRules, TheGridsEdgeIsAWallForThePlayer) {
+    TestTables tables;
+    // An open ring on the outermost cells, as in the built-in level.
+    std::unique_ptr<CMaze> maze = MazeFromText(kBuiltInLevelText, tables);
+    // On column 0, near the left edge: pushed back in, not into row z - 1's
+    // last cell (which a plain row-major read would find).
+    CPose pose = At(0.1, 20.5);
+    maze->Collide(pose);
+    EXPECT_NEAR(0.42, pose.x, 1e-12);
+    // Walking out over the left edge at full step from the push radius and
+    // pushing after each step never leaves cell 0.
+    pose = At(0.42, 20.5);
+    for (int i = 0; i < 50; ++i) {
+        pose.x -= 0.4;
+        maze->Collide(pose);
+        EXPECT_GE(pose.x, 0.0);
+    }
+    // The same at the far corner (75, 47).
+    pose = At(75.9, 47.9);
+    maze->Collide(pose);
+    EXPECT_NEAR(75.58, pose.x, 1e-12);
+    EXPECT_NEAR(47.58, pose.z, 1e-12);
+    pose = At(0.2, 0.3);
+    maze->Collide(pose);
+    EXPECT_NEAR(0.42, pose.x, 1e-12);
+    EXPECT_NEAR(0.42, pose.z, 1e-12);
+    // Far outside (the player cannot get there, but the reads stay safe).
+    pose = At(-30.5, 900.5);
+    maze->Collide(pose);
+    pose = At(1e12, -1e12);
+    maze->Collide(pose);
+}
+
+TEST(MazeRules, DotsAndGunsAreTakenDecorationsStay) {
+    TestTables tables;
+    std::unique_ptr<CMaze> maze = MazeFromText("######\n"
+                                               "#oGBo#\n"
+                                               "#..o.#\n"
+                                               "######\n",
+                                               tables);
+    ASSERT_EQ(3, maze->GetDotsLeft());
+    CSceneNode* hit = nullptr;
+    EXPECT_EQ(INTERACT_NONE, maze->Interact(At(1.5, 2.5), &hit));
+    EXPECT_EQ(nullptr, hit);
+    // A barrel stays.
+    EXPECT_EQ(INTERACT_NONE, maze->Interact(At(3.5, 1.5), &hit));
+    EXPECT_TRUE(HasSpriteAt(*maze, 3.5, 1.5));
+    EXPECT_EQ(66, maze->GetCell(3, 1));
+    // A gun: code 2, the maze is the node hit, the cell becomes a corridor.
+    const size_t before = maze->GetDrawables().size();
+    EXPECT_EQ(INTERACT_GUN, maze->Interact(At(2.9, 1.1), &hit));
+    EXPECT_EQ(maze.get(), hit);
+    EXPECT_EQ(CELL_CORRIDOR, maze->GetCell(2, 1));
+    EXPECT_FALSE(HasSpriteAt(*maze, 2.5, 1.5));
+    EXPECT_EQ(before - 1, maze->GetDrawables().size());
+    EXPECT_EQ(3, maze->GetDotsLeft());
+    // Taken once only.
+    EXPECT_EQ(INTERACT_NONE, maze->Interact(At(2.5, 1.5), &hit));
+    // Dots: 3, 3, then 4 for the last.
+    EXPECT_EQ(INTERACT_DOT, maze->Interact(At(1.5, 1.5), &hit));
+    EXPECT_EQ(INTERACT_DOT, maze->Interact(At(4.5, 1.5), &hit));
+    EXPECT_EQ(INTERACT_LAST_DOT, maze->Interact(At(3.2, 2.8), &hit));
+    EXPECT_EQ(0, maze->GetDotsLeft());
+    for (const CDrawable* d : maze->GetDrawables())
+        if (d->GetKind() == CDrawable::KindSprite)
+            EXPECT_EQ(&tables.items[2], static_cast<const CSprite*>(d)->m_pImage);
+    // The cell index no longer finds the taken items.
+    std::vector<CDrawable*> found;
+    maze->CollectInRegion(PlatRect{0, 0, 6, 4}, found);
+    EXPECT_EQ(maze->GetDrawables().size(), found.size());
+}
+
+TEST(MazeRules, UncountedDotEndsTheLevelOneCountedDotEarly) {
+    TestTables tables;
+    // The dot on row 0 has no sprite and is not counted, but is eaten.
+    std::unique_ptr<CMaze> maze = MazeFromText(".o..\n"
+                                               ".o.o\n",
+                                               tables);
+    ASSERT_EQ(2, maze->GetDotsLeft());
+    CSceneNode* hit = nullptr;
+    EXPECT_EQ(INTERACT_DOT, maze->Interact(At(1.5, 0.5), &hit));
+    EXPECT_EQ(CELL_CORRIDOR, maze->GetCell(1, 0));
+    EXPECT_EQ(2u, maze->GetDrawables().size());
+    EXPECT_EQ(INTERACT_LAST_DOT, maze->Interact(At(1.5, 1.5), &hit));
+    EXPECT_EQ(1u, maze->GetDrawables().size());
+}
+
+TEST(MazeRules, AnEnemyInContactWinsOverAnItem) {
+    TestTables tables;
+    std::unique_ptr<CMaze> maze = MazeFromText("#####\n"
+                                               "#.E.#\n"
+                                               "#####\n",
+                                               tables);
+    // Put a dot under the enemy's cell after building: the enemy stands at
+    // (2, 1) and the player at (2.5, 1.5) is 0.707 away in the same cell.
+    std::unique_ptr<CMaze> withDot = MazeFromText("#####\n"
+                                                  "#.o.#\n"
+                                                  "#####\n",
+                                                  tables);
+    CEnemy* enemy = new CEnemy(withDot.get(), kEnemyIdBase);
+    withDot->AddChild(enemy);
+    enemy->SetPosition(2.0, 1.0, 0.0);
+    CSceneNode* hit = nullptr;
+    EXPECT_EQ(INTERACT_CAUGHT, withDot->Interact(At(2.5, 1.5), &hit));
+    EXPECT_EQ(enemy, hit);
+    EXPECT_EQ(64, withDot->GetCell(2, 1));
+    EXPECT_EQ(1, withDot->GetDotsLeft());
+    EXPECT_EQ(INTERACT_CAUGHT, maze->Interact(At(2.5, 1.5), &hit));
+    EXPECT_EQ(maze->GetChild(0), hit);
+}
+
+TEST(MazeRules, ShotsStopAtWallsAndTheGridsEdge) {
+    TestTables tables;
+    std::unique_ptr<CMaze> maze = MazeFromText("#####\n"
+                                               "#...#\n"
+                                               "#####\n",
+                                               tables);
+    EXPECT_EQ(maze.get(), maze->Probe(PlatPoint{0, 1}));
+    EXPECT_EQ(maze.get(), maze->Probe(PlatPoint{2, 0}));
+    EXPECT_EQ(nullptr, maze->Probe(PlatPoint{2, 1}));
+    // Outside the grid the shot meets a wall.
+    EXPECT_EQ(maze.get(), maze->Probe(PlatPoint{-1, 1}));
+    EXPECT_EQ(maze.get(), maze->Probe(PlatPoint{5, 1}));
+    EXPECT_EQ(maze.get(), maze->Probe(PlatPoint{2, 3}));
+    EXPECT_EQ(maze.get(), maze->Probe(PlatPoint{2, -7}));
+}

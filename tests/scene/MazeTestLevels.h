@@ -1,0 +1,34 @@
+// Levels and helpers the maze and enemy tests share.
+#pragma once
+#include "gfx/Surface.h"
+#include "scene/LevelText.h"
+#include "scene/Maze.h"
+#include <memory>
+#include <string>
+
+// The built-in level (bitmap resource 130) as a text map.
+extern const char* const kBuiltInLevelText;
+
+// Stand-in pictures for the image tables: the builder only stores pointers.
+struct TestTables {
+    CSurface walls[8];
+    CSurface items[4];
+    CSurface* wallTable[8];
+    CSurface* itemTable[4];
+    TestTables() {
+        for (int i = 0; i < 8; ++i)
+            wallTable[i] = &walls[i];
+        for (int i = 0; i < 4; ++i)
+            itemTable[i] = &items[i];
+    }
+};
+
+// Parses a text map into a grid; fails the test on a parse error.
+LevelGrid GridFromText(const std::string& text);
+// A maze (no parent, id 1) read from the text map through the level bitmap
+// reader and built with `wallCount` wall and `itemCount` item pictures of
+// `tables` (the program's counts by default).
+std::unique_ptr<CMaze> MazeFromText(const std::string& text, TestTables& tables,
+                                    int wallCount = 4, int itemCount = 3);
+// A file path in the test's scratch folder, removed by the caller.
+std::string ScratchPath(const std::string& name);
