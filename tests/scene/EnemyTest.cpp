@@ -8,14 +8,6 @@
 
 namespace {
 
-CPose At(double x, double z) {
-    CPose pose;
-    pose.x = x;
-    pose.y = 0.5;
-    pose.z = z;
-    return pose;
-}
-
 // A maze from the text with one enemy placed at cell (c, r) (no enemy
 // markers in the text); the enemy is the maze's only child.
 struct EnemyInMaze {
@@ -33,7 +25,7 @@ struct EnemyInMaze {
 };
 
 // Far from everything: a player the enemy cannot see.
-const CPose kNobody = At(100.5, 100.5);
+const CPose kNobody = PoseAt(100.5, 100.5);
 
 const char* const kCross = "#########\n"
                            "####.####\n"
@@ -97,12 +89,12 @@ TEST(Enemy, SightingAlongARowOrColumnWinsUntilAWallHidesThePlayer) {
                   "#########\n",
                   2, 1);
     t.enemy->SetDirection(DIR_UP);
-    EXPECT_EQ(DIR_RIGHT, t.enemy->ChooseDirection(At(6.5, 1.5)));
+    EXPECT_EQ(DIR_RIGHT, t.enemy->ChooseDirection(PoseAt(6.5, 1.5)));
     EXPECT_EQ(0, t.enemy->GetLastForcedTurn());
     t.enemy->SetPosition(6, 1, 0);
-    EXPECT_EQ(DIR_LEFT, t.enemy->ChooseDirection(At(1.2, 1.9)));
+    EXPECT_EQ(DIR_LEFT, t.enemy->ChooseDirection(PoseAt(1.2, 1.9)));
     // Same cell: the scan is empty and the answer is left.
-    EXPECT_EQ(DIR_LEFT, t.enemy->ChooseDirection(At(6.7, 1.7)));
+    EXPECT_EQ(DIR_LEFT, t.enemy->ChooseDirection(PoseAt(6.7, 1.7)));
 
     // One wall between them cancels the sighting.
     EnemyInMaze w("#########\n"
@@ -111,18 +103,18 @@ TEST(Enemy, SightingAlongARowOrColumnWinsUntilAWallHidesThePlayer) {
                   2, 1);
     w.enemy->SetDirection(DIR_RIGHT);
     // Not seen: it keeps going right (its way is open), away from nothing.
-    EXPECT_EQ(DIR_RIGHT, w.enemy->ChooseDirection(At(6.5, 1.5)));
+    EXPECT_EQ(DIR_RIGHT, w.enemy->ChooseDirection(PoseAt(6.5, 1.5)));
     w.enemy->SetPosition(3, 1, 0);
     // Blocked by the wall at (4, 1) and the player unseen: only left is open.
-    EXPECT_EQ(DIR_LEFT, w.enemy->ChooseDirection(At(6.5, 1.5)));
+    EXPECT_EQ(DIR_LEFT, w.enemy->ChooseDirection(PoseAt(6.5, 1.5)));
 
     // Along a column, down and up.
     EnemyInMaze c(kCross, 4, 1);
     c.enemy->SetDirection(DIR_UP);
-    EXPECT_EQ(DIR_DOWN, c.enemy->ChooseDirection(At(4.5, 5.5)));
+    EXPECT_EQ(DIR_DOWN, c.enemy->ChooseDirection(PoseAt(4.5, 5.5)));
     c.enemy->SetPosition(4, 5, 0);
     c.enemy->SetDirection(DIR_DOWN);
-    EXPECT_EQ(DIR_UP, c.enemy->ChooseDirection(At(4.1, 1.1)));
+    EXPECT_EQ(DIR_UP, c.enemy->ChooseDirection(PoseAt(4.1, 1.1)));
 }
 
 TEST(Enemy, KeepsItsWayUntilTenSecondsThenPicksAnyOpenWay) {
@@ -194,9 +186,9 @@ TEST(Enemy, NeverLeavesTheGrid) {
         ASSERT_FALSE(t.maze->IsWallAt(t.enemy->GetCell().x, t.enemy->GetCell().y));
     }
     t.enemy->SetPosition(0.3, 0.2, 0);
-    t.enemy->Update(500, At(0.9, 0.9)); // same cell: goes left
+    t.enemy->Update(500, PoseAt(0.9, 0.9)); // same cell: goes left
     EXPECT_EQ(0.0, t.enemy->GetPose().x);
-    t.enemy->Update(500, At(0.9, 0.9));
+    t.enemy->Update(500, PoseAt(0.9, 0.9));
     EXPECT_EQ(0.0, t.enemy->GetPose().x);
 }
 
@@ -206,16 +198,16 @@ TEST(Enemy, CatchesOnlyInTheSameCellAndCloserThanPointEight) {
                   0, 0);
     CSceneNode* hit = nullptr;
     t.enemy->SetPosition(0.0, 1.0, 0);
-    EXPECT_EQ(0, t.enemy->Interact(At(0.8, 1.0), &hit)); // exactly 0.8
+    EXPECT_EQ(0, t.enemy->Interact(PoseAt(0.8, 1.0), &hit)); // exactly 0.8
     EXPECT_EQ(nullptr, hit);
-    EXPECT_EQ(1, t.enemy->Interact(At(0.79, 1.0), &hit));
+    EXPECT_EQ(1, t.enemy->Interact(PoseAt(0.79, 1.0), &hit));
     EXPECT_EQ(t.enemy, hit);
     hit = nullptr;
     t.enemy->SetPosition(4.0, 1.0, 0);
-    EXPECT_EQ(0, t.enemy->Interact(At(4.9, 1.9), &hit)); // same cell, 1.27 away
+    EXPECT_EQ(0, t.enemy->Interact(PoseAt(4.9, 1.9), &hit)); // same cell, 1.27 away
     // Close but in the next cell.
     t.enemy->SetPosition(4.9, 1.0, 0);
-    EXPECT_EQ(0, t.enemy->Interact(At(5.1, 1.0), &hit));
+    EXPECT_EQ(0, t.enemy->Interact(PoseAt(5.1, 1.0), &hit));
     EXPECT_EQ(nullptr, hit);
 }
 

@@ -7,14 +7,6 @@
 
 namespace {
 
-CPose At(double x, double z) {
-    CPose pose;
-    pose.x = x;
-    pose.y = 0.5;
-    pose.z = z;
-    return pose;
-}
-
 // Cells (4, 7) and (5, 6) are walls where asked; everything else is open.
 std::unique_ptr<CMaze> OpenMaze(TestTables& tables, std::initializer_list<PlatPoint> walls) {
     LevelGrid grid;
@@ -76,7 +68,7 @@ TEST(MazeRules, PushOutAlongTheAxesThenTheFirstCorner) {
     };
     for (const Case& c : cases) {
         std::unique_ptr<CMaze> maze = OpenMaze(tables, c.walls);
-        CPose pose = At(c.x, c.z);
+        CPose pose = PoseAt(c.x, c.z);
         maze->Collide(pose);
         EXPECT_NEAR(c.wantX, pose.x, 1e-12) << c.x << ", " << c.z;
         EXPECT_NEAR(c.wantZ, pose.z, 1e-12) << c.x << ", " << c.z;
@@ -90,30 +82,30 @@ TEST(MazeRules, TheGridsEdgeIsAWallForThePlayer) {
     std::unique_ptr<CMaze> maze = MazeFromText(kBuiltInLevelText, tables);
     // On column 0, near the left edge: pushed back in, not into row z - 1's
     // last cell (which a plain row-major read would find).
-    CPose pose = At(0.1, 20.5);
+    CPose pose = PoseAt(0.1, 20.5);
     maze->Collide(pose);
     EXPECT_NEAR(0.42, pose.x, 1e-12);
     // Walking out over the left edge at full step from the push radius and
     // pushing after each step never leaves cell 0.
-    pose = At(0.42, 20.5);
+    pose = PoseAt(0.42, 20.5);
     for (int i = 0; i < 50; ++i) {
         pose.x -= 0.4;
         maze->Collide(pose);
         EXPECT_GE(pose.x, 0.0);
     }
     // The same at the far corner (75, 47).
-    pose = At(75.9, 47.9);
+    pose = PoseAt(75.9, 47.9);
     maze->Collide(pose);
     EXPECT_NEAR(75.58, pose.x, 1e-12);
     EXPECT_NEAR(47.58, pose.z, 1e-12);
-    pose = At(0.2, 0.3);
+    pose = PoseAt(0.2, 0.3);
     maze->Collide(pose);
     EXPECT_NEAR(0.42, pose.x, 1e-12);
     EXPECT_NEAR(0.42, pose.z, 1e-12);
     // Far outside (the player cannot get there, but the reads stay safe).
-    pose = At(-30.5, 900.5);
+    pose = PoseAt(-30.5, 900.5);
     maze->Collide(pose);
-    pose = At(1e12, -1e12);
+    pose = PoseAt(1e12, -1e12);
     maze->Collide(pose);
 }
 
@@ -126,26 +118,26 @@ TEST(MazeRules, DotsAndGunsAreTakenDecorationsStay) {
                                                tables);
     ASSERT_EQ(3, maze->GetDotsLeft());
     CSceneNode* hit = nullptr;
-    EXPECT_EQ(INTERACT_NONE, maze->Interact(At(1.5, 2.5), &hit));
+    EXPECT_EQ(INTERACT_NONE, maze->Interact(PoseAt(1.5, 2.5), &hit));
     EXPECT_EQ(nullptr, hit);
     // A barrel stays.
-    EXPECT_EQ(INTERACT_NONE, maze->Interact(At(3.5, 1.5), &hit));
+    EXPECT_EQ(INTERACT_NONE, maze->Interact(PoseAt(3.5, 1.5), &hit));
     EXPECT_TRUE(HasSpriteAt(*maze, 3.5, 1.5));
     EXPECT_EQ(66, maze->GetCell(3, 1));
     // A gun: code 2, the maze is the node hit, the cell becomes a corridor.
     const size_t before = maze->GetDrawables().size();
-    EXPECT_EQ(INTERACT_GUN, maze->Interact(At(2.9, 1.1), &hit));
+    EXPECT_EQ(INTERACT_GUN, maze->Interact(PoseAt(2.9, 1.1), &hit));
     EXPECT_EQ(maze.get(), hit);
     EXPECT_EQ(CELL_CORRIDOR, maze->GetCell(2, 1));
     EXPECT_FALSE(HasSpriteAt(*maze, 2.5, 1.5));
     EXPECT_EQ(before - 1, maze->GetDrawables().size());
     EXPECT_EQ(3, maze->GetDotsLeft());
     // Taken once only.
-    EXPECT_EQ(INTERACT_NONE, maze->Interact(At(2.5, 1.5), &hit));
+    EXPECT_EQ(INTERACT_NONE, maze->Interact(PoseAt(2.5, 1.5), &hit));
     // Dots: 3, 3, then 4 for the last.
-    EXPECT_EQ(INTERACT_DOT, maze->Interact(At(1.5, 1.5), &hit));
-    EXPECT_EQ(INTERACT_DOT, maze->Interact(At(4.5, 1.5), &hit));
-    EXPECT_EQ(INTERACT_LAST_DOT, maze->Interact(At(3.2, 2.8), &hit));
+    EXPECT_EQ(INTERACT_DOT, maze->Interact(PoseAt(1.5, 1.5), &hit));
+    EXPECT_EQ(INTERACT_DOT, maze->Interact(PoseAt(4.5, 1.5), &hit));
+    EXPECT_EQ(INTERACT_LAST_DOT, maze->Interact(PoseAt(3.2, 2.8), &hit));
     EXPECT_EQ(0, maze->GetDotsLeft());
     for (const CDrawable* d : maze->GetDrawables())
         if (d->GetKind() == CDrawable::KindSprite)
@@ -164,10 +156,10 @@ TEST(MazeRules, UncountedDotEndsTheLevelOneCountedDotEarly) {
                                                tables);
     ASSERT_EQ(2, maze->GetDotsLeft());
     CSceneNode* hit = nullptr;
-    EXPECT_EQ(INTERACT_DOT, maze->Interact(At(1.5, 0.5), &hit));
+    EXPECT_EQ(INTERACT_DOT, maze->Interact(PoseAt(1.5, 0.5), &hit));
     EXPECT_EQ(CELL_CORRIDOR, maze->GetCell(1, 0));
     EXPECT_EQ(2u, maze->GetDrawables().size());
-    EXPECT_EQ(INTERACT_LAST_DOT, maze->Interact(At(1.5, 1.5), &hit));
+    EXPECT_EQ(INTERACT_LAST_DOT, maze->Interact(PoseAt(1.5, 1.5), &hit));
     EXPECT_EQ(1u, maze->GetDrawables().size());
 }
 
@@ -187,11 +179,11 @@ TEST(MazeRules, AnEnemyInContactWinsOverAnItem) {
     withDot->AddChild(enemy);
     enemy->SetPosition(2.0, 1.0, 0.0);
     CSceneNode* hit = nullptr;
-    EXPECT_EQ(INTERACT_CAUGHT, withDot->Interact(At(2.5, 1.5), &hit));
+    EXPECT_EQ(INTERACT_CAUGHT, withDot->Interact(PoseAt(2.5, 1.5), &hit));
     EXPECT_EQ(enemy, hit);
     EXPECT_EQ(64, withDot->GetCell(2, 1));
     EXPECT_EQ(1, withDot->GetDotsLeft());
-    EXPECT_EQ(INTERACT_CAUGHT, maze->Interact(At(2.5, 1.5), &hit));
+    EXPECT_EQ(INTERACT_CAUGHT, maze->Interact(PoseAt(2.5, 1.5), &hit));
     EXPECT_EQ(maze->GetChild(0), hit);
 }
 

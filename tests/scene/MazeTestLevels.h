@@ -30,5 +30,14 @@ LevelGrid GridFromText(const std::string& text);
 // `tables` (the program's counts by default).
 std::unique_ptr<CMaze> MazeFromText(const std::string& text, TestTables& tables,
                                     int wallCount = 4, int itemCount = 3);
+// A viewer at (x, eye height, z), heading 0.
+inline CPose PoseAt(double x, double z) {
+    CPose pose;
+    pose.x = x;
+    pose.y = 0.5;
+    pose.z = z;
+    return pose;
+}
+
 // A file path in the test's scratch folder, removed by the caller.
 std::string ScratchPath(const std::string& name);

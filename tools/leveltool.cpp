@@ -1,0 +1,190 @@
+// leveltool: turns text maps into level bitmaps the game loads, and level
+// bitmaps back into text maps, with a summary of what the game builds from
+// them. It reads and builds through the maze's own code.
+#include "gfx/Surface.h"
+#include "platform/Files.h"
+#include "platform/Platform.h"
+#include "scene/LevelBitmap.h"
+#include "scene/LevelReport.h"
+#include "scene/LevelText.h"
+#include "scene/Maze.h"
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char* const kUsage =
+    "usage: leveltool make MAP.txt LEVEL.bmp\n"
+    "       leveltool show LEVEL.bmp\n"
+    "       leveltool show --resource ID\n"
+    "       leveltool --help\n"
+    "\n"
+    "make  turns a text map into an 8-bit level bitmap (uncompressed, bottom-up,\n"
+    "      with the full 256-entry palette of the built-in level's colours), then\n"
+    "      reads it back as the game does and says what the game builds from it.\n"
+    "show  prints a level bitmap (a file, or a bitmap resource of the game such as\n"
+    "      130, the built-in level) as a text map followed by what the game builds\n"
+    "      from it, or says why the game rejects it.\n"
+    "\n"
+    "Text maps: one character a cell, one line a row, the top row first; every\n"
+    "row as long as the first. A line starting with ';' is a comment, and a line\n"
+    "\"=C N\" makes character C stand for cell byte N (0 to 255). Blank lines are\n"
+    "skipped. The legend:\n"
+    "  .  1   corridor                 o  64  dot\n"
+    "  P  2   player start             G  65  gun\n"
+    "  E  3   enemy start              B  66  barrel (decoration)\n"
+    "  #  128 wall type 0              X  129 wall type 1\n"
+    "  _  0   bare floor               Y  130 wall type 2 (no textures in the game)\n"
+    "  ,  192 open floor of class 3    Z  131 wall type 3 (no textures in the game)\n"
+    "A cell byte's top two bits are its class (0 marker, 1 item, 2 wall, 3 floor)\n"
+    "and its low six bits its type. Levels may have at most 4096 cells a side.\n"
+    "\n"
+    "Exit status: 0 when the game accepts the level, 1 when it rejects it, 2 for\n"
+    "a usage error or a file that cannot be read or written.\n";
+
+// The game offers level files of at least this many bytes.
+const uint64_t kMinLevelFileBytes = 100;
+
+struct StandIns {
+    CSurface walls[kProgramWallTextures];
+    CSurface items[kProgramItemImages];
+    CSurface* wallTable[kProgramWallTextures];
+    CSurface* itemTable[kProgramItemImages];
+    StandIns() {
+        for (int i = 0; i < kProgramWallTextures; ++i)
+            wallTable[i] = &walls[i];
+        for (int i = 0; i < kProgramItemImages; ++i)
+            itemTable[i] = &items[i];
+    }
+};
+
+int Reject(const std::string& what, const std::string& why) {
+    std::fprintf(stderr, "leveltool: %s: the game rejects this level: %s\n", what.c_str(),
+                 why.c_str());
+    return 1;
+}
+
+// Loads the level as the game would after its first level (grid, minimap
+// picture, build) and prints the report. `path` null means resource `id`.
+int LoadAndReport(const char* path, int id, bool bPrintMap) {
+    const std::string what = path ? std::string(path) : "resource " + std::to_string(id);
+    uint64_t fileSize = 0;
+    if (path && !PlatGetFileSize(path, &fileSize)) {
+        std::fprintf(stderr, "leveltool: cannot read %s\n", path);
+        return 2;
+    }
+    CMaze maze(nullptr, 1);
+    std::string error;
+    const bool bGrid = path ? maze.ReadGridFromFile(path, &error)
+                            : maze.ReadGridFromResource(id, &error);
+    if (!bGrid)
+        return Reject(what, error);
+    if (path) {
+        std::vector<uint8_t> bytes;
+        if (ReadWholeFile(path, kMaxLevelFileBytes, &bytes, &error) && bytes.size() >= 34) {
+            const uint32_t compression = bytes[30] | bytes[31] << 8 | bytes[32] << 16 |
+                                         static_cast<uint32_t>(bytes[33]) << 24;
+            if (compression != 0)
+                std::printf("warning: the bitmap says it is compressed (%u); the game reads its "
+                            "rows as plain bytes\n",
+                            compression);
+        }
+        if (fileSize < kMinLevelFileBytes)
+            std::printf("warning: the game only offers level files of %u bytes or more\n",
+                        static_cast<unsigned>(kMinLevelFileBytes));
+    }
+    if (bPrintMap) {
+        LevelGrid grid;
+        grid.width = maze.GetWidth();
+        grid.height = maze.GetHeight();
+        for (int r = 0; r < grid.height; ++r)
+            for (int c = 0; c < grid.width; ++c)
+                grid.cells.push_back(maze.GetCell(c, r));
+        std::string text;
+        if (!FormatLevelText(grid, &text, &error)) {
+            std::fprintf(stderr, "leveltool: %s: %s\n", what.c_str(), error.c_str());
+            return 2;
+        }
+        std::fputs(text.c_str(), stdout);
+        std::fputs("\n", stdout);
+    }
+    // The whole load, as the game runs it: the minimap picture must load
+    // too, and the level must fit the build limit.
+    StandIns tables;
+    const bool bLoaded =
+        path ? maze.LoadNextFromFile(path, tables.wallTable, kProgramWallTextures,
+                                     tables.itemTable, kProgramItemImages)
+             : maze.LoadNextFromResource(id, tables.wallTable, kProgramWallTextures,
+                                         tables.itemTable, kProgramItemImages);
+    if (!bLoaded) {
+        CSurface picture;
+        const bool bPicture = path ? picture.LoadBitmapFile(path) : picture.LoadBitmapResource(id);
+        if (!bPicture)
+            return Reject(what, "its picture does not load as the minimap");
+        return Reject(what, "it would build more than " + std::to_string(kMaxLevelBuild) +
+                                " wall faces, items and enemies");
+    }
+    const LevelReport report = ReportOnMaze(maze, tables.wallTable, kProgramWallTextures,
+                                            tables.itemTable, kProgramItemImages);
+    std::fputs(FormatLevelReport(report).c_str(), stdout);
+    return 0;
+}
+
+int Make(const char* mapPath, const char* levelPath) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!ReadWholeFile(mapPath, kMaxLevelFileBytes, &bytes, &error)) {
+        std::fprintf(stderr, "leveltool: %s\n", error.c_str());
+        return 2;
+    }
+    LevelGrid grid;
+    if (!ParseLevelText(std::string(bytes.begin(), bytes.end()), &grid, &error)) {
+        std::fprintf(stderr, "leveltool: %s: %s\n", mapPath, error.c_str());
+        return 2;
+    }
+    if (!WriteWholeFile(levelPath, MakeLevelBitmap(grid))) {
+        std::fprintf(stderr, "leveltool: cannot write %s\n", levelPath);
+        return 2;
+    }
+    std::printf("wrote %s\n", levelPath);
+    return LoadAndReport(levelPath, 0, false);
+}
+
+int Usage(FILE* out, int status) {
+    std::fputs(kUsage, out);
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")))
+        return Usage(stdout, 0);
+    // The minimap picture is made in the display's format: the headless
+    // display serves, so the tool needs no window.
+    PlatConfig config;
+    config.headless = true;
+    config.sound = false;
+    if (!PlatStartup(config))
+        return 2;
+    int status = 2;
+    if (argc == 4 && !std::strcmp(argv[1], "make")) {
+        status = Make(argv[2], argv[3]);
+    } else if (argc == 3 && !std::strcmp(argv[1], "show")) {
+        status = LoadAndReport(argv[2], 0, true);
+    } else if (argc == 4 && !std::strcmp(argv[1], "show") && !std::strcmp(argv[2], "--resource")) {
+        char* end = nullptr;
+        const long id = std::strtol(argv[3], &end, 10);
+        if (!*argv[3] || *end || id <= 0 || id > 65535) {
+            std::fprintf(stderr, "leveltool: %s is not a resource number\n", argv[3]);
+        } else {
+            status = LoadAndReport(nullptr, static_cast<int>(id), true);
+        }
+    } else {
+        status = Usage(stderr, 2);
+    }
+    PlatShutdown();
+    return status;
+}
