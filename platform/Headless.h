@@ -18,28 +18,58 @@ struct HeadlessDisplay {
     int32_t clientHeight = 320;
 };
 
-// Resets the headless state (display, clock, script, answers, log).
-void HeadlessReset(const HeadlessDisplay& display = HeadlessDisplay());
+// Makes the headless backend the running one and resets it: display, clock
+// (0, step 16 ms), idle passes, frame limit, script, answers, log, focus,
+// and the window system (windows are forgotten, their owners' handles
+// cleared; queued messages and a pending quit are dropped). False when the
+// display cannot be laid out (see CFramebuffer::Configure); the default
+// display is used then.
+bool HeadlessReset(const HeadlessDisplay& display = HeadlessDisplay());
 
-// Key script: the events of frame F are queued, in order, just before idle
-// pass F (counted from 1) runs.
-void HeadlessAddKey(int frame, uint32_t message, uint32_t vk);
-// Answers to message boxes, in order; IDCANCEL once the list runs out.
+// Key script: the events of frame F are queued, in order, to the window with
+// the focus just before idle pass F (counted from 1) runs; with no focus
+// they are lost, as keys pressed in another program are. When the run loop
+// waits for a message and events are still scripted, the passes up to the
+// next scripted frame go by without running (the clock moves on by a step
+// for each) and that frame's events arrive.
+void HeadlessAddKey(int frame, uint32_t message, uint32_t vk, int32_t lParam = 0);
+// Answers to OK + Cancel message boxes, in order; IDCANCEL once the list runs
+// out. An OK-only box answers IDOK and takes nothing from the list.
 void HeadlessAddAnswer(int32_t answer);
+// The virtual clock moves on by `ms` as each idle pass starts (and by the
+// length of every PlatSleep).
 void HeadlessSetStep(uint32_t ms);
+// The run ends (quit, exit code 0) after this many idle passes; 0: no limit.
 void HeadlessSetFrameLimit(int frames);
 void HeadlessSetClock(uint32_t ms);       // for tests of the wrap
-int HeadlessIdlePasses();                  // idle passes run so far
+int HeadlessIdlePasses();                  // idle passes run (or gone by) so far
 // Gives the focus to a window, or to nothing (another program has it).
 void HeadlessSetFocus(HWND hwnd);
 
-// One line per platform call that matters to the game's contracts,
-// e.g. "GXOpenInput", "SHFullScreen 2", "Sleep 500", "MessageBox GAME OVER...".
+// The message boxes shown so far.
+struct HeadlessBox {
+    std::string text;
+    std::string caption;
+    uint32_t type;
+    int32_t answer;
+};
+const std::vector<HeadlessBox>& HeadlessMessageBoxes();
+
+// One line per platform call that matters to the game's contracts:
+// every GX call by name ("GXOpenDisplay 0" with its flags), "Sleep 500",
+// "SHFullScreen 2", "SHInitDialog 1 16" (mask, flags), "SipShowIM 0",
+// "ShowWindow 5", "SetExStyle 8", "Invalidate", "FillClient 0x000000",
+// "MessageBox <text>", "PlayWave 141", "PostQuitMessage -1",
+// "CreateWindow <title>", "DestroyWindow <title>", and "Input 256 38
+// dropped: no focus" for a scripted key nobody could take. Numbers are
+// decimal except FillClient's colour value.
 const std::vector<std::string>& HeadlessCallLog();
 void HeadlessClearLog();
 
 // The framebuffer's memory block and the address of pixel (0, 0) in it.
 const std::vector<uint8_t>& HeadlessFramebufferMemory();
 const uint8_t* HeadlessFramebufferOrigin();
-int HeadlessPresentCount();                // GXEndDraw calls so far
-int HeadlessLastWave();                    // last wave id started, 0 if none
+int HeadlessPresentCount();                // GXEndDraw calls that closed a bracket
+// The last wave id asked for with PlatPlayWave, 0 if none; whether the
+// resource exists does not matter (the call is what is recorded).
+int HeadlessLastWave();

@@ -27,6 +27,8 @@ struct PlatMsg {
 enum : uint32_t {
     WM_CREATE = 0x0001,
     WM_DESTROY = 0x0002,
+    WM_SETFOCUS = 0x0007,   // posted to the window that gained the keyboard focus
+    WM_KILLFOCUS = 0x0008,  // posted to the window that lost it
     WM_PAINT = 0x000F,
     WM_CLOSE = 0x0010,
     WM_QUIT = 0x0012,

@@ -14,6 +14,7 @@ struct PlatCreateStruct {
 class CWnd {
 public:
     CWnd() = default;
+    // A window still alive when its owner is deleted is removed silently.
     virtual ~CWnd();
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
@@ -27,6 +28,9 @@ public:
     virtual void OnPaint();
     virtual void OnClose();                       // default: DestroyWindow
     virtual void OnDestroy();
+
+    // Last call for a window, after WM_DESTROY, when its handle is gone.
+    virtual void PostNcDestroy();
 
     void DestroyWindow();
     HWND GetSafeHwnd() const { return m_hWnd; }

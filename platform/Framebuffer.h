@@ -1,0 +1,50 @@
+// The device screen's memory: a block laid out by any pair of pitches (either
+// may be negative, as on a rotated screen), with pixel (0, 0) somewhere
+// inside it, plus a copy of what was last shown for screenshots and windows.
+#pragma once
+#include "platform/GX.h"
+#include <cstddef>
+#include <vector>
+
+class CFramebuffer {
+public:
+    // Lays out an all-black block. Pitches of 0 mean natural (bpp / 8, and
+    // width * |xPitch|). False, leaving everything as it was, when the layout
+    // is unusable: width or height below 1, bpp not 8, 16, 24 or 32, a pitch
+    // smaller than a pixel, or a block beyond 64 MB.
+    bool Configure(int32_t width, int32_t height, int32_t bitsPerPixel, uint32_t format,
+                   int32_t xPitch, int32_t yPitch);
+
+    const GXDisplayProperties& Properties() const { return m_props; }
+    uint8_t* Origin() { return m_block.data() + m_nOrigin; }
+    const std::vector<uint8_t>& Memory() const { return m_block; }
+
+    // Fills a rectangle in screen coordinates (clipped) with a colour value
+    // (red in bits 0-7, green 8-15, blue 16-23), in the block's format.
+    void Fill(const PlatRect& rect, uint32_t colour);
+
+    // Takes the block as the frame on screen now.
+    void MarkShown();
+    bool HasShown() const { return m_bShown; }
+    // Pixel (0, 0) of the shown copy, laid out like the block.
+    const uint8_t* ShownOrigin() const { return m_shown.data() + m_nOrigin; }
+    // Colour value of a shown pixel; 0 <= x < width, 0 <= y < height.
+    uint32_t ShownColour(int32_t x, int32_t y) const;
+    // The shown frame as a 24-bit BMP. False when nothing was shown yet or
+    // the file cannot be written.
+    bool SaveShown(const char* path) const;
+
+    // Pixel words and colour values, as the surfaces convert them: channels
+    // are truncated on the way in; low bits stay zero on the way out.
+    // Unsupported formats store nothing and read back 0.
+    static uint32_t EncodeColour(uint32_t format, int32_t bitsPerPixel, uint32_t colour);
+    static uint32_t DecodePixel(uint32_t format, int32_t bitsPerPixel, uint32_t word);
+    static bool IsSupported(uint32_t format, int32_t bitsPerPixel);
+
+private:
+    GXDisplayProperties m_props = {};
+    std::vector<uint8_t> m_block;
+    std::vector<uint8_t> m_shown;
+    size_t m_nOrigin = 0;
+    bool m_bShown = false;
+};

@@ -1,0 +1,29 @@
+// What the platform's own files share among themselves; game code never
+// includes this.
+#pragma once
+#include "platform/PlatformTypes.h"
+
+// One line in the call record, when the backend keeps one (headless).
+void PlatTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Forgets every window (their owners' handles are cleared, no messages are
+// sent), every queued message, the quit request and the focus.
+void PlatResetWindowSystem();
+// Removes a window without sending it anything: for an owner that is being
+// deleted and can no longer take messages.
+void PlatForgetWindow(HWND hwnd);
+// Queues input for the window with the keyboard focus; dropped when none of
+// ours has it.
+void PlatPostInput(uint32_t message, uint32_t wParam, int32_t lParam);
+// Makes `hwnd` the window that takes the focus while the program has it.
+void PlatSetActiveWindow(HWND hwnd);
+// Looks at the focus again and tells the windows about a change
+// (WM_KILLFOCUS to the old holder, WM_SETFOCUS to the new one).
+void PlatFocusChanged();
+// The window close button: WM_CLOSE to the main window (or a quit when
+// there is no window left to ask).
+void PlatRequestClose();
+
+// GX state: display closed, input closed, not suspended, no frames presented.
+void PlatResetDisplayState();
+int PlatPresentCount();

@@ -1,0 +1,393 @@
+// The window system: window records, the message queue, focus, painting,
+// message boxes and the shell calls. Backends feed input in and decide the
+// client areas; everything else is the same for all of them.
+#include "platform/Backend.h"
+#include "platform/FrameWnd.h"
+#include "platform/PlatformInternal.h"
+#include "platform/WinApp.h"
+#include "platform/WindowSystem.h"
+#include <algorithm>
+#include <deque>
+#include <string>
+#include <vector>
+
+struct PlatWindow {
+    CWnd* owner;
+    std::string title;
+    uint32_t style;
+    uint32_t exStyle;
+    PlatRect rect;     // screen coordinates
+    PlatRect client;   // screen coordinates
+    HWND parent;
+    bool frame;
+    bool visible;
+    bool invalid;
+    bool destroying;
+};
+
+namespace {
+
+std::vector<PlatWindow*> g_windows;   // in creation order
+std::deque<PlatMsg> g_queue;
+bool g_bQuit = false;
+int32_t g_nQuitCode = 0;
+HWND g_active = nullptr;     // takes the keys while the program has the focus
+HWND g_reported = nullptr;   // the focus the windows were last told about
+int g_nBoxesUp = 0;
+
+PlatWindow* Find(HWND hwnd) {
+    if (!hwnd)
+        return nullptr;
+    auto it = std::find(g_windows.begin(), g_windows.end(), hwnd);
+    return it == g_windows.end() ? nullptr : *it;
+}
+
+PlatRect DesktopRect() {
+    const GXDisplayProperties& props = PlatBackend()->Framebuffer().Properties();
+    return {0, 0, props.cxWidth, props.cyHeight};
+}
+
+// Where the focus goes when its holder leaves: the main window, else the
+// newest top-level window, else nowhere.
+HWND NextActive(HWND leaving) {
+    CWinApp* app = PlatGetApp();
+    if (app && app->m_pMainWnd) {
+        PlatWindow* main = Find(app->m_pMainWnd->m_hWnd);
+        if (main && main != leaving && !main->destroying)
+            return main;
+    }
+    for (auto it = g_windows.rbegin(); it != g_windows.rend(); ++it) {
+        if (*it != leaving && !(*it)->parent && !(*it)->destroying)
+            return *it;
+    }
+    return nullptr;
+}
+
+void Unlink(PlatWindow* w) {
+    g_windows.erase(std::find(g_windows.begin(), g_windows.end(), w));
+    g_queue.erase(std::remove_if(g_queue.begin(), g_queue.end(),
+                                 [w](const PlatMsg& m) { return m.hwnd == w; }),
+                  g_queue.end());
+    if (g_reported == w)
+        g_reported = nullptr;   // a window that is gone is told nothing
+    if (g_active == w)
+        g_active = NextActive(w);
+    if (w->owner)
+        w->owner->m_hWnd = nullptr;
+    delete w;
+}
+
+} // namespace
+
+void PlatResetWindowSystem() {
+    for (PlatWindow* w : g_windows) {
+        if (w->owner)
+            w->owner->m_hWnd = nullptr;
+        delete w;
+    }
+    g_windows.clear();
+    g_queue.clear();
+    g_bQuit = false;
+    g_nQuitCode = 0;
+    g_active = nullptr;
+    g_reported = nullptr;
+    g_nBoxesUp = 0;
+}
+
+void PlatForgetWindow(HWND hwnd) {
+    if (PlatWindow* w = Find(hwnd)) {
+        w->owner = nullptr;
+        Unlink(w);
+        PlatFocusChanged();
+    }
+}
+
+HWND PlatCreateWindow(CWnd* owner, const char* title, uint32_t style, uint32_t exStyle,
+                      const PlatRect& rect, HWND parent) {
+    if (!owner)
+        return nullptr;
+    const bool frame = dynamic_cast<CFrameWnd*>(owner) != nullptr;
+    PlatWindow* w = new PlatWindow{owner,
+                                   title ? title : "",
+                                   style,
+                                   exStyle,
+                                   rect,
+                                   PlatBackend()->ClientArea(rect, frame),
+                                   Find(parent),
+                                   frame,
+                                   false,
+                                   false,
+                                   false};
+    g_windows.push_back(w);
+    owner->m_hWnd = w;
+    if (!g_active && !w->parent)
+        g_active = w;
+    PlatTrace("CreateWindow %s", w->title.c_str());
+
+    PlatCreateStruct cs = {title, style, exStyle, rect, parent};
+    owner->m_pCreating = &cs;
+    const int32_t result = owner->WindowProc(WM_CREATE, 0, 0);
+    if (Find(w))
+        owner->m_pCreating = nullptr;
+    if (result == -1) {
+        PlatDestroyWindow(w);   // may delete the owner (a frame window)
+        return nullptr;
+    }
+    PlatFocusChanged();
+    return Find(w) ? w : nullptr;
+}
+
+void PlatDestroyWindow(HWND hwnd) {
+    PlatWindow* w = Find(hwnd);
+    if (!w || w->destroying)
+        return;
+    w->destroying = true;
+    PlatTrace("DestroyWindow %s", w->title.c_str());
+    CWnd* owner = w->owner;
+    if (owner)
+        owner->WindowProc(WM_DESTROY, 0, 0);
+    Unlink(w);
+    PlatFocusChanged();
+    if (owner) {
+        CWinApp* app = PlatGetApp();
+        if (app && app->m_pMainWnd == owner)
+            app->m_pMainWnd = nullptr;
+        owner->PostNcDestroy();   // a frame window deletes itself here
+    }
+}
+
+bool PlatIsWindow(HWND hwnd) { return Find(hwnd) != nullptr; }
+
+CWnd* PlatGetOwner(HWND hwnd) {
+    PlatWindow* w = Find(hwnd);
+    return w ? w->owner : nullptr;
+}
+
+void PlatSetWindowText(HWND hwnd, const char* text) {
+    if (PlatWindow* w = Find(hwnd))
+        w->title = text ? text : "";
+}
+
+void PlatGetDesktopRect(PlatRect* rect) {
+    if (rect)
+        *rect = DesktopRect();
+}
+
+void PlatGetClientRect(HWND hwnd, PlatRect* rect) {
+    if (!rect)
+        return;
+    PlatWindow* w = Find(hwnd);
+    if (!w) {
+        *rect = {0, 0, 0, 0};
+        return;
+    }
+    *rect = {0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top};
+}
+
+void PlatClientToScreen(HWND hwnd, PlatPoint* point) {
+    PlatWindow* w = Find(hwnd);
+    if (!w || !point)
+        return;
+    point->x += w->client.left;
+    point->y += w->client.top;
+}
+
+void PlatShowWindow(HWND hwnd, int32_t cmd) {
+    PlatWindow* w = Find(hwnd);
+    if (!w)
+        return;
+    PlatTrace("ShowWindow %d", cmd);
+    if (cmd == SW_HIDE) {
+        w->visible = false;
+        if (g_active == w)
+            g_active = NextActive(w);
+    } else {
+        if (!w->visible)
+            w->invalid = true;   // newly visible: it needs painting
+        w->visible = true;
+        g_active = w;            // showing activates, as on the device
+    }
+    PlatFocusChanged();
+}
+
+void PlatCenterWindow(HWND hwnd) {
+    PlatWindow* w = Find(hwnd);
+    if (!w)
+        return;
+    const PlatRect desk = DesktopRect();
+    const int32_t width = w->rect.right - w->rect.left;
+    const int32_t height = w->rect.bottom - w->rect.top;
+    // Halves round toward zero, so an odd margin leaves the extra pixel below.
+    const int32_t left = desk.left + (desk.right - desk.left - width) / 2;
+    const int32_t top = desk.top + (desk.bottom - desk.top - height) / 2;
+    w->rect = {left, top, left + width, top + height};
+    w->client = PlatBackend()->ClientArea(w->rect, w->frame);
+}
+
+uint32_t PlatGetExStyle(HWND hwnd) {
+    PlatWindow* w = Find(hwnd);
+    return w ? w->exStyle : 0;
+}
+
+void PlatSetExStyle(HWND hwnd, uint32_t exStyle) {
+    PlatWindow* w = Find(hwnd);
+    if (!w)
+        return;
+    PlatTrace("SetExStyle %u", exStyle);
+    w->exStyle = exStyle;
+}
+
+HWND PlatGetFocus() {
+    if (g_nBoxesUp > 0 || !PlatBackend()->AppHasFocus())
+        return nullptr;
+    return g_active;
+}
+
+void PlatSetActiveWindow(HWND hwnd) {
+    if (Find(hwnd))
+        g_active = hwnd;
+}
+
+void PlatFocusChanged() {
+    HWND now = PlatGetFocus();
+    if (now == g_reported)
+        return;
+    if (g_reported)
+        g_queue.push_back({g_reported, WM_KILLFOCUS, 0, 0});
+    if (now)
+        g_queue.push_back({now, WM_SETFOCUS, 0, 0});
+    g_reported = now;
+}
+
+void PlatPostInput(uint32_t message, uint32_t wParam, int32_t lParam) {
+    HWND focus = PlatGetFocus();
+    if (!focus) {
+        PlatTrace("Input %u %u dropped: no focus", message, wParam);
+        return;
+    }
+    g_queue.push_back({focus, message, wParam, lParam});
+}
+
+void PlatRequestClose() {
+    CWinApp* app = PlatGetApp();
+    HWND target = app && app->m_pMainWnd ? app->m_pMainWnd->m_hWnd : nullptr;
+    if (!target)
+        target = NextActive(nullptr);
+    if (target)
+        PlatPostMessage(target, WM_CLOSE, 0, 0);
+    else
+        PlatPostQuitMessage(0);
+}
+
+bool PlatPeekMessage(PlatMsg* msg, bool remove) {
+    PlatBackend()->PumpEvents();
+    if (!g_queue.empty()) {
+        *msg = g_queue.front();
+        if (remove)
+            g_queue.pop_front();
+        return true;
+    }
+    // As on the device: the quit request comes after every posted message,
+    // and painting only when nothing else is waiting.
+    if (g_bQuit) {
+        *msg = {nullptr, WM_QUIT, static_cast<uint32_t>(g_nQuitCode), 0};
+        if (remove)
+            g_bQuit = false;
+        return true;
+    }
+    for (PlatWindow* w : g_windows) {
+        if (w->visible && w->invalid && !w->destroying) {
+            *msg = {w, WM_PAINT, 0, 0};
+            if (remove)
+                w->invalid = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool PlatGetMessage(PlatMsg* msg) {
+    while (!PlatPeekMessage(msg, true))
+        PlatBackend()->WaitEvents();
+    return msg->message != WM_QUIT;
+}
+
+void PlatDispatchMessage(const PlatMsg* msg) {
+    PlatWindow* w = msg ? Find(msg->hwnd) : nullptr;
+    if (w && w->owner && !w->destroying)
+        w->owner->WindowProc(msg->message, msg->wParam, msg->lParam);
+}
+
+void PlatPostMessage(HWND hwnd, uint32_t message, uint32_t wParam, int32_t lParam) {
+    if (hwnd && !Find(hwnd))
+        return;   // nobody to deliver it to
+    g_queue.push_back({hwnd, message, wParam, lParam});
+}
+
+void PlatSendMessage(HWND hwnd, uint32_t message, uint32_t wParam, int32_t lParam) {
+    PlatWindow* w = Find(hwnd);
+    if (w && w->owner)
+        w->owner->WindowProc(message, wParam, lParam);
+}
+
+void PlatPostQuitMessage(int32_t exitCode) {
+    PlatTrace("PostQuitMessage %d", exitCode);
+    g_bQuit = true;
+    g_nQuitCode = exitCode;
+}
+
+void PlatInvalidate(HWND hwnd, bool /*erase*/) {
+    PlatWindow* w = Find(hwnd);
+    if (!w)
+        return;
+    PlatTrace("Invalidate");
+    w->invalid = true;
+}
+
+void PlatFillClient(HWND hwnd, uint32_t colour) {
+    PlatWindow* w = Find(hwnd);
+    if (!w)
+        return;
+    PlatTrace("FillClient 0x%06x", colour & 0xFFFFFF);
+    CBackend* backend = PlatBackend();
+    // The windows share the device screen with the direct display, as on
+    // the handheld: a paint lands in the same framebuffer.
+    backend->Framebuffer().Fill(w->client, colour);
+    backend->Framebuffer().MarkShown();
+    backend->Show();
+}
+
+int32_t PlatMessageBox(HWND owner, const char* text, const char* caption, uint32_t type) {
+    PlatTrace("MessageBox %s", text ? text : "");
+    ++g_nBoxesUp;   // the box holds the focus while it is up
+    const int32_t answer = PlatBackend()->MessageBox(text ? text : "", caption ? caption : "", type);
+    --g_nBoxesUp;
+    if (Find(owner))
+        g_active = owner;
+    PlatFocusChanged();
+    return answer;
+}
+
+bool PlatSHFullScreen(HWND /*hwnd*/, uint32_t flags) {
+    PlatTrace("SHFullScreen %u", flags);
+    return true;
+}
+
+bool PlatSHInitDialog(const SHINITDLGINFO* info) {
+    if (!info)
+        return false;
+    PlatTrace("SHInitDialog %u %u", info->dwMask, info->dwFlags);
+    PlatWindow* w = Find(info->hDlg);
+    if (w && (info->dwMask & SHIDIM_FLAGS) && (info->dwFlags & SHIDIF_FULLSCREENNOMENUBAR)) {
+        w->rect = DesktopRect();
+        w->client = PlatBackend()->ClientArea(w->rect, w->frame);
+    }
+    return true;
+}
+
+bool PlatSipShowIM(uint32_t flags) {
+    PlatTrace("SipShowIM %u", flags);
+    return true;
+}
+
+void PlatSetWaitCursor(bool on) { PlatBackend()->SetWaitCursor(on); }

@@ -1,0 +1,405 @@
+// The SDL2 backend: one window showing the device screen scaled up sharp,
+// keys as key messages, SDL's message boxes and one audio device.
+#include "platform/Backend.h"
+#include "platform/PlatformInternal.h"
+#include "platform/Resources.h"
+#include "platform/sdl/SdlSound.h"
+#include <SDL.h>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+const int kScreenWidth = 240;
+const int kScreenHeight = 320;
+const int kIconId = 128;
+
+// Maps a key to the handheld's key code and, for keys that type something,
+// the character. The direction keys and W/A/S/D are the direction buttons;
+// Space and Ctrl are the action button.
+bool KeyToVk(SDL_Keycode sym, uint16_t mod, uint32_t* vk, uint32_t* ch) {
+    *ch = 0;
+    switch (sym) {
+    case SDLK_UP:
+    case SDLK_w:
+        *vk = VK_UP;
+        return true;
+    case SDLK_DOWN:
+    case SDLK_s:
+        *vk = VK_DOWN;
+        return true;
+    case SDLK_LEFT:
+    case SDLK_a:
+        *vk = VK_LEFT;
+        return true;
+    case SDLK_RIGHT:
+    case SDLK_d:
+        *vk = VK_RIGHT;
+        return true;
+    case SDLK_SPACE:
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+        *vk = VK_APP1;
+        return true;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        *vk = VK_RETURN;
+        *ch = '\r';
+        return true;
+    case SDLK_ESCAPE:
+        *vk = VK_ESCAPE;
+        *ch = 27;
+        return true;
+    case SDLK_BACKSPACE:
+        *vk = *ch = 8;
+        return true;
+    case SDLK_TAB:
+        *vk = *ch = 9;
+        return true;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+        *vk = VK_SHIFT;
+        return true;
+    default:
+        break;
+    }
+    if (sym >= SDLK_a && sym <= SDLK_z) {
+        *vk = static_cast<uint32_t>('A' + (sym - SDLK_a));
+        *ch = (mod & KMOD_SHIFT) ? *vk : static_cast<uint32_t>(sym);
+        return true;
+    }
+    if (sym >= SDLK_0 && sym <= SDLK_9) {
+        *vk = *ch = static_cast<uint32_t>(sym);
+        return true;
+    }
+    if (sym >= SDLK_F1 && sym <= SDLK_F10) {
+        *vk = 112 + static_cast<uint32_t>(sym - SDLK_F1);   // VK_F1 is 112
+        return true;
+    }
+    return false;
+}
+
+class CSdlBackend : public CBackend {
+public:
+    ~CSdlBackend() override;
+    bool Start(const PlatConfig& config);
+
+    bool IsHeadless() const override { return false; }
+    uint32_t TickCount() override { return SDL_GetTicks(); }
+    void Sleep(uint32_t ms) override { SDL_Delay(ms); }
+    CFramebuffer& Framebuffer() override { return m_framebuffer; }
+    void Show() override;
+    void PaceFrame() override;
+    void SetWaitCursor(bool on) override;
+    void PumpEvents() override;
+    void WaitEvents() override;
+    bool AppHasFocus() override { return m_bFocus; }
+    int32_t MessageBox(const char* text, const char* caption, uint32_t type) override;
+    void PlayWave(int id, const unsigned char* data, size_t size) override {
+        m_sound.Play(id, data, size);
+    }
+
+private:
+    void Handle(const SDL_Event& event);
+    void HandleKey(const SDL_KeyboardEvent& key, bool down);
+    void Upload();
+    void Render();
+    void SetIcon();
+    void ToggleFullscreen();
+    void SaveScreenshotKey();
+
+    SDL_Window* m_pWindow = nullptr;
+    SDL_Renderer* m_pRenderer = nullptr;
+    SDL_Texture* m_pTexture = nullptr;
+    SDL_Cursor* m_pWaitCursor = nullptr;
+    CFramebuffer m_framebuffer;
+    CSdlSound m_sound;
+    bool m_bFocus = false;
+    int m_nFps = 0;
+    Uint64 m_qwNextFrame = 0;   // performance-counter time the next frame may start
+};
+
+CSdlBackend::~CSdlBackend() {
+    m_sound.Close();
+    if (m_pWaitCursor)
+        SDL_FreeCursor(m_pWaitCursor);
+    if (m_pTexture)
+        SDL_DestroyTexture(m_pTexture);
+    if (m_pRenderer)
+        SDL_DestroyRenderer(m_pRenderer);
+    if (m_pWindow)
+        SDL_DestroyWindow(m_pWindow);
+    SDL_Quit();
+}
+
+bool CSdlBackend::Start(const PlatConfig& config) {
+    // The close button and Ctrl+C both ask the main window to close, so that
+    // the game shuts down in order; SDL must not quit behind its back.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        std::fprintf(stderr, "quibbo: cannot open a window (%s); run with --headless instead\n",
+                     SDL_GetError());
+        return false;
+    }
+    m_framebuffer.Configure(kScreenWidth, kScreenHeight, 16, kfDirect565, 0, 0);
+    m_nFps = config.fps > 0 ? config.fps : 0;
+
+    // Whole-number scale, no larger than the desktop allows.
+    int scale = config.scale > 0 ? config.scale : 1;
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0) {
+        while (scale > 1 && (kScreenWidth * scale > usable.w || kScreenHeight * scale > usable.h))
+            --scale;
+    }
+    Uint32 flags = SDL_WINDOW_RESIZABLE;
+    if (config.fullscreen)
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    m_pWindow = SDL_CreateWindow("Quibbo", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                 kScreenWidth * scale, kScreenHeight * scale, flags);
+    if (!m_pWindow) {
+        std::fprintf(stderr, "quibbo: cannot open a window (%s); run with --headless instead\n",
+                     SDL_GetError());
+        return false;
+    }
+    SDL_SetWindowMinimumSize(m_pWindow, kScreenWidth, kScreenHeight);
+    SetIcon();
+
+    m_pRenderer = SDL_CreateRenderer(m_pWindow, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (!m_pRenderer)
+        m_pRenderer = SDL_CreateRenderer(m_pWindow, -1, 0);
+    if (!m_pRenderer)
+        m_pRenderer = SDL_CreateRenderer(m_pWindow, -1, SDL_RENDERER_SOFTWARE);
+    if (m_pRenderer)
+        m_pTexture = SDL_CreateTexture(m_pRenderer, SDL_PIXELFORMAT_RGB565,
+                                       SDL_TEXTUREACCESS_STREAMING, kScreenWidth, kScreenHeight);
+    if (!m_pTexture) {
+        std::fprintf(stderr, "quibbo: cannot draw in the window (%s); run with --headless instead\n",
+                     SDL_GetError());
+        return false;
+    }
+    SDL_SetTextureScaleMode(m_pTexture, SDL_ScaleModeNearest);
+    // Letterboxed to the device's aspect, in whole multiples, never below 1:1.
+    SDL_RenderSetLogicalSize(m_pRenderer, kScreenWidth, kScreenHeight);
+    SDL_RenderSetIntegerScale(m_pRenderer, SDL_TRUE);
+
+    m_framebuffer.MarkShown();
+    Show();
+    SDL_RaiseWindow(m_pWindow);
+    m_bFocus = (SDL_GetWindowFlags(m_pWindow) & SDL_WINDOW_INPUT_FOCUS) != 0;
+
+    if (config.sound)
+        m_sound.Open();   // without a device the game is silent
+    return true;
+}
+
+void CSdlBackend::SetIcon() {
+    const unsigned char* data;
+    size_t size;
+    if (!PlatFindResource(kIconId, PLAT_RT_ICON, &data, &size) || size > 0x7FFFFFFF)
+        return;
+    SDL_Surface* icon = SDL_LoadBMP_RW(SDL_RWFromConstMem(data, static_cast<int>(size)), 1);
+    if (!icon)
+        return;
+    // Pure red is the game's transparent ground; only key it when the
+    // picture really holds it (a palette may map red to a neighbour).
+    const Uint32 red = SDL_MapRGB(icon->format, 255, 0, 0);
+    Uint8 r, g, b;
+    SDL_GetRGB(red, icon->format, &r, &g, &b);
+    if (r == 255 && g == 0 && b == 0)
+        SDL_SetColorKey(icon, SDL_TRUE, red);
+    SDL_SetWindowIcon(m_pWindow, icon);
+    SDL_FreeSurface(icon);
+}
+
+void CSdlBackend::Upload() {
+    void* pixels;
+    int pitch;
+    if (SDL_LockTexture(m_pTexture, nullptr, &pixels, &pitch) != 0)
+        return;
+    // The locked memory is write-only and may be padded: the whole shown
+    // frame goes up, row by row.
+    const GXDisplayProperties& props = m_framebuffer.Properties();
+    const uint8_t* src = m_framebuffer.ShownOrigin();
+    uint8_t* dst = static_cast<uint8_t*>(pixels);
+    const size_t rowBytes = static_cast<size_t>(kScreenWidth) * 2;
+    for (int y = 0; y < kScreenHeight; ++y, src += props.cbyPitch, dst += pitch)
+        SDL_memcpy(dst, src, rowBytes);
+    SDL_UnlockTexture(m_pTexture);
+}
+
+void CSdlBackend::Render() {
+    SDL_SetRenderDrawColor(m_pRenderer, 0, 0, 0, 255);
+    SDL_RenderClear(m_pRenderer);
+    SDL_RenderCopy(m_pRenderer, m_pTexture, nullptr, nullptr);
+    SDL_RenderPresent(m_pRenderer);
+}
+
+void CSdlBackend::Show() {
+    Upload();
+    Render();
+}
+
+void CSdlBackend::PaceFrame() {
+    // Frames are due on a fixed schedule. With vsync the present has
+    // already waited and the schedule rarely sleeps; a frame that is far
+    // behind starts the schedule again rather than rushing to catch up.
+    if (m_nFps <= 0)
+        return;
+    const Uint64 frequency = SDL_GetPerformanceFrequency();
+    const Uint64 period = frequency / static_cast<Uint64>(m_nFps);
+    const Uint64 now = SDL_GetPerformanceCounter();
+    if (m_qwNextFrame == 0 || now >= m_qwNextFrame + period) {
+        m_qwNextFrame = now + period;
+        return;
+    }
+    if (now < m_qwNextFrame)
+        SDL_Delay(static_cast<Uint32>((m_qwNextFrame - now) * 1000 / frequency));
+    m_qwNextFrame += period;
+}
+
+void CSdlBackend::SetWaitCursor(bool on) {
+    if (on && !m_pWaitCursor)
+        m_pWaitCursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_WAIT);
+    SDL_SetCursor(on && m_pWaitCursor ? m_pWaitCursor : SDL_GetDefaultCursor());
+}
+
+void CSdlBackend::PumpEvents() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        Handle(event);
+}
+
+void CSdlBackend::WaitEvents() {
+    SDL_Event event;
+    if (SDL_WaitEvent(&event))
+        Handle(event);
+}
+
+void CSdlBackend::Handle(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_QUIT:
+        PlatRequestClose();
+        break;
+    case SDL_WINDOWEVENT:
+        switch (event.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            PlatRequestClose();
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            m_bFocus = true;
+            PlatFocusChanged();
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            m_bFocus = false;
+            PlatFocusChanged();
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_RESTORED:
+            Render();
+            break;
+        default:
+            break;
+        }
+        break;
+    case SDL_RENDER_TARGETS_RESET:
+    case SDL_RENDER_DEVICE_RESET:
+        Show();
+        break;
+    case SDL_KEYDOWN:
+        HandleKey(event.key, true);
+        break;
+    case SDL_KEYUP:
+        HandleKey(event.key, false);
+        break;
+    default:
+        break;
+    }
+}
+
+void CSdlBackend::HandleKey(const SDL_KeyboardEvent& key, bool down) {
+    const SDL_Keycode sym = key.keysym.sym;
+    const bool altEnter = (sym == SDLK_RETURN || sym == SDLK_KP_ENTER) && (key.keysym.mod & KMOD_ALT);
+    if (sym == SDLK_F11 || altEnter) {
+        if (down && !key.repeat)
+            ToggleFullscreen();
+        return;
+    }
+    if (sym == SDLK_F12) {
+        if (down && !key.repeat)
+            SaveScreenshotKey();
+        return;
+    }
+    uint32_t vk, ch;
+    if (!KeyToVk(sym, key.keysym.mod, &vk, &ch))
+        return;
+    const int32_t repeat = key.repeat ? 1 : 0;
+    if (!down) {
+        PlatPostInput(WM_KEYUP, vk, 0);
+        return;
+    }
+    PlatPostInput(WM_KEYDOWN, vk, repeat);
+    if (ch)
+        PlatPostInput(WM_CHAR, ch, repeat);
+}
+
+void CSdlBackend::ToggleFullscreen() {
+    const bool full = (SDL_GetWindowFlags(m_pWindow) & SDL_WINDOW_FULLSCREEN) != 0;
+    SDL_SetWindowFullscreen(m_pWindow, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
+void CSdlBackend::SaveScreenshotKey() {
+    char name[64];
+    for (int n = 1; n < 1000; ++n) {
+        std::snprintf(name, sizeof name, "quibbo-%03d.bmp", n);
+        if (access(name, F_OK) != 0) {
+            if (m_framebuffer.SaveShown(name))
+                std::printf("quibbo: screenshot saved as %s\n", name);
+            else
+                std::fprintf(stderr, "quibbo: cannot write %s\n", name);
+            return;
+        }
+    }
+}
+
+int32_t CSdlBackend::MessageBox(const char* text, const char* caption, uint32_t type) {
+    const bool choice = (type & 0xF) == MB_OKCANCEL;
+    const SDL_MessageBoxButtonData buttons[2] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT |
+             (choice ? 0u : static_cast<Uint32>(SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT)),
+         IDOK, "OK"},
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDCANCEL, "Cancel"},
+    };
+    const char* title = caption[0] ? caption : "Quibbo";
+    SDL_MessageBoxData box;
+    SDL_zero(box);
+    box.flags = SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+    if (type & MB_ICONINFORMATION)
+        box.flags |= SDL_MESSAGEBOX_INFORMATION;
+    box.window = m_pWindow;
+    box.title = title;
+    box.message = text;
+    box.numbuttons = choice ? 2 : 1;
+    box.buttons = buttons;
+    int hit = -1;
+    if (SDL_ShowMessageBox(&box, &hit) != 0) {
+        // No box can be shown: say it where it can still be read.
+        std::fprintf(stderr, "%s: %s\n", title, text);
+        return IDOK;
+    }
+    if (hit != IDOK && hit != IDCANCEL)   // closed without a button
+        return choice ? IDCANCEL : IDOK;
+    return hit;
+}
+
+} // namespace
+
+CBackend* PlatCreateSdlBackend(const PlatConfig& config) {
+    CSdlBackend* backend = new CSdlBackend;
+    if (!backend->Start(config)) {
+        delete backend;
+        return nullptr;
+    }
+    return backend;
+}
