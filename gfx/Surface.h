@@ -62,6 +62,12 @@ public:
     // into exact palette colours. The surface is untouched when the resource
     // is missing or its header is unusable.
     bool LoadBitmapGdi(int id);
+    // The decoder behind LoadBitmapGdi, on a DIB of `size` bytes starting at
+    // its information header: 1-, 4- and 8-bit palettised (colour table of
+    // the header's colour count, or 2^bits when 0) and 24-bit, uncompressed,
+    // bottom-up. Indices past the table read black. Data it cannot decode
+    // fails before the surface is touched.
+    bool LoadDibGdi(const uint8_t* header, size_t size);
     // A .BMP file: the 14-byte file header ("BM"), then a DIB for LoadDib.
     // Failure before LoadDib leaves the surface as it was.
     bool LoadBitmapFile(const char* path);
@@ -110,11 +116,9 @@ public:
     static CSurface DigitGlyphs[10];
     static void LoadDigitGlyphs();
 
-    // The six format fields as the platform's record.
+    // The six format fields as the platform's record, and setting them as
+    // one block (for a surface that borrows a framebuffer).
     GXDisplayProperties Format() const;
-
-protected:
-    // Sets the six format fields as one block.
     void SetFormat(const GXDisplayProperties& format);
 
 private:

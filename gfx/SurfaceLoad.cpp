@@ -111,6 +111,10 @@ bool CSurface::LoadBitmapGdi(int id) {
     size_t size = 0;
     if (!PlatFindResource(id, PLAT_RT_BITMAP, &data, &size) || !data)
         return false;
+    return LoadDibGdi(data, size);
+}
+
+bool CSurface::LoadDibGdi(const uint8_t* data, size_t size) {
     DibInfo info;
     if (!ReadDibInfo(data, size, &info))
         return false;

@@ -1,0 +1,150 @@
+// DrawNumber with the digit glyphs: zero padding, the skipped minus sign,
+// glyph advance, and what happens before the glyphs are loaded.
+#include "GfxTestUtil.h"
+#include "platform/Resources.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+using namespace gfxtest;
+
+namespace {
+
+// A distinct solid colour per digit, on a red (transparent) border.
+uint32_t DigitColour(int d) {
+    return uint32_t(0x00200000 + 0x1800 * d + 0x10);
+}
+
+class DigitGlyphs : public testing::Test {
+protected:
+    void SetUp() override { UseFormat(k565); }
+    void TearDown() override {
+        for (CSurface& g : CSurface::DigitGlyphs)
+            g.Free();
+    }
+    // Glyphs of `w` x 20 pixels: red border one pixel wide, digit colour inside.
+    void MakeGlyphs(int32_t w = 10) {
+        for (int d = 0; d < 10; ++d) {
+            CSurface& g = CSurface::DigitGlyphs[d];
+            ASSERT_TRUE(g.Create(w, 20));
+            for (int32_t y = 0; y < 20; ++y)
+                for (int32_t x = 0; x < w; ++x)
+                    g.SetPixel(x, y,
+                               (x == 0 || y == 0 || x == w - 1 || y == 19) ? 0x000000FFu
+                                                                           : DigitColour(d));
+        }
+    }
+    // The digits drawn in a row of cells `w` wide starting at x, read back by
+    // the colour in each cell's middle; stops at the first empty cell.
+    static std::string ReadDigits(const CSurface& screen, int32_t x, int32_t y, int32_t w = 10) {
+        std::string out;
+        for (int32_t cx = x; cx + w / 2 < screen.width; cx += w) {
+            const uint32_t c = screen.GetPixel(cx + w / 2, y + 10);
+            int found = -1;
+            for (int d = 0; d < 10; ++d)
+                if (c == (DigitColour(d) & 0x00F8FCF8))
+                    found = d;
+            if (found < 0)
+                break;
+            out += char('0' + found);
+        }
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_F(DigitGlyphs, PadsWithZerosAndSkipsTheSign) {
+    MakeGlyphs();
+    CSurface screen;
+    ASSERT_TRUE(screen.Create(240, 40));
+    ASSERT_TRUE(screen.DrawNumber(7, 5, 5, 3));
+    EXPECT_EQ(ReadDigits(screen, 5, 5), "007");
+    // The red border stayed transparent.
+    EXPECT_EQ(screen.GetPixel(5, 5), 0u);
+    EXPECT_EQ(screen.GetPixel(15, 10), 0u);
+
+    CSurface minus;
+    ASSERT_TRUE(minus.Create(240, 40));
+    ASSERT_TRUE(minus.DrawNumber(-5, 0, 0, 1));
+    EXPECT_EQ(ReadDigits(minus, 0, 0), "5") << "the minus sign takes no room";
+}
+
+TEST_F(DigitGlyphs, SameCharactersAsZeroPaddedFormatting) {
+    MakeGlyphs();
+    const int32_t values[] = {0, 7, -7, 42, -42, 1234567, INT32_MAX, INT32_MIN, -1, 100};
+    for (int32_t value : values) {
+        for (int32_t digits = -3; digits <= 14; ++digits) {
+            char format[32], text[64];
+            std::snprintf(format, sizeof format, "%%0%dd", digits);
+            std::snprintf(text, sizeof text, format, value);
+            std::string expect;
+            for (const char* p = text; *p; ++p)
+                if (*p >= '0' && *p <= '9')
+                    expect += *p;
+            CSurface screen;
+            ASSERT_TRUE(screen.Create(200, 20));
+            ASSERT_TRUE(screen.DrawNumber(value, 0, 0, digits));
+            EXPECT_EQ(ReadDigits(screen, 0, 0), expect) << value << " with " << digits;
+        }
+    }
+}
+
+TEST_F(DigitGlyphs, GlyphWidthsMoveThePen) {
+    MakeGlyphs(6);
+    CSurface screen;
+    ASSERT_TRUE(screen.Create(100, 30));
+    ASSERT_TRUE(screen.DrawNumber(908, 3, 2, 4));
+    EXPECT_EQ(ReadDigits(screen, 3, 2, 6), "0908");
+
+    // A glyph that failed to load draws nothing and has no width to move by.
+    CSurface::DigitGlyphs[5].Free();
+    CSurface gap;
+    ASSERT_TRUE(gap.Create(100, 30));
+    ASSERT_TRUE(gap.DrawNumber(353, 0, 0, 1));
+    EXPECT_EQ(ReadDigits(gap, 0, 0, 6), "33");
+}
+
+TEST_F(DigitGlyphs, ClipsAndBoundsTheWork) {
+    MakeGlyphs();
+    CSurface screen;
+    ASSERT_TRUE(screen.Create(50, 30));
+    // Starting left of the screen: the part that lands inside is drawn.
+    ASSERT_TRUE(screen.DrawNumber(12345, -20, 0, 1));
+    EXPECT_EQ(ReadDigits(screen, 0, 0), "345");
+    // A huge width fills the visible row with zeros and returns at once.
+    CSurface wide;
+    ASSERT_TRUE(wide.Create(50, 30));
+    ASSERT_TRUE(wide.DrawNumber(9, 0, 0, INT32_MAX));
+    EXPECT_EQ(ReadDigits(wide, 0, 0), "00000");
+    // Far right or far down: nothing, but still a success.
+    CSurface off;
+    ASSERT_TRUE(off.Create(50, 30));
+    EXPECT_TRUE(off.DrawNumber(5, INT32_MAX, 0, 3));
+    EXPECT_TRUE(off.DrawNumber(5, 0, INT32_MAX, 3));
+    EXPECT_TRUE(off.DrawNumber(5, INT32_MIN, INT32_MIN, 3));
+    EXPECT_EQ(Colours(off), std::vector<uint32_t>(50 * 30, 0u));
+}
+
+TEST_F(DigitGlyphs, NothingBeforeTheGlyphsAreLoaded) {
+    CSurface screen, empty;
+    ASSERT_TRUE(screen.Create(40, 30));
+    EXPECT_FALSE(screen.DrawNumber(7, 0, 0, 3));
+    EXPECT_EQ(Colours(screen), std::vector<uint32_t>(40 * 30, 0u));
+    MakeGlyphs();
+    EXPECT_FALSE(empty.DrawNumber(7, 0, 0, 3)) << "no destination";
+    // Only glyph 0 decides.
+    CSurface::DigitGlyphs[0].Free();
+    EXPECT_FALSE(screen.DrawNumber(111, 0, 0, 1));
+}
+
+TEST_F(DigitGlyphs, LoadDigitGlyphsFillsAllTenFromTheResources) {
+    CSurface::LoadDigitGlyphs();
+    const unsigned char* data = nullptr;
+    size_t size = 0;
+    for (int d = 0; d < 10; ++d)
+        EXPECT_EQ(CSurface::DigitGlyphs[d].pixels != nullptr,
+                  PlatFindResource(143 + d, PLAT_RT_BITMAP, &data, &size))
+            << d;
+}
