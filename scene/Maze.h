@@ -119,9 +119,14 @@ public:
         *left = m_minimapOrigin.x;
         *top = m_minimapOrigin.y;
     }
+    // The maze's own pictures; a caller may also fill them itself (a tool
+    // drawing with pictures of its own).
     const CSurface& GetSky() const { return m_sky; }
     const CSurface& GetFloor() const { return m_floor; }
     const CSurface& GetMinimap() const { return m_minimap; }
+    CSurface& GetSky() { return m_sky; }
+    CSurface& GetFloor() { return m_floor; }
+    CSurface& GetMinimap() { return m_minimap; }
     const std::string& GetLevelPath() const { return m_strLevelPath; }
     int GetLevelResourceId() const { return m_nLevelResourceId; }
 
