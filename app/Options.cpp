@@ -1,9 +1,8 @@
 #include "app/Options.h"
+#include "platform/CommandLine.h"
 #include "platform/PlatformTypes.h"
 #include <cctype>
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -145,139 +144,77 @@ bool ParseAnswers(const std::string& list, std::vector<int32_t>* answers, std::s
     return true;
 }
 
+namespace {
+
+// The table of options: the platform's own, then the game's.
+void AddOptions(CCommandLine& line, COptions& options, std::string* keys, std::string* answers,
+                std::string* seed) {
+    line.AddPlatformOptions(&options.m_config, &options.m_strScreenshot);
+    line.AddString("--keys", "SCRIPT", "headless: scripted keys, FRAME:EVENT,... or @FILE", keys);
+    line.AddString("--answers", "LIST", "headless: answers to message boxes, ok/cancel,...",
+                   answers);
+    line.AddSwitch("--stats", "at the end, print the game's figures as one line of JSON",
+                   &options.m_bStats);
+    line.AddString("--seed", "N", "seed the pseudo-random generator", seed);
+    line.AddString("--levels", "DIR", "look for QB00.BMP, QB01.BMP, ... in DIR",
+                   &options.m_strLevelsDir);
+}
+
+} // namespace
+
 bool COptions::Parse(int argc, const char* const* argv, std::string* error) {
+    std::string keys, answers, seed;
+    CCommandLine line;
+    AddOptions(line, *this, &keys, &answers, &seed);
+    switch (line.Parse(argc, argv)) {
+    case CCommandLine::PARSE_HELP:
+        m_bHelp = true;
+        return true;
+    case CCommandLine::PARSE_ERROR:
+        *error = line.m_strError;
+        return false;
+    case CCommandLine::PARSE_OK:
+        break;
+    }
+    // The whole text after the program name, options included, as the
+    // handheld hands it over: the access word counts wherever it stands.
+    m_strCmdLine.clear();
     for (int i = 1; i < argc; ++i) {
-        if (!m_strCmdLine.empty())
+        if (i > 1)
             m_strCmdLine += ' ';
         m_strCmdLine += argv[i];
     }
 
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg.size() < 2 || arg[0] != '-')
-            continue; // free text: the access word may stand here
-        std::string name = arg, value;
-        bool inlineValue = false;
-        size_t eq = arg.find('=');
-        if (arg.compare(0, 2, "--") == 0 && eq != std::string::npos) {
-            name = arg.substr(0, eq);
-            value = arg.substr(eq + 1);
-            inlineValue = true;
+    if (!keys.empty()) {
+        std::string script = keys;
+        if (script[0] == '@' && !ReadFile(script.substr(1), &script)) {
+            *error = "--keys: cannot read " + keys.substr(1);
+            return false;
         }
-        auto flag = [&]() {
-            if (inlineValue)
-                *error = name + " takes no value";
-            return !inlineValue;
-        };
-        auto take = [&]() {
-            if (inlineValue)
-                return true;
-            if (i + 1 >= argc) {
-                *error = name + " needs a value";
-                return false;
-            }
-            value = argv[++i];
-            return true;
-        };
-        auto number = [&](long long lo, long long hi, long long* out) {
-            if (!take())
-                return false;
-            if (!ParseNumber(value, lo, hi, out)) {
-                *error = name + " needs a whole number from " + std::to_string(lo) + " to " +
-                         std::to_string(hi) + ", not '" + value + "'";
-                return false;
-            }
-            return true;
-        };
-        long long n = 0;
-
-        if (name == "--help" || name == "-h") {
-            m_bHelp = true;
-            return true;
-        } else if (name == "--headless") {
-            if (!flag())
-                return false;
-            m_config.headless = true;
-        } else if (name == "--fullscreen") {
-            if (!flag())
-                return false;
-            m_config.fullscreen = true;
-        } else if (name == "--nosound") {
-            if (!flag())
-                return false;
-            m_config.sound = false;
-        } else if (name == "--stats") {
-            if (!flag())
-                return false;
-            m_bStats = true;
-        } else if (name == "--frames") {
-            if (!number(0, 100000000, &n))
-                return false;
-            m_config.frames = static_cast<int>(n);
-        } else if (name == "--dt") {
-            if (!number(0, 3600000, &n))
-                return false;
-            m_config.dtMs = static_cast<uint32_t>(n);
-        } else if (name == "--scale") {
-            if (!number(1, 16, &n))
-                return false;
-            m_config.scale = static_cast<int>(n);
-        } else if (name == "--fps") {
-            if (!number(0, 1000, &n))
-                return false;
-            m_config.fps = static_cast<int>(n);
-        } else if (name == "--seed") {
-            if (!number(0, 0xFFFFFFFFLL, &n))
-                return false;
-            m_bSeed = true;
-            m_dwSeed = static_cast<uint32_t>(n);
-        } else if (name == "--keys") {
-            if (!take())
-                return false;
-            std::string script = value;
-            if (!script.empty() && script[0] == '@') {
-                if (!ReadFile(script.substr(1), &script)) {
-                    *error = "--keys: cannot read " + value.substr(1);
-                    return false;
-                }
-            }
-            std::string problem;
-            if (!ParseKeyScript(script, &m_keys, &problem)) {
-                *error = "--keys: " + problem;
-                return false;
-            }
-        } else if (name == "--answers") {
-            if (!take())
-                return false;
-            std::string problem;
-            if (!ParseAnswers(value, &m_answers, &problem)) {
-                *error = "--answers: " + problem;
-                return false;
-            }
-        } else if (name == "--screenshot") {
-            if (!take())
-                return false;
-            if (value.empty()) {
-                *error = "--screenshot needs a file name";
-                return false;
-            }
-            m_strScreenshot = value;
-        } else if (name == "--levels") {
-            if (!take())
-                return false;
-            if (value.empty()) {
-                *error = "--levels needs a folder";
-                return false;
-            }
-            m_strLevelsDir = value;
-            if (m_strLevelsDir.back() != '/')
-                m_strLevelsDir += '/';
-        } else {
-            *error = "unknown option " + name;
+        std::string problem;
+        if (!ParseKeyScript(script, &m_keys, &problem)) {
+            *error = "--keys: " + problem;
             return false;
         }
     }
-
+    if (!answers.empty()) {
+        std::string problem;
+        if (!ParseAnswers(answers, &m_answers, &problem)) {
+            *error = "--answers: " + problem;
+            return false;
+        }
+    }
+    if (!seed.empty()) {
+        long long n = 0;
+        if (!ParseNumber(seed, 0, 0xFFFFFFFFLL, &n)) {
+            *error = "--seed needs a whole number from 0 to 4294967295, not \"" + seed + "\"";
+            return false;
+        }
+        m_bSeed = true;
+        m_dwSeed = static_cast<uint32_t>(n);
+    }
+    if (!m_strLevelsDir.empty() && m_strLevelsDir.back() != '/')
+        m_strLevelsDir += '/';
     if (!m_config.headless && (!m_keys.empty() || !m_answers.empty())) {
         *error = "--keys and --answers need --headless";
         return false;
@@ -285,36 +222,25 @@ bool COptions::Parse(int argc, const char* const* argv, std::string* error) {
     return true;
 }
 
-const char* UsageText() {
-    return "Usage: quibbo [options] [words...]\n"
-           "Walk the maze, eat every dot, pick up guns and shoot the enemies.\n"
-           "Keys: arrows walk and turn; Return (or Left Windows, F23) fires.\n"
+std::string UsageText() {
+    COptions options;
+    std::string keys, answers, seed;
+    CCommandLine line;
+    AddOptions(line, options, &keys, &answers, &seed);
+    return line.Usage("quibbo") +
            "\n"
-           "Window:\n"
-           "  --scale N        show the 240x320 screen N times larger (1-16, default 2)\n"
-           "  --fullscreen     start in desktop full screen\n"
-           "  --fps N          frame cap, 0 for none (default 60)\n"
-           "  --nosound        play no sounds\n"
+           "Play: the arrow keys walk and turn; Return fires (so do the handheld's\n"
+           "action buttons, key codes 91, 134 and 209 to 213).\n"
            "\n"
-           "Scripted runs:\n"
-           "  --headless       run in memory, without a window or sound\n"
-           "  --frames N       end normally after N frames (0: no limit)\n"
-           "  --dt MS          virtual milliseconds per frame (default 16)\n"
-           "  --keys SCRIPT    key events, comma-separated FRAME:EVENT items; EVENT is\n"
-           "                   +KEY (down), -KEY (up) or KEY (down, then up); KEY is up,\n"
-           "                   down, left, right, fire (Return) or a key code 1-255.\n"
-           "                   Events of frame F arrive before frame F runs; frames\n"
-           "                   count from 1. --keys @FILE reads the script from FILE.\n"
-           "  --answers LIST   answers to the message boxes in order, comma-separated\n"
-           "                   ok or cancel; cancel once the list runs out\n"
-           "  --screenshot F   at exit, write the last frame shown to F (24-bit BMP)\n"
-           "  --stats          at exit, print one line of JSON: frames, level, score,\n"
-           "                   lives, shots, dots_left, enemies, x, z, heading, events,\n"
-           "                   message_boxes, exit_code\n"
-           "  --seed N         seed the pseudo-random generator\n"
-           "  --levels DIR     look for the level files QB00.BMP, QB01.BMP, ... in DIR\n"
-           "                   instead of the program's folder\n"
-           "  --help           show this text\n"
+           "Key scripts: comma-separated FRAME:EVENT items. EVENT is +KEY (down),\n"
+           "-KEY (up) or KEY (down, then up); KEY is up, down, left, right, fire\n"
+           "(Return) or a key code 1 to 255. The events of frame F arrive, in order,\n"
+           "before frame F runs; frames count from 1. A script file may also separate\n"
+           "items with white space and hold # comments.\n"
+           "Answers: ok or cancel for each message box in turn; cancel once they run out.\n"
+           "Figures (--stats): frames, level, score, lives, shots, dots_left, enemies,\n"
+           "x, z, heading, events (frames that ended with each event code, \"1\" to \"5\"),\n"
+           "message_boxes (text and answer), exit_code.\n"
            "\n"
            "Exit status: 0 normal end, 1 start-up failed, 2 bad command line,\n"
            "255 a level could not be loaded.\n";

@@ -19,7 +19,9 @@ class COptions {
 public:
     // Parses argv[1..argc-1]. False with a one-line description of the first
     // problem in *error (an unknown option, a missing or malformed value, an
-    // unreadable --keys @FILE). --help sets m_bHelp and stops parsing.
+    // unreadable --keys @FILE, keys or answers without --headless). --help
+    // sets m_bHelp and stops parsing. Given twice, an option's last value
+    // counts.
     bool Parse(int argc, const char* const* argv, std::string* error);
 
     PlatConfig m_config;                  // --headless, --frames, --dt, --scale, ...
@@ -31,8 +33,8 @@ public:
     bool m_bSeed = false;                 // --seed given
     uint32_t m_dwSeed = 0;
     bool m_bHelp = false;
-    // Every argument after the program name, joined by single spaces: what
-    // the game searches for the access word.
+    // Every argument after the program name, options included, joined by
+    // single spaces: the text the game searches for the access word.
     std::string m_strCmdLine;
 };
 
@@ -49,4 +51,4 @@ bool ParseKeyScript(const std::string& script, std::vector<KeyScriptEvent>* even
 bool ParseAnswers(const std::string& list, std::vector<int32_t>* answers, std::string* error);
 
 // The text `quibbo --help` prints.
-const char* UsageText();
+std::string UsageText();

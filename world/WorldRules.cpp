@@ -91,8 +91,12 @@ bool CWorld::Fire() {
 }
 
 void CWorld::DrawGun(CScreen& screen) {
-    if (m_gun.pixels == nullptr)
+    if (m_gun.pixels == nullptr) {
+        // Without a gun picture nothing is drawn, but the shot's frame has
+        // still come: otherwise the flag would block every later shot.
+        m_bMuzzleFlash = false;
         return;
+    }
     if (m_nShots <= 0 && !m_bMuzzleFlash)
         return;
     int32_t gx = screen.width - m_gun.width;

@@ -95,8 +95,8 @@ TEST(Options, DefaultsLeaveThePlatformAlone) {
 TEST(Options, EveryOptionReachesItsField) {
     COptions options;
     std::string error;
-    ASSERT_TRUE(ParseArgs({"--headless", "--frames", "300", "--dt=20", "--keys", "1:+up",
-                           "--keys=2:fire", "--answers", "ok,cancel", "--screenshot", "x.bmp",
+    ASSERT_TRUE(ParseArgs({"--headless", "--frames", "300", "--dt=20", "--keys=1:+up,2:fire",
+                           "--answers", "ok,cancel", "--screenshot", "x.bmp",
                            "--stats", "--seed", "4294967295", "--levels", "/tmp/lv", "--scale",
                            "3", "--fullscreen", "--fps", "0", "--nosound"},
                           &options, &error))
@@ -120,8 +120,10 @@ TEST(Options, EveryOptionReachesItsField) {
 TEST(Options, FreeWordsStayInTheCommandLineText) {
     COptions options;
     std::string error;
-    ASSERT_TRUE(ParseArgs({"xxalwaysTHEwalrusxx", "--headless", "more"}, &options, &error));
-    EXPECT_EQ(options.m_strCmdLine, "xxalwaysTHEwalrusxx --headless more");
+    ASSERT_TRUE(ParseArgs({"xxalwaysTHEwalrusxx", "--headless", "--levels=/a/b", "more"},
+                          &options, &error));
+    EXPECT_EQ(options.m_strCmdLine, "xxalwaysTHEwalrusxx --headless --levels=/a/b more");
+    EXPECT_EQ(options.m_strLevelsDir, "/a/b/");
 }
 
 TEST(Options, BadCommandLinesNameTheProblem) {
@@ -163,5 +165,10 @@ TEST(Options, HelpStopsParsing) {
     std::string error;
     ASSERT_TRUE(ParseArgs({"--help", "--bogus"}, &options, &error));
     EXPECT_TRUE(options.m_bHelp);
-    EXPECT_NE(std::string(UsageText()).find("--levels DIR"), std::string::npos);
+    std::string usage = UsageText();
+    for (const char* option : {"--headless", "--frames N", "--dt MS", "--keys SCRIPT",
+                               "--answers LIST", "--screenshot FILE", "--stats", "--seed N",
+                               "--levels DIR", "--scale N", "--fullscreen", "--fps N",
+                               "--nosound"})
+        EXPECT_NE(usage.find(option), std::string::npos) << option;
 }

@@ -1,0 +1,104 @@
+// The three program-wide picture lists.
+#include "app/PictureLists.h"
+#include "gfx/Surface.h"
+#include "platform/Headless.h"
+#include <gtest/gtest.h>
+
+namespace {
+
+class PictureLists : public ::testing::Test {
+protected:
+    void SetUp() override { HeadlessReset(); }
+    void TearDown() override {
+        FreeWallTextures();
+        FreeItemImages();
+        FreeEnemyImages();
+    }
+};
+
+// No resource of the program has this id.
+const int kMissing = 9999;
+
+} // namespace
+
+TEST_F(PictureLists, ProgramFillGivesFourThreeAndOneEntries) {
+    AddWallTexture(129, true);
+    AddWallTexture(159, true);
+    AddItemImage(135);
+    AddItemImage(153);
+    AddItemImage(154);
+    AddEnemyImage(138);
+    ASSERT_EQ(4u, g_wallTextures.size());
+    ASSERT_EQ(3u, g_itemImages.size());
+    ASSERT_EQ(1u, g_enemyImages.size());
+    for (CSurface* s : g_wallTextures) {
+        ASSERT_NE(nullptr, s);
+        EXPECT_NE(nullptr, s->pixels);
+    }
+    for (CSurface* s : g_itemImages)
+        EXPECT_NE(nullptr, s->pixels);
+    EXPECT_NE(nullptr, g_enemyImages[0]->pixels);
+    // Entry 2t + 1 is entry 2t at 60 % brightness: same size, every channel
+    // at most 60 % of the plain one and somewhere darker.
+    for (int t = 0; t < 2; ++t) {
+        const CSurface& plain = *g_wallTextures[2 * t];
+        const CSurface& dark = *g_wallTextures[2 * t + 1];
+        ASSERT_EQ(plain.width, dark.width);
+        ASSERT_EQ(plain.height, dark.height);
+        bool bDarker = false;
+        for (int y = 0; y < plain.height; ++y) {
+            for (int x = 0; x < plain.width; ++x) {
+                const uint32_t p = plain.GetPixel(x, y), d = dark.GetPixel(x, y);
+                for (int shift : {0, 8, 16}) {
+                    const uint32_t pc = (p >> shift) & 0xFF, dc = (d >> shift) & 0xFF;
+                    ASSERT_LE(dc, pc * 60 / 100) << x << "," << y;
+                    bDarker = bDarker || dc < pc;
+                }
+            }
+        }
+        EXPECT_TRUE(bDarker);
+    }
+}
+
+TEST_F(PictureLists, EveryCallKeepsItsSlotsEvenWithoutAPicture) {
+    AddWallTexture(129, false);
+    ASSERT_EQ(2u, g_wallTextures.size());
+    EXPECT_NE(nullptr, g_wallTextures[0]);
+    EXPECT_EQ(nullptr, g_wallTextures[1]);
+    // A missing picture still takes its slots: the pairs never shift.
+    AddWallTexture(kMissing, true);
+    ASSERT_EQ(4u, g_wallTextures.size());
+    ASSERT_NE(nullptr, g_wallTextures[2]);
+    EXPECT_EQ(nullptr, g_wallTextures[2]->pixels);
+    ASSERT_NE(nullptr, g_wallTextures[3]);
+    EXPECT_EQ(nullptr, g_wallTextures[3]->pixels);
+    AddItemImage(kMissing);
+    AddItemImage(153);
+    ASSERT_EQ(2u, g_itemImages.size());
+    EXPECT_EQ(nullptr, g_itemImages[0]->pixels);
+    EXPECT_NE(nullptr, g_itemImages[1]->pixels);
+    AddEnemyImage(kMissing);
+    ASSERT_EQ(1u, g_enemyImages.size());
+    EXPECT_EQ(nullptr, g_enemyImages[0]->pixels);
+}
+
+TEST_F(PictureLists, FreeingEmptiesTheListsAndTwiceIsHarmless) {
+    AddWallTexture(129, false);
+    AddWallTexture(159, true);
+    AddItemImage(135);
+    AddEnemyImage(138);
+    FreeWallTextures();
+    FreeItemImages();
+    FreeEnemyImages();
+    EXPECT_TRUE(g_wallTextures.empty());
+    EXPECT_EQ(0u, g_wallTextures.capacity());
+    EXPECT_TRUE(g_itemImages.empty());
+    EXPECT_TRUE(g_enemyImages.empty());
+    FreeWallTextures();
+    FreeItemImages();
+    FreeEnemyImages();
+    EXPECT_TRUE(g_wallTextures.empty());
+    // Filled again after freeing, the pairs start at entry 0 once more.
+    AddWallTexture(159, true);
+    EXPECT_EQ(2u, g_wallTextures.size());
+}

@@ -1,0 +1,317 @@
+// The rules: dots, guns, being caught, shooting, and what the head-up display
+// draws.
+#include "WorldTestKit.h"
+#include "platform/Headless.h"
+#include "scene/Maze.h"
+#include <algorithm>
+#include <string>
+
+namespace {
+
+// P (4, 4) with two dots and a gun above it; an enemy walled in at (1, 1).
+const char* const kRulesLevel = "#########\n"
+                                "#E#.....#\n"
+                                "###.G...#\n"
+                                "#...o.o.#\n"
+                                "#...P...#\n"
+                                "#########\n";
+
+// A corridor running up from the player at (2, 13); `enemyRow` puts an
+// enemy in the player's column, `wallRow` a wall.
+std::string Corridor(int enemyRow, int wallRow = -1) {
+    std::string text = "#####\n";
+    for (int row = 1; row <= 13; ++row) {
+        std::string line = "#...#";
+        if (row == enemyRow)
+            line[2] = 'E';
+        if (row == wallRow)
+            line[2] = '#';
+        if (row == 13)
+            line[2] = 'P';
+        text += line + "\n";
+    }
+    return text + "#####\n";
+}
+
+int LogCount(const std::string& line) {
+    const auto& log = HeadlessCallLog();
+    return static_cast<int>(std::count(log.begin(), log.end(), line));
+}
+
+// A colour value as the screen's format stores and gives it back.
+uint32_t OnScreen(uint32_t colour) {
+    CSurface one;
+    one.Create(1, 1);
+    one.SetPixel(0, 0, colour);
+    return one.GetPixel(0, 0);
+}
+
+void Fill(CSurface& surface, int32_t w, int32_t h, uint32_t colour) {
+    ASSERT_TRUE(surface.Create(w, h));
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+            surface.SetPixel(x, y, colour);
+}
+
+const uint32_t kGreen = 0x00FF00, kWhite = 0xFFFFFF, kBlue = 0xFF0000;
+
+// The back buffer all black again.
+void Clear(CScreen& screen) {
+    for (int32_t y = 0; y < screen.height; ++y)
+        for (int32_t x = 0; x < screen.width; ++x)
+            screen.SetPixel(x, y, 0);
+}
+
+} // namespace
+
+TEST_F(WorldTest, DotsAndGunsScoreAndSound) {
+    ASSERT_TRUE(StartLevel(kRulesLevel));
+    ASSERT_EQ(Maze()->GetDotsLeft(), 2);
+
+    m_pWorld->SetCamera(4.5, 2.5, 0.0);
+    EXPECT_EQ(m_pWorld->CheckEvents(), EV_GUN);
+    EXPECT_EQ(m_pWorld->m_nShots, 2);
+    EXPECT_EQ(HeadlessLastWave(), 160);
+    EXPECT_EQ(m_pWorld->CheckEvents(), EV_NONE); // taken
+
+    m_pWorld->SetCamera(4.5, 3.5, 0.0);
+    int presents = HeadlessPresentCount();
+    EXPECT_EQ(m_pWorld->CheckEvents(), EV_DOT);
+    EXPECT_EQ(m_pWorld->m_nScore, 10);
+    EXPECT_EQ(HeadlessLastWave(), 161);
+    EXPECT_EQ(HeadlessPresentCount(), presents); // no fade for a dot
+
+    // The last dot also fades the picture out: eleven frames.
+    m_pWorld->SetCamera(6.5, 3.5, 0.0);
+    EXPECT_EQ(m_pWorld->CheckEvents(), EV_LAST_DOT);
+    EXPECT_EQ(m_pWorld->m_nScore, 20);
+    EXPECT_EQ(HeadlessLastWave(), 161);
+    EXPECT_EQ(HeadlessPresentCount(), presents + 11);
+    EXPECT_EQ(m_pWorld->m_nLives, 5);
+}
+
+TEST_F(WorldTest, WalkingOntoADotReportsItFromTheFrame) {
+    ASSERT_TRUE(StartLevel(kRulesLevel));
+    m_pWorld->m_nMove = 1;
+    // 0.1 a frame from z = 4.5: the dot's row is entered on the sixth frame.
+    EXPECT_EQ(Frames(5, 100), EV_NONE);
+    EXPECT_EQ(m_pWorld->RunFrame(100), EV_DOT);
+    EXPECT_EQ(m_pWorld->m_nScore, 10);
+}
+
+TEST_F(WorldTest, CaughtWithLivesToSpareRestartsTheLevel) {
+    ASSERT_TRUE(StartLevel(kRulesLevel));
+    m_pWorld->SetCamera(4.5, 2.5, 0.0);
+    m_pWorld->CheckEvents(); // the gun
+    m_pWorld->SetCamera(4.5, 3.5, 0.0);
+    m_pWorld->CheckEvents(); // a dot
+    ASSERT_EQ(Maze()->GetDotsLeft(), 1);
+
+    m_pWorld->SetCamera(1.3, 1.3, 45.0); // in the enemy's cell, 0.42 from it
+    int presents = HeadlessPresentCount();
+    EXPECT_EQ(m_pWorld->CheckEvents(), EV_CAUGHT);
+    EXPECT_EQ(m_pWorld->m_nLives, 4);
+    EXPECT_EQ(HeadlessLastWave(), 156);
+    EXPECT_EQ(HeadlessPresentCount(), presents + 11);
+    EXPECT_EQ(m_pWorld->m_camera.x, 4.5);
+    EXPECT_EQ(m_pWorld->m_camera.z, 4.5);
+    EXPECT_EQ(m_pWorld->m_camera.heading, 0.0);
+    // The whole level is back; what was earned stays.
+    EXPECT_EQ(Maze()->GetDotsLeft(), 2);
+    EXPECT_EQ(Maze()->GetCell(4, 3), CELL_ITEM + ITEM_DOT);
+    EXPECT_EQ(Maze()->GetCell(4, 2), CELL_ITEM + ITEM_GUN);
+    EXPECT_EQ(m_pWorld->m_nScore, 10);
+    EXPECT_EQ(m_pWorld->m_nShots, 2);
+}
+
+TEST_F(WorldTest, CaughtWithTheLastLifeEndsTheGameWhereItStands) {
+    ASSERT_TRUE(StartLevel(kRulesLevel));
+    m_pWorld->SetCamera(4.5, 3.5, 0.0);
+    m_pWorld->CheckEvents();
+    m_pWorld->m_nLives = 1;
+    m_pWorld->SetCamera(1.3, 1.3, 45.0);
+    int presents = HeadlessPresentCount();
+    EXPECT_EQ(m_pWorld->CheckEvents(), EV_GAME_OVER);
+    EXPECT_EQ(m_pWorld->m_nLives, 0);
+    EXPECT_EQ(HeadlessLastWave(), 156);
+    EXPECT_EQ(HeadlessPresentCount(), presents + 11);
+    EXPECT_EQ(m_pWorld->m_camera.x, 1.3);
+    EXPECT_EQ(m_pWorld->m_camera.heading, 45.0);
+    EXPECT_EQ(Maze()->GetDotsLeft(), 1); // not rebuilt
+}
+
+TEST_F(WorldTest, InvulnerablePlayersAreCaughtWithoutConsequence) {
+    MakeWorld(true);
+    ASSERT_TRUE(StartLevel(kRulesLevel));
+    m_pWorld->SetCamera(4.5, 3.5, 0.0);
+    m_pWorld->CheckEvents();
+    m_pWorld->m_nLives = 1;
+    m_pWorld->SetCamera(1.3, 1.3, 45.0);
+    HeadlessClearLog();
+    int presents = HeadlessPresentCount();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(m_pWorld->CheckEvents(), EV_CAUGHT);
+    EXPECT_EQ(m_pWorld->m_nLives, 1);
+    EXPECT_EQ(LogCount("PlayWave 156"), 0);
+    EXPECT_EQ(HeadlessPresentCount(), presents);
+    EXPECT_EQ(m_pWorld->m_camera.x, 1.3);
+    EXPECT_EQ(Maze()->GetDotsLeft(), 1);
+}
+
+TEST_F(WorldTest, FiringNeedsShotsAndOneFrameBetweenShots) {
+    ASSERT_TRUE(StartLevel(Corridor(4)));
+    m_pWorld->RunFrame(0);
+    EXPECT_FALSE(m_pWorld->Fire());
+    EXPECT_EQ(HeadlessLastWave(), 0);
+    EXPECT_FALSE(m_pWorld->m_bMuzzleFlash);
+
+    m_pWorld->m_nShots = 3;
+    EXPECT_TRUE(m_pWorld->Fire()); // nine cells up: the last sample
+    EXPECT_EQ(m_pWorld->m_nShots, 2);
+    EXPECT_TRUE(m_pWorld->m_bMuzzleFlash);
+    EXPECT_EQ(m_pWorld->m_nScore, 50);
+    EXPECT_EQ(LogCount("Sleep 300"), 1);
+    EXPECT_EQ(LogCount("PlayWave 141"), 1);
+    EXPECT_EQ(HeadlessLastWave(), 142);
+    EXPECT_EQ(Maze()->GetChildCount(), 0); // the enemy is gone
+
+    EXPECT_FALSE(m_pWorld->Fire()); // the flash has not been shown yet
+    EXPECT_EQ(m_pWorld->m_nShots, 2);
+    m_pWorld->RunFrame(0);
+    EXPECT_FALSE(m_pWorld->m_bMuzzleFlash);
+    EXPECT_FALSE(m_pWorld->Fire()); // nothing left to hit, but the shot is spent
+    EXPECT_EQ(m_pWorld->m_nShots, 1);
+}
+
+TEST_F(WorldTest, ShotsReachTenCellsAndStopAtWalls) {
+    // Ten cells up is out of reach although the enemy is on screen.
+    ASSERT_TRUE(StartLevel(Corridor(3)));
+    m_pWorld->RunFrame(0);
+    m_pWorld->m_nShots = 1;
+    EXPECT_FALSE(m_pWorld->Fire());
+    EXPECT_EQ(m_pWorld->m_nShots, 0);
+    EXPECT_EQ(Maze()->GetChildCount(), 1);
+    EXPECT_EQ(m_pWorld->m_nScore, 0);
+
+    // A wall between the two stops the shot.
+    ASSERT_TRUE(StartLevel(Corridor(6, 9)));
+    m_pWorld->RunFrame(0);
+    m_pWorld->m_nShots = 1;
+    EXPECT_FALSE(m_pWorld->Fire());
+    EXPECT_EQ(m_pWorld->m_nShots, 0);
+    EXPECT_EQ(Maze()->GetChildCount(), 1);
+    EXPECT_EQ(HeadlessLastWave(), 141);
+}
+
+TEST_F(WorldTest, AnEnemyInThePlayersCellIsHitFirst) {
+    ASSERT_TRUE(StartLevel(Corridor(12)));
+    // In the enemy's cell, behind and beside it: too far to be caught.
+    m_pWorld->SetCamera(2.8, 12.9, 0.0);
+    ASSERT_EQ(m_pWorld->RunFrame(0), EV_NONE);
+    m_pWorld->m_nShots = 1;
+    EXPECT_TRUE(m_pWorld->Fire());
+    EXPECT_EQ(Maze()->GetChildCount(), 0);
+}
+
+TEST_F(WorldTest, GunShowsWhileThereAreShotsAndFlashesForOneFrame) {
+    ASSERT_TRUE(StartLevel(kRulesLevel));
+    CScreen& screen = m_pWorld->m_screen;
+    Fill(m_pWorld->m_gun, 10, 8, kGreen);
+    Fill(m_pWorld->m_flash, 6, 4, kWhite);
+
+    Clear(screen);
+    m_pWorld->DrawGun(screen); // no shots, no flash: nothing
+    EXPECT_EQ(screen.GetPixel(235, 315), 0u);
+
+    // The shot: the flash centred on the gun's top-left corner, 40 % over
+    // black, for this frame only; the gun over it in the bottom-right corner.
+    m_pWorld->m_nShots = 1;
+    m_pWorld->m_bMuzzleFlash = true;
+    m_pWorld->DrawGun(screen);
+    EXPECT_EQ(screen.GetPixel(230, 312), OnScreen(kGreen));
+    EXPECT_EQ(screen.GetPixel(239, 319), OnScreen(kGreen));
+    EXPECT_EQ(screen.GetPixel(229, 319), 0u);
+    uint32_t flash = screen.GetPixel(227, 310);
+    EXPECT_NE(flash, 0u);
+    EXPECT_NE(flash, OnScreen(kWhite));
+    EXPECT_EQ(screen.GetPixel(226, 310), 0u);
+    EXPECT_EQ(screen.GetPixel(227, 309), 0u);
+    EXPECT_FALSE(m_pWorld->m_bMuzzleFlash);
+
+    Clear(screen);
+    m_pWorld->DrawGun(screen);
+    EXPECT_EQ(screen.GetPixel(227, 310), 0u);
+    EXPECT_EQ(screen.GetPixel(230, 312), OnScreen(kGreen));
+
+    // The last shot still shows its flash, with the gun.
+    Clear(screen);
+    m_pWorld->m_nShots = 0;
+    m_pWorld->m_bMuzzleFlash = true;
+    m_pWorld->DrawGun(screen);
+    EXPECT_EQ(screen.GetPixel(227, 310), flash);
+    EXPECT_EQ(screen.GetPixel(230, 312), OnScreen(kGreen));
+}
+
+TEST_F(WorldTest, HudShowsThePlayerSpareLivesAndTheOverlay) {
+    ASSERT_TRUE(StartLevel(kRulesLevel));
+    CScreen& screen = m_pWorld->m_screen;
+    Fill(m_pWorld->m_lifeIcon, 4, 3, kWhite);
+    Fill(m_pWorld->m_overlay, 20, 10, kBlue);
+
+    // Four spare lives of five, at the top right.
+    Clear(screen);
+    m_pWorld->m_root.DrawOverlay(screen); // places the minimap
+    int32_t left = 0, top = 0;
+    Maze()->GetMinimapOrigin(&left, &top);
+    EXPECT_EQ(left, (240 - 9) / 2);
+    EXPECT_EQ(top, 320 - 6);
+    m_pWorld->DrawHud(screen);
+    EXPECT_EQ(screen.GetPixel(left + 4, top + 4), OnScreen(0x00FFFF)); // yellow player
+    EXPECT_EQ(screen.GetPixel(224, 5), OnScreen(kWhite));
+    EXPECT_EQ(screen.GetPixel(239, 7), OnScreen(kWhite));
+    EXPECT_EQ(screen.GetPixel(223, 5), 0u);
+    EXPECT_EQ(screen.GetPixel(239, 8), 0u);
+    EXPECT_EQ(screen.GetPixel(110, 155), 0u); // no overlay time
+
+    // One life: no icon; the overlay centred while its time runs.
+    Clear(screen);
+    m_pWorld->m_nLives = 1;
+    m_pWorld->m_nOverlayTime = 1;
+    m_pWorld->DrawHud(screen);
+    EXPECT_EQ(screen.GetPixel(236, 5), 0u);
+    EXPECT_EQ(screen.GetPixel(110, 155), OnScreen(kBlue));
+    EXPECT_EQ(screen.GetPixel(129, 164), OnScreen(kBlue));
+    EXPECT_EQ(screen.GetPixel(130, 164), 0u);
+    EXPECT_EQ(screen.GetPixel(109, 155), 0u);
+
+    // Two lives: one icon, flush with the right edge.
+    Clear(screen);
+    m_pWorld->m_nLives = 2;
+    m_pWorld->m_nOverlayTime = 0;
+    m_pWorld->DrawHud(screen);
+    EXPECT_EQ(screen.GetPixel(236, 5), OnScreen(kWhite));
+    EXPECT_EQ(screen.GetPixel(235, 5), 0u);
+    EXPECT_EQ(screen.GetPixel(110, 155), 0u);
+}
+
+TEST_F(WorldTest, PicturesThatDoNotLoadStayHidden) {
+    EXPECT_FALSE(m_pWorld->LoadHudImages(9001, 9002, 9003));
+    EXPECT_EQ(m_pWorld->m_gun.pixels, nullptr);
+    EXPECT_EQ(m_pWorld->m_flash.pixels, nullptr);
+    EXPECT_EQ(m_pWorld->m_lifeIcon.pixels, nullptr);
+    m_pWorld->m_nOverlayTime = 300;
+    EXPECT_FALSE(m_pWorld->ShowOverlay(9004, 5000));
+    EXPECT_EQ(m_pWorld->m_nOverlayTime, 0);
+}
+
+TEST_F(WorldTest, AMissingGunPictureDoesNotBlockLaterShots) {
+    ASSERT_TRUE(StartLevel(Corridor(4)));
+    ASSERT_EQ(m_pWorld->m_gun.pixels, nullptr);
+    m_pWorld->m_nShots = 2;
+    m_pWorld->SetCamera(2.5, 13.5, 90.0); // at the wall: the shots hit nothing
+    EXPECT_FALSE(m_pWorld->Fire());
+    m_pWorld->RunFrame(0);
+    EXPECT_FALSE(m_pWorld->m_bMuzzleFlash);
+    EXPECT_FALSE(m_pWorld->Fire());
+    EXPECT_EQ(m_pWorld->m_nShots, 0);
+}
