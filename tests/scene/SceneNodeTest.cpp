@@ -2,6 +2,7 @@
 // matrices handed to the drawables.
 #include "scene/SceneNode.h"
 #include "math3d/Drawable.h"
+#include "math3d/HeadlessScreen.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -177,6 +178,26 @@ TEST(SceneNode, TraversalsVisitChildrenInListOrder) {
     EXPECT_EQ(viewer.x, 4.0); // every node pushed once
     EXPECT_EQ(log, (Log{"update 0", "update 1", "update 11", "update 2", "collide 0", "collide 1",
                         "collide 11", "collide 2"}));
+}
+
+TEST(SceneNode, ScreenTraversalsRunChildrenFirst) {
+    CHeadlessScreen screen;
+    Log log;
+    CLoggedNode root(nullptr, 0, &log);
+    root.Drawable("r1");
+    root.Drawable("r2");
+    CLoggedNode* a = root.Child(1);
+    a->Drawable("a");
+    a->Child(11)->Drawable("aa");
+    root.Child(2);
+
+    root.ProjectTree(*screen);
+    EXPECT_EQ(log, (Log{"project aa", "project a", "project r1", "project r2"}));
+    log.clear();
+    root.DrawBackground(*screen);
+    root.DrawOverlay(*screen);
+    EXPECT_EQ(log, (Log{"background 0", "background 1", "background 11", "background 2",
+                        "overlay 0", "overlay 1", "overlay 11", "overlay 2"}));
 }
 
 TEST(SceneNode, InteractAndProbeStopAtTheFirstAnswer) {
