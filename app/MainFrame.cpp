@@ -219,7 +219,7 @@ bool CMainFrame::IdleTick() {
     return false;
 }
 
-bool CMainFrame::CreateWorld() {
+void LoadSharedPictures() {
     CSurface::LoadDigitGlyphs();
     AddWallTexture(IDB_WALL_BLUE, true);
     AddWallTexture(IDB_WALL_WOOD, true);
@@ -227,7 +227,10 @@ bool CMainFrame::CreateWorld() {
     AddItemImage(IDB_GUN_ITEM);
     AddItemImage(IDB_BARREL);
     AddEnemyImage(IDB_ENEMY);
+}
 
+bool CMainFrame::CreateWorld() {
+    LoadSharedPictures();
     m_pWorld = new CWorld(*this, HasAccessWord(CommandLine()));
     m_pWorld->LoadHudImages(IDB_GUN, IDB_FLASH, IDB_LIFE);
     m_pWorld->ShowOverlay(IDB_TITLE, kTitleShowMs);

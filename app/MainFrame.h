@@ -40,6 +40,10 @@ public:
     CWorld* m_pWorld = nullptr; // owned
 };
 
+// The digit glyphs and the three picture lists every level shares: wall
+// types 0 and 1 with their darker copies, the dot, gun and barrel, the enemy.
+void LoadSharedPictures();
+
 // Whether the command line holds the access word that makes the player
 // invulnerable: anywhere, also inside longer text, in any letter case.
 bool HasAccessWord(const char* cmdLine);

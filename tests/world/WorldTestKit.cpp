@@ -1,4 +1,5 @@
 #include "WorldTestKit.h"
+#include "app/MainFrame.h"
 #include "app/PictureLists.h"
 #include "platform/FrameWnd.h"
 #include "platform/Headless.h"
@@ -9,6 +10,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <unistd.h>
+
+const char* const kOneDotLevel = "#####\n"
+                                 "#...#\n"
+                                 "#.o.#\n"
+                                 "#.P.#\n"
+                                 "#####\n";
 
 std::string ScratchFolder() {
     static std::atomic<int> counter{0};
@@ -41,12 +48,7 @@ std::string WriteBytes(const std::string& folder, const std::string& name, size_
 
 void WorldTest::SetUp() {
     HeadlessReset();
-    AddWallTexture(129, true);
-    AddWallTexture(159, true);
-    AddItemImage(135);
-    AddItemImage(153);
-    AddItemImage(154);
-    AddEnemyImage(138);
+    LoadSharedPictures();
     m_strFolder = ScratchFolder();
     m_pFrame = new CFrameWnd; // deletes itself with its window
     PlatRect desktop;

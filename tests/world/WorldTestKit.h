@@ -8,6 +8,10 @@
 
 class CFrameWnd;
 
+// A level whose only dot lies one row above the start: 32 frames of 16 ms
+// walking up eat it.
+extern const char* const kOneDotLevel;
+
 // A new, empty folder for this test, ending with '/'.
 std::string ScratchFolder();
 // Writes `text` (a text map) as the level bitmap file folder + name and

@@ -1,0 +1,207 @@
+// Whole runs of the game, headless, with level files in a scratch folder:
+// level progression, game over with OK and Cancel, load failures, the
+// access word, and the figures a run reports.
+#include "../world/WorldTestKit.h"
+#include "app/GameRun.h"
+#include "app/RunStats.h"
+#include "platform/Headless.h"
+#include "platform/PlatformTypes.h"
+#include <algorithm>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+// Two dots; one of them two rows above the start.
+const char* const kTwoRowsUp = "#####\n"
+                               "#o..#\n"
+                               "#.o.#\n"
+                               "#...#\n"
+                               "#.P.#\n"
+                               "#####\n";
+
+// An enemy that sees the player along the corridor and walks to it; the dots
+// are out of reach.
+const char* const kChased = "#########\n"
+                            "#P....E.#\n"
+                            "#########\n"
+                            "#o.....o#\n"
+                            "#########\n";
+
+class GameRunTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_strFolder = ScratchFolder(); }
+    void TearDown() override { std::filesystem::remove_all(m_strFolder); }
+
+    std::string Level(int n, const std::string& text) {
+        char name[16];
+        std::snprintf(name, sizeof name, "QB%02d.BMP", n);
+        return WriteLevelFile(m_strFolder, name, text);
+    }
+
+    // One headless run of `frames` frames at 16 ms.
+    int Run(int frames, const std::string& keys, const std::string& answers = "",
+            const std::string& words = "") {
+        COptions options;
+        options.m_config.headless = true;
+        options.m_config.frames = frames;
+        options.m_strLevelsDir = m_strFolder;
+        options.m_strCmdLine = words;
+        std::string error;
+        EXPECT_TRUE(ParseKeyScript(keys, &options.m_keys, &error)) << error;
+        EXPECT_TRUE(ParseAnswers(answers, &options.m_answers, &error)) << error;
+        return RunGame(options, &m_stats);
+    }
+
+    std::string m_strFolder;
+    CRunStats m_stats;
+};
+
+} // namespace
+
+TEST_F(GameRunTest, WalkingTwoRowsUpEatsTheDotOnFrame94) {
+    Level(0, kTwoRowsUp);
+    EXPECT_EQ(Run(93, "1:+up"), EXIT_NORMAL);
+    EXPECT_EQ(m_stats.m_nScore, 0);
+    EXPECT_EQ(m_stats.m_nDotsLeft, 2);
+
+    EXPECT_EQ(Run(94, "1:+up"), EXIT_NORMAL);
+    EXPECT_EQ(m_stats.m_nFrames, 94);
+    EXPECT_EQ(m_stats.m_nScore, 10);
+    EXPECT_EQ(m_stats.m_nDotsLeft, 1);
+    EXPECT_EQ(m_stats.m_events[EV_DOT], 1);
+    EXPECT_EQ(m_stats.m_x, 2.5);
+    EXPECT_NEAR(m_stats.m_z, 4.5 - 94 * 0.016, 1e-9);
+    EXPECT_EQ(m_stats.m_heading, 0.0);
+    EXPECT_EQ(m_stats.m_nExitCode, 0);
+}
+
+TEST_F(GameRunTest, LevelFilesFollowEachOtherThenTheGameIsOver) {
+    Level(0, kOneDotLevel);
+    Level(1, kOneDotLevel);
+    // Starting a level forgets the keys: up is pressed again on the new level.
+    EXPECT_EQ(Run(500, "1:+up,40:+up", "cancel"), EXIT_NORMAL);
+    EXPECT_EQ(m_stats.m_events[EV_LAST_DOT], 2);
+    EXPECT_EQ(m_stats.m_nScore, 20); // score carried over to the second level
+    EXPECT_EQ(m_stats.m_nLives, 5);
+    EXPECT_EQ(m_stats.m_nFrames, 71); // Cancel closes the program at once
+    ASSERT_EQ(m_stats.m_boxes.size(), 1u);
+    EXPECT_EQ(m_stats.m_boxes[0].text, "GAME OVER\nScore: 20");
+    EXPECT_EQ(m_stats.m_boxes[0].answer, IDCANCEL);
+    EXPECT_EQ(m_stats.m_nLevel, 0);
+}
+
+TEST_F(GameRunTest, GameOverWithOkStartsANewGame) {
+    Level(0, kOneDotLevel);
+    Level(2, kOneDotLevel); // not reached: QB01 is missing
+    EXPECT_EQ(Run(200, "1:+up", "ok"), EXIT_NORMAL);
+    EXPECT_EQ(m_stats.m_nFrames, 200);
+    ASSERT_EQ(m_stats.m_boxes.size(), 1u);
+    EXPECT_EQ(m_stats.m_boxes[0].text, "GAME OVER\nScore: 10");
+    EXPECT_EQ(m_stats.m_boxes[0].answer, IDOK);
+    EXPECT_EQ(m_stats.m_events[EV_LAST_DOT], 1);
+    // The first level again, from the start, with a fresh score.
+    EXPECT_EQ(m_stats.m_nScore, 0);
+    EXPECT_EQ(m_stats.m_nLives, 5);
+    EXPECT_EQ(m_stats.m_nDotsLeft, 1);
+    EXPECT_EQ(m_stats.m_z, 3.5);
+    EXPECT_EQ(m_stats.m_nLevel, 0);
+}
+
+TEST_F(GameRunTest, SmallOrBrokenFirstLevelsFallBackToTheBuiltInLevel) {
+    // Under 100 bytes the file does not count.
+    WriteBytes(m_strFolder, "QB00.BMP", 99, 0);
+    EXPECT_EQ(Run(1, ""), EXIT_NORMAL);
+    EXPECT_EQ(m_stats.m_nDotsLeft, 38);
+    EXPECT_EQ(m_stats.m_nEnemies, 14);
+    EXPECT_EQ(m_stats.m_x, 38.5);
+    EXPECT_EQ(m_stats.m_z, 35.5);
+
+    // Counted, but not a level: the built-in level is played instead.
+    WriteBytes(m_strFolder, "QB00.BMP", 100, 0);
+    EXPECT_EQ(Run(1, ""), EXIT_NORMAL);
+    EXPECT_EQ(m_stats.m_nDotsLeft, 38);
+    EXPECT_TRUE(m_stats.m_boxes.empty());
+}
+
+TEST_F(GameRunTest, ABrokenNextLevelEndsTheProgram) {
+    Level(0, kOneDotLevel);
+    WriteBytes(m_strFolder, "QB01.BMP", 4096, 0x5A);
+    EXPECT_EQ(Run(500, "1:+up"), EXIT_LEVEL_FAILED);
+    EXPECT_EQ(m_stats.m_nExitCode, 255);
+    EXPECT_EQ(m_stats.m_nFrames, 32);
+    ASSERT_EQ(m_stats.m_boxes.size(), 1u);
+    EXPECT_EQ(m_stats.m_boxes[0].text, "Can't load level.");
+}
+
+TEST_F(GameRunTest, ASmallNextLevelCountsAsMissing) {
+    Level(0, kOneDotLevel);
+    WriteBytes(m_strFolder, "QB01.BMP", 60, 0x5A);
+    EXPECT_EQ(Run(500, "1:+up", "cancel"), EXIT_NORMAL);
+    ASSERT_EQ(m_stats.m_boxes.size(), 1u);
+    EXPECT_EQ(m_stats.m_boxes[0].text, "GAME OVER\nScore: 10");
+}
+
+TEST_F(GameRunTest, FiveCatchesEndTheGame) {
+    Level(0, kChased);
+    EXPECT_EQ(Run(3000, "", "cancel"), EXIT_NORMAL);
+    EXPECT_EQ(m_stats.m_events[EV_CAUGHT], 4);
+    EXPECT_EQ(m_stats.m_events[EV_GAME_OVER], 1);
+    EXPECT_EQ(m_stats.m_nLives, 0);
+    EXPECT_LT(m_stats.m_nFrames, 3000);
+    ASSERT_EQ(m_stats.m_boxes.size(), 1u);
+    EXPECT_EQ(m_stats.m_boxes[0].text, "GAME OVER\nScore: 0");
+}
+
+TEST_F(GameRunTest, TheAccessWordAnywhereInTheCommandLineMakesThePlayerInvulnerable) {
+    Level(0, kChased);
+    EXPECT_EQ(Run(3000, "", "cancel", "--x=walrusALWAYSTHEWALRUSwalrus"), EXIT_NORMAL);
+    EXPECT_EQ(m_stats.m_nFrames, 3000);
+    EXPECT_GT(m_stats.m_events[EV_CAUGHT], 5);
+    EXPECT_EQ(m_stats.m_events[EV_GAME_OVER], 0);
+    EXPECT_EQ(m_stats.m_nLives, 5);
+    EXPECT_TRUE(m_stats.m_boxes.empty());
+}
+
+TEST_F(GameRunTest, ScriptedFireShootsTheEnemyAhead) {
+    // A gun one row up; an enemy further up the same column comes closer.
+    Level(0, "#####\n"
+             "#.E.#\n"
+             "#...#\n"
+             "#...#\n"
+             "#.o.#\n"
+             "#.G.#\n"
+             "#.P.#\n"
+             "#o..#\n"
+             "#####\n");
+    // Two presses before one frame: only the first fires.
+    EXPECT_EQ(Run(40, "1:+up,33:-up,34:fire,34:fire"), EXIT_NORMAL);
+    EXPECT_EQ(m_stats.m_events[EV_GUN], 1);
+    EXPECT_EQ(m_stats.m_nEnemies, 0);
+    EXPECT_EQ(m_stats.m_nShots, 1);
+    EXPECT_EQ(m_stats.m_nScore, 50);
+    EXPECT_EQ(m_stats.m_nDotsLeft, 2);
+}
+
+TEST_F(GameRunTest, TheLoadingScreenCoversStartUp) {
+    Level(0, kOneDotLevel);
+    EXPECT_EQ(Run(1, ""), EXIT_NORMAL);
+    const auto& log = HeadlessCallLog();
+    auto at = [&](const std::string& line, long from) {
+        return std::find(log.begin() + from, log.end(), line) - log.begin();
+    };
+    long size = static_cast<long>(log.size());
+    long loadingShown = at("CreateWindow Loading...", 0);
+    long red = at("FillClient 0x0000ff", loadingShown);
+    long frame = at("CreateWindow Quibbo", red);
+    long worldDisplay = at("GXOpenDisplay 0", frame);
+    long loadingGone = at("DestroyWindow Loading...", worldDisplay);
+    long firstFrame = at("GXBeginDraw", loadingGone);
+    EXPECT_LT(loadingShown, size);
+    EXPECT_LT(red, size);
+    EXPECT_LT(frame, size);
+    EXPECT_LT(worldDisplay, size);
+    EXPECT_LT(loadingGone, size); // gone only once the world is built
+    EXPECT_LT(firstFrame, size);
+}
