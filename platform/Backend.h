@@ -54,8 +54,8 @@ public:
     virtual bool QueueBeforePass(int /*pass*/) { return false; }
     virtual void StartPass(int /*pass*/) {}
 
-    int m_nPasses = 0;       // idle passes run so far (or let go by while waiting)
-    int m_nFrameLimit = 0;   // end the run after this many passes; 0 = never
+    int m_nPasses = 0;     // idle passes run so far (or let go by while waiting)
+    int m_nFrameLimit = 0; // end the run after this many passes; 0 = never
 };
 
 // The running backend; the headless one until PlatStartup picks another.
@@ -63,5 +63,6 @@ CBackend* PlatBackend();
 void PlatSetBackend(CBackend* backend);
 CBackend* PlatHeadlessBackend();
 #ifdef QUIBBO_HAVE_SDL
-CBackend* PlatCreateSdlBackend(const PlatConfig& config);   // null, after one line on stderr, when it cannot start
+CBackend* PlatCreateSdlBackend(
+    const PlatConfig& config); // null, after one line on stderr, when it cannot start
 #endif

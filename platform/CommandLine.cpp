@@ -31,12 +31,12 @@ void CCommandLine::AddPlatformOptions(PlatConfig* config, std::string* screensho
             &config->dtMs, 0, 60000);
     AddString("--screenshot", "FILE", "at the end, write the last frame shown as a BMP",
               screenshotPath);
-    AddInt("--scale", "N", "window: start at N times the device screen (default 2)",
-           &config->scale, 1, 16);
+    AddInt("--scale", "N", "window: start at N times the device screen (default 2)", &config->scale,
+           1, 16);
     AddSwitch("--fullscreen", "window: start full screen (F11 or Alt+Enter toggles)",
               &config->fullscreen);
-    AddInt("--fps", "N", "window: at most N frames a second, 0 = no cap (default 60)",
-           &config->fps, 0, 1000);
+    AddInt("--fps", "N", "window: at most N frames a second, 0 = no cap (default 60)", &config->fps,
+           0, 1000);
     AddSwitch("--nosound", "play no sounds", &config->sound, false);
 }
 
@@ -128,7 +128,8 @@ std::string CCommandLine::Usage(const char* program) const {
             width = left.back().size();
     }
     for (size_t i = 0; i < left.size(); ++i) {
-        const std::string& help = i == 0 ? std::string("show this help and exit") : m_options[i - 1].help;
+        const std::string& help =
+            i == 0 ? std::string("show this help and exit") : m_options[i - 1].help;
         text += "  " + left[i] + std::string(width + 2 - left[i].size(), ' ') + help + "\n";
     }
     return text;

@@ -31,7 +31,7 @@ public:
     // The option list, one line each, for --help.
     std::string Usage(const char* program) const;
 
-    std::string m_strRest;    // the words that are not options, joined by single spaces
+    std::string m_strRest; // the words that are not options, joined by single spaces
     std::string m_strError;
 
 private:

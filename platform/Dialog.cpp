@@ -14,4 +14,6 @@ bool CDialog::Create(const char* caption, int32_t width, int32_t height, HWND pa
     return m_hWnd != nullptr;
 }
 
-bool CDialog::OnInitDialog() { return true; }
+bool CDialog::OnInitDialog() {
+    return true;
+}

@@ -14,9 +14,13 @@ struct DisplayState {
 DisplayState g_display;
 } // namespace
 
-void PlatResetDisplayState() { g_display = DisplayState(); }
+void PlatResetDisplayState() {
+    g_display = DisplayState();
+}
 
-int PlatPresentCount() { return g_display.presents; }
+int PlatPresentCount() {
+    return g_display.presents;
+}
 
 int GXOpenDisplay(HWND /*hwnd*/, uint32_t flags) {
     PlatTrace("GXOpenDisplay %u", flags);

@@ -19,7 +19,7 @@ const char* PlatGetProgramFolder() {
         known = true;
         char path[4096];
         const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-        if (n > 0 && n < static_cast<ssize_t>(sizeof path - 1)) {   // else possibly cut short
+        if (n > 0 && n < static_cast<ssize_t>(sizeof path - 1)) { // else possibly cut short
             const std::string exe(path, static_cast<size_t>(n));
             const size_t slash = exe.rfind('/');
             if (slash != std::string::npos)

@@ -12,7 +12,9 @@ bool CFrameWnd::Create(const char* title, uint32_t style, const PlatRect& rect, 
     return PlatCreateWindow(this, cs.title, cs.style, cs.exStyle, cs.rect, cs.parent) != nullptr;
 }
 
-bool CFrameWnd::PreCreateWindow(PlatCreateStruct& /*cs*/) { return true; }
+bool CFrameWnd::PreCreateWindow(PlatCreateStruct& /*cs*/) {
+    return true;
+}
 
 void CFrameWnd::OnDestroy() {
     CWinApp* app = PlatGetApp();
@@ -20,4 +22,6 @@ void CFrameWnd::OnDestroy() {
         PlatPostQuitMessage(0);
 }
 
-void CFrameWnd::PostNcDestroy() { delete this; }
+void CFrameWnd::PostNcDestroy() {
+    delete this;
+}

@@ -12,6 +12,6 @@ public:
     bool Create(const char* title, uint32_t style, const PlatRect& rect, HWND parent,
                 uint32_t exStyle);
     virtual bool PreCreateWindow(PlatCreateStruct& cs);
-    void OnDestroy() override;    // the main window going ends the run loop
-    void PostNcDestroy() override;  // delete this
+    void OnDestroy() override;     // the main window going ends the run loop
+    void PostNcDestroy() override; // delete this
 };

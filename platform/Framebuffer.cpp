@@ -88,8 +88,8 @@ uint32_t CFramebuffer::DecodePixel(uint32_t format, int32_t bitsPerPixel, uint32
     return r | (g << 8) | (b << 16);
 }
 
-bool CFramebuffer::Configure(int32_t width, int32_t height, int32_t bitsPerPixel,
-                             uint32_t format, int32_t xPitch, int32_t yPitch) {
+bool CFramebuffer::Configure(int32_t width, int32_t height, int32_t bitsPerPixel, uint32_t format,
+                             int32_t xPitch, int32_t yPitch) {
     if (width < 1 || height < 1 || width > 16384 || height > 16384)
         return false;
     if (bitsPerPixel != 8 && bitsPerPixel != 16 && bitsPerPixel != 24 && bitsPerPixel != 32)
@@ -170,11 +170,11 @@ bool CFramebuffer::SaveShown(const char* path) const {
     PutLe32(header + 10, 54);
     PutLe32(header + 14, 40);
     PutLe32(header + 18, static_cast<uint32_t>(w));
-    PutLe32(header + 22, static_cast<uint32_t>(h));   // positive: bottom row first
+    PutLe32(header + 22, static_cast<uint32_t>(h)); // positive: bottom row first
     PutLe16(header + 26, 1);
     PutLe16(header + 28, 24);
     PutLe32(header + 34, imageSize);
-    PutLe32(header + 38, 2835);   // 72 dpi
+    PutLe32(header + 38, 2835); // 72 dpi
     PutLe32(header + 42, 2835);
 
     FILE* f = std::fopen(path, "wb");
@@ -185,7 +185,7 @@ bool CFramebuffer::SaveShown(const char* path) const {
     for (int32_t y = h - 1; ok && y >= 0; --y) {
         for (int32_t x = 0; x < w; ++x) {
             const uint32_t c = ShownColour(x, y);
-            row[x * 3 + 0] = static_cast<uint8_t>(c >> 16);   // blue
+            row[x * 3 + 0] = static_cast<uint8_t>(c >> 16); // blue
             row[x * 3 + 1] = static_cast<uint8_t>(c >> 8);
             row[x * 3 + 2] = static_cast<uint8_t>(c);
         }

@@ -8,10 +8,10 @@
 struct GXDisplayProperties {
     int32_t cxWidth;
     int32_t cyHeight;
-    int32_t cbxPitch;   // bytes from a pixel to its right-hand neighbour; may be negative
-    int32_t cbyPitch;   // bytes from a pixel to the one below it; may be negative
-    int32_t cBPP;       // bits per pixel
-    uint32_t ffFormat;  // kfDirect* bits
+    int32_t cbxPitch;  // bytes from a pixel to its right-hand neighbour; may be negative
+    int32_t cbyPitch;  // bytes from a pixel to the one below it; may be negative
+    int32_t cBPP;      // bits per pixel
+    uint32_t ffFormat; // kfDirect* bits
 };
 
 enum : uint32_t {

@@ -7,14 +7,14 @@
 #include <vector>
 
 struct HeadlessDisplay {
-    int32_t width = 240;          // framebuffer size in pixels
+    int32_t width = 240; // framebuffer size in pixels
     int32_t height = 320;
     int32_t bitsPerPixel = 16;
     uint32_t format = kfDirect565;
-    int32_t xPitch = 0;           // 0: natural (bpp / 8); may be negative
-    int32_t yPitch = 0;           // 0: natural (width * |xPitch|); may be negative
+    int32_t xPitch = 0; // 0: natural (bpp / 8); may be negative
+    int32_t yPitch = 0; // 0: natural (width * |xPitch|); may be negative
     PlatPoint clientOrigin = {0, 0};
-    int32_t clientWidth = 240;    // the frame window's client area
+    int32_t clientWidth = 240; // the frame window's client area
     int32_t clientHeight = 320;
 };
 
@@ -41,8 +41,8 @@ void HeadlessAddAnswer(int32_t answer);
 void HeadlessSetStep(uint32_t ms);
 // The run ends (quit, exit code 0) after this many idle passes; 0: no limit.
 void HeadlessSetFrameLimit(int frames);
-void HeadlessSetClock(uint32_t ms);       // for tests of the wrap
-int HeadlessIdlePasses();                  // idle passes run (or gone by) so far
+void HeadlessSetClock(uint32_t ms); // for tests of the wrap
+int HeadlessIdlePasses();           // idle passes run (or gone by) so far
 // Gives the focus to a window, or to nothing (another program has it).
 void HeadlessSetFocus(HWND hwnd);
 
@@ -69,7 +69,7 @@ void HeadlessClearLog();
 // The framebuffer's memory block and the address of pixel (0, 0) in it.
 const std::vector<uint8_t>& HeadlessFramebufferMemory();
 const uint8_t* HeadlessFramebufferOrigin();
-int HeadlessPresentCount();                // GXEndDraw calls that closed a bracket
+int HeadlessPresentCount(); // GXEndDraw calls that closed a bracket
 // The last wave id asked for with PlatPlayWave, 0 if none; whether the
 // resource exists does not matter (the call is what is recorded).
 int HeadlessLastWave();

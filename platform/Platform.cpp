@@ -6,13 +6,17 @@
 #include <cstdio>
 
 namespace {
-CBackend* g_pBackend = nullptr;   // null: the headless one
-CBackend* g_pOwned = nullptr;     // a backend PlatStartup created and PlatShutdown deletes
+CBackend* g_pBackend = nullptr; // null: the headless one
+CBackend* g_pOwned = nullptr;   // a backend PlatStartup created and PlatShutdown deletes
 } // namespace
 
-CBackend* PlatBackend() { return g_pBackend ? g_pBackend : PlatHeadlessBackend(); }
+CBackend* PlatBackend() {
+    return g_pBackend ? g_pBackend : PlatHeadlessBackend();
+}
 
-void PlatSetBackend(CBackend* backend) { g_pBackend = backend; }
+void PlatSetBackend(CBackend* backend) {
+    g_pBackend = backend;
+}
 
 void PlatTrace(const char* format, ...) {
     CBackend* backend = PlatBackend();
@@ -58,6 +62,10 @@ void PlatShutdown() {
     g_pOwned = nullptr;
 }
 
-bool PlatIsHeadless() { return PlatBackend()->IsHeadless(); }
+bool PlatIsHeadless() {
+    return PlatBackend()->IsHeadless();
+}
 
-bool PlatSaveScreenshot(const char* path) { return PlatBackend()->Framebuffer().SaveShown(path); }
+bool PlatSaveScreenshot(const char* path) {
+    return PlatBackend()->Framebuffer().SaveShown(path);
+}

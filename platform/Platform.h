@@ -5,11 +5,11 @@
 
 struct PlatConfig {
     bool headless = false;
-    uint32_t dtMs = 16;       // headless: virtual milliseconds per idle pass
-    int frames = 0;           // headless: end normally after this many idle passes (0 = no limit)
-    int scale = 2;            // window: starting scale of the device screen
-    bool fullscreen = false;  // window: start in desktop full screen
-    int fps = 60;             // window: frame cap, 0 = uncapped
+    uint32_t dtMs = 16;      // headless: virtual milliseconds per idle pass
+    int frames = 0;          // end normally after this many idle passes (0 = no limit)
+    int scale = 2;           // window: starting scale of the device screen
+    bool fullscreen = false; // window: start in desktop full screen
+    int fps = 60;            // window: frame cap, 0 = uncapped
     bool sound = true;
 };
 

@@ -3,11 +3,11 @@
 #pragma once
 #include <cstdint>
 
-struct PlatWindow;            // opaque; owned by the platform
-typedef PlatWindow* HWND;     // null means "no window"
+struct PlatWindow;        // opaque; owned by the platform
+typedef PlatWindow* HWND; // null means "no window"
 
 struct PlatRect {
-    int32_t left, top, right, bottom;   // right and bottom are exclusive
+    int32_t left, top, right, bottom; // right and bottom are exclusive
 };
 
 struct PlatPoint {
@@ -18,8 +18,8 @@ struct PlatPoint {
 struct PlatMsg {
     HWND hwnd;
     uint32_t message;
-    uint32_t wParam;    // key messages: the virtual-key code
-    int32_t lParam;     // key messages: 1 for a repeat, else 0
+    uint32_t wParam; // key messages: the virtual-key code
+    int32_t lParam;  // key messages: 1 for a repeat, else 0
 };
 
 // Messages. Values follow the handheld's window system, so recorded traces
@@ -27,8 +27,8 @@ struct PlatMsg {
 enum : uint32_t {
     WM_CREATE = 0x0001,
     WM_DESTROY = 0x0002,
-    WM_SETFOCUS = 0x0007,   // posted to the window that gained the keyboard focus
-    WM_KILLFOCUS = 0x0008,  // posted to the window that lost it
+    WM_SETFOCUS = 0x0007,  // posted to the window that gained the keyboard focus
+    WM_KILLFOCUS = 0x0008, // posted to the window that lost it
     WM_PAINT = 0x000F,
     WM_CLOSE = 0x0010,
     WM_QUIT = 0x0012,

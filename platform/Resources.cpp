@@ -37,7 +37,8 @@ int PlatLoadString(int id, char* buf, int bufSize) {
     if (!PlatFindResource(id, PLAT_RT_STRING, &text, &size))
         return 0;
     // Truncated like the device does: the buffer always ends with a NUL.
-    const size_t n = size < static_cast<size_t>(bufSize - 1) ? size : static_cast<size_t>(bufSize - 1);
+    const size_t n =
+        size < static_cast<size_t>(bufSize - 1) ? size : static_cast<size_t>(bufSize - 1);
     std::memcpy(buf, text, n);
     buf[n] = '\0';
     return static_cast<int>(n);

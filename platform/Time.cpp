@@ -2,7 +2,9 @@
 #include "platform/Backend.h"
 #include "platform/PlatformInternal.h"
 
-uint32_t PlatGetTickCount() { return PlatBackend()->TickCount(); }
+uint32_t PlatGetTickCount() {
+    return PlatBackend()->TickCount();
+}
 
 void PlatSleep(uint32_t ms) {
     PlatTrace("Sleep %u", ms);

@@ -1,7 +1,7 @@
 #include "platform/WinApp.h"
 #include "platform/Backend.h"
-#include "platform/Wnd.h"
 #include "platform/WindowSystem.h"
+#include "platform/Wnd.h"
 #include <string>
 
 namespace {
@@ -9,16 +9,22 @@ CWinApp* g_pApp = nullptr;
 std::string g_strRegistryKey;
 } // namespace
 
-CWinApp* PlatGetApp() { return g_pApp; }
+CWinApp* PlatGetApp() {
+    return g_pApp;
+}
 
-CWinApp::CWinApp() { g_pApp = this; }
+CWinApp::CWinApp() {
+    g_pApp = this;
+}
 
 CWinApp::~CWinApp() {
     if (g_pApp == this)
         g_pApp = nullptr;
 }
 
-bool CWinApp::OnIdle(long /*count*/) { return false; }
+bool CWinApp::OnIdle(long /*count*/) {
+    return false;
+}
 
 void CWinApp::SetRegistryKey(const char* key) {
     // Nothing is ever stored under it; kept for the record.

@@ -25,8 +25,8 @@ public:
 
     void SetRegistryKey(const char* key);
 
-    CWnd* m_pMainWnd = nullptr;      // cleared when its window is destroyed
-    const char* m_pszCmdLine = "";   // the command line after the program name
+    CWnd* m_pMainWnd = nullptr;    // cleared when its window is destroyed
+    const char* m_pszCmdLine = ""; // the command line after the program name
 
 private:
     int RunLoop();

@@ -16,8 +16,8 @@ struct PlatWindow {
     std::string title;
     uint32_t style;
     uint32_t exStyle;
-    PlatRect rect;     // screen coordinates
-    PlatRect client;   // screen coordinates
+    PlatRect rect;   // screen coordinates
+    PlatRect client; // screen coordinates
     HWND parent;
     bool frame;
     bool visible;
@@ -27,12 +27,12 @@ struct PlatWindow {
 
 namespace {
 
-std::vector<PlatWindow*> g_windows;   // in creation order
+std::vector<PlatWindow*> g_windows; // in creation order
 std::deque<PlatMsg> g_queue;
 bool g_bQuit = false;
 int32_t g_nQuitCode = 0;
-HWND g_active = nullptr;     // takes the keys while the program has the focus
-HWND g_reported = nullptr;   // the focus the windows were last told about
+HWND g_active = nullptr;   // takes the keys while the program has the focus
+HWND g_reported = nullptr; // the focus the windows were last told about
 int g_nBoxesUp = 0;
 
 PlatWindow* Find(HWND hwnd) {
@@ -69,7 +69,7 @@ void Unlink(PlatWindow* w) {
                                  [w](const PlatMsg& m) { return m.hwnd == w; }),
                   g_queue.end());
     if (g_reported == w)
-        g_reported = nullptr;   // a window that is gone is told nothing
+        g_reported = nullptr; // a window that is gone is told nothing
     if (g_active == w)
         g_active = NextActive(w);
     if (w->owner)
@@ -107,16 +107,11 @@ HWND PlatCreateWindow(CWnd* owner, const char* title, uint32_t style, uint32_t e
     if (!owner)
         return nullptr;
     const bool frame = dynamic_cast<CFrameWnd*>(owner) != nullptr;
-    PlatWindow* w = new PlatWindow{owner,
-                                   title ? title : "",
-                                   style,
-                                   exStyle,
-                                   rect,
-                                   PlatBackend()->ClientArea(rect, frame),
-                                   Find(parent),
-                                   frame,
-                                   false,
-                                   false,
+    PlatWindow* w = new PlatWindow{owner,        title ? title : "",
+                                   style,        exStyle,
+                                   rect,         PlatBackend()->ClientArea(rect, frame),
+                                   Find(parent), frame,
+                                   false,        false,
                                    false};
     g_windows.push_back(w);
     owner->m_hWnd = w;
@@ -130,7 +125,7 @@ HWND PlatCreateWindow(CWnd* owner, const char* title, uint32_t style, uint32_t e
     if (Find(w))
         owner->m_pCreating = nullptr;
     if (result == -1) {
-        PlatDestroyWindow(w);   // may delete the owner (a frame window)
+        PlatDestroyWindow(w); // may delete the owner (a frame window)
         return nullptr;
     }
     PlatFocusChanged();
@@ -152,11 +147,13 @@ void PlatDestroyWindow(HWND hwnd) {
         CWinApp* app = PlatGetApp();
         if (app && app->m_pMainWnd == owner)
             app->m_pMainWnd = nullptr;
-        owner->PostNcDestroy();   // a frame window deletes itself here
+        owner->PostNcDestroy(); // a frame window deletes itself here
     }
 }
 
-bool PlatIsWindow(HWND hwnd) { return Find(hwnd) != nullptr; }
+bool PlatIsWindow(HWND hwnd) {
+    return Find(hwnd) != nullptr;
+}
 
 CWnd* PlatGetOwner(HWND hwnd) {
     PlatWindow* w = Find(hwnd);
@@ -203,9 +200,9 @@ void PlatShowWindow(HWND hwnd, int32_t cmd) {
             g_active = NextActive(w);
     } else {
         if (!w->visible)
-            w->invalid = true;   // newly visible: it needs painting
+            w->invalid = true; // newly visible: it needs painting
         w->visible = true;
-        g_active = w;            // showing activates, as on the device
+        g_active = w; // showing activates, as on the device
     }
     PlatFocusChanged();
 }
@@ -320,7 +317,7 @@ void PlatDispatchMessage(const PlatMsg* msg) {
 
 void PlatPostMessage(HWND hwnd, uint32_t message, uint32_t wParam, int32_t lParam) {
     if (hwnd && !Find(hwnd))
-        return;   // nobody to deliver it to
+        return; // nobody to deliver it to
     g_queue.push_back({hwnd, message, wParam, lParam});
 }
 
@@ -359,8 +356,9 @@ void PlatFillClient(HWND hwnd, uint32_t colour) {
 
 int32_t PlatMessageBox(HWND owner, const char* text, const char* caption, uint32_t type) {
     PlatTrace("MessageBox %s", text ? text : "");
-    ++g_nBoxesUp;   // the box holds the focus while it is up
-    const int32_t answer = PlatBackend()->MessageBox(text ? text : "", caption ? caption : "", type);
+    ++g_nBoxesUp; // the box holds the focus while it is up
+    const int32_t answer =
+        PlatBackend()->MessageBox(text ? text : "", caption ? caption : "", type);
     --g_nBoxesUp;
     if (Find(owner))
         g_active = owner;
@@ -390,4 +388,6 @@ bool PlatSipShowIM(uint32_t flags) {
     return true;
 }
 
-void PlatSetWaitCursor(bool on) { PlatBackend()->SetWaitCursor(on); }
+void PlatSetWaitCursor(bool on) {
+    PlatBackend()->SetWaitCursor(on);
+}

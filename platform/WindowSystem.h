@@ -17,7 +17,7 @@ CWnd* PlatGetOwner(HWND hwnd);
 void PlatSetWindowText(HWND hwnd, const char* text);
 
 void PlatGetDesktopRect(PlatRect* rect);
-void PlatGetClientRect(HWND hwnd, PlatRect* rect);       // left = top = 0
+void PlatGetClientRect(HWND hwnd, PlatRect* rect); // left = top = 0
 void PlatClientToScreen(HWND hwnd, PlatPoint* point);
 void PlatShowWindow(HWND hwnd, int32_t cmd);
 void PlatCenterWindow(HWND hwnd);

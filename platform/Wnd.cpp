@@ -8,7 +8,9 @@ CWnd::~CWnd() {
         PlatForgetWindow(m_hWnd);
 }
 
-bool CWnd::PreTranslateMessage(PlatMsg* /*msg*/) { return false; }
+bool CWnd::PreTranslateMessage(PlatMsg* /*msg*/) {
+    return false;
+}
 
 int32_t CWnd::WindowProc(uint32_t message, uint32_t /*wParam*/, int32_t /*lParam*/) {
     switch (message) {
@@ -28,14 +30,20 @@ int32_t CWnd::WindowProc(uint32_t message, uint32_t /*wParam*/, int32_t /*lParam
     }
 }
 
-int CWnd::OnCreate(PlatCreateStruct* /*cs*/) { return 0; }
+int CWnd::OnCreate(PlatCreateStruct* /*cs*/) {
+    return 0;
+}
 
 void CWnd::OnPaint() {}
 
-void CWnd::OnClose() { DestroyWindow(); }
+void CWnd::OnClose() {
+    DestroyWindow();
+}
 
 void CWnd::OnDestroy() {}
 
 void CWnd::PostNcDestroy() {}
 
-void CWnd::DestroyWindow() { PlatDestroyWindow(m_hWnd); }
+void CWnd::DestroyWindow() {
+    PlatDestroyWindow(m_hWnd);
+}

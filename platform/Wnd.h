@@ -24,9 +24,9 @@ public:
     // Routes WM_CREATE, WM_PAINT, WM_CLOSE, WM_DESTROY to the handlers.
     virtual int32_t WindowProc(uint32_t message, uint32_t wParam, int32_t lParam);
 
-    virtual int OnCreate(PlatCreateStruct* cs);   // 0, or -1 to fail creation
+    virtual int OnCreate(PlatCreateStruct* cs); // 0, or -1 to fail creation
     virtual void OnPaint();
-    virtual void OnClose();                       // default: DestroyWindow
+    virtual void OnClose(); // default: DestroyWindow
     virtual void OnDestroy();
 
     // Last call for a window, after WM_DESTROY, when its handle is gone.
@@ -36,5 +36,5 @@ public:
     HWND GetSafeHwnd() const { return m_hWnd; }
 
     HWND m_hWnd = nullptr;
-    PlatCreateStruct* m_pCreating = nullptr;      // valid during WM_CREATE only
+    PlatCreateStruct* m_pCreating = nullptr; // valid during WM_CREATE only
 };

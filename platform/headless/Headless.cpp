@@ -12,7 +12,9 @@ CHeadlessBackend& Headless() {
 }
 } // namespace
 
-CBackend* PlatHeadlessBackend() { return &Headless(); }
+CBackend* PlatHeadlessBackend() {
+    return &Headless();
+}
 
 bool HeadlessReset(const HeadlessDisplay& display) {
     PlatSetBackend(&Headless());
@@ -25,15 +27,25 @@ void HeadlessAddKey(int frame, uint32_t message, uint32_t vk, int32_t lParam) {
     Headless().AddKey(frame, message, vk, lParam);
 }
 
-void HeadlessAddAnswer(int32_t answer) { Headless().m_answers.push_back(answer); }
+void HeadlessAddAnswer(int32_t answer) {
+    Headless().m_answers.push_back(answer);
+}
 
-void HeadlessSetStep(uint32_t ms) { Headless().m_dwStep = ms; }
+void HeadlessSetStep(uint32_t ms) {
+    Headless().m_dwStep = ms;
+}
 
-void HeadlessSetFrameLimit(int frames) { Headless().m_nFrameLimit = frames > 0 ? frames : 0; }
+void HeadlessSetFrameLimit(int frames) {
+    Headless().m_nFrameLimit = frames > 0 ? frames : 0;
+}
 
-void HeadlessSetClock(uint32_t ms) { Headless().m_dwClock = ms; }
+void HeadlessSetClock(uint32_t ms) {
+    Headless().m_dwClock = ms;
+}
 
-int HeadlessIdlePasses() { return Headless().m_nPasses; }
+int HeadlessIdlePasses() {
+    return Headless().m_nPasses;
+}
 
 void HeadlessSetFocus(HWND hwnd) {
     Headless().m_bAppFocus = hwnd != nullptr;
@@ -42,16 +54,30 @@ void HeadlessSetFocus(HWND hwnd) {
     PlatFocusChanged();
 }
 
-const std::vector<HeadlessBox>& HeadlessMessageBoxes() { return Headless().m_boxes; }
+const std::vector<HeadlessBox>& HeadlessMessageBoxes() {
+    return Headless().m_boxes;
+}
 
-const std::vector<std::string>& HeadlessCallLog() { return Headless().m_log; }
+const std::vector<std::string>& HeadlessCallLog() {
+    return Headless().m_log;
+}
 
-void HeadlessClearLog() { Headless().m_log.clear(); }
+void HeadlessClearLog() {
+    Headless().m_log.clear();
+}
 
-const std::vector<uint8_t>& HeadlessFramebufferMemory() { return Headless().m_framebuffer.Memory(); }
+const std::vector<uint8_t>& HeadlessFramebufferMemory() {
+    return Headless().m_framebuffer.Memory();
+}
 
-const uint8_t* HeadlessFramebufferOrigin() { return Headless().m_framebuffer.Origin(); }
+const uint8_t* HeadlessFramebufferOrigin() {
+    return Headless().m_framebuffer.Origin();
+}
 
-int HeadlessPresentCount() { return PlatPresentCount(); }
+int HeadlessPresentCount() {
+    return PlatPresentCount();
+}
 
-int HeadlessLastWave() { return Headless().m_nLastWave; }
+int HeadlessLastWave() {
+    return Headless().m_nLastWave;
+}

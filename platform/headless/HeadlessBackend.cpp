@@ -8,7 +8,9 @@ namespace {
 const size_t kMaxLogLines = 1000000;
 } // namespace
 
-CHeadlessBackend::CHeadlessBackend() { Reset(HeadlessDisplay()); }
+CHeadlessBackend::CHeadlessBackend() {
+    Reset(HeadlessDisplay());
+}
 
 bool CHeadlessBackend::Reset(const HeadlessDisplay& display) {
     bool ok = m_framebuffer.Configure(display.width, display.height, display.bitsPerPixel,
@@ -61,9 +63,13 @@ bool CHeadlessBackend::QueueThrough(int frame) {
     return any;
 }
 
-bool CHeadlessBackend::QueueBeforePass(int pass) { return QueueThrough(pass); }
+bool CHeadlessBackend::QueueBeforePass(int pass) {
+    return QueueThrough(pass);
+}
 
-void CHeadlessBackend::StartPass(int /*pass*/) { m_dwClock += m_dwStep; }
+void CHeadlessBackend::StartPass(int /*pass*/) {
+    m_dwClock += m_dwStep;
+}
 
 void CHeadlessBackend::WaitEvents() {
     // Only the script can send anything here. Waiting lets the passes up to

@@ -41,7 +41,7 @@ public:
     uint32_t m_dwClock = 0;
     uint32_t m_dwStep = 16;
     bool m_bAppFocus = true;
-    std::deque<ScriptedKey> m_script;   // by frame; in the order added within a frame
+    std::deque<ScriptedKey> m_script; // by frame; in the order added within a frame
     std::deque<int32_t> m_answers;
     std::vector<std::string> m_log;
     std::vector<HeadlessBox> m_boxes;

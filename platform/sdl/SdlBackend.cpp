@@ -73,7 +73,7 @@ bool KeyToVk(SDL_Keycode sym, uint16_t mod, uint32_t* vk, uint32_t* ch) {
         return true;
     }
     if (sym >= SDLK_F1 && sym <= SDLK_F10) {
-        *vk = 112 + static_cast<uint32_t>(sym - SDLK_F1);   // VK_F1 is 112
+        *vk = 112 + static_cast<uint32_t>(sym - SDLK_F1); // VK_F1 is 112
         return true;
     }
     return false;
@@ -116,7 +116,7 @@ private:
     CSdlSound m_sound;
     bool m_bFocus = false;
     int m_nFps = 0;
-    Uint64 m_qwNextFrame = 0;   // performance-counter time the next frame may start
+    Uint64 m_qwNextFrame = 0; // performance-counter time the next frame may start
 };
 
 CSdlBackend::~CSdlBackend() {
@@ -174,7 +174,8 @@ bool CSdlBackend::Start(const PlatConfig& config) {
         m_pTexture = SDL_CreateTexture(m_pRenderer, SDL_PIXELFORMAT_RGB565,
                                        SDL_TEXTUREACCESS_STREAMING, kScreenWidth, kScreenHeight);
     if (!m_pTexture) {
-        std::fprintf(stderr, "quibbo: cannot draw in the window (%s); run with --headless instead\n",
+        std::fprintf(stderr,
+                     "quibbo: cannot draw in the window (%s); run with --headless instead\n",
                      SDL_GetError());
         return false;
     }
@@ -189,7 +190,7 @@ bool CSdlBackend::Start(const PlatConfig& config) {
     m_bFocus = (SDL_GetWindowFlags(m_pWindow) & SDL_WINDOW_INPUT_FOCUS) != 0;
 
     if (config.sound)
-        m_sound.Open();   // without a device the game is silent
+        m_sound.Open(); // without a device the game is silent
     return true;
 }
 
@@ -320,7 +321,8 @@ void CSdlBackend::Handle(const SDL_Event& event) {
 
 void CSdlBackend::HandleKey(const SDL_KeyboardEvent& key, bool down) {
     const SDL_Keycode sym = key.keysym.sym;
-    const bool altEnter = (sym == SDLK_RETURN || sym == SDLK_KP_ENTER) && (key.keysym.mod & KMOD_ALT);
+    const bool altEnter =
+        (sym == SDLK_RETURN || sym == SDLK_KP_ENTER) && (key.keysym.mod & KMOD_ALT);
     if (sym == SDLK_F11 || altEnter) {
         if (down && !key.repeat)
             ToggleFullscreen();
@@ -388,7 +390,7 @@ int32_t CSdlBackend::MessageBox(const char* text, const char* caption, uint32_t 
         std::fprintf(stderr, "%s: %s\n", title, text);
         return IDOK;
     }
-    if (hit != IDOK && hit != IDCANCEL)   // closed without a button
+    if (hit != IDOK && hit != IDCANCEL) // closed without a button
         return choice ? IDCANCEL : IDOK;
     return hit;
 }

@@ -13,7 +13,7 @@ bool CSdlSound::Open() {
     want.freq = 22050;
     want.format = AUDIO_S16SYS;
     want.channels = 1;
-    want.samples = 512;   // a small device buffer keeps the cut-off prompt
+    want.samples = 512; // a small device buffer keeps the cut-off prompt
     want.callback = nullptr;
     m_dwDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (!m_dwDevice) {

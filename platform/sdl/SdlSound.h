@@ -21,9 +21,9 @@ public:
     bool Convert(const unsigned char* data, size_t size, std::vector<uint8_t>* samples) const;
 
 private:
-    uint32_t m_dwDevice = 0;   // 0: no device
+    uint32_t m_dwDevice = 0; // 0: no device
     int m_nFrequency = 0;
     int m_nChannels = 0;
     uint16_t m_wFormat = 0;
-    std::map<int, std::vector<uint8_t>> m_cache;   // empty samples: could not be read
+    std::map<int, std::vector<uint8_t>> m_cache; // empty samples: could not be read
 };

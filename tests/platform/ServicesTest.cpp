@@ -1,0 +1,127 @@
+// Resources, files and the command line.
+#include "platform/CommandLine.h"
+#include "platform/Files.h"
+#include "platform/Resources.h"
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+
+TEST(Resources, TheFourStringsAndAMissingOne) {
+    char buf[64];
+    EXPECT_EQ(6, PlatLoadString(1, buf, sizeof buf));
+    EXPECT_STREQ("Quibbo", buf);
+    EXPECT_EQ(7, PlatLoadString(2, buf, sizeof buf));
+    EXPECT_STREQ("Vornack", buf);
+    PlatLoadString(3, buf, sizeof buf);
+    EXPECT_STREQ("GAME OVER\nScore: %d", buf);
+    PlatLoadString(4, buf, sizeof buf);
+    EXPECT_STREQ("Can't load level.", buf);
+
+    EXPECT_EQ(0, PlatLoadString(5, buf, sizeof buf));
+    EXPECT_STREQ("", buf);
+    EXPECT_EQ(0, PlatLoadString(1, buf, 0)); // no room at all: nothing written
+    EXPECT_EQ(3, PlatLoadString(1, buf, 4)); // cut, and still ended
+    EXPECT_STREQ("Qui", buf);
+
+    const unsigned char* data = nullptr;
+    size_t size = 0;
+    EXPECT_FALSE(PlatFindResource(1, PLAT_RT_BITMAP, &data, &size)); // right id, wrong type
+    EXPECT_FALSE(PlatFindResource(31999, PLAT_RT_WAVE, &data, &size));
+}
+
+TEST(Resources, BitmapsStartAtTheirInformationHeader) {
+    int checked = 0;
+    for (const PlatResourceEntry* e = g_resourceTable; e->data; ++e) {
+        if (e->type != PLAT_RT_BITMAP)
+            continue;
+        const unsigned char* data = nullptr;
+        size_t size = 0;
+        ASSERT_TRUE(PlatFindResource(e->id, PLAT_RT_BITMAP, &data, &size)) << e->id;
+        EXPECT_EQ(e->data + 14, data);
+        EXPECT_EQ(e->size - 14, size);
+        EXPECT_GE(data[0], 12); // the information header's own size comes first
+        ++checked;
+    }
+    if (checked == 0)
+        GTEST_SKIP() << "no bitmap resources yet";
+}
+
+TEST(Files, SizeOfReadableRegularFilesOnly) {
+    const std::string path = testing::TempDir() + "quibbo_platform_size.bin";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(nullptr, f);
+    std::fwrite("0123456789", 1, 10, f);
+    std::fclose(f);
+    uint64_t size = 0;
+    EXPECT_TRUE(PlatGetFileSize(path.c_str(), &size));
+    EXPECT_EQ(10u, size);
+    std::remove(path.c_str());
+    EXPECT_FALSE(PlatGetFileSize(path.c_str(), &size));
+    EXPECT_FALSE(PlatGetFileSize(testing::TempDir().c_str(), &size)); // a folder
+    EXPECT_FALSE(PlatGetFileSize(nullptr, &size));
+}
+
+TEST(Files, ProgramFolderHoldsTheRunningProgram) {
+    const std::string folder = PlatGetProgramFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ('/', folder.back());
+    struct stat st;
+    EXPECT_EQ(0, stat((folder + "quibbo_tests").c_str(), &st));
+}
+
+namespace {
+
+CCommandLine::Result Parse(std::vector<const char*> args, PlatConfig* config, std::string* shot,
+                           CCommandLine* line) {
+    args.insert(args.begin(), "quibbo");
+    line->AddPlatformOptions(config, shot);
+    return line->Parse(static_cast<int>(args.size()), args.data());
+}
+
+} // namespace
+
+TEST(CommandLine, ReadsThePlatformOptionsAndKeepsTheRest) {
+    PlatConfig config;
+    std::string shot;
+    CCommandLine line;
+    ASSERT_EQ(CCommandLine::PARSE_OK,
+              Parse({"--headless", "--frames", "120", "--dt=20", "AlwaysTheWalrus", "--scale", "3",
+                     "--fullscreen", "--fps", "0", "--nosound", "--screenshot", "out.bmp", "--",
+                     "--frames"},
+                    &config, &shot, &line));
+    EXPECT_TRUE(config.headless);
+    EXPECT_EQ(120, config.frames);
+    EXPECT_EQ(20u, config.dtMs);
+    EXPECT_EQ(3, config.scale);
+    EXPECT_TRUE(config.fullscreen);
+    EXPECT_EQ(0, config.fps);
+    EXPECT_FALSE(config.sound);
+    EXPECT_EQ("out.bmp", shot);
+    EXPECT_EQ("AlwaysTheWalrus --frames", line.m_strRest); // after "--" all is words
+}
+
+TEST(CommandLine, RefusesWhatItDoesNotKnow) {
+    const std::vector<std::vector<const char*>> bad = {
+        {"--bogus"},          {"--frames"},
+        {"--frames", "ten"},  {"--frames", "-1"},
+        {"--scale", "0"},     {"--scale", "3x"},
+        {"--fps=1001"},       {"--headless=1"},
+        {"--screenshot", ""}, {"--dt", "99999999999999999999"},
+    };
+    for (const auto& args : bad) {
+        PlatConfig config;
+        std::string shot;
+        CCommandLine line;
+        EXPECT_EQ(CCommandLine::PARSE_ERROR, Parse(args, &config, &shot, &line)) << args[0];
+        EXPECT_FALSE(line.m_strError.empty());
+    }
+    PlatConfig config;
+    std::string shot;
+    CCommandLine line;
+    EXPECT_EQ(CCommandLine::PARSE_HELP, Parse({"--frames", "3", "--help"}, &config, &shot, &line));
+    const std::string usage = line.Usage("quibbo");
+    for (const char* option : {"--help", "--headless", "--frames N", "--dt MS", "--screenshot FILE",
+                               "--scale N", "--fullscreen", "--fps N", "--nosound"})
+        EXPECT_NE(std::string::npos, usage.find(option)) << option;
+}
