@@ -38,12 +38,22 @@ void AddWallTexture(int id, bool bDarker) {
     g_wallTextures.push_back(pDark);
 }
 
-void AddItemImage(int id) { g_itemImages.push_back(LoadPicture(id)); }
+void AddItemImage(int id) {
+    g_itemImages.push_back(LoadPicture(id));
+}
 
-void AddEnemyImage(int id) { g_enemyImages.push_back(LoadPicture(id)); }
+void AddEnemyImage(int id) {
+    g_enemyImages.push_back(LoadPicture(id));
+}
 
-void FreeWallTextures() { FreeList(g_wallTextures); }
+void FreeWallTextures() {
+    FreeList(g_wallTextures);
+}
 
-void FreeItemImages() { FreeList(g_itemImages); }
+void FreeItemImages() {
+    FreeList(g_itemImages);
+}
 
-void FreeEnemyImages() { FreeList(g_enemyImages); }
+void FreeEnemyImages() {
+    FreeList(g_enemyImages);
+}

@@ -72,7 +72,7 @@ public:
 private:
     bool IsBlocked(int x, int z) const;
 
-    CMaze* m_pMaze;                       // the parent, when it is a maze
+    CMaze* m_pMaze;                        // the parent, when it is a maze
     std::vector<const CSurface*> m_images; // not owned
     CPose m_pose;
     int m_nPeriod = 0;

@@ -106,8 +106,8 @@ bool ReadWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>* byte
         if (got > maxBytes - bytes->size()) {
             ok = false;
             if (error)
-                *error = std::string(path) + " is larger than " + std::to_string(maxBytes) +
-                         " bytes";
+                *error =
+                    std::string(path) + " is larger than " + std::to_string(maxBytes) + " bytes";
             break;
         }
         bytes->insert(bytes->end(), chunk, chunk + got);

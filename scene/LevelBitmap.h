@@ -24,16 +24,22 @@ enum : uint8_t {
     CELL_START = 2,       // the player's start
     CELL_ENEMY_FIRST = 3, // enemy starts are 3, 4 and 5
     CELL_ENEMY_LAST = 5,
-    CELL_ITEM = 64,       // + item type
-    CELL_WALL = 128,      // + wall type
+    CELL_ITEM = 64,  // + item type
+    CELL_WALL = 128, // + wall type
 
     ITEM_DOT = 0,
     ITEM_GUN = 1,
 };
 
-inline int CellClass(uint8_t cell) { return cell >> 6; }
-inline int CellType(uint8_t cell) { return cell & 63; }
-inline bool IsWallCell(uint8_t cell) { return CellClass(cell) == CELL_CLASS_WALL; }
+inline int CellClass(uint8_t cell) {
+    return cell >> 6;
+}
+inline int CellType(uint8_t cell) {
+    return cell & 63;
+}
+inline bool IsWallCell(uint8_t cell) {
+    return CellClass(cell) == CELL_CLASS_WALL;
+}
 inline bool IsEnemyStartCell(uint8_t cell) {
     return cell >= CELL_ENEMY_FIRST && cell <= CELL_ENEMY_LAST;
 }
@@ -57,7 +63,9 @@ struct LevelGrid {
 };
 
 // Bytes per stored row of an 8-bit bitmap `width` pixels wide (padded to 4).
-inline size_t LevelRowStride(int width) { return ((static_cast<size_t>(width) * 8 + 31) / 32) * 4; }
+inline size_t LevelRowStride(int width) {
+    return ((static_cast<size_t>(width) * 8 + 31) / 32) * 4;
+}
 
 // Reads the cells of a level bitmap held in memory from its information
 // header on (`size` bytes; a bitmap resource has this layout). The header

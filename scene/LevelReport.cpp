@@ -31,8 +31,8 @@ LevelReport ReportOnMaze(const CMaze& maze, CSurface* const* wallTable, int wall
     for (const CDrawable* pDrawable : maze.GetDrawables()) {
         if (pDrawable->GetKind() == CDrawable::KindWallQuad) {
             ++report.faces;
-            const int i = IndexIn(static_cast<const CWallQuad*>(pDrawable)->m_pTexture, wallTable,
-                                  wallCount);
+            const int i =
+                IndexIn(static_cast<const CWallQuad*>(pDrawable)->m_pTexture, wallTable, wallCount);
             if (i >= 0)
                 ++report.facesByTexture[i];
         } else if (pDrawable->GetKind() == CDrawable::KindSprite) {
@@ -67,8 +67,8 @@ std::string FormatLevelReport(const LevelReport& report) {
     out += "size: " + std::to_string(report.width) + " x " + std::to_string(report.height) +
            " cells\n";
     out += "start: column " + std::to_string(report.startColumn) + ", row " +
-           std::to_string(report.startRow) + (report.hasStart ? "" : " (no start marker: the middle)") +
-           "\n";
+           std::to_string(report.startRow) +
+           (report.hasStart ? "" : " (no start marker: the middle)") + "\n";
     out += "dots: " + std::to_string(report.dots) + "\n";
     out += "guns: " + std::to_string(report.guns) + "\n";
     out += "decorations: " + std::to_string(report.decorations) + "\n";
@@ -91,8 +91,7 @@ std::string FormatLevelReport(const LevelReport& report) {
                " on row 0 or column 0 can be eaten but never counted, so the level ends that "
                "many counted dots early\n";
     if (report.unbuiltItems > report.uncountedDots)
-        out += "warning: " +
-               Plural(report.unbuiltItems - report.uncountedDots, "item", "items") +
+        out += "warning: " + Plural(report.unbuiltItems - report.uncountedDots, "item", "items") +
                " on row 0, column 0 or without a picture: never shown (a dot or gun there "
                "can still be taken)\n";
     if (report.invisibleWalls > 0)

@@ -15,17 +15,17 @@ const int kProgramItemImages = 3;
 struct LevelReport {
     int width = 0;
     int height = 0;
-    bool hasStart = false;   // a start marker exists
-    int startColumn = 0;     // where the player starts
+    bool hasStart = false; // a start marker exists
+    int startColumn = 0;   // where the player starts
     int startRow = 0;
     bool startIsWall = false;
-    int dots = 0;            // dots with a sprite, counted toward the level's end
-    int guns = 0;            // gun pick-ups with a sprite
-    int decorations = 0;     // decoration sprites (item types 2 and up with a picture)
+    int dots = 0;        // dots with a sprite, counted toward the level's end
+    int guns = 0;        // gun pick-ups with a sprite
+    int decorations = 0; // decoration sprites (item types 2 and up with a picture)
     int enemies = 0;
-    int unbuiltItems = 0;    // items on row 0 or column 0, or without a picture
-    int uncountedDots = 0;   // dots among those: eaten, yet never counted
-    int invisibleWalls = 0;  // wall cells of a type without textures
+    int unbuiltItems = 0;            // items on row 0 or column 0, or without a picture
+    int uncountedDots = 0;           // dots among those: eaten, yet never counted
+    int invisibleWalls = 0;          // wall cells of a type without textures
     std::vector<int> facesByTexture; // wall faces per texture entry
     int faces = 0;
 };

@@ -1,6 +1,5 @@
 #include "scene/LevelText.h"
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -10,8 +9,8 @@ struct LegendEntry {
 };
 
 const LegendEntry kLegend[] = {
-    {'.', 1},   {'P', 2},   {'E', 3},   {'o', 64},  {'G', 65},  {'B', 66},
-    {'#', 128}, {'X', 129}, {'_', 0},   {'Y', 130}, {'Z', 131}, {',', 192},
+    {'.', 1},   {'P', 2},   {'E', 3}, {'o', 64},  {'G', 65},  {'B', 66},
+    {'#', 128}, {'X', 129}, {'_', 0}, {'Y', 130}, {'Z', 131}, {',', 192},
 };
 
 // Characters handed to bytes the legend lacks, in this order. ';' and '='
@@ -32,7 +31,7 @@ struct PaletteEntry {
 // The built-in level's colours: corridors and enemy starts are pure red so
 // the minimap shows them see-through.
 const PaletteEntry kBuiltInColours[] = {
-    {1, 255, 0, 0},     {2, 3, 171, 3},       {3, 255, 0, 0},   {64, 255, 255, 63},
+    {1, 255, 0, 0},      {2, 3, 171, 3},      {3, 255, 0, 0},    {64, 255, 255, 63},
     {65, 255, 255, 255}, {66, 255, 191, 127}, {128, 91, 3, 211}, {129, 128, 64, 0},
 };
 
@@ -46,7 +45,9 @@ void PutU32(std::vector<uint8_t>& out, uint32_t v) {
     PutU16(out, v >> 16);
 }
 
-std::string LineRef(int line) { return "line " + std::to_string(line) + ": "; }
+std::string LineRef(int line) {
+    return "line " + std::to_string(line) + ": ";
+}
 
 } // namespace
 
@@ -228,9 +229,9 @@ std::vector<uint8_t> MakeLevelBitmap(const LevelGrid& grid, bool withFileHeader)
     PutU32(out, infoBytes);
     PutU32(out, static_cast<uint32_t>(grid.width));
     PutU32(out, static_cast<uint32_t>(grid.height));
-    PutU16(out, 1);  // planes
-    PutU16(out, 8);  // bits per pixel
-    PutU32(out, 0);  // uncompressed
+    PutU16(out, 1); // planes
+    PutU16(out, 8); // bits per pixel
+    PutU32(out, 0); // uncompressed
     PutU32(out, static_cast<uint32_t>(rowBytes));
     PutU32(out, 2835); // 72 dots per inch
     PutU32(out, 2835);

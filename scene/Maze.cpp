@@ -16,7 +16,7 @@ namespace {
 // brings the player back before a wall cell can be reached.
 const double kPushRadius = 0.42;
 const double kSkyDriftPerMs = 0.003;
-const uint32_t kColourRed = 0x000000FF;   // the minimap's see-through colour
+const uint32_t kColourRed = 0x000000FF;    // the minimap's see-through colour
 const uint32_t kColourYellow = 0x0000FFFF; // the shot's trace
 const int kEnemyPeriodMs = 1000;
 
@@ -114,14 +114,13 @@ bool CMaze::LoadNextFromResource(int levelId, CSurface* const* wallTable, int wa
 
 bool CMaze::LoadNextFromFile(const char* path, CSurface* const* wallTable, int wallCount,
                              CSurface* const* itemTable, int itemCount) {
-    return LoadCommon(path ? path : "", 0, false, 0, 0, wallTable, wallCount, itemTable,
-                      itemCount);
+    return LoadCommon(path ? path : "", 0, false, 0, 0, wallTable, wallCount, itemTable, itemCount);
 }
 
 bool CMaze::Restart() {
     if (m_nLevelResourceId != 0)
-        return LoadNextFromResource(m_nLevelResourceId, m_ppWallTable, m_nWallCount,
-                                    m_ppItemTable, m_nItemCount);
+        return LoadNextFromResource(m_nLevelResourceId, m_ppWallTable, m_nWallCount, m_ppItemTable,
+                                    m_nItemCount);
     return LoadNextFromFile(m_strLevelPath.c_str(), m_ppWallTable, m_nWallCount, m_ppItemTable,
                             m_nItemCount);
 }

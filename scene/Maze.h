@@ -53,8 +53,9 @@ public:
                           int wallCount = 0, CSurface* const* itemTable = nullptr,
                           int itemCount = 0);
     // The same from a level .BMP file.
-    bool LoadFromFile(const char* path, int skyId, int floorId, CSurface* const* wallTable = nullptr,
-                      int wallCount = 0, CSurface* const* itemTable = nullptr, int itemCount = 0);
+    bool LoadFromFile(const char* path, int skyId, int floorId,
+                      CSurface* const* wallTable = nullptr, int wallCount = 0,
+                      CSurface* const* itemTable = nullptr, int itemCount = 0);
     // As above, keeping the sky and floor pictures.
     bool LoadNextFromResource(int levelId, CSurface* const* wallTable = nullptr, int wallCount = 0,
                               CSurface* const* itemTable = nullptr, int itemCount = 0);

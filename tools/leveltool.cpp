@@ -77,8 +77,8 @@ int LoadAndReport(const char* path, int id, bool bPrintMap) {
     }
     CMaze maze(nullptr, 1);
     std::string error;
-    const bool bGrid = path ? maze.ReadGridFromFile(path, &error)
-                            : maze.ReadGridFromResource(id, &error);
+    const bool bGrid =
+        path ? maze.ReadGridFromFile(path, &error) : maze.ReadGridFromResource(id, &error);
     if (!bGrid)
         return Reject(what, error);
     if (path) {
@@ -113,11 +113,11 @@ int LoadAndReport(const char* path, int id, bool bPrintMap) {
     // The whole load, as the game runs it: the minimap picture must load
     // too, and the level must fit the build limit.
     StandIns tables;
-    const bool bLoaded =
-        path ? maze.LoadNextFromFile(path, tables.wallTable, kProgramWallTextures,
-                                     tables.itemTable, kProgramItemImages)
-             : maze.LoadNextFromResource(id, tables.wallTable, kProgramWallTextures,
-                                         tables.itemTable, kProgramItemImages);
+    const bool bLoaded = path
+                             ? maze.LoadNextFromFile(path, tables.wallTable, kProgramWallTextures,
+                                                     tables.itemTable, kProgramItemImages)
+                             : maze.LoadNextFromResource(id, tables.wallTable, kProgramWallTextures,
+                                                         tables.itemTable, kProgramItemImages);
     if (!bLoaded) {
         CSurface picture;
         const bool bPicture = path ? picture.LoadBitmapFile(path) : picture.LoadBitmapResource(id);

@@ -1,7 +1,7 @@
 // The enemy: where it goes, how far it steps, when it catches the player.
+#include "scene/Enemy.h"
 #include "MazeTestLevels.h"
 #include "math3d/Sprite.h"
-#include "scene/Enemy.h"
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <set>

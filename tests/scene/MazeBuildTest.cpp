@@ -206,8 +206,8 @@ TEST(MazeBuild, CellIndexFindsExactlyTheDrawablesInAnyRegion) {
     std::unique_ptr<CMaze> maze = MazeFromText(kBuiltInLevelText, tables);
     const std::vector<CDrawable*>& all = maze->GetDrawables();
     const PlatRect regions[] = {
-        {27, 24, 49, 46},   {-11, -11, 11, 11}, {60, 30, 82, 52}, {0, 0, 76, 48},
-        {-100, -100, 200, 200}, {5, 5, 5, 9},   {10, 3, 11, 4},   {75, 47, 76, 48},
+        {27, 24, 49, 46},       {-11, -11, 11, 11}, {60, 30, 82, 52}, {0, 0, 76, 48},
+        {-100, -100, 200, 200}, {5, 5, 5, 9},       {10, 3, 11, 4},   {75, 47, 76, 48},
     };
     for (const PlatRect& region : regions) {
         std::vector<CDrawable*> found;

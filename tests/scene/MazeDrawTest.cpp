@@ -284,8 +284,8 @@ TEST_F(MazeDraw, ShotHitsAProjectedEnemyInItsTwoByTwoBox) {
     ASSERT_TRUE(enemy->GetSprite()->IsProjected());
     for (const PlatPoint p : {PlatPoint{4, 4}, PlatPoint{5, 4}, PlatPoint{4, 5}, PlatPoint{5, 5}})
         EXPECT_EQ(enemy, maze->Probe(p)) << p.x << "," << p.y;
-    for (const PlatPoint p : {PlatPoint{6, 5}, PlatPoint{5, 6}, PlatPoint{3, 5}, PlatPoint{5, 3},
-                              PlatPoint{6, 6}})
+    for (const PlatPoint p :
+         {PlatPoint{6, 5}, PlatPoint{5, 6}, PlatPoint{3, 5}, PlatPoint{5, 3}, PlatPoint{6, 6}})
         EXPECT_EQ(nullptr, maze->Probe(p)) << p.x << "," << p.y;
     // Outside the view region the sprite is not transformed or projected.
     const PlatRect far = {30, 30, 52, 52};
@@ -300,8 +300,8 @@ TEST_F(MazeDraw, RestartBringsBackTheWholeLevelFromItsFile) {
                                                                                "#oG.Eo#\n"
                                                                                "#######\n"))));
     CMaze maze(nullptr, 1);
-    ASSERT_TRUE(maze.LoadNextFromFile(m_strPath.c_str(), m_tables.wallTable, 4,
-                                      m_tables.itemTable, 3));
+    ASSERT_TRUE(
+        maze.LoadNextFromFile(m_strPath.c_str(), m_tables.wallTable, 4, m_tables.itemTable, 3));
     const size_t drawables = maze.GetDrawables().size();
     const uint32_t dotColour = maze.GetMinimap().GetPixel(1, 1);
     CSceneNode* hit = nullptr;

@@ -139,8 +139,8 @@ TEST(MazeLevelFile, TruncatedDataFailsAtEveryLengthButTheLastRowsPadding) {
         const std::vector<uint8_t> cut(good.begin(), good.begin() + size);
         EXPECT_EQ(size >= minimum, ReadExact(cut, &grid, &error)) << "size " << size;
     }
-    ASSERT_TRUE(ReadExact(std::vector<uint8_t>(good.begin(), good.begin() + minimum), &grid,
-                          &error));
+    ASSERT_TRUE(
+        ReadExact(std::vector<uint8_t>(good.begin(), good.begin() + minimum), &grid, &error));
     EXPECT_EQ(GridFromText(kSmallLevel).cells, grid.cells);
 }
 

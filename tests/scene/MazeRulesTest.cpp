@@ -139,9 +139,11 @@ TEST(MazeRules, DotsAndGunsAreTakenDecorationsStay) {
     EXPECT_EQ(INTERACT_DOT, maze->Interact(PoseAt(4.5, 1.5), &hit));
     EXPECT_EQ(INTERACT_LAST_DOT, maze->Interact(PoseAt(3.2, 2.8), &hit));
     EXPECT_EQ(0, maze->GetDotsLeft());
-    for (const CDrawable* d : maze->GetDrawables())
-        if (d->GetKind() == CDrawable::KindSprite)
+    for (const CDrawable* d : maze->GetDrawables()) {
+        if (d->GetKind() == CDrawable::KindSprite) {
             EXPECT_EQ(&tables.items[2], static_cast<const CSprite*>(d)->m_pImage);
+        }
+    }
     // The cell index no longer finds the taken items.
     std::vector<CDrawable*> found;
     maze->CollectInRegion(PlatRect{0, 0, 6, 4}, found);

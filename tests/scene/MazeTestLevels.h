@@ -28,8 +28,8 @@ LevelGrid GridFromText(const std::string& text);
 // A maze (no parent, id 1) read from the text map through the level bitmap
 // reader and built with `wallCount` wall and `itemCount` item pictures of
 // `tables` (the program's counts by default).
-std::unique_ptr<CMaze> MazeFromText(const std::string& text, TestTables& tables,
-                                    int wallCount = 4, int itemCount = 3);
+std::unique_ptr<CMaze> MazeFromText(const std::string& text, TestTables& tables, int wallCount = 4,
+                                    int itemCount = 3);
 // A viewer at (x, eye height, z), heading 0.
 inline CPose PoseAt(double x, double z) {
     CPose pose;

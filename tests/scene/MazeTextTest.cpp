@@ -15,8 +15,8 @@ TEST(MazeText, LegendAndDefinitionsGiveTheCellBytes) {
         << error;
     EXPECT_EQ(8, grid.width);
     EXPECT_EQ(2, grid.height);
-    const std::vector<uint8_t> want = {1, 2, 3, 64, 65, 66, 129, 200,
-                                       131, 0, 130, 131, 192, 1, 1, 1};
+    const std::vector<uint8_t> want = {1,   2, 3,   64,  65,  66, 129, 200,
+                                       131, 0, 130, 131, 192, 1,  1,   1};
     EXPECT_EQ(want, grid.cells);
 }
 
