@@ -48,31 +48,27 @@ CMaze::~CMaze() {
 
 // ---- Loading ----
 
-bool CMaze::ReadGrid(const uint8_t* infoHeader, size_t size, std::string* error) {
-    LevelGrid grid;
-    const bool ok = ReadLevelDib(infoHeader, size, &grid, error);
+bool CMaze::AdoptGrid(bool bRead, LevelGrid& grid) {
+    // A failed read leaves an empty grid: every cell then reads as a wall.
     m_grid.swap(grid.cells);
     m_nWidth = grid.width;
     m_nHeight = grid.height;
-    return ok;
+    return bRead;
+}
+
+bool CMaze::ReadGrid(const uint8_t* infoHeader, size_t size, std::string* error) {
+    LevelGrid grid;
+    return AdoptGrid(ReadLevelDib(infoHeader, size, &grid, error), grid);
 }
 
 bool CMaze::ReadGridFromResource(int id, std::string* error) {
     LevelGrid grid;
-    const bool ok = ReadLevelResource(id, &grid, error);
-    m_grid.swap(grid.cells);
-    m_nWidth = grid.width;
-    m_nHeight = grid.height;
-    return ok;
+    return AdoptGrid(ReadLevelResource(id, &grid, error), grid);
 }
 
 bool CMaze::ReadGridFromFile(const char* path, std::string* error) {
     LevelGrid grid;
-    const bool ok = ReadLevelFile(path, &grid, error);
-    m_grid.swap(grid.cells);
-    m_nWidth = grid.width;
-    m_nHeight = grid.height;
-    return ok;
+    return AdoptGrid(ReadLevelFile(path, &grid, error), grid);
 }
 
 bool CMaze::LoadCommon(const char* path, int levelId, bool bBackground, int skyId, int floorId,

@@ -137,6 +137,7 @@ public:
     void CollectInRegion(const PlatRect& region, std::vector<CDrawable*>& list) const;
 
 private:
+    bool AdoptGrid(bool bRead, LevelGrid& grid);
     bool LoadCommon(const char* path, int levelId, bool bBackground, int skyId, int floorId,
                     CSurface* const* wallTable, int wallCount, CSurface* const* itemTable,
                     int itemCount);

@@ -30,7 +30,7 @@ namespace {
 class CDemoWnd : public CWnd {};
 
 // One frame as the world runs it, without the world's gun and score.
-void RunFrame(CScreen& screen, CSceneNode& root, CMaze& maze, const CPose& camera, int dt) {
+size_t RunFrame(CScreen& screen, CSceneNode& root, CMaze& maze, const CPose& camera, int dt) {
     const int32_t ix = TruncateToInt32(camera.x), iz = TruncateToInt32(camera.z);
     const PlatRect region = {ix - 11, iz - 11, ix + 11, iz + 11};
     root.Update(dt, camera);
@@ -53,8 +53,7 @@ void RunFrame(CScreen& screen, CSceneNode& root, CMaze& maze, const CPose& camer
     if (px >= 0 && pz >= 0 && px < screen.width && pz < screen.height)
         screen.SetPixel(px, pz, 0x0000FFFF);
     screen.Present();
-    std::printf("heading %5.1f at (%.2f, %.2f): %zu drawables drawn\n", camera.heading, camera.x,
-                camera.z, visible.size());
+    return visible.size();
 }
 
 } // namespace
@@ -119,8 +118,11 @@ int main(int argc, char** argv) {
             SetActiveView(&screen, &camera);
             for (int heading = 0; heading < 360; heading += 90) {
                 camera.heading = heading;
+                size_t drawn = 0;
                 for (int f = 0; f < frames; ++f)
-                    RunFrame(screen, root, *maze, camera, 16);
+                    drawn = RunFrame(screen, root, *maze, camera, 16);
+                std::printf("heading %3d at (%.2f, %.2f): %zu drawables drawn\n", heading, camera.x,
+                            camera.z, drawn);
                 char name[32];
                 std::snprintf(name, sizeof name, "_%03d.bmp", heading);
                 const std::string path = prefix + name;
