@@ -28,7 +28,8 @@ int RunGame(const COptions& options, CRunStats* stats) {
             // The quit code -1 of a failed level is the process's 255.
             status = app.Run() & 0xFF;
         }
-        if (!options.m_strScreenshot.empty() && !PlatSaveScreenshot(options.m_strScreenshot.c_str()))
+        if (!options.m_strScreenshot.empty() &&
+            !PlatSaveScreenshot(options.m_strScreenshot.c_str()))
             std::fprintf(stderr, "quibbo: cannot write the screenshot %s\n",
                          options.m_strScreenshot.c_str());
         PlatShutdown();

@@ -8,7 +8,7 @@ class CRunStats;
 
 // Exit statuses of a run.
 enum : int {
-    EXIT_NORMAL = 0,        // frames done, Cancel on the game-over box, window closed
+    EXIT_NORMAL = 0, // frames done, Cancel on the game-over box, window closed
     EXIT_STARTUP_FAILED = 1,
     EXIT_BAD_COMMAND_LINE = 2,
     EXIT_LEVEL_FAILED = 255, // after "Can't load level."

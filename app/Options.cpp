@@ -33,7 +33,8 @@ bool ParseKeyName(const std::string& name, uint32_t* vk) {
         const char* name;
         uint32_t vk;
     } kNames[] = {
-        {"up", VK_UP}, {"down", VK_DOWN}, {"left", VK_LEFT}, {"right", VK_RIGHT}, {"fire", VK_RETURN},
+        {"up", VK_UP},       {"down", VK_DOWN},   {"left", VK_LEFT},
+        {"right", VK_RIGHT}, {"fire", VK_RETURN},
     };
     std::string lower = Lower(name);
     for (const auto& entry : kNames) {
@@ -67,8 +68,8 @@ bool ParseKeyItem(const std::string& item, std::vector<KeyScriptEvent>* out, std
     }
     uint32_t vk = 0;
     if (!ParseKeyName(event, &vk)) {
-        *error = "bad key in '" + item +
-                 "': expected up, down, left, right, fire or a key code 1..255";
+        *error =
+            "bad key in '" + item + "': expected up, down, left, right, fire or a key code 1..255";
         return false;
     }
     int f = static_cast<int>(frame);

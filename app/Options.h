@@ -24,13 +24,13 @@ public:
     // counts.
     bool Parse(int argc, const char* const* argv, std::string* error);
 
-    PlatConfig m_config;                  // --headless, --frames, --dt, --scale, ...
-    std::vector<KeyScriptEvent> m_keys;   // --keys, in script order
-    std::vector<int32_t> m_answers;       // --answers: IDOK / IDCANCEL
-    std::string m_strScreenshot;          // --screenshot FILE, "" for none
-    std::string m_strLevelsDir;           // --levels DIR, "" for the program folder
-    bool m_bStats = false;                // --stats
-    bool m_bSeed = false;                 // --seed given
+    PlatConfig m_config;                // --headless, --frames, --dt, --scale, ...
+    std::vector<KeyScriptEvent> m_keys; // --keys, in script order
+    std::vector<int32_t> m_answers;     // --answers: IDOK / IDCANCEL
+    std::string m_strScreenshot;        // --screenshot FILE, "" for none
+    std::string m_strLevelsDir;         // --levels DIR, "" for the program folder
+    bool m_bStats = false;              // --stats
+    bool m_bSeed = false;               // --seed given
     uint32_t m_dwSeed = 0;
     bool m_bHelp = false;
     // Every argument after the program name, options included, joined by

@@ -31,11 +31,21 @@ std::string JsonQuote(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (c < 0x20) {
                 char buf[8];
@@ -89,8 +99,8 @@ std::string CRunStats::ToJson() const {
     for (size_t i = 0; i < m_boxes.size(); ++i) {
         if (i > 0)
             boxes += ", ";
-        boxes += "{\"text\": " + JsonQuote(m_boxes[i].text) + ", \"answer\": " +
-                 JsonQuote(m_boxes[i].answer == IDOK ? "ok" : "cancel") + "}";
+        boxes += "{\"text\": " + JsonQuote(m_boxes[i].text) +
+                 ", \"answer\": " + JsonQuote(m_boxes[i].answer == IDOK ? "ok" : "cancel") + "}";
     }
     field("message_boxes", boxes + "]");
     field("exit_code", std::to_string(m_nExitCode));

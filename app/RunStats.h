@@ -11,7 +11,7 @@ class CRunStats {
 public:
     struct Box {
         std::string text;
-        int32_t answer;   // IDOK or IDCANCEL
+        int32_t answer; // IDOK or IDCANCEL
     };
 
     // Empties everything, for a new run.
@@ -23,17 +23,17 @@ public:
     // One line of JSON, without a line end.
     std::string ToJson() const;
 
-    int m_nFrames = 0;           // frames the world ran
+    int m_nFrames = 0; // frames the world ran
     int m_nLevel = 0;
     int m_nScore = 0;
     int m_nLives = 0;
     int m_nShots = 0;
     int m_nDotsLeft = 0;
-    int m_nEnemies = 0;          // enemy nodes in the maze
+    int m_nEnemies = 0; // enemy nodes in the maze
     double m_x = 0.0;
     double m_z = 0.0;
     double m_heading = 0.0;
-    int m_events[6] = {};        // frames that returned each event code
+    int m_events[6] = {}; // frames that returned each event code
     std::vector<Box> m_boxes;
     int m_nExitCode = 0;
 };

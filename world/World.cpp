@@ -10,10 +10,10 @@
 namespace {
 
 const uint32_t kMazeId = 1;
-const int kViewRadius = 11;        // cells on each side of the player that are drawn
-const double kWalkPerMs = 0.001;   // one cell a second
-const double kMaxStep = 0.4;       // below the maze's push radius, so no wall is skipped
-const double kTurnPerMs = 0.04;    // forty degrees a second
+const int kViewRadius = 11;      // cells on each side of the player that are drawn
+const double kWalkPerMs = 0.001; // one cell a second
+const double kMaxStep = 0.4;     // below the maze's push radius, so no wall is skipped
+const double kTurnPerMs = 0.04;  // forty degrees a second
 const double kMaxTurn = 360.0;
 const int kStartLives = 5;
 

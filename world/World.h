@@ -16,11 +16,11 @@ class CMaze;
 // interaction codes.
 enum : int {
     EV_NONE = 0,
-    EV_CAUGHT = 1,     // handled inside the world
-    EV_GUN = 2,        // handled inside the world
-    EV_DOT = 3,        // handled inside the world
-    EV_LAST_DOT = 4,   // level complete: the frame window moves on
-    EV_GAME_OVER = 5,  // the last life is lost: the frame window ends the game
+    EV_CAUGHT = 1,    // handled inside the world
+    EV_GUN = 2,       // handled inside the world
+    EV_DOT = 3,       // handled inside the world
+    EV_LAST_DOT = 4,  // level complete: the frame window moves on
+    EV_GAME_OVER = 5, // the last life is lost: the frame window ends the game
 };
 
 class CWorld {
@@ -81,8 +81,8 @@ public:
     CSceneNode m_root;
     CPose m_camera;
     CMatrix m_view;
-    int m_nMove = 0;        // 0 standing, 1 forward, 2 backward
-    int m_nTurn = 0;        // 0 none, 1 right (heading grows), 2 left
+    int m_nMove = 0; // 0 standing, 1 forward, 2 backward
+    int m_nTurn = 0; // 0 none, 1 right (heading grows), 2 left
     uint32_t m_dwLastTick = 0;
     int m_nScore = 0;
     int m_nLives = 0;

@@ -11,9 +11,9 @@ namespace {
 const int kDotPoints = 10;
 const int kEnemyPoints = 50;
 const int kShotsPerGun = 2;
-const int kShotSamples = 10;        // cells probed along a shot, the player's own first
+const int kShotSamples = 10; // cells probed along a shot, the player's own first
 const uint32_t kFirstEnemyId = 100000;
-const uint32_t kHitPauseMs = 300;   // the hit is felt: the whole game holds still
+const uint32_t kHitPauseMs = 300; // the hit is felt: the whole game holds still
 const int kFlashPercent = 40;
 const int kHudMargin = 5;
 const uint32_t kPlayerDotColour = 0x0000FFFF; // yellow

@@ -1,8 +1,8 @@
 // Whole runs of the game, headless, with level files in a scratch folder:
 // level progression, game over with OK and Cancel, load failures, the
 // access word, and the figures a run reports.
-#include "../world/WorldTestKit.h"
 #include "app/GameRun.h"
+#include "../world/WorldTestKit.h"
 #include "app/RunStats.h"
 #include "platform/Headless.h"
 #include "platform/PlatformTypes.h"

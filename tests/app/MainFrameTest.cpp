@@ -1,8 +1,8 @@
 // The frame window in place: the key table, the game loop's pausing on focus
 // loss, level changes, the loading screen and the shared pictures' lifetime.
+#include "app/MainFrame.h"
 #include "../world/WorldTestKit.h"
 #include "app/LoadingDlg.h"
-#include "app/MainFrame.h"
 #include "app/PictureLists.h"
 #include "app/QuibboApp.h"
 #include "app/RunStats.h"

@@ -32,8 +32,8 @@ void ExpectEvents(const std::vector<KeyScriptEvent>& got, const std::vector<Ev>&
 TEST(KeyScript, EventsExpandInOrder) {
     std::vector<KeyScriptEvent> events;
     std::string error;
-    ASSERT_TRUE(ParseKeyScript("1:+up,94:-UP,5:fire,7:+Left,7:-left,3:+209,3:right", &events,
-                               &error))
+    ASSERT_TRUE(
+        ParseKeyScript("1:+up,94:-UP,5:fire,7:+Left,7:-left,3:+209,3:right", &events, &error))
         << error;
     ExpectEvents(events, {{1, WM_KEYDOWN, VK_UP},
                           {94, WM_KEYUP, VK_UP},
@@ -49,15 +49,16 @@ TEST(KeyScript, EventsExpandInOrder) {
 TEST(KeyScript, FilesMaySpreadItemsOverLinesWithComments) {
     std::vector<KeyScriptEvent> events;
     std::string error;
-    ASSERT_TRUE(ParseKeyScript("# walk up\n1:+up\n  40:-up , # stop\n\n41:+down\r\n", &events,
-                               &error))
+    ASSERT_TRUE(
+        ParseKeyScript("# walk up\n1:+up\n  40:-up , # stop\n\n41:+down\r\n", &events, &error))
         << error;
-    ExpectEvents(events, {{1, WM_KEYDOWN, VK_UP}, {40, WM_KEYUP, VK_UP}, {41, WM_KEYDOWN, VK_DOWN}});
+    ExpectEvents(events,
+                 {{1, WM_KEYDOWN, VK_UP}, {40, WM_KEYUP, VK_UP}, {41, WM_KEYDOWN, VK_DOWN}});
 }
 
 TEST(KeyScript, MalformedItemsAreRejectedWithoutPartialResults) {
-    const char* bad[] = {"0:up",  "x:up", "1:",     "1:+",   "1:jump", "1:256", "1:0",
-                         "up",    ":up",  "1:+-up", "-1:up", "1:up:2", "1: up"};
+    const char* bad[] = {"0:up", "x:up", "1:",     "1:+",   "1:jump", "1:256", "1:0",
+                         "up",   ":up",  "1:+-up", "-1:up", "1:up:2", "1: up"};
     for (const char* script : bad) {
         std::vector<KeyScriptEvent> events = {{9, WM_KEYDOWN, 1}};
         std::string error;
@@ -95,11 +96,12 @@ TEST(Options, DefaultsLeaveThePlatformAlone) {
 TEST(Options, EveryOptionReachesItsField) {
     COptions options;
     std::string error;
-    ASSERT_TRUE(ParseArgs({"--headless", "--frames", "300", "--dt=20", "--keys=1:+up,2:fire",
-                           "--answers", "ok,cancel", "--screenshot", "x.bmp",
-                           "--stats", "--seed", "4294967295", "--levels", "/tmp/lv", "--scale",
-                           "3", "--fullscreen", "--fps", "0", "--nosound"},
-                          &options, &error))
+    ASSERT_TRUE(
+        ParseArgs({"--headless", "--frames",     "300",          "--dt=20", "--keys=1:+up,2:fire",
+                   "--answers",  "ok,cancel",    "--screenshot", "x.bmp",   "--stats",
+                   "--seed",     "4294967295",   "--levels",     "/tmp/lv", "--scale",
+                   "3",          "--fullscreen", "--fps",        "0",       "--nosound"},
+                  &options, &error))
         << error;
     EXPECT_TRUE(options.m_config.headless);
     EXPECT_EQ(options.m_config.frames, 300);
@@ -120,22 +122,27 @@ TEST(Options, EveryOptionReachesItsField) {
 TEST(Options, FreeWordsStayInTheCommandLineText) {
     COptions options;
     std::string error;
-    ASSERT_TRUE(ParseArgs({"xxalwaysTHEwalrusxx", "--headless", "--levels=/a/b", "more"},
-                          &options, &error));
+    ASSERT_TRUE(ParseArgs({"xxalwaysTHEwalrusxx", "--headless", "--levels=/a/b", "more"}, &options,
+                          &error));
     EXPECT_EQ(options.m_strCmdLine, "xxalwaysTHEwalrusxx --headless --levels=/a/b more");
     EXPECT_EQ(options.m_strLevelsDir, "/a/b/");
 }
 
 TEST(Options, BadCommandLinesNameTheProblem) {
     const std::vector<std::vector<const char*>> bad = {
-        {"--bogus"},          {"-x"},
-        {"--frames"},         {"--frames", "-3"},
-        {"--frames", "ten"},  {"--dt", "1.5"},
+        {"--bogus"},
+        {"-x"},
+        {"--frames"},
+        {"--frames", "-3"},
+        {"--frames", "ten"},
+        {"--dt", "1.5"},
         {"--seed", "4294967296"},
-        {"--scale", "0"},     {"--headless=yes"},
+        {"--scale", "0"},
+        {"--headless=yes"},
         {"--headless", "--keys", "0:up"},
         {"--headless", "--answers", "yes"},
-        {"--keys", "1:up"},   {"--screenshot", ""},
+        {"--keys", "1:up"},
+        {"--screenshot", ""},
         {"--headless", "--keys", "@/nonexistent/quibbo-keys.txt"},
     };
     for (const auto& args : bad) {
@@ -168,7 +175,6 @@ TEST(Options, HelpStopsParsing) {
     std::string usage = UsageText();
     for (const char* option : {"--headless", "--frames N", "--dt MS", "--keys SCRIPT",
                                "--answers LIST", "--screenshot FILE", "--stats", "--seed N",
-                               "--levels DIR", "--scale N", "--fullscreen", "--fps N",
-                               "--nosound"})
+                               "--levels DIR", "--scale N", "--fullscreen", "--fps N", "--nosound"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }

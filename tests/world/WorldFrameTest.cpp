@@ -276,11 +276,11 @@ TEST_F(WorldTest, FrameRunsItsStepsInOrderAndPaintsFarthestFirst) {
     EXPECT_EQ(m_pWorld->RunFrame(100), EV_NONE);
     // The region is the player's cell (5, 5) after the step, 11 cells each way.
     std::vector<std::string> want = {
-        "collide " + p,           "update dt=100 " + p, "transform -6,-6,16,16 " + p,
-        "background " + p,        "collect " + p,       "project far",
-        "draw far",               "project middle",     "draw middle",
-        "project middle2",        "draw middle2",       "project near",
-        "draw near",              "overlay " + p,       "interact " + std::to_string(presents + 1),
+        "collide " + p,    "update dt=100 " + p, "transform -6,-6,16,16 " + p,
+        "background " + p, "collect " + p,       "project far",
+        "draw far",        "project middle",     "draw middle",
+        "project middle2", "draw middle2",       "project near",
+        "draw near",       "overlay " + p,       "interact " + std::to_string(presents + 1),
     };
     EXPECT_EQ(log, want);
     EXPECT_EQ(HeadlessPresentCount(), presents + 1);

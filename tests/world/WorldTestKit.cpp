@@ -21,9 +21,9 @@ std::string ScratchFolder() {
     static std::atomic<int> counter{0};
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "test";
-    std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                ("quibbo-" + std::to_string(getpid()) + "-" +
-                                 std::to_string(counter++) + "-" + name);
+    std::filesystem::path dir =
+        std::filesystem::temp_directory_path() /
+        ("quibbo-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + "-" + name);
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir.string() + "/";
