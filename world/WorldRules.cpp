@@ -19,11 +19,11 @@ const int kHudMargin = 5;
 const uint32_t kPlayerDotColour = 0x0000FFFF; // yellow
 const double kRadiansPerDegree = 0.017453292519943295;
 
-} // namespace
-
 // The picture last loaded into a world's overlay, so that showing it again
 // does not reload it.
 int g_nOverlayId = 0;
+
+} // namespace
 
 int CWorld::CheckEvents() {
     CSceneNode* hit = nullptr;

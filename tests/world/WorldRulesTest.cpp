@@ -315,3 +315,49 @@ TEST_F(WorldTest, AMissingGunPictureDoesNotBlockLaterShots) {
     EXPECT_FALSE(m_pWorld->Fire());
     EXPECT_EQ(m_pWorld->m_nShots, 0);
 }
+
+TEST_F(WorldTest, TheOverlayPictureIsLoadedOnceAndShownForItsTime) {
+    ASSERT_TRUE(m_pWorld->ShowOverlay(157, 5000));
+    EXPECT_EQ(m_pWorld->m_nOverlayTime, 5000);
+    ASSERT_EQ(m_pWorld->m_overlay.width, 240);
+    ASSERT_EQ(m_pWorld->m_overlay.height, 300);
+    uint32_t original = m_pWorld->m_overlay.GetPixel(0, 0);
+    uint32_t marked = OnScreen(original == OnScreen(kGreen) ? kWhite : kGreen);
+    m_pWorld->m_overlay.SetPixel(0, 0, marked);
+
+    // The same picture again: kept as it is, time restarted.
+    m_pWorld->m_nOverlayTime = -3;
+    ASSERT_TRUE(m_pWorld->ShowOverlay(157, 5000));
+    EXPECT_EQ(m_pWorld->m_nOverlayTime, 5000);
+    EXPECT_EQ(m_pWorld->m_overlay.GetPixel(0, 0), marked);
+
+    // A picture that is not there hides the overlay; the title then loads anew.
+    EXPECT_FALSE(m_pWorld->ShowOverlay(9004, 5000));
+    EXPECT_EQ(m_pWorld->m_nOverlayTime, 0);
+    ASSERT_TRUE(m_pWorld->ShowOverlay(157, 1000));
+    EXPECT_EQ(m_pWorld->m_overlay.GetPixel(0, 0), original);
+    EXPECT_EQ(m_pWorld->m_nOverlayTime, 1000);
+}
+
+TEST_F(WorldTest, TheScoreIsDrawnAtTheTopLeft) {
+    ASSERT_TRUE(StartLevel(kRulesLevel));
+    ASSERT_NE(CSurface::DigitGlyphs[1].pixels, nullptr);
+    CScreen& screen = m_pWorld->m_screen;
+    auto inked = [&](int32_t x0, int32_t x1) {
+        int n = 0;
+        for (int32_t y = 5; y < 25; ++y)
+            for (int32_t x = x0; x < x1; ++x)
+                n += screen.GetPixel(x, y) != 0;
+        return n;
+    };
+    Clear(screen);
+    m_pWorld->m_nScore = 0;
+    m_pWorld->DrawHud(screen);
+    EXPECT_GT(inked(5, 15), 0);
+    EXPECT_EQ(inked(15, 45), 0); // one digit, no leading zeros
+    Clear(screen);
+    m_pWorld->m_nScore = 150;
+    m_pWorld->DrawHud(screen);
+    EXPECT_GT(inked(25, 35), 0);
+    EXPECT_EQ(inked(35, 45), 0);
+}
