@@ -142,6 +142,14 @@ bool CSdlBackend::Start(const PlatConfig& config) {
                      SDL_GetError());
         return false;
     }
+    // With no display SDL falls back to drivers that show nothing and never
+    // give a window the focus: the game would wait for ever, unseen.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+        std::fprintf(stderr,
+                     "quibbo: no display to open a window on; run with --headless instead\n");
+        return false;
+    }
     m_framebuffer.Configure(kScreenWidth, kScreenHeight, 16, kfDirect565, 0, 0);
     m_nFps = config.fps > 0 ? config.fps : 0;
 
@@ -186,7 +194,10 @@ bool CSdlBackend::Start(const PlatConfig& config) {
 
     m_framebuffer.MarkShown();
     Show();
+    // Ask for the keyboard: the game only runs while it has the focus, and
+    // without a window manager nobody else would hand it over.
     SDL_RaiseWindow(m_pWindow);
+    SDL_SetWindowInputFocus(m_pWindow);
     m_bFocus = (SDL_GetWindowFlags(m_pWindow) & SDL_WINDOW_INPUT_FOCUS) != 0;
 
     if (config.sound)
