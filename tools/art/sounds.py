@@ -106,7 +106,7 @@ def shot(size):
         burst = lo * math.exp(-t / 0.05) * 1.1
         th = thump(sweep(t, 0.0, 0.12, 130.0, 42.0)) * math.exp(-t / 0.08) * 0.9
         x.append(z + burst + th)
-    x = echo(x, 0.093, 0.42)
+    x = echo(x, 0.093, 0.5)
     return wave_file(to_bytes(x, 1410))
 
 

@@ -30,8 +30,6 @@ def tile_wall():
     for r in range(len(_TILE_ROWS)):
         for c in range(14):
             jitter[(r, c)] = (rnd.uniform(-0.07, 0.07), rnd.uniform(-10, 10), rnd.uniform(0, 1))
-    # One cracked tile and a few chips give the wall something to look at.
-    crack = _crack_path(random.Random(77), 63 * 3 + 8, 81 + 6, 50, 26)
     base = (46, 96, 196)
     pale = (196, 214, 238)
     deep = (22, 52, 140)
@@ -100,29 +98,7 @@ def tile_wall():
         c = tuple(v * (0.94 + 0.08 * dirt - 0.10 * smoothstep(150, 201, y) * dirt) for v in c)
         return c
 
-    rows = picture_ss(TILE_W, TILE_H, f, 2)
-    _draw_crack(rows, crack)
-    return rows
-
-
-def _crack_path(rnd, x, y, length, drift):
-    pts = [(x, y)]
-    for i in range(length):
-        x += 1.0
-        y += rnd.uniform(-0.9, 0.9) + drift / length
-        pts.append((x, y))
-    return pts
-
-
-def _draw_crack(rows, pts):
-    for (x, y) in pts:
-        xi, yi = int(x), int(y)
-        if 0 <= yi < len(rows) and 0 <= xi < len(rows[0]):
-            c = rows[yi][xi]
-            rows[yi][xi] = tuple(v * 0.45 for v in c)
-            if yi + 1 < len(rows):
-                c = rows[yi + 1][xi]
-                rows[yi + 1][xi] = mix(c, (230, 240, 255), 0.35)
+    return picture_ss(TILE_W, TILE_H, f, 2)
 
 
 # ---------------------------------------------------------------- wooden wall
@@ -163,7 +139,7 @@ def wood_wall():
         for bi, (b0, b1) in enumerate(_BATTENS):
             if b0 <= y < b1:
                 v = y - b0
-                t_ = 2.4 * noise.fbm(x * 8.0 / WOOD_W, v * 0.05 + bi * 9, 3, period=8)
+                t_ = 1.2 * noise.fbm(x * 4.0 / WOOD_W, v * 0.05 + bi * 9, 3, period=4)
                 ring = ((v * 0.075 + t_) * 3.0) % 1.0
                 band = smoothstep(0.0, 0.12, ring) * (1.0 - smoothstep(0.7, 1.0, ring))
                 c = mix(dark, light, 0.4 + 0.5 * band)
@@ -191,19 +167,23 @@ def wood_wall():
                 return c
         p = int(x // _PLANK)
         u = x - p * _PLANK
-        c = grain(y, u, p * 5.1, tones[p])
+        # The grain bends round the knots of its plank.
+        bend = 0.0
+        for kp, ky, kx, kr in knots:
+            if kp == p:
+                dx, dy = x - kx, y - ky
+                bend -= 2.2 * kr * dx / (abs(dx) + kr) * math.exp(-(dy / (kr * 3.2)) ** 2 - (dx / (kr * 4.0)) ** 2)
+        c = grain(y, u + bend, p * 5.1, tones[p])
         for kp, ky, kx, kr in knots:
             if kp != p:
                 continue
-            dx = (x - kx) / kr
-            dy = (y - ky) / (kr * 1.8)
-            d = math.hypot(dx, dy)
-            if d < 4.5:
-                ring = (d * 1.6) % 1.0
-                kc = mix((96, 52, 24), (150, 95, 50), smoothstep(0.2, 0.8, ring))
-                if d < 1.0:
-                    kc = mix((60, 30, 12), kc, d * 0.6)
-                c = mix(kc, c, smoothstep(2.0, 4.5, d))
+            d = math.hypot((x - kx) / kr, (y - ky) / (kr * 1.5))
+            if d < 2.2:
+                ring = (d * 1.3) % 1.0
+                kc = mix((70, 36, 16), (132, 80, 40), smoothstep(0.3, 0.9, ring))
+                if d < 0.7:
+                    kc = mix((52, 26, 10), kc, d / 0.7)
+                c = mix(kc, c, smoothstep(1.2, 2.2, d))
         # Gaps and rounded edges between planks.
         e = min(u, _PLANK - u)
         if e < 1.0:
@@ -282,6 +262,9 @@ def sky():
         if y >= hf:
             depth = y - hf
             mc = (120, 138, 178) if face[xi] > 0 else (92, 108, 150)
+            # Rock: streaks running down the flanks, broken up by noise.
+            streak = land.fbm(x * 0.09, y * 0.02 + x * 0.004 * face[xi], 3, period=72)
+            mc = tuple(v * (0.86 + 0.26 * streak) for v in mc)
             snow = hf < 104.0 and depth < (104.0 - hf) * 0.55 + 2.0 * land.at(x * 0.4, 5.0, period=320)
             if snow:
                 mc = (238, 242, 250) if face[xi] > 0 else (186, 198, 222)
