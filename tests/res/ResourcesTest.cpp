@@ -38,8 +38,8 @@ struct Picture {
     int width = 0;
     int height = 0;
     int bitsPerPixel = 0;
-    std::vector<Rgb> table;           // 256 entries
-    std::vector<uint8_t> index;       // row-major, row 0 at the top
+    std::vector<Rgb> table;     // 256 entries
+    std::vector<uint8_t> index; // row-major, row 0 at the top
     Rgb At(int x, int y) const { return table[index[size_t(y) * width + x]]; }
     int IndexAt(int x, int y) const { return index[size_t(y) * width + x]; }
 };
@@ -56,7 +56,8 @@ struct Picture {
     out->height = int32_t(Le32(p + 8));
     out->bitsPerPixel = Le16(p + 14);
     if (Le16(p + 12) != 1 || out->bitsPerPixel != 8)
-        return ::testing::AssertionFailure() << "planes/depth " << Le16(p + 12) << "/" << out->bitsPerPixel;
+        return ::testing::AssertionFailure()
+               << "planes/depth " << Le16(p + 12) << "/" << out->bitsPerPixel;
     if (Le32(p + 16) != 0)
         return ::testing::AssertionFailure() << "compressed";
     const uint32_t used = Le32(p + 32);
@@ -106,14 +107,12 @@ struct PictureSpec {
 };
 
 const PictureSpec kPictures[] = {
-    {129, 315, 211, false}, {131, 800, 160, false}, {132, 240, 160, false},
-    {135, 85, 120, true},   {138, 130, 159, true},  {139, 150, 100, true},
-    {140, 107, 108, true},  {143, 10, 20, true},    {144, 10, 20, true},
-    {145, 10, 20, true},    {146, 10, 20, true},    {147, 10, 20, true},
-    {148, 10, 20, true},    {149, 10, 20, true},    {150, 10, 20, true},
-    {151, 10, 20, true},    {152, 10, 20, true},    {153, 120, 100, true},
-    {154, 120, 134, true},  {155, 20, 20, true},    {157, 240, 300, true},
-    {159, 228, 287, false},
+    {129, 315, 211, false}, {131, 800, 160, false}, {132, 240, 160, false}, {135, 85, 120, true},
+    {138, 130, 159, true},  {139, 150, 100, true},  {140, 107, 108, true},  {143, 10, 20, true},
+    {144, 10, 20, true},    {145, 10, 20, true},    {146, 10, 20, true},    {147, 10, 20, true},
+    {148, 10, 20, true},    {149, 10, 20, true},    {150, 10, 20, true},    {151, 10, 20, true},
+    {152, 10, 20, true},    {153, 120, 100, true},  {154, 120, 134, true},  {155, 20, 20, true},
+    {157, 240, 300, true},  {159, 228, 287, false},
 };
 
 // Bounds of the non-key pixels: left, top, right, bottom (inclusive).
@@ -398,13 +397,13 @@ TEST(BuiltInLevel, HasItsPaletteCountsAndStart) {
     Picture level;
     ASSERT_TRUE(LoadPicture(130, &level));
     const std::map<int, Rgb> colours = {
-        {1, {255, 0, 0}},      {2, {3, 171, 3}},     {3, {255, 0, 0}},  {64, {255, 255, 63}},
+        {1, {255, 0, 0}},      {2, {3, 171, 3}},      {3, {255, 0, 0}},    {64, {255, 255, 63}},
         {65, {255, 255, 255}}, {66, {255, 191, 127}}, {128, {91, 3, 211}}, {129, {128, 64, 0}}};
     for (int i = 0; i < 256; ++i) {
         const Rgb want = colours.count(i) ? colours.at(i) : Rgb{0, 0, 0};
         EXPECT_EQ(level.table[i], want) << "palette entry " << i;
     }
-    const std::map<int, int> counts = {{1, 1753}, {2, 1},  {3, 14},    {64, 38},
+    const std::map<int, int> counts = {{1, 1753}, {2, 1},   {3, 14},     {64, 38},
                                        {65, 8},   {66, 14}, {128, 1704}, {129, 116}};
     std::map<int, int> seen;
     for (uint8_t i : level.index)

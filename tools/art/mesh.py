@@ -1,12 +1,12 @@
 """A small flat-shaded 3D painter for the gun: convex solids made of faces,
-turned and placed in front of a pinhole camera, painted far to near.
+turned and placed in front of a pinhole camera, painted with a depth buffer.
 
 Camera space: x right, y up, z away from the viewer. Model space is the same
 before the solid is turned.
 """
 import math
 
-from raster import Poly, lit
+from raster import lit
 
 
 def rot(yaw, pitch, roll):

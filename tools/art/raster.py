@@ -32,14 +32,6 @@ def smoothstep(e0, e1, x):
     return t * t * (3.0 - 2.0 * t)
 
 
-def scale(c, k):
-    return tuple(v * k for v in c)
-
-
-def hexcol(s):
-    return tuple(int(s[i:i + 2], 16) for i in (0, 2, 4))
-
-
 # ---------------------------------------------------------------- shapes
 class Shape:
     """A region with a signed distance d(x, y) and a bounding box."""
@@ -325,22 +317,6 @@ class Canvas:
         """Paints the shape's outline ring and then the shape over it."""
         self.paint(shape.grow(width), outline)
         self.paint(shape, shade)
-
-    def tint(self, shade, clip=None):
-        """Applies shade(x, y, colour) -> colour to every covered subsample."""
-        ss = self.ss
-        inv = 1.0 / ss
-        for sy in range(self.H):
-            y = (sy + 0.5) * inv
-            row = sy * self.W
-            for sx in range(self.W):
-                i = row + sx
-                if self.cov[i] <= 0.0:
-                    continue
-                x = (sx + 0.5) * inv
-                if clip is not None and clip.d(x, y) > 0.0:
-                    continue
-                self.col[i] = shade(x, y, self.col[i])
 
     def pixels(self):
         """The picture: rows of (r, g, b) tuples, None where it is see-through."""
