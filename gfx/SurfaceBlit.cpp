@@ -284,8 +284,7 @@ bool CSurface::DrawNumber(int32_t value, int32_t x, int32_t y, int32_t digits) {
     // The characters of value formatted with "%0<digits>d": an optional minus
     // sign (not drawn, takes no room), zeros up to `digits` characters in all
     // (the sign counts towards the width), then the decimal digits. Built
-    // here rather than by a formatter so that a huge `digits` costs nothing:
-    // zeros past the right edge are skipped arithmetically.
+    // here rather than by a formatter so that a huge `digits` costs nothing.
     const bool negative = value < 0;
     uint64_t magnitude = negative ? uint64_t(-int64_t(value)) : uint64_t(value);
     char number[12];
@@ -296,20 +295,28 @@ bool CSurface::DrawNumber(int32_t value, int32_t x, int32_t y, int32_t digits) {
     } while (magnitude);
     const int64_t zeros = std::max<int64_t>(0, int64_t(digits) - count - (negative ? 1 : 0));
 
+    // A glyph is drawn only where it can touch the destination; that also
+    // keeps every position passed on within 32 bits.
+    auto drawGlyph = [&](const CSurface& glyph, int64_t at) {
+        if (at < width && at + glyph.width > 0)
+            Blit(glyph, int32_t(at), y, true);
+    };
     int64_t pen = x;
-    const int64_t zeroWidth = DigitGlyphs[0].width;
-    // Glyph 0 has pixels, so its width is positive and the run of zeros moves
-    // the pen steadily right; once it passes the right edge nothing more shows.
-    const int64_t visibleZeros =
-        pen >= width ? 0
-                     : std::min<int64_t>(zeros, (int64_t(width) - pen + zeroWidth - 1) / zeroWidth);
-    for (int64_t i = 0; i < visibleZeros; ++i, pen += zeroWidth)
-        Blit(DigitGlyphs[0], int32_t(pen), y, true);
-    pen += (zeros - visibleZeros) * zeroWidth;
+    const CSurface& zero = DigitGlyphs[0];
+    const int64_t zeroWidth = zero.width;
+    // The run of zeros: only those that can show are visited, the pen moves
+    // over the rest by arithmetic.
+    int64_t first = 0, last = 0;
+    if (zeroWidth > 0 && pen < width) {
+        last = std::min<int64_t>(zeros, (int64_t(width) - pen + zeroWidth - 1) / zeroWidth);
+        first = pen < 0 ? std::min<int64_t>(last, -pen / zeroWidth) : 0;
+    }
+    for (int64_t i = first; i < last; ++i)
+        drawGlyph(zero, pen + i * zeroWidth);
+    pen += zeros * zeroWidth;
     for (int i = count - 1; i >= 0; --i) {
         const CSurface& glyph = DigitGlyphs[number[i] - '0'];
-        if (pen < width) // further right draws nothing; beyond int32 it cannot be passed on
-            Blit(glyph, int32_t(pen), y, true);
+        drawGlyph(glyph, pen);
         pen += glyph.width;
     }
     return true;

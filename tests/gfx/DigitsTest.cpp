@@ -148,3 +148,24 @@ TEST_F(DigitGlyphs, LoadDigitGlyphsFillsAllTenFromTheResources) {
                   PlatFindResource(143 + d, PLAT_RT_BITMAP, &data, &size))
             << d;
 }
+
+TEST_F(DigitGlyphs, ZerosReachingInFromFarLeft) {
+    MakeGlyphs();
+    CSurface screen;
+    ASSERT_TRUE(screen.Create(50, 30));
+    // Two billion zeros starting far to the left: the last ones and the
+    // number land inside, and the call does not walk through the rest.
+    const int32_t x = -2000000003;
+    ASSERT_TRUE(screen.DrawNumber(42, x, 0, 200000002));
+    // The zeros end at x + 200000000 * 10 = -3, so "42" sits at -3 and 7.
+    EXPECT_EQ(ReadDigits(screen, 7, 0), "2");
+    EXPECT_EQ(screen.GetPixel(3, 10), DigitColour(4) & 0x00F8FCF8);
+    // Glyphs of no width never move the pen.
+    for (CSurface& g : CSurface::DigitGlyphs) {
+        g.width = 0;
+    }
+    CSurface other;
+    ASSERT_TRUE(other.Create(50, 30));
+    EXPECT_TRUE(other.DrawNumber(7, 0, 0, INT32_MAX));
+    EXPECT_EQ(Colours(other), std::vector<uint32_t>(50 * 30, 0u));
+}

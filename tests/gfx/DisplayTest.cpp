@@ -49,6 +49,7 @@ protected:
     // Starts the headless display and a frame window whose client area is
     // placed as `d` says.
     void Start(const HeadlessDisplay& d) {
+        Stop(); // a reset forgets windows without deleting their owners
         ASSERT_TRUE(HeadlessReset(d));
         CFrameWnd* frame = new CFrameWnd;
         ASSERT_TRUE(frame->Create("Quibbo", 0, PlatRect{0, 0, d.width, d.height}, nullptr, 0));
@@ -65,10 +66,12 @@ protected:
         d.clientHeight = clientH;
         return d;
     }
-    void TearDown() override {
+    void Stop() {
         if (PlatIsWindow(m_hWnd))
-            PlatDestroyWindow(m_hWnd);
+            PlatDestroyWindow(m_hWnd); // the frame window deletes itself
+        m_hWnd = nullptr;
     }
+    void TearDown() override { Stop(); }
     HWND m_hWnd = nullptr;
 };
 

@@ -276,9 +276,14 @@ TEST(LoadBitmapResource, MissingResourcesFailAndShippedOnesLoad) {
     for (const PlatResourceEntry* e = g_resourceTable; e->data; ++e) {
         if (e->type != PLAT_RT_BITMAP)
             continue;
+        const unsigned char* info = nullptr;
+        size_t infoSize = 0;
+        ASSERT_TRUE(PlatFindResource(e->id, PLAT_RT_BITMAP, &info, &infoSize));
+        ASSERT_GE(infoSize, 12u);
         CSurface picture;
         EXPECT_TRUE(picture.LoadBitmapResource(e->id)) << "bitmap " << e->id;
-        EXPECT_EQ(picture.width, int32_t(e->data[4] | e->data[5] << 8)) << "bitmap " << e->id;
+        EXPECT_EQ(picture.width, int32_t(info[4] | info[5] << 8)) << "bitmap " << e->id;
+        EXPECT_EQ(picture.height, int32_t(info[8] | info[9] << 8)) << "bitmap " << e->id;
         ++loaded;
     }
     const unsigned char* data = nullptr;
