@@ -39,8 +39,8 @@ public:
     // when a side is not positive or the byte count or a pitch does not fit;
     // false with pixels null (format fields set) when the allocation fails.
     bool Create(int32_t width, int32_t height);
-    // Releases an owned buffer and empties the surface; an empty surface is
-    // left as it is.
+    // Releases the buffer Create made (never borrowed memory) and empties the
+    // surface; a surface without pixels is left as it is.
     void Free();
 
     // 0 <= x < width, 0 <= y < height (not checked). Unsupported formats read
@@ -58,8 +58,8 @@ public:
     // Bitmap resource `id`: 24-bit data through LoadDib, anything else
     // through LoadBitmapGdi. False when there is no such resource.
     bool LoadBitmapResource(int id);
-    // Decodes a palettised (1-, 4- or 8-bit, uncompressed) bitmap resource
-    // into exact palette colours. The surface is untouched when the resource
+    // Decodes a palettised (1-, 4- or 8-bit) or 24-bit bitmap resource into
+    // exact palette colours, as LoadDibGdi. The surface is untouched when the resource
     // is missing or its header is unusable.
     bool LoadBitmapGdi(int id);
     // The decoder behind LoadBitmapGdi, on a DIB of `size` bytes starting at
@@ -82,8 +82,13 @@ public:
     // true, also when nothing lands inside. Everything is clipped to the
     // destination (0, 0, width, height) and to the source.
     //
-    // Colour key (useKey): raw 16-bit word 0xF800, raw 32-bit word
-    // 0x00FF0000; through GetPixel a colour value 248..255.
+    // Surfaces with equal format flags and depth are copied as raw words of
+    // the destination's depth (16 or 32; other depths copy nothing); others
+    // are converted pixel by pixel through GetPixel/SetPixel.
+    //
+    // Colour key (useKey): raw 16-bit word 0xF800 (on 5-5-5 surfaces their
+    // own pure red, 0x7C00), raw 32-bit word 0x00FF0000; through GetPixel a
+    // colour value 248..255.
 
     // All of `source` with its top-left at (x, y).
     bool Blit(const CSurface& source, int32_t x, int32_t y, bool useKey);
