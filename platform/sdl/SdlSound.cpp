@@ -40,14 +40,14 @@ bool CSdlSound::Convert(const unsigned char* data, size_t size,
                         std::vector<uint8_t>* samples) const {
     if (!data || size == 0 || size > INT_MAX || !m_dwDevice)
         return false;
-    SDL_AudioSpec spec;
+    SDL_AudioSpec wav;
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(data, static_cast<int>(size)), 1, &spec, &buffer,
+    if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(data, static_cast<int>(size)), 1, &wav, &buffer,
                         &length))
         return false;
     SDL_AudioCVT cvt;
-    const int need = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, m_wFormat,
+    const int need = SDL_BuildAudioCVT(&cvt, wav.format, wav.channels, wav.freq, m_wFormat,
                                        static_cast<Uint8>(m_nChannels), m_nFrequency);
     bool ok = need >= 0;
     if (ok && need == 0) {

@@ -241,13 +241,13 @@ def _sphere(nx, ny):
     return (nx, ny, math.sqrt(1.0 - k))
 
 
-def lit(base, n, ambient=0.35, diffuse=0.75, spec=0.55, power=24, spec_col=(255, 255, 255)):
+def lit(base, n, ambient=0.35, diffuse=0.75, specular=0.55, power=24, specular_col=(255, 255, 255)):
     """Colour of a surface of colour `base` with normal n under the one light."""
     ndl = max(0.0, n[0] * LIGHT[0] + n[1] * LIGHT[1] + n[2] * LIGHT[2])
     ndh = max(0.0, n[0] * HALF[0] + n[1] * HALF[1] + n[2] * HALF[2])
     k = ambient + diffuse * ndl
-    s = spec * (ndh ** power)
-    return tuple(clamp(b * k + sc * s, 0.0, 255.0) for b, sc in zip(base, spec_col))
+    s = specular * (ndh ** power)
+    return tuple(clamp(b * k + sc * s, 0.0, 255.0) for b, sc in zip(base, specular_col))
 
 
 def shaded(shape, base, **kw):

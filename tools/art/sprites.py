@@ -23,7 +23,7 @@ def dot():
 
     def shade(x, y):
         n = ball.normal(x, y)
-        c = lit(gold, n, ambient=0.3, diffuse=0.8, spec=0.0)
+        c = lit(gold, n, ambient=0.3, diffuse=0.8, specular=0.0)
         # Warm bounce light from the floor on the lower rim.
         rim = clamp(n[1]) * (1.0 - n[2]) ** 2
         c = mix(c, (255, 240, 150), rim * 0.6)
@@ -47,8 +47,8 @@ CUFF = (196, 190, 170)
 
 def gun_model(hand=False):
     """A sleek blaster, barrel along +z, about 42 units long."""
-    m = dict(ambient=0.42, diffuse=0.62, spec=0.4, power=18)
-    glow = dict(ambient=0.95, diffuse=0.25, spec=0.3)
+    m = dict(ambient=0.42, diffuse=0.62, specular=0.4, power=18)
+    glow = dict(ambient=0.95, diffuse=0.25, specular=0.3)
     # Slide cross-section: flat top with bevelled shoulders.
     slide = [(-2.4, -1.8), (2.4, -1.8), (2.4, 2.4), (1.5, 3.6), (-1.5, 3.6), (-2.4, 2.4)]
     solids = [
@@ -69,7 +69,7 @@ def gun_model(hand=False):
         mesh.box(0.3, 0.9, -10.6, 1.4, 1.8, -10.3, GLOW, **glow),
     ]
     if hand:
-        g = dict(ambient=0.5, diffuse=0.6, spec=0.25, power=10)
+        g = dict(ambient=0.5, diffuse=0.6, specular=0.25, power=10)
         solids += [
             mesh.prism_between((0.0, -12.5, -7.4), (0.0, -2.2, -4.6), 3.0, 2.9, GLOVE, sides=9, **g),  # fist
             mesh.prism_between((-2.5, -4.2, -8.6), (-2.7, -1.6, -2.6), 1.1, 0.95, GLOVE, sides=7, **g),  # thumb
@@ -139,14 +139,14 @@ def barrel():
             if abs(v - hv) < 0.035:
                 edge = abs(v - hv) / 0.035
                 c = lit((92, 94, 104), (n[0], n[1] + (0.5 if v > hv else -0.5) * edge, n[2]),
-                        ambient=0.4, diffuse=0.7, spec=0.8, power=20)
+                        ambient=0.4, diffuse=0.7, specular=0.8, power=20)
                 if abs(f - 0.5) < 0.09 and abs(v - hv) < 0.015:
-                    c = lit((150, 150, 160), n, ambient=0.5, diffuse=0.6, spec=1.0)  # rivet
+                    c = lit((150, 150, 160), n, ambient=0.5, diffuse=0.6, specular=1.0)  # rivet
                 return c
         tone = 1.0 + 0.09 * math.sin(si * 2.7)
         g = grain.fbm(si * 11.0 + f * 3.0, y * 0.04, 3)
         c = tuple(k * tone * (0.85 + 0.3 * g) for k in wood)
-        c = lit(c, n, ambient=0.45, diffuse=0.7, spec=0.12, power=10)
+        c = lit(c, n, ambient=0.45, diffuse=0.7, specular=0.12, power=10)
         if f < 0.06 or f > 0.94:  # joint between staves
             c = tuple(k * 0.55 for k in c)
         return c
@@ -165,7 +165,7 @@ def enemy():
     skin = (92, 190, 70)
     dark_skin = (52, 124, 44)
     bone = (236, 224, 184)
-    sk = dict(ambient=0.45, diffuse=0.7, spec=0.25, power=12)
+    sk = dict(ambient=0.45, diffuse=0.7, specular=0.25, power=12)
     cv.paint(Ellipse(65.0, 153.0, 54.0, 5.5), SHADOW)
     # Horns behind the head.
     for s in (-1, 1):
@@ -211,9 +211,9 @@ def enemy():
         cv.paint(tooth, bone, clip=mouth)
     for s in (-1, 1):
         eye = Ellipse(65 + s * 17, 46.0, 13.0, 15.0)
-        cv.outlined(eye, shaded(eye, (250, 250, 240), ambient=0.6, diffuse=0.45, spec=0.3), width=1.6)
+        cv.outlined(eye, shaded(eye, (250, 250, 240), ambient=0.6, diffuse=0.45, specular=0.3), width=1.6)
         iris = Circle(65 + s * 14.5, 49.0, 7.5)
-        cv.paint(iris, shaded(iris, (250, 196, 40), ambient=0.6, diffuse=0.5, spec=0.0))
+        cv.paint(iris, shaded(iris, (250, 196, 40), ambient=0.6, diffuse=0.5, specular=0.0))
         cv.paint(Circle(65 + s * 14.0, 49.5, 3.8), INK)
         cv.paint(Circle(65 + s * 14.0 - 2.5, 46.0, 1.8), (255, 255, 255))
         brow = Capsule(65 + s * 31, 27.0, 65 + s * 8, 36.0, 4.2, 3.2)
@@ -249,7 +249,7 @@ def life_icon():
     heart = Circle(6.3, 7.2, 4.7) | Circle(13.7, 7.2, 4.7) | Poly([(1.9, 9.0), (18.1, 9.0), (10.0, 17.8)])
     cv.paint(heart.grow(1.0), INK)
     cv.paint(heart, lambda x, y: lit((236, 46, 82), Circle(10.0, 9.0, 9.5).normal(x, y),
-                                     ambient=0.5, diffuse=0.6, spec=0.0))
+                                     ambient=0.5, diffuse=0.6, specular=0.0))
     cv.paint(Ellipse(6.0, 6.0, 2.0, 1.4), (255, 220, 226))
     return cv.pixels()
 
@@ -331,7 +331,7 @@ def icon():
             cv.paint(t, lambda x, y: mix((70, 130, 226), (30, 70, 170), clamp((x + y) / 64.0)))
     ball = Circle(16.0, 16.5, 11.0)
     cv.paint(ball.grow(1.2), INK)
-    cv.paint(ball, shaded(ball, (255, 196, 36), ambient=0.3, diffuse=0.8, spec=0.9, power=30))
+    cv.paint(ball, shaded(ball, (255, 196, 36), ambient=0.3, diffuse=0.8, specular=0.9, power=30))
     cv.paint(Ellipse(12.5, 12.0, 3.2, 2.2), (255, 255, 236))
     return cv.pixels()
 

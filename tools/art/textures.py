@@ -40,13 +40,13 @@ def tile_wall():
         if y < 11.0:  # rounded cap along the top
             v = (y - 5.5) / 5.5
             n = (0.0, v * 0.9, math.sqrt(max(0.0, 1 - 0.81 * v * v)))
-            c = lit((30, 50, 120), n, ambient=0.45, diffuse=0.7, spec=0.7, power=30)
+            c = lit((30, 50, 120), n, ambient=0.45, diffuse=0.7, specular=0.7, power=30)
             return c if y > 0.8 else mix(c, (10, 16, 40), 0.6)
         if y >= 201.0:  # skirting board
             t = y - 201.0
             n = (0.0, -0.8, 0.6) if t < 2.0 else (0.0, 0.0, 1.0)
             grime = noise.fbm(x * per * 2, y * 0.2, 3, period=32) * 25
-            c = lit((26, 40, 92), n, ambient=0.5, diffuse=0.6, spec=0.3)
+            c = lit((26, 40, 92), n, ambient=0.5, diffuse=0.6, specular=0.3)
             return tuple(v - grime * 0.5 for v in c)
         for ri, (top, bot, cols, kind) in enumerate(_TILE_ROWS):
             if top <= y < bot:
@@ -87,7 +87,7 @@ def tile_wall():
             n = (w1 * 0.18, w2 * 0.18, 1.0)
         ln = math.sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2])
         n = (n[0] / ln, n[1] / ln, n[2] / ln)
-        c = lit(col, n, ambient=0.55, diffuse=0.55, spec=0.55, power=40)
+        c = lit(col, n, ambient=0.55, diffuse=0.55, specular=0.55, power=40)
         # A soft window reflection across each glazed tile.
         if kind == "tile":
             k = (u / cw) * 0.8 + (v / th)
@@ -152,7 +152,7 @@ def wood_wall():
                     n = (0.0, 0.7, 0.7)
                 else:
                     n = (0.0, 0.0, 1.0)
-                c = lit(c, n, ambient=0.6, diffuse=0.5, spec=0.08)
+                c = lit(c, n, ambient=0.6, diffuse=0.5, specular=0.08)
                 # Nail heads where the batten crosses each plank.
                 for p in range(4):
                     for ny in (b0 + 7.0, b1 - 7.0):
@@ -161,7 +161,7 @@ def wood_wall():
                         if d < 2.6:
                             m = (x - nx) / 2.6, (y - ny) / 2.6
                             nn = (m[0], m[1], math.sqrt(max(0.0, 1 - m[0] ** 2 - m[1] ** 2)))
-                            return lit((120, 118, 112), nn, ambient=0.35, diffuse=0.7, spec=0.8)
+                            return lit((120, 118, 112), nn, ambient=0.35, diffuse=0.7, specular=0.8)
                         if d < 3.4:
                             c = tuple(k * 0.7 for k in c)
                 return c
@@ -193,7 +193,7 @@ def wood_wall():
             n = (-s, 0.0, 0.6) if u < _PLANK / 2 else (s, 0.0, 0.6)
         else:
             n = (0.0, 0.0, 1.0)
-        c = lit(c, n, ambient=0.6, diffuse=0.5, spec=0.05)
+        c = lit(c, n, ambient=0.6, diffuse=0.5, specular=0.05)
         # The battens throw a shadow downward; the wall darkens at its very top and foot.
         for b0, b1 in _BATTENS:
             if b1 <= y < b1 + 6.0:
