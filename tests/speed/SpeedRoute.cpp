@@ -1,0 +1,159 @@
+#include "speed/SpeedRoute.h"
+#include "app/MainFrame.h"
+#include "app/PictureLists.h"
+#include "platform/FrameWnd.h"
+#include "platform/WindowSystem.h"
+#include "scene/Maze.h"
+#include "world/World.h"
+#include <cstdlib>
+
+namespace speed {
+
+namespace {
+
+// The game's own resource ids for the pictures of a frame.
+const int kSky = 131;
+const int kFloor = 132;
+const int kGun = 139;
+const int kFlash = 140;
+const int kLifeIcon = 155;
+const int kTitle = 157;
+const int kTitleMs = 5000;
+
+} // namespace
+
+const std::vector<RouteLeg>& Level130Route() {
+    // At 16 ms a frame the player walks 0.016 cells and turns 0.64 degrees.
+    static const std::vector<RouteLeg> route = {
+        {"stand before the wall ahead", 40, 0, 0, false},
+        {"walk into the wall", 70, 1, 0, false},
+        {"turn right against the wall", 140, 0, 1, false},
+        {"walk down the corridor", 160, 1, 0, false},
+        {"turn left while walking", 140, 1, 2, false},
+        {"fire and stand", 30, 0, 0, true},
+        {"walk on along the walls", 150, 1, 0, false},
+        {"turn right on the spot", 70, 0, 1, false},
+        {"back off", 60, 2, 0, false},
+    };
+    return route;
+}
+
+int RouteFrames(const std::vector<RouteLeg>& route) {
+    int frames = 0;
+    for (const RouteLeg& leg : route)
+        frames += leg.frames;
+    return frames;
+}
+
+CRouteGame::CRouteGame(const HeadlessDisplay& display, uint32_t seed, bool bInvulnerable) {
+    HeadlessReset(display);
+    std::srand(seed);
+    LoadSharedPictures();
+    m_pFrame = new CFrameWnd; // deletes itself with its window
+    PlatRect desktop;
+    PlatGetDesktopRect(&desktop);
+    if (!m_pFrame->Create("route", 0, desktop, nullptr, 0)) {
+        m_pFrame = nullptr;
+        return;
+    }
+    m_pWorld = std::make_unique<CWorld>(*m_pFrame, bInvulnerable);
+    m_pWorld->LoadHudImages(kGun, kFlash, kLifeIcon);
+    m_pWorld->ShowOverlay(kTitle, kTitleMs);
+}
+
+CRouteGame::~CRouteGame() {
+    m_pWorld.reset();
+    if (m_pFrame != nullptr)
+        m_pFrame->DestroyWindow();
+    FreeWallTextures();
+    FreeItemImages();
+    FreeEnemyImages();
+}
+
+bool CRouteGame::LoadLevelResource(int id) {
+    const bool built = m_pWorld->LoadLevelResource(id, kSky, kFloor);
+    m_startX = m_pWorld->m_camera.x;
+    m_startZ = m_pWorld->m_camera.z;
+    m_nFrame = 0;
+    return built;
+}
+
+bool CRouteGame::LoadLevelFile(const std::string& path) {
+    const bool built = m_pWorld->LoadLevelFile(path.c_str(), kSky, kFloor);
+    m_startX = m_pWorld->m_camera.x;
+    m_startZ = m_pWorld->m_camera.z;
+    m_nFrame = 0;
+    return built;
+}
+
+void CRouteGame::GiveShots(int count) {
+    m_pWorld->m_nShots = count;
+}
+
+void CRouteGame::Rewind() {
+    m_pWorld->SetCamera(m_startX, m_startZ, 0.0);
+    m_nFrame = 0;
+}
+
+int CRouteGame::NextFrame(const std::vector<RouteLeg>& route) {
+    const int total = RouteFrames(route);
+    if (total > 0 && m_nFrame >= total)
+        Rewind();
+    int at = m_nFrame;
+    for (const RouteLeg& leg : route) {
+        if (at < leg.frames) {
+            m_pWorld->m_nMove = leg.move;
+            m_pWorld->m_nTurn = leg.turn;
+            if (leg.fire && at == 0)
+                m_pWorld->Fire();
+            break;
+        }
+        at -= leg.frames;
+    }
+    ++m_nFrame;
+    return m_pWorld->RunFrame(kRouteFrameMs);
+}
+
+uint64_t HashAppend(uint64_t hash, uint64_t value) {
+    for (int i = 0; i < 8; ++i) {
+        hash ^= (value >> (8 * i)) & 0xFF;
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+uint64_t FramebufferHash() {
+    uint64_t hash = kFnvOffset;
+    for (uint8_t byte : HeadlessFramebufferMemory()) {
+        hash ^= byte;
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+bool MakeTiledLevel(int side, LevelGrid* grid, std::string* error) {
+    LevelGrid tile;
+    if (!ReadLevelResource(kLevel130, &tile, error))
+        return false;
+    if (side < tile.width || side < tile.height) {
+        if (error)
+            *error = "the level is smaller than one tile";
+        return false;
+    }
+    const int homeX = side / 2 / tile.width, homeZ = side / 2 / tile.height;
+    grid->width = side;
+    grid->height = side;
+    grid->cells.assign(size_t(side) * size_t(side), 0);
+    for (int r = 0; r < side; ++r) {
+        for (int c = 0; c < side; ++c) {
+            uint8_t cell = tile.cells[size_t(r % tile.height) * tile.width + c % tile.width];
+            const bool home = r / tile.height == homeZ && c / tile.width == homeX;
+            if (!home && (cell == CELL_START || IsEnemyStartCell(cell)))
+                cell = CELL_CORRIDOR;
+            grid->cells[size_t(r) * side + c] = cell;
+        }
+    }
+    return true;
+}
+
+} // namespace speed
