@@ -1,0 +1,256 @@
+// Writes the seed corpora of the fuzz targets: valid pictures and levels and
+// broken ones (truncated, huge or negative sizes, wrong depths, compressed,
+// colour counts above 256, headers too small or too large), and inputs for
+// every blit. Run from the fuzz folder: fuzz_seeds [corpus folder].
+#include "../tests/gfx/GfxTestUtil.h"
+#include "platform/Resources.h"
+#include "scene/LevelText.h"
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using gfxtest::Put16;
+using gfxtest::Put32;
+
+// A valid .BMP file of w x h pixels at `bits` per pixel (a full colour
+// table below 24 bits, entry 0 pure red), to be broken by the callers.
+Bytes Picture(int32_t w, int32_t h, int bits, size_t tableEntries = 0, uint32_t colours = 0) {
+    std::vector<gfxtest::Rgb> palette;
+    for (int i = 0; i < 256; ++i)
+        palette.push_back({uint8_t(i == 0 ? 255 : i * 37), uint8_t(i * 91), uint8_t(i * 53)});
+    if (bits <= 8 && tableEntries == 0)
+        tableEntries = size_t(1) << bits;
+    return gfxtest::MakeBmpFile(
+        gfxtest::MakeDib(w, h, bits, palette, tableEntries, colours, [](int32_t x, int32_t y) {
+            return uint32_t(x * 7 + y * 13) * 0x010305u;
+        }));
+}
+
+// Offsets of the information header's fields in a file.
+const size_t kHeaderSize = 14, kWidth = 18, kHeight = 22, kBits = 28, kCompression = 30,
+             kColours = 46;
+
+Bytes Patched(Bytes b, size_t at, uint32_t value, bool wide = true) {
+    if (wide)
+        Put32(b, at, value);
+    else
+        Put16(b, at, value);
+    return b;
+}
+
+Bytes Truncated(Bytes b, size_t size) {
+    b.resize(size);
+    return b;
+}
+
+bool Write(const std::filesystem::path& dir, const std::string& name, const Bytes& bytes) {
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / name).string();
+    if (!WriteWholeFile(path.c_str(), bytes)) {
+        std::fprintf(stderr, "fuzz_seeds: cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+// A bitmap resource of the program with a file header in front.
+Bytes ResourceFile(int id) {
+    const unsigned char* data = nullptr;
+    size_t size = 0;
+    if (!PlatFindResource(id, PLAT_RT_BITMAP, &data, &size) || data == nullptr) {
+        std::fprintf(stderr, "fuzz_seeds: no bitmap resource %d\n", id);
+        return Bytes();
+    }
+    return gfxtest::MakeBmpFile(Bytes(data, data + size));
+}
+
+bool PictureSeeds(const std::filesystem::path& dir) {
+    bool ok = true;
+    auto seed = [&](const std::string& name, const Bytes& b) { ok = Write(dir, name, b) && ok; };
+    const Bytes eight = Picture(4, 3, 8), rgb = Picture(3, 2, 24);
+    seed("valid-8bit", eight);
+    seed("valid-24bit-padded-rows", rgb);
+    seed("valid-4bit", Picture(5, 3, 4));
+    seed("valid-1bit", Picture(9, 2, 1));
+    seed("8bit-16-colours", Picture(4, 3, 8, 16, 16));
+    seed("truncated-24bit-rows", Truncated(rgb, rgb.size() - 5));
+    seed("truncated-in-header", Truncated(rgb, 14 + 20));
+    seed("file-header-only", Truncated(rgb, 14));
+    seed("no-bm-magic", Patched(rgb, 0, 0x424D, false));
+    seed("colours-257", Patched(eight, kColours, 257));
+    seed("colours-4294967295", Patched(eight, kColours, 0xFFFFFFFF));
+    seed("header-12", Patched(eight, kHeaderSize, 12));
+    seed("header-124", [&] {
+        Bytes b = eight;
+        b.insert(b.begin() + 14 + 40, 124 - 40, 0); // a larger header, zeros after the known fields
+        return Patched(b, kHeaderSize, 124);
+    }());
+    seed("header-size-huge", Patched(eight, kHeaderSize, 0xFFFFFFF0u));
+    const int32_t sides[][2] = {{16384, 16384}, {16385, 1}, {1, 16385}, {0x7FFFFFFF, 2},
+                                {0, 3},         {-1, 3},    {4, -3},    {4, INT32_MIN}};
+    for (const auto& side : sides)
+        seed("size-" + std::to_string(side[0]) + "x" + std::to_string(side[1]),
+             Patched(Patched(eight, kWidth, uint32_t(side[0])), kHeight, uint32_t(side[1])));
+    for (uint32_t bits : {0u, 2u, 16u, 32u, 65535u})
+        seed("depth-" + std::to_string(bits), Patched(rgb, kBits, bits, false));
+    for (uint32_t compression : {1u, 2u, 3u, 4u}) {
+        // Run-length pairs and an end marker where the rows would be.
+        Bytes b = Patched(compression == 2 ? Picture(8, 3, 4) : eight, kCompression, compression);
+        const uint8_t runs[] = {3, 1, 0, 2, 5, 5, 0, 0, 2, 7, 0, 1};
+        std::copy(runs, runs + sizeof runs, b.end() - sizeof runs);
+        seed("compressed-" + std::to_string(compression), b);
+    }
+    seed("empty", Bytes());
+    seed("one-byte", Bytes{'B'});
+    seed("digit-glyph-resource", ResourceFile(143));
+    seed("life-icon-resource", ResourceFile(155));
+    return ok;
+}
+
+// Key bytes and the frame count that the level target reads from the end.
+Bytes WithKeys(Bytes level, const Bytes& keys) {
+    level.insert(level.end(), keys.rbegin(), keys.rend()); // frame 0's byte last but one
+    level.push_back(uint8_t(keys.size() > 0 ? keys.size() - 1 : 0));
+    return level;
+}
+
+Bytes LevelFile(const std::string& text) {
+    LevelGrid grid;
+    std::string error;
+    if (!ParseLevelText(text, &grid, &error)) {
+        std::fprintf(stderr, "fuzz_seeds: %s\n", error.c_str());
+        return Bytes();
+    }
+    return MakeLevelBitmap(grid);
+}
+
+bool LevelSeeds(const std::filesystem::path& dir) {
+    bool ok = true;
+    auto seed = [&](const std::string& name, const Bytes& b) { ok = Write(dir, name, b) && ok; };
+    // Walk up, turn, fire, with some long frames.
+    const Bytes walk = {1, 1, 0, 0, 4, 0, 1 | 0xA0, 16, 0, 8 | 0xC0, 3, 1};
+    const Bytes still = {0};
+    seed("builtin-level", WithKeys(ResourceFile(130), walk));
+    seed("one-dot", WithKeys(LevelFile("#####\n#...#\n#.o.#\n#.P.#\n#####\n"),
+                             {1, 0, 0, 0, 0, 0, 0, 0, 0, 0,    0,    0,
+                              0, 0, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0xC0, 0xC0}));
+    seed("chased", WithKeys(LevelFile("#########\n#P....E.#\n#########\n#o.....o#\n#########\n"),
+                            {0xC0, 0xC0, 0xC0, 0xC0, 0xC0, 0xC0, 0xC0, 0xC0}));
+    seed("gun-and-enemy", WithKeys(LevelFile("#######\n#..E..#\n#.....#\n#..G..#\n#..P..#\n"
+                                             "#o....#\n#######\n"),
+                                   {1, 0xA0, 16, 16, 16, 0}));
+    seed("no-start", WithKeys(LevelFile(".....\n.o.E.\n.....\n.E.o.\n.....\n"), walk));
+    seed("no-start-wall-middle", WithKeys(LevelFile("o.....\n.###..\n.###..\n.###.E\n"), walk));
+    seed("enemies-everywhere",
+         WithKeys(LevelFile("######\n#EEEE#\n#EPEE#\n#EEEE#\n######\n"), still));
+    seed("dots-on-edge", WithKeys(LevelFile("oooooo\no....o\no.P..o\no....o\noooooo\n"),
+                                  {1, 1, 1, 1, 8 | 0xC0, 1 | 0xC0, 1 | 0xC0, 1 | 0xC0}));
+    seed("open-edge-tunnel", WithKeys(LevelFile("........\n.######.\n....P...\n.######.\n"
+                                                "........\n"),
+                                      {4 | 0xA0, 1 | 0xC0, 1 | 0xC0, 1 | 0xC0, 1 | 0xC0}));
+    seed("untextured-walls", WithKeys(LevelFile("ZZZZZ\nY.o.Y\nY.P.Y\nZZZZZ\n"), walk));
+    seed("class-3-floor", WithKeys(LevelFile(",,,,,\n,,o,,\n,,P,,\n,,,,,\n"), walk));
+    seed("one-cell", WithKeys(LevelFile("P\n"), walk));
+    seed("one-row", WithKeys(LevelFile("P.o.E.o.G\n"), walk));
+    seed("one-column", WithKeys(LevelFile("P\n.\no\nE\n"), walk));
+
+    // Broken files: the first level falls back to the built-in one.
+    const Bytes good = LevelFile("#####\n#.o.#\n#.P.#\n#####\n");
+    auto patched = [&](size_t at, uint32_t value, bool wide = true) {
+        return WithKeys(Patched(good, at, value, wide), walk);
+    };
+    seed("depth-4", patched(kBits, 4, false));
+    seed("depth-24", patched(kBits, 24, false));
+    seed("height-negative", patched(kHeight, uint32_t(-4)));
+    seed("width-zero", patched(kWidth, 0));
+    seed("width-4097", patched(kWidth, 4097));
+    seed("height-huge", patched(kHeight, 0x7FFFFFFF));
+    seed("header-39", patched(kHeaderSize, 39));
+    seed("header-past-end", patched(kHeaderSize, 0x10000));
+    seed("compressed", patched(kCompression, 1));
+    seed("colours-300", patched(kColours, 300));
+    seed("rows-truncated", Truncated(good, good.size() - 9));
+    seed("last-row-unpadded", Truncated(good, good.size() - 3));
+    seed("short-99-bytes", Truncated(good, 99));
+    seed("garbage-100-bytes", Bytes(100, 0xA5));
+    return ok;
+}
+
+// The blit target's inputs: operation, formats, sizes, layouts, key, six
+// coordinates, two numbers; pixel bytes follow (zeros past the end).
+Bytes BlitInput(uint8_t op, uint8_t destFormat, uint8_t srcFormat, uint8_t dw, uint8_t dh,
+                uint8_t destLayout, uint8_t sw, uint8_t sh, uint8_t srcLayout, bool key,
+                const std::vector<int32_t>& coords, int32_t n0 = 0, int32_t n1 = 0) {
+    Bytes b = {op,         destFormat,      srcFormat,       uint8_t(dw - 1), uint8_t(dh - 1),
+               destLayout, uint8_t(sw - 1), uint8_t(sh - 1), srcLayout,       uint8_t(key)};
+    for (size_t i = 0; i < 6; ++i) {
+        const int32_t v = i < coords.size() ? coords[i] : 0;
+        if (v >= -128 && v <= 127) {
+            b.push_back(0);
+            b.push_back(uint8_t(v));
+        } else {
+            b.push_back(3);
+            for (int k = 0; k < 4; ++k)
+                b.push_back(uint8_t(uint32_t(v) >> (8 * k)));
+        }
+    }
+    for (int32_t n : {n0, n1})
+        for (int k = 0; k < 4; ++k)
+            b.push_back(uint8_t(uint32_t(n) >> (8 * k)));
+    for (int i = 0; i < int(dw) * dh + int(sw) * sh; ++i)
+        b.push_back(uint8_t(i * 5 + i / 7));
+    return b;
+}
+
+bool BlitSeeds(const std::filesystem::path& dir) {
+    bool ok = true;
+    auto seed = [&](const std::string& name, const Bytes& b) { ok = Write(dir, name, b) && ok; };
+    const int32_t kMin = INT32_MIN, kMax = INT32_MAX;
+    seed("blit-inside", BlitInput(0, 0, 0, 16, 12, 0, 5, 4, 0, true, {3, 2}));
+    seed("blit-half-outside", BlitInput(0, 2, 2, 16, 12, 1, 9, 9, 2, true, {-4, 8}));
+    seed("blit-converting", BlitInput(0, 0, 2, 16, 12, 3, 7, 5, 1, true, {2, -1}));
+    seed("blit-555-key", BlitInput(0, 1, 1, 8, 8, 0, 8, 8, 0, true, {0, 0}));
+    seed("blit-far-away", BlitInput(0, 0, 0, 8, 8, 0, 8, 8, 0, false, {kMax, kMin}));
+    seed("blit-self-overlap", BlitInput(1, 0, 0, 16, 10, 0, 1, 1, 0, false, {3, 0}));
+    seed("blit-self-mirrored", BlitInput(1, 2, 2, 16, 10, 1, 1, 1, 0, true, {-2, 1}));
+    seed("stretch-down", BlitInput(2, 0, 0, 20, 20, 0, 10, 20, 0, true, {0, 0, 5, 10}));
+    seed("stretch-up", BlitInput(2, 2, 2, 40, 40, 2, 10, 20, 4, false, {-3, -7, 20, 40}));
+    seed("stretch-huge",
+         BlitInput(2, 0, 0, 16, 16, 0, 16, 16, 0, true, {kMin + 1, kMin + 1, kMax, kMax}));
+    seed("stretch-zero", BlitInput(2, 0, 0, 16, 16, 0, 16, 16, 0, true, {0, 0, 0, 9}));
+    seed("stretch-other-depth", BlitInput(2, 0, 2, 16, 16, 0, 4, 4, 0, true, {0, 0, 8, 8}));
+    seed("blend-40", BlitInput(3, 2, 2, 12, 12, 0, 6, 6, 0, true, {2, 3}, 40));
+    seed("blend-odd-percent",
+         BlitInput(3, 0, 1, 12, 12, 4, 6, 6, 1, false, {-1, 4}, 0x100, -12345));
+    seed("trapezoid-square", BlitInput(4, 0, 0, 8, 8, 0, 4, 4, 0, false, {0, 3, 0, 0, 3, 3}));
+    seed("trapezoid-wall",
+         BlitInput(4, 2, 2, 40, 30, 1, 16, 16, 0, false, {-5, 50, -10, 5, 40, 20}));
+    seed("trapezoid-extreme",
+         BlitInput(4, 0, 0, 16, 16, 2, 8, 8, 7, false, {kMin, kMax, kMin, kMin, kMax, kMax}));
+    seed("trapezoid-upside-down",
+         BlitInput(4, 0, 0, 16, 16, 0, 8, 8, 0, false, {0, 8, 10, 0, 2, 8}));
+    seed("trapezoid-one-column", BlitInput(4, 0, 0, 16, 16, 0, 8, 8, 0, false, {5, 5, 0, 0, 8, 8}));
+    seed("copy-pixel", BlitInput(5, 0, 2, 8, 8, 0, 4, 4, 0, true, {1, 2, 7, 7}));
+    seed("copy-pixel-outside", BlitInput(5, 0, 0, 8, 8, 0, 4, 4, 0, true, {4, 0, -1, 8}));
+    seed("copy-sample", BlitInput(6, 2, 2, 8, 8, 0, 4, 4, 1, true, {3, 3}));
+    seed("digits", BlitInput(7, 0, 0, 40, 24, 0, 1, 1, 0, false, {5, 2}, 1234, 3));
+    seed("digits-negative-wide",
+         BlitInput(7, 2, 0, 40, 24, 2, 1, 1, 0, false, {-15, -3}, kMin, 0x100 | 0x7FFF0000));
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::filesystem::path root = argc > 1 ? argv[1] : "corpus";
+    const bool ok =
+        PictureSeeds(root / "bmp") && LevelSeeds(root / "level") && BlitSeeds(root / "blit");
+    std::printf("fuzz_seeds: %s %s\n", ok ? "wrote" : "failed writing", root.string().c_str());
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,449 @@
+// Long headless runs of the whole game with random keys, checking the
+// player's state at every idle pass. Shared by the soak tool, the short soak
+// tests and the level fuzzer.
+//
+// A run is the game's own: the headless platform, the application object,
+// the frame window with its key table and level changes, the world. Only the
+// application's idle step is wrapped, to check the state after each pass, to
+// schedule the next pass's keys and to answer every game-over box with OK.
+// Keys come from a generator seeded with the run's seed, which also seeds the
+// game, so a seed and a frame count replay a run exactly.
+#pragma once
+#include "app/MainFrame.h"
+#include "app/QuibboApp.h"
+#include "app/RunStats.h"
+#include "platform/Headless.h"
+#include "platform/Platform.h"
+#include "platform/PlatformTypes.h"
+#include "scene/LevelText.h"
+#include "scene/Maze.h"
+#include "world/World.h"
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace soak {
+
+// ---- What must hold at every frame ----
+
+// "" when the world's figures and the player's place are sound, else what
+// is wrong: score >= 0, 0 <= lives <= 5, shots >= 0, and with a level built
+// the camera inside the grid and not in a wall cell (but the start cell).
+inline std::string CheckWorld(const CWorld& world) {
+    char what[160];
+    if (world.m_nScore < 0) {
+        std::snprintf(what, sizeof what, "score %d is negative", world.m_nScore);
+        return what;
+    }
+    if (world.m_nLives < 0 || world.m_nLives > 5) {
+        std::snprintf(what, sizeof what, "lives %d outside 0..5", world.m_nLives);
+        return what;
+    }
+    if (world.m_nShots < 0) {
+        std::snprintf(what, sizeof what, "shots %d are negative", world.m_nShots);
+        return what;
+    }
+    const double x = world.m_camera.x, z = world.m_camera.z;
+    if (!std::isfinite(x) || !std::isfinite(z) || !std::isfinite(world.m_camera.heading))
+        return "the camera is not at a finite place";
+    const CMaze* maze = world.GetMaze();
+    if (maze == nullptr || maze->GetWidth() == 0)
+        return ""; // no level built: the game ends before another frame
+    if (x < 0.0 || z < 0.0 || x >= maze->GetWidth() || z >= maze->GetHeight()) {
+        std::snprintf(what, sizeof what, "the player at (%.6f, %.6f) is outside the %d x %d grid",
+                      x, z, maze->GetWidth(), maze->GetHeight());
+        return what;
+    }
+    const int cx = static_cast<int>(x), cz = static_cast<int>(z);
+    // A level without a start marker puts the player in its middle cell,
+    // whatever that holds; only there may the player stand in a wall.
+    int startX = 0, startZ = 0;
+    maze->GetStartCell(&startX, &startZ);
+    if (maze->IsWallAt(cx, cz) && !(cx == startX && cz == startZ)) {
+        std::snprintf(what, sizeof what, "the player at (%.6f, %.6f) is inside wall cell (%d, %d)",
+                      x, z, cx, cz);
+        return what;
+    }
+    return "";
+}
+
+// ---- The levels ----
+
+enum class Scenario { BuiltIn, NoStart, EnemiesEverywhere, DotsOnEdge, Huge };
+const Scenario kScenarios[] = {Scenario::BuiltIn, Scenario::NoStart, Scenario::EnemiesEverywhere,
+                               Scenario::DotsOnEdge, Scenario::Huge};
+
+inline const char* ScenarioName(Scenario s) {
+    switch (s) {
+    case Scenario::BuiltIn:
+        return "builtin";
+    case Scenario::NoStart:
+        return "nostart";
+    case Scenario::EnemiesEverywhere:
+        return "enemies";
+    case Scenario::DotsOnEdge:
+        return "edge";
+    default:
+        return "huge";
+    }
+}
+
+inline bool ScenarioByName(const std::string& name, Scenario* s) {
+    for (Scenario candidate : kScenarios)
+        if (name == ScenarioName(candidate)) {
+            *s = candidate;
+            return true;
+        }
+    return false;
+}
+
+// A small generator of its own, so that runs do not depend on the library's.
+class Random {
+public:
+    explicit Random(uint64_t seed) : m_state(seed * 0x9E3779B97F4A7C15ull + 0x2545F4914F6CDD1Dull) {
+        if (m_state == 0)
+            m_state = 1;
+    }
+    uint32_t Next() {
+        m_state ^= m_state >> 12;
+        m_state ^= m_state << 25;
+        m_state ^= m_state >> 27;
+        return static_cast<uint32_t>((m_state * 0x2545F4914F6CDD1Dull) >> 32);
+    }
+    // 0 <= result < n
+    uint32_t Below(uint32_t n) { return static_cast<uint32_t>((uint64_t(Next()) * n) >> 32); }
+
+private:
+    uint64_t m_state;
+};
+
+inline LevelGrid EmptyGrid(int width, int height, uint8_t fill) {
+    LevelGrid grid;
+    grid.width = width;
+    grid.height = height;
+    grid.cells.assign(size_t(width) * size_t(height), fill);
+    return grid;
+}
+inline uint8_t& Cell(LevelGrid& grid, int x, int z) {
+    return grid.cells[size_t(z) * size_t(grid.width) + size_t(x)];
+}
+
+// The level file of a hostile scenario (none for the built-in level):
+//  nostart  no start marker anywhere; the player stands in the open middle;
+//  enemies  an enemy start on every open cell but a clearing round the start;
+//  edge     dots all round the grid's outermost ring, open to the inside;
+//  huge     512 x 512 cells of random walls (also untextured types), items,
+//           floors of every class and a few hundred enemies.
+inline bool MakeScenarioLevel(Scenario s, uint32_t seed, LevelGrid* out) {
+    Random random(seed ^ 0x5EEDu);
+    switch (s) {
+    case Scenario::BuiltIn:
+        return false;
+    case Scenario::NoStart: {
+        // Rooms of corridor between wall pillars, dots and two enemies.
+        LevelGrid g = EmptyGrid(33, 21, CELL_CORRIDOR);
+        for (int z = 0; z < g.height; ++z)
+            for (int x = 0; x < g.width; ++x) {
+                if (x == 0 || z == 0 || x == g.width - 1 || z == g.height - 1)
+                    Cell(g, x, z) = CELL_WALL;
+                else if (x % 4 == 2 && z % 4 == 2)
+                    Cell(g, x, z) = CELL_WALL + 1;
+                else if ((x + z) % 7 == 0)
+                    Cell(g, x, z) = CELL_ITEM + ITEM_DOT;
+            }
+        Cell(g, g.width / 2, g.height / 2) = CELL_CORRIDOR; // where the player is put
+        Cell(g, 3, 3) = CELL_ENEMY_FIRST;
+        Cell(g, 29, 17) = CELL_ENEMY_LAST;
+        Cell(g, 5, 15) = CELL_ITEM + ITEM_GUN;
+        *out = std::move(g);
+        return true;
+    }
+    case Scenario::EnemiesEverywhere: {
+        // An enemy start on every open cell but a small clearing round the
+        // player's start, where a gun lies: the enemies close in, catch the
+        // player, the level restarts with all of them, five catches end the
+        // game, and OK starts it again.
+        LevelGrid g = EmptyGrid(32, 32, CELL_WALL);
+        for (int z = 1; z < g.height - 1; ++z)
+            for (int x = 1; x < g.width - 1; ++x) {
+                const bool clearing = std::abs(x - 16) <= 3 && std::abs(z - 16) <= 3;
+                if (x % 5 == 0 && z % 5 == 0)
+                    Cell(g, x, z) = CELL_WALL + 1;
+                else
+                    Cell(g, x, z) =
+                        clearing ? uint8_t(CELL_CORRIDOR) : uint8_t(CELL_ENEMY_FIRST + (x + z) % 3);
+            }
+        Cell(g, 16, 16) = CELL_START;
+        Cell(g, 16, 15) = CELL_ITEM + ITEM_GUN;
+        Cell(g, 17, 17) = CELL_ITEM + ITEM_DOT;
+        *out = std::move(g);
+        return true;
+    }
+    case Scenario::DotsOnEdge: {
+        LevelGrid g = EmptyGrid(30, 20, CELL_CORRIDOR);
+        for (int z = 0; z < g.height; ++z)
+            for (int x = 0; x < g.width; ++x) {
+                if (x == 0 || z == 0 || x == g.width - 1 || z == g.height - 1)
+                    Cell(g, x, z) = CELL_ITEM + ITEM_DOT;
+                else if ((x % 6 == 3 && z % 5 != 2) || (z == 10 && x % 8 == 1))
+                    Cell(g, x, z) = CELL_WALL;
+            }
+        Cell(g, 15, 10) = CELL_START;
+        Cell(g, 0, 0) = CELL_ENEMY_FIRST; // an enemy on the ring itself
+        Cell(g, g.width - 1, g.height - 1) = CELL_ITEM + ITEM_GUN;
+        *out = std::move(g);
+        return true;
+    }
+    case Scenario::Huge: {
+        LevelGrid g = EmptyGrid(512, 512, CELL_CORRIDOR);
+        for (uint8_t& cell : g.cells) {
+            const uint32_t r = random.Below(1000);
+            if (r < 300)
+                cell = uint8_t(CELL_WALL + random.Below(4)); // types 2 and 3 have no textures
+            else if (r < 340)
+                cell = CELL_ITEM + ITEM_DOT;
+            else if (r < 345)
+                cell = CELL_ITEM + ITEM_GUN;
+            else if (r < 355)
+                cell = uint8_t(CELL_ITEM + 2 + random.Below(62));
+            else if (r < 356)
+                cell = uint8_t(CELL_ENEMY_FIRST + random.Below(3));
+            else if (r < 380)
+                cell = uint8_t(192 + random.Below(64)); // open floor of class 3
+            else if (r < 400)
+                cell = uint8_t(random.Below(2) ? 0 : 6 + random.Below(58)); // plain markers
+        }
+        Cell(g, 256, 256) = CELL_START;
+        for (int dz = -1; dz <= 1; ++dz) // room to move at the start
+            for (int dx = -1; dx <= 1; ++dx)
+                if (dx != 0 || dz != 0)
+                    Cell(g, 256 + dx, 256 + dz) = CELL_CORRIDOR;
+        *out = std::move(g);
+        return true;
+    }
+    }
+    return false;
+}
+
+// ---- Keys ----
+
+// The keys one idle pass may bring: mostly walking and turning, some firing
+// (Return and the action buttons), now and then any key code or a character.
+class KeyStream {
+public:
+    explicit KeyStream(uint32_t seed) : m_random(uint64_t(seed) << 1 | 1) {}
+
+    struct Key {
+        uint32_t message;
+        uint32_t vk;
+    };
+
+    // The keys for the next pass (often none).
+    std::vector<Key> Next() {
+        std::vector<Key> keys;
+        if (m_random.Below(8) != 0)
+            return keys;
+        const uint32_t r = m_random.Below(100);
+        if (r < 20) {
+            keys.push_back({WM_KEYDOWN, VK_UP});
+        } else if (r < 27) {
+            keys.push_back({WM_KEYDOWN, VK_DOWN});
+        } else if (r < 35) {
+            keys.push_back({WM_KEYUP, m_random.Below(2) ? VK_UP : VK_DOWN});
+        } else if (r < 50) {
+            keys.push_back({WM_KEYDOWN, m_random.Below(2) ? VK_LEFT : VK_RIGHT});
+        } else if (r < 65) {
+            keys.push_back({WM_KEYUP, m_random.Below(2) ? VK_LEFT : VK_RIGHT});
+        } else if (r < 82) {
+            static const uint32_t fire[] = {VK_RETURN,   VK_LWIN,     VK_F23,      VK_APP1,
+                                            VK_APP1 + 1, VK_APP1 + 2, VK_APP1 + 3, VK_APP1 + 4};
+            const uint32_t vk = fire[m_random.Below(8)];
+            keys.push_back({WM_KEYDOWN, vk});
+            keys.push_back({WM_KEYUP, vk});
+        } else if (r < 95) {
+            keys.push_back({m_random.Below(2) ? WM_KEYDOWN : WM_KEYUP, 1 + m_random.Below(255)});
+        } else {
+            keys.push_back({WM_CHAR, 32 + m_random.Below(95)});
+        }
+        return keys;
+    }
+
+private:
+    Random m_random;
+};
+
+// ---- A run ----
+
+struct Config {
+    Scenario scenario = Scenario::BuiltIn;
+    uint32_t seed = 1;
+    int frames = 10000;    // idle passes
+    uint32_t dtMs = 16;    // virtual milliseconds a pass
+    int rssEvery = 0;      // passes between memory samples; 0: none
+    std::string levelsDir; // where the level file goes; "" for a scratch folder
+};
+
+struct Report {
+    int passes = 0;                   // idle passes run
+    int frames = 0;                   // world frames among them
+    int exitCode = -1;                // the run's exit status
+    int gameOvers = 0;                // game-over boxes, every one answered OK
+    int catches = 0;                  // frames that cost a life
+    int dotsEaten = 0;                // frames that ate a dot (the last ones included)
+    int levelsWon = 0;                // frames that ate a level's last dot
+    int keys = 0;                     // key messages scheduled
+    double x = 0, z = 0, heading = 0; // the player when the run ended
+    int score = 0, lives = 0;
+    std::string failure; // "" when every check held
+    int failedPass = 0;  // the idle pass whose check failed
+    struct Sample {
+        int pass;
+        long rssKb;
+    };
+    std::vector<Sample> rss;
+};
+
+// Resident memory of this process in kilobytes, 0 when unknown.
+inline long ResidentKb() {
+    long pages = 0, resident = 0;
+    std::FILE* f = std::fopen("/proc/self/statm", "r");
+    if (f == nullptr)
+        return 0;
+    const int got = std::fscanf(f, "%ld %ld", &pages, &resident);
+    std::fclose(f);
+    return got == 2 ? resident * (sysconf(_SC_PAGESIZE) / 1024) : 0;
+}
+
+// The application with its idle step wrapped.
+class CSoakApp : public CQuibboApp {
+public:
+    CSoakApp(const Config& config, Report* report)
+        : m_config(config), m_pReport(report), m_keys(config.seed) {}
+
+    bool OnIdle(long count) override {
+        const int pass = HeadlessIdlePasses();
+        // One answer is always waiting, so every game-over box gets OK.
+        if (m_nAnswersQueued == 0) {
+            HeadlessAddAnswer(IDOK);
+            m_nAnswersQueued = 1;
+        }
+        const bool more = CQuibboApp::OnIdle(count);
+        Observe(pass);
+        // The next pass's keys. A pass that asks for no more (a paused world)
+        // also gets one, a harmless release, so the run waits for it rather
+        // than ending for want of input.
+        std::vector<KeyStream::Key> keys = m_keys.Next();
+        if (keys.empty() && !more)
+            keys.push_back({WM_KEYUP, VK_UP});
+        for (const KeyStream::Key& key : keys)
+            HeadlessAddKey(pass + 1, key.message, key.vk);
+        m_pReport->keys += int(keys.size());
+        return more;
+    }
+
+private:
+    void Observe(int pass) {
+        Report& report = *m_pReport;
+        report.passes = pass;
+        // The call record and the run's list of boxes would grow with the
+        // run; what they hold is looked at here, then dropped.
+        if ((pass & 1023) == 0)
+            HeadlessClearLog();
+        const std::vector<HeadlessBox>& boxes = HeadlessMessageBoxes();
+        for (; m_nBoxesSeen < boxes.size(); ++m_nBoxesSeen) {
+            const HeadlessBox& box = boxes[m_nBoxesSeen];
+            if ((box.type & 0xF) == MB_OKCANCEL) {
+                m_nAnswersQueued = 0;
+                ++report.gameOvers;
+                if (box.answer != IDOK && report.failure.empty()) {
+                    report.failure = "a game-over box was not answered OK";
+                    report.failedPass = pass;
+                }
+            }
+        }
+        g_runStats.m_boxes.clear();
+        report.frames = g_runStats.m_nFrames;
+        report.catches = g_runStats.m_events[EV_CAUGHT] + g_runStats.m_events[EV_GAME_OVER];
+        report.dotsEaten = g_runStats.m_events[EV_DOT] + g_runStats.m_events[EV_LAST_DOT];
+        report.levelsWon = g_runStats.m_events[EV_LAST_DOT];
+
+        const CMainFrame* frame = dynamic_cast<const CMainFrame*>(m_pMainWnd);
+        if (frame != nullptr && frame->m_pWorld != nullptr && report.failure.empty()) {
+            report.failure = CheckWorld(*frame->m_pWorld);
+            if (!report.failure.empty())
+                report.failedPass = pass;
+        }
+        if (m_config.rssEvery > 0 && pass % m_config.rssEvery == 0)
+            report.rss.push_back({pass, ResidentKb()});
+    }
+
+    Config m_config;
+    Report* m_pReport;
+    KeyStream m_keys;
+    int m_nAnswersQueued = 0;
+    size_t m_nBoxesSeen = 0;
+};
+
+// A folder of its own for one run's level file.
+inline std::string ScratchLevels(const Config& config) {
+    static int counter = 0;
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                ("quibbo-soak-" + std::to_string(getpid()) + "-" +
+                                 std::to_string(counter++) + "-" + ScenarioName(config.scenario));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir.string() + "/";
+}
+
+// One run. The scenario's level is written as QB00.BMP into the levels
+// folder (an empty folder for the built-in level, so a stray level file
+// cannot take its place). Stops checking after the first failure but lets
+// the run finish its frames; report.failure says what broke.
+inline Report Run(const Config& config) {
+    Report report;
+    const bool scratch = config.levelsDir.empty();
+    std::string dir = scratch ? ScratchLevels(config) : config.levelsDir;
+    if (!dir.empty() && dir.back() != '/')
+        dir += '/';
+    LevelGrid grid;
+    if (MakeScenarioLevel(config.scenario, config.seed, &grid) &&
+        !WriteWholeFile((dir + "QB00.BMP").c_str(), MakeLevelBitmap(grid))) {
+        report.failure = "cannot write the level file in " + dir;
+        return report;
+    }
+
+    // As the game's own run does it: seeded generator, fresh level number
+    // and figures, the headless platform with its frame limit and step.
+    std::srand(config.seed);
+    g_nLevel = 0;
+    g_runStats.Reset();
+    PlatConfig platform;
+    platform.headless = true;
+    platform.dtMs = config.dtMs;
+    platform.frames = config.frames;
+    if (PlatStartup(platform)) {
+        {
+            CSoakApp app(config, &report);
+            app.m_strLevelsDir = dir;
+            app.m_pszCmdLine = "";
+            report.exitCode = app.Run() & 0xFF;
+        }
+        // The world recorded its figures as it was destroyed.
+        report.x = g_runStats.m_x;
+        report.z = g_runStats.m_z;
+        report.heading = g_runStats.m_heading;
+        report.score = g_runStats.m_nScore;
+        report.lives = g_runStats.m_nLives;
+        PlatShutdown();
+    }
+    if (scratch)
+        std::filesystem::remove_all(dir);
+    return report;
+}
+
+} // namespace soak

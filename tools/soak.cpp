@@ -1,0 +1,140 @@
+// Soak test: the whole game, headless, for many frames with random keys on
+// the built-in level and on hostile level files, checking the player's state
+// at every frame and sampling the memory in use.
+//
+//   soak [--scenario NAME|all] [--frames N] [--seed S] [--dt MS] [--samples K]
+//
+// NAME: builtin, nostart, enemies, edge, huge. --frames counts idle passes
+// in all, shared equally by the scenarios; --samples is how often each run
+// measures its resident memory. Without --seed one is taken from the clock
+// and printed, and a failure prints the command that replays it. Exit status: 0 every check
+// held, 1 a check failed, 2 bad command line.
+#include "tests/soak/SoakRun.h"
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool ParseNumber(const char* text, long long low, long long high, long long* value) {
+    if (text == nullptr || *text == '\0')
+        return false;
+    char* end = nullptr;
+    const long long v = std::strtoll(text, &end, 10);
+    if (*end != '\0' || v < low || v > high)
+        return false;
+    *value = v;
+    return true;
+}
+
+int Usage(const char* problem) {
+    std::fprintf(stderr,
+                 "soak: %s\nusage: soak [--scenario builtin|nostart|enemies|edge|huge|all] "
+                 "[--frames N] [--seed S] [--dt MS] [--samples K]\n",
+                 problem);
+    return 2;
+}
+
+// Memory over the run: the first sample after the start-up settled, the
+// last, and the largest, in kilobytes.
+void PrintMemory(const soak::Report& report) {
+    if (report.rss.size() < 2)
+        return;
+    const size_t settled = report.rss.size() > 4 ? 1 : 0;
+    long largest = 0;
+    for (const auto& sample : report.rss)
+        largest = std::max(largest, sample.rssKb);
+    std::printf("  rss kB:");
+    for (const auto& sample : report.rss)
+        std::printf(" %d:%ld", sample.pass, sample.rssKb);
+    std::printf("\n  rss from pass %d to the end: %ld -> %ld kB (%+ld), largest %ld kB\n",
+                report.rss[settled].pass, report.rss[settled].rssKb, report.rss.back().rssKb,
+                report.rss.back().rssKb - report.rss[settled].rssKb, largest);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<soak::Scenario> scenarios(std::begin(soak::kScenarios), std::end(soak::kScenarios));
+    long long frames = 100000, seed = -1, dt = 16, samples = 20;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (arg == "--scenario" && value != nullptr) {
+            soak::Scenario s;
+            if (std::strcmp(value, "all") == 0)
+                scenarios.assign(std::begin(soak::kScenarios), std::end(soak::kScenarios));
+            else if (soak::ScenarioByName(value, &s))
+                scenarios.assign(1, s);
+            else
+                return Usage(("unknown scenario " + std::string(value)).c_str());
+        } else if (arg == "--frames" && value != nullptr) {
+            if (!ParseNumber(value, 1, 2000000000, &frames))
+                return Usage("--frames needs a whole number from 1 to 2000000000");
+        } else if (arg == "--seed" && value != nullptr) {
+            if (!ParseNumber(value, 0, 4294967295LL, &seed))
+                return Usage("--seed needs a whole number from 0 to 4294967295");
+        } else if (arg == "--dt" && value != nullptr) {
+            if (!ParseNumber(value, 0, 10000, &dt))
+                return Usage("--dt needs a whole number of milliseconds from 0 to 10000");
+        } else if (arg == "--samples" && value != nullptr) {
+            if (!ParseNumber(value, 0, 10000, &samples))
+                return Usage("--samples needs a whole number from 0 to 10000");
+        } else {
+            return Usage(("unknown or incomplete option " + arg).c_str());
+        }
+        ++i;
+    }
+    if (seed < 0)
+        seed = static_cast<long long>(std::chrono::system_clock::now().time_since_epoch().count() %
+                                      4294967296LL);
+
+    bool allHeld = true;
+    long long total = 0;
+    for (soak::Scenario scenario : scenarios) {
+        soak::Config config;
+        config.scenario = scenario;
+        config.seed = static_cast<uint32_t>(seed);
+        config.frames = std::max(1, static_cast<int>(frames / (long long)scenarios.size()));
+        config.dtMs = static_cast<uint32_t>(dt);
+        config.rssEvery = samples > 0 ? std::max(1, static_cast<int>(config.frames / samples)) : 0;
+        std::printf("soak: %s, seed %u, %d frames of %u ms\n", soak::ScenarioName(scenario),
+                    config.seed, config.frames, config.dtMs);
+        std::fflush(stdout);
+        const auto start = std::chrono::steady_clock::now();
+        const soak::Report report = soak::Run(config);
+        total += report.passes;
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::printf("  %d passes, %d world frames in %.1f s; exit %d; %d keys, %d catches, "
+                    "%d dots, %d levels won, %d game-over boxes answered OK\n",
+                    report.passes, report.frames, seconds, report.exitCode, report.keys,
+                    report.catches, report.dotsEaten, report.levelsWon, report.gameOvers);
+        PrintMemory(report);
+        std::string failure = report.failure;
+        int failedPass = report.failedPass;
+        if (failure.empty() && report.exitCode != 0) {
+            failure = "the run ended with exit status " + std::to_string(report.exitCode);
+            failedPass = report.passes;
+        }
+        if (failure.empty() && report.passes != config.frames) {
+            failure = "the run ended early";
+            failedPass = report.passes;
+        }
+        if (!failure.empty()) {
+            allHeld = false;
+            std::printf("  FAILED at pass %d: %s\n  replay: soak --scenario %s --seed %u "
+                        "--frames %d --dt %u\n",
+                        failedPass, failure.c_str(), soak::ScenarioName(scenario), config.seed,
+                        failedPass, config.dtMs);
+        }
+        std::fflush(stdout);
+    }
+    std::printf("soak: %lld frames, %s\n", total, allHeld ? "every check held" : "FAILED");
+    return allHeld ? 0 : 1;
+}
