@@ -1,0 +1,131 @@
+// Whole frames: the fixed walk through the built-in level (the one the
+// picture guard hashes), the same walk in a large level tiled from it, and
+// the load of that large level.
+//
+// Each repetition is exactly one pass over the walk (its frame count as the
+// iterations), after one pass to warm up, so every repetition averages the
+// same frames: standing, walking and turning in corridors and against walls.
+#include "scene/LevelText.h"
+#include "speed/SpeedRoute.h"
+#include "world/World.h"
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+using namespace speed;
+
+namespace {
+
+const uint32_t kSeed = 1;
+
+struct DisplayFormat {
+    const char* name;
+    int32_t bitsPerPixel;
+    uint32_t flags;
+};
+const DisplayFormat kFormats[] = {
+    {"565", 16, kfDirect565}, {"555", 16, kfDirect555}, {"888", 32, kfDirect888}};
+
+HeadlessDisplay DisplayOf(int64_t format) {
+    HeadlessDisplay d;
+    d.bitsPerPixel = kFormats[format].bitsPerPixel;
+    d.format = kFormats[format].flags;
+    return d;
+}
+
+// The walk until the timer stops; frames a second go with the figures.
+void RunWalk(benchmark::State& state, CRouteGame& game) {
+    const std::vector<RouteLeg>& route = Level130Route();
+    game.GiveShots(1000000); // the gun is held all the way
+    for (int i = 0; i < RouteFrames(route); ++i)
+        game.NextFrame(route);
+    game.Rewind();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(game.NextFrame(route));
+    state.counters["fps"] =
+        benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void BM_FrameLevel130(benchmark::State& state) {
+    CRouteGame game(DisplayOf(state.range(0)), kSeed, true);
+    if (!game.IsReady() || !game.LoadLevelResource(kLevel130)) {
+        state.SkipWithError("the built-in level did not load");
+        return;
+    }
+    state.SetLabel(kFormats[state.range(0)].name);
+    RunWalk(state, game);
+}
+BENCHMARK(BM_FrameLevel130)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Iterations(RouteFrames(Level130Route()))
+    ->Unit(benchmark::kMicrosecond);
+
+// The tiled level of `side` cells as a level file, written once per size.
+std::string TiledLevelFile(int side) {
+    const std::string path =
+        (std::filesystem::temp_directory_path() /
+         ("quibbo-bench-" + std::to_string(getpid()) + "-tiled-" + std::to_string(side) + ".bmp"))
+            .string();
+    if (!std::filesystem::exists(path)) {
+        LevelGrid grid;
+        std::string error;
+        if (!MakeTiledLevel(side, &grid, &error) ||
+            !WriteWholeFile(path.c_str(), MakeLevelBitmap(grid))) {
+            std::fprintf(stderr, "cannot make the tiled level: %s\n", error.c_str());
+            return "";
+        }
+        // Gone when the program ends.
+        static std::vector<std::string> s_files;
+        if (s_files.empty())
+            std::atexit([] {
+                for (const std::string& f : s_files)
+                    std::filesystem::remove(f);
+            });
+        s_files.push_back(path);
+    }
+    return path;
+}
+
+void BM_FrameTiled(benchmark::State& state) {
+    const int side = int(state.range(0));
+    CRouteGame game(HeadlessDisplay(), kSeed, true);
+    const std::string path = TiledLevelFile(side);
+    if (!game.IsReady() || path.empty() || !game.LoadLevelFile(path)) {
+        state.SkipWithError("the tiled level did not load");
+        return;
+    }
+    RunWalk(state, game);
+}
+BENCHMARK(BM_FrameTiled)
+    ->Arg(256)
+    ->Arg(1024)
+    ->Iterations(RouteFrames(Level130Route()))
+    ->Unit(benchmark::kMicrosecond);
+
+// Loading the tiled level into a fresh world: reading the file, the grid,
+// the minimap picture and building every wall, item and enemy.
+void BM_LoadTiled(benchmark::State& state) {
+    const int side = int(state.range(0));
+    const std::string path = TiledLevelFile(side);
+    for (auto _ : state) {
+        state.PauseTiming();
+        {
+            CRouteGame game(HeadlessDisplay(), kSeed, true);
+            state.ResumeTiming();
+            const bool built = !path.empty() && game.IsReady() && game.LoadLevelFile(path);
+            state.PauseTiming();
+            if (!built) {
+                state.SkipWithError("the tiled level did not load");
+                break;
+            }
+        }
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_LoadTiled)->Arg(1024)->Iterations(2)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,142 @@
+// The drawing kernels one at a time, on a 240 x 320 destination in each
+// display format (argument 0: 5-6-5, 1: 5-5-5, 2: 8-8-8), with the game's
+// own pictures and the sizes and places a frame gives them.
+#include "speed/SpeedRoute.h"
+#include "world/World.h"
+#include <benchmark/benchmark.h>
+#include <memory>
+
+using namespace speed;
+
+namespace {
+
+struct DisplayFormat {
+    const char* name;
+    int32_t bitsPerPixel;
+    uint32_t flags;
+};
+const DisplayFormat kFormats[] = {
+    {"565", 16, kfDirect565}, {"555", 16, kfDirect555}, {"888", 32, kfDirect888}};
+
+// Resource ids of the pictures drawn below.
+const int kWallTiles = 129;
+const int kLevelPicture = 130;
+const int kSky = 131;
+const int kEnemy = 138;
+const int kGun = 139;
+const int kFlash = 140;
+
+HeadlessDisplay DisplayOf(int64_t format) {
+    HeadlessDisplay d;
+    d.bitsPerPixel = kFormats[format].bitsPerPixel;
+    d.format = kFormats[format].flags;
+    return d;
+}
+
+// The headless display in the benchmark's format, a screen-sized
+// destination with a picture in it, and one source picture.
+struct Canvas {
+    Canvas(benchmark::State& state, int sourceId) {
+        HeadlessReset(DisplayOf(state.range(0)));
+        state.SetLabel(kFormats[state.range(0)].name);
+        ok = dest.Create(240, 320) && source.LoadBitmapResource(sourceId);
+        CSurface sky;
+        if (ok && sky.LoadBitmapResource(kSky))
+            dest.Blit(sky, -100, 0, false);
+        if (!ok)
+            state.SkipWithError("a picture did not load");
+    }
+    CSurface dest, source;
+    bool ok = false;
+};
+
+void FormatArgs(benchmark::internal::Benchmark* b) {
+    for (int f = 0; f < 3; ++f)
+        b->Arg(f);
+}
+
+// Walls as a frame draws them: the face straight ahead at half a cell (wider
+// than the screen), a side wall running away from the viewer, a far face.
+void BM_StretchToTrapezoid(benchmark::State& state) {
+    Canvas c(state, kWallTiles);
+    static const int32_t quads[][6] = {
+        {-24, 264, 16, 16, 304, 304},
+        {0, 119, -120, 100, 440, 220},
+        {90, 150, 136, 144, 184, 176},
+    };
+    const int32_t* q = quads[state.range(1)];
+    for (auto _ : state) {
+        c.dest.StretchToTrapezoid(c.source, q[0], q[1], q[2], q[3], q[4], q[5]);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_StretchToTrapezoid)->ArgsProduct({{0, 1, 2}, {0, 1, 2}})->ArgNames({"format", "wall"});
+
+// An enemy sprite close up (keyed), and one further off.
+void BM_StretchBlit(benchmark::State& state) {
+    Canvas c(state, kEnemy);
+    const int32_t h = state.range(1) == 0 ? 240 : 60;
+    const int32_t w = c.source.width * h / c.source.height;
+    for (auto _ : state) {
+        c.dest.StretchBlit(c.source, 120 - w / 2, 100, w, h, true);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_StretchBlit)->ArgsProduct({{0, 1, 2}, {0, 1}})->ArgNames({"format", "far"});
+
+// The sky (a raw copy of 240 x 160 out of a wider picture), the minimap
+// (keyed) and the held gun (keyed).
+void BM_Blit(benchmark::State& state) {
+    static const int ids[] = {kSky, kLevelPicture, kGun};
+    Canvas c(state, ids[state.range(1)]);
+    const int32_t x = state.range(1) == 0 ? -300 : (240 - c.source.width) / 2;
+    const int32_t y = 320 - c.source.height;
+    const bool useKey = state.range(1) != 0;
+    for (auto _ : state) {
+        c.dest.Blit(c.source, x, state.range(1) == 0 ? 0 : y, useKey);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_Blit)->ArgsProduct({{0, 1, 2}, {0, 1, 2}})->ArgNames({"format", "picture"});
+
+// The muzzle flash at 40 percent, keyed.
+void BM_BlendBlit(benchmark::State& state) {
+    Canvas c(state, kFlash);
+    for (auto _ : state) {
+        c.dest.BlendBlit(c.source, 90 - c.source.width / 2, 220 - c.source.height / 2, true, 40);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_BlendBlit)->Apply(FormatArgs);
+
+// The screen's present and fade, on a screen holding a frame of the game.
+std::unique_ptr<CRouteGame> GameWithAFrame(benchmark::State& state) {
+    auto game = std::make_unique<CRouteGame>(DisplayOf(state.range(0)), 1, true);
+    state.SetLabel(kFormats[state.range(0)].name);
+    if (!game->IsReady() || !game->LoadLevelResource(kLevel130)) {
+        state.SkipWithError("the built-in level did not load");
+        return nullptr;
+    }
+    game->NextFrame(Level130Route());
+    return game;
+}
+
+void BM_Present(benchmark::State& state) {
+    std::unique_ptr<CRouteGame> game = GameWithAFrame(state);
+    if (!game)
+        return;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(game->World().m_screen.Present());
+}
+BENCHMARK(BM_Present)->Apply(FormatArgs);
+
+void BM_FadeOut(benchmark::State& state) {
+    std::unique_ptr<CRouteGame> game = GameWithAFrame(state);
+    if (!game)
+        return;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(game->World().m_screen.FadeOut());
+}
+BENCHMARK(BM_FadeOut)->Apply(FormatArgs)->Unit(benchmark::kMicrosecond);
+
+} // namespace
