@@ -2,8 +2,11 @@
 #include "platform/Backend.h"
 #include "platform/Headless.h"
 #include "platform/PlatformInternal.h"
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 CBackend* g_pBackend = nullptr; // null: the headless one
@@ -68,4 +71,32 @@ bool PlatIsHeadless() {
 
 bool PlatSaveScreenshot(const char* path) {
     return PlatBackend()->Framebuffer().SaveShown(path);
+}
+
+bool PlatSaveNumberedScreenshot(const std::string& folder, std::string* path) {
+    CFramebuffer& framebuffer = PlatBackend()->Framebuffer();
+    if (!framebuffer.HasShown())
+        return false;
+    for (int n = 1; n <= 9999; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "quibbo-%03d.bmp", n);
+        const std::string candidate = folder + name;
+        // Claiming the name first means a file that appears between the
+        // look and the write is never overwritten.
+        const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return false;
+        }
+        close(fd);
+        if (!framebuffer.SaveShown(candidate.c_str())) {
+            unlink(candidate.c_str());
+            return false;
+        }
+        if (path)
+            *path = candidate;
+        return true;
+    }
+    return false;
 }

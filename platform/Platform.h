@@ -2,6 +2,7 @@
 // line, starts the platform, runs the application object and shuts down.
 #pragma once
 #include <cstdint>
+#include <string>
 
 struct PlatConfig {
     bool headless = false;
@@ -22,3 +23,11 @@ bool PlatIsHeadless();
 // Writes the last presented frame as a 24-bit BMP. False when nothing has
 // been presented yet or the file cannot be written.
 bool PlatSaveScreenshot(const char* path);
+
+// Writes the last presented frame as a 24-bit BMP under the first free name
+// of quibbo-001.bmp, quibbo-002.bmp, ... in `folder` ("" for the current
+// folder, else ending with '/'); a name that exists is never overwritten.
+// True with the name written (folder included) in *path; false when nothing
+// has been presented, every name up to quibbo-9999.bmp is taken, or the file
+// cannot be written.
+bool PlatSaveNumberedScreenshot(const std::string& folder, std::string* path);

@@ -1,12 +1,16 @@
 // The SDL2 backend: one window showing the device screen scaled up sharp,
-// keys as key messages, SDL's message boxes and one audio device.
+// keys and gamepads as the device's buttons, SDL's message boxes and one
+// audio device.
 #include "platform/Backend.h"
+#include "platform/InputMap.h"
 #include "platform/PlatformInternal.h"
 #include "platform/Resources.h"
+#include "platform/sdl/SdlPads.h"
 #include "platform/sdl/SdlSound.h"
 #include <SDL.h>
+#include <climits>
 #include <cstdio>
-#include <unistd.h>
+#include <cstdlib>
 
 namespace {
 
@@ -14,70 +18,30 @@ const int kScreenWidth = 240;
 const int kScreenHeight = 320;
 const int kIconId = 128;
 
-// Maps a key to the handheld's key code and, for keys that type something,
-// the character. The direction keys and W/A/S/D are the direction buttons;
-// Space and Ctrl are the action button.
-bool KeyToVk(SDL_Keycode sym, uint16_t mod, uint32_t* vk, uint32_t* ch) {
-    *ch = 0;
-    switch (sym) {
-    case SDLK_UP:
-    case SDLK_w:
-        *vk = VK_UP;
-        return true;
-    case SDLK_DOWN:
-    case SDLK_s:
-        *vk = VK_DOWN;
-        return true;
-    case SDLK_LEFT:
-    case SDLK_a:
-        *vk = VK_LEFT;
-        return true;
-    case SDLK_RIGHT:
-    case SDLK_d:
-        *vk = VK_RIGHT;
-        return true;
-    case SDLK_SPACE:
-    case SDLK_LCTRL:
-    case SDLK_RCTRL:
-        *vk = VK_APP1;
-        return true;
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER:
-        *vk = VK_RETURN;
-        *ch = '\r';
-        return true;
-    case SDLK_ESCAPE:
-        *vk = VK_ESCAPE;
-        *ch = 27;
-        return true;
-    case SDLK_BACKSPACE:
-        *vk = *ch = 8;
-        return true;
-    case SDLK_TAB:
-        *vk = *ch = 9;
-        return true;
-    case SDLK_LSHIFT:
-    case SDLK_RSHIFT:
-        *vk = VK_SHIFT;
-        return true;
-    default:
-        break;
-    }
-    if (sym >= SDLK_a && sym <= SDLK_z) {
-        *vk = static_cast<uint32_t>('A' + (sym - SDLK_a));
-        *ch = (mod & KMOD_SHIFT) ? *vk : static_cast<uint32_t>(sym);
-        return true;
-    }
-    if (sym >= SDLK_0 && sym <= SDLK_9) {
-        *vk = *ch = static_cast<uint32_t>(sym);
-        return true;
-    }
-    if (sym >= SDLK_F1 && sym <= SDLK_F10) {
-        *vk = 112 + static_cast<uint32_t>(sym - SDLK_F1); // VK_F1 is 112
-        return true;
-    }
-    return false;
+// Two enumerations compared as numbers.
+constexpr bool Same(long a, long b) {
+    return a == b;
 }
+
+// The input map names keys with SDL's own values.
+static_assert(Same(DK_BACKSPACE, SDLK_BACKSPACE) && Same(DK_TAB, SDLK_TAB) &&
+                  Same(DK_RETURN, SDLK_RETURN) && Same(DK_ESCAPE, SDLK_ESCAPE) &&
+                  Same(DK_SPACE, SDLK_SPACE),
+              "keys that type");
+static_assert(Same(DK_F1, SDLK_F1) && Same(DK_F10, SDLK_F10) && Same(DK_F11, SDLK_F11) &&
+                  Same(DK_F12, SDLK_F12),
+              "function keys");
+static_assert(Same(DK_RIGHT, SDLK_RIGHT) && Same(DK_LEFT, SDLK_LEFT) && Same(DK_DOWN, SDLK_DOWN) &&
+                  Same(DK_UP, SDLK_UP) && Same(DK_KP_ENTER, SDLK_KP_ENTER),
+              "arrows and Enter");
+static_assert(Same(DK_LCTRL, SDLK_LCTRL) && Same(DK_RCTRL, SDLK_RCTRL) &&
+                  Same(DK_LSHIFT, SDLK_LSHIFT) && Same(DK_RSHIFT, SDLK_RSHIFT),
+              "modifier keys");
+static_assert(Same(SDLK_a, 'a') && Same(SDLK_z, 'z') && Same(SDLK_0, '0') && Same(SDLK_9, '9'),
+              "letters, digits");
+static_assert(Same(DKMOD_SHIFT, KMOD_SHIFT) && Same(DKMOD_CTRL, KMOD_CTRL) &&
+                  Same(DKMOD_ALT, KMOD_ALT),
+              "modifier bits");
 
 class CSdlBackend : public CBackend {
 public:
@@ -101,12 +65,12 @@ public:
 
 private:
     void Handle(const SDL_Event& event);
-    void HandleKey(const SDL_KeyboardEvent& key, bool down);
+    void Perform();
     void Upload();
     void Render();
     void SetIcon();
     void ToggleFullscreen();
-    void SaveScreenshotKey();
+    void SaveScreenshot();
 
     SDL_Window* m_pWindow = nullptr;
     SDL_Renderer* m_pRenderer = nullptr;
@@ -114,6 +78,8 @@ private:
     SDL_Cursor* m_pWaitCursor = nullptr;
     CFramebuffer m_framebuffer;
     CSdlSound m_sound;
+    CSdlPads m_pads;
+    CInputMap m_input;
     bool m_bFocus = false;
     int m_nFps = 0;
     Uint64 m_qwNextFrame = 0; // performance-counter time the next frame may start
@@ -121,6 +87,7 @@ private:
 
 CSdlBackend::~CSdlBackend() {
     m_sound.Close();
+    m_pads.Close();
     if (m_pWaitCursor)
         SDL_FreeCursor(m_pWaitCursor);
     if (m_pTexture)
@@ -200,8 +167,11 @@ bool CSdlBackend::Start(const PlatConfig& config) {
     SDL_SetWindowInputFocus(m_pWindow);
     m_bFocus = (SDL_GetWindowFlags(m_pWindow) & SDL_WINDOW_INPUT_FOCUS) != 0;
 
-    if (config.sound)
-        m_sound.Open(); // without a device the game is silent
+    // Pads are a bonus: without SDL's controller support the keys still play.
+    m_pads.Open();
+    if (config.sound && !m_sound.Open())
+        std::fprintf(stderr, "quibbo: no audio device (%s); playing on without sound\n",
+                     m_sound.Problem().c_str());
     return true;
 }
 
@@ -280,15 +250,20 @@ void CSdlBackend::PumpEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event))
         Handle(event);
+    m_input.Tick(SDL_GetTicks());
+    Perform();
 }
 
 void CSdlBackend::WaitEvents() {
     SDL_Event event;
     if (SDL_WaitEvent(&event))
         Handle(event);
+    Perform();
 }
 
 void CSdlBackend::Handle(const SDL_Event& event) {
+    if (m_pads.Handle(event, m_input, SDL_GetTicks()))
+        return;
     switch (event.type) {
     case SDL_QUIT:
         PlatRequestClose();
@@ -320,41 +295,35 @@ void CSdlBackend::Handle(const SDL_Event& event) {
         Show();
         break;
     case SDL_KEYDOWN:
-        HandleKey(event.key, true);
-        break;
     case SDL_KEYUP:
-        HandleKey(event.key, false);
+        m_input.Key(event.key.keysym.sym, event.key.keysym.mod, event.type == SDL_KEYDOWN,
+                    event.key.repeat != 0);
         break;
     default:
         break;
     }
+    Perform();
 }
 
-void CSdlBackend::HandleKey(const SDL_KeyboardEvent& key, bool down) {
-    const SDL_Keycode sym = key.keysym.sym;
-    const bool altEnter =
-        (sym == SDLK_RETURN || sym == SDLK_KP_ENTER) && (key.keysym.mod & KMOD_ALT);
-    if (sym == SDLK_F11 || altEnter) {
-        if (down && !key.repeat)
+// Carries out what the keys and pads asked for, in the order they asked.
+void CSdlBackend::Perform() {
+    InputAction action;
+    while (m_input.Take(&action)) {
+        switch (action.kind) {
+        case InputAction::ACT_MESSAGE:
+            PlatPostInput(action.message, action.wParam, action.lParam);
+            break;
+        case InputAction::ACT_CLOSE:
+            PlatRequestClose();
+            break;
+        case InputAction::ACT_FULLSCREEN:
             ToggleFullscreen();
-        return;
+            break;
+        case InputAction::ACT_SCREENSHOT:
+            SaveScreenshot();
+            break;
+        }
     }
-    if (sym == SDLK_F12) {
-        if (down && !key.repeat)
-            SaveScreenshotKey();
-        return;
-    }
-    uint32_t vk, ch;
-    if (!KeyToVk(sym, key.keysym.mod, &vk, &ch))
-        return;
-    const int32_t repeat = key.repeat ? 1 : 0;
-    if (!down) {
-        PlatPostInput(WM_KEYUP, vk, 0);
-        return;
-    }
-    PlatPostInput(WM_KEYDOWN, vk, repeat);
-    if (ch)
-        PlatPostInput(WM_CHAR, ch, repeat);
 }
 
 void CSdlBackend::ToggleFullscreen() {
@@ -362,18 +331,16 @@ void CSdlBackend::ToggleFullscreen() {
     SDL_SetWindowFullscreen(m_pWindow, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
-void CSdlBackend::SaveScreenshotKey() {
-    char name[64];
-    for (int n = 1; n < 1000; ++n) {
-        std::snprintf(name, sizeof name, "quibbo-%03d.bmp", n);
-        if (access(name, F_OK) != 0) {
-            if (m_framebuffer.SaveShown(name))
-                std::printf("quibbo: screenshot saved as %s\n", name);
-            else
-                std::fprintf(stderr, "quibbo: cannot write %s\n", name);
-            return;
-        }
+void CSdlBackend::SaveScreenshot() {
+    std::string path;
+    if (!PlatSaveNumberedScreenshot("", &path)) {
+        std::fprintf(stderr, "quibbo: cannot write a screenshot in the current folder\n");
+        return;
     }
+    // Say where it went in full: the game may have been started from anywhere.
+    char full[PATH_MAX];
+    std::fprintf(stderr, "quibbo: screenshot saved as %s\n",
+                 realpath(path.c_str(), full) ? full : path.c_str());
 }
 
 int32_t CSdlBackend::MessageBox(const char* text, const char* caption, uint32_t type) {

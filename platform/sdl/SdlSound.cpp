@@ -1,13 +1,49 @@
 #include "platform/sdl/SdlSound.h"
 #include <SDL.h>
 #include <climits>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// Sound libraries under SDL print pages of their own complaints when there
+// is no sound card; the game says it in one line instead. Standard error
+// goes to /dev/null while the device is looked for.
+class CQuietStderr {
+public:
+    CQuietStderr() {
+        std::fflush(stderr);
+        m_nSaved = dup(2);
+        const int null = open("/dev/null", O_WRONLY);
+        if (m_nSaved >= 0 && null >= 0)
+            dup2(null, 2);
+        if (null >= 0)
+            close(null);
+    }
+    ~CQuietStderr() {
+        if (m_nSaved < 0)
+            return;
+        std::fflush(stderr);
+        dup2(m_nSaved, 2);
+        close(m_nSaved);
+    }
+
+private:
+    int m_nSaved;
+};
+
+} // namespace
 
 bool CSdlSound::Open() {
     if (m_dwDevice)
         return true;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    CQuietStderr quiet;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        m_strProblem = SDL_GetError();
         return false;
+    }
     SDL_AudioSpec want, have;
     SDL_zero(want);
     want.freq = 22050;
@@ -17,6 +53,7 @@ bool CSdlSound::Open() {
     want.callback = nullptr;
     m_dwDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (!m_dwDevice) {
+        m_strProblem = SDL_GetError();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }

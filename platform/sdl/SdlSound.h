@@ -4,14 +4,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <string>
 #include <vector>
 
 class CSdlSound {
 public:
     ~CSdlSound() { Close(); }
 
-    // False when there is no audio device; playing is then silent.
+    // False when there is no audio device, with SDL's reason in Problem();
+    // playing is then silent.
     bool Open();
+    const std::string& Problem() const { return m_strProblem; }
     void Close();
     // Cuts off whatever plays and starts the wave file held in data/size;
     // silent when data is null or the wave cannot be read.
@@ -25,5 +28,6 @@ private:
     int m_nFrequency = 0;
     int m_nChannels = 0;
     uint16_t m_wFormat = 0;
+    std::string m_strProblem;
     std::map<int, std::vector<uint8_t>> m_cache; // empty samples: could not be read
 };

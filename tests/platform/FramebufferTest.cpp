@@ -7,6 +7,8 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -232,4 +234,45 @@ TEST(Framebuffer, UnusableDisplaysAreRefused) {
     bad.bitsPerPixel = 32; // a gigabyte
     EXPECT_FALSE(HeadlessReset(bad));
     EXPECT_EQ(320, GXGetDisplayProperties().cyHeight);
+}
+
+TEST(Framebuffer, NumberedScreenshotsTakeTheFirstFreeNameAndOverwriteNothing) {
+    const std::string folder =
+        testing::TempDir() + "quibbo_shots_" + std::to_string(getpid()) + "/";
+    ASSERT_EQ(0, mkdir(folder.c_str(), 0755));
+    ASSERT_TRUE(HeadlessReset());
+    std::string path = "unchanged";
+    EXPECT_FALSE(PlatSaveNumberedScreenshot(folder, &path)); // nothing shown yet
+    EXPECT_EQ("unchanged", path);
+    EXPECT_NE(0, access((folder + "quibbo-001.bmp").c_str(), F_OK)); // and no file left
+
+    GXOpenDisplay(nullptr, 0);
+    GXBeginDraw();
+    GXEndDraw();
+    // A file of someone else's under the first name stays as it was.
+    FILE* f = std::fopen((folder + "quibbo-001.bmp").c_str(), "wb");
+    ASSERT_NE(nullptr, f);
+    std::fputs("mine", f);
+    std::fclose(f);
+    ASSERT_TRUE(PlatSaveNumberedScreenshot(folder, &path));
+    EXPECT_EQ(folder + "quibbo-002.bmp", path);
+    ASSERT_TRUE(PlatSaveNumberedScreenshot(folder, &path));
+    EXPECT_EQ(folder + "quibbo-003.bmp", path);
+    Bmp bmp;
+    ASSERT_TRUE(bmp.Read(path));
+    EXPECT_EQ(240, bmp.width);
+    EXPECT_EQ(320, bmp.height);
+    f = std::fopen((folder + "quibbo-001.bmp").c_str(), "rb");
+    ASSERT_NE(nullptr, f);
+    char text[8] = {};
+    EXPECT_EQ(4u, std::fread(text, 1, sizeof text, f));
+    std::fclose(f);
+    EXPECT_STREQ("mine", text);
+
+    // A folder that cannot be written in: false, and nothing claimed.
+    EXPECT_FALSE(PlatSaveNumberedScreenshot(folder + "missing/", &path));
+    for (const char* name : {"quibbo-001.bmp", "quibbo-002.bmp", "quibbo-003.bmp"})
+        std::remove((folder + name).c_str());
+    rmdir(folder.c_str());
+    GXCloseDisplay();
 }
