@@ -28,6 +28,11 @@ public:
     // Eleven frames of the back buffer at 100, 90, ..., 0 percent brightness;
     // the back buffer itself is left unchanged.
     bool FadeOut();
+    // One of FadeOut's frames: `frame` made a copy of the back buffer at
+    // `percent` brightness, pixel for pixel what
+    // frame.CopyTinted(backBuffer, percent, percent, percent) makes, with
+    // the same result.
+    bool TintBackBuffer(CSurface& frame, int32_t percent) const;
     void Suspend();
     // Opens input again in full (with its wait), then resumes the display.
     void Resume();

@@ -40,19 +40,52 @@ template <typename Word> inline void CopyKeyed(const uint8_t* from, uint8_t* to,
         WriteWord<Word>(to, w);
 }
 
+// Sixteen bytes of pixel words, for the keyed copy of packed rows. The
+// compiler lowers these to the machine's vector instructions where it has
+// them and to plain words elsewhere.
+typedef uint16_t Lanes16 __attribute__((vector_size(16)));
+typedef uint32_t Lanes32 __attribute__((vector_size(16)));
+template <typename Word> struct LanesOf;
+template <> struct LanesOf<uint16_t> { typedef Lanes16 Type; };
+template <> struct LanesOf<uint32_t> { typedef Lanes32 Type; };
+
+// A keyed copy of `cols` adjacent words. Key words leave the destination as
+// it was: it is read and written back, which is the same picture because the
+// caller guarantees that the two rows do not overlap.
+template <typename Word> void CopyKeyedRow(uint8_t* d, const uint8_t* s, int64_t cols, Word key) {
+    typedef typename LanesOf<Word>::Type Lanes;
+    const int64_t perLanes = int64_t(sizeof(Lanes) / sizeof(Word));
+    Lanes keys = {};
+    keys += key;
+    int64_t c = 0;
+    for (; c + perLanes <= cols; c += perLanes) {
+        Lanes from, to;
+        std::memcpy(&from, s + c * int64_t(sizeof(Word)), sizeof from);
+        std::memcpy(&to, d + c * int64_t(sizeof(Word)), sizeof to);
+        const Lanes isKey = (Lanes)(from == keys);
+        const Lanes out = (from & ~isKey) | (to & isKey);
+        std::memcpy(d + c * int64_t(sizeof(Word)), &out, sizeof out);
+    }
+    for (; c < cols; ++c)
+        CopyKeyed<Word>(s + c * int64_t(sizeof(Word)), d + c * int64_t(sizeof(Word)), key);
+}
+
 template <typename Word>
 void CopyRect(uint8_t* dst, ptrdiff_t dxp, ptrdiff_t dyp, const uint8_t* src, ptrdiff_t sxp,
               ptrdiff_t syp, int64_t cols, int64_t rows, bool useKey, Word key) {
     const size_t rowBytes = size_t(cols) * sizeof(Word);
-    const bool packed = !useKey && dxp == ptrdiff_t(sizeof(Word)) && sxp == ptrdiff_t(sizeof(Word));
+    const bool packed = dxp == ptrdiff_t(sizeof(Word)) && sxp == ptrdiff_t(sizeof(Word));
     for (int64_t r = 0; r < rows; ++r) {
         uint8_t* d = dst + r * dyp;
         const uint8_t* s = src + r * syp;
         const uintptr_t da = uintptr_t(d), sa = uintptr_t(s);
-        // Whole rows go in one block unless they overlap, where the word order
-        // of the plain loop decides the result.
+        // Whole rows go at once unless they overlap, where the word order of
+        // the plain loop decides the result.
         if (packed && (da + rowBytes <= sa || sa + rowBytes <= da)) {
-            std::memcpy(d, s, rowBytes);
+            if (useKey)
+                CopyKeyedRow<Word>(d, s, cols, key);
+            else
+                std::memcpy(d, s, rowBytes);
             continue;
         }
         if (useKey) {
@@ -65,53 +98,231 @@ void CopyRect(uint8_t* dst, ptrdiff_t dxp, ptrdiff_t dyp, const uint8_t* src, pt
     }
 }
 
+// n * numerator / denominator for n = n0, n0 + 1, ..., one step at a time
+// without a division: the quotient and the remainder advance by the whole
+// and the fractional part of numerator / denominator. All values are
+// non-negative and denominator is positive.
+struct Stepper {
+    uint64_t quotient, remainder; // of n * numerator / denominator
+    uint64_t wholeStep, partStep, denominator;
+
+    Stepper(uint64_t n0, uint64_t numerator, uint64_t denominator_)
+        : wholeStep(numerator / denominator_), partStep(numerator % denominator_),
+          denominator(denominator_) {
+        const unsigned __int128 start = (unsigned __int128)n0 * numerator;
+        quotient = uint64_t(start / denominator);
+        remainder = uint64_t(start % denominator);
+    }
+    // Advances n by one; returns how much the quotient grew.
+    uint64_t Step() {
+        remainder += partStep;
+        const uint64_t carry = remainder >= denominator ? 1 : 0;
+        remainder -= carry * denominator;
+        quotient += wholeStep + carry;
+        return wholeStep + carry;
+    }
+};
+
 template <typename Word>
 void StretchRect(const CSurface& dest, const CSurface& source, const Span2D& r, int64_t x,
                  int64_t y, int64_t w, int64_t h, bool useKey, Word key) {
     const uint64_t sw = uint64_t(source.width), sh = uint64_t(source.height);
-    for (int64_t Y = r.top; Y < r.bottom; ++Y) {
-        // dy < h, so sy < source height: no sample can leave the source.
-        const uint64_t sy = uint64_t(Y - y) * sh / uint64_t(h);
-        const uint8_t* srcRow = PixelAddress(source, 0, int64_t(sy));
+    const ptrdiff_t sxp = source.xPitch, dxp = dest.xPitch;
+    // The source column of every destination column is the same on each row:
+    // sx = dx * sw / w, stepped from the first visible column.
+    const Stepper firstColumn(uint64_t(r.left - x), sw, uint64_t(w));
+    const ptrdiff_t wholeStep = ptrdiff_t(firstColumn.wholeStep) * sxp;
+    const int64_t cols = r.right - r.left;
+    Stepper row(uint64_t(r.top - y), sh, uint64_t(h));
+    for (int64_t Y = r.top; Y < r.bottom; ++Y, row.Step()) {
+        // dy < h, so sy < source height, and dx < w, so sx < source width:
+        // no sample can leave the source.
+        const uint8_t* srcRow = PixelAddress(source, 0, int64_t(row.quotient));
         uint8_t* d = PixelAddress(dest, r.left, Y);
-        for (int64_t X = r.left; X < r.right; ++X, d += dest.xPitch) {
-            const uint64_t sx = uint64_t(X - x) * sw / uint64_t(w);
-            const uint8_t* s = srcRow + ptrdiff_t(sx) * source.xPitch;
-            if (useKey)
-                CopyKeyed<Word>(s, d, key);
-            else
-                WriteWord<Word>(d, ReadWord<Word>(s));
+        ptrdiff_t offset = ptrdiff_t(firstColumn.quotient) * sxp;
+        uint64_t remainder = firstColumn.remainder;
+        const uint64_t partStep = firstColumn.partStep, denominator = firstColumn.denominator;
+        for (int64_t c = 0; c < cols; ++c, d += dxp) {
+            const Word word = ReadWord<Word>(srcRow + offset);
+            // A key word writes back what is there, which is the same
+            // picture, also when the source is the destination itself.
+            WriteWord<Word>(d, useKey && word == key ? ReadWord<Word>(d) : word);
+            remainder += partStep;
+            const bool carry = remainder >= denominator;
+            remainder -= carry ? denominator : 0;
+            offset += wholeStep + (carry ? sxp : 0);
         }
     }
 }
 
-// The wall fill, column by column. Edge is the type of the running edge sums
-// k * (topRight - topLeft) and k * (bottomRight - bottomLeft): 64 bits for any
-// quad of sane size, 128 bits when those products could pass 2^63.
-template <typename Word, typename Edge>
+// One edge of the wall fill: base + k * delta / span truncated toward zero,
+// for k from k0 up, stepped on the magnitude of delta.
+struct EdgeStepper {
+    Stepper magnitude;
+    int64_t base;
+    bool negative;
+
+    EdgeStepper(int64_t base_, int64_t delta, uint64_t k0, uint64_t span)
+        : magnitude(k0, uint64_t(delta < 0 ? -delta : delta), span), base(base_),
+          negative(delta < 0) {}
+    int64_t Value() const {
+        return negative ? base - int64_t(magnitude.quotient) : base + int64_t(magnitude.quotient);
+    }
+};
+
+// The wall fill, column by column. The edges and the source column are
+// stepped across the columns, and the source row down each column, by exact
+// integer remainders: the same samples as the divisions of the rule.
+template <typename Word>
 void TrapezoidColumns(const CSurface& dest, const CSurface& source, int64_t left, int64_t span,
                       int64_t X0, int64_t X1, int64_t topLeft, int64_t topRight, int64_t bottomLeft,
                       int64_t bottomRight) {
-    const int64_t sw = source.width, sh = source.height;
-    const int64_t dTop = topRight - topLeft, dBottom = bottomRight - bottomLeft;
+    const uint64_t sh = uint64_t(source.height);
     const int64_t lastRow = int64_t(dest.height) - 1;
-    int64_t k = X0 - left;
-    Edge sumTop = Edge(k) * dTop, sumBottom = Edge(k) * dBottom;
-    for (int64_t X = X0; X <= X1; ++X, ++k, sumTop += dTop, sumBottom += dBottom) {
-        // k < span, so sx < source width; divisions truncate toward zero.
-        const int64_t sx = k * sw / span;
-        const int64_t top = topLeft + int64_t(sumTop / span);
-        const int64_t bottom = bottomLeft + int64_t(sumBottom / span);
-        const int64_t columnHeight = bottom - top + 1; // at least 1 when tops lie above bottoms
+    const ptrdiff_t syp = source.yPitch, dyp = dest.yPitch;
+    const uint64_t k0 = uint64_t(X0 - left);
+    // top - topLeft and bottom - bottomLeft need up to 33 bits, so the edge
+    // differences are taken in 64 bits.
+    EdgeStepper top(topLeft, topRight - topLeft, k0, uint64_t(span));
+    EdgeStepper bottom(bottomLeft, bottomRight - bottomLeft, k0, uint64_t(span));
+    Stepper column(k0, uint64_t(source.width), uint64_t(span));
+    // The row steps of the last column height, reused while it stays the same.
+    uint64_t lastHeight = 0, wholeRows = 0, partRows = 0;
+    for (int64_t X = X0; X <= X1;
+         ++X, top.magnitude.Step(), bottom.magnitude.Step(), column.Step()) {
+        const int64_t columnTop = top.Value();
+        const int64_t columnBottom = bottom.Value();
+        const int64_t columnHeight = columnBottom - columnTop + 1;
         if (columnHeight <= 0)
             continue;
-        const int64_t Y0 = std::max<int64_t>(top, 0), Y1 = std::min<int64_t>(bottom, lastRow);
-        const uint8_t* srcColumn = PixelAddress(source, sx, 0);
-        uint8_t* d = PixelAddress(dest, X, Y0);
-        for (int64_t Y = Y0; Y <= Y1; ++Y, d += dest.yPitch) {
-            const int64_t sy = (Y - top) * sh / columnHeight; // j < columnHeight: sy < sh
-            WriteWord<Word>(d, ReadWord<Word>(srcColumn + ptrdiff_t(sy) * source.yPitch));
+        const int64_t Y0 = std::max<int64_t>(columnTop, 0);
+        const int64_t Y1 = std::min<int64_t>(columnBottom, lastRow);
+        if (Y0 > Y1)
+            continue;
+        const uint64_t height = uint64_t(columnHeight);
+        if (height != lastHeight) {
+            lastHeight = height;
+            wholeRows = sh / height;
+            partRows = sh % height;
         }
+        // sy = j * sh / columnHeight for j = Y - columnTop, from Y0 down.
+        const uint64_t j0 = uint64_t(Y0 - columnTop);
+        uint64_t sy = 0, remainder = 0;
+        if (j0 != 0) {
+            const unsigned __int128 start = (unsigned __int128)j0 * sh;
+            sy = uint64_t(start / height);
+            remainder = uint64_t(start % height);
+        }
+        // k < span, so sx < source width; j < columnHeight, so sy < sh.
+        const uint8_t* srcColumn = PixelAddress(source, int64_t(column.quotient), 0);
+        ptrdiff_t offset = ptrdiff_t(sy) * syp;
+        const ptrdiff_t wholeStep = ptrdiff_t(wholeRows) * syp;
+        uint8_t* d = PixelAddress(dest, X, Y0);
+        for (int64_t n = Y1 - Y0 + 1; n > 0; --n, d += dyp) {
+            WriteWord<Word>(d, ReadWord<Word>(srcColumn + offset));
+            remainder += partRows;
+            const bool carry = remainder >= height;
+            remainder -= carry ? height : 0;
+            offset += wholeStep + (carry ? syp : 0);
+        }
+    }
+}
+
+// Pixel words and colour values of each format, converted exactly as
+// GetPixel and SetPixel do, for the loops that work on colour values.
+template <EFormat F> struct PixelOf;
+template <> struct PixelOf<EFormat::Rgb555> {
+    typedef uint16_t Word;
+    static uint32_t Colour(uint32_t w) {
+        return MakeColour((w >> 7) & 0xF8, (w >> 2) & 0xF8, (w << 3) & 0xF8);
+    }
+    static Word Encode(uint32_t c) {
+        const uint32_t r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
+        return Word(((r & 0xF8) << 7) | ((g & 0xF8) << 2) | (b >> 3));
+    }
+};
+template <> struct PixelOf<EFormat::Rgb565> {
+    typedef uint16_t Word;
+    static uint32_t Colour(uint32_t w) {
+        return MakeColour((w >> 8) & 0xF8, (w >> 3) & 0xFC, (w << 3) & 0xF8);
+    }
+    static Word Encode(uint32_t c) {
+        const uint32_t r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
+        return Word(((r & 0xF8) << 8) | ((g & 0xFC) << 3) | (b >> 3));
+    }
+};
+template <> struct PixelOf<EFormat::Rgb888> {
+    typedef uint32_t Word;
+    static uint32_t Colour(uint32_t w) {
+        return MakeColour((w >> 16) & 0xFF, (w >> 8) & 0xFF, w & 0xFF);
+    }
+    static Word Encode(uint32_t c) {
+        const uint32_t r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
+        return (r << 16) | (g << 8) | b;
+    }
+};
+
+// One blended colour: per channel (d * keep + s * take) / 100, truncating
+// toward zero, low 8 bits kept. Narrow is 32-bit arithmetic, exact when
+// keep and take lie in 0..100; otherwise the 64-bit products are needed.
+template <typename Wide> inline uint32_t Mix(uint32_t d, uint32_t s, Wide keep, Wide take) {
+    uint32_t out = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const Wide mixed =
+            (Wide((d >> shift) & 0xFF) * keep + Wide((s >> shift) & 0xFF) * take) / 100;
+        out |= (uint32_t(mixed) & 0xFF) << shift;
+    }
+    return out;
+}
+
+// The blend over the clipped rectangle, pixel by pixel in the plain order
+// (so a source that is the destination itself blends the same), with the
+// formats' conversions inlined.
+template <EFormat S, EFormat D, typename Wide>
+void BlendRect(CSurface& dest, const CSurface& source, const Span2D& r, int64_t x, int64_t y,
+               bool useKey, Wide keep, Wide take) {
+    typedef typename PixelOf<S>::Word SourceWord;
+    typedef typename PixelOf<D>::Word DestWord;
+    const ptrdiff_t sxp = source.xPitch, dxp = dest.xPitch;
+    const int64_t cols = r.right - r.left;
+    for (int64_t Y = r.top; Y < r.bottom; ++Y) {
+        const uint8_t* s = PixelAddress(source, r.left - x, Y - y);
+        uint8_t* d = PixelAddress(dest, r.left, Y);
+        for (int64_t c = 0; c < cols; ++c, s += sxp, d += dxp) {
+            const uint32_t sc = PixelOf<S>::Colour(ReadWord<SourceWord>(s));
+            if (useKey && IsKeyColour(sc))
+                continue;
+            const uint32_t dc = PixelOf<D>::Colour(ReadWord<DestWord>(d));
+            WriteWord<DestWord>(d, PixelOf<D>::Encode(Mix<Wide>(dc, sc, keep, take)));
+        }
+    }
+}
+
+template <EFormat S, EFormat D>
+void BlendRect(CSurface& dest, const CSurface& source, const Span2D& r, int64_t x, int64_t y,
+               bool useKey, int32_t percent) {
+    if (percent >= 0 && percent <= 100)
+        BlendRect<S, D, int32_t>(dest, source, r, x, y, useKey, 100 - percent, percent);
+    else
+        BlendRect<S, D, int64_t>(dest, source, r, x, y, useKey, 100 - int64_t(percent),
+                                 int64_t(percent));
+}
+
+template <EFormat S>
+bool BlendFrom(CSurface& dest, const CSurface& source, const Span2D& r, int64_t x, int64_t y,
+               bool useKey, int32_t percent) {
+    switch (FormatOf(dest)) {
+    case EFormat::Rgb555:
+        BlendRect<S, EFormat::Rgb555>(dest, source, r, x, y, useKey, percent);
+        return true;
+    case EFormat::Rgb565:
+        BlendRect<S, EFormat::Rgb565>(dest, source, r, x, y, useKey, percent);
+        return true;
+    case EFormat::Rgb888:
+        BlendRect<S, EFormat::Rgb888>(dest, source, r, x, y, useKey, percent);
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -206,6 +417,24 @@ bool CSurface::BlendBlit(const CSurface& source, int32_t x, int32_t y, bool useK
     const Span2D r = ClipToDest(*this, x, y, source.width, source.height);
     if (r.Empty())
         return true;
+    // The supported formats take loops of their own; any other format goes
+    // through GetPixel and SetPixel (reading 0, writing nothing).
+    bool done = false;
+    switch (FormatOf(source)) {
+    case EFormat::Rgb555:
+        done = BlendFrom<EFormat::Rgb555>(*this, source, r, x, y, useKey, percent);
+        break;
+    case EFormat::Rgb565:
+        done = BlendFrom<EFormat::Rgb565>(*this, source, r, x, y, useKey, percent);
+        break;
+    case EFormat::Rgb888:
+        done = BlendFrom<EFormat::Rgb888>(*this, source, r, x, y, useKey, percent);
+        break;
+    default:
+        break;
+    }
+    if (done)
+        return true;
     // 64-bit products: no percentage can overflow; the low 8 bits are kept.
     const int64_t keep = 100 - int64_t(percent), take = percent;
     for (int64_t Y = r.top; Y < r.bottom; ++Y) {
@@ -214,14 +443,7 @@ bool CSurface::BlendBlit(const CSurface& source, int32_t x, int32_t y, bool useK
             if (useKey && IsKeyColour(s))
                 continue;
             const uint32_t d = GetPixel(int32_t(X), int32_t(Y));
-            uint32_t out = 0;
-            for (int shift = 0; shift <= 16; shift += 8) {
-                const int64_t mixed =
-                    (int64_t((d >> shift) & 0xFF) * keep + int64_t((s >> shift) & 0xFF) * take) /
-                    100;
-                out |= (uint32_t(uint64_t(mixed)) & 0xFF) << shift;
-            }
-            SetPixel(int32_t(X), int32_t(Y), out);
+            SetPixel(int32_t(X), int32_t(Y), Mix<int64_t>(d, s, keep, take));
         }
     }
     return true;
@@ -257,24 +479,12 @@ bool CSurface::StretchToTrapezoid(const CSurface& source, int32_t left, int32_t 
     const int64_t span = int64_t(right) - left + 1;
     const int64_t X0 = std::max<int64_t>(left, 0);
     const int64_t X1 = std::min<int64_t>(right, int64_t(width) - 1);
-    const int64_t maxDelta = std::max(std::llabs(int64_t(topRight) - topLeft),
-                                      std::llabs(int64_t(bottomRight) - bottomLeft));
-    const bool wide = maxDelta != 0 && X1 - left > (INT64_C(1) << 62) / maxDelta;
-    if (bitsPerPixel == 32) {
-        if (wide)
-            TrapezoidColumns<uint32_t, __int128>(*this, source, left, span, X0, X1, topLeft,
-                                                 topRight, bottomLeft, bottomRight);
-        else
-            TrapezoidColumns<uint32_t, int64_t>(*this, source, left, span, X0, X1, topLeft,
-                                                topRight, bottomLeft, bottomRight);
-    } else if (bitsPerPixel == 16) {
-        if (wide)
-            TrapezoidColumns<uint16_t, __int128>(*this, source, left, span, X0, X1, topLeft,
-                                                 topRight, bottomLeft, bottomRight);
-        else
-            TrapezoidColumns<uint16_t, int64_t>(*this, source, left, span, X0, X1, topLeft,
-                                                topRight, bottomLeft, bottomRight);
-    }
+    if (bitsPerPixel == 32)
+        TrapezoidColumns<uint32_t>(*this, source, left, span, X0, X1, topLeft, topRight, bottomLeft,
+                                   bottomRight);
+    else if (bitsPerPixel == 16)
+        TrapezoidColumns<uint16_t>(*this, source, left, span, X0, X1, topLeft, topRight, bottomLeft,
+                                   bottomRight);
     return true;
 }
 
