@@ -5,6 +5,7 @@
 #include "platform/InputMap.h"
 #include "platform/PlatformInternal.h"
 #include "platform/Resources.h"
+#include "platform/sdl/QuietStderr.h"
 #include "platform/sdl/SdlPads.h"
 #include "platform/sdl/SdlSound.h"
 #include <SDL.h>
@@ -104,7 +105,12 @@ bool CSdlBackend::Start(const PlatConfig& config) {
     // the game shuts down in order; SDL must not quit behind its back.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    int started;
+    {
+        CQuietStderr quiet;
+        started = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    }
+    if (started != 0) {
         std::fprintf(stderr, "quibbo: cannot open a window (%s); run with --headless instead\n",
                      SDL_GetError());
         return false;

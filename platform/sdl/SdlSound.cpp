@@ -1,40 +1,9 @@
 #include "platform/sdl/SdlSound.h"
+#include "platform/sdl/QuietStderr.h"
 #include <SDL.h>
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
-
-namespace {
-
-// Sound libraries under SDL print pages of their own complaints when there
-// is no sound card; the game says it in one line instead. Standard error
-// goes to /dev/null while the device is looked for.
-class CQuietStderr {
-public:
-    CQuietStderr() {
-        std::fflush(stderr);
-        m_nSaved = dup(2);
-        const int null = open("/dev/null", O_WRONLY);
-        if (m_nSaved >= 0 && null >= 0)
-            dup2(null, 2);
-        if (null >= 0)
-            close(null);
-    }
-    ~CQuietStderr() {
-        if (m_nSaved < 0)
-            return;
-        std::fflush(stderr);
-        dup2(m_nSaved, 2);
-        close(m_nSaved);
-    }
-
-private:
-    int m_nSaved;
-};
-
-} // namespace
 
 bool CSdlSound::Open() {
     if (m_dwDevice)
