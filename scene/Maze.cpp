@@ -21,10 +21,13 @@ const uint32_t kColourYellow = 0x0000FFFF; // the shot's trace
 const int kEnemyPeriodMs = 1000;
 
 // The cell a drawable's region test reads: an upright quad's first corner,
-// a sprite's base point.
+// a sprite's base point. False for drawables whose test is not one cell.
 bool RegionCellOf(const CDrawable* pDrawable, int32_t* x, int32_t* z) {
     if (pDrawable->GetKind() == CDrawable::KindWallQuad) {
-        const CVector& corner = static_cast<const CWallQuad*>(pDrawable)->GetCorner(0);
+        const CWallQuad* pQuad = static_cast<const CWallQuad*>(pDrawable);
+        if (!pQuad->IsUpright())
+            return false;
+        const CVector& corner = pQuad->GetCorner(0);
         *x = TruncateToInt32(corner.x);
         *z = TruncateToInt32(corner.z);
         return true;
@@ -128,6 +131,11 @@ void CMaze::DeleteDrawables() {
         delete pDrawable;
     std::vector<CDrawable*>().swap(m_indexed);
     std::vector<size_t>().swap(m_indexKeys);
+    std::vector<size_t>().swap(m_indexOrder);
+    std::vector<Placed>().swap(m_unplaced);
+    std::vector<Placed>().swap(m_flagged);
+    std::vector<Placed>().swap(m_visibleScratch);
+    m_bAllFlagged = false;
 }
 
 void CMaze::Clear() {
@@ -279,26 +287,32 @@ void CMaze::BuildEnemies() {
 }
 
 void CMaze::BuildCellIndex() {
-    std::vector<size_t> keys(m_drawables.size());
-    std::vector<size_t> order(m_drawables.size());
+    // Each placed drawable with its cell's key and its place in the list.
+    std::vector<std::pair<size_t, size_t>> placed;
+    placed.reserve(m_drawables.size());
+    m_unplaced.clear();
     for (size_t i = 0; i < m_drawables.size(); ++i) {
         int32_t x = 0, z = 0;
-        RegionCellOf(m_drawables[i], &x, &z);
-        // Every drawable the maze builds stands on a cell of the grid.
-        keys[i] = static_cast<size_t>(z) * static_cast<size_t>(m_nWidth) + static_cast<size_t>(x);
+        if (RegionCellOf(m_drawables[i], &x, &z) && IsInGrid(x, z))
+            placed.emplace_back(
+                static_cast<size_t>(z) * static_cast<size_t>(m_nWidth) + static_cast<size_t>(x), i);
+        else
+            m_unplaced.push_back(Placed{i, m_drawables[i]});
     }
-    std::iota(order.begin(), order.end(), size_t(0));
-    std::stable_sort(order.begin(), order.end(),
-                     [&keys](size_t a, size_t b) { return keys[a] < keys[b]; });
-    m_indexed.resize(order.size());
-    m_indexKeys.resize(order.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-        m_indexed[i] = m_drawables[order[i]];
-        m_indexKeys[i] = keys[order[i]];
+    // By cell, then by place in the list.
+    std::sort(placed.begin(), placed.end());
+    m_indexed.resize(placed.size());
+    m_indexKeys.resize(placed.size());
+    m_indexOrder.resize(placed.size());
+    for (size_t i = 0; i < placed.size(); ++i) {
+        m_indexKeys[i] = placed[i].first;
+        m_indexOrder[i] = placed[i].second;
+        m_indexed[i] = m_drawables[placed[i].second];
     }
 }
 
-void CMaze::CollectInRegion(const PlatRect& region, std::vector<CDrawable*>& list) const {
+template <typename List, typename Make>
+void CMaze::VisitRegion(const PlatRect& region, List& list, Make make) const {
     const int left = std::max(region.left, 0), right = std::min(region.right, m_nWidth);
     const int top = std::max(region.top, 0), bottom = std::min(region.bottom, m_nHeight);
     if (left >= right)
@@ -307,10 +321,88 @@ void CMaze::CollectInRegion(const PlatRect& region, std::vector<CDrawable*>& lis
         const size_t first = static_cast<size_t>(z) * m_nWidth + left;
         const size_t last = static_cast<size_t>(z) * m_nWidth + right;
         auto it = std::lower_bound(m_indexKeys.begin(), m_indexKeys.end(), first);
-        for (; it != m_indexKeys.end() && *it < last; ++it)
-            if (CDrawable* pDrawable = m_indexed[static_cast<size_t>(it - m_indexKeys.begin())])
-                list.push_back(pDrawable);
+        for (; it != m_indexKeys.end() && *it < last; ++it) {
+            const size_t i = static_cast<size_t>(it - m_indexKeys.begin());
+            if (m_indexed[i])
+                list.push_back(make(i));
+        }
     }
+}
+
+void CMaze::CollectInRegion(const PlatRect& region, std::vector<CDrawable*>& list) const {
+    VisitRegion(region, list, [this](size_t i) { return m_indexed[i]; });
+    for (const Placed& p : m_unplaced)
+        if (p.pDrawable->IsInRegion(region))
+            list.push_back(p.pDrawable);
+}
+
+void CMaze::ForgetFlagged(const CDrawable* pDrawable) {
+    for (std::vector<Placed>* pList : {&m_flagged, &m_unplaced, &m_visibleScratch})
+        pList->erase(
+            std::remove_if(pList->begin(), pList->end(),
+                           [pDrawable](const Placed& p) { return p.pDrawable == pDrawable; }),
+            pList->end());
+}
+
+// ---- The frame passes ----
+
+void CMaze::TransformTree(const CMatrix& view, const PlatRect& region) {
+    for (size_t i = 0; i < m_children.size(); ++i)
+        m_children[i]->TransformTree(view, region);
+    // Every drawable that can carry last frame's flags is reset; the others
+    // have none to lose.
+    if (m_bAllFlagged) {
+        for (CDrawable* pDrawable : m_drawables)
+            pDrawable->ResetFrame();
+        m_bAllFlagged = false;
+    } else {
+        for (const Placed& p : m_flagged)
+            p.pDrawable->ResetFrame();
+    }
+    m_flagged.clear();
+    if (!IsInRegion(region))
+        return;
+    const CMatrix toView = DrawableToView(view);
+    if (m_bNoCull) {
+        for (CDrawable* pDrawable : m_drawables)
+            pDrawable->Transform(toView);
+        m_bAllFlagged = true;
+        return;
+    }
+    for (const Placed& p : m_unplaced) {
+        m_flagged.push_back(p);
+        if (p.pDrawable->IsInRegion(region))
+            p.pDrawable->Transform(toView);
+    }
+    // The index yields exactly the drawables whose region test passes.
+    const size_t firstIndexed = m_flagged.size();
+    VisitRegion(region, m_flagged, [this](size_t i) {
+        return Placed{m_indexOrder[i], m_indexed[i]};
+    });
+    for (size_t i = firstIndexed; i < m_flagged.size(); ++i)
+        m_flagged[i].pDrawable->Transform(toView);
+}
+
+void CMaze::ProjectTree(const CScreen& screen) {
+    CSceneNode::ProjectTree(screen);
+    m_bAllFlagged = true;
+}
+
+int CMaze::CollectVisible(std::vector<CDrawable*>& list) {
+    if (m_bAllFlagged)
+        return CSceneNode::CollectVisible(list);
+    for (size_t i = 0; i < m_children.size(); ++i)
+        m_children[i]->CollectVisible(list);
+    // Only a drawable transformed this frame can be visible.
+    m_visibleScratch.clear();
+    for (const Placed& p : m_flagged)
+        if (p.pDrawable->IsVisible())
+            m_visibleScratch.push_back(p);
+    std::sort(m_visibleScratch.begin(), m_visibleScratch.end(),
+              [](const Placed& a, const Placed& b) { return a.order < b.order; });
+    for (const Placed& p : m_visibleScratch)
+        list.push_back(p.pDrawable);
+    return static_cast<int>(list.size());
 }
 
 void CMaze::GetStartCell(int* column, int* row) const {
@@ -429,6 +521,7 @@ void CMaze::RemoveItemSprite(int x, int z) {
         if (pSprite->m_base.x != bx || pSprite->m_base.z != bz)
             continue;
         m_drawables.erase(m_drawables.begin() + static_cast<std::ptrdiff_t>(i));
+        ForgetFlagged(pDrawable);
         const size_t key = static_cast<size_t>(z) * m_nWidth + x;
         auto it = std::lower_bound(m_indexKeys.begin(), m_indexKeys.end(), key);
         for (; it != m_indexKeys.end() && *it == key; ++it) {

@@ -103,6 +103,18 @@ public:
     // minimap, and the enemies are asked.
     CSceneNode* Probe(const PlatPoint& cell) override;
 
+    // The base's frame passes with the base's results, but over the maze's
+    // own drawables they visit only those near the region, through the cell
+    // index: the drawables the last pass transformed are reset, those the
+    // region holds transformed, and the visible ones among them collected
+    // in the order of the drawable list. This rests on the maze's drawables
+    // getting frame flags only from these passes and from the projection of
+    // the collected ones; ProjectTree, which flags every drawable, makes the
+    // next TransformTree reset them all.
+    void TransformTree(const CMatrix& view, const PlatRect& region) override;
+    void ProjectTree(const CScreen& screen) override;
+    int CollectVisible(std::vector<CDrawable*>& list) override;
+
     // ---- The grid ----
     int GetWidth() const { return m_nWidth; }
     int GetHeight() const { return m_nHeight; }
@@ -170,4 +182,27 @@ private:
     // m_indexed[i]. A taken item leaves a null entry.
     std::vector<CDrawable*> m_indexed;
     std::vector<size_t> m_indexKeys;
+
+    // A drawable with its place in the drawable list as built (taken items
+    // leave the others' order as it was).
+    struct Placed {
+        size_t order;
+        CDrawable* pDrawable;
+    };
+    // m_indexed[i]'s place in the drawable list.
+    std::vector<size_t> m_indexOrder;
+    // Drawables the index cannot place (a region test that is not a cell of
+    // the grid): every pass visits them.
+    std::vector<Placed> m_unplaced;
+    // The drawables that may carry frame flags: those of the last
+    // TransformTree, or all of them when m_bAllFlagged.
+    std::vector<Placed> m_flagged;
+    bool m_bAllFlagged = false;
+    std::vector<Placed> m_visibleScratch; // CollectVisible's, kept to spare allocations
+
+    // Appends the indexed drawables whose cell lies in `region` to `list`.
+    template <typename List, typename Make>
+    void VisitRegion(const PlatRect& region, List& list, Make make) const;
+    // Takes the drawable out of the frame lists before it is deleted.
+    void ForgetFlagged(const CDrawable* pDrawable);
 };

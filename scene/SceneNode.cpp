@@ -83,15 +83,19 @@ void CSceneNode::TransformTree(const CMatrix& view, const PlatRect& region) {
         m_drawables[i]->ResetFrame();
     if (!IsInRegion(region))
         return;
+    const CMatrix toView = DrawableToView(view);
+    for (std::size_t i = 0; i < m_drawables.size(); ++i)
+        if (m_bNoCull || m_drawables[i]->IsInRegion(region))
+            m_drawables[i]->Transform(toView);
+}
+
+CMatrix CSceneNode::DrawableToView(const CMatrix& view) const {
     // The ancestors' matrices go on the right, and the topmost node's is
     // never applied to its descendants.
     CMatrix world = m_matrix;
     for (const CSceneNode* a = m_pParent; a != nullptr && a->m_pParent != nullptr; a = a->m_pParent)
         world = world * a->m_matrix;
-    const CMatrix toView = view * world;
-    for (std::size_t i = 0; i < m_drawables.size(); ++i)
-        if (m_bNoCull || m_drawables[i]->IsInRegion(region))
-            m_drawables[i]->Transform(toView);
+    return view * world;
 }
 
 void CSceneNode::ProjectTree(const CScreen& screen) {

@@ -74,6 +74,10 @@ public:
     const std::vector<CDrawable*>& GetDrawables() const { return m_drawables; }
 
 protected:
+    // view * W, with W as TransformTree forms it: what takes this node's
+    // drawables to view space.
+    CMatrix DrawableToView(const CMatrix& view) const;
+
     std::vector<CSceneNode*> m_children; // owned, in insertion order
     CMatrix m_matrix;                    // local transform; identity at first
     CSceneNode* m_pParent;               // not owned; null for the root

@@ -5,6 +5,8 @@
 #include "scene/ActiveView.h"
 #include "scene/Maze.h"
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -100,7 +102,10 @@ bool CWorld::Tick(int* event) {
         return false;
     uint32_t now = PlatGetTickCount();
     // Unsigned difference, so a wrapping tick count still gives the right step.
+    const auto start = std::chrono::steady_clock::now();
     *event = RunFrame(static_cast<int>(now - m_dwLastTick));
+    m_dFrameSeconds +=
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     m_dwLastTick = now;
     return true;
 }
@@ -116,15 +121,30 @@ int CWorld::RunFrame(int dt) {
     m_root.TransformTree(m_view, region);
     m_root.DrawBackground(m_screen);
 
-    std::vector<CDrawable*> visible;
-    m_root.CollectVisible(visible);
+    m_visible.clear();
+    m_root.CollectVisible(m_visible);
     // Painter's order: view space looks down negative z, so the most negative
     // key is the farthest and goes first. Equal keys keep their collection
-    // order, which makes every run draw the same picture.
-    std::stable_sort(visible.begin(), visible.end(), [](CDrawable* a, CDrawable* b) {
-        return a->GetDepthKey() < b->GetDepthKey();
-    });
-    for (CDrawable* drawable : visible) {
+    // order, which makes every run draw the same picture: sorting by key and
+    // then by place in the list is that order, with each key read once.
+    m_drawOrder.clear();
+    bool bOrdered = true;
+    for (size_t i = 0; i < m_visible.size(); ++i) {
+        const double key = m_visible[i]->GetDepthKey();
+        bOrdered = bOrdered && !std::isnan(key);
+        m_drawOrder.emplace_back(key, i);
+    }
+    if (bOrdered) {
+        std::sort(m_drawOrder.begin(), m_drawOrder.end());
+    } else {
+        // A key that is not a number orders nothing; the stable sort decides,
+        // as it always did.
+        std::stable_sort(m_drawOrder.begin(), m_drawOrder.end(),
+                         [](const std::pair<double, size_t>& a,
+                            const std::pair<double, size_t>& b) { return a.first < b.first; });
+    }
+    for (const std::pair<double, size_t>& entry : m_drawOrder) {
+        CDrawable* drawable = m_visible[entry.second];
         drawable->Project(m_screen);
         drawable->Draw(m_screen);
     }

@@ -8,9 +8,12 @@
 #include "math3d/Pose.h"
 #include "scene/SceneNode.h"
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 class CWnd;
 class CMaze;
+class CDrawable;
 
 // What a frame reports to the frame window. 1 to 4 are also the scene's
 // interaction codes.
@@ -95,10 +98,19 @@ public:
     CSurface m_gun;
     CSurface m_flash;
     CSurface m_lifeIcon;
+    // Wall-clock seconds spent in the frames Tick ran, for the frame rate a
+    // run reports.
+    double m_dFrameSeconds = 0.0;
 
 private:
     // The tail every level start shares; `built` is the maze build's result.
     bool StartLevel(bool built, bool bReset);
     // Puts the camera in the middle of the maze's start cell, heading 0.
     void PlaceOnStartCell();
+
+    // The frame's visible drawables and their drawing order (depth key,
+    // then place in the list), kept from frame to frame so that a frame
+    // allocates nothing.
+    std::vector<CDrawable*> m_visible;
+    std::vector<std::pair<double, size_t>> m_drawOrder;
 };

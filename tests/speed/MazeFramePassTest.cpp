@@ -1,0 +1,130 @@
+// The maze's own frame passes, which visit only the drawables near the
+// region through the cell index, against the base passes that visit every
+// drawable: two mazes built alike go through the same frames (regions near,
+// far, half outside and empty, any view, items taken between frames, the
+// whole-tree projection, the no-cull flag), and after every pass the
+// collected lists and every drawable's frame flags must agree.
+#include "math3d/Sprite.h"
+#include "math3d/WallQuad.h"
+#include "scene/Enemy.h"
+#include "scene/MazeTestLevels.h"
+#include "speed/SpeedRoute.h"
+#include "world/World.h"
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+
+class CTestMaze : public CMaze {
+public:
+    CTestMaze() : CMaze(nullptr, 1) {}
+    void SetNoCull(bool bNoCull) { m_bNoCull = bNoCull; }
+};
+
+std::unique_ptr<CTestMaze> Build(const LevelGrid& grid, TestTables& tables) {
+    std::unique_ptr<CTestMaze> maze(new CTestMaze);
+    const std::vector<uint8_t> dib = MakeLevelBitmap(grid, false);
+    EXPECT_TRUE(maze->ReadGrid(dib.data(), dib.size()));
+    EXPECT_TRUE(maze->Build(tables.wallTable, 4, tables.itemTable, 3));
+    return maze;
+}
+
+// A drawable named the same way in both mazes: its place in the maze's list,
+// or -1 - n for the sprite of enemy n.
+int NameOf(const CMaze& maze, const CDrawable* d) {
+    const std::vector<CDrawable*>& all = maze.GetDrawables();
+    for (size_t i = 0; i < all.size(); ++i)
+        if (all[i] == d)
+            return int(i);
+    for (int n = 0; n < maze.GetChildCount(); ++n)
+        if (static_cast<CEnemy*>(maze.GetChild(n))->GetSprite() == d)
+            return -1 - n;
+    return INT32_MIN;
+}
+
+std::vector<int> Names(const CMaze& maze, const std::vector<CDrawable*>& list) {
+    std::vector<int> names;
+    for (const CDrawable* d : list)
+        names.push_back(NameOf(maze, d));
+    return names;
+}
+
+// Each drawable's (transformed, projected) flags, in list order.
+std::vector<std::pair<bool, bool>> Flags(const CMaze& maze) {
+    std::vector<std::pair<bool, bool>> flags;
+    for (const CDrawable* d : maze.GetDrawables()) {
+        if (d->GetKind() == CDrawable::KindWallQuad) {
+            const CWallQuad* q = static_cast<const CWallQuad*>(d);
+            flags.emplace_back(q->IsTransformed(), q->IsProjected());
+        } else {
+            const CSprite* s = static_cast<const CSprite*>(d);
+            flags.emplace_back(s->IsTransformed(), s->IsProjected());
+        }
+    }
+    return flags;
+}
+
+void ExpectSameFrames(const LevelGrid& grid, uint32_t seed, int frames) {
+    TestTables tables;
+    std::unique_ptr<CTestMaze> fast = Build(grid, tables), plain = Build(grid, tables);
+    speed::CRouteGame game(HeadlessDisplay(), 1, true); // for a screen to project with
+    ASSERT_TRUE(game.IsReady());
+    const CScreen& screen = game.World().m_screen;
+    std::mt19937 rng(seed);
+    auto between = [&](int lo, int hi) { return lo + int(rng() % uint32_t(hi - lo + 1)); };
+    for (int frame = 0; frame < frames; ++frame) {
+        const int cx = between(-15, grid.width + 15), cz = between(-15, grid.height + 15);
+        const int rx = between(0, 14), rz = between(0, 14);
+        PlatRect region = {cx - rx, cz - rz, cx + rx, cz + rz};
+        if (rng() % 10 == 0)
+            std::swap(region.left, region.right);
+        CPose viewer = PoseAt(between(0, grid.width) + 0.25, between(0, grid.height) + 0.75);
+        viewer.heading = between(0, 359) + 0.5;
+        const bool noCull = rng() % 25 == 0;
+        fast->SetNoCull(noCull);
+        plain->SetNoCull(noCull);
+
+        fast->TransformTree(viewer.GetViewMatrix(), region);
+        plain->CSceneNode::TransformTree(viewer.GetViewMatrix(), region);
+        std::vector<CDrawable*> fastList, plainList;
+        ASSERT_EQ(fast->CollectVisible(fastList), plain->CSceneNode::CollectVisible(plainList));
+        ASSERT_EQ(Names(*fast, fastList), Names(*plain, plainList)) << "frame " << frame;
+        // As the world does with what it collected; now and then the whole
+        // tree, as nothing in a frame does.
+        for (CDrawable* d : fastList)
+            d->Project(screen);
+        for (CDrawable* d : plainList)
+            d->Project(screen);
+        if (rng() % 15 == 0) {
+            fast->ProjectTree(screen);
+            plain->CSceneNode::ProjectTree(screen);
+        }
+        ASSERT_EQ(Flags(*fast), Flags(*plain)) << "frame " << frame;
+
+        // Now and then an item is taken where the player stands.
+        if (rng() % 4 == 0) {
+            const std::vector<CDrawable*>& all = fast->GetDrawables();
+            const CDrawable* d = all[rng() % all.size()];
+            if (d->GetKind() == CDrawable::KindSprite) {
+                const CVector& base = static_cast<const CSprite*>(d)->m_base;
+                CSceneNode* hit = nullptr;
+                EXPECT_EQ(fast->Interact(PoseAt(base.x, base.z), &hit),
+                          plain->Interact(PoseAt(base.x, base.z), &hit));
+                ASSERT_EQ(fast->GetDrawables().size(), plain->GetDrawables().size());
+            }
+        }
+    }
+}
+
+} // namespace
+
+TEST(MazeFramePasses, AgreeWithTheBasePassesOnTheBuiltInLevel) {
+    ExpectSameFrames(GridFromText(kBuiltInLevelText), 11, 600);
+}
+
+TEST(MazeFramePasses, AgreeWithTheBasePassesOnATiledLevel) {
+    LevelGrid grid;
+    std::string error;
+    ASSERT_TRUE(speed::MakeTiledLevel(200, &grid, &error)) << error;
+    ExpectSameFrames(grid, 12, 300);
+}
