@@ -19,12 +19,17 @@ void CRunStats::Capture(const CWorld& world, int level) {
     m_x = world.m_camera.x;
     m_z = world.m_camera.z;
     m_heading = world.m_camera.heading;
+    m_dFrameSeconds = world.m_dFrameSeconds;
     m_nDotsLeft = 0;
     m_nEnemies = 0;
     if (const CMaze* maze = world.GetMaze()) {
         m_nDotsLeft = maze->GetDotsLeft();
         m_nEnemies = maze->GetChildCount(); // the maze's children are its enemies
     }
+}
+
+double CRunStats::Fps() const {
+    return m_dFrameSeconds > 0.0 ? m_nFrames / m_dFrameSeconds : 0.0;
 }
 
 std::string JsonQuote(const std::string& text) {
@@ -79,6 +84,7 @@ std::string CRunStats::ToJson() const {
         json += JsonQuote(name) + ": " + value;
     };
     field("frames", std::to_string(m_nFrames));
+    field("fps", JsonNumber(Fps()));
     field("level", std::to_string(m_nLevel));
     field("score", std::to_string(m_nScore));
     field("lives", std::to_string(m_nLives));

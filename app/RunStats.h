@@ -24,6 +24,12 @@ public:
     std::string ToJson() const;
 
     int m_nFrames = 0; // frames the world ran
+    // Wall-clock seconds the world spent in those frames, measured around
+    // each one inside the program.
+    double m_dFrameSeconds = 0.0;
+    // Frames a second over the frames run (m_nFrames / m_dFrameSeconds), 0
+    // before any frame took measurable time.
+    double Fps() const;
     int m_nLevel = 0;
     int m_nScore = 0;
     int m_nLives = 0;
