@@ -230,8 +230,12 @@ std::string UsageText() {
     AddOptions(line, options, &keys, &answers, &seed);
     return line.Usage("quibbo") +
            "\n"
-           "Play: the arrow keys walk and turn; Return fires (so do the handheld's\n"
-           "action buttons, key codes 91, 134 and 209 to 213).\n"
+           "Play: the arrow keys or W, A, S and D walk and turn; Space, Ctrl or Return\n"
+           "fires (so do the handheld's action buttons, key codes 91, 134 and 209 to\n"
+           "213). A gamepad's D-pad or left stick walks and turns; its A, B, X and Y\n"
+           "buttons and its triggers fire. Escape quits, as closing the window does;\n"
+           "F11 or Alt+Return switches full screen on and off; F12 saves the screen as\n"
+           "quibbo-001.bmp, quibbo-002.bmp, ... in the current folder.\n"
            "\n"
            "Key scripts: comma-separated FRAME:EVENT items. EVENT is +KEY (down),\n"
            "-KEY (up) or KEY (down, then up); KEY is up, down, left, right, fire\n"

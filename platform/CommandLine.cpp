@@ -31,8 +31,8 @@ void CCommandLine::AddPlatformOptions(PlatConfig* config, std::string* screensho
             &config->dtMs, 0, 60000);
     AddString("--screenshot", "FILE", "at the end, write the last frame shown as a BMP",
               screenshotPath);
-    AddInt("--scale", "N", "window: start at N times the device screen (default 2)", &config->scale,
-           1, 16);
+    AddInt("--scale", "N", "window: start at N times the device screen if it fits (default 2)",
+           &config->scale, 1, 16);
     AddSwitch("--fullscreen", "window: start full screen (F11 or Alt+Enter toggles)",
               &config->fullscreen);
     AddInt("--fps", "N", "window: at most N frames a second, 0 = no cap (default 60)", &config->fps,
