@@ -4,7 +4,7 @@
 // again as the next level, and a game over restarts it.
 //
 // Input: the whole input is the level file. Its last byte gives the number
-// of frames (1 + byte % 24); the bytes before it, one a frame, the keys:
+// of frames (1 + byte % 16); the bytes before it, one a frame, the keys:
 //   bits 0-1  0 none, 1 press up, 2 press down, 3 release up
 //   bits 2-3  0 none, 1 press right, 2 press left, 3 release left
 //   bit  4    press Return (fire)
@@ -20,7 +20,7 @@
 
 namespace {
 
-const int kMaxFrames = 24;
+const int kMaxFrames = 16;
 const uint32_t kFrameMs[8] = {16, 16, 16, 33, 100, 250, 1000, 0};
 const int kBuiltInLevel = 130;
 
@@ -37,9 +37,16 @@ Game& TheGame() {
     return game;
 }
 
-void RemoveFolder() {
+// At exit the game goes as it would at its end: the frame window takes the
+// world and the shared pictures with it.
+void Shutdown() {
+    Game& game = TheGame();
+    if (game.frame != nullptr && game.frame->m_hWnd != nullptr)
+        game.frame->DestroyWindow();
+    game.frame = nullptr;
+    game.app.reset();
     std::error_code error;
-    std::filesystem::remove_all(TheGame().folder, error);
+    std::filesystem::remove_all(game.folder, error);
 }
 
 void Key(CMainFrame* frame, uint32_t message, uint32_t vk) {
@@ -84,13 +91,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     Game& game = TheGame();
     game.folder = fuzz::ScratchPath("levels/");
     std::filesystem::create_directories(game.folder);
-    std::atexit(RemoveFolder);
 
-    // A smaller screen than the handheld's: faster frames, and the HUD and
-    // the title then hang over its edges.
+    // A much smaller screen than the handheld's: faster frames (a catch
+    // fades the whole screen out in eleven steps), and the HUD and the title
+    // then hang over its edges.
     HeadlessDisplay display;
-    display.width = display.clientWidth = 120;
-    display.height = display.clientHeight = 160;
+    display.width = display.clientWidth = 64;
+    display.height = display.clientHeight = 80;
     HeadlessReset(display);
     g_nLevel = 0;
     g_runStats.Reset();
@@ -99,6 +106,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     FUZZ_CHECK(game.app->InitInstance(), "the game starts on the built-in level");
     game.frame = dynamic_cast<CMainFrame*>(game.app->m_pMainWnd);
     FUZZ_CHECK(game.frame != nullptr && game.frame->m_pWorld != nullptr, "the world exists");
+    // Registered last, so that it runs before the platform's own objects,
+    // made above, are destroyed.
+    std::atexit(Shutdown);
     return 0;
 }
 

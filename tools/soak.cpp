@@ -62,7 +62,8 @@ void PrintMemory(const soak::Report& report) {
 int main(int argc, char** argv) {
     std::vector<soak::Scenario> scenarios(std::begin(soak::kScenarios), std::end(soak::kScenarios));
     long long frames = 100000, seed = -1, dt = 16, samples = 20;
-    for (int i = 1; i < argc; ++i) {
+    // Every option takes a value.
+    for (int i = 1; i < argc; i += 2) {
         const std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         if (arg == "--scenario" && value != nullptr) {
@@ -88,7 +89,6 @@ int main(int argc, char** argv) {
         } else {
             return Usage(("unknown or incomplete option " + arg).c_str());
         }
-        ++i;
     }
     if (seed < 0)
         seed = static_cast<long long>(std::chrono::system_clock::now().time_since_epoch().count() %

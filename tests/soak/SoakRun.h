@@ -62,9 +62,10 @@ inline std::string CheckWorld(const CWorld& world) {
     const int cx = static_cast<int>(x), cz = static_cast<int>(z);
     // A level without a start marker puts the player in its middle cell,
     // whatever that holds; only there may the player stand in a wall.
-    int startX = 0, startZ = 0;
-    maze->GetStartCell(&startX, &startZ);
-    if (maze->IsWallAt(cx, cz) && !(cx == startX && cz == startZ)) {
+    int startX = cx, startZ = cz;
+    if (maze->IsWallAt(cx, cz))
+        maze->GetStartCell(&startX, &startZ);
+    if (startX != cx || startZ != cz) {
         std::snprintf(what, sizeof what, "the player at (%.6f, %.6f) is inside wall cell (%d, %d)",
                       x, z, cx, cz);
         return what;

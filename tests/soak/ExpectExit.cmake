@@ -1,0 +1,20 @@
+# Runs a program and checks how it ends: its exit status and a pattern its
+# standard error must contain.
+#   cmake -DSTATUS=2 -DSTDERR=regex -P ExpectExit.cmake program args...
+set(command)
+math(EXPR last "${CMAKE_ARGC} - 1")
+set(seen_script FALSE)
+foreach(i RANGE ${last})
+  if(seen_script)
+    list(APPEND command "${CMAKE_ARGV${i}}")
+  elseif(CMAKE_ARGV${i} MATCHES "ExpectExit\\.cmake$")
+    set(seen_script TRUE)
+  endif()
+endforeach()
+execute_process(COMMAND ${command} RESULT_VARIABLE status ERROR_VARIABLE err OUTPUT_QUIET)
+if(NOT status STREQUAL "${STATUS}")
+  message(FATAL_ERROR "exit status ${status}, expected ${STATUS}; standard error:\n${err}")
+endif()
+if(NOT err MATCHES "${STDERR}")
+  message(FATAL_ERROR "standard error does not say '${STDERR}':\n${err}")
+endif()
