@@ -170,9 +170,92 @@ struct EdgeStepper {
     }
 };
 
-// The wall fill, column by column. The edges and the source column are
-// stepped across the columns, and the source row down each column, by exact
-// integer remainders: the same samples as the divisions of the rule.
+// Columns shorter than this are stepped in fixed point (j * height stays
+// below 2^32), longer ones by remainders.
+const uint64_t kShortColumn = 65536;
+// The most columns drawn row by row at once.
+const int kMaxRun = 256;
+
+// One column of the wall fill: destination rows Y0..Y1 (clipped) of the
+// column at dColumn (its row 0), sampled from the source column at src.
+// Row Y takes source row sy = j * sh / height with j = Y - top.
+struct WallColumn {
+    uint8_t* dColumn;
+    const uint8_t* src;
+    int64_t top, Y0, Y1;
+    uint64_t height;
+    // ceil(sh * 2^32 / height) for short columns: (j * scale) >> 32 is then
+    // exactly j * sh / height. It exceeds sh * 2^32 / height by less than 1,
+    // so the product exceeds j * sh / height by less than j / 2^32, which is
+    // below 1 / height, the least distance of j * sh / height from the next
+    // integer. The product stays below sh * 2^32 + height < 2^63.
+    uint64_t scale;
+};
+
+// Whether two surfaces' pixels share memory (words of `bytes` bytes).
+bool Overlap(const CSurface& a, const CSurface& b, int64_t bytes) {
+    auto range = [bytes](const CSurface& s, uintptr_t* lo, uintptr_t* hi) {
+        const int64_t x = int64_t(s.width - 1) * s.xPitch, y = int64_t(s.height - 1) * s.yPitch;
+        *lo = uintptr_t(s.pixels) + uintptr_t(std::min<int64_t>(x, 0) + std::min<int64_t>(y, 0));
+        *hi = uintptr_t(s.pixels) +
+              uintptr_t(std::max<int64_t>(x, 0) + std::max<int64_t>(y, 0) + bytes);
+    };
+    uintptr_t alo, ahi, blo, bhi;
+    range(a, &alo, &ahi);
+    range(b, &blo, &bhi);
+    return alo < bhi && blo < ahi;
+}
+
+// Rows ya..yb of a short column.
+template <typename Word>
+inline void DrawShortRows(const WallColumn& c, int64_t ya, int64_t yb, ptrdiff_t dyp,
+                          ptrdiff_t syp) {
+    uint8_t* d = c.dColumn + ya * dyp;
+    uint64_t position = uint64_t(ya - c.top) * c.scale;
+    for (int64_t n = yb - ya + 1; n > 0; --n, d += dyp, position += c.scale)
+        WriteWord<Word>(d, ReadWord<Word>(c.src + ptrdiff_t(position >> 32) * syp));
+}
+
+// Rows Y0..Y1 of `count` neighbouring short columns that share their top and
+// height (so each row takes one source row), row by row: first the source
+// row, then each column's word of it.
+template <typename Word>
+void DrawShortRun(const WallColumn& first, const uint8_t* const* columns, int count, ptrdiff_t dxp,
+                  ptrdiff_t dyp, ptrdiff_t syp) {
+    uint8_t* d = first.dColumn + first.Y0 * dyp;
+    uint64_t position = uint64_t(first.Y0 - first.top) * first.scale;
+    for (int64_t n = first.Y1 - first.Y0 + 1; n > 0; --n, d += dyp, position += first.scale) {
+        const ptrdiff_t row = ptrdiff_t(position >> 32) * syp;
+        uint8_t* to = d;
+        for (int i = 0; i < count; ++i, to += dxp)
+            WriteWord<Word>(to, ReadWord<Word>(columns[i] + row));
+    }
+}
+
+// A column of 65536 rows or more, by remainders.
+template <typename Word>
+void DrawLongColumn(const WallColumn& c, uint64_t sh, ptrdiff_t dyp, ptrdiff_t syp) {
+    const Stepper row(uint64_t(c.Y0 - c.top), sh, c.height);
+    ptrdiff_t offset = ptrdiff_t(row.quotient) * syp;
+    uint64_t remainder = row.remainder;
+    const ptrdiff_t wholeStep = ptrdiff_t(row.wholeStep) * syp;
+    uint8_t* d = c.dColumn + c.Y0 * dyp;
+    for (int64_t n = c.Y1 - c.Y0 + 1; n > 0; --n, d += dyp) {
+        WriteWord<Word>(d, ReadWord<Word>(c.src + offset));
+        remainder += row.partStep;
+        const bool carry = remainder >= c.height;
+        remainder -= carry ? c.height : 0;
+        offset += wholeStep + (carry ? syp : 0);
+    }
+}
+
+// The wall fill. The edges and the source column are stepped across the
+// columns and the source row down each column, exactly: the same samples as
+// the divisions of the rule. Neighbouring columns of the same top and height
+// (walls seen straight on, or nearly) go row by row, so that the writes run
+// along the rows and the reads along a source row, where the texture does
+// not share the destination's memory (the order of the writes then changes
+// nothing).
 template <typename Word>
 void TrapezoidColumns(const CSurface& dest, const CSurface& source, int64_t left, int64_t span,
                       int64_t X0, int64_t X1, int64_t topLeft, int64_t topRight, int64_t bottomLeft,
@@ -186,45 +269,72 @@ void TrapezoidColumns(const CSurface& dest, const CSurface& source, int64_t left
     EdgeStepper top(topLeft, topRight - topLeft, k0, uint64_t(span));
     EdgeStepper bottom(bottomLeft, bottomRight - bottomLeft, k0, uint64_t(span));
     Stepper column(k0, uint64_t(source.width), uint64_t(span));
-    // The row steps of the last column height, reused while it stays the same.
-    uint64_t lastHeight = 0, wholeRows = 0, partRows = 0;
-    for (int64_t X = X0; X <= X1;
-         ++X, top.magnitude.Step(), bottom.magnitude.Step(), column.Step()) {
-        const int64_t columnTop = top.Value();
-        const int64_t columnBottom = bottom.Value();
-        const int64_t columnHeight = columnBottom - columnTop + 1;
-        if (columnHeight <= 0)
+    const bool byRows = !Overlap(dest, source, sizeof(Word));
+    // The scale of the last column height, reused while it stays the same.
+    uint64_t lastHeight = 0, lastScale = 0;
+    // The column of X, when it draws anything; the steppers move on to X + 1.
+    auto next = [&](int64_t X, WallColumn* c) {
+        const int64_t columnTop = top.Value(), columnBottom = bottom.Value();
+        // k < span, so sx < source width.
+        const int64_t sx = int64_t(column.quotient);
+        top.magnitude.Step();
+        bottom.magnitude.Step();
+        column.Step();
+        if (columnBottom < columnTop)
+            return false;
+        c->top = columnTop;
+        c->Y0 = std::max<int64_t>(columnTop, 0);
+        c->Y1 = std::min<int64_t>(columnBottom, lastRow);
+        if (c->Y0 > c->Y1)
+            return false;
+        c->height = uint64_t(columnBottom - columnTop + 1);
+        if (c->height != lastHeight && c->height < kShortColumn) {
+            lastHeight = c->height;
+            lastScale = ((sh << 32) + c->height - 1) / c->height;
+        }
+        c->scale = lastScale;
+        c->dColumn = PixelAddress(dest, X, 0);
+        c->src = PixelAddress(source, sx, 0);
+        return true;
+    };
+    auto single = [&](const WallColumn& c) {
+        if (c.height < kShortColumn)
+            DrawShortRows<Word>(c, c.Y0, c.Y1, dyp, syp);
+        else
+            DrawLongColumn<Word>(c, sh, dyp, syp);
+    };
+    // A run of columns shares the first one's rows; `columns` holds each
+    // one's source column. A column that differs starts the next run.
+    const uint8_t* columns[kMaxRun];
+    WallColumn first, c;
+    bool pending = false;
+    int64_t X = X0;
+    while (pending || X <= X1) {
+        if (!pending && !next(X++, &first))
             continue;
-        const int64_t Y0 = std::max<int64_t>(columnTop, 0);
-        const int64_t Y1 = std::min<int64_t>(columnBottom, lastRow);
-        if (Y0 > Y1)
+        pending = false;
+        if (!byRows || first.height >= kShortColumn) {
+            single(first);
             continue;
-        const uint64_t height = uint64_t(columnHeight);
-        if (height != lastHeight) {
-            lastHeight = height;
-            wholeRows = sh / height;
-            partRows = sh % height;
         }
-        // sy = j * sh / columnHeight for j = Y - columnTop, from Y0 down.
-        const uint64_t j0 = uint64_t(Y0 - columnTop);
-        uint64_t sy = 0, remainder = 0;
-        if (j0 != 0) {
-            const unsigned __int128 start = (unsigned __int128)j0 * sh;
-            sy = uint64_t(start / height);
-            remainder = uint64_t(start % height);
+        columns[0] = first.src;
+        int count = 1;
+        while (count < kMaxRun && X <= X1) {
+            if (!next(X++, &c))
+                break;
+            if (c.top == first.top && c.height == first.height) {
+                columns[count++] = c.src;
+                continue;
+            }
+            pending = true;
+            break;
         }
-        // k < span, so sx < source width; j < columnHeight, so sy < sh.
-        const uint8_t* srcColumn = PixelAddress(source, int64_t(column.quotient), 0);
-        ptrdiff_t offset = ptrdiff_t(sy) * syp;
-        const ptrdiff_t wholeStep = ptrdiff_t(wholeRows) * syp;
-        uint8_t* d = PixelAddress(dest, X, Y0);
-        for (int64_t n = Y1 - Y0 + 1; n > 0; --n, d += dyp) {
-            WriteWord<Word>(d, ReadWord<Word>(srcColumn + offset));
-            remainder += partRows;
-            const bool carry = remainder >= height;
-            remainder -= carry ? height : 0;
-            offset += wholeStep + (carry ? syp : 0);
-        }
+        if (count == 1)
+            single(first);
+        else
+            DrawShortRun<Word>(first, columns, count, dest.xPitch, dyp, syp);
+        if (pending)
+            first = c;
     }
 }
 
