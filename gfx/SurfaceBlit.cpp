@@ -218,17 +218,26 @@ inline void DrawShortRows(const WallColumn& c, int64_t ya, int64_t yb, ptrdiff_t
 
 // Rows Y0..Y1 of `count` neighbouring short columns that share their top and
 // height (so each row takes one source row), row by row: first the source
-// row, then each column's word of it.
+// row, then each column's word of it. Where the destination's rows are
+// packed, four words go in one store.
 template <typename Word>
 void DrawShortRun(const WallColumn& first, const uint8_t* const* columns, int count, ptrdiff_t dxp,
                   ptrdiff_t dyp, ptrdiff_t syp) {
     uint8_t* d = first.dColumn + first.Y0 * dyp;
     uint64_t position = uint64_t(first.Y0 - first.top) * first.scale;
+    const bool packed = dxp == ptrdiff_t(sizeof(Word));
+    const int whole = packed ? count / 4 * 4 : 0;
     for (int64_t n = first.Y1 - first.Y0 + 1; n > 0; --n, d += dyp, position += first.scale) {
         const ptrdiff_t row = ptrdiff_t(position >> 32) * syp;
-        uint8_t* to = d;
-        for (int i = 0; i < count; ++i, to += dxp)
-            WriteWord<Word>(to, ReadWord<Word>(columns[i] + row));
+        int i = 0;
+        for (; i < whole; i += 4) {
+            const Word four[4] = {
+                ReadWord<Word>(columns[i] + row), ReadWord<Word>(columns[i + 1] + row),
+                ReadWord<Word>(columns[i + 2] + row), ReadWord<Word>(columns[i + 3] + row)};
+            std::memcpy(d + i * ptrdiff_t(sizeof(Word)), four, sizeof four);
+        }
+        for (; i < count; ++i)
+            WriteWord<Word>(d + i * dxp, ReadWord<Word>(columns[i] + row));
     }
 }
 
