@@ -245,12 +245,62 @@ bool BlitSeeds(const std::filesystem::path& dir) {
     return ok;
 }
 
+// The view target's inputs on the built-in level (76 x 48 cells): the
+// camera, enemies moved, then frames of keys and milliseconds.
+struct Placed {
+    double x, z, heading;
+};
+Bytes ViewInput(const Placed& camera, const std::vector<Placed>& enemies, const Bytes& frames) {
+    Bytes b;
+    auto put16 = [&](uint32_t v) {
+        b.push_back(uint8_t(v));
+        b.push_back(uint8_t(v >> 8));
+    };
+    // The inverse of the target's spread over -1 .. side + 1.
+    auto spread = [](double v, int side) {
+        return uint32_t(std::min(65535.0, std::max(0.0, (v + 1.0) * 65536.0 / (side + 2))));
+    };
+    put16(spread(camera.x, 76));
+    put16(spread(camera.z, 48));
+    const uint32_t heading = uint32_t(int32_t(camera.heading * 4096.0));
+    put16(heading & 0xFFFF);
+    put16(heading >> 16);
+    b.push_back(uint8_t(enemies.size()));
+    for (const Placed& e : enemies) {
+        put16(spread(e.x, 76));
+        put16(spread(e.z, 48));
+        put16(uint32_t(int32_t(e.heading)) & 0xFFFF);
+    }
+    b.push_back(uint8_t(frames.size() / 2 - 1));
+    b.insert(b.end(), frames.begin(), frames.end());
+    return b;
+}
+
+bool ViewSeeds(const std::filesystem::path& dir) {
+    bool ok = true;
+    auto seed = [&](const std::string& name, const Bytes& b) { ok = Write(dir, name, b) && ok; };
+    const Bytes still = {0, 4}, walk = {1, 4, 1, 4, 4 | 16, 25, 16, 4};
+    seed("start", ViewInput({38.5, 35.5, 0}, {}, still));
+    seed("inside-a-wall", ViewInput({1.5, 2.5, 30}, {}, walk));
+    seed("on-a-wall-face", ViewInput({3.0, 4.5, 90}, {}, walk));
+    seed("on-a-corner", ViewInput({3.0, 4.0, 45}, {}, still));
+    seed("grid-corner-outside", ViewInput({-0.5, -0.5, 135}, {}, walk));
+    seed("far-edge", ViewInput({76.5, 48.5, 315}, {}, walk));
+    seed("huge-heading", ViewInput({38.5, 35.5, 500000.25}, {}, walk));
+    seed("enemy-point-blank", ViewInput({38.5, 35.5, 0}, {{38.0, 34.9, 0}}, {16, 4, 0, 4}));
+    seed("enemy-at-the-eye", ViewInput({38.5, 35.5, 0}, {{38.0, 35.0, 0}}, still));
+    seed("enemies-behind-and-beside",
+         ViewInput({20.5, 10.5, 270}, {{21, 10, 0}, {19, 10, 0}, {20, 11, 0}, {20, 9, 0}}, walk));
+    seed("enemies-outside", ViewInput({0.5, 0.5, 315}, {{-1, -1, 0}, {77, 49, 0}}, walk));
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const std::filesystem::path root = argc > 1 ? argv[1] : "corpus";
-    const bool ok =
-        PictureSeeds(root / "bmp") && LevelSeeds(root / "level") && BlitSeeds(root / "blit");
+    const bool ok = PictureSeeds(root / "bmp") && LevelSeeds(root / "level") &&
+                    ViewSeeds(root / "view") && BlitSeeds(root / "blit");
     std::printf("fuzz_seeds: %s %s\n", ok ? "wrote" : "failed writing", root.string().c_str());
     return ok ? 0 : 1;
 }

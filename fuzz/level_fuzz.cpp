@@ -11,113 +11,35 @@
 //   bits 5-7  the frame's milliseconds: 16, 16, 16, 33, 100, 250, 1000, 0
 // Bytes at the end of a level file are never read as cells, so the keys do
 // not get in the way of the picture.
-#include "../tests/soak/SoakRun.h"
-#include "FuzzSupport.h"
-#include "platform/Time.h"
-#include "platform/WindowSystem.h"
-#include <filesystem>
-#include <memory>
+#include "FuzzGame.h"
 
 namespace {
 
 const int kMaxFrames = 16;
 const uint32_t kFrameMs[8] = {16, 16, 16, 33, 100, 250, 1000, 0};
-const int kBuiltInLevel = 130;
 
-// The application started once, on the built-in level, in a folder that
-// holds the input's level files.
-struct Game {
-    std::string folder;
-    std::unique_ptr<CQuibboApp> app;
-    CMainFrame* frame = nullptr;
-};
-
-Game& TheGame() {
-    static Game game;
-    return game;
-}
-
-// At exit the game goes as it would at its end: the frame window takes the
-// world and the shared pictures with it.
-void Shutdown() {
-    Game& game = TheGame();
-    if (game.frame != nullptr && game.frame->m_hWnd != nullptr)
-        game.frame->DestroyWindow();
-    game.frame = nullptr;
-    game.app.reset();
-    std::error_code error;
-    std::filesystem::remove_all(game.folder, error);
-}
-
-void Key(CMainFrame* frame, uint32_t message, uint32_t vk) {
-    PlatMsg msg = {frame->m_hWnd, message, vk, 0};
-    frame->PreTranslateMessage(&msg);
-}
-
-// One answer always waits, so that a game over starts a new game.
-void AnswerOk() {
-    static size_t seen = 0;
-    static bool waiting = false;
-    const std::vector<HeadlessBox>& boxes = HeadlessMessageBoxes();
-    for (; seen < boxes.size(); ++seen)
-        if ((boxes[seen].type & 0xF) == MB_OKCANCEL)
-            waiting = false;
-    if (!waiting) {
-        HeadlessAddAnswer(IDOK);
-        waiting = true;
-    }
-}
-
-// Whether this input's frames ended with "Can't load level.".
-bool LevelFailed() {
-    for (const CRunStats::Box& box : g_runStats.m_boxes)
-        if (box.text == "Can't load level.")
-            return true;
-    return false;
-}
-
-// Queued messages of one input do not reach the next.
-void Settle() {
-    PlatMsg msg;
-    for (int i = 0; i < 64 && PlatPeekMessage(&msg, true); ++i) {
-    }
-    HeadlessClearLog();
-    g_runStats.m_boxes.clear();
+// A much smaller screen than the handheld's keeps frames fast (a catch fades
+// the whole screen out in eleven steps); the HUD and the title then hang
+// over its edges.
+HeadlessDisplay Screen() {
+    HeadlessDisplay display;
+    display.width = display.clientWidth = 64;
+    display.height = display.clientHeight = 80;
+    return display;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    Game& game = TheGame();
-    game.folder = fuzz::ScratchPath("levels/");
-    std::filesystem::create_directories(game.folder);
-
-    // A much smaller screen than the handheld's: faster frames (a catch
-    // fades the whole screen out in eleven steps), and the HUD and the title
-    // then hang over its edges.
-    HeadlessDisplay display;
-    display.width = display.clientWidth = 64;
-    display.height = display.clientHeight = 80;
-    HeadlessReset(display);
-    g_nLevel = 0;
-    g_runStats.Reset();
-    game.app = std::make_unique<CQuibboApp>();
-    game.app->m_strLevelsDir = game.folder;
-    FUZZ_CHECK(game.app->InitInstance(), "the game starts on the built-in level");
-    game.frame = dynamic_cast<CMainFrame*>(game.app->m_pMainWnd);
-    FUZZ_CHECK(game.frame != nullptr && game.frame->m_pWorld != nullptr, "the world exists");
-    // Registered last, so that it runs before the platform's own objects,
-    // made above, are destroyed.
-    std::atexit(Shutdown);
+    fuzz::StartGame(Screen());
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Game& game = TheGame();
-    if (game.frame == nullptr)
-        LLVMFuzzerInitialize(nullptr, nullptr);
+    using namespace fuzz;
+    Game& game = StartGame(Screen());
     CMainFrame* frame = game.frame;
-    CWorld* world = frame->m_pWorld;
+    CWorld* world = game.World();
 
     const std::string first = LevelFileName(game.folder, 0);
     FUZZ_CHECK(fuzz::WriteFile(first, data, size), "the level file can be written");

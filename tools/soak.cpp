@@ -115,6 +115,8 @@ int main(int argc, char** argv) {
                     "%d dots, %d levels won, %d game-over boxes answered OK\n",
                     report.passes, report.frames, seconds, report.exitCode, report.keys,
                     report.catches, report.dotsEaten, report.levelsWon, report.gameOvers);
+        std::printf("  the player ended at (%.2f, %.2f) heading %.1f with score %d and %d lives\n",
+                    report.x, report.z, report.heading, report.score, report.lives);
         PrintMemory(report);
         std::string failure = report.failure;
         int failedPass = report.failedPass;

@@ -31,10 +31,9 @@ namespace soak {
 
 // ---- What must hold at every frame ----
 
-// "" when the world's figures and the player's place are sound, else what
-// is wrong: score >= 0, 0 <= lives <= 5, shots >= 0, and with a level built
-// the camera inside the grid and not in a wall cell (but the start cell).
-inline std::string CheckWorld(const CWorld& world) {
+// "" when the world's figures are sound, else what is wrong: score >= 0,
+// 0 <= lives <= 5, shots >= 0, and the camera at a finite place.
+inline std::string CheckFigures(const CWorld& world) {
     char what[160];
     if (world.m_nScore < 0) {
         std::snprintf(what, sizeof what, "score %d is negative", world.m_nScore);
@@ -48,9 +47,20 @@ inline std::string CheckWorld(const CWorld& world) {
         std::snprintf(what, sizeof what, "shots %d are negative", world.m_nShots);
         return what;
     }
-    const double x = world.m_camera.x, z = world.m_camera.z;
-    if (!std::isfinite(x) || !std::isfinite(z) || !std::isfinite(world.m_camera.heading))
+    if (!std::isfinite(world.m_camera.x) || !std::isfinite(world.m_camera.z) ||
+        !std::isfinite(world.m_camera.heading))
         return "the camera is not at a finite place";
+    return "";
+}
+
+// CheckFigures, and with a level built the player inside the grid and not in
+// a wall cell (but the start cell, see below).
+inline std::string CheckWorld(const CWorld& world) {
+    std::string problem = CheckFigures(world);
+    if (!problem.empty())
+        return problem;
+    char what[160];
+    const double x = world.m_camera.x, z = world.m_camera.z;
     const CMaze* maze = world.GetMaze();
     if (maze == nullptr || maze->GetWidth() == 0)
         return ""; // no level built: the game ends before another frame
@@ -231,10 +241,44 @@ inline bool MakeScenarioLevel(Scenario s, uint32_t seed, LevelGrid* out) {
     return false;
 }
 
+// The device screen of a scenario's run: the handheld's for the built-in
+// level; for the others each of the other pixel formats and framebuffer
+// layouts the game must serve (turned, mirrored, upside down, a client area
+// below a title bar).
+inline HeadlessDisplay ScenarioDisplay(Scenario s) {
+    HeadlessDisplay d; // 240 x 320, 5-6-5, rows down
+    switch (s) {
+    case Scenario::BuiltIn:
+        break;
+    case Scenario::NoStart: // 8-8-8 on a screen turned a quarter
+        d.bitsPerPixel = 32;
+        d.format = kfDirect888;
+        d.xPitch = 320 * 4;
+        d.yPitch = -4;
+        break;
+    case Scenario::EnemiesEverywhere: // 5-5-5, mirrored left to right
+        d.format = kfDirect555;
+        d.xPitch = -2;
+        break;
+    case Scenario::DotsOnEdge: // upside down
+        d.yPitch = -240 * 2;
+        break;
+    case Scenario::Huge: // 8-8-8 under a title bar
+        d.bitsPerPixel = 32;
+        d.format = kfDirect888;
+        d.clientOrigin = {0, 26};
+        d.clientHeight = 320 - 26;
+        break;
+    }
+    return d;
+}
+
 // ---- Keys ----
 
-// The keys one idle pass may bring: mostly walking and turning, some firing
-// (Return and the action buttons), now and then any key code or a character.
+// The keys one idle pass may bring, like a restless player's: walking on
+// for long stretches, turns held for a moment and let go, backing up,
+// stopping, firing (Return and the action buttons), and now and then any key
+// code or a character.
 class KeyStream {
 public:
     explicit KeyStream(uint32_t seed) : m_random(uint64_t(seed) << 1 | 1) {}
@@ -247,26 +291,32 @@ public:
     // The keys for the next pass (often none).
     std::vector<Key> Next() {
         std::vector<Key> keys;
-        if (m_random.Below(8) != 0)
+        if (m_nTurnLeft > 0 && --m_nTurnLeft == 0)
+            keys.push_back({WM_KEYUP, m_dwTurnKey});
+        if (m_bFirst) {
+            m_bFirst = false;
+            keys.push_back({WM_KEYDOWN, VK_UP});
+        }
+        if (m_random.Below(16) != 0)
             return keys;
         const uint32_t r = m_random.Below(100);
-        if (r < 20) {
+        if (r < 30) {
             keys.push_back({WM_KEYDOWN, VK_UP});
-        } else if (r < 27) {
+        } else if (r < 36) {
             keys.push_back({WM_KEYDOWN, VK_DOWN});
-        } else if (r < 35) {
+        } else if (r < 42) {
             keys.push_back({WM_KEYUP, m_random.Below(2) ? VK_UP : VK_DOWN});
-        } else if (r < 50) {
-            keys.push_back({WM_KEYDOWN, m_random.Below(2) ? VK_LEFT : VK_RIGHT});
-        } else if (r < 65) {
-            keys.push_back({WM_KEYUP, m_random.Below(2) ? VK_LEFT : VK_RIGHT});
-        } else if (r < 82) {
+        } else if (r < 70) {
+            m_dwTurnKey = m_random.Below(2) ? VK_LEFT : VK_RIGHT;
+            m_nTurnLeft = 3 + int(m_random.Below(60)); // 2 to 40 degrees at 16 ms a frame
+            keys.push_back({WM_KEYDOWN, m_dwTurnKey});
+        } else if (r < 84) {
             static const uint32_t fire[] = {VK_RETURN,   VK_LWIN,     VK_F23,      VK_APP1,
                                             VK_APP1 + 1, VK_APP1 + 2, VK_APP1 + 3, VK_APP1 + 4};
             const uint32_t vk = fire[m_random.Below(8)];
             keys.push_back({WM_KEYDOWN, vk});
             keys.push_back({WM_KEYUP, vk});
-        } else if (r < 95) {
+        } else if (r < 96) {
             keys.push_back({m_random.Below(2) ? WM_KEYDOWN : WM_KEYUP, 1 + m_random.Below(255)});
         } else {
             keys.push_back({WM_CHAR, 32 + m_random.Below(95)});
@@ -276,6 +326,9 @@ public:
 
 private:
     Random m_random;
+    bool m_bFirst = true;
+    int m_nTurnLeft = 0; // passes until the held turn key is let go
+    uint32_t m_dwTurnKey = VK_LEFT;
 };
 
 // ---- A run ----
@@ -419,7 +472,8 @@ inline Report Run(const Config& config) {
     }
 
     // As the game's own run does it: seeded generator, fresh level number
-    // and figures, the headless platform with its frame limit and step.
+    // and figures, the headless platform with its frame limit and step, here
+    // on the scenario's screen.
     std::srand(config.seed);
     g_nLevel = 0;
     g_runStats.Reset();
@@ -428,6 +482,9 @@ inline Report Run(const Config& config) {
     platform.dtMs = config.dtMs;
     platform.frames = config.frames;
     if (PlatStartup(platform)) {
+        HeadlessReset(ScenarioDisplay(config.scenario));
+        HeadlessSetStep(config.dtMs);
+        HeadlessSetFrameLimit(config.frames);
         {
             CSoakApp app(config, &report);
             app.m_strLevelsDir = dir;

@@ -1,0 +1,98 @@
+// The game started once for a fuzz target: the headless platform with a
+// small screen, the application with its frame window and world on the
+// built-in level, and a level folder of the process's own. It goes at exit
+// as it would at the game's end.
+#pragma once
+#include "../tests/soak/SoakRun.h"
+#include "FuzzSupport.h"
+#include "platform/Time.h"
+#include "platform/WindowSystem.h"
+#include <filesystem>
+#include <memory>
+
+namespace fuzz {
+
+const int kBuiltInLevel = 130;
+
+struct Game {
+    std::string folder; // ends with '/'
+    std::unique_ptr<CQuibboApp> app;
+    CMainFrame* frame = nullptr;
+    CWorld* World() const { return frame->m_pWorld; }
+};
+
+inline Game& TheGame() {
+    static Game game;
+    return game;
+}
+
+// The frame window takes the world and the shared pictures with it.
+inline void ShutdownGame() {
+    Game& game = TheGame();
+    if (game.frame != nullptr && game.frame->m_hWnd != nullptr)
+        game.frame->DestroyWindow();
+    game.frame = nullptr;
+    game.app.reset();
+    std::error_code error;
+    std::filesystem::remove_all(game.folder, error);
+}
+
+// Starts the game once, on `display`.
+inline Game& StartGame(const HeadlessDisplay& display) {
+    Game& game = TheGame();
+    if (game.frame != nullptr)
+        return game;
+    game.folder = ScratchPath("levels/");
+    std::filesystem::create_directories(game.folder);
+    FUZZ_CHECK(HeadlessReset(display), "the screen can be laid out");
+    g_nLevel = 0;
+    g_runStats.Reset();
+    game.app = std::make_unique<CQuibboApp>();
+    game.app->m_strLevelsDir = game.folder;
+    FUZZ_CHECK(game.app->InitInstance(), "the game starts on the built-in level");
+    game.frame = dynamic_cast<CMainFrame*>(game.app->m_pMainWnd);
+    FUZZ_CHECK(game.frame != nullptr && game.frame->m_pWorld != nullptr, "the world exists");
+    // Registered last, so that it runs before the platform's own objects,
+    // made above, are destroyed.
+    std::atexit(ShutdownGame);
+    return game;
+}
+
+inline void Key(CMainFrame* frame, uint32_t message, uint32_t vk) {
+    PlatMsg msg = {frame->m_hWnd, message, vk, 0};
+    frame->PreTranslateMessage(&msg);
+}
+
+// One answer always waits, so that a game over starts a new game.
+inline void AnswerOk() {
+    static size_t seen = 0;
+    static bool waiting = false;
+    const std::vector<HeadlessBox>& boxes = HeadlessMessageBoxes();
+    for (; seen < boxes.size(); ++seen)
+        if ((boxes[seen].type & 0xF) == MB_OKCANCEL)
+            waiting = false;
+    if (!waiting) {
+        HeadlessAddAnswer(IDOK);
+        waiting = true;
+    }
+}
+
+// Whether this input's frames ended with "Can't load level.".
+inline bool LevelFailed() {
+    for (const CRunStats::Box& box : g_runStats.m_boxes)
+        if (box.text == "Can't load level.")
+            return true;
+    return false;
+}
+
+// Queued messages, the call record and the boxes of one input do not reach
+// the next.
+inline void Settle() {
+    PlatMsg msg;
+    for (int i = 0; i < 64 && PlatPeekMessage(&msg, true); ++i) {
+    }
+    HeadlessClearLog();
+    g_runStats.m_boxes.clear();
+}
+
+} // namespace fuzz
