@@ -63,6 +63,23 @@ inline void Key(CMainFrame* frame, uint32_t message, uint32_t vk) {
     frame->PreTranslateMessage(&msg);
 }
 
+// One frame's keys from a byte, through the frame window's key table:
+//   bits 0-1  0 none, 1 press up, 2 press down, 3 release up
+//   bits 2-3  0 none, 1 press right, 2 press left, 3 release left
+//   bit  4    press Return (fire)
+inline void PressKeys(CMainFrame* frame, uint8_t keys) {
+    static const uint32_t moves[4][2] = {
+        {0, 0}, {WM_KEYDOWN, VK_UP}, {WM_KEYDOWN, VK_DOWN}, {WM_KEYUP, VK_UP}};
+    static const uint32_t turns[4][2] = {
+        {0, 0}, {WM_KEYDOWN, VK_RIGHT}, {WM_KEYDOWN, VK_LEFT}, {WM_KEYUP, VK_LEFT}};
+    if (keys & 3)
+        Key(frame, moves[keys & 3][0], moves[keys & 3][1]);
+    if ((keys >> 2) & 3)
+        Key(frame, turns[(keys >> 2) & 3][0], turns[(keys >> 2) & 3][1]);
+    if (keys & 16)
+        Key(frame, WM_KEYDOWN, VK_RETURN);
+}
+
 // One answer always waits, so that a game over starts a new game.
 inline void AnswerOk() {
     static size_t seen = 0;

@@ -4,11 +4,9 @@
 // again as the next level, and a game over restarts it.
 //
 // Input: the whole input is the level file. Its last byte gives the number
-// of frames (1 + byte % 16); the bytes before it, one a frame, the keys:
-//   bits 0-1  0 none, 1 press up, 2 press down, 3 release up
-//   bits 2-3  0 none, 1 press right, 2 press left, 3 release left
-//   bit  4    press Return (fire)
-//   bits 5-7  the frame's milliseconds: 16, 16, 16, 33, 100, 250, 1000, 0
+// of frames (1 + byte % 16); the bytes before it, one a frame, the keys
+// (bits 0-4, see PressKeys) and in bits 5-7 the frame's milliseconds: 16, 16,
+// 16, 33, 100, 250, 1000, 0.
 // Bytes at the end of a level file are never read as cells, so the keys do
 // not get in the way of the picture.
 #include "FuzzGame.h"
@@ -60,17 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < frames; ++i) {
         const size_t at = size_t(i) + 2;
         const uint8_t keys = at <= size ? data[size - at] : 0;
-        static const uint32_t moves[4][2] = {
-            {0, 0}, {WM_KEYDOWN, VK_UP}, {WM_KEYDOWN, VK_DOWN}, {WM_KEYUP, VK_UP}};
-        static const uint32_t turns[4][2] = {
-            {0, 0}, {WM_KEYDOWN, VK_RIGHT}, {WM_KEYDOWN, VK_LEFT}, {WM_KEYUP, VK_LEFT}};
-        if (keys & 3)
-            Key(frame, moves[keys & 3][0], moves[keys & 3][1]);
-        if ((keys >> 2) & 3)
-            Key(frame, turns[(keys >> 2) & 3][0], turns[(keys >> 2) & 3][1]);
-        if (keys & 16)
-            Key(frame, WM_KEYDOWN, VK_RETURN);
-
+        PressKeys(frame, keys);
         AnswerOk();
         HeadlessSetClock(PlatGetTickCount() + kFrameMs[keys >> 5]);
         frame->IdleTick();

@@ -64,19 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
 
-    static const uint32_t moves[4][2] = {
-        {0, 0}, {WM_KEYDOWN, VK_UP}, {WM_KEYDOWN, VK_DOWN}, {WM_KEYUP, VK_UP}};
-    static const uint32_t turns[4][2] = {
-        {0, 0}, {WM_KEYDOWN, VK_RIGHT}, {WM_KEYDOWN, VK_LEFT}, {WM_KEYUP, VK_LEFT}};
     const int frames = 1 + in.U8() % 4;
     for (int i = 0; i < frames; ++i) {
-        const uint8_t keys = in.U8();
-        if (keys & 3)
-            Key(frame, moves[keys & 3][0], moves[keys & 3][1]);
-        if ((keys >> 2) & 3)
-            Key(frame, turns[(keys >> 2) & 3][0], turns[(keys >> 2) & 3][1]);
-        if (keys & 16)
-            Key(frame, WM_KEYDOWN, VK_RETURN);
+        PressKeys(frame, in.U8());
         AnswerOk();
         HeadlessSetClock(PlatGetTickCount() + 4u * in.U8());
         frame->IdleTick();
