@@ -106,7 +106,8 @@ void ExpectSameFrames(const LevelGrid& grid, uint32_t seed, int frames) {
             const std::vector<CDrawable*>& all = fast->GetDrawables();
             const CDrawable* d = all[rng() % all.size()];
             if (d->GetKind() == CDrawable::KindSprite) {
-                const CVector& base = static_cast<const CSprite*>(d)->m_base;
+                // A copy: taking the item deletes its sprite.
+                const CVector base = static_cast<const CSprite*>(d)->m_base;
                 CSceneNode* hit = nullptr;
                 EXPECT_EQ(fast->Interact(PoseAt(base.x, base.z), &hit),
                           plain->Interact(PoseAt(base.x, base.z), &hit));
