@@ -1,9 +1,9 @@
 #include "app/Options.h"
 #include "platform/CommandLine.h"
 #include "platform/PlatformTypes.h"
+#include "scene/LevelBitmap.h"
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 namespace {
@@ -80,14 +80,18 @@ bool ParseKeyItem(const std::string& item, std::vector<KeyScriptEvent>* out, std
     return true;
 }
 
-bool ReadFile(const std::string& path, std::string* text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+// Far more than any script needs; a device or a file that never ends (such
+// as /dev/zero) is refused instead of filling the memory.
+const size_t kMaxKeyScriptBytes = size_t(16) << 20;
+
+// False with the reason when the file cannot be opened or read (a folder
+// opens but cannot be read) or is larger than kMaxKeyScriptBytes.
+bool ReadFile(const std::string& path, std::string* text, std::string* why) {
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(path.c_str(), kMaxKeyScriptBytes, &bytes, why))
         return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    *text = buffer.str();
-    return !in.bad();
+    text->assign(bytes.begin(), bytes.end());
+    return true;
 }
 
 } // namespace
@@ -188,8 +192,9 @@ bool COptions::Parse(int argc, const char* const* argv, std::string* error) {
 
     if (!keys.empty()) {
         std::string script = keys;
-        if (script[0] == '@' && !ReadFile(script.substr(1), &script)) {
-            *error = "--keys: cannot read " + keys.substr(1);
+        std::string why;
+        if (script[0] == '@' && !ReadFile(script.substr(1), &script, &why)) {
+            *error = "--keys: " + why;
             return false;
         }
         std::string problem;

@@ -167,6 +167,25 @@ TEST(Options, KeysFromAFile) {
     std::remove(path.c_str());
 }
 
+TEST(Options, KeyFilesThatCannotBeReadWhollyAreRefused) {
+    // A file without end would otherwise be read until the memory runs out,
+    // and a folder opens but reads as nothing, which ran the game without
+    // its keys.
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"@/dev/zero", "larger than"},
+        {"@" + testing::TempDir(), "cannot read"},
+        {"@/nonexistent/quibbo-keys.txt", "cannot open"},
+    };
+    for (const auto& [arg, problem] : cases) {
+        COptions options;
+        std::string error;
+        EXPECT_FALSE(ParseArgs({"--headless", "--keys", arg.c_str()}, &options, &error)) << arg;
+        EXPECT_NE(error.find(problem), std::string::npos) << arg << ": " << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+        EXPECT_TRUE(options.m_keys.empty());
+    }
+}
+
 TEST(Options, HelpStopsParsing) {
     COptions options;
     std::string error;
