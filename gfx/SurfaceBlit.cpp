@@ -123,9 +123,88 @@ struct Stepper {
     }
 };
 
+// Whether two surfaces' pixels share memory (words of `bytes` bytes).
+bool Overlap(const CSurface& a, const CSurface& b, int64_t bytes) {
+    auto range = [bytes](const CSurface& s, uintptr_t* lo, uintptr_t* hi) {
+        const int64_t x = int64_t(s.width - 1) * s.xPitch, y = int64_t(s.height - 1) * s.yPitch;
+        *lo = uintptr_t(s.pixels) + uintptr_t(std::min<int64_t>(x, 0) + std::min<int64_t>(y, 0));
+        *hi = uintptr_t(s.pixels) +
+              uintptr_t(std::max<int64_t>(x, 0) + std::max<int64_t>(y, 0) + bytes);
+    };
+    uintptr_t alo, ahi, blo, bhi;
+    range(a, &alo, &ahi);
+    range(b, &blo, &bhi);
+    return alo < bhi && blo < ahi;
+}
+
+// Source column offsets of up to this many destination columns are kept at
+// once by the scaled blit.
+const int kColumnChunk = 256;
+
+// The scaled blit through a table of each destination column's source
+// offset, one block of columns after another; only for a source that does
+// not share the destination's memory, where the order of the writes changes
+// nothing.
+template <typename Word, bool UseKey>
+void StretchByColumnTable(const CSurface& dest, const CSurface& source, const Span2D& r, int64_t x,
+                          int64_t y, int64_t w, int64_t h, Word key) {
+    const uint64_t sw = uint64_t(source.width), sh = uint64_t(source.height);
+    const ptrdiff_t sxp = source.xPitch, dxp = dest.xPitch;
+    const int64_t cols = r.right - r.left;
+    typedef typename LanesOf<Word>::Type Lanes;
+    const int perLanes = int(sizeof(Lanes) / sizeof(Word));
+    Lanes keys = {};
+    keys += key;
+    ptrdiff_t offsets[kColumnChunk];
+    Stepper column(uint64_t(r.left - x), sw, uint64_t(w));
+    for (int64_t c0 = 0; c0 < cols; c0 += kColumnChunk) {
+        const int n = int(std::min<int64_t>(kColumnChunk, cols - c0));
+        for (int i = 0; i < n; ++i, column.Step())
+            offsets[i] = ptrdiff_t(column.quotient) * sxp;
+        Stepper row(uint64_t(r.top - y), sh, uint64_t(h));
+        for (int64_t Y = r.top; Y < r.bottom; ++Y, row.Step()) {
+            const uint8_t* srcRow = PixelAddress(source, 0, int64_t(row.quotient));
+            uint8_t* d = PixelAddress(dest, r.left + c0, Y);
+            int i = 0;
+            if (dxp == ptrdiff_t(sizeof(Word))) {
+                // Packed rows: sixteen bytes of samples at a time, the key
+                // chosen by mask (sprites change between key and picture too
+                // often for a jump per pixel).
+                for (; i + perLanes <= n; i += perLanes, d += sizeof(Lanes)) {
+                    Word samples[perLanes];
+                    for (int k = 0; k < perLanes; ++k)
+                        samples[k] = ReadWord<Word>(srcRow + offsets[i + k]);
+                    Lanes from;
+                    std::memcpy(&from, samples, sizeof from);
+                    if (UseKey) {
+                        Lanes to;
+                        std::memcpy(&to, d, sizeof to);
+                        const Lanes isKey = (Lanes)(from == keys);
+                        from = (from & ~isKey) | (to & isKey);
+                    }
+                    std::memcpy(d, &from, sizeof from);
+                }
+            }
+            for (; i < n; ++i, d += dxp) {
+                const Word word = ReadWord<Word>(srcRow + offsets[i]);
+                // A key word writes back what is there: the same picture.
+                WriteWord<Word>(d, UseKey && word == key ? ReadWord<Word>(d) : word);
+            }
+        }
+    }
+}
+
 template <typename Word>
 void StretchRect(const CSurface& dest, const CSurface& source, const Span2D& r, int64_t x,
                  int64_t y, int64_t w, int64_t h, bool useKey, Word key) {
+    if (!Overlap(dest, source, sizeof(Word))) {
+        if (useKey)
+            StretchByColumnTable<Word, true>(dest, source, r, x, y, w, h, key);
+        else
+            StretchByColumnTable<Word, false>(dest, source, r, x, y, w, h, key);
+        return;
+    }
+    // Sharing memory: pixel by pixel in the rule's order, rows first.
     const uint64_t sw = uint64_t(source.width), sh = uint64_t(source.height);
     const ptrdiff_t sxp = source.xPitch, dxp = dest.xPitch;
     // The source column of every destination column is the same on each row:
@@ -191,20 +270,6 @@ struct WallColumn {
     // integer. The product stays below sh * 2^32 + height < 2^63.
     uint64_t scale;
 };
-
-// Whether two surfaces' pixels share memory (words of `bytes` bytes).
-bool Overlap(const CSurface& a, const CSurface& b, int64_t bytes) {
-    auto range = [bytes](const CSurface& s, uintptr_t* lo, uintptr_t* hi) {
-        const int64_t x = int64_t(s.width - 1) * s.xPitch, y = int64_t(s.height - 1) * s.yPitch;
-        *lo = uintptr_t(s.pixels) + uintptr_t(std::min<int64_t>(x, 0) + std::min<int64_t>(y, 0));
-        *hi = uintptr_t(s.pixels) +
-              uintptr_t(std::max<int64_t>(x, 0) + std::max<int64_t>(y, 0) + bytes);
-    };
-    uintptr_t alo, ahi, blo, bhi;
-    range(a, &alo, &ahi);
-    range(b, &blo, &bhi);
-    return alo < bhi && blo < ahi;
-}
 
 // Rows ya..yb of a short column.
 template <typename Word>

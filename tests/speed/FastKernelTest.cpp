@@ -153,10 +153,13 @@ TEST(FastKernels, StretchBlitMatchesThePlainRule) {
         const Format& fd = kFormats[rng() % 3];
         // Mostly the same format; another of the same or another depth too.
         const Format& fs = rng() % 6 ? fd : kFormats[rng() % 3];
-        Target t(rng, fd, 90, 50);
+        // Now and then wider than the blocks of columns the kernel handles
+        // at once.
+        const bool wide = round % 8 == 0;
+        Target t(rng, fd, wide ? 700 : 90, wide ? 6 : 50);
         std::unique_ptr<GuardedSurface> src(RandomSurface(rng, fs, 40, 40));
         const int32_t x = Between(rng, -100, 100), y = Between(rng, -60, 60);
-        const int32_t w = Between(rng, -3, 160), h = Between(rng, -3, 120);
+        const int32_t w = Between(rng, -3, wide ? 900 : 160), h = Between(rng, -3, 120);
         const bool useKey = rng() % 2;
         ASSERT_EQ(t.fast->s.StretchBlit(src->s, x, y, w, h, useKey),
                   plain::StretchBlit(t.plain->s, src->s, x, y, w, h, useKey));
@@ -169,12 +172,13 @@ TEST(FastKernels, WallFillMatchesThePlainRule) {
     std::mt19937 rng(303);
     for (int round = 0; round < 1500; ++round) {
         const Format& f = kFormats[rng() % 3];
-        Target t(rng, f, 100, 80);
+        const bool wide = round % 8 == 0;
+        Target t(rng, f, wide ? 700 : 100, wide ? 8 : 80);
         std::unique_ptr<GuardedSurface> src(
             RandomSurface(rng, rng() % 8 ? f : kFormats[rng() % 3], 64, 64));
         // Walls near and far: columns of 1 to several hundred rows, edges
         // rising and falling, sides beyond the destination.
-        int32_t left = Between(rng, -60, 110), right = Between(rng, -20, 200);
+        int32_t left = Between(rng, -60, 110), right = Between(rng, -20, wide ? 800 : 200);
         if (rng() % 4 == 0)
             std::swap(left, right);
         int32_t tl = Between(rng, -250, 90), tr = Between(rng, -250, 90);
