@@ -295,12 +295,45 @@ bool ViewSeeds(const std::filesystem::path& dir) {
     return ok;
 }
 
+// The text target's inputs: a kind byte (0 map, 1 key script, 2 answers,
+// 3 command line) and the text.
+Bytes TextInput(uint8_t kind, const std::string& text) {
+    Bytes b = {kind};
+    b.insert(b.end(), text.begin(), text.end());
+    return b;
+}
+
+bool TextSeeds(const std::filesystem::path& dir) {
+    bool ok = true;
+    auto seed = [&](const std::string& name, const Bytes& b) { ok = Write(dir, name, b) && ok; };
+    seed("map-legend", TextInput(0, "; every character of the legend\n#####XYZ\n#.P_,EoG\n"
+                                    "#BoE.,_#\n########\n"));
+    seed("map-definitions", TextInput(0, "=a 200\n=b 7\n\tab\nba\n"));
+    seed("map-crlf", TextInput(0, "###\r\n#P#\r\n###\r\n"));
+    seed("map-ragged", TextInput(0, "####\n#P#\n####\n"));
+    seed("map-bad-definition", TextInput(0, "=x 256\n=y\n= 1\n"));
+    seed("map-unknown-character", TextInput(0, "#?#\n"));
+    seed("keys", TextInput(1, "1:+up,94:-up,100:fire,120:LEFT,130:-left,140:13"));
+    seed("keys-file", TextInput(1, "# a file\n1:+up\n  5:+Right\t9:-right # turn\n"));
+    seed("keys-bad", TextInput(1, "0:up,5:jump,x:up,9:256,,:"));
+    seed("answers", TextInput(2, "ok,Cancel,OK,cancel"));
+    seed("answers-bad", TextInput(2, "ok,,maybe"));
+    seed("command-line", TextInput(3, "--headless\n--frames\n100\n--keys\n1:+up\n--answers\n"
+                                      "ok\n--seed\n42\nAlwaysTheWalrus"));
+    seed("command-line-nul", TextInput(3, std::string("--dt\0"
+                                                      "7\0--stats",
+                                                      14)));
+    seed("command-line-bad", TextInput(3, "--frames\n-3\n--scale\n99\n--bogus"));
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const std::filesystem::path root = argc > 1 ? argv[1] : "corpus";
     const bool ok = PictureSeeds(root / "bmp") && LevelSeeds(root / "level") &&
-                    ViewSeeds(root / "view") && BlitSeeds(root / "blit");
+                    ViewSeeds(root / "view") && BlitSeeds(root / "blit") &&
+                    TextSeeds(root / "text");
     std::printf("fuzz_seeds: %s %s\n", ok ? "wrote" : "failed writing", root.string().c_str());
     return ok ? 0 : 1;
 }
