@@ -18,18 +18,23 @@ namespace {
 const Format kFormats[] = {k555, k565, k888};
 
 // Random raw words, a share of them key words of either route (raw 16- and
-// 32-bit keys and the reds that read back as 248..255), with the bits the
-// format does not use set at random too.
+// 32-bit keys and the reds that read back as 248..255) or reds just off the
+// key, with the bits the format does not use set at random too.
 void FillRawWords(CSurface& s, std::mt19937& rng) {
     for (int32_t y = 0; y < s.height; ++y)
         for (int32_t x = 0; x < s.width; ++x) {
             uint32_t word = rng();
-            switch (rng() % 8) {
+            switch (rng() % 10) {
             case 0:
                 word = s.bitsPerPixel == 32 ? 0x00FF0000u : 0xF800u;
                 break;
             case 1:
                 word = s.bitsPerPixel == 32 ? (0xF8u + rng() % 8) << 16 : 0x7C00u;
+                break;
+            case 2:
+                // Red with one bit of green or blue: no key on any route.
+                word = s.bitsPerPixel == 32 ? 0x00FF0000u | 1u << (rng() % 16)
+                                            : (rng() % 2 ? 0xF800u : 0x7C00u) | 1u << (rng() % 10);
                 break;
             default:
                 break;
