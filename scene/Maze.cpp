@@ -8,6 +8,7 @@
 #include "scene/Enemy.h"
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numeric>
 
 namespace {
@@ -287,20 +288,36 @@ void CMaze::BuildEnemies() {
 }
 
 void CMaze::BuildCellIndex() {
-    // Each placed drawable with its cell's key and its place in the list.
-    std::vector<std::pair<size_t, size_t>> placed;
-    placed.reserve(m_drawables.size());
+    // Each placed drawable with its cell's key and its place in the list,
+    // ordered by cell and then by place: first gathered row by row (a
+    // counting pass over the rows keeps the list order within a row), then
+    // each row, which holds a few entries a cell at most, sorted.
+    const size_t n = m_drawables.size();
+    std::vector<size_t> keys(n);
+    std::vector<size_t> rowStart(static_cast<size_t>(m_nHeight) + 1, 0);
+    const size_t kUnplaced = SIZE_MAX;
     m_unplaced.clear();
-    for (size_t i = 0; i < m_drawables.size(); ++i) {
+    for (size_t i = 0; i < n; ++i) {
         int32_t x = 0, z = 0;
-        if (RegionCellOf(m_drawables[i], &x, &z) && IsInGrid(x, z))
-            placed.emplace_back(
-                static_cast<size_t>(z) * static_cast<size_t>(m_nWidth) + static_cast<size_t>(x), i);
-        else
+        if (RegionCellOf(m_drawables[i], &x, &z) && IsInGrid(x, z)) {
+            keys[i] =
+                static_cast<size_t>(z) * static_cast<size_t>(m_nWidth) + static_cast<size_t>(x);
+            ++rowStart[static_cast<size_t>(z) + 1];
+        } else {
+            keys[i] = kUnplaced;
             m_unplaced.push_back(Placed{i, m_drawables[i]});
+        }
     }
-    // By cell, then by place in the list.
-    std::sort(placed.begin(), placed.end());
+    for (size_t r = 1; r < rowStart.size(); ++r)
+        rowStart[r] += rowStart[r - 1];
+    std::vector<std::pair<size_t, size_t>> placed(rowStart.back());
+    std::vector<size_t> next(rowStart.begin(), rowStart.end() - 1);
+    for (size_t i = 0; i < n; ++i)
+        if (keys[i] != kUnplaced)
+            placed[next[keys[i] / static_cast<size_t>(m_nWidth)]++] = {keys[i], i};
+    for (size_t r = 0; r + 1 < rowStart.size(); ++r)
+        std::sort(placed.begin() + static_cast<std::ptrdiff_t>(rowStart[r]),
+                  placed.begin() + static_cast<std::ptrdiff_t>(rowStart[r + 1]));
     m_indexed.resize(placed.size());
     m_indexKeys.resize(placed.size());
     m_indexOrder.resize(placed.size());
