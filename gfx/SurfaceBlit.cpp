@@ -113,13 +113,12 @@ struct Stepper {
         quotient = uint64_t(start / denominator);
         remainder = uint64_t(start % denominator);
     }
-    // Advances n by one; returns how much the quotient grew.
-    uint64_t Step() {
+    // Advances n by one.
+    void Step() {
         remainder += partStep;
         const uint64_t carry = remainder >= denominator ? 1 : 0;
         remainder -= carry * denominator;
         quotient += wholeStep + carry;
-        return wholeStep + carry;
     }
 };
 
@@ -463,9 +462,9 @@ template <typename Wide> inline uint32_t Mix(uint32_t d, uint32_t s, Wide keep, 
 // 16-bit words, or four 32-bit ones. The channels stay in their lanes
 // (8-8-8 channels in the low half of 32-bit lanes, the high half zero), and
 // every product and sum of the blend fits in 16 bits.
-typedef uint16_t Oct __attribute__((vector_size(16)));
+typedef Lanes16 Oct;
 typedef int16_t OctMask __attribute__((vector_size(16)));
-typedef uint32_t Quad __attribute__((vector_size(16)));
+typedef Lanes32 Quad;
 typedef int32_t QuadMask __attribute__((vector_size(16)));
 
 // (d * keep + s * take) / 100 in 16-bit lanes, for keep and take in 0..100
