@@ -289,10 +289,10 @@ void CMaze::BuildEnemies() {
 
 void CMaze::BuildCellIndex() {
     // Each placed drawable with its cell's key and its place in the list,
-    // ordered by cell and then by place: first gathered row by row (a
-    // counting pass over the rows keeps the list order within a row), then
-    // each row, which holds a few entries a cell at most, sorted.
+    // ordered by cell and then by place: counted out row by row, then each
+    // row column by column; the counting keeps the list order within a cell.
     const size_t n = m_drawables.size();
+    const size_t width = static_cast<size_t>(m_nWidth);
     std::vector<size_t> keys(n);
     std::vector<size_t> rowStart(static_cast<size_t>(m_nHeight) + 1, 0);
     const size_t kUnplaced = SIZE_MAX;
@@ -300,8 +300,7 @@ void CMaze::BuildCellIndex() {
     for (size_t i = 0; i < n; ++i) {
         int32_t x = 0, z = 0;
         if (RegionCellOf(m_drawables[i], &x, &z) && IsInGrid(x, z)) {
-            keys[i] =
-                static_cast<size_t>(z) * static_cast<size_t>(m_nWidth) + static_cast<size_t>(x);
+            keys[i] = static_cast<size_t>(z) * width + static_cast<size_t>(x);
             ++rowStart[static_cast<size_t>(z) + 1];
         } else {
             keys[i] = kUnplaced;
@@ -310,21 +309,31 @@ void CMaze::BuildCellIndex() {
     }
     for (size_t r = 1; r < rowStart.size(); ++r)
         rowStart[r] += rowStart[r - 1];
-    std::vector<std::pair<size_t, size_t>> placed(rowStart.back());
+    std::vector<size_t> byRow(rowStart.back());
     std::vector<size_t> next(rowStart.begin(), rowStart.end() - 1);
     for (size_t i = 0; i < n; ++i)
         if (keys[i] != kUnplaced)
-            placed[next[keys[i] / static_cast<size_t>(m_nWidth)]++] = {keys[i], i};
-    for (size_t r = 0; r + 1 < rowStart.size(); ++r)
-        std::sort(placed.begin() + static_cast<std::ptrdiff_t>(rowStart[r]),
-                  placed.begin() + static_cast<std::ptrdiff_t>(rowStart[r + 1]));
-    m_indexed.resize(placed.size());
-    m_indexKeys.resize(placed.size());
-    m_indexOrder.resize(placed.size());
-    for (size_t i = 0; i < placed.size(); ++i) {
-        m_indexKeys[i] = placed[i].first;
-        m_indexOrder[i] = placed[i].second;
-        m_indexed[i] = m_drawables[placed[i].second];
+            byRow[next[keys[i] / width]++] = i;
+    m_indexed.resize(byRow.size());
+    m_indexKeys.resize(byRow.size());
+    m_indexOrder.resize(byRow.size());
+    std::vector<size_t> columnStart(width + 1);
+    for (size_t r = 0; r + 1 < rowStart.size(); ++r) {
+        const size_t first = rowStart[r], last = rowStart[r + 1];
+        if (first == last)
+            continue;
+        std::fill(columnStart.begin(), columnStart.end(), 0);
+        for (size_t k = first; k < last; ++k)
+            ++columnStart[keys[byRow[k]] % width + 1];
+        for (size_t c = 1; c <= width; ++c)
+            columnStart[c] += columnStart[c - 1];
+        for (size_t k = first; k < last; ++k) {
+            const size_t i = byRow[k];
+            const size_t at = first + columnStart[keys[i] % width]++;
+            m_indexKeys[at] = keys[i];
+            m_indexOrder[at] = i;
+            m_indexed[at] = m_drawables[i];
+        }
     }
 }
 
