@@ -2,25 +2,24 @@
 #include "app/MainFrame.h"
 #include "app/QuibboApp.h"
 #include "app/RunStats.h"
-#include "platform/Headless.h"
 #include "platform/Platform.h"
 #include <cstdio>
 #include <cstdlib>
 
-int RunGame(const COptions& options, CRunStats* stats) {
+int RunGame(const COptions& options, PlatBackendMaker make, CRunStats* stats) {
     // Without a seed the generator starts where an unseeded program's does.
     std::srand(options.m_bSeed ? options.m_dwSeed : 1u);
     g_nLevel = 0;
     g_runStats.Reset();
 
     int status = EXIT_STARTUP_FAILED;
-    if (PlatStartup(options.m_config)) {
-        if (options.m_config.headless) {
-            for (const KeyScriptEvent& key : options.m_keys)
-                HeadlessAddKey(key.frame, key.message, key.vk);
-            for (int32_t answer : options.m_answers)
-                HeadlessAddAnswer(answer);
-        }
+    PlatConfig config = options.m_config;
+    if (config.headless) {
+        for (const KeyScriptEvent& key : options.m_keys)
+            config.keys.push_back({key.frame, key.message, key.vk, 0});
+        config.answers = options.m_answers;
+    }
+    if (PlatStartup(config, make)) {
         {
             CQuibboApp app;
             app.m_pszCmdLine = options.m_strCmdLine.c_str();

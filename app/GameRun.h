@@ -1,6 +1,7 @@
 // One whole run of the game as the command line asks for it: the platform is
-// started, scripted keys and answers are handed to the headless backend, the
-// application runs to its end, and the screenshot and figures are written.
+// started (a headless one gets the scripted keys and answers with its
+// configuration), the application runs to its end, and the screenshot and
+// figures are written.
 #pragma once
 #include "app/Options.h"
 
@@ -14,8 +15,9 @@ enum : int {
     EXIT_LEVEL_FAILED = 255, // after "Can't load level."
 };
 
-// Runs the game with `options` (already parsed) and returns the exit status.
+// Runs the game with `options` (already parsed) on the backend `make` gives
+// and returns the exit status.
 // *stats (if given) receives the run's figures. With m_bStats the JSON line
 // is also printed on standard output. Nothing of the run survives it: every
 // run starts from a fresh level number, fresh lists and a fresh platform.
-int RunGame(const COptions& options, CRunStats* stats = nullptr);
+int RunGame(const COptions& options, PlatBackendMaker make, CRunStats* stats = nullptr);

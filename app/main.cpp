@@ -1,8 +1,28 @@
 // The program: the command line, then one run of the game.
 #include "app/GameRun.h"
 #include "app/Options.h"
+#include "platform/headless/Headless.h"
+#ifdef QUIBBO_WITH_SDL
+#include "platform/sdl/Sdl.h"
+#endif
 #include <cstdio>
 #include <string>
+
+namespace {
+
+// The one place where a backend is chosen. A new backend adds its line here.
+CBackend* MakeBackend(const PlatConfig& config) {
+    if (config.headless)
+        return HeadlessMakeBackend(config);
+#ifdef QUIBBO_WITH_SDL
+    return SdlMakeBackend(config);
+#else
+    std::fprintf(stderr, "quibbo: this build has no window backend; run it with --headless\n");
+    return nullptr;
+#endif
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     COptions options;
@@ -15,5 +35,5 @@ int main(int argc, char** argv) {
         std::fputs(UsageText().c_str(), stdout);
         return EXIT_NORMAL;
     }
-    return RunGame(options);
+    return RunGame(options, MakeBackend);
 }

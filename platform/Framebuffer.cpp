@@ -117,7 +117,6 @@ bool CFramebuffer::Configure(int32_t width, int32_t height, int32_t bitsPerPixel
 
     m_props = {width, height, xPitch, yPitch, bitsPerPixel, format};
     m_block.assign(static_cast<size_t>(high - low), 0);
-    m_shown.assign(m_block.size(), 0);
     m_nOrigin = static_cast<size_t>(-low);
     m_bShown = false;
     return true;
@@ -143,15 +142,10 @@ void CFramebuffer::Fill(const PlatRect& rect, uint32_t colour) {
     }
 }
 
-void CFramebuffer::MarkShown() {
-    std::memcpy(m_shown.data(), m_block.data(), m_block.size());
-    m_bShown = true;
-}
-
-uint32_t CFramebuffer::ShownColour(int32_t x, int32_t y) const {
+uint32_t CFramebuffer::Colour(int32_t x, int32_t y) const {
     if (!IsSupported(m_props.ffFormat, m_props.cBPP))
         return 0;
-    const uint8_t* p = m_shown.data() + m_nOrigin + static_cast<ptrdiff_t>(x) * m_props.cbxPitch +
+    const uint8_t* p = Origin() + static_cast<ptrdiff_t>(x) * m_props.cbxPitch +
                        static_cast<ptrdiff_t>(y) * m_props.cbyPitch;
     return DecodePixel(m_props.ffFormat, m_props.cBPP, LoadWord(p, m_props.cBPP));
 }
@@ -184,7 +178,7 @@ bool CFramebuffer::SaveShown(const char* path) const {
     std::vector<uint8_t> row(rowSize, 0);
     for (int32_t y = h - 1; ok && y >= 0; --y) {
         for (int32_t x = 0; x < w; ++x) {
-            const uint32_t c = ShownColour(x, y);
+            const uint32_t c = Colour(x, y);
             row[x * 3 + 0] = static_cast<uint8_t>(c >> 16); // blue
             row[x * 3 + 1] = static_cast<uint8_t>(c >> 8);
             row[x * 3 + 2] = static_cast<uint8_t>(c);

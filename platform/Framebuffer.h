@@ -1,6 +1,8 @@
 // The device screen's memory: a block laid out by any pair of pitches (either
 // may be negative, as on a rotated screen), with pixel (0, 0) somewhere
-// inside it, plus a copy of what was last shown for screenshots and windows.
+// inside it. The block is what the player sees: presenting draws into it and
+// a backend shows it from there, so a frame is copied once on its way to the
+// screen.
 #pragma once
 #include "platform/GX.h"
 #include <cstddef>
@@ -23,15 +25,15 @@ public:
     // (red in bits 0-7, green 8-15, blue 16-23), in the block's format.
     void Fill(const PlatRect& rect, uint32_t colour);
 
-    // Takes the block as the frame on screen now.
-    void MarkShown();
+    const uint8_t* Origin() const { return m_block.data() + m_nOrigin; }
+
+    // The block has been put on screen (a present or a paint).
+    void MarkShown() { m_bShown = true; }
     bool HasShown() const { return m_bShown; }
-    // Pixel (0, 0) of the shown copy, laid out like the block.
-    const uint8_t* ShownOrigin() const { return m_shown.data() + m_nOrigin; }
-    // Colour value of a shown pixel; 0 <= x < width, 0 <= y < height.
-    uint32_t ShownColour(int32_t x, int32_t y) const;
-    // The shown frame as a 24-bit BMP. False when nothing was shown yet or
-    // the file cannot be written.
+    // Colour value of a pixel; 0 <= x < width, 0 <= y < height.
+    uint32_t Colour(int32_t x, int32_t y) const;
+    // The frame as a 24-bit BMP. False when nothing was shown yet or the
+    // file cannot be written.
     bool SaveShown(const char* path) const;
 
     // Pixel words and colour values, as the surfaces convert them: channels
@@ -44,7 +46,6 @@ public:
 private:
     GXDisplayProperties m_props = {};
     std::vector<uint8_t> m_block;
-    std::vector<uint8_t> m_shown;
     size_t m_nOrigin = 0;
     bool m_bShown = false;
 };

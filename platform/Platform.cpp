@@ -1,7 +1,7 @@
 #include "platform/Platform.h"
 #include "platform/Backend.h"
-#include "platform/Headless.h"
 #include "platform/PlatformInternal.h"
+#include "platform/WindowSystem.h"
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -9,16 +9,55 @@
 #include <unistd.h>
 
 namespace {
-CBackend* g_pBackend = nullptr; // null: the headless one
-CBackend* g_pOwned = nullptr;   // a backend PlatStartup created and PlatShutdown deletes
+
+// What runs before any backend is started, and after: it shows and hears
+// nothing, its clock stands still, and a loop that waits on it ends.
+class CQuietBackend : public CBackend {
+public:
+    CQuietBackend() { m_framebuffer.Configure(240, 320, 16, kfDirect565, 0, 0); }
+    void Release() override {}
+    bool IsHeadless() const override { return true; }
+    uint32_t TickCount() override { return 0; }
+    void Sleep(uint32_t) override {}
+    CFramebuffer& Framebuffer() override { return m_framebuffer; }
+    void WaitEvents() override { PlatPostQuitMessage(0); }
+    int32_t MessageBox(const char*, const char*, uint32_t) override { return IDCANCEL; }
+    void PlayWave(int, const unsigned char*, size_t) override {}
+
+private:
+    CFramebuffer m_framebuffer;
+};
+
+CQuietBackend& Quiet() {
+    static CQuietBackend backend;
+    return backend;
+}
+
+CBackend* g_pBackend = nullptr; // null: the quiet one
+CBackend* g_pStarted = nullptr; // the one PlatStartup started; PlatShutdown releases it
+
 } // namespace
 
 CBackend* PlatBackend() {
-    return g_pBackend ? g_pBackend : PlatHeadlessBackend();
+    return g_pBackend ? g_pBackend : &Quiet();
 }
 
 void PlatSetBackend(CBackend* backend) {
     g_pBackend = backend;
+}
+
+bool CBackend::BeginPass() {
+    if (QueueBeforePass(m_nPasses + 1))
+        return true;
+    ++m_nPasses;
+    PassStarted();
+    return false;
+}
+
+void CBackend::EndPass() {
+    WaitForFrameSlot();
+    if (m_nFrameLimit > 0 && m_nPasses >= m_nFrameLimit)
+        PlatPostQuitMessage(0);
 }
 
 void PlatTrace(const char* format, ...) {
@@ -33,36 +72,30 @@ void PlatTrace(const char* format, ...) {
     backend->Record(line);
 }
 
-bool PlatStartup(const PlatConfig& config) {
+bool PlatStartup(const PlatConfig& config, PlatBackendMaker make) {
     PlatShutdown();
-    if (config.headless) {
-        HeadlessReset();
-        HeadlessSetStep(config.dtMs);
-        HeadlessSetFrameLimit(config.frames);
-        return true;
-    }
-#ifdef QUIBBO_HAVE_SDL
-    CBackend* backend = PlatCreateSdlBackend(config);
+    CBackend* backend = make ? make(config) : nullptr;
     if (!backend)
         return false;
+    // The backend's own records start with it; the windows of an earlier run
+    // are forgotten after it is made, so a backend that resets them itself
+    // finds them in the same state.
+    PlatSetBackend(backend);
     PlatResetWindowSystem();
     PlatResetDisplayState();
-    backend->m_nFrameLimit = config.frames;
-    g_pOwned = backend;
-    PlatSetBackend(backend);
+    backend->SetFrameLimit(config.frames);
+    g_pStarted = backend;
     return true;
-#else
-    std::fprintf(stderr, "quibbo: this build has no window backend; run it with --headless\n");
-    return false;
-#endif
 }
 
 void PlatShutdown() {
+    // The display's state (its present count) stays for a headless caller to
+    // read; the next start resets it.
     PlatResetWindowSystem();
-    PlatResetDisplayState();
     PlatSetBackend(nullptr);
-    delete g_pOwned;
-    g_pOwned = nullptr;
+    if (g_pStarted)
+        g_pStarted->Release();
+    g_pStarted = nullptr;
 }
 
 bool PlatIsHeadless() {

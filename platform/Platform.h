@@ -1,8 +1,21 @@
 // Choosing and starting a backend. main() fills a PlatConfig from the command
-// line, starts the platform, runs the application object and shuts down.
+// line, picks the maker of the backend it wants, starts the platform, runs the
+// application object and shuts down.
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
+
+class CBackend;
+
+// One key event of a headless script: delivered, in order with the others of
+// its frame, just before idle pass `frame` (counted from 1) runs.
+struct PlatScriptedKey {
+    int frame;
+    uint32_t message; // WM_KEYDOWN or WM_KEYUP
+    uint32_t vk;
+    int32_t lParam;
+};
 
 struct PlatConfig {
     bool headless = false;
@@ -12,11 +25,18 @@ struct PlatConfig {
     bool fullscreen = false; // window: start in desktop full screen
     int fps = 60;            // window: frame cap, 0 = uncapped
     bool sound = true;
+    std::vector<PlatScriptedKey> keys; // headless: the key script
+    std::vector<int32_t> answers;      // headless: IDOK/IDCANCEL for OK + Cancel boxes, in turn
 };
 
-// Starts the chosen backend. False, after one clear line on standard error,
-// when it cannot run (for example no display: the line names --headless).
-bool PlatStartup(const PlatConfig& config);
+// Makes the backend a program chose for `config`; null, after one clear line
+// on standard error, when it cannot run (for example no display: the line
+// names --headless). Each backend's folder offers one.
+typedef CBackend* (*PlatBackendMaker)(const PlatConfig& config);
+
+// Starts the backend `make` gives for `config`, with the window system and
+// the display state fresh and the frame limit set. False when it gives none.
+bool PlatStartup(const PlatConfig& config, PlatBackendMaker make);
 void PlatShutdown();
 bool PlatIsHeadless();
 

@@ -50,15 +50,11 @@ int CWinApp::RunLoop() {
     for (;;) {
         while (idle && !PlatPeekMessage(&msg, false)) {
             CBackend* backend = PlatBackend();
-            // Input scripted for the coming pass is handled before it.
-            if (backend->QueueBeforePass(backend->m_nPasses + 1))
+            if (backend->BeginPass()) // input that belongs ahead of the pass came in
                 continue;
-            ++backend->m_nPasses;
-            backend->StartPass(backend->m_nPasses);
             if (!OnIdle(count++))
                 idle = false;
-            if (backend->m_nFrameLimit > 0 && backend->m_nPasses >= backend->m_nFrameLimit)
-                PlatPostQuitMessage(0);
+            backend->EndPass();
         }
         do {
             if (!PlatGetMessage(&msg))

@@ -6,7 +6,7 @@
 //   writes <prefix>_frame.bmp, <prefix>_half.bmp, <prefix>_faded.bmp
 #include "gfx/Screen.h"
 #include "platform/FrameWnd.h"
-#include "platform/Headless.h"
+#include "platform/headless/Headless.h"
 #include "platform/Platform.h"
 #include "platform/WindowSystem.h"
 
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     PlatConfig config;
     config.headless = true;
     config.sound = false;
-    if (!PlatStartup(config))
+    if (!PlatStartup(config, HeadlessMakeBackend))
         return 1;
     HeadlessReset(display);
 

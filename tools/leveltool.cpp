@@ -4,6 +4,7 @@
 #include "gfx/Surface.h"
 #include "platform/Files.h"
 #include "platform/Platform.h"
+#include "platform/headless/Headless.h"
 #include "scene/LevelBitmap.h"
 #include "scene/LevelReport.h"
 #include "scene/LevelText.h"
@@ -167,7 +168,7 @@ int main(int argc, char** argv) {
     PlatConfig config;
     config.headless = true;
     config.sound = false;
-    if (!PlatStartup(config))
+    if (!PlatStartup(config, HeadlessMakeBackend))
         return 2;
     int status = 2;
     if (argc == 4 && !std::strcmp(argv[1], "make")) {

@@ -12,7 +12,7 @@
 #include "math3d/Drawable.h"
 #include "math3d/Math3d.h"
 #include "math3d/Pose.h"
-#include "platform/Headless.h"
+#include "platform/headless/Headless.h"
 #include "platform/Platform.h"
 #include "platform/WindowSystem.h"
 #include "platform/Wnd.h"
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     PlatConfig config;
     config.headless = true;
     config.sound = false;
-    if (!PlatStartup(config))
+    if (!PlatStartup(config, HeadlessMakeBackend))
         return 1;
     HeadlessReset();
     AddWallTexture(129, true);

@@ -7,7 +7,7 @@
 #include "math3d/Pose.h"
 #include "math3d/Sprite.h"
 #include "math3d/WallQuad.h"
-#include "platform/Headless.h"
+#include "platform/headless/Headless.h"
 #include "platform/Platform.h"
 #include "platform/WindowSystem.h"
 #include "platform/Wnd.h"
@@ -176,7 +176,7 @@ int main(int argc, char** argv) {
     PlatConfig config;
     config.headless = true;
     config.sound = false;
-    if (!PlatStartup(config))
+    if (!PlatStartup(config, HeadlessMakeBackend))
         return 1;
     HeadlessReset();
 

@@ -1,5 +1,5 @@
 // The controls of Headless.h, on the one headless backend.
-#include "platform/Headless.h"
+#include "platform/headless/Headless.h"
 #include "platform/PlatformInternal.h"
 #include "platform/headless/HeadlessBackend.h"
 
@@ -12,7 +12,9 @@ CHeadlessBackend& Headless() {
 }
 } // namespace
 
-CBackend* PlatHeadlessBackend() {
+CBackend* HeadlessMakeBackend(const PlatConfig& config) {
+    HeadlessReset();
+    Headless().Configure(config);
     return &Headless();
 }
 
@@ -36,7 +38,7 @@ void HeadlessSetStep(uint32_t ms) {
 }
 
 void HeadlessSetFrameLimit(int frames) {
-    Headless().m_nFrameLimit = frames > 0 ? frames : 0;
+    Headless().SetFrameLimit(frames);
 }
 
 void HeadlessSetClock(uint32_t ms) {
@@ -44,7 +46,7 @@ void HeadlessSetClock(uint32_t ms) {
 }
 
 int HeadlessIdlePasses() {
-    return Headless().m_nPasses;
+    return Headless().Passes();
 }
 
 void HeadlessSetFocus(HWND hwnd) {
@@ -76,6 +78,10 @@ const uint8_t* HeadlessFramebufferOrigin() {
 
 int HeadlessPresentCount() {
     return PlatPresentCount();
+}
+
+int HeadlessFrameWaits() {
+    return Headless().m_nFrameWaits;
 }
 
 int HeadlessLastWave() {

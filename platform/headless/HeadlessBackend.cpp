@@ -29,9 +29,23 @@ bool CHeadlessBackend::Reset(const HeadlessDisplay& display) {
     m_log.clear();
     m_boxes.clear();
     m_nLastWave = 0;
+    m_nFrameWaits = 0;
     m_nPasses = 0;
-    m_nFrameLimit = 0;
+    SetFrameLimit(0);
     return ok;
+}
+
+void CHeadlessBackend::Configure(const PlatConfig& config) {
+    m_dwStep = config.dtMs;
+    SetFrameLimit(config.frames);
+    // Collected, then sorted once: a long script must not cost a search and
+    // an insertion for every key. Equal frames keep the script's order.
+    m_script.clear();
+    for (const PlatScriptedKey& key : config.keys)
+        m_script.push_back({key.frame, key.message, key.vk, key.lParam});
+    std::stable_sort(m_script.begin(), m_script.end(),
+                     [](const ScriptedKey& a, const ScriptedKey& b) { return a.frame < b.frame; });
+    m_answers.assign(config.answers.begin(), config.answers.end());
 }
 
 void CHeadlessBackend::AddKey(int frame, uint32_t message, uint32_t vk, int32_t lParam) {
@@ -67,17 +81,13 @@ bool CHeadlessBackend::QueueBeforePass(int pass) {
     return QueueThrough(pass);
 }
 
-void CHeadlessBackend::StartPass(int /*pass*/) {
-    m_dwClock += m_dwStep;
-}
-
 void CHeadlessBackend::WaitEvents() {
     // Only the script can send anything here. Waiting lets the passes up to
     // its next frame go by; with nothing scripted (or only beyond the frame
     // limit) the wait would never end, so the run ends instead.
     if (!m_script.empty()) {
         const int frame = m_script.front().frame;
-        if (m_nFrameLimit == 0 || frame <= m_nFrameLimit) {
+        if (FrameLimit() == 0 || frame <= FrameLimit()) {
             if (frame - 1 > m_nPasses) {
                 m_dwClock += static_cast<uint32_t>(frame - 1 - m_nPasses) * m_dwStep;
                 m_nPasses = frame - 1;

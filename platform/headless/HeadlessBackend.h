@@ -2,7 +2,7 @@
 // and scripted message-box answers, and a record of the platform calls.
 #pragma once
 #include "platform/Backend.h"
-#include "platform/Headless.h"
+#include "platform/headless/Headless.h"
 #include <deque>
 #include <string>
 #include <vector>
@@ -15,6 +15,10 @@ public:
     bool Reset(const HeadlessDisplay& display);
     void AddKey(int frame, uint32_t message, uint32_t vk, int32_t lParam);
 
+    // Step, script and answers of a run (see HeadlessMakeBackend).
+    void Configure(const PlatConfig& config);
+
+    void Release() override {}
     bool IsHeadless() const override { return true; }
     bool Records() const override { return true; }
     void Record(const std::string& line) override;
@@ -26,8 +30,6 @@ public:
     bool AppHasFocus() override { return m_bAppFocus; }
     int32_t MessageBox(const char* text, const char* caption, uint32_t type) override;
     void PlayWave(int id, const unsigned char* data, size_t size) override;
-    bool QueueBeforePass(int pass) override;
-    void StartPass(int pass) override;
 
     struct ScriptedKey {
         int frame;
@@ -46,6 +48,12 @@ public:
     std::vector<std::string> m_log;
     std::vector<HeadlessBox> m_boxes;
     int m_nLastWave = 0;
+    int m_nFrameWaits = 0;
+
+protected:
+    bool QueueBeforePass(int pass) override;
+    void PassStarted() override { m_dwClock += m_dwStep; }
+    void WaitForFrameSlot() override { ++m_nFrameWaits; }
 
 private:
     // Queues the scripted keys of every frame up to `frame`; true when any

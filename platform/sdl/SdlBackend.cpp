@@ -6,6 +6,7 @@
 #include "platform/PlatformInternal.h"
 #include "platform/Resources.h"
 #include "platform/sdl/QuietStderr.h"
+#include "platform/sdl/Sdl.h"
 #include "platform/sdl/SdlPads.h"
 #include "platform/sdl/SdlSound.h"
 #include <SDL.h>
@@ -54,7 +55,6 @@ public:
     void Sleep(uint32_t ms) override { SDL_Delay(ms); }
     CFramebuffer& Framebuffer() override { return m_framebuffer; }
     void Show() override;
-    void PaceFrame() override;
     void SetWaitCursor(bool on) override;
     void PumpEvents() override;
     void WaitEvents() override;
@@ -63,6 +63,9 @@ public:
     void PlayWave(int id, const unsigned char* data, size_t size) override {
         m_sound.Play(id, data, size);
     }
+
+protected:
+    void WaitForFrameSlot() override;
 
 private:
     void Handle(const SDL_Event& event);
@@ -146,9 +149,11 @@ bool CSdlBackend::Start(const PlatConfig& config) {
     SDL_SetWindowMinimumSize(m_pWindow, kScreenWidth, kScreenHeight);
     SetIcon();
 
-    m_pRenderer = SDL_CreateRenderer(m_pWindow, -1, SDL_RENDERER_PRESENTVSYNC);
-    if (!m_pRenderer)
-        m_pRenderer = SDL_CreateRenderer(m_pWindow, -1, 0);
+    // No vsync: a present that waited for the display would make every
+    // direct-drawing bracket (each cell of a shot's trace) cost a frame.
+    // The run loop keeps the pace instead, once per pass.
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+    m_pRenderer = SDL_CreateRenderer(m_pWindow, -1, 0);
     if (!m_pRenderer)
         m_pRenderer = SDL_CreateRenderer(m_pWindow, -1, SDL_RENDERER_SOFTWARE);
     if (m_pRenderer)
@@ -201,19 +206,10 @@ void CSdlBackend::SetIcon() {
 }
 
 void CSdlBackend::Upload() {
-    void* pixels;
-    int pitch;
-    if (SDL_LockTexture(m_pTexture, nullptr, &pixels, &pitch) != 0)
-        return;
-    // The locked memory is write-only and may be padded: the whole shown
-    // frame goes up, row by row.
+    // The framebuffer is the frame itself: it goes up as it is, with no
+    // copy of ours on the way.
     const GXDisplayProperties& props = m_framebuffer.Properties();
-    const uint8_t* src = m_framebuffer.ShownOrigin();
-    uint8_t* dst = static_cast<uint8_t*>(pixels);
-    const size_t rowBytes = static_cast<size_t>(kScreenWidth) * 2;
-    for (int y = 0; y < kScreenHeight; ++y, src += props.cbyPitch, dst += pitch)
-        SDL_memcpy(dst, src, rowBytes);
-    SDL_UnlockTexture(m_pTexture);
+    SDL_UpdateTexture(m_pTexture, nullptr, m_framebuffer.Origin(), props.cbyPitch);
 }
 
 void CSdlBackend::Render() {
@@ -228,10 +224,9 @@ void CSdlBackend::Show() {
     Render();
 }
 
-void CSdlBackend::PaceFrame() {
-    // Frames are due on a fixed schedule. With vsync the present has
-    // already waited and the schedule rarely sleeps; a frame that is far
-    // behind starts the schedule again rather than rushing to catch up.
+void CSdlBackend::WaitForFrameSlot() {
+    // Frames are due on a fixed schedule; a frame that is far behind starts
+    // the schedule again rather than rushing to catch up.
     if (m_nFps <= 0)
         return;
     const Uint64 frequency = SDL_GetPerformanceFrequency();
@@ -381,7 +376,7 @@ int32_t CSdlBackend::MessageBox(const char* text, const char* caption, uint32_t 
 
 } // namespace
 
-CBackend* PlatCreateSdlBackend(const PlatConfig& config) {
+CBackend* SdlMakeBackend(const PlatConfig& config) {
     CSdlBackend* backend = new CSdlBackend;
     if (!backend->Start(config)) {
         delete backend;

@@ -4,7 +4,7 @@
 #include "app/GameRun.h"
 #include "../world/WorldTestKit.h"
 #include "app/RunStats.h"
-#include "platform/Headless.h"
+#include "platform/headless/Headless.h"
 #include "platform/PlatformTypes.h"
 #include <algorithm>
 #include <filesystem>
@@ -51,7 +51,7 @@ protected:
         std::string error;
         EXPECT_TRUE(ParseKeyScript(keys, &options.m_keys, &error)) << error;
         EXPECT_TRUE(ParseAnswers(answers, &options.m_answers, &error)) << error;
-        return RunGame(options, &m_stats);
+        return RunGame(options, HeadlessMakeBackend, &m_stats);
     }
 
     std::string m_strFolder;
@@ -227,11 +227,30 @@ TEST_F(GameRunTest, TheSeedDecidesHowTheEnemiesWander) {
         options.m_dwSeed = seed;
         options.m_strLevelsDir = m_strFolder;
         options.m_strCmdLine = "AlwaysTheWalrus";
-        RunGame(options, &m_stats);
+        RunGame(options, HeadlessMakeBackend, &m_stats);
         return m_stats.m_events[EV_CAUGHT];
     };
     int first = run(1), second = run(2), third = run(3);
     EXPECT_GT(first + second + third, 0);
     EXPECT_FALSE(first == second && second == third);
     EXPECT_EQ(run(2), second);
+}
+
+// A shot draws its trace straight onto the screen, one bracket a cell, and
+// each is shown at once; but only the run loop waits for a frame slot, once
+// a pass, so a shot costs no frame however far it flies.
+TEST_F(GameRunTest, AShotShowsItsTraceButWaitsForNoFrameSlot) {
+    std::string corridor = "#####\n#o..#\n";
+    for (int row = 0; row < 11; ++row)
+        corridor += "#...#\n";
+    Level(0, corridor + "#.G.#\n#.P.#\n#####\n");
+    // Up onto the gun (two shots), stop, then one shot up the empty corridor
+    // that misses: ten cells, ten brackets of trace.
+    const int frames = 120;
+    EXPECT_EQ(Run(frames, "1:+up,45:-up,100:fire"), EXIT_NORMAL);
+    EXPECT_EQ(m_stats.m_nShots, 1);
+    EXPECT_EQ(m_stats.m_nFrames, frames);
+    EXPECT_EQ(HeadlessFrameWaits(), frames);
+    // A present a frame, the loading screen's, and the trace's ten.
+    EXPECT_EQ(HeadlessPresentCount(), frames + 1 + 10);
 }

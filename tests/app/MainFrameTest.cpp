@@ -7,7 +7,7 @@
 #include "app/QuibboApp.h"
 #include "app/RunStats.h"
 #include "platform/GX.h"
-#include "platform/Headless.h"
+#include "platform/headless/Headless.h"
 #include "platform/Time.h"
 #include "platform/WindowSystem.h"
 #include "scene/Maze.h"

@@ -1,7 +1,7 @@
 // The three program-wide picture lists.
 #include "app/PictureLists.h"
 #include "gfx/Surface.h"
-#include "platform/Headless.h"
+#include "platform/headless/Headless.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -3,7 +3,7 @@
 // and BMP bytes built in the test.
 #pragma once
 #include "gfx/Surface.h"
-#include "platform/Headless.h"
+#include "platform/headless/Headless.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // colours read back exactly, for tests that project and draw.
 #pragma once
 #include "gfx/Screen.h"
-#include "platform/Headless.h"
+#include "platform/headless/Headless.h"
 #include "platform/WindowSystem.h"
 #include "platform/Wnd.h"
 

@@ -95,7 +95,7 @@ TEST(HeadlessStartup, TakesStepAndFrameLimitFromTheConfiguration) {
     config.headless = true;
     config.dtMs = 40;
     config.frames = 3;
-    ASSERT_TRUE(PlatStartup(config));
+    ASSERT_TRUE(PlatStartup(config, HeadlessMakeBackend));
     EXPECT_TRUE(PlatIsHeadless());
     CRecordingApp app;
     app.m_idle = [](long) { return true; };

@@ -3,7 +3,7 @@
 // test can compare the order of events with what it expects.
 #pragma once
 #include "platform/FrameWnd.h"
-#include "platform/Headless.h"
+#include "platform/headless/Headless.h"
 #include "platform/WinApp.h"
 #include "platform/WindowSystem.h"
 #include <functional>

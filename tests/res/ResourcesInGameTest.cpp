@@ -3,7 +3,7 @@
 // the shaded wall faces and shrunk for far sprites; the sounds as a player
 // hears them when an event happens.
 #include "gfx/Surface.h"
-#include "platform/Headless.h"
+#include "platform/headless/Headless.h"
 #include "platform/Resources.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "gfx/Screen.h"
 #include "math3d/Sprite.h"
 #include "platform/FrameWnd.h"
-#include "platform/Headless.h"
+#include "platform/headless/Headless.h"
 #include "platform/WindowSystem.h"
 #include "scene/ActiveView.h"
 #include "scene/Enemy.h"

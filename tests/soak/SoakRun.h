@@ -12,7 +12,7 @@
 #include "app/MainFrame.h"
 #include "app/QuibboApp.h"
 #include "app/RunStats.h"
-#include "platform/Headless.h"
+#include "platform/headless/Headless.h"
 #include "platform/Platform.h"
 #include "platform/PlatformTypes.h"
 #include "scene/LevelText.h"
@@ -481,7 +481,7 @@ inline Report Run(const Config& config) {
     platform.headless = true;
     platform.dtMs = config.dtMs;
     platform.frames = config.frames;
-    if (PlatStartup(platform)) {
+    if (PlatStartup(platform, HeadlessMakeBackend)) {
         HeadlessReset(ScenarioDisplay(config.scenario));
         HeadlessSetStep(config.dtMs);
         HeadlessSetFrameLimit(config.frames);

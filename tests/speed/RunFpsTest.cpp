@@ -2,6 +2,7 @@
 // runs, carried into the run's figures and printed with them.
 #include "app/GameRun.h"
 #include "app/RunStats.h"
+#include "platform/headless/Headless.h"
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
@@ -12,7 +13,7 @@ TEST(RunFps, AHeadlessRunReportsTheRateOfItsOwnFrames) {
     options.m_config.frames = 120;
     options.m_strLevelsDir = "/nonexistent/"; // the built-in level
     CRunStats stats;
-    ASSERT_EQ(RunGame(options, &stats), EXIT_NORMAL);
+    ASSERT_EQ(RunGame(options, HeadlessMakeBackend, &stats), EXIT_NORMAL);
     ASSERT_GT(stats.m_nFrames, 100);
     // How fast the frames ran is not asserted, only that their real time
     // was measured and the rate is the frames over that time.

@@ -6,7 +6,7 @@
 //
 // Not linked with GoogleTest: the benchmarks compile this file too.
 #pragma once
-#include "platform/Headless.h"
+#include "platform/headless/Headless.h"
 #include "scene/LevelBitmap.h"
 #include <cstdint>
 #include <memory>

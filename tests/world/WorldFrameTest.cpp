@@ -2,7 +2,7 @@
 // order in which a frame updates, draws, presents and asks for events.
 #include "WorldTestKit.h"
 #include "math3d/Drawable.h"
-#include "platform/Headless.h"
+#include "platform/headless/Headless.h"
 #include "platform/Time.h"
 #include "scene/ActiveView.h"
 #include "scene/Maze.h"

@@ -1,7 +1,7 @@
 // The rules: dots, guns, being caught, shooting, and what the head-up display
 // draws.
 #include "WorldTestKit.h"
-#include "platform/Headless.h"
+#include "platform/headless/Headless.h"
 #include "scene/Maze.h"
 #include <algorithm>
 #include <string>

@@ -2,7 +2,7 @@
 #include "app/MainFrame.h"
 #include "app/PictureLists.h"
 #include "platform/FrameWnd.h"
-#include "platform/Headless.h"
+#include "platform/headless/Headless.h"
 #include "platform/WindowSystem.h"
 #include "scene/LevelText.h"
 #include "scene/Maze.h"

@@ -3,6 +3,7 @@
 // script and message boxes from a list of answers.
 #pragma once
 #include "platform/GX.h"
+#include "platform/Platform.h"
 #include <string>
 #include <vector>
 
@@ -17,6 +18,11 @@ struct HeadlessDisplay {
     int32_t clientWidth = 240; // the frame window's client area
     int32_t clientHeight = 320;
 };
+
+// The maker to hand PlatStartup: the one headless backend, reset (default
+// display), with the step, key script and answers of `config`. It stays
+// after PlatShutdown, so what a run left behind can still be read here.
+CBackend* HeadlessMakeBackend(const PlatConfig& config);
 
 // Makes the headless backend the running one and resets it: display, clock
 // (0, step 16 ms), idle passes, frame limit, script, answers, log, focus,
@@ -70,6 +76,9 @@ void HeadlessClearLog();
 const std::vector<uint8_t>& HeadlessFramebufferMemory();
 const uint8_t* HeadlessFramebufferOrigin();
 int HeadlessPresentCount(); // GXEndDraw calls that closed a bracket
+// Times the run loop waited for a frame slot: once per idle pass run, and
+// never while a pass or a message is being handled.
+int HeadlessFrameWaits();
 // The last wave id asked for with PlatPlayWave, 0 if none; whether the
 // resource exists does not matter (the call is what is recorded).
 int HeadlessLastWave();
