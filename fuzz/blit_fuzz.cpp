@@ -70,10 +70,10 @@ std::vector<uint32_t> Snapshot(const CSurface& s) {
 }
 
 uint32_t Encode(const CSurface& s, uint32_t colour) {
-    return CFramebuffer::EncodeColour(s.formatFlags, s.bitsPerPixel, colour);
+    return ColourToPixel(PixelFormatOf(s.formatFlags, s.bitsPerPixel), colour);
 }
 uint32_t Decode(const CSurface& s, uint32_t word) {
-    return CFramebuffer::DecodePixel(s.formatFlags, s.bitsPerPixel, word);
+    return PixelToColour(PixelFormatOf(s.formatFlags, s.bitsPerPixel), word);
 }
 
 uint32_t RawKey(const CSurface& dest) {

@@ -1,4 +1,4 @@
-// Internal helpers of the surface code: the format decision, raw pixel words
+// Internal helpers of the surface code: a surface's format, raw pixel words
 // and little-endian fields. Not for use outside gfx/.
 #pragma once
 #include "gfx/Surface.h"
@@ -8,21 +8,8 @@
 
 namespace gfx {
 
-enum class EFormat { Unsupported, Rgb555, Rgb565, Rgb888 };
-
-// First match decides: a 16-bit surface flagged both 5-5-5 and 5-6-5 is 5-5-5.
-inline EFormat FormatOf(uint32_t flags, int32_t bitsPerPixel) {
-    if ((flags & 0x40) && bitsPerPixel == 16)
-        return EFormat::Rgb555;
-    if ((flags & 0x80) && bitsPerPixel == 16)
-        return EFormat::Rgb565;
-    if ((flags & 0x100) && bitsPerPixel == 32)
-        return EFormat::Rgb888;
-    return EFormat::Unsupported;
-}
-
-inline EFormat FormatOf(const CSurface& s) {
-    return FormatOf(s.formatFlags, s.bitsPerPixel);
+inline EPixelFormat FormatOf(const CSurface& s) {
+    return PixelFormatOf(s.formatFlags, s.bitsPerPixel);
 }
 
 // Raw keys: pure red as each layout stores it. 5-5-5 surfaces use their own
@@ -32,7 +19,7 @@ const uint16_t kKey555 = 0x7C00;
 const uint32_t kKey32 = 0x00FF0000;
 
 inline uint16_t RawKey16(const CSurface& dest) {
-    return FormatOf(dest) == EFormat::Rgb555 ? kKey555 : kKey16;
+    return FormatOf(dest) == EPixelFormat::Rgb555 ? kKey555 : kKey16;
 }
 
 // Pitches can be odd in principle, so words go through memcpy.

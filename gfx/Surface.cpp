@@ -88,37 +88,28 @@ void CSurface::TakeOver(CSurface& other) {
 
 uint32_t CSurface::GetPixel(int32_t x, int32_t y) const {
     const uint8_t* p = PixelAddress(*this, x, y);
-    // Expanded channels keep their low bits zero: full 5 bits read as 248.
-    switch (FormatOf(*this)) {
-    case EFormat::Rgb555: {
-        const uint32_t w = ReadWord<uint16_t>(p);
-        return MakeColour((w >> 7) & 0xF8, (w >> 2) & 0xF8, (w << 3) & 0xF8);
-    }
-    case EFormat::Rgb565: {
-        const uint32_t w = ReadWord<uint16_t>(p);
-        return MakeColour((w >> 8) & 0xF8, (w >> 3) & 0xFC, (w << 3) & 0xF8);
-    }
-    case EFormat::Rgb888: {
-        const uint32_t w = ReadWord<uint32_t>(p);
-        return MakeColour((w >> 16) & 0xFF, (w >> 8) & 0xFF, w & 0xFF);
-    }
+    const EPixelFormat format = FormatOf(*this);
+    switch (format) {
+    case EPixelFormat::Rgb555:
+    case EPixelFormat::Rgb565:
+        return PixelToColour(format, ReadWord<uint16_t>(p));
+    case EPixelFormat::Rgb888:
+        return PixelToColour(format, ReadWord<uint32_t>(p));
     default:
         return 0;
     }
 }
 
 void CSurface::SetPixel(int32_t x, int32_t y, uint32_t c) {
-    const uint32_t r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
     uint8_t* p = PixelAddress(*this, x, y);
-    switch (FormatOf(*this)) {
-    case EFormat::Rgb555:
-        WriteWord<uint16_t>(p, uint16_t(((r & 0xF8) << 7) | ((g & 0xF8) << 2) | (b >> 3)));
+    const EPixelFormat format = FormatOf(*this);
+    switch (format) {
+    case EPixelFormat::Rgb555:
+    case EPixelFormat::Rgb565:
+        WriteWord<uint16_t>(p, uint16_t(ColourToPixel(format, c)));
         break;
-    case EFormat::Rgb565:
-        WriteWord<uint16_t>(p, uint16_t(((r & 0xF8) << 8) | ((g & 0xFC) << 3) | (b >> 3)));
-        break;
-    case EFormat::Rgb888:
-        WriteWord<uint32_t>(p, (r << 16) | (g << 8) | b);
+    case EPixelFormat::Rgb888:
+        WriteWord<uint32_t>(p, ColourToPixel(format, c));
         break;
     default:
         break;

@@ -411,40 +411,6 @@ void TrapezoidColumns(const CSurface& dest, const CSurface& source, int64_t left
     }
 }
 
-// Pixel words and colour values of each format, converted exactly as
-// GetPixel and SetPixel do, for the loops that work on colour values.
-template <EFormat F> struct PixelOf;
-template <> struct PixelOf<EFormat::Rgb555> {
-    typedef uint16_t Word;
-    static uint32_t Colour(uint32_t w) {
-        return MakeColour((w >> 7) & 0xF8, (w >> 2) & 0xF8, (w << 3) & 0xF8);
-    }
-    static Word Encode(uint32_t c) {
-        const uint32_t r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
-        return Word(((r & 0xF8) << 7) | ((g & 0xF8) << 2) | (b >> 3));
-    }
-};
-template <> struct PixelOf<EFormat::Rgb565> {
-    typedef uint16_t Word;
-    static uint32_t Colour(uint32_t w) {
-        return MakeColour((w >> 8) & 0xF8, (w >> 3) & 0xFC, (w << 3) & 0xF8);
-    }
-    static Word Encode(uint32_t c) {
-        const uint32_t r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
-        return Word(((r & 0xF8) << 8) | ((g & 0xFC) << 3) | (b >> 3));
-    }
-};
-template <> struct PixelOf<EFormat::Rgb888> {
-    typedef uint32_t Word;
-    static uint32_t Colour(uint32_t w) {
-        return MakeColour((w >> 16) & 0xFF, (w >> 8) & 0xFF, w & 0xFF);
-    }
-    static Word Encode(uint32_t c) {
-        const uint32_t r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
-        return (r << 16) | (g << 8) | b;
-    }
-};
-
 // One blended colour: per channel (d * keep + s * take) / 100, truncating
 // toward zero, low 8 bits kept. Narrow is 32-bit arithmetic, exact when
 // keep and take lie in 0..100; otherwise the 64-bit products are needed.
@@ -478,8 +444,8 @@ inline Quad MixLanes(Quad d, Quad s, uint16_t keep, uint16_t take) {
 
 // A format's words in lanes: split into the channels GetPixel reads, made
 // from channels as SetPixel makes them.
-template <EFormat F> struct LanesOfFormat;
-template <> struct LanesOfFormat<EFormat::Rgb555> {
+template <EPixelFormat F> struct LanesOfFormat;
+template <> struct LanesOfFormat<EPixelFormat::Rgb555> {
     typedef Oct Words;
     typedef OctMask Mask;
     static void Channels(Words w, Words* r, Words* g, Words* b) {
@@ -491,7 +457,7 @@ template <> struct LanesOfFormat<EFormat::Rgb555> {
         return ((r & 0xF8) << 7) | ((g & 0xF8) << 2) | (b >> 3);
     }
 };
-template <> struct LanesOfFormat<EFormat::Rgb565> {
+template <> struct LanesOfFormat<EPixelFormat::Rgb565> {
     typedef Oct Words;
     typedef OctMask Mask;
     static void Channels(Words w, Words* r, Words* g, Words* b) {
@@ -503,7 +469,7 @@ template <> struct LanesOfFormat<EFormat::Rgb565> {
         return ((r & 0xF8) << 8) | ((g & 0xFC) << 3) | (b >> 3);
     }
 };
-template <> struct LanesOfFormat<EFormat::Rgb888> {
+template <> struct LanesOfFormat<EPixelFormat::Rgb888> {
     typedef Quad Words;
     typedef QuadMask Mask;
     static void Channels(Words w, Words* r, Words* g, Words* b) {
@@ -517,7 +483,7 @@ template <> struct LanesOfFormat<EFormat::Rgb888> {
 // The blend of `cols` pixels of packed rows of one format, sixteen bytes at
 // a time, the rest one by one; for a source that does not share the
 // destination's memory.
-template <EFormat F>
+template <EPixelFormat F>
 void BlendPackedRow(uint8_t* d, const uint8_t* s, int64_t cols, bool useKey, int32_t keep,
                     int32_t take) {
     typedef typename PixelOf<F>::Word Word;
@@ -552,7 +518,7 @@ void BlendPackedRow(uint8_t* d, const uint8_t* s, int64_t cols, bool useKey, int
 // The blend over the clipped rectangle, pixel by pixel in the plain order
 // (so a source that is the destination itself blends the same), with the
 // formats' conversions inlined.
-template <EFormat S, EFormat D, typename Wide>
+template <EPixelFormat S, EPixelFormat D, typename Wide>
 void BlendRect(CSurface& dest, const CSurface& source, const Span2D& r, int64_t x, int64_t y,
                bool useKey, Wide keep, Wide take) {
     typedef typename PixelOf<S>::Word SourceWord;
@@ -579,7 +545,7 @@ void BlendRect(CSurface& dest, const CSurface& source, const Span2D& r, int64_t 
     }
 }
 
-template <EFormat S, EFormat D>
+template <EPixelFormat S, EPixelFormat D>
 void BlendRect(CSurface& dest, const CSurface& source, const Span2D& r, int64_t x, int64_t y,
                bool useKey, int32_t percent) {
     if (percent >= 0 && percent <= 100)
@@ -589,18 +555,18 @@ void BlendRect(CSurface& dest, const CSurface& source, const Span2D& r, int64_t 
                                  int64_t(percent));
 }
 
-template <EFormat S>
+template <EPixelFormat S>
 bool BlendFrom(CSurface& dest, const CSurface& source, const Span2D& r, int64_t x, int64_t y,
                bool useKey, int32_t percent) {
     switch (FormatOf(dest)) {
-    case EFormat::Rgb555:
-        BlendRect<S, EFormat::Rgb555>(dest, source, r, x, y, useKey, percent);
+    case EPixelFormat::Rgb555:
+        BlendRect<S, EPixelFormat::Rgb555>(dest, source, r, x, y, useKey, percent);
         return true;
-    case EFormat::Rgb565:
-        BlendRect<S, EFormat::Rgb565>(dest, source, r, x, y, useKey, percent);
+    case EPixelFormat::Rgb565:
+        BlendRect<S, EPixelFormat::Rgb565>(dest, source, r, x, y, useKey, percent);
         return true;
-    case EFormat::Rgb888:
-        BlendRect<S, EFormat::Rgb888>(dest, source, r, x, y, useKey, percent);
+    case EPixelFormat::Rgb888:
+        BlendRect<S, EPixelFormat::Rgb888>(dest, source, r, x, y, useKey, percent);
         return true;
     default:
         return false;
@@ -702,14 +668,14 @@ bool CSurface::BlendBlit(const CSurface& source, int32_t x, int32_t y, bool useK
     // through GetPixel and SetPixel (reading 0, writing nothing).
     bool done = false;
     switch (FormatOf(source)) {
-    case EFormat::Rgb555:
-        done = BlendFrom<EFormat::Rgb555>(*this, source, r, x, y, useKey, percent);
+    case EPixelFormat::Rgb555:
+        done = BlendFrom<EPixelFormat::Rgb555>(*this, source, r, x, y, useKey, percent);
         break;
-    case EFormat::Rgb565:
-        done = BlendFrom<EFormat::Rgb565>(*this, source, r, x, y, useKey, percent);
+    case EPixelFormat::Rgb565:
+        done = BlendFrom<EPixelFormat::Rgb565>(*this, source, r, x, y, useKey, percent);
         break;
-    case EFormat::Rgb888:
-        done = BlendFrom<EFormat::Rgb888>(*this, source, r, x, y, useKey, percent);
+    case EPixelFormat::Rgb888:
+        done = BlendFrom<EPixelFormat::Rgb888>(*this, source, r, x, y, useKey, percent);
         break;
     default:
         break;

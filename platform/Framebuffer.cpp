@@ -5,19 +5,6 @@
 
 namespace {
 
-enum class PixelFormat { Unsupported, Rgb555, Rgb565, Rgb888 };
-
-// The first matching test decides, as for the surfaces.
-PixelFormat FormatOf(uint32_t format, int32_t bitsPerPixel) {
-    if ((format & kfDirect555) && bitsPerPixel == 16)
-        return PixelFormat::Rgb555;
-    if ((format & kfDirect565) && bitsPerPixel == 16)
-        return PixelFormat::Rgb565;
-    if ((format & kfDirect888) && bitsPerPixel == 32)
-        return PixelFormat::Rgb888;
-    return PixelFormat::Unsupported;
-}
-
 // Pitches need not be aligned, so words go through memcpy.
 void StoreWord(uint8_t* p, int32_t bitsPerPixel, uint32_t word) {
     if (bitsPerPixel == 16) {
@@ -52,40 +39,7 @@ void PutLe32(uint8_t* p, uint32_t v) {
 } // namespace
 
 bool CFramebuffer::IsSupported(uint32_t format, int32_t bitsPerPixel) {
-    return FormatOf(format, bitsPerPixel) != PixelFormat::Unsupported;
-}
-
-uint32_t CFramebuffer::EncodeColour(uint32_t format, int32_t bitsPerPixel, uint32_t colour) {
-    uint32_t r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
-    switch (FormatOf(format, bitsPerPixel)) {
-    case PixelFormat::Rgb555:
-        return ((r & 0xF8) << 7) | ((g & 0xF8) << 2) | (b >> 3);
-    case PixelFormat::Rgb565:
-        return ((r & 0xF8) << 8) | ((g & 0xFC) << 3) | (b >> 3);
-    case PixelFormat::Rgb888:
-        return (r << 16) | (g << 8) | b;
-    case PixelFormat::Unsupported:
-        break;
-    }
-    return 0;
-}
-
-uint32_t CFramebuffer::DecodePixel(uint32_t format, int32_t bitsPerPixel, uint32_t p) {
-    uint32_t r, g, b;
-    switch (FormatOf(format, bitsPerPixel)) {
-    case PixelFormat::Rgb555:
-        r = (p >> 7) & 0xF8, g = (p >> 2) & 0xF8, b = (p << 3) & 0xF8;
-        break;
-    case PixelFormat::Rgb565:
-        r = (p >> 8) & 0xF8, g = (p >> 3) & 0xFC, b = (p << 3) & 0xF8;
-        break;
-    case PixelFormat::Rgb888:
-        r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-        break;
-    default:
-        return 0;
-    }
-    return r | (g << 8) | (b << 16);
+    return PixelFormatOf(format, bitsPerPixel) != EPixelFormat::Unsupported;
 }
 
 bool CFramebuffer::Configure(int32_t width, int32_t height, int32_t bitsPerPixel, uint32_t format,
@@ -131,7 +85,7 @@ void CFramebuffer::Fill(const PlatRect& rect, uint32_t colour) {
     const int32_t bottom = rect.bottom < m_props.cyHeight ? rect.bottom : m_props.cyHeight;
     if (left >= right || top >= bottom)
         return;
-    const uint32_t word = EncodeColour(m_props.ffFormat, m_props.cBPP, colour);
+    const uint32_t word = ColourToPixel(PixelFormatOf(m_props.ffFormat, m_props.cBPP), colour);
     const int32_t count = right - left;
     uint8_t* row = Origin() + static_cast<ptrdiff_t>(top) * m_props.cbyPitch +
                    static_cast<ptrdiff_t>(left) * m_props.cbxPitch;
@@ -147,7 +101,7 @@ uint32_t CFramebuffer::Colour(int32_t x, int32_t y) const {
         return 0;
     const uint8_t* p = Origin() + static_cast<ptrdiff_t>(x) * m_props.cbxPitch +
                        static_cast<ptrdiff_t>(y) * m_props.cbyPitch;
-    return DecodePixel(m_props.ffFormat, m_props.cBPP, LoadWord(p, m_props.cBPP));
+    return PixelToColour(PixelFormatOf(m_props.ffFormat, m_props.cBPP), LoadWord(p, m_props.cBPP));
 }
 
 bool CFramebuffer::SaveShown(const char* path) const {

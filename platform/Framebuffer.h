@@ -36,11 +36,6 @@ public:
     // file cannot be written.
     bool SaveShown(const char* path) const;
 
-    // Pixel words and colour values, as the surfaces convert them: channels
-    // are truncated on the way in; low bits stay zero on the way out.
-    // Unsupported formats store nothing and read back 0.
-    static uint32_t EncodeColour(uint32_t format, int32_t bitsPerPixel, uint32_t colour);
-    static uint32_t DecodePixel(uint32_t format, int32_t bitsPerPixel, uint32_t word);
     static bool IsSupported(uint32_t format, int32_t bitsPerPixel);
 
 private:

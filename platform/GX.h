@@ -1,6 +1,7 @@
 // Direct display access: a framebuffer pointer with its geometry, valid
 // between GXBeginDraw and GXEndDraw, plus button input and suspend/resume.
 #pragma once
+#include "platform/PixelFormat.h"
 #include "platform/PlatformTypes.h"
 
 // The six 32-bit values describing the framebuffer, in this order; the
@@ -11,14 +12,9 @@ struct GXDisplayProperties {
     int32_t cbxPitch;  // bytes from a pixel to its right-hand neighbour; may be negative
     int32_t cbyPitch;  // bytes from a pixel to the one below it; may be negative
     int32_t cBPP;      // bits per pixel
-    uint32_t ffFormat; // kfDirect* bits
+    uint32_t ffFormat; // kfDirect* bits (platform/PixelFormat.h)
 };
 
-enum : uint32_t {
-    kfDirect555 = 0x40,
-    kfDirect565 = 0x80,
-    kfDirect888 = 0x100,
-};
 
 int GXOpenDisplay(HWND hwnd, uint32_t flags);
 int GXCloseDisplay();
