@@ -52,7 +52,10 @@ public:
 
     bool IsHeadless() const override { return false; }
     uint32_t TickCount() override { return SDL_GetTicks(); }
-    void Sleep(uint32_t ms) override { SDL_Delay(ms); }
+    void Sleep(uint32_t ms) override {
+        ShowPending();
+        SDL_Delay(ms);
+    }
     CFramebuffer& Framebuffer() override { return m_framebuffer; }
     void Show() override;
     void SetWaitCursor(bool on) override;
@@ -68,6 +71,7 @@ protected:
     void WaitForFrameSlot() override;
 
 private:
+    void ShowPending();
     void Handle(const SDL_Event& event);
     void Perform();
     void Upload();
@@ -87,6 +91,9 @@ private:
     bool m_bFocus = false;
     int m_nFps = 0;
     Uint64 m_qwNextFrame = 0; // performance-counter time the next frame may start
+    Uint64 m_qwNextShow = 0;  // performance-counter time the display can take a new picture
+    Uint64 m_qwRefresh = 0;   // performance-counter ticks of one display refresh
+    bool m_bPending = false;  // the framebuffer changed since it was last put up
 };
 
 CSdlBackend::~CSdlBackend() {
@@ -170,6 +177,11 @@ bool CSdlBackend::Start(const PlatConfig& config) {
     SDL_RenderSetLogicalSize(m_pRenderer, kScreenWidth, kScreenHeight);
     SDL_RenderSetIntegerScale(m_pRenderer, SDL_TRUE);
 
+    SDL_DisplayMode mode;
+    const int hz = SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.refresh_rate > 0
+                       ? mode.refresh_rate
+                       : 60;
+    m_qwRefresh = SDL_GetPerformanceFrequency() / static_cast<Uint64>(hz);
     m_framebuffer.MarkShown();
     Show();
     // Ask for the keyboard: the game only runs while it has the focus, and
@@ -220,11 +232,30 @@ void CSdlBackend::Render() {
 }
 
 void CSdlBackend::Show() {
+    // The display takes one picture a refresh, so brackets that end faster
+    // than that (a shot's trace, cell by cell; the steps of a fade) are
+    // folded into the next picture, which goes up as soon as the loop looks
+    // for input, sleeps or waits: never later, and never with a wait of its own.
+    const Uint64 now = SDL_GetPerformanceCounter();
+    if (now < m_qwNextShow) {
+        m_bPending = true;
+        return;
+    }
+    m_qwNextShow = now + m_qwRefresh;
+    m_bPending = false;
     Upload();
     Render();
 }
 
+void CSdlBackend::ShowPending() {
+    if (!m_bPending)
+        return;
+    m_qwNextShow = 0;
+    Show();
+}
+
 void CSdlBackend::WaitForFrameSlot() {
+    ShowPending();
     // Frames are due on a fixed schedule; a frame that is far behind starts
     // the schedule again rather than rushing to catch up.
     if (m_nFps <= 0)
@@ -248,6 +279,7 @@ void CSdlBackend::SetWaitCursor(bool on) {
 }
 
 void CSdlBackend::PumpEvents() {
+    ShowPending();
     SDL_Event event;
     while (SDL_PollEvent(&event))
         Handle(event);
@@ -256,6 +288,7 @@ void CSdlBackend::PumpEvents() {
 }
 
 void CSdlBackend::WaitEvents() {
+    ShowPending();
     SDL_Event event;
     if (SDL_WaitEvent(&event))
         Handle(event);
@@ -345,6 +378,7 @@ void CSdlBackend::SaveScreenshot() {
 }
 
 int32_t CSdlBackend::MessageBox(const char* text, const char* caption, uint32_t type) {
+    ShowPending(); // the box comes up over the picture as it stands
     const bool choice = (type & 0xF) == MB_OKCANCEL;
     const SDL_MessageBoxButtonData buttons[2] = {
         {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT |
