@@ -108,45 +108,33 @@ bool CMainFrame::PreTranslateMessage(PlatMsg* msg) {
     if (m_pWorld == nullptr || m_pWorld->m_bPaused)
         return CFrameWnd::PreTranslateMessage(msg);
 
-    // Plain assignments: the last key pressed wins, and releasing either key
-    // of a pair stops that motion.
     switch (msg->message) {
     case WM_KEYDOWN:
+    case WM_KEYUP: {
+        const bool bDown = msg->message == WM_KEYDOWN;
         switch (msg->wParam) {
         case VK_UP:
-            m_pWorld->m_nMove = 1;
+            m_pWorld->OnMoveKey(MOVE_FORWARD, bDown);
             return true;
         case VK_DOWN:
-            m_pWorld->m_nMove = 2;
+            m_pWorld->OnMoveKey(MOVE_BACKWARD, bDown);
             return true;
         case VK_RIGHT:
-            m_pWorld->m_nTurn = 1;
+            m_pWorld->OnTurnKey(TURN_RIGHT, bDown);
             return true;
         case VK_LEFT:
-            m_pWorld->m_nTurn = 2;
+            m_pWorld->OnTurnKey(TURN_LEFT, bDown);
             return true;
         default:
-            if (IsFireKey(msg->wParam)) {
+            // Only the press fires, and each repeat of a held key again.
+            if (bDown && IsFireKey(msg->wParam)) {
                 m_pWorld->Fire();
                 return true;
             }
             break;
         }
         break;
-    case WM_KEYUP:
-        switch (msg->wParam) {
-        case VK_LEFT:
-        case VK_RIGHT:
-            m_pWorld->m_nTurn = 0;
-            return true;
-        case VK_UP:
-        case VK_DOWN:
-            m_pWorld->m_nMove = 0;
-            return true;
-        default:
-            break;
-        }
-        break;
+    }
     case WM_CHAR:
         return true;
     default:
@@ -231,7 +219,7 @@ void LoadSharedPictures() {
 
 bool CMainFrame::CreateWorld() {
     LoadSharedPictures();
-    m_pWorld = new CWorld(*this, HasAccessWord(CommandLine()));
+    m_pWorld = new CWorld(*this, HasAccessWord(CommandLine()), SharedPictureTables());
     m_pWorld->LoadHudImages(IDB_GUN, IDB_FLASH, IDB_LIFE);
     m_pWorld->ShowOverlay(IDB_TITLE, kTitleShowMs);
 

@@ -57,3 +57,14 @@ void FreeItemImages() {
 void FreeEnemyImages() {
     FreeList(g_enemyImages);
 }
+
+PictureTables SharedPictureTables() {
+    PictureTables tables;
+    tables.walls = g_wallTextures.data();
+    tables.wallCount = static_cast<int>(g_wallTextures.size());
+    tables.items = g_itemImages.data();
+    tables.itemCount = static_cast<int>(g_itemImages.size());
+    tables.enemies = g_enemyImages.data();
+    tables.enemyCount = static_cast<int>(g_enemyImages.size());
+    return tables;
+}

@@ -3,6 +3,7 @@
 // created and freed when it is destroyed; the wall quads and sprites point
 // into them without owning anything.
 #pragma once
+#include "scene/PictureTables.h"
 #include <vector>
 
 class CSurface;
@@ -29,3 +30,7 @@ void AddEnemyImage(int id);
 void FreeWallTextures();
 void FreeItemImages();
 void FreeEnemyImages();
+
+// The three lists as the tables the world builds its mazes with. They point
+// into the lists' storage, so they hold only until a list next changes.
+PictureTables SharedPictureTables();

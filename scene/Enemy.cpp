@@ -181,15 +181,15 @@ void CEnemy::DrawOverlay(CScreen& screen) {
 int CEnemy::Interact(const CPose& viewer, CSceneNode** hit) {
     const PlatPoint cell = GetCell();
     if (cell.x != TruncateToInt32(viewer.x) || cell.y != TruncateToInt32(viewer.z))
-        return 0;
+        return EV_NONE;
     if (!(Distance2D(m_pose.x, m_pose.z, viewer.x, viewer.z) < kCatchDistance))
-        return 0;
+        return EV_NONE;
     if (hit)
         *hit = this;
-    return 1;
+    return EV_CAUGHT;
 }
 
-CSceneNode* CEnemy::Probe(const PlatPoint& point) {
+CSceneNode* CEnemy::Probe(const PlatPoint& point, CScreen*) {
     const CSprite* pSprite = GetSprite();
     if (!pSprite || !pSprite->IsProjected())
         return nullptr;

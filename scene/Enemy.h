@@ -49,13 +49,14 @@ public:
     bool IsInRegion(const PlatRect& region) const override;
     // A pure red dot on the maze's minimap.
     void DrawOverlay(CScreen& screen) override;
-    // 1 (caught) with *hit set when the viewer stands in the enemy's cell
-    // closer than 0.8; else 0.
+    // EV_CAUGHT with *hit set when the viewer stands in the enemy's cell
+    // closer than 0.8; else EV_NONE.
     int Interact(const CPose& viewer, CSceneNode** hit) override;
     // This enemy when its sprite was projected in the last frame and `cell`
     // lies in the two-by-two block of cells ending at the enemy's own cell
-    // (its column and the one left of it, its row and the one above).
-    CSceneNode* Probe(const PlatPoint& cell) override;
+    // (its column and the one left of it, its row and the one above). An
+    // enemy leaves no trace.
+    CSceneNode* Probe(const PlatPoint& cell, CScreen* screen) override;
 
     const CPose& GetPose() const { return m_pose; }
     // The cell the pose lies in (x and z truncated).

@@ -1,10 +1,8 @@
 #include "scene/Maze.h"
-#include "app/PictureLists.h"
 #include "gfx/Screen.h"
 #include "math3d/Math3d.h"
 #include "math3d/Sprite.h"
 #include "math3d/WallQuad.h"
-#include "scene/ActiveView.h"
 #include "scene/Enemy.h"
 #include <algorithm>
 #include <cmath>
@@ -76,8 +74,7 @@ bool CMaze::ReadGridFromFile(const char* path, std::string* error) {
 }
 
 bool CMaze::LoadCommon(const char* path, int levelId, bool bBackground, int skyId, int floorId,
-                       CSurface* const* wallTable, int wallCount, CSurface* const* itemTable,
-                       int itemCount) {
+                       const PictureTables& pictures) {
     // Copied first: `path` may be the stored level path itself (Restart).
     const std::string strPath = path ? path : "";
     m_strLevelPath = strPath;
@@ -92,37 +89,29 @@ bool CMaze::LoadCommon(const char* path, int levelId, bool bBackground, int skyI
     }
     if (bBackground && (!m_sky.LoadBitmapResource(skyId) || !m_floor.LoadBitmapResource(floorId)))
         return false;
-    return Build(wallTable, wallCount, itemTable, itemCount);
+    return Build(pictures);
 }
 
-bool CMaze::LoadFromResource(int levelId, int skyId, int floorId, CSurface* const* wallTable,
-                             int wallCount, CSurface* const* itemTable, int itemCount) {
-    return LoadCommon(nullptr, levelId, true, skyId, floorId, wallTable, wallCount, itemTable,
-                      itemCount);
+bool CMaze::LoadFromResource(int levelId, int skyId, int floorId, const PictureTables& pictures) {
+    return LoadCommon(nullptr, levelId, true, skyId, floorId, pictures);
 }
 
-bool CMaze::LoadFromFile(const char* path, int skyId, int floorId, CSurface* const* wallTable,
-                         int wallCount, CSurface* const* itemTable, int itemCount) {
-    return LoadCommon(path ? path : "", 0, true, skyId, floorId, wallTable, wallCount, itemTable,
-                      itemCount);
+bool CMaze::LoadFromFile(const char* path, int skyId, int floorId, const PictureTables& pictures) {
+    return LoadCommon(path ? path : "", 0, true, skyId, floorId, pictures);
 }
 
-bool CMaze::LoadNextFromResource(int levelId, CSurface* const* wallTable, int wallCount,
-                                 CSurface* const* itemTable, int itemCount) {
-    return LoadCommon(nullptr, levelId, false, 0, 0, wallTable, wallCount, itemTable, itemCount);
+bool CMaze::LoadNextFromResource(int levelId, const PictureTables& pictures) {
+    return LoadCommon(nullptr, levelId, false, 0, 0, pictures);
 }
 
-bool CMaze::LoadNextFromFile(const char* path, CSurface* const* wallTable, int wallCount,
-                             CSurface* const* itemTable, int itemCount) {
-    return LoadCommon(path ? path : "", 0, false, 0, 0, wallTable, wallCount, itemTable, itemCount);
+bool CMaze::LoadNextFromFile(const char* path, const PictureTables& pictures) {
+    return LoadCommon(path ? path : "", 0, false, 0, 0, pictures);
 }
 
 bool CMaze::Restart() {
     if (m_nLevelResourceId != 0)
-        return LoadNextFromResource(m_nLevelResourceId, m_ppWallTable, m_nWallCount, m_ppItemTable,
-                                    m_nItemCount);
-    return LoadNextFromFile(m_strLevelPath.c_str(), m_ppWallTable, m_nWallCount, m_ppItemTable,
-                            m_nItemCount);
+        return LoadNextFromResource(m_nLevelResourceId, m_pictures);
+    return LoadNextFromFile(m_strLevelPath.c_str(), m_pictures);
 }
 
 void CMaze::DeleteDrawables() {
@@ -174,31 +163,18 @@ size_t CMaze::CountBuild(int wallCount, int itemCount) const {
     return count;
 }
 
-bool CMaze::Build(CSurface* const* wallTable, int wallCount, CSurface* const* itemTable,
-                  int itemCount) {
-    m_ppWallTable = wallTable;
-    m_nWallCount = wallCount;
-    m_ppItemTable = itemTable;
-    m_nItemCount = itemCount;
-    if (!wallTable) {
-        wallTable = g_wallTextures.data();
-        wallCount = static_cast<int>(g_wallTextures.size());
-    }
-    if (!itemTable) {
-        itemTable = g_itemImages.data();
-        itemCount = static_cast<int>(g_itemImages.size());
-    }
-    if (!wallTable)
-        wallCount = 0;
-    if (!itemTable)
-        itemCount = 0;
+bool CMaze::Build(const PictureTables& pictures) {
+    m_pictures = pictures;
+    const int wallCount = pictures.walls ? pictures.wallCount : 0;
+    const int itemCount = pictures.items ? pictures.itemCount : 0;
+    const int enemyCount = pictures.enemies ? pictures.enemyCount : 0;
     // Counted before anything is allocated, so an oversized level fails
     // cleanly instead of exhausting memory halfway through.
     if (CountBuild(wallCount, itemCount) > kMaxLevelBuild)
         return false;
-    BuildWalls(wallTable, wallCount);
-    BuildItems(itemTable, itemCount);
-    BuildEnemies();
+    BuildWalls(pictures.walls, wallCount);
+    BuildItems(pictures.items, itemCount);
+    BuildEnemies(pictures.enemies, enemyCount);
     BuildCellIndex();
     return true;
 }
@@ -271,16 +247,17 @@ void CMaze::BuildItems(CSurface* const* itemTable, int itemCount) {
     }
 }
 
-void CMaze::BuildEnemies() {
+void CMaze::BuildEnemies(CSurface* const* enemyTable, int enemyCount) {
     uint32_t n = 0;
-    const int imageCount = std::min<int>(1, static_cast<int>(g_enemyImages.size()));
+    // Every enemy shows the first picture only.
+    const int imageCount = std::min(1, enemyCount);
     for (int r = 0; r < m_nHeight; ++r) {
         for (int c = 0; c < m_nWidth; ++c) {
             if (!IsEnemyStartCell(m_grid[static_cast<size_t>(r) * m_nWidth + c]))
                 continue;
             CEnemy* pEnemy = new CEnemy(this, kEnemyIdBase + n);
             AddChild(pEnemy);
-            pEnemy->SetImages(g_enemyImages.data(), imageCount, kEnemyPeriodMs);
+            pEnemy->SetImages(enemyTable, imageCount, kEnemyPeriodMs);
             pEnemy->SetPosition(c, r, 0.0);
             ++n;
         }
@@ -456,9 +433,8 @@ void CMaze::Update(int elapsedMs, const CPose& viewer) {
     CSceneNode::Update(elapsedMs, viewer);
 }
 
-void CMaze::DrawBackground(CScreen& screen) {
-    const CPose* pCamera = GetActiveCamera();
-    const double angle = (pCamera ? pCamera->heading : 0.0) + m_dSkyDrift;
+void CMaze::DrawBackground(CScreen& screen, const CPose& viewer) {
+    const double angle = viewer.heading + m_dSkyDrift;
     const double a = std::fmod(std::fabs(angle), 360.0);
     const int32_t skyWidth = m_sky.width;
     const int32_t off = TruncateToInt32(skyWidth * a * (1.0 / 360.0));
@@ -567,10 +543,10 @@ int CMaze::Interact(const CPose& viewer, CSceneNode** hit) {
     const int32_t cz = TruncateToInt32(viewer.z);
     const uint8_t cell = GetCell(cx, cz);
     if (CellClass(cell) != CELL_CLASS_ITEM)
-        return INTERACT_NONE;
+        return EV_NONE;
     const int t = CellType(cell);
     if (t != ITEM_DOT && t != ITEM_GUN)
-        return INTERACT_NONE; // decorations stay
+        return EV_NONE; // decorations stay
     if (m_minimap.pixels && cx < m_minimap.width && cz < m_minimap.height)
         m_minimap.SetPixel(cx, cz, kColourRed);
     m_grid[static_cast<size_t>(cz) * m_nWidth + cx] = CELL_CORRIDOR;
@@ -578,17 +554,17 @@ int CMaze::Interact(const CPose& viewer, CSceneNode** hit) {
     if (hit)
         *hit = this;
     if (t == ITEM_GUN)
-        return INTERACT_GUN;
+        return EV_GUN;
     --m_nDotsLeft;
-    return m_nDotsLeft > 0 ? INTERACT_DOT : INTERACT_LAST_DOT;
+    return m_nDotsLeft > 0 ? EV_DOT : EV_LAST_DOT;
 }
 
-CSceneNode* CMaze::Probe(const PlatPoint& cell) {
+CSceneNode* CMaze::Probe(const PlatPoint& cell, CScreen* pScreen) {
     if (IsWallAt(cell.x, cell.y))
         return this;
     // The trace goes straight to the framebuffer, so it shows on the minimap
     // at once, before the next frame; it is not part of the back buffer.
-    if (CScreen* pScreen = GetActiveScreen()) {
+    if (pScreen) {
         int32_t ox = 0, oy = 0;
         pScreen->BeginDraw(&ox, &oy);
         const int64_t x = int64_t(m_minimapOrigin.x) + cell.x + ox;
@@ -597,5 +573,5 @@ CSceneNode* CMaze::Probe(const PlatPoint& cell) {
             pScreen->SetPixel(static_cast<int32_t>(x), static_cast<int32_t>(y), kColourYellow);
         pScreen->EndDraw();
     }
-    return CSceneNode::Probe(cell);
+    return CSceneNode::Probe(cell, pScreen);
 }

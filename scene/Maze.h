@@ -10,20 +10,12 @@
 #pragma once
 #include "gfx/Surface.h"
 #include "scene/LevelBitmap.h"
+#include "scene/PictureTables.h"
 #include "scene/SceneNode.h"
 #include <string>
 #include <vector>
 
 class CDrawable;
-
-// Interaction codes of Interact (the event codes 1 to 4 of the game rules).
-enum {
-    INTERACT_NONE = 0,
-    INTERACT_CAUGHT = 1,
-    INTERACT_GUN = 2,
-    INTERACT_DOT = 3,
-    INTERACT_LAST_DOT = 4,
-};
 
 // The first enemy's id; enemy n of a build has id kEnemyIdBase + n. Nodes
 // with smaller ids (the maze) stop a shot.
@@ -40,32 +32,25 @@ public:
     CMaze(CSceneNode* parent, uint32_t id);
     ~CMaze() override;
 
-    // Image tables: arrays of `count` picture pointers (entries may be null).
-    // A null table selects the program-wide list (g_wallTextures or
-    // g_itemImages) with its own count, looked up when the maze is built.
-    // The pictures are not owned and must outlive the maze's drawables.
+    // Each load builds with `pictures` (none by default: the walls stand
+    // unseen, and there are no item sprites and no dots to count).
 
     // Clears the maze, then reads the grid from bitmap resource `levelId`,
     // the minimap picture from the same resource, the sky and floor pictures,
     // and builds. False at the first failure; the maze is then partly or
     // wholly empty and must not be drawn.
-    bool LoadFromResource(int levelId, int skyId, int floorId, CSurface* const* wallTable = nullptr,
-                          int wallCount = 0, CSurface* const* itemTable = nullptr,
-                          int itemCount = 0);
+    bool LoadFromResource(int levelId, int skyId, int floorId,
+                          const PictureTables& pictures = PictureTables());
     // The same from a level .BMP file.
     bool LoadFromFile(const char* path, int skyId, int floorId,
-                      CSurface* const* wallTable = nullptr, int wallCount = 0,
-                      CSurface* const* itemTable = nullptr, int itemCount = 0);
+                      const PictureTables& pictures = PictureTables());
     // As above, keeping the sky and floor pictures.
-    bool LoadNextFromResource(int levelId, CSurface* const* wallTable = nullptr, int wallCount = 0,
-                              CSurface* const* itemTable = nullptr, int itemCount = 0);
-    bool LoadNextFromFile(const char* path, CSurface* const* wallTable = nullptr, int wallCount = 0,
-                          CSurface* const* itemTable = nullptr, int itemCount = 0);
+    bool LoadNextFromResource(int levelId, const PictureTables& pictures = PictureTables());
+    bool LoadNextFromFile(const char* path, const PictureTables& pictures = PictureTables());
     // Stores the tables, then builds walls, items and enemies from the grid.
     // False, with nothing built, when the level would build more than
     // kMaxLevelBuild objects.
-    bool Build(CSurface* const* wallTable, int wallCount, CSurface* const* itemTable,
-               int itemCount);
+    bool Build(const PictureTables& pictures);
     // Reloads the level from where it last came from, with the stored tables;
     // eaten dots, taken guns and shot enemies all come back.
     bool Restart();
@@ -84,9 +69,9 @@ public:
 
     // Advances the sky drift (0.003 degrees a millisecond), then the enemies.
     void Update(int elapsedMs, const CPose& viewer) override;
-    // The sky, turned by the active camera's heading plus the drift, and the
-    // floor below it. Nothing else clears the back buffer.
-    void DrawBackground(CScreen& screen) override;
+    // The sky, turned by the viewer's heading plus the drift, and the floor
+    // below it. Nothing else clears the back buffer.
+    void DrawBackground(CScreen& screen, const CPose& viewer) override;
     // The minimap at the bottom centre (pure red see-through), then each
     // enemy's dot. Stores the minimap origin.
     void DrawOverlay(CScreen& screen) override;
@@ -94,14 +79,15 @@ public:
     // the walls around its cell: x and z axes first, a corner only when
     // neither axis moved.
     void Collide(CPose& viewer) override;
-    // An enemy in contact first (code 1); else a dot (3, or 4 for the last)
-    // or a gun (2) in the viewer's cell is taken out of the maze and *hit set
-    // to the maze. Decorations stay (0).
+    // An enemy in contact first (EV_CAUGHT); else a dot (EV_DOT, or
+    // EV_LAST_DOT for the last) or a gun (EV_GUN) in the viewer's cell is
+    // taken out of the maze and *hit set to the maze. Decorations stay
+    // (EV_NONE).
     int Interact(const CPose& viewer, CSceneNode** hit) override;
     // A wall cell stops the shot (the maze itself). Otherwise the cell's
-    // trace is drawn straight onto the active screen's framebuffer, on the
-    // minimap, and the enemies are asked.
-    CSceneNode* Probe(const PlatPoint& cell) override;
+    // trace is drawn straight onto `screen`'s framebuffer (when there is a
+    // screen), on the minimap, and the enemies are asked.
+    CSceneNode* Probe(const PlatPoint& cell, CScreen* screen) override;
 
     // The base's frame passes with the base's results, but over the maze's
     // own drawables they visit only those near the region, through the cell
@@ -151,12 +137,11 @@ public:
 private:
     bool AdoptGrid(bool bRead, LevelGrid& grid);
     bool LoadCommon(const char* path, int levelId, bool bBackground, int skyId, int floorId,
-                    CSurface* const* wallTable, int wallCount, CSurface* const* itemTable,
-                    int itemCount);
+                    const PictureTables& pictures);
     size_t CountBuild(int wallCount, int itemCount) const;
     void BuildWalls(CSurface* const* wallTable, int wallCount);
     void BuildItems(CSurface* const* itemTable, int itemCount);
-    void BuildEnemies();
+    void BuildEnemies(CSurface* const* enemyTable, int enemyCount);
     void BuildCellIndex();
     void RemoveItemSprite(int x, int z);
     void DeleteDrawables();
@@ -172,10 +157,7 @@ private:
     double m_dSkyDrift = 0.0;
     std::string m_strLevelPath;
     int m_nLevelResourceId = 0;
-    CSurface* const* m_ppWallTable = nullptr;
-    int m_nWallCount = 0;
-    CSurface* const* m_ppItemTable = nullptr;
-    int m_nItemCount = 0;
+    PictureTables m_pictures; // of the last build, for Restart
 
     // The drawables again, ordered by the cell their region test reads (row,
     // then column, then creation): m_indexKeys[i] is row * width + column of

@@ -114,9 +114,9 @@ int CSceneNode::CollectVisible(std::vector<CDrawable*>& list) {
     return static_cast<int>(list.size());
 }
 
-void CSceneNode::DrawBackground(CScreen& screen) {
+void CSceneNode::DrawBackground(CScreen& screen, const CPose& viewer) {
     for (std::size_t i = 0; i < m_children.size(); ++i)
-        m_children[i]->DrawBackground(screen);
+        m_children[i]->DrawBackground(screen, viewer);
 }
 
 void CSceneNode::DrawOverlay(CScreen& screen) {
@@ -133,12 +133,12 @@ int CSceneNode::Interact(const CPose& viewer, CSceneNode** hit) {
     for (std::size_t i = 0; i < m_children.size(); ++i)
         if (int code = m_children[i]->Interact(viewer, hit))
             return code;
-    return 0;
+    return EV_NONE;
 }
 
-CSceneNode* CSceneNode::Probe(const PlatPoint& cell) {
+CSceneNode* CSceneNode::Probe(const PlatPoint& cell, CScreen* screen) {
     for (std::size_t i = 0; i < m_children.size(); ++i)
-        if (CSceneNode* node = m_children[i]->Probe(cell))
+        if (CSceneNode* node = m_children[i]->Probe(cell, screen))
             return node;
     return nullptr;
 }

@@ -13,6 +13,16 @@
 class CDrawable;
 class CScreen;
 
+// What Interact reports the player touched. The world's frame reports the
+// same codes, and one more of its own.
+enum : int {
+    EV_NONE = 0,
+    EV_CAUGHT = 1,   // an enemy caught the player
+    EV_GUN = 2,      // a gun was picked up
+    EV_DOT = 3,      // a dot was eaten and others remain
+    EV_LAST_DOT = 4, // the level's last dot was eaten
+};
+
 class CSceneNode {
 public:
     // Ids: root 0, maze 1, enemies 100000 and up. The node is not inserted
@@ -55,15 +65,18 @@ public:
     // Appends the subtree's visible drawables, depth first (children before
     // this node's own); returns the list's size afterwards.
     virtual int CollectVisible(std::vector<CDrawable*>& list);
-    virtual void DrawBackground(CScreen& screen);
+    // What lies behind the drawables, turned as `viewer` looks.
+    virtual void DrawBackground(CScreen& screen, const CPose& viewer);
     virtual void DrawOverlay(CScreen& screen);
     // Pushes the viewer out of walls; the base asks each child.
     virtual void Collide(CPose& viewer);
-    // The first child answering non-zero ends the search; that child has set
-    // *hit. 0 when no child answers. The base never writes *hit itself.
+    // The first child answering non-zero (an EV_ code) ends the search; that
+    // child has set *hit. 0 when no child answers. The base never writes
+    // *hit itself.
     virtual int Interact(const CPose& viewer, CSceneNode** hit);
     // The first child answering non-null ends the search. Null if none.
-    virtual CSceneNode* Probe(const PlatPoint& cell);
+    // A shot's trace goes straight onto `screen`, when one is given.
+    virtual CSceneNode* Probe(const PlatPoint& cell, CScreen* screen);
 
     uint32_t GetId() const { return m_dwId; }
     CSceneNode* GetParent() const { return m_pParent; }

@@ -114,11 +114,13 @@ int LoadAndReport(const char* path, int id, bool bPrintMap) {
     // The whole load, as the game runs it: the minimap picture must load
     // too, and the level must fit the build limit.
     StandIns tables;
-    const bool bLoaded = path
-                             ? maze.LoadNextFromFile(path, tables.wallTable, kProgramWallTextures,
-                                                     tables.itemTable, kProgramItemImages)
-                             : maze.LoadNextFromResource(id, tables.wallTable, kProgramWallTextures,
-                                                         tables.itemTable, kProgramItemImages);
+    PictureTables pictures;
+    pictures.walls = tables.wallTable;
+    pictures.wallCount = kProgramWallTextures;
+    pictures.items = tables.itemTable;
+    pictures.itemCount = kProgramItemImages;
+    const bool bLoaded =
+        path ? maze.LoadNextFromFile(path, pictures) : maze.LoadNextFromResource(id, pictures);
     if (!bLoaded) {
         CSurface picture;
         const bool bPicture = path ? picture.LoadBitmapFile(path) : picture.LoadBitmapResource(id);

@@ -9,51 +9,39 @@
 //   --out PREFIX  screenshots PREFIX_000.bmp ... PREFIX_270.bmp (default maze_demo)
 #include "app/PictureLists.h"
 #include "gfx/Screen.h"
-#include "math3d/Drawable.h"
 #include "math3d/Math3d.h"
 #include "math3d/Pose.h"
 #include "platform/headless/Headless.h"
 #include "platform/Platform.h"
 #include "platform/WindowSystem.h"
 #include "platform/Wnd.h"
-#include "scene/ActiveView.h"
 #include "scene/Maze.h"
+#include "scene/SceneFrame.h"
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace {
 
 class CDemoWnd : public CWnd {};
 
-// One frame as the world runs it, without the world's gun and score.
-size_t RunFrame(CScreen& screen, CSceneNode& root, CMaze& maze, const CPose& camera, int dt) {
-    const int32_t ix = TruncateToInt32(camera.x), iz = TruncateToInt32(camera.z);
-    const PlatRect region = {ix - 11, iz - 11, ix + 11, iz + 11};
-    root.Update(dt, camera);
-    root.TransformTree(camera.GetViewMatrix(), region);
-    root.DrawBackground(screen);
-    std::vector<CDrawable*> visible;
-    root.CollectVisible(visible);
-    std::sort(visible.begin(), visible.end(), [](const CDrawable* a, const CDrawable* b) {
-        return a->GetDepthKey() < b->GetDepthKey();
-    });
-    for (CDrawable* d : visible) {
-        d->Project(screen);
-        d->Draw(screen);
-    }
-    root.DrawOverlay(screen);
-    // The player's own dot, as the world's head-up display draws it.
-    int32_t left = 0, top = 0;
-    maze.GetMinimapOrigin(&left, &top);
-    const int32_t px = TruncateToInt32(left + camera.x), pz = TruncateToInt32(top + camera.z);
-    if (px >= 0 && pz >= 0 && px < screen.width && pz < screen.height)
-        screen.SetPixel(px, pz, 0x0000FFFF);
-    screen.Present();
-    return visible.size();
+// One frame as the world runs it, without the world's gun and score; returns
+// the number of drawables drawn.
+size_t RunFrame(CSceneFrame& frame, CScreen& screen, CSceneNode& root, CMaze& maze,
+                const CPose& camera, int dt) {
+    frame.Run(root, camera, camera.GetViewMatrix(), dt, screen, CSceneFrame::Layer(),
+              [&](CScreen& s) {
+                  // The player's own dot, as the world's head-up display draws it.
+                  int32_t left = 0, top = 0;
+                  maze.GetMinimapOrigin(&left, &top);
+                  const int32_t px = TruncateToInt32(left + camera.x);
+                  const int32_t pz = TruncateToInt32(top + camera.z);
+                  if (px >= 0 && pz >= 0 && px < s.width && pz < s.height)
+                      s.SetPixel(px, pz, 0x0000FFFF);
+              });
+    return frame.GetDrawnCount();
 }
 
 } // namespace
@@ -102,8 +90,9 @@ int main(int argc, char** argv) {
         CSceneNode root(nullptr, 0);
         CMaze* maze = new CMaze(&root, 1);
         root.AddChild(maze);
-        const bool bLoaded = level.empty() ? maze->LoadFromResource(130, 131, 132)
-                                           : maze->LoadFromFile(level.c_str(), 131, 132);
+        const PictureTables pictures = SharedPictureTables();
+        const bool bLoaded = level.empty() ? maze->LoadFromResource(130, 131, 132, pictures)
+                                           : maze->LoadFromFile(level.c_str(), 131, 132, pictures);
         if (!hwnd || !screen.pixels || !bLoaded) {
             std::fprintf(stderr, "maze_demo: %s\n",
                          bLoaded ? "no headless display" : "the level does not load");
@@ -115,12 +104,12 @@ int main(int argc, char** argv) {
             camera.x = bAt ? atX : column + 0.5;
             camera.y = 0.5;
             camera.z = bAt ? atZ : row + 0.5;
-            SetActiveView(&screen, &camera);
+            CSceneFrame frame;
             for (int heading = 0; heading < 360; heading += 90) {
                 camera.heading = heading;
                 size_t drawn = 0;
                 for (int f = 0; f < frames; ++f)
-                    drawn = RunFrame(screen, root, *maze, camera, 16);
+                    drawn = RunFrame(frame, screen, root, *maze, camera, 16);
                 std::printf("heading %3d at (%.2f, %.2f): %zu drawables drawn\n", heading, camera.x,
                             camera.z, drawn);
                 char name[32];
@@ -131,7 +120,6 @@ int main(int argc, char** argv) {
                     result = 1;
                 }
             }
-            SetActiveView(nullptr, nullptr);
         }
         root.DeleteChildren();
         if (hwnd)

@@ -3,7 +3,6 @@
 // looking at what the renderer makes of walls and billboards.
 // Usage: scene_demo [output prefix]   (default "scene_demo": scene_demo_090.bmp, ...)
 #include "gfx/Screen.h"
-#include "math3d/Math3d.h"
 #include "math3d/Pose.h"
 #include "math3d/Sprite.h"
 #include "math3d/WallQuad.h"
@@ -11,12 +10,11 @@
 #include "platform/Platform.h"
 #include "platform/WindowSystem.h"
 #include "platform/Wnd.h"
+#include "scene/SceneFrame.h"
 #include "scene/SceneNode.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -148,25 +146,15 @@ void BuildLevel(CDemoNode& maze, const CSurface& light, const CSurface& dark, co
         }
 }
 
-void DrawFrame(CScreen& screen, CSceneNode& root, const CPose& eye) {
-    // Sky above the horizon, floor below.
+// One frame, presented; false when the present failed.
+bool DrawFrame(CSceneFrame& frame, CScreen& screen, CSceneNode& root, const CPose& eye) {
+    // Sky above the horizon, floor below: the demo's nodes draw no background.
     for (int y = 0; y < screen.height; ++y)
         for (int x = 0; x < screen.width; ++x)
             screen.SetPixel(x, y, y < screen.height / 2 ? Rgb(90, 140, 220) : Rgb(70, 60, 50));
-
-    const int32_t cx = TruncateToInt32(eye.x), cz = TruncateToInt32(eye.z);
-    const PlatRect region = {cx - 11, cz - 11, cx + 11, cz + 11};
-    root.TransformTree(eye.GetViewMatrix(), region);
-    std::vector<CDrawable*> visible;
-    root.CollectVisible(visible);
-    std::sort(visible.begin(), visible.end(), [](const CDrawable* a, const CDrawable* b) {
-        return a->GetDepthKey() < b->GetDepthKey();
-    });
-    for (CDrawable* d : visible) {
-        d->Project(screen);
-        d->Draw(screen);
-    }
-    std::printf("heading %5.1f: %zu drawables visible\n", eye.heading, visible.size());
+    const bool bPresented = frame.Run(root, eye, eye.GetViewMatrix(), 0, screen);
+    std::printf("heading %5.1f: %zu drawables visible\n", eye.heading, frame.GetDrawnCount());
+    return bPresented;
 }
 
 } // namespace
@@ -207,13 +195,14 @@ int main(int argc, char** argv) {
 
             CPose eye;
             eye.Set(1.5, 0.5, 1.5);
+            CSceneFrame frame;
             for (double heading : {90.0, 135.0, 180.0}) {
                 eye.heading = heading;
-                DrawFrame(screen, root, eye);
+                const bool bPresented = DrawFrame(frame, screen, root, eye);
                 char name[32];
                 std::snprintf(name, sizeof(name), "_%03d.bmp", static_cast<int>(heading));
                 const std::string path = prefix + name;
-                if (!screen.Present() || !PlatSaveScreenshot(path.c_str())) {
+                if (!bPresented || !PlatSaveScreenshot(path.c_str())) {
                     std::fprintf(stderr, "scene_demo: could not write %s\n", path.c_str());
                     result = 1;
                     break;

@@ -6,32 +6,32 @@
 #include "gfx/Surface.h"
 #include "math3d/Matrix.h"
 #include "math3d/Pose.h"
+#include "scene/PictureTables.h"
+#include "scene/SceneFrame.h"
 #include "scene/SceneNode.h"
 #include <cstdint>
-#include <utility>
-#include <vector>
 
 class CWnd;
 class CMaze;
-class CDrawable;
 
-// What a frame reports to the frame window. 1 to 4 are also the scene's
-// interaction codes.
+// What a frame reports to the frame window: the scene's codes (EV_CAUGHT,
+// EV_GUN and EV_DOT are handled inside the world; after EV_LAST_DOT the
+// frame window moves on to the next level) and this one.
 enum : int {
-    EV_NONE = 0,
-    EV_CAUGHT = 1,    // handled inside the world
-    EV_GUN = 2,       // handled inside the world
-    EV_DOT = 3,       // handled inside the world
-    EV_LAST_DOT = 4,  // level complete: the frame window moves on
     EV_GAME_OVER = 5, // the last life is lost: the frame window ends the game
 };
+
+// How the player walks and turns.
+enum EMove : int { MOVE_STAND = 0, MOVE_FORWARD = 1, MOVE_BACKWARD = 2 };
+enum ETurn : int { TURN_NONE = 0, TURN_RIGHT = 1, TURN_LEFT = 2 }; // right: the heading grows
 
 class CWorld {
 public:
     // `frame` is the window whose client area the screen covers; it must
-    // have a window and outlive the world. The world starts paused. It makes
-    // its screen and camera the active view the maze draws with.
-    CWorld(CWnd& frame, bool bInvulnerable);
+    // have a window and outlive the world. Every maze is built with
+    // `pictures`, whose tables and pictures must outlive the world. The
+    // world starts paused.
+    CWorld(CWnd& frame, bool bInvulnerable, const PictureTables& pictures);
     virtual ~CWorld();
     CWorld(const CWorld&) = delete;
     CWorld& operator=(const CWorld&) = delete;
@@ -53,6 +53,16 @@ public:
     // wait) and restarts the frame clock. Either way held keys are forgotten.
     void SetPaused(bool bPaused);
 
+    // ---- The player's keys, between frames ----
+    // The frame window decides which key means what, and gives a paused
+    // world no keys. A key going down sets its motion, so the last key
+    // pressed wins; either key of a pair coming up stops that motion, even
+    // while the other is still held.
+    void OnMoveKey(EMove move, bool bDown);
+    void OnTurnKey(ETurn turn, bool bDown);
+    EMove GetMove() const { return m_nMove; }
+    ETurn GetTurn() const { return m_nTurn; }
+
     // Runs one frame with the milliseconds since the previous one and stores
     // its event code in *event. A paused world runs nothing, leaves *event
     // alone and returns false.
@@ -66,7 +76,8 @@ public:
     // Turns what the player touched this frame into score, shots, lives and
     // sounds; returns the event code.
     int CheckEvents();
-    // A shot along the heading, between frames. True when an enemy was hit.
+    // A shot along the heading, between frames (a fire key going down). True
+    // when an enemy was hit.
     bool Fire();
     void DrawGun(CScreen& screen);
     void DrawHud(CScreen& screen);
@@ -84,8 +95,6 @@ public:
     CSceneNode m_root;
     CPose m_camera;
     CMatrix m_view;
-    int m_nMove = 0; // 0 standing, 1 forward, 2 backward
-    int m_nTurn = 0; // 0 none, 1 right (heading grows), 2 left
     uint32_t m_dwLastTick = 0;
     int m_nScore = 0;
     int m_nLives = 0;
@@ -108,9 +117,8 @@ private:
     // Puts the camera in the middle of the maze's start cell, heading 0.
     void PlaceOnStartCell();
 
-    // The frame's visible drawables and their drawing order (depth key,
-    // then place in the list), kept from frame to frame so that a frame
-    // allocates nothing.
-    std::vector<CDrawable*> m_visible;
-    std::vector<std::pair<double, size_t>> m_drawOrder;
+    EMove m_nMove = MOVE_STAND;
+    ETurn m_nTurn = TURN_NONE;
+    PictureTables m_pictures;
+    CSceneFrame m_frame;
 };

@@ -11,8 +11,7 @@ namespace {
 const int kDotPoints = 10;
 const int kEnemyPoints = 50;
 const int kShotsPerGun = 2;
-const int kShotSamples = 10; // cells probed along a shot, the player's own first
-const uint32_t kFirstEnemyId = 100000;
+const int kShotSamples = 10;      // cells probed along a shot, the player's own first
 const uint32_t kHitPauseMs = 300; // the hit is felt: the whole game holds still
 const int kFlashPercent = 40;
 const int kHudMargin = 5;
@@ -75,10 +74,10 @@ bool CWorld::Fire() {
     for (int i = 0; i < kShotSamples; ++i) {
         PlatPoint cell = {static_cast<int32_t>(m_camera.x + i * stepX),
                           static_cast<int32_t>(m_camera.z + i * stepZ)};
-        CSceneNode* node = m_root.Probe(cell);
+        CSceneNode* node = m_root.Probe(cell, &m_screen);
         if (node == nullptr)
             continue;
-        if (node->GetId() < kFirstEnemyId)
+        if (node->GetId() < kEnemyIdBase)
             return false; // a wall stops the shot
         m_nScore += kEnemyPoints;
         PlatSleep(kHitPauseMs);

@@ -58,24 +58,26 @@ protected:
 TEST_F(MainFrameTest, ArrowsSetMotionAndTheLastKeyWins) {
     ASSERT_TRUE(Start());
     EXPECT_TRUE(Key(WM_KEYDOWN, VK_UP));
-    EXPECT_EQ(World().m_nMove, 1);
+    EXPECT_EQ(World().GetMove(), MOVE_FORWARD);
     EXPECT_TRUE(Key(WM_KEYDOWN, VK_DOWN));
-    EXPECT_EQ(World().m_nMove, 2);
+    EXPECT_EQ(World().GetMove(), MOVE_BACKWARD);
     EXPECT_TRUE(Key(WM_KEYUP, VK_DOWN)); // up is still held, but the player stops
-    EXPECT_EQ(World().m_nMove, 0);
+    EXPECT_EQ(World().GetMove(), MOVE_STAND);
     EXPECT_TRUE(Key(WM_KEYDOWN, VK_UP));
-    EXPECT_TRUE(Key(WM_KEYUP, VK_UP));
-    EXPECT_EQ(World().m_nMove, 0);
 
     EXPECT_TRUE(Key(WM_KEYDOWN, VK_LEFT));
-    EXPECT_EQ(World().m_nTurn, 2);
+    EXPECT_EQ(World().GetTurn(), TURN_LEFT);
     EXPECT_TRUE(Key(WM_KEYDOWN, VK_RIGHT));
-    EXPECT_EQ(World().m_nTurn, 1);
+    EXPECT_EQ(World().GetTurn(), TURN_RIGHT);
     EXPECT_TRUE(Key(WM_KEYUP, VK_RIGHT));
-    EXPECT_EQ(World().m_nTurn, 0);
+    EXPECT_EQ(World().GetTurn(), TURN_NONE);
     EXPECT_TRUE(Key(WM_KEYDOWN, VK_LEFT));
     EXPECT_TRUE(Key(WM_KEYUP, VK_LEFT));
-    EXPECT_EQ(World().m_nTurn, 0);
+    EXPECT_EQ(World().GetTurn(), TURN_NONE);
+    // Each pair stops only its own motion.
+    EXPECT_EQ(World().GetMove(), MOVE_FORWARD);
+    EXPECT_TRUE(Key(WM_KEYUP, VK_UP));
+    EXPECT_EQ(World().GetMove(), MOVE_STAND);
 }
 
 TEST_F(MainFrameTest, ReturnAndTheActionButtonsFire) {
@@ -116,7 +118,7 @@ TEST_F(MainFrameTest, OtherKeysPassOnButCharactersAreSwallowed) {
     EXPECT_FALSE(Key(WM_KEYDOWN, VK_UP));
     EXPECT_FALSE(Key(WM_KEYDOWN, VK_RETURN));
     EXPECT_FALSE(Key(WM_CHAR, 'a'));
-    EXPECT_EQ(World().m_nMove, 0);
+    EXPECT_EQ(World().GetMove(), MOVE_STAND);
     EXPECT_EQ(World().m_nShots, 1);
 }
 
@@ -133,7 +135,7 @@ TEST_F(MainFrameTest, TheLoopPausesWhileTheFocusIsElsewhere) {
     HeadlessClearLog();
     EXPECT_FALSE(m_pFrame->IdleTick());
     EXPECT_TRUE(World().m_bPaused);
-    EXPECT_EQ(World().m_nMove, 0);
+    EXPECT_EQ(World().GetMove(), MOVE_STAND);
     EXPECT_EQ(HeadlessPresentCount(), presents);
     const auto& log = HeadlessCallLog();
     EXPECT_NE(std::find(log.begin(), log.end(), "GXSuspend"), log.end());
@@ -142,7 +144,7 @@ TEST_F(MainFrameTest, TheLoopPausesWhileTheFocusIsElsewhere) {
     HeadlessSetClock(PlatGetTickCount() + 10000);
     HeadlessSetFocus(m_pFrame->m_hWnd);
     Key(WM_KEYDOWN, VK_UP); // ignored: still paused
-    EXPECT_EQ(World().m_nMove, 0);
+    EXPECT_EQ(World().GetMove(), MOVE_STAND);
     EXPECT_TRUE(m_pFrame->IdleTick());
     EXPECT_FALSE(World().m_bPaused);
     EXPECT_EQ(HeadlessPresentCount(), presents + 1);

@@ -183,6 +183,8 @@ TEST(MazeBuild, EnemiesStartEverywhereIncludingTheOuterRing) {
         EXPECT_EQ(kEnemyIdBase + i, enemy->GetId());
         EXPECT_EQ(cells[i][0], enemy->GetPose().x);
         EXPECT_EQ(cells[i][1], enemy->GetPose().z);
+        // Every enemy shows the table's first picture, whatever follows it.
+        EXPECT_EQ(&tables.enemies[0], enemy->CurrentImage());
     }
 }
 

@@ -7,7 +7,6 @@
 #include "platform/FrameWnd.h"
 #include "platform/headless/Headless.h"
 #include "platform/WindowSystem.h"
-#include "scene/ActiveView.h"
 #include "scene/Enemy.h"
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -50,10 +49,8 @@ protected:
         m_pScreen.reset(new CScreen(m_pFrame->GetSafeHwnd()));
         ASSERT_EQ(240, m_pScreen->width);
         ASSERT_EQ(320, m_pScreen->height);
-        SetActiveView(m_pScreen.get(), &m_camera);
     }
     void TearDown() override {
-        SetActiveView(nullptr, nullptr);
         m_pScreen.reset();
         if (m_pFrame)
             m_pFrame->DestroyWindow();
@@ -72,8 +69,7 @@ protected:
         m_strPath = ScratchPath(name);
         EXPECT_TRUE(WriteWholeFile(m_strPath.c_str(), MakeLevelBitmap(GridFromText(text))));
         std::unique_ptr<CMaze> maze(new CMaze(nullptr, 1));
-        EXPECT_TRUE(maze->LoadNextFromFile(m_strPath.c_str(), m_tables.wallTable, 4,
-                                           m_tables.itemTable, 3));
+        EXPECT_TRUE(maze->LoadNextFromFile(m_strPath.c_str(), m_tables.Pictures()));
         std::remove(m_strPath.c_str());
         return maze;
     }
@@ -92,14 +88,14 @@ TEST_F(MazeDraw, SkyIsTwoCopiesTurnedByHeadingAndDrift) {
     FillColumns(maze.GetSky(), 800, 160);
     Fill(maze.GetFloor(), 240, 160, kGrey);
     // Heading 0, no drift: x0 = 799, so only the second copy shows, at -1.
-    maze.DrawBackground(*m_pScreen);
+    maze.DrawBackground(*m_pScreen, m_camera);
     for (int x : {0, 1, 100, 239})
         for (int y : {0, 159})
             EXPECT_EQ(ColumnColour(x + 1), m_pScreen->GetPixel(x, y)) << x;
     // 315.1 degrees: off = trunc(800 x 315.1 / 360) = 700, x0 = 99. The first
     // copy starts at column 99, the second ends just left of it.
     m_camera.heading = 315.1;
-    maze.DrawBackground(*m_pScreen);
+    maze.DrawBackground(*m_pScreen, m_camera);
     EXPECT_EQ(ColumnColour(0), m_pScreen->GetPixel(99, 10));
     EXPECT_EQ(ColumnColour(140), m_pScreen->GetPixel(239, 10));
     EXPECT_EQ(ColumnColour(799), m_pScreen->GetPixel(98, 10));
@@ -110,7 +106,7 @@ TEST_F(MazeDraw, SkyIsTwoCopiesTurnedByHeadingAndDrift) {
     maze.Update(1000, m_camera);
     maze.Update(0, m_camera);
     EXPECT_DOUBLE_EQ(3.0, maze.GetSkyDrift());
-    maze.DrawBackground(*m_pScreen);
+    maze.DrawBackground(*m_pScreen, m_camera);
     EXPECT_EQ(ColumnColour(7), m_pScreen->GetPixel(0, 50));
     EXPECT_EQ(ColumnColour(246), m_pScreen->GetPixel(239, 50));
     // The floor fills the rows below the sky.
@@ -125,18 +121,18 @@ TEST_F(MazeDraw, FloorStartsAtTheSkysBottomOrHalfTheScreen) {
     // A low sky: the floor starts right below it.
     Fill(maze.GetSky(), 800, 100, kYellow);
     Clear(0);
-    maze.DrawBackground(*m_pScreen);
+    maze.DrawBackground(*m_pScreen, m_camera);
     EXPECT_EQ(kYellow, m_pScreen->GetPixel(120, 99));
     EXPECT_EQ(kGrey, m_pScreen->GetPixel(120, 100));
     // A tall sky: the floor covers it from half the screen down.
     Fill(maze.GetSky(), 800, 250, kYellow);
-    maze.DrawBackground(*m_pScreen);
+    maze.DrawBackground(*m_pScreen, m_camera);
     EXPECT_EQ(kYellow, m_pScreen->GetPixel(120, 159));
     EXPECT_EQ(kGrey, m_pScreen->GetPixel(120, 160));
     // Without pictures nothing is drawn and nothing breaks.
     CMaze empty(nullptr, 1);
     Clear(kRed);
-    empty.DrawBackground(*m_pScreen);
+    empty.DrawBackground(*m_pScreen, m_camera);
     EXPECT_EQ(kRed, m_pScreen->GetPixel(0, 0));
 }
 
@@ -203,8 +199,8 @@ TEST_F(MazeDraw, ShotTraceGoesStraightToTheFramebuffer) {
     ASSERT_TRUE(m_pScreen->Present());
     int32_t left = 0, top = 0;
     maze->GetMinimapOrigin(&left, &top);
-    EXPECT_EQ(nullptr, maze->Probe(PlatPoint{2, 1}));
-    EXPECT_EQ(maze.get(), maze->Probe(PlatPoint{0, 1}));
+    EXPECT_EQ(nullptr, maze->Probe(PlatPoint{2, 1}, m_pScreen.get()));
+    EXPECT_EQ(maze.get(), maze->Probe(PlatPoint{0, 1}, m_pScreen.get()));
     int32_t ox = 0, oy = 0;
     m_pScreen->BeginDraw(&ox, &oy);
     const uint32_t traced = m_pScreen->GetPixel(left + 2 + ox, top + 1 + oy);
@@ -214,10 +210,8 @@ TEST_F(MazeDraw, ShotTraceGoesStraightToTheFramebuffer) {
     EXPECT_NE(kYellow, wall); // a wall cell draws no trace
     // The back buffer is untouched.
     EXPECT_EQ(0u, m_pScreen->GetPixel(left + 2, top + 1));
-    // Without a running world there is nowhere to draw, and the answer is
-    // the same.
-    SetActiveView(nullptr, nullptr);
-    EXPECT_EQ(nullptr, maze->Probe(PlatPoint{3, 1}));
+    // Without a screen there is nowhere to draw, and the answer is the same.
+    EXPECT_EQ(nullptr, maze->Probe(PlatPoint{3, 1}, nullptr));
 }
 
 TEST_F(MazeDraw, ShotTraceIsPlacedByTheWindowsOriginAndClipped) {
@@ -231,7 +225,6 @@ TEST_F(MazeDraw, ShotTraceIsPlacedByTheWindowsOriginAndClipped) {
     PlatRect rect = {10, 15, 250, 335};
     ASSERT_TRUE(m_pFrame->Create("maze test", 0, rect, nullptr, 0));
     m_pScreen.reset(new CScreen(m_pFrame->GetSafeHwnd()));
-    SetActiveView(m_pScreen.get(), &m_camera);
     std::unique_ptr<CMaze> maze = LoadFromText("######\n"
                                                "#....#\n"
                                                "######\n",
@@ -242,7 +235,7 @@ TEST_F(MazeDraw, ShotTraceIsPlacedByTheWindowsOriginAndClipped) {
     int32_t ox = 0, oy = 0;
     m_pScreen->BeginDraw(&ox, &oy);
     m_pScreen->EndDraw();
-    maze->Probe(PlatPoint{4, 1});
+    maze->Probe(PlatPoint{4, 1}, m_pScreen.get());
     m_pScreen->BeginDraw(&ox, &oy);
     EXPECT_EQ(kYellow, m_pScreen->GetPixel(left + 4 + ox, top + 1 + oy));
     m_pScreen->EndDraw();
@@ -253,7 +246,7 @@ TEST_F(MazeDraw, ShotTraceIsPlacedByTheWindowsOriginAndClipped) {
         text += "#.#\n";
     const std::vector<uint8_t> dib = MakeLevelBitmap(GridFromText(text), false);
     ASSERT_TRUE(tall.ReadGrid(dib.data(), dib.size()));
-    EXPECT_EQ(nullptr, tall.Probe(PlatPoint{1, 399}));
+    EXPECT_EQ(nullptr, tall.Probe(PlatPoint{1, 399}, m_pScreen.get()));
 }
 
 TEST_F(MazeDraw, ShotHitsAProjectedEnemyInItsTwoByTwoBox) {
@@ -269,7 +262,7 @@ TEST_F(MazeDraw, ShotHitsAProjectedEnemyInItsTwoByTwoBox) {
     CEnemy* enemy = static_cast<CEnemy*>(maze->GetChild(0));
     enemy->SetPosition(5.3, 5.6, 0); // cell (5, 5)
     // Not drawn yet: cannot be hit.
-    EXPECT_EQ(nullptr, maze->Probe(PlatPoint{5, 5}));
+    EXPECT_EQ(nullptr, maze->Probe(PlatPoint{5, 5}, m_pScreen.get()));
     // The player below it at (5.5, 6.9), looking up the map.
     m_camera.x = 5.5;
     m_camera.y = 0.5;
@@ -283,15 +276,15 @@ TEST_F(MazeDraw, ShotHitsAProjectedEnemyInItsTwoByTwoBox) {
         d->Project(*m_pScreen);
     ASSERT_TRUE(enemy->GetSprite()->IsProjected());
     for (const PlatPoint p : {PlatPoint{4, 4}, PlatPoint{5, 4}, PlatPoint{4, 5}, PlatPoint{5, 5}})
-        EXPECT_EQ(enemy, maze->Probe(p)) << p.x << "," << p.y;
+        EXPECT_EQ(enemy, maze->Probe(p, m_pScreen.get())) << p.x << "," << p.y;
     for (const PlatPoint p :
          {PlatPoint{6, 5}, PlatPoint{5, 6}, PlatPoint{3, 5}, PlatPoint{5, 3}, PlatPoint{6, 6}})
-        EXPECT_EQ(nullptr, maze->Probe(p)) << p.x << "," << p.y;
+        EXPECT_EQ(nullptr, maze->Probe(p, m_pScreen.get())) << p.x << "," << p.y;
     // Outside the view region the sprite is not transformed or projected.
     const PlatRect far = {30, 30, 52, 52};
     maze->TransformTree(m_camera.GetViewMatrix(), far);
     EXPECT_FALSE(enemy->GetSprite()->IsProjected());
-    EXPECT_EQ(nullptr, maze->Probe(PlatPoint{5, 5}));
+    EXPECT_EQ(nullptr, maze->Probe(PlatPoint{5, 5}, m_pScreen.get()));
 }
 
 TEST_F(MazeDraw, RestartBringsBackTheWholeLevelFromItsFile) {
@@ -300,13 +293,12 @@ TEST_F(MazeDraw, RestartBringsBackTheWholeLevelFromItsFile) {
                                                                                "#oG.Eo#\n"
                                                                                "#######\n"))));
     CMaze maze(nullptr, 1);
-    ASSERT_TRUE(
-        maze.LoadNextFromFile(m_strPath.c_str(), m_tables.wallTable, 4, m_tables.itemTable, 3));
+    ASSERT_TRUE(maze.LoadNextFromFile(m_strPath.c_str(), m_tables.Pictures()));
     const size_t drawables = maze.GetDrawables().size();
     const uint32_t dotColour = maze.GetMinimap().GetPixel(1, 1);
     CSceneNode* hit = nullptr;
-    EXPECT_EQ(INTERACT_DOT, maze.Interact(PoseAt(1.5, 1.5), &hit));
-    EXPECT_EQ(INTERACT_GUN, maze.Interact(PoseAt(2.5, 1.5), &hit));
+    EXPECT_EQ(EV_DOT, maze.Interact(PoseAt(1.5, 1.5), &hit));
+    EXPECT_EQ(EV_GUN, maze.Interact(PoseAt(2.5, 1.5), &hit));
     // A taken item turns see-through on the minimap.
     EXPECT_EQ(kRed, maze.GetMinimap().GetPixel(1, 1));
     maze.RemoveChild(maze.GetChild(0));

@@ -153,7 +153,7 @@ TEST(MazeLevelFile, MazeLoadOfABadFileFailsWithNothingBuilt) {
     std::vector<uint8_t> bytes = MakeLevelBitmap(GridFromText(kSmallLevel));
     bytes[14 + 14] = 24; // 24 bits per pixel
     ASSERT_TRUE(WriteWholeFile(path.c_str(), bytes));
-    EXPECT_FALSE(maze->LoadNextFromFile(path.c_str(), tables.wallTable, 4, tables.itemTable, 3));
+    EXPECT_FALSE(maze->LoadNextFromFile(path.c_str(), tables.Pictures()));
     EXPECT_EQ(0u, maze->GetDrawables().size());
     EXPECT_EQ(0, maze->GetChildCount());
     EXPECT_EQ(0, maze->GetWidth());
@@ -179,7 +179,7 @@ TEST(MazeLevelFile, OversizedBuildFailsBeforeBuildingAndLargeLevelsLoad) {
         const std::vector<uint8_t> dib = MakeLevelBitmap(grid, false);
         CMaze maze(nullptr, 1);
         ASSERT_TRUE(maze.ReadGrid(dib.data(), dib.size()));
-        ASSERT_TRUE(maze.Build(tables.wallTable, 4, tables.itemTable, 3));
+        ASSERT_TRUE(maze.Build(tables.Pictures()));
         // Border: 4 sides x 1022 open cells; lattice: 128 x 128 posts x 4.
         EXPECT_EQ(4u * 1022 + 128u * 128 * 4, maze.GetDrawables().size());
     }
@@ -194,7 +194,7 @@ TEST(MazeLevelFile, OversizedBuildFailsBeforeBuildingAndLargeLevelsLoad) {
         const std::vector<uint8_t> dib = MakeLevelBitmap(grid, false);
         CMaze maze(nullptr, 1);
         ASSERT_TRUE(maze.ReadGrid(dib.data(), dib.size()));
-        EXPECT_FALSE(maze.Build(tables.wallTable, 4, tables.itemTable, 3));
+        EXPECT_FALSE(maze.Build(tables.Pictures()));
         EXPECT_EQ(0u, maze.GetDrawables().size());
         EXPECT_EQ(0, maze.GetChildCount());
     }

@@ -118,26 +118,26 @@ TEST(MazeRules, DotsAndGunsAreTakenDecorationsStay) {
                                                tables);
     ASSERT_EQ(3, maze->GetDotsLeft());
     CSceneNode* hit = nullptr;
-    EXPECT_EQ(INTERACT_NONE, maze->Interact(PoseAt(1.5, 2.5), &hit));
+    EXPECT_EQ(EV_NONE, maze->Interact(PoseAt(1.5, 2.5), &hit));
     EXPECT_EQ(nullptr, hit);
     // A barrel stays.
-    EXPECT_EQ(INTERACT_NONE, maze->Interact(PoseAt(3.5, 1.5), &hit));
+    EXPECT_EQ(EV_NONE, maze->Interact(PoseAt(3.5, 1.5), &hit));
     EXPECT_TRUE(HasSpriteAt(*maze, 3.5, 1.5));
     EXPECT_EQ(66, maze->GetCell(3, 1));
     // A gun: code 2, the maze is the node hit, the cell becomes a corridor.
     const size_t before = maze->GetDrawables().size();
-    EXPECT_EQ(INTERACT_GUN, maze->Interact(PoseAt(2.9, 1.1), &hit));
+    EXPECT_EQ(EV_GUN, maze->Interact(PoseAt(2.9, 1.1), &hit));
     EXPECT_EQ(maze.get(), hit);
     EXPECT_EQ(CELL_CORRIDOR, maze->GetCell(2, 1));
     EXPECT_FALSE(HasSpriteAt(*maze, 2.5, 1.5));
     EXPECT_EQ(before - 1, maze->GetDrawables().size());
     EXPECT_EQ(3, maze->GetDotsLeft());
     // Taken once only.
-    EXPECT_EQ(INTERACT_NONE, maze->Interact(PoseAt(2.5, 1.5), &hit));
+    EXPECT_EQ(EV_NONE, maze->Interact(PoseAt(2.5, 1.5), &hit));
     // Dots: 3, 3, then 4 for the last.
-    EXPECT_EQ(INTERACT_DOT, maze->Interact(PoseAt(1.5, 1.5), &hit));
-    EXPECT_EQ(INTERACT_DOT, maze->Interact(PoseAt(4.5, 1.5), &hit));
-    EXPECT_EQ(INTERACT_LAST_DOT, maze->Interact(PoseAt(3.2, 2.8), &hit));
+    EXPECT_EQ(EV_DOT, maze->Interact(PoseAt(1.5, 1.5), &hit));
+    EXPECT_EQ(EV_DOT, maze->Interact(PoseAt(4.5, 1.5), &hit));
+    EXPECT_EQ(EV_LAST_DOT, maze->Interact(PoseAt(3.2, 2.8), &hit));
     EXPECT_EQ(0, maze->GetDotsLeft());
     for (const CDrawable* d : maze->GetDrawables()) {
         if (d->GetKind() == CDrawable::KindSprite) {
@@ -158,10 +158,10 @@ TEST(MazeRules, UncountedDotEndsTheLevelOneCountedDotEarly) {
                                                tables);
     ASSERT_EQ(2, maze->GetDotsLeft());
     CSceneNode* hit = nullptr;
-    EXPECT_EQ(INTERACT_DOT, maze->Interact(PoseAt(1.5, 0.5), &hit));
+    EXPECT_EQ(EV_DOT, maze->Interact(PoseAt(1.5, 0.5), &hit));
     EXPECT_EQ(CELL_CORRIDOR, maze->GetCell(1, 0));
     EXPECT_EQ(2u, maze->GetDrawables().size());
-    EXPECT_EQ(INTERACT_LAST_DOT, maze->Interact(PoseAt(1.5, 1.5), &hit));
+    EXPECT_EQ(EV_LAST_DOT, maze->Interact(PoseAt(1.5, 1.5), &hit));
     EXPECT_EQ(1u, maze->GetDrawables().size());
 }
 
@@ -181,11 +181,11 @@ TEST(MazeRules, AnEnemyInContactWinsOverAnItem) {
     withDot->AddChild(enemy);
     enemy->SetPosition(2.0, 1.0, 0.0);
     CSceneNode* hit = nullptr;
-    EXPECT_EQ(INTERACT_CAUGHT, withDot->Interact(PoseAt(2.5, 1.5), &hit));
+    EXPECT_EQ(EV_CAUGHT, withDot->Interact(PoseAt(2.5, 1.5), &hit));
     EXPECT_EQ(enemy, hit);
     EXPECT_EQ(64, withDot->GetCell(2, 1));
     EXPECT_EQ(1, withDot->GetDotsLeft());
-    EXPECT_EQ(INTERACT_CAUGHT, maze->Interact(PoseAt(2.5, 1.5), &hit));
+    EXPECT_EQ(EV_CAUGHT, maze->Interact(PoseAt(2.5, 1.5), &hit));
     EXPECT_EQ(maze->GetChild(0), hit);
 }
 
@@ -195,12 +195,12 @@ TEST(MazeRules, ShotsStopAtWallsAndTheGridsEdge) {
                                                "#...#\n"
                                                "#####\n",
                                                tables);
-    EXPECT_EQ(maze.get(), maze->Probe(PlatPoint{0, 1}));
-    EXPECT_EQ(maze.get(), maze->Probe(PlatPoint{2, 0}));
-    EXPECT_EQ(nullptr, maze->Probe(PlatPoint{2, 1}));
+    EXPECT_EQ(maze.get(), maze->Probe(PlatPoint{0, 1}, nullptr));
+    EXPECT_EQ(maze.get(), maze->Probe(PlatPoint{2, 0}, nullptr));
+    EXPECT_EQ(nullptr, maze->Probe(PlatPoint{2, 1}, nullptr));
     // Outside the grid the shot meets a wall.
-    EXPECT_EQ(maze.get(), maze->Probe(PlatPoint{-1, 1}));
-    EXPECT_EQ(maze.get(), maze->Probe(PlatPoint{5, 1}));
-    EXPECT_EQ(maze.get(), maze->Probe(PlatPoint{2, 3}));
-    EXPECT_EQ(maze.get(), maze->Probe(PlatPoint{2, -7}));
+    EXPECT_EQ(maze.get(), maze->Probe(PlatPoint{-1, 1}, nullptr));
+    EXPECT_EQ(maze.get(), maze->Probe(PlatPoint{5, 1}, nullptr));
+    EXPECT_EQ(maze.get(), maze->Probe(PlatPoint{2, 3}, nullptr));
+    EXPECT_EQ(maze.get(), maze->Probe(PlatPoint{2, -7}, nullptr));
 }

@@ -67,7 +67,7 @@ std::unique_ptr<CMaze> MazeFromText(const std::string& text, TestTables& tables,
     const std::vector<uint8_t> dib = MakeLevelBitmap(GridFromText(text), false);
     std::string error;
     EXPECT_TRUE(maze->ReadGrid(dib.data(), dib.size(), &error)) << error;
-    EXPECT_TRUE(maze->Build(tables.wallTable, wallCount, tables.itemTable, itemCount));
+    EXPECT_TRUE(maze->Build(tables.Pictures(wallCount, itemCount)));
     return maze;
 }
 

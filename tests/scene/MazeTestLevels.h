@@ -13,13 +13,29 @@ extern const char* const kBuiltInLevelText;
 struct TestTables {
     CSurface walls[8];
     CSurface items[4];
+    CSurface enemies[2];
     CSurface* wallTable[8];
     CSurface* itemTable[4];
+    CSurface* enemyTable[2];
     TestTables() {
         for (int i = 0; i < 8; ++i)
             wallTable[i] = &walls[i];
         for (int i = 0; i < 4; ++i)
             itemTable[i] = &items[i];
+        for (int i = 0; i < 2; ++i)
+            enemyTable[i] = &enemies[i];
+    }
+    // The first `wallCount` walls and `itemCount` items (the program's counts
+    // by default) and both enemy pictures.
+    PictureTables Pictures(int wallCount = 4, int itemCount = 3) {
+        PictureTables pictures;
+        pictures.walls = wallTable;
+        pictures.wallCount = wallCount;
+        pictures.items = itemTable;
+        pictures.itemCount = itemCount;
+        pictures.enemies = enemyTable;
+        pictures.enemyCount = 2;
+        return pictures;
     }
 };
 

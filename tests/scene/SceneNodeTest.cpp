@@ -73,9 +73,10 @@ public:
         viewer.x += 1.0;
         CSceneNode::Collide(viewer);
     }
-    void DrawBackground(CScreen& screen) override {
+    void DrawBackground(CScreen& screen, const CPose& viewer) override {
         Note("background");
-        CSceneNode::DrawBackground(screen);
+        m_pSeenViewer = &viewer;
+        CSceneNode::DrawBackground(screen, viewer);
     }
     void DrawOverlay(CScreen& screen) override {
         Note("overlay");
@@ -89,9 +90,10 @@ public:
         }
         return CSceneNode::Interact(viewer, hit);
     }
-    CSceneNode* Probe(const PlatPoint& cell) override {
+    CSceneNode* Probe(const PlatPoint& cell, CScreen* screen) override {
         Note("probe");
-        return m_bProbeHit ? this : CSceneNode::Probe(cell);
+        m_pSeenScreen = screen;
+        return m_bProbeHit ? this : CSceneNode::Probe(cell, screen);
     }
 
     void Note(const char* what) {
@@ -102,6 +104,9 @@ public:
     bool m_bInRegion = true;
     int m_nAnswer = 0;
     bool m_bProbeHit = false;
+    // What the last DrawBackground and Probe were handed.
+    const CPose* m_pSeenViewer = nullptr;
+    const CScreen* m_pSeenScreen = nullptr;
 };
 
 const PlatRect kRegion = {0, 0, 10, 10};
@@ -194,10 +199,12 @@ TEST(SceneNode, ScreenTraversalsRunChildrenFirst) {
     root.ProjectTree(*screen);
     EXPECT_EQ(log, (Log{"project aa", "project a", "project r1", "project r2"}));
     log.clear();
-    root.DrawBackground(*screen);
+    const CPose viewer;
+    root.DrawBackground(*screen, viewer);
     root.DrawOverlay(*screen);
     EXPECT_EQ(log, (Log{"background 0", "background 1", "background 11", "background 2",
                         "overlay 0", "overlay 1", "overlay 11", "overlay 2"}));
+    EXPECT_EQ(static_cast<CLoggedNode*>(a->GetChild(0))->m_pSeenViewer, &viewer);
 }
 
 TEST(SceneNode, InteractAndProbeStopAtTheFirstAnswer) {
@@ -211,7 +218,7 @@ TEST(SceneNode, InteractAndProbeStopAtTheFirstAnswer) {
 
     EXPECT_EQ(root.Interact(viewer, &hit), 0);
     EXPECT_EQ(hit, nullptr);
-    EXPECT_EQ(root.Probe({1, 1}), nullptr);
+    EXPECT_EQ(root.Probe({1, 1}, nullptr), nullptr);
 
     caught->m_nAnswer = 1;
     eaten->m_nAnswer = 3;
@@ -223,8 +230,11 @@ TEST(SceneNode, InteractAndProbeStopAtTheFirstAnswer) {
     quiet->Child(10)->m_bProbeHit = true;
     eaten->m_bProbeHit = true;
     log.clear();
-    EXPECT_EQ(root.Probe({1, 1}), quiet->GetChild(0));
+    CHeadlessScreen screen;
+    EXPECT_EQ(root.Probe({1, 1}, &*screen), quiet->GetChild(0));
     EXPECT_EQ(log, (Log{"probe 0", "probe 1", "probe 10"}));
+    // The screen for the shot's trace reaches every node asked.
+    EXPECT_EQ(static_cast<CLoggedNode*>(quiet->GetChild(0))->m_pSeenScreen, &*screen);
 }
 
 TEST(SceneNode, TransformTreeResetsCullsAndTransformsChildrenFirst) {

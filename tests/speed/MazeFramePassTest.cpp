@@ -25,7 +25,7 @@ std::unique_ptr<CTestMaze> Build(const LevelGrid& grid, TestTables& tables) {
     std::unique_ptr<CTestMaze> maze(new CTestMaze);
     const std::vector<uint8_t> dib = MakeLevelBitmap(grid, false);
     EXPECT_TRUE(maze->ReadGrid(dib.data(), dib.size()));
-    EXPECT_TRUE(maze->Build(tables.wallTable, 4, tables.itemTable, 3));
+    EXPECT_TRUE(maze->Build(tables.Pictures()));
     return maze;
 }
 

@@ -4,7 +4,6 @@
 #include "platform/FrameWnd.h"
 #include "platform/WindowSystem.h"
 #include "scene/Maze.h"
-#include "world/World.h"
 #include <cstdlib>
 
 namespace speed {
@@ -25,15 +24,15 @@ const int kTitleMs = 5000;
 const std::vector<RouteLeg>& Level130Route() {
     // At 16 ms a frame the player walks 0.016 cells and turns 0.64 degrees.
     static const std::vector<RouteLeg> route = {
-        {"stand before the wall ahead", 40, 0, 0, false},
-        {"walk into the wall", 70, 1, 0, false},
-        {"turn right against the wall", 140, 0, 1, false},
-        {"walk down the corridor", 160, 1, 0, false},
-        {"turn left while walking", 140, 1, 2, false},
-        {"fire and stand", 30, 0, 0, true},
-        {"walk on along the walls", 150, 1, 0, false},
-        {"turn right on the spot", 70, 0, 1, false},
-        {"back off", 60, 2, 0, false},
+        {"stand before the wall ahead", 40, MOVE_STAND, TURN_NONE, false},
+        {"walk into the wall", 70, MOVE_FORWARD, TURN_NONE, false},
+        {"turn right against the wall", 140, MOVE_STAND, TURN_RIGHT, false},
+        {"walk down the corridor", 160, MOVE_FORWARD, TURN_NONE, false},
+        {"turn left while walking", 140, MOVE_FORWARD, TURN_LEFT, false},
+        {"fire and stand", 30, MOVE_STAND, TURN_NONE, true},
+        {"walk on along the walls", 150, MOVE_FORWARD, TURN_NONE, false},
+        {"turn right on the spot", 70, MOVE_STAND, TURN_RIGHT, false},
+        {"back off", 60, MOVE_BACKWARD, TURN_NONE, false},
     };
     return route;
 }
@@ -56,7 +55,7 @@ CRouteGame::CRouteGame(const HeadlessDisplay& display, uint32_t seed, bool bInvu
         m_pFrame = nullptr;
         return;
     }
-    m_pWorld = std::make_unique<CWorld>(*m_pFrame, bInvulnerable);
+    m_pWorld = std::make_unique<CWorld>(*m_pFrame, bInvulnerable, SharedPictureTables());
     m_pWorld->LoadHudImages(kGun, kFlash, kLifeIcon);
     m_pWorld->ShowOverlay(kTitle, kTitleMs);
 }
@@ -102,8 +101,10 @@ int CRouteGame::NextFrame(const std::vector<RouteLeg>& route) {
     int at = m_nFrame;
     for (const RouteLeg& leg : route) {
         if (at < leg.frames) {
-            m_pWorld->m_nMove = leg.move;
-            m_pWorld->m_nTurn = leg.turn;
+            // The leg's keys are held: its motion pressed, or let go when
+            // it has none.
+            m_pWorld->OnMoveKey(leg.move, leg.move != MOVE_STAND);
+            m_pWorld->OnTurnKey(leg.turn, leg.turn != TURN_NONE);
             if (leg.fire && at == 0)
                 m_pWorld->Fire();
             break;

@@ -8,25 +8,23 @@
 #pragma once
 #include "platform/headless/Headless.h"
 #include "scene/LevelBitmap.h"
+#include "world/World.h"
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 class CFrameWnd;
-class CWorld;
 
 namespace speed {
 
-// One stretch of the walk: `frames` frames with the movement state `move`
-// (0 standing, 1 forward, 2 backward) and turning state `turn` (0 none,
-// 1 right, 2 left); with `fire` a shot goes off before the stretch's first
-// frame.
+// One stretch of the walk: `frames` frames walking `move` and turning
+// `turn`; with `fire` a shot goes off before the stretch's first frame.
 struct RouteLeg {
     const char* name;
     int frames;
-    int move;
-    int turn;
+    EMove move;
+    ETurn turn;
     bool fire;
 };
 

@@ -1,10 +1,13 @@
 // The world's frame: level starts, steering, the clock, pausing, and the
 // order in which a frame updates, draws, presents and asks for events.
 #include "WorldTestKit.h"
+#include "app/PictureLists.h"
 #include "math3d/Drawable.h"
+#include "math3d/Sprite.h"
+#include "math3d/WallQuad.h"
 #include "platform/headless/Headless.h"
 #include "platform/Time.h"
-#include "scene/ActiveView.h"
+#include "scene/Enemy.h"
 #include "scene/Maze.h"
 #include <algorithm>
 #include <string>
@@ -70,7 +73,7 @@ public:
              std::to_string(region.right) + "," + std::to_string(region.bottom));
         CSceneNode::TransformTree(view, region);
     }
-    void DrawBackground(CScreen&) override { Note("background"); }
+    void DrawBackground(CScreen&, const CPose&) override { Note("background"); }
     int CollectVisible(std::vector<CDrawable*>& list) override {
         Note("collect");
         return CSceneNode::CollectVisible(list);
@@ -140,23 +143,23 @@ TEST_F(WorldTest, SteeringMovesAndTurnsWithCaps) {
     ASSERT_TRUE(StartLevel(kOpenRoom));
     CPose& cam = m_pWorld->m_camera;
 
-    m_pWorld->m_nMove = 1;
+    m_pWorld->OnMoveKey(MOVE_FORWARD, true);
     m_pWorld->Steer(5000); // a stall moves at most 0.4 of a cell
     EXPECT_DOUBLE_EQ(cam.z, 5.1);
     EXPECT_EQ(cam.x, 5.5);
-    m_pWorld->m_nMove = 2;
+    m_pWorld->OnMoveKey(MOVE_BACKWARD, true);
     m_pWorld->Steer(100);
     EXPECT_DOUBLE_EQ(cam.z, 5.2);
     m_pWorld->Steer(5000);
     EXPECT_DOUBLE_EQ(cam.z, 5.6);
 
-    m_pWorld->m_nMove = 0;
-    m_pWorld->m_nTurn = 1;
+    m_pWorld->OnMoveKey(MOVE_FORWARD, false);
+    m_pWorld->OnTurnKey(TURN_RIGHT, true);
     m_pWorld->Steer(100);
     EXPECT_DOUBLE_EQ(cam.heading, 4.0);
     m_pWorld->Steer(20000); // at most one whole turn
     EXPECT_DOUBLE_EQ(cam.heading, 4.0);
-    m_pWorld->m_nTurn = 2;
+    m_pWorld->OnTurnKey(TURN_LEFT, true);
     m_pWorld->Steer(50);
     EXPECT_DOUBLE_EQ(cam.heading, 2.0);
     m_pWorld->Steer(20000);
@@ -168,8 +171,8 @@ TEST_F(WorldTest, SteeringMovesAndTurnsWithCaps) {
 TEST_F(WorldTest, StepComesBeforeTheTurnAndAnyKeyRebuildsTheView) {
     ASSERT_TRUE(StartLevel(kOpenRoom));
     CPose& cam = m_pWorld->m_camera;
-    m_pWorld->m_nMove = 1;
-    m_pWorld->m_nTurn = 1;
+    m_pWorld->OnMoveKey(MOVE_FORWARD, true);
+    m_pWorld->OnTurnKey(TURN_RIGHT, true);
     m_pWorld->Steer(100);
     EXPECT_EQ(cam.x, 5.5); // walked along heading 0, turned afterwards
     EXPECT_DOUBLE_EQ(cam.z, 5.4);
@@ -179,11 +182,11 @@ TEST_F(WorldTest, StepComesBeforeTheTurnAndAnyKeyRebuildsTheView) {
     // Without a key nothing is rebuilt; with one, even a zero step rebuilds.
     CMatrix before = m_pWorld->m_view;
     cam.heading = 90.0;
-    m_pWorld->m_nMove = 0;
-    m_pWorld->m_nTurn = 0;
+    m_pWorld->OnMoveKey(MOVE_FORWARD, false);
+    m_pWorld->OnTurnKey(TURN_RIGHT, false);
     m_pWorld->Steer(16);
     ExpectSameMatrix(m_pWorld->m_view, before);
-    m_pWorld->m_nTurn = 2;
+    m_pWorld->OnTurnKey(TURN_LEFT, true);
     m_pWorld->Steer(0);
     EXPECT_EQ(cam.heading, 90.0);
     ExpectSameMatrix(m_pWorld->m_view, cam.GetViewMatrix());
@@ -191,13 +194,13 @@ TEST_F(WorldTest, StepComesBeforeTheTurnAndAnyKeyRebuildsTheView) {
 
 TEST_F(WorldTest, WallsPushThePlayerBackAfterEveryStep) {
     ASSERT_TRUE(StartLevel(kOpenRoom));
-    m_pWorld->m_nMove = 1;
+    m_pWorld->OnMoveKey(MOVE_FORWARD, true);
     for (int i = 0; i < 20; ++i)
         m_pWorld->Steer(400);
     EXPECT_NEAR(m_pWorld->m_camera.z, 1.42, 1e-9);
     EXPECT_EQ(m_pWorld->m_camera.x, 5.5);
-    m_pWorld->m_nMove = 0;
-    m_pWorld->m_nTurn = 1;
+    m_pWorld->OnMoveKey(MOVE_FORWARD, false);
+    m_pWorld->OnTurnKey(TURN_RIGHT, true);
     m_pWorld->Steer(1000); // turning never collides
     EXPECT_NEAR(m_pWorld->m_camera.z, 1.42, 1e-9);
 }
@@ -210,7 +213,7 @@ TEST_F(WorldTest, TickRunsFramesByTheClock) {
 
     ASSERT_TRUE(StartLevel(kOpenRoom));
     EXPECT_EQ(m_pWorld->m_dwLastTick, PlatGetTickCount());
-    m_pWorld->m_nMove = 1;
+    m_pWorld->OnMoveKey(MOVE_FORWARD, true);
     HeadlessSetClock(m_pWorld->m_dwLastTick + 100);
     EXPECT_TRUE(m_pWorld->Tick(&event));
     EXPECT_EQ(event, EV_NONE);
@@ -223,7 +226,7 @@ TEST_F(WorldTest, TickRunsFramesByTheClock) {
     HeadlessSetClock(0xFFFFFFF0u - 500);
     m_pWorld->SetPaused(false); // waits 500 ms, then restarts the clock
     EXPECT_EQ(m_pWorld->m_dwLastTick, 0xFFFFFFF0u);
-    m_pWorld->m_nMove = 1;
+    m_pWorld->OnMoveKey(MOVE_FORWARD, true);
     HeadlessSetClock(0x50);
     EXPECT_TRUE(m_pWorld->Tick(&event));
     EXPECT_DOUBLE_EQ(m_pWorld->m_camera.z, 5.4 - 0.096);
@@ -236,14 +239,14 @@ TEST_F(WorldTest, TickRunsFramesByTheClock) {
 
 TEST_F(WorldTest, PauseSuspendsAndForgetsKeysResumeRestartsTheClock) {
     ASSERT_TRUE(StartLevel(kOpenRoom));
-    m_pWorld->m_nMove = 1;
-    m_pWorld->m_nTurn = 2;
+    m_pWorld->OnMoveKey(MOVE_FORWARD, true);
+    m_pWorld->OnTurnKey(TURN_LEFT, true);
     HeadlessClearLog();
     m_pWorld->SetPaused(true);
     EXPECT_TRUE(m_pWorld->m_bPaused);
     EXPECT_TRUE(LogHas("GXSuspend"));
-    EXPECT_EQ(m_pWorld->m_nMove, 0);
-    EXPECT_EQ(m_pWorld->m_nTurn, 0);
+    EXPECT_EQ(m_pWorld->GetMove(), MOVE_STAND);
+    EXPECT_EQ(m_pWorld->GetTurn(), TURN_NONE);
 
     // A minute away, then back: the pause is not game time.
     HeadlessSetClock(PlatGetTickCount() + 60000);
@@ -252,8 +255,8 @@ TEST_F(WorldTest, PauseSuspendsAndForgetsKeysResumeRestartsTheClock) {
     EXPECT_TRUE(LogHas("GXResume"));
     EXPECT_TRUE(LogHas("Sleep 500"));
     EXPECT_EQ(m_pWorld->m_dwLastTick, PlatGetTickCount());
-    EXPECT_EQ(m_pWorld->m_nMove, 0); // still not walking although up was held
-    m_pWorld->m_nMove = 1;
+    EXPECT_EQ(m_pWorld->GetMove(), MOVE_STAND); // still not walking although up was held
+    m_pWorld->OnMoveKey(MOVE_FORWARD, true);
     HeadlessSetClock(PlatGetTickCount() + 16);
     int event = 0;
     EXPECT_TRUE(m_pWorld->Tick(&event));
@@ -270,7 +273,7 @@ TEST_F(WorldTest, FrameRunsItsStepsInOrderAndPaintsFarthestFirst) {
     node->Add(new CLoggingDrawable(-3.0, "middle", &log));
     node->Add(new CLoggingDrawable(-3.0, "middle2", &log));
 
-    m_pWorld->m_nMove = 1;
+    m_pWorld->OnMoveKey(MOVE_FORWARD, true);
     int presents = HeadlessPresentCount();
     std::string p = std::to_string(presents);
     EXPECT_EQ(m_pWorld->RunFrame(100), EV_NONE);
@@ -299,10 +302,25 @@ TEST_F(WorldTest, OverlayTimeCountsDownByFrameTime) {
     EXPECT_EQ(m_pWorld->m_nOverlayTime, -16);
 }
 
-TEST_F(WorldTest, TheWorldIsTheActiveViewWhileItExists) {
-    EXPECT_EQ(GetActiveScreen(), &m_pWorld->m_screen);
-    EXPECT_EQ(GetActiveCamera(), &m_pWorld->m_camera);
-    m_pWorld.reset();
-    EXPECT_EQ(GetActiveScreen(), nullptr);
-    EXPECT_EQ(GetActiveCamera(), nullptr);
+TEST_F(WorldTest, MazesAreBuiltWithTheWorldsPictures) {
+    ASSERT_TRUE(StartLevel("#####\n"
+                           "#oGE#\n"
+                           "#.P.#\n"
+                           "#####\n"));
+    const PictureTables pictures = SharedPictureTables();
+    std::vector<const CSurface*> seen;
+    for (CDrawable* d : Maze()->GetDrawables())
+        seen.push_back(d->GetKind() == CDrawable::KindSprite
+                           ? static_cast<CSprite*>(d)->m_pImage
+                           : static_cast<CWallQuad*>(d)->m_pTexture);
+    auto saw = [&](const CSurface* p) { return std::count(seen.begin(), seen.end(), p) > 0; };
+    EXPECT_TRUE(saw(pictures.walls[0]));
+    EXPECT_TRUE(saw(pictures.walls[1]));
+    EXPECT_TRUE(saw(pictures.items[0]));
+    EXPECT_TRUE(saw(pictures.items[1]));
+    ASSERT_EQ(Maze()->GetChildCount(), 1);
+    EXPECT_EQ(static_cast<CEnemy*>(Maze()->GetChild(0))->CurrentImage(), pictures.enemies[0]);
+    // A rebuild after a lost life keeps them.
+    ASSERT_TRUE(Maze()->Restart());
+    EXPECT_EQ(static_cast<CEnemy*>(Maze()->GetChild(0))->CurrentImage(), pictures.enemies[0]);
 }

@@ -92,7 +92,7 @@ TEST_F(WorldTest, DotsAndGunsScoreAndSound) {
 
 TEST_F(WorldTest, WalkingOntoADotReportsItFromTheFrame) {
     ASSERT_TRUE(StartLevel(kRulesLevel));
-    m_pWorld->m_nMove = 1;
+    m_pWorld->OnMoveKey(MOVE_FORWARD, true);
     // 0.1 a frame from z = 4.5: the dot's row is entered on the sixth frame.
     EXPECT_EQ(Frames(5, 100), EV_NONE);
     EXPECT_EQ(m_pWorld->RunFrame(100), EV_DOT);
@@ -201,6 +201,17 @@ TEST_F(WorldTest, ShotsReachTenCellsAndStopAtWalls) {
     EXPECT_EQ(m_pWorld->m_nShots, 0);
     EXPECT_EQ(Maze()->GetChildCount(), 1);
     EXPECT_EQ(HeadlessLastWave(), 141);
+    // Its trace is on the screen's minimap at once, up to the wall.
+    const uint32_t kYellow = 0x00FCF8; // as a 565 pixel reads back
+    int32_t left = 0, top = 0, ox = 0, oy = 0;
+    Maze()->GetMinimapOrigin(&left, &top);
+    CScreen& screen = m_pWorld->m_screen;
+    screen.BeginDraw(&ox, &oy);
+    const uint32_t traced = screen.GetPixel(ox + left + 2, oy + top + 10);
+    const uint32_t wall = screen.GetPixel(ox + left + 2, oy + top + 9);
+    screen.EndDraw();
+    EXPECT_EQ(traced, kYellow);
+    EXPECT_NE(wall, kYellow);
 }
 
 TEST_F(WorldTest, AnEnemyInThePlayersCellIsHitFirst) {

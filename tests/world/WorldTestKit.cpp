@@ -69,7 +69,7 @@ void WorldTest::TearDown() {
 
 void WorldTest::MakeWorld(bool bInvulnerable) {
     m_pWorld.reset();
-    m_pWorld = std::make_unique<CWorld>(*m_pFrame, bInvulnerable);
+    m_pWorld = std::make_unique<CWorld>(*m_pFrame, bInvulnerable, SharedPictureTables());
 }
 
 bool WorldTest::StartLevel(const std::string& text) {

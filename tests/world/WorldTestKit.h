@@ -22,8 +22,8 @@ std::string WriteLevelFile(const std::string& folder, const std::string& name,
 std::string WriteBytes(const std::string& folder, const std::string& name, size_t count,
                        unsigned char fill);
 
-// A headless platform, the program's picture lists and a world on a frame
-// window of 240 x 320 pixels.
+// A headless platform, the program's picture lists and a world built with
+// them on a frame window of 240 x 320 pixels.
 class WorldTest : public ::testing::Test {
 protected:
     void SetUp() override;

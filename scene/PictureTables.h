@@ -1,0 +1,21 @@
+// The pictures a maze builds with, handed down by whoever owns them (the
+// game's program-wide lists, a test's or a tool's stand-ins): each kind a
+// table of `count` pointers that the maze and its drawables use but never
+// own. The pictures must outlive every drawable built with them.
+#pragma once
+
+class CSurface;
+
+struct PictureTables {
+    // Entry 2t is wall type t's texture, 2t + 1 its darker copy (may be
+    // null). A wall type past the table stays solid but is not drawn.
+    CSurface* const* walls = nullptr;
+    int wallCount = 0;
+    // By item type (0 dot, 1 gun, 2 barrel, ...). An item type past the
+    // table gets no sprite, and such a dot is not counted.
+    CSurface* const* items = nullptr;
+    int itemCount = 0;
+    // The enemies' pictures; without any an enemy roams unseen.
+    CSurface* const* enemies = nullptr;
+    int enemyCount = 0;
+};
