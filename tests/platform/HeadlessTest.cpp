@@ -90,18 +90,29 @@ TEST(HeadlessSound, RecordsEveryWaveAskedForAndIsSilentWithoutTheResource) {
     EXPECT_TRUE(Logged("PlayWave 99999"));
 }
 
-TEST(HeadlessStartup, TakesStepAndFrameLimitFromTheConfiguration) {
+TEST(HeadlessStartup, TakesStepFrameLimitKeysAndAnswersFromTheConfiguration) {
     PlatConfig config;
     config.headless = true;
     config.dtMs = 40;
     config.frames = 3;
+    // Out of frame order; within a frame the script's order holds.
+    config.keys = {{3, WM_KEYUP, VK_DOWN, 0}, {2, WM_KEYDOWN, VK_LEFT, 0}, {3, WM_KEYDOWN, VK_UP, 0}};
+    config.answers = {IDOK};
     ASSERT_TRUE(PlatStartup(config, HeadlessMakeBackend));
     EXPECT_TRUE(PlatIsHeadless());
     CRecordingApp app;
     app.m_idle = [](long) { return true; };
     EXPECT_EQ(0, app.Run());
+    EXPECT_EQ((std::vector<std::string>{"idle 0 @1", "pre KEYDOWN 37", "key KEYDOWN 37",
+                                        "idle 0 @2", "pre KEYUP 40", "key KEYUP 40",
+                                        "pre KEYDOWN 38", "key KEYDOWN 38", "idle 0 @3",
+                                        "destroy"}),
+              app.m_lines);
     EXPECT_EQ(3, HeadlessIdlePasses());
+    EXPECT_EQ(3, HeadlessFrameWaits()); // one wait a pass
     EXPECT_EQ(120u, PlatGetTickCount());
+    EXPECT_EQ(IDOK, PlatMessageBox(nullptr, "?", "", MB_OKCANCEL));
+    EXPECT_EQ(IDCANCEL, PlatMessageBox(nullptr, "?", "", MB_OKCANCEL)); // answers ran out
     PlatShutdown();
-    EXPECT_TRUE(PlatIsHeadless()); // the headless backend stays behind
+    EXPECT_EQ(0u, PlatGetTickCount()); // the quiet backend: nothing runs after a shutdown
 }
