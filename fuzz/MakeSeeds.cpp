@@ -4,6 +4,7 @@
 // every blit. Run from the fuzz folder: fuzz_seeds [corpus folder].
 #include "../tests/gfx/GfxTestUtil.h"
 #include "platform/Resources.h"
+#include "res/ResourceIds.h"
 #include "scene/LevelText.h"
 #include <algorithm>
 #include <cstdint>
@@ -108,8 +109,8 @@ bool PictureSeeds(const std::filesystem::path& dir) {
     }
     seed("empty", Bytes());
     seed("one-byte", Bytes{'B'});
-    seed("digit-glyph-resource", ResourceFile(143));
-    seed("life-icon-resource", ResourceFile(155));
+    seed("digit-glyph-resource", ResourceFile(IDB_DIGIT0));
+    seed("life-icon-resource", ResourceFile(IDB_LIFE));
     return ok;
 }
 
@@ -136,7 +137,7 @@ bool LevelSeeds(const std::filesystem::path& dir) {
     // Walk up, turn, fire, with some long frames.
     const Bytes walk = {1, 1, 0, 0, 4, 0, 1 | 0xA0, 16, 0, 8 | 0xC0, 3, 1};
     const Bytes still = {0};
-    seed("builtin-level", WithKeys(ResourceFile(130), walk));
+    seed("builtin-level", WithKeys(ResourceFile(IDB_LEVEL), walk));
     seed("one-dot", WithKeys(LevelFile("#####\n#...#\n#.o.#\n#.P.#\n#####\n"),
                              {1, 0, 0, 0, 0, 0, 0, 0, 0, 0,    0,    0,
                               0, 0, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0xC0, 0xC0}));

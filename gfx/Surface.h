@@ -117,7 +117,7 @@ public:
     bool DrawNumber(int32_t value, int32_t x, int32_t y, int32_t digits);
 
     // The ten digit glyphs, empty until LoadDigitGlyphs fills entry d from
-    // bitmap resource 143 + d.
+    // bitmap resource IDB_DIGIT0 + d.
     static CSurface DigitGlyphs[10];
     static void LoadDigitGlyphs();
 

@@ -4,6 +4,7 @@
 #include "gfx/Surface.h"
 #include "platform/Files.h"
 #include "platform/Platform.h"
+#include "res/ResourceIds.h"
 #include "scene/LevelBitmap.h"
 #include "scene/LevelReport.h"
 #include "scene/LevelText.h"
@@ -25,7 +26,7 @@ const char* const kUsage =
     "      with the full 256-entry palette of the built-in level's colours), then\n"
     "      reads it back as the game does and says what the game builds from it.\n"
     "show  prints a level bitmap (a file, or a bitmap resource of the game such as\n"
-    "      130, the built-in level) as a text map followed by what the game builds\n"
+    "      %d, the built-in level) as a text map followed by what the game builds\n"
     "      from it, or says why the game rejects it.\n"
     "\n"
     "Text maps: one character a cell, one line a row, the top row first; every\n"
@@ -153,7 +154,7 @@ int Make(const char* mapPath, const char* levelPath) {
 }
 
 int Usage(FILE* out, int status) {
-    std::fputs(kUsage, out);
+    std::fprintf(out, kUsage, IDB_LEVEL);
     return status;
 }
 

@@ -3,10 +3,11 @@
 // walls, items, enemies and minimap exactly as a player would see them.
 //
 // Usage: maze_demo [--level FILE] [--at X Z] [--frames N] [--out PREFIX]
-//   --level FILE  a level bitmap (default: the built-in level, resource 130)
+//   --level FILE  a level bitmap (default: the built-in level)
 //   --at X Z      where the player stands (default: the start cell's middle)
 //   --frames N    frames of 16 ms run before each shot (default 1)
 //   --out PREFIX  screenshots PREFIX_000.bmp ... PREFIX_270.bmp (default maze_demo)
+#include "app/MainFrame.h"
 #include "app/PictureLists.h"
 #include "gfx/Screen.h"
 #include "math3d/Drawable.h"
@@ -16,6 +17,7 @@
 #include "platform/Platform.h"
 #include "platform/WindowSystem.h"
 #include "platform/Wnd.h"
+#include "res/ResourceIds.h"
 #include "scene/ActiveView.h"
 #include "scene/Maze.h"
 #include <algorithm>
@@ -86,12 +88,7 @@ int main(int argc, char** argv) {
     if (!PlatStartup(config))
         return 1;
     HeadlessReset();
-    AddWallTexture(129, true);
-    AddWallTexture(159, true);
-    AddItemImage(135);
-    AddItemImage(153);
-    AddItemImage(154);
-    AddEnemyImage(138);
+    LoadSharedPictures();
 
     int result = 0;
     {
@@ -102,8 +99,8 @@ int main(int argc, char** argv) {
         CSceneNode root(nullptr, 0);
         CMaze* maze = new CMaze(&root, 1);
         root.AddChild(maze);
-        const bool bLoaded = level.empty() ? maze->LoadFromResource(130, 131, 132)
-                                           : maze->LoadFromFile(level.c_str(), 131, 132);
+        const bool bLoaded = level.empty() ? maze->LoadFromResource(IDB_LEVEL, IDB_SKY, IDB_FLOOR)
+                                           : maze->LoadFromFile(level.c_str(), IDB_SKY, IDB_FLOOR);
         if (!hwnd || !screen.pixels || !bLoaded) {
             std::fprintf(stderr, "maze_demo: %s\n",
                          bLoaded ? "no headless display" : "the level does not load");

@@ -3,6 +3,7 @@
 // read past its end.
 #include "GfxTestUtil.h"
 #include "platform/Resources.h"
+#include "res/ResourceIds.h"
 
 #include <gtest/gtest.h>
 
@@ -288,9 +289,9 @@ TEST(LoadBitmapResource, MissingResourcesFailAndShippedOnesLoad) {
     }
     const unsigned char* data = nullptr;
     size_t size = 0;
-    if (PlatFindResource(143, PLAT_RT_BITMAP, &data, &size)) {
+    if (PlatFindResource(IDB_DIGIT0, PLAT_RT_BITMAP, &data, &size)) {
         CSurface zero;
-        ASSERT_TRUE(zero.LoadBitmapResource(143));
+        ASSERT_TRUE(zero.LoadBitmapResource(IDB_DIGIT0));
         EXPECT_EQ(zero.width, 10);
         EXPECT_EQ(zero.height, 20);
         EXPECT_EQ(zero.GetPixel(0, 0), 0x000000F8u) << "glyphs stand on pure red";
