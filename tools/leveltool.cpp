@@ -3,6 +3,7 @@
 // them. It reads and builds through the maze's own code.
 #include "gfx/Surface.h"
 #include "platform/Files.h"
+#include "platform/Numbers.h"
 #include "platform/Platform.h"
 #include "res/ResourceIds.h"
 #include "scene/LevelBitmap.h"
@@ -176,9 +177,8 @@ int main(int argc, char** argv) {
     } else if (argc == 3 && !std::strcmp(argv[1], "show")) {
         status = LoadAndReport(argv[2], 0, true);
     } else if (argc == 4 && !std::strcmp(argv[1], "show") && !std::strcmp(argv[2], "--resource")) {
-        char* end = nullptr;
-        const long id = std::strtol(argv[3], &end, 10);
-        if (!*argv[3] || *end || id <= 0 || id > 65535) {
+        int64_t id = 0;
+        if (!ParseInteger(argv[3], 1, 65535, &id)) {
             std::fprintf(stderr, "leveltool: %s is not a resource number\n", argv[3]);
         } else {
             status = LoadAndReport(nullptr, static_cast<int>(id), true);

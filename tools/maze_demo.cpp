@@ -14,6 +14,7 @@
 #include "math3d/Math3d.h"
 #include "math3d/Pose.h"
 #include "platform/Headless.h"
+#include "platform/Numbers.h"
 #include "platform/Platform.h"
 #include "platform/WindowSystem.h"
 #include "platform/Wnd.h"
@@ -64,7 +65,7 @@ int main(int argc, char** argv) {
     std::string level, prefix = "maze_demo";
     bool bAt = false;
     double atX = 0, atZ = 0;
-    int frames = 1;
+    int64_t frames = 1;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--level") && i + 1 < argc) {
             level = argv[++i];
@@ -72,8 +73,9 @@ int main(int argc, char** argv) {
             bAt = true;
             atX = std::atof(argv[++i]);
             atZ = std::atof(argv[++i]);
-        } else if (!std::strcmp(argv[i], "--frames") && i + 1 < argc) {
-            frames = std::max(1, std::atoi(argv[++i]));
+        } else if (!std::strcmp(argv[i], "--frames") && i + 1 < argc &&
+                   ParseInteger(argv[i + 1], 1, 100000, &frames)) {
+            ++i;
         } else if (!std::strcmp(argv[i], "--out") && i + 1 < argc) {
             prefix = argv[++i];
         } else {
