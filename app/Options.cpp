@@ -2,7 +2,7 @@
 #include "platform/CommandLine.h"
 #include "platform/Numbers.h"
 #include "platform/PlatformTypes.h"
-#include "scene/LevelBitmap.h"
+#include "platform/WholeFile.h"
 #include <cctype>
 #include <sstream>
 

@@ -5,6 +5,7 @@
 #include "platform/Files.h"
 #include "platform/Numbers.h"
 #include "platform/Platform.h"
+#include "platform/WholeFile.h"
 #include "res/ResourceIds.h"
 #include "scene/LevelBitmap.h"
 #include "scene/LevelReport.h"
@@ -83,20 +84,9 @@ int LoadAndReport(const char* path, int id, bool bPrintMap) {
         path ? maze.ReadGridFromFile(path, &error) : maze.ReadGridFromResource(id, &error);
     if (!bGrid)
         return Reject(what, error);
-    if (path) {
-        std::vector<uint8_t> bytes;
-        if (ReadWholeFile(path, kMaxLevelFileBytes, &bytes, &error) && bytes.size() >= 34) {
-            const uint32_t compression = bytes[30] | bytes[31] << 8 | bytes[32] << 16 |
-                                         static_cast<uint32_t>(bytes[33]) << 24;
-            if (compression != 0)
-                std::printf("warning: the bitmap says it is compressed (%u); the game reads its "
-                            "rows as plain bytes\n",
-                            compression);
-        }
-        if (fileSize < kMinLevelFileBytes)
-            std::printf("warning: the game only offers level files of %u bytes or more\n",
-                        static_cast<unsigned>(kMinLevelFileBytes));
-    }
+    if (path && fileSize < kMinLevelFileBytes)
+        std::printf("warning: the game only offers level files of %u bytes or more\n",
+                    static_cast<unsigned>(kMinLevelFileBytes));
     if (bPrintMap) {
         LevelGrid grid;
         grid.width = maze.GetWidth();
