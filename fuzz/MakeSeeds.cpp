@@ -81,6 +81,9 @@ bool PictureSeeds(const std::filesystem::path& dir) {
     seed("valid-1bit", Picture(9, 2, 1));
     seed("8bit-16-colours", Picture(4, 3, 8, 16, 16));
     seed("truncated-24bit-rows", Truncated(rgb, rgb.size() - 5));
+    // 5 wide: the last row's 3 bytes of padding left out, its pixels all there.
+    const Bytes five = Picture(5, 3, 8);
+    seed("8bit-last-row-unpadded", Truncated(five, five.size() - 3));
     seed("truncated-in-header", Truncated(rgb, 14 + 20));
     seed("file-header-only", Truncated(rgb, 14));
     seed("no-bm-magic", Patched(rgb, 0, 0x424D, false));
