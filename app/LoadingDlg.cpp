@@ -4,12 +4,11 @@
 #include "platform/Resources.h"
 #include "platform/Time.h"
 #include "platform/WindowSystem.h"
+#include "res/ResourceIds.h"
 
 namespace {
 
 const int IDD_LOADING = 102;
-const int IDI_PROGRAM = 128;
-const int IDB_TITLE = 157;
 const uint32_t kPureRed = 0x000000FF; // the title picture's own ground
 const uint32_t kFullScreenWaitMs = 500;
 // The dialog's size on the handheld's screen; the shell then stretches it

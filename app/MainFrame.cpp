@@ -7,6 +7,7 @@
 #include "platform/Resources.h"
 #include "platform/WinApp.h"
 #include "platform/WindowSystem.h"
+#include "res/ResourceIds.h"
 #include "world/World.h"
 #include <cctype>
 #include <cstdio>
@@ -15,26 +16,6 @@
 int g_nLevel = 0;
 
 namespace {
-
-// String resources.
-const int IDS_TITLE = 1;
-const int IDS_GAME_OVER = 3;
-const int IDS_CANT_LOAD = 4;
-
-// Bitmap resources.
-const int IDB_WALL_BLUE = 129;
-const int IDB_LEVEL = 130;
-const int IDB_SKY = 131;
-const int IDB_FLOOR = 132;
-const int IDB_DOT = 135;
-const int IDB_ENEMY = 138;
-const int IDB_GUN = 139;
-const int IDB_FLASH = 140;
-const int IDB_GUN_ITEM = 153;
-const int IDB_BARREL = 154;
-const int IDB_LIFE = 155;
-const int IDB_TITLE = 157;
-const int IDB_WALL_WOOD = 159;
 
 const int kTitleShowMs = 5000;
 const uint64_t kMinLevelFileBytes = 100;
@@ -209,10 +190,10 @@ bool CMainFrame::IdleTick() {
 
 void LoadSharedPictures() {
     CSurface::LoadDigitGlyphs();
-    AddWallTexture(IDB_WALL_BLUE, true);
+    AddWallTexture(IDB_WALL_TILES, true);
     AddWallTexture(IDB_WALL_WOOD, true);
     AddItemImage(IDB_DOT);
-    AddItemImage(IDB_GUN_ITEM);
+    AddItemImage(IDB_GUN_PICKUP);
     AddItemImage(IDB_BARREL);
     AddEnemyImage(IDB_ENEMY);
 }

@@ -1,9 +1,9 @@
 #include "app/Options.h"
 #include "platform/CommandLine.h"
+#include "platform/Numbers.h"
 #include "platform/PlatformTypes.h"
-#include "scene/LevelBitmap.h"
+#include "platform/WholeFile.h"
 #include <cctype>
-#include <cstdlib>
 #include <sstream>
 
 namespace {
@@ -12,20 +12,6 @@ std::string Lower(std::string text) {
     for (char& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
-}
-
-// Whole-string decimal number within [lo, hi]; no sign, no blanks, no suffix.
-bool ParseNumber(const std::string& text, long long lo, long long hi, long long* value) {
-    if (text.empty() || text.size() > 12)
-        return false;
-    for (char c : text)
-        if (c < '0' || c > '9')
-            return false;
-    long long v = std::strtoll(text.c_str(), nullptr, 10);
-    if (v < lo || v > hi)
-        return false;
-    *value = v;
-    return true;
 }
 
 bool ParseKeyName(const std::string& name, uint32_t* vk) {
@@ -43,8 +29,8 @@ bool ParseKeyName(const std::string& name, uint32_t* vk) {
             return true;
         }
     }
-    long long code = 0;
-    if (!ParseNumber(name, 1, 255, &code))
+    int64_t code = 0;
+    if (!ParseInteger(name, 1, 255, &code))
         return false;
     *vk = static_cast<uint32_t>(code);
     return true;
@@ -52,8 +38,9 @@ bool ParseKeyName(const std::string& name, uint32_t* vk) {
 
 bool ParseKeyItem(const std::string& item, std::vector<KeyScriptEvent>* out, std::string* error) {
     size_t colon = item.find(':');
-    long long frame = 0;
-    if (colon == std::string::npos || !ParseNumber(item.substr(0, colon), 1, 100000000, &frame)) {
+    int64_t frame = 0;
+    if (colon == std::string::npos ||
+        !ParseInteger(std::string_view(item).substr(0, colon), 1, 100000000, &frame)) {
         *error = "bad key event '" + item + "': expected FRAME:EVENT with FRAME 1 or more";
         return false;
     }
@@ -211,9 +198,9 @@ bool COptions::Parse(int argc, const char* const* argv, std::string* error) {
         }
     }
     if (!seed.empty()) {
-        long long n = 0;
-        if (!ParseNumber(seed, 0, 0xFFFFFFFFLL, &n)) {
-            *error = "--seed needs a whole number from 0 to 4294967295, not \"" + seed + "\"";
+        int64_t n = 0;
+        if (!ParseInteger(seed, 0, 0xFFFFFFFF, &n)) {
+            *error = CCommandLine::NumberError("--seed", 0, 0xFFFFFFFF, seed);
             return false;
         }
         m_bSeed = true;

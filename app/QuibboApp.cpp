@@ -4,11 +4,7 @@
 #include "platform/Files.h"
 #include "platform/Resources.h"
 #include "platform/WindowSystem.h"
-
-namespace {
-const int IDS_TITLE = 1;
-const int IDS_MAKER = 2;
-} // namespace
+#include "res/ResourceIds.h"
 
 bool CQuibboApp::InitInstance() {
     // The game keeps no settings; the key only names the maker.

@@ -7,6 +7,7 @@
 // Each repetition is exactly one pass over the walk (its frame count as the
 // iterations), after one pass to warm up, so every repetition averages the
 // same frames: standing, walking and turning in corridors and against walls.
+#include "res/ResourceIds.h"
 #include "scene/LevelText.h"
 #include "speed/SpeedRoute.h"
 #include "world/World.h"
@@ -52,7 +53,7 @@ void RunWalk(benchmark::State& state, CRouteGame& game) {
 
 void BM_FrameLevel130(benchmark::State& state) {
     CRouteGame game(DisplayOf(state.range(0)), kSeed, true);
-    if (!game.IsReady() || !game.LoadLevelResource(kLevel130)) {
+    if (!game.IsReady() || !game.LoadLevelResource(IDB_LEVEL)) {
         state.SkipWithError("the built-in level did not load");
         return;
     }

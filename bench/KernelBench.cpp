@@ -1,6 +1,7 @@
 // The drawing kernels one at a time, on a 240 x 320 destination in each
 // display format (argument 0: 5-6-5, 1: 5-5-5, 2: 8-8-8), with the game's
 // own pictures and the sizes and places a frame gives them.
+#include "res/ResourceIds.h"
 #include "speed/SpeedRoute.h"
 #include "world/World.h"
 #include <benchmark/benchmark.h>
@@ -18,14 +19,6 @@ struct DisplayFormat {
 const DisplayFormat kFormats[] = {
     {"565", 16, kfDirect565}, {"555", 16, kfDirect555}, {"888", 32, kfDirect888}};
 
-// Resource ids of the pictures drawn below.
-const int kWallTiles = 129;
-const int kLevelPicture = 130;
-const int kSky = 131;
-const int kEnemy = 138;
-const int kGun = 139;
-const int kFlash = 140;
-
 HeadlessDisplay DisplayOf(int64_t format) {
     HeadlessDisplay d;
     d.bitsPerPixel = kFormats[format].bitsPerPixel;
@@ -41,7 +34,7 @@ struct Canvas {
         state.SetLabel(kFormats[state.range(0)].name);
         ok = dest.Create(240, 320) && source.LoadBitmapResource(sourceId);
         CSurface sky;
-        if (ok && sky.LoadBitmapResource(kSky))
+        if (ok && sky.LoadBitmapResource(IDB_SKY))
             dest.Blit(sky, -100, 0, false);
         if (!ok)
             state.SkipWithError("a picture did not load");
@@ -58,7 +51,7 @@ void FormatArgs(benchmark::internal::Benchmark* b) {
 // Walls as a frame draws them: the face straight ahead at half a cell (wider
 // than the screen), a side wall running away from the viewer, a far face.
 void BM_StretchToTrapezoid(benchmark::State& state) {
-    Canvas c(state, kWallTiles);
+    Canvas c(state, IDB_WALL_TILES);
     static const int32_t quads[][6] = {
         {-24, 264, 16, 16, 304, 304},
         {0, 119, -120, 100, 440, 220},
@@ -74,7 +67,7 @@ BENCHMARK(BM_StretchToTrapezoid)->ArgsProduct({{0, 1, 2}, {0, 1, 2}})->ArgNames(
 
 // An enemy sprite close up (keyed), and one further off.
 void BM_StretchBlit(benchmark::State& state) {
-    Canvas c(state, kEnemy);
+    Canvas c(state, IDB_ENEMY);
     const int32_t h = state.range(1) == 0 ? 240 : 60;
     const int32_t w = c.source.width * h / c.source.height;
     for (auto _ : state) {
@@ -87,7 +80,7 @@ BENCHMARK(BM_StretchBlit)->ArgsProduct({{0, 1, 2}, {0, 1}})->ArgNames({"format",
 // The sky (a raw copy of 240 x 160 out of a wider picture), the minimap
 // (keyed) and the held gun (keyed).
 void BM_Blit(benchmark::State& state) {
-    static const int ids[] = {kSky, kLevelPicture, kGun};
+    static const int ids[] = {IDB_SKY, IDB_LEVEL, IDB_GUN};
     Canvas c(state, ids[state.range(1)]);
     const int32_t x = state.range(1) == 0 ? -300 : (240 - c.source.width) / 2;
     const int32_t y = 320 - c.source.height;
@@ -101,7 +94,7 @@ BENCHMARK(BM_Blit)->ArgsProduct({{0, 1, 2}, {0, 1, 2}})->ArgNames({"format", "pi
 
 // The muzzle flash at 40 percent, keyed.
 void BM_BlendBlit(benchmark::State& state) {
-    Canvas c(state, kFlash);
+    Canvas c(state, IDB_FLASH);
     for (auto _ : state) {
         c.dest.BlendBlit(c.source, 90 - c.source.width / 2, 220 - c.source.height / 2, true, 40);
         benchmark::ClobberMemory();
@@ -113,7 +106,7 @@ BENCHMARK(BM_BlendBlit)->Apply(FormatArgs);
 std::unique_ptr<CRouteGame> GameWithAFrame(benchmark::State& state) {
     auto game = std::make_unique<CRouteGame>(DisplayOf(state.range(0)), 1, true);
     state.SetLabel(kFormats[state.range(0)].name);
-    if (!game->IsReady() || !game->LoadLevelResource(kLevel130)) {
+    if (!game->IsReady() || !game->LoadLevelResource(IDB_LEVEL)) {
         state.SkipWithError("the built-in level did not load");
         return nullptr;
     }

@@ -7,12 +7,11 @@
 #include "FuzzSupport.h"
 #include "platform/Time.h"
 #include "platform/WindowSystem.h"
+#include "res/ResourceIds.h"
 #include <filesystem>
 #include <memory>
 
 namespace fuzz {
-
-const int kBuiltInLevel = 130;
 
 struct Game {
     std::string folder; // ends with '/'

@@ -4,6 +4,7 @@
 // every blit. Run from the fuzz folder: fuzz_seeds [corpus folder].
 #include "../tests/gfx/GfxTestUtil.h"
 #include "platform/Resources.h"
+#include "res/ResourceIds.h"
 #include "scene/LevelText.h"
 #include <algorithm>
 #include <cstdint>
@@ -80,6 +81,9 @@ bool PictureSeeds(const std::filesystem::path& dir) {
     seed("valid-1bit", Picture(9, 2, 1));
     seed("8bit-16-colours", Picture(4, 3, 8, 16, 16));
     seed("truncated-24bit-rows", Truncated(rgb, rgb.size() - 5));
+    // 5 wide: the last row's 3 bytes of padding left out, its pixels all there.
+    const Bytes five = Picture(5, 3, 8);
+    seed("8bit-last-row-unpadded", Truncated(five, five.size() - 3));
     seed("truncated-in-header", Truncated(rgb, 14 + 20));
     seed("file-header-only", Truncated(rgb, 14));
     seed("no-bm-magic", Patched(rgb, 0, 0x424D, false));
@@ -108,8 +112,8 @@ bool PictureSeeds(const std::filesystem::path& dir) {
     }
     seed("empty", Bytes());
     seed("one-byte", Bytes{'B'});
-    seed("digit-glyph-resource", ResourceFile(143));
-    seed("life-icon-resource", ResourceFile(155));
+    seed("digit-glyph-resource", ResourceFile(IDB_DIGIT0));
+    seed("life-icon-resource", ResourceFile(IDB_LIFE));
     return ok;
 }
 
@@ -136,7 +140,7 @@ bool LevelSeeds(const std::filesystem::path& dir) {
     // Walk up, turn, fire, with some long frames.
     const Bytes walk = {1, 1, 0, 0, 4, 0, 1 | 0xA0, 16, 0, 8 | 0xC0, 3, 1};
     const Bytes still = {0};
-    seed("builtin-level", WithKeys(ResourceFile(130), walk));
+    seed("builtin-level", WithKeys(ResourceFile(IDB_LEVEL), walk));
     seed("one-dot", WithKeys(LevelFile("#####\n#...#\n#.o.#\n#.P.#\n#####\n"),
                              {1, 0, 0, 0, 0, 0, 0, 0, 0, 0,    0,    0,
                               0, 0, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0xC0, 0xC0}));

@@ -15,8 +15,6 @@
 
 namespace {
 
-const size_t kFileHeader = 14;
-
 uint32_t ReadLe32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
@@ -67,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint32_t marker = fromFile.GetPixel(2, 1);
     FUZZ_CHECK(fuzz::WriteFile(FilePath(), data, size), "the scratch file can be written");
     const bool fileOk = fromFile.LoadBitmapFile(FilePath().c_str());
-    const bool isBm = size >= kFileHeader && data[0] == 'B' && data[1] == 'M';
+    const bool isBm = size >= kBmpFileHeaderBytes && data[0] == 'B' && data[1] == 'M';
     if (!isBm) {
         FUZZ_CHECK(!fileOk, "a file without the BM header does not load");
         FUZZ_CHECK(fromFile.width == 3 && fromFile.height == 2 && fromFile.GetPixel(2, 1) == marker,
@@ -82,14 +80,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LevelGrid levelFromFile;
     const bool levelFileOk = ReadLevelFile(FilePath().c_str(), &levelFromFile, nullptr);
 
-    if (size < kFileHeader) {
+    if (size < kBmpFileHeaderBytes) {
         FUZZ_CHECK(!levelFileOk, "a file shorter than its file header is no level");
         return 0;
     }
     // What follows the file header, in a block of its own exact size.
-    const size_t dibSize = size - kFileHeader;
+    const size_t dibSize = size - kBmpFileHeaderBytes;
     std::unique_ptr<uint8_t[]> dib(new uint8_t[dibSize ? dibSize : 1]);
-    std::memcpy(dib.get(), data + kFileHeader, dibSize);
+    std::memcpy(dib.get(), data + kBmpFileHeaderBytes, dibSize);
 
     CSurface plain;
     const bool plainOk = plain.LoadDib(dib.get(), dibSize);
@@ -107,12 +105,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LevelGrid level;
     std::string why;
     const bool levelOk = ReadLevelDib(dib.get(), dibSize, &level, &why);
-    FUZZ_CHECK(levelOk == levelFileOk, "the level file and memory readers agree");
+    FUZZ_CHECK(levelFileOk == (isBm && levelOk), "the level file and memory readers agree");
     FUZZ_CHECK(levelOk ? level.cells.size() == size_t(level.width) * size_t(level.height)
                        : level.cells.empty() && !why.empty(),
                "a level read gives a full grid, or nothing and a reason");
     if (levelOk)
         FUZZ_CHECK(levelFromFile.cells == level.cells, "both level readers read the same cells");
+    // The minimap is loaded from the level's own bytes: whatever makes a
+    // level must load as a picture too.
+    if (levelOk)
+        FUZZ_CHECK(plainOk, "a level is also a picture");
 
     if (dibSize < 40)
         return 0;

@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::srand(1);
     g_nLevel = 0;
     if (!(IsLevelFilePresent(first) && world->ReloadLevelFile(first.c_str(), true)))
-        FUZZ_CHECK(world->ReloadLevelResource(kBuiltInLevel, true),
+        FUZZ_CHECK(world->ReloadLevelResource(IDB_LEVEL, true),
                    "the built-in level builds after a broken file");
     std::string problem = soak::CheckWorld(*world);
     FUZZ_CHECK(problem.empty(), problem.c_str());

@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CWorld* world = game.World();
     std::srand(1);
     g_nLevel = 0;
-    FUZZ_CHECK(world->ReloadLevelResource(kBuiltInLevel, true), "the built-in level builds");
+    FUZZ_CHECK(world->ReloadLevelResource(IDB_LEVEL, true), "the built-in level builds");
     CMaze* maze = world->GetMaze();
     const int w = maze->GetWidth(), h = maze->GetHeight();
 

@@ -1,5 +1,6 @@
 #include "gfx/Surface.h"
 #include "gfx/PixelWords.h"
+#include "res/ResourceIds.h"
 
 #include <algorithm>
 #include <cstring>
@@ -167,7 +168,10 @@ bool CSurface::CopyTinted(const CSurface& source, int32_t redPercent, int32_t gr
     return true;
 }
 
+// The glyphs are counted from IDB_DIGIT0.
+static_assert(IDB_DIGIT9 == IDB_DIGIT0 + 9, "the digit glyphs have ten ids in a row");
+
 void CSurface::LoadDigitGlyphs() {
     for (int d = 0; d < 10; ++d)
-        DigitGlyphs[d].LoadBitmapResource(143 + d);
+        DigitGlyphs[d].LoadBitmapResource(IDB_DIGIT0 + d);
 }

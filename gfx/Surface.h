@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "gfx/Dib.h"
 #include "platform/GX.h"
 
 // Colour value: red in bits 0-7, green 8-15, blue 16-23; bits 24-31 are
@@ -27,7 +28,7 @@ public:
     // assumes the fields describe memory the surface may read and write.
 
     // The largest side a loader accepts.
-    enum { MaxLoadSide = 16384 };
+    enum { MaxLoadSide = kMaxDibSide };
 
     CSurface() = default;
     virtual ~CSurface(); // calls Free
@@ -50,10 +51,10 @@ public:
 
     // Fills the surface from a bottom-up, uncompressed 8- or 24-bit DIB of
     // `size` bytes starting at its information header (colour table of 256
-    // entries for 8 bits, then the rows padded to 4 bytes). Data that is
-    // truncated, top-down, empty, wider or higher than MaxLoadSide, claims
-    // more than 256 colours or is compressed fails without reading past
-    // `size`. An unsupported depth fails with the surface created and black.
+    // entries for 8 bits, then the rows padded to 4 bytes; the last row may
+    // lack its padding). Data that ReadDibInfo refuses or that is truncated
+    // fails without reading past `size`. An unsupported depth fails with the
+    // surface created and black.
     bool LoadDib(const uint8_t* header, size_t size);
     // Bitmap resource `id`: 24-bit data through LoadDib, anything else
     // through LoadBitmapGdi. False when there is no such resource.
@@ -68,8 +69,10 @@ public:
     // bottom-up. Indices past the table read black. Data it cannot decode
     // fails before the surface is touched.
     bool LoadDibGdi(const uint8_t* header, size_t size);
-    // A .BMP file: the 14-byte file header ("BM"), then a DIB for LoadDib.
-    // Failure before LoadDib leaves the surface as it was.
+    // A .BMP file held in memory: the 14-byte file header ("BM"), then a
+    // DIB for LoadDib. Failure before LoadDib leaves the surface as it was.
+    bool LoadBmp(const uint8_t* file, size_t size);
+    // LoadBmp on the file at `path`, read whole.
     bool LoadBitmapFile(const char* path);
     // Makes this surface a copy of `source` with each channel scaled by a
     // percentage (clamped at 255). 100/100/100 is one block copy. Fails,
@@ -117,7 +120,7 @@ public:
     bool DrawNumber(int32_t value, int32_t x, int32_t y, int32_t digits);
 
     // The ten digit glyphs, empty until LoadDigitGlyphs fills entry d from
-    // bitmap resource 143 + d.
+    // bitmap resource IDB_DIGIT0 + d.
     static CSurface DigitGlyphs[10];
     static void LoadDigitGlyphs();
 

@@ -1,78 +1,37 @@
-// The loaders. Every field of the data is checked against the data's length
-// before it is used, so no input can make them read outside it.
+// The loaders. Headers go through ReadDibInfo, which checks every field
+// against the data's length, so no input can make them read outside it.
+#include "gfx/Dib.h"
 #include "gfx/PixelWords.h"
 #include "gfx/Surface.h"
 #include "platform/Resources.h"
+#include "platform/WholeFile.h"
 
-#include <cstdio>
-#include <memory>
-#include <new>
+#include <vector>
 
 using namespace gfx;
 
 namespace {
 
-const size_t kInfoHeaderSize = 40;    // the standard information header
 const size_t kFullColourTable = 1024; // 256 entries of blue, green, red, reserved
 
-// The fields of an information header that the loaders use, already checked:
-// header inside the data, sides 1..MaxLoadSide, no compression, at most 256
-// colours.
-struct DibInfo {
-    size_t headerSize;
-    int32_t width;
-    int32_t height;
-    int32_t bitsPerPixel;
-    uint32_t coloursUsed;
-};
-
-bool ReadDibInfo(const uint8_t* data, size_t size, DibInfo* info) {
-    if (!data || size < kInfoHeaderSize)
-        return false;
-    const uint32_t headerSize = ReadLe32(data);
-    if (headerSize < kInfoHeaderSize || headerSize > size)
-        return false;
-    const int32_t w = int32_t(ReadLe32(data + 4));
-    const int32_t h = int32_t(ReadLe32(data + 8)); // negative: top-down, not accepted
-    if (w <= 0 || h <= 0 || w > CSurface::MaxLoadSide || h > CSurface::MaxLoadSide)
-        return false;
-    if (ReadLe32(data + 16) != 0) // compression: only plain rows are decoded
-        return false;
-    const uint32_t used = ReadLe32(data + 32);
-    if (used > 256)
-        return false;
-    info->headerSize = headerSize;
-    info->width = w;
-    info->height = h;
-    info->bitsPerPixel = ReadLe16(data + 14);
-    info->coloursUsed = used;
-    return true;
-}
-
-// Rows are padded to a multiple of 4 bytes. Sides are capped, so this fits.
-size_t RowLength(int32_t bitsPerPixel, int32_t width) {
-    return size_t((uint64_t(bitsPerPixel) * uint64_t(width) + 31) / 32 * 4);
-}
-
-// Whether `size` bytes hold `rows` rows of `rowLength` bytes starting at `offset`.
-bool RowsFit(size_t size, size_t offset, size_t rowLength, int32_t rows) {
-    return offset <= size && uint64_t(rowLength) * uint64_t(rows) <= uint64_t(size - offset);
-}
+// Far more than a picture of MaxLoadSide a side at 32 bits takes, so no file
+// the loaders could use is refused; a device that never ends is.
+const size_t kMaxBitmapFileBytes = size_t(1) << 31;
 
 } // namespace
 
 bool CSurface::LoadDib(const uint8_t* header, size_t size) {
     Free();
     DibInfo info;
-    if (!ReadDibInfo(header, size, &info))
+    if (!ReadDibInfo(header, size, &info, nullptr))
         return false;
     const int32_t bpp = info.bitsPerPixel;
     const bool supported = bpp == 8 || bpp == 24;
     // The 8-bit colour table is always taken to be 256 entries long, whatever
     // the header says about the colours used.
     const size_t rowsStart = info.headerSize + (bpp == 8 ? kFullColourTable : 0);
-    const size_t rowLength = RowLength(bpp, info.width);
-    if (supported && !RowsFit(size, rowsStart, rowLength, info.height))
+    const size_t rowLength = DibRowStride(bpp, info.width);
+    if (supported && !DibRowsFit(info, size, rowsStart))
         return false;
     if (!Create(info.width, info.height))
         return false;
@@ -116,7 +75,7 @@ bool CSurface::LoadBitmapGdi(int id) {
 
 bool CSurface::LoadDibGdi(const uint8_t* data, size_t size) {
     DibInfo info;
-    if (!ReadDibInfo(data, size, &info))
+    if (!ReadDibInfo(data, size, &info, nullptr))
         return false;
     const int32_t bpp = info.bitsPerPixel;
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24)
@@ -135,8 +94,8 @@ bool CSurface::LoadDibGdi(const uint8_t* data, size_t size) {
             palette[i] = MakeColour(t[4 * i + 2], t[4 * i + 1], t[4 * i]);
     }
     const size_t rowsStart = info.headerSize + tableEntries * 4;
-    const size_t rowLength = RowLength(bpp, info.width);
-    if (!RowsFit(size, rowsStart, rowLength, info.height))
+    const size_t rowLength = DibRowStride(bpp, info.width);
+    if (!DibRowsFit(info, size, rowsStart))
         return false;
     if (!Create(info.width, info.height))
         return false;
@@ -167,32 +126,17 @@ bool CSurface::LoadDibGdi(const uint8_t* data, size_t size) {
     return true;
 }
 
-bool CSurface::LoadBitmapFile(const char* path) {
-    if (!path)
+bool CSurface::LoadBmp(const uint8_t* file, size_t size) {
+    const uint8_t* info = nullptr;
+    size_t infoSize = 0;
+    if (!FindBmpInfoHeader(file, size, &info, &infoSize, nullptr))
         return false;
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file)
-        return false;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, std::fclose);
+    return LoadDib(info, infoSize);
+}
 
-    uint8_t fileHeader[14];
-    if (std::fread(fileHeader, 1, sizeof fileHeader, file) != sizeof fileHeader)
+bool CSurface::LoadBitmapFile(const char* path) {
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(path, kMaxBitmapFileBytes, &bytes, nullptr))
         return false;
-    if (fileHeader[0] != 0x42 || fileHeader[1] != 0x4D) // "BM"
-        return false;
-    // The pixel-data offset of the file header is not used: the rows follow
-    // the information header (and the 8-bit colour table) directly.
-    if (std::fseek(file, 0, SEEK_END) != 0)
-        return false;
-    const long length = std::ftell(file);
-    if (length < 14 || std::fseek(file, 14, SEEK_SET) != 0)
-        return false;
-    const size_t rest = size_t(length - 14);
-    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[rest ? rest : 1]);
-    if (!buffer)
-        return false;
-    if (std::fread(buffer.get(), 1, rest, file) != rest)
-        return false;
-    closer.reset();
-    return LoadDib(buffer.get(), rest);
+    return LoadBmp(bytes.data(), bytes.size());
 }

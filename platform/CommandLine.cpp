@@ -1,6 +1,5 @@
 #include "platform/CommandLine.h"
-#include <cerrno>
-#include <cstdlib>
+#include "platform/Numbers.h"
 #include <cstring>
 
 void CCommandLine::AddSwitch(const char* name, const char* help, bool* target, bool value) {
@@ -49,12 +48,9 @@ bool CCommandLine::Apply(const Option& option, const char* text) {
         *static_cast<std::string*>(option.target) = text;
         return true;
     }
-    errno = 0;
-    char* end = nullptr;
-    const long long value = std::strtoll(text, &end, 10);
-    if (!*text || *end || errno == ERANGE || value < option.min || value > option.max) {
-        m_strError = option.name + " needs a whole number from " + std::to_string(option.min) +
-                     " to " + std::to_string(option.max) + ", not \"" + text + "\"";
+    int64_t value = 0;
+    if (!ParseInteger(text, option.min, option.max, &value)) {
+        m_strError = NumberError(option.name, option.min, option.max, text);
         return false;
     }
     if (option.kind == KIND_INT)
@@ -62,6 +58,12 @@ bool CCommandLine::Apply(const Option& option, const char* text) {
     else
         *static_cast<uint32_t*>(option.target) = static_cast<uint32_t>(value);
     return true;
+}
+
+std::string CCommandLine::NumberError(const std::string& name, int64_t min, int64_t max,
+                                      const std::string& text) {
+    return name + " needs a whole number from " + std::to_string(min) + " to " +
+           std::to_string(max) + ", not \"" + text + "\"";
 }
 
 CCommandLine::Result CCommandLine::Parse(int argc, const char* const* argv) {

@@ -13,7 +13,7 @@ public:
 
     // "--name" sets *target to value.
     void AddSwitch(const char* name, const char* help, bool* target, bool value = true);
-    // "--name N" or "--name=N"; min <= N <= max.
+    // "--name N" or "--name=N"; min <= N <= max, read by ParseInteger.
     void AddInt(const char* name, const char* argName, const char* help, int* target, int min,
                 int max);
     void AddUInt(const char* name, const char* argName, const char* help, uint32_t* target,
@@ -30,6 +30,10 @@ public:
     Result Parse(int argc, const char* const* argv);
     // The option list, one line each, for --help.
     std::string Usage(const char* program) const;
+    // What a bad number for option `name` is told, in one line; options read
+    // after Parse (such as a seed kept as text) say it the same way.
+    static std::string NumberError(const std::string& name, int64_t min, int64_t max,
+                                   const std::string& text);
 
     std::string m_strRest; // the words that are not options, joined by single spaces
     std::string m_strError;

@@ -9,6 +9,7 @@
 //
 // Only class 2 is solid.
 #pragma once
+#include "gfx/Dib.h"
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -50,8 +51,6 @@ const int kMaxLevelSide = 4096;
 // The largest level file read into memory: a level of kMaxLevelSide a side
 // with generous headers fits with room to spare.
 const size_t kMaxLevelFileBytes = 64u << 20;
-// Bytes of the file header that precedes the information header in a file.
-const size_t kBmpFileHeaderBytes = 14;
 // The colour table always has 256 entries of 4 bytes; the rows follow it.
 const size_t kLevelColourTableBytes = 1024;
 
@@ -64,29 +63,40 @@ struct LevelGrid {
 
 // Bytes per stored row of an 8-bit bitmap `width` pixels wide (padded to 4).
 inline size_t LevelRowStride(int width) {
-    return ((static_cast<size_t>(width) * 8 + 31) / 32) * 4;
+    return DibRowStride(8, width);
 }
 
+// The bytes of a level, read once: the grid and the minimap picture are both
+// made from them. `info` points at the information header, inside `file`
+// for a level file or inside the program for a bitmap resource.
+struct LevelBytes {
+    LevelBytes() = default;
+    LevelBytes(const LevelBytes&) = delete; // `info` may point into `file`
+    LevelBytes& operator=(const LevelBytes&) = delete;
+
+    std::vector<uint8_t> file; // a level file's bytes; empty for a resource
+    const uint8_t* info = nullptr;
+    size_t size = 0; // bytes from `info` on
+};
+
+// A level .BMP file read into memory: it must start with "BM" and hold no
+// more than kMaxLevelFileBytes. The file header's pixel offset is not read.
+// False with a one-line reason in *error (if given).
+bool ReadLevelBytes(const char* path, LevelBytes* bytes, std::string* error);
+// Level bitmap resource `id` of the program; false with a reason when there
+// is none.
+bool FindLevelBytes(int id, LevelBytes* bytes, std::string* error);
+
 // Reads the cells of a level bitmap held in memory from its information
-// header on (`size` bytes; a bitmap resource has this layout). The header
-// size, width, height and depth are read; the rows start 1024 bytes after the
-// header and are stored bottom-up. Fails, reading nothing outside the data,
-// when the header does not fit, the depth is not 8, a side is not positive
-// (a top-down bitmap has a negative height) or above kMaxLevelSide, or the
-// colour table and rows run past the end. On failure *grid is emptied and
-// *error (if given) says why, in one line.
+// header on (`size` bytes; a bitmap resource has this layout). The header is
+// read by ReadDibInfo, as the pictures' is; on top of that a level must have
+// 8 bits per pixel and at most kMaxLevelSide cells a side. The rows start
+// 1024 bytes after the header and are stored bottom-up; the last stored row
+// may lack its padding. Fails, reading nothing outside the data, when any of
+// this does not hold or the colour table and rows run past the end. On
+// failure *grid is emptied and *error (if given) says why, in one line.
 bool ReadLevelDib(const uint8_t* data, size_t size, LevelGrid* grid, std::string* error);
 
-// A level bitmap resource of the program (`id`, bitmap type).
+// ReadLevelDib on the bytes of resource `id` or of the file at `path`.
 bool ReadLevelResource(int id, LevelGrid* grid, std::string* error);
-
-// A level .BMP file: the 14-byte file header is skipped (neither its
-// signature nor its pixel offset is read), the rest goes to ReadLevelDib.
-// Files that cannot be read, are shorter than the file header or larger
-// than kMaxLevelFileBytes fail.
 bool ReadLevelFile(const char* path, LevelGrid* grid, std::string* error);
-
-// Reads a whole file into *bytes; false with a reason when it cannot be
-// opened or read, or holds more than `maxBytes`.
-bool ReadWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>* bytes,
-                   std::string* error);

@@ -1,5 +1,7 @@
 #include "scene/LevelText.h"
+#include "platform/Numbers.h"
 #include <cstdio>
+#include <string_view>
 
 namespace {
 
@@ -103,15 +105,11 @@ bool ParseLevelText(const std::string& text, LevelGrid* grid, std::string* error
             }
             while (*p == ' ' || *p == '\t')
                 ++p;
-            int value = 0, digits = 0;
-            while (*p >= '0' && *p <= '9' && digits < 4) {
-                value = value * 10 + (*p - '0');
-                ++p;
-                ++digits;
-            }
-            while (*p == ' ' || *p == '\t')
-                ++p;
-            if (digits == 0 || *p != '\0' || value > 255) {
+            std::string_view number(p);
+            while (!number.empty() && (number.back() == ' ' || number.back() == '\t'))
+                number.remove_suffix(1);
+            int64_t value = 0;
+            if (!ParseInteger(number, 0, 255, &value)) {
                 why = LineRef(lineNo) + "a definition's value must be a number from 0 to 255";
                 break;
             }

@@ -80,13 +80,15 @@ bool CMaze::LoadCommon(const char* path, int levelId, bool bBackground, int skyI
     m_strLevelPath = strPath;
     m_nLevelResourceId = path ? 0 : levelId;
     Clear();
-    if (path) {
-        if (!ReadGridFromFile(strPath.c_str()) || !m_minimap.LoadBitmapFile(strPath.c_str()))
-            return false;
-    } else {
-        if (!ReadGridFromResource(levelId) || !m_minimap.LoadBitmapResource(levelId))
-            return false;
-    }
+    // One read of the level, one header reader: the grid and the minimap
+    // come from the same bytes, so they cannot disagree on what is a level.
+    // The minimap takes the 8-bit route of the grid (a full colour table,
+    // rows right after it) for a resource too.
+    LevelBytes bytes;
+    const bool bFound = path ? ReadLevelBytes(strPath.c_str(), &bytes, nullptr)
+                             : FindLevelBytes(levelId, &bytes, nullptr);
+    if (!bFound || !ReadGrid(bytes.info, bytes.size) || !m_minimap.LoadDib(bytes.info, bytes.size))
+        return false;
     if (bBackground && (!m_sky.LoadBitmapResource(skyId) || !m_floor.LoadBitmapResource(floorId)))
         return false;
     return Build(pictures);

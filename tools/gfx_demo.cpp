@@ -9,6 +9,7 @@
 #include "platform/headless/Headless.h"
 #include "platform/Platform.h"
 #include "platform/WindowSystem.h"
+#include "res/ResourceIds.h"
 
 #include <cstdio>
 #include <cstring>
@@ -79,11 +80,11 @@ int main(int argc, char** argv) {
     {
         CScreen screen(frame->GetSafeHwnd());
         CSurface sky, wall, enemy, dot, flash;
-        LoadOrPaint(sky, 131, 240, 120, false);
-        LoadOrPaint(wall, 129, 64, 64, false);
-        LoadOrPaint(enemy, 138, 32, 32, true);
-        LoadOrPaint(dot, 135, 16, 16, true);
-        LoadOrPaint(flash, 140, 64, 64, true);
+        LoadOrPaint(sky, IDB_SKY, 240, 120, false);
+        LoadOrPaint(wall, IDB_WALL_TILES, 64, 64, false);
+        LoadOrPaint(enemy, IDB_ENEMY, 32, 32, true);
+        LoadOrPaint(dot, IDB_DOT, 16, 16, true);
+        LoadOrPaint(flash, IDB_FLASH, 64, 64, true);
         CSurface::LoadDigitGlyphs();
 
         // A floor gradient below a sky strip, drawn pixel by pixel.

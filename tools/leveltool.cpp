@@ -3,8 +3,11 @@
 // them. It reads and builds through the maze's own code.
 #include "gfx/Surface.h"
 #include "platform/Files.h"
+#include "platform/Numbers.h"
 #include "platform/Platform.h"
+#include "platform/WholeFile.h"
 #include "platform/headless/Headless.h"
+#include "res/ResourceIds.h"
 #include "scene/LevelBitmap.h"
 #include "scene/LevelReport.h"
 #include "scene/LevelText.h"
@@ -26,7 +29,7 @@ const char* const kUsage =
     "      with the full 256-entry palette of the built-in level's colours), then\n"
     "      reads it back as the game does and says what the game builds from it.\n"
     "show  prints a level bitmap (a file, or a bitmap resource of the game such as\n"
-    "      130, the built-in level) as a text map followed by what the game builds\n"
+    "      %d, the built-in level) as a text map followed by what the game builds\n"
     "      from it, or says why the game rejects it.\n"
     "\n"
     "Text maps: one character a cell, one line a row, the top row first; every\n"
@@ -82,20 +85,9 @@ int LoadAndReport(const char* path, int id, bool bPrintMap) {
         path ? maze.ReadGridFromFile(path, &error) : maze.ReadGridFromResource(id, &error);
     if (!bGrid)
         return Reject(what, error);
-    if (path) {
-        std::vector<uint8_t> bytes;
-        if (ReadWholeFile(path, kMaxLevelFileBytes, &bytes, &error) && bytes.size() >= 34) {
-            const uint32_t compression = bytes[30] | bytes[31] << 8 | bytes[32] << 16 |
-                                         static_cast<uint32_t>(bytes[33]) << 24;
-            if (compression != 0)
-                std::printf("warning: the bitmap says it is compressed (%u); the game reads its "
-                            "rows as plain bytes\n",
-                            compression);
-        }
-        if (fileSize < kMinLevelFileBytes)
-            std::printf("warning: the game only offers level files of %u bytes or more\n",
-                        static_cast<unsigned>(kMinLevelFileBytes));
-    }
+    if (path && fileSize < kMinLevelFileBytes)
+        std::printf("warning: the game only offers level files of %u bytes or more\n",
+                    static_cast<unsigned>(kMinLevelFileBytes));
     if (bPrintMap) {
         LevelGrid grid;
         grid.width = maze.GetWidth();
@@ -156,7 +148,7 @@ int Make(const char* mapPath, const char* levelPath) {
 }
 
 int Usage(FILE* out, int status) {
-    std::fputs(kUsage, out);
+    std::fprintf(out, kUsage, IDB_LEVEL);
     return status;
 }
 
@@ -178,9 +170,8 @@ int main(int argc, char** argv) {
     } else if (argc == 3 && !std::strcmp(argv[1], "show")) {
         status = LoadAndReport(argv[2], 0, true);
     } else if (argc == 4 && !std::strcmp(argv[1], "show") && !std::strcmp(argv[2], "--resource")) {
-        char* end = nullptr;
-        const long id = std::strtol(argv[3], &end, 10);
-        if (!*argv[3] || *end || id <= 0 || id > 65535) {
+        int64_t id = 0;
+        if (!ParseInteger(argv[3], 1, 65535, &id)) {
             std::fprintf(stderr, "leveltool: %s is not a resource number\n", argv[3]);
         } else {
             status = LoadAndReport(nullptr, static_cast<int>(id), true);

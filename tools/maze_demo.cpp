@@ -3,18 +3,21 @@
 // walls, items, enemies and minimap exactly as a player would see them.
 //
 // Usage: maze_demo [--level FILE] [--at X Z] [--frames N] [--out PREFIX]
-//   --level FILE  a level bitmap (default: the built-in level, resource 130)
+//   --level FILE  a level bitmap (default: the built-in level)
 //   --at X Z      where the player stands (default: the start cell's middle)
 //   --frames N    frames of 16 ms run before each shot (default 1)
 //   --out PREFIX  screenshots PREFIX_000.bmp ... PREFIX_270.bmp (default maze_demo)
+#include "app/MainFrame.h"
 #include "app/PictureLists.h"
 #include "gfx/Screen.h"
 #include "math3d/Math3d.h"
 #include "math3d/Pose.h"
-#include "platform/headless/Headless.h"
+#include "platform/Numbers.h"
 #include "platform/Platform.h"
 #include "platform/WindowSystem.h"
 #include "platform/Wnd.h"
+#include "platform/headless/Headless.h"
+#include "res/ResourceIds.h"
 #include "scene/Maze.h"
 #include "scene/SceneFrame.h"
 #include <algorithm>
@@ -50,7 +53,7 @@ int main(int argc, char** argv) {
     std::string level, prefix = "maze_demo";
     bool bAt = false;
     double atX = 0, atZ = 0;
-    int frames = 1;
+    int64_t frames = 1;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--level") && i + 1 < argc) {
             level = argv[++i];
@@ -58,8 +61,9 @@ int main(int argc, char** argv) {
             bAt = true;
             atX = std::atof(argv[++i]);
             atZ = std::atof(argv[++i]);
-        } else if (!std::strcmp(argv[i], "--frames") && i + 1 < argc) {
-            frames = std::max(1, std::atoi(argv[++i]));
+        } else if (!std::strcmp(argv[i], "--frames") && i + 1 < argc &&
+                   ParseInteger(argv[i + 1], 1, 100000, &frames)) {
+            ++i;
         } else if (!std::strcmp(argv[i], "--out") && i + 1 < argc) {
             prefix = argv[++i];
         } else {
@@ -74,12 +78,7 @@ int main(int argc, char** argv) {
     if (!PlatStartup(config, HeadlessMakeBackend))
         return 1;
     HeadlessReset();
-    AddWallTexture(129, true);
-    AddWallTexture(159, true);
-    AddItemImage(135);
-    AddItemImage(153);
-    AddItemImage(154);
-    AddEnemyImage(138);
+    LoadSharedPictures();
 
     int result = 0;
     {
@@ -91,8 +90,9 @@ int main(int argc, char** argv) {
         CMaze* maze = new CMaze(&root, 1);
         root.AddChild(maze);
         const PictureTables pictures = SharedPictureTables();
-        const bool bLoaded = level.empty() ? maze->LoadFromResource(130, 131, 132, pictures)
-                                           : maze->LoadFromFile(level.c_str(), 131, 132, pictures);
+        const bool bLoaded =
+            level.empty() ? maze->LoadFromResource(IDB_LEVEL, IDB_SKY, IDB_FLOOR, pictures)
+                          : maze->LoadFromFile(level.c_str(), IDB_SKY, IDB_FLOOR, pictures);
         if (!hwnd || !screen.pixels || !bLoaded) {
             std::fprintf(stderr, "maze_demo: %s\n",
                          bLoaded ? "no headless display" : "the level does not load");

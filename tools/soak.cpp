@@ -9,6 +9,7 @@
 // measures its resident memory. Without --seed one is taken from the clock
 // and printed, and a failure prints the command that replays it. Exit status: 0 every check
 // held, 1 a check failed, 2 bad command line.
+#include "platform/Numbers.h"
 #include "tests/soak/SoakRun.h"
 #include <algorithm>
 #include <chrono>
@@ -20,17 +21,6 @@
 #include <vector>
 
 namespace {
-
-bool ParseNumber(const char* text, long long low, long long high, long long* value) {
-    if (text == nullptr || *text == '\0')
-        return false;
-    char* end = nullptr;
-    const long long v = std::strtoll(text, &end, 10);
-    if (*end != '\0' || v < low || v > high)
-        return false;
-    *value = v;
-    return true;
-}
 
 int Usage(const char* problem) {
     std::fprintf(stderr,
@@ -61,7 +51,7 @@ void PrintMemory(const soak::Report& report) {
 
 int main(int argc, char** argv) {
     std::vector<soak::Scenario> scenarios(std::begin(soak::kScenarios), std::end(soak::kScenarios));
-    long long frames = 100000, seed = -1, dt = 16, samples = 20;
+    int64_t frames = 100000, seed = -1, dt = 16, samples = 20;
     // Every option takes a value.
     for (int i = 1; i < argc; i += 2) {
         const std::string arg = argv[i];
@@ -75,24 +65,24 @@ int main(int argc, char** argv) {
             else
                 return Usage(("unknown scenario " + std::string(value)).c_str());
         } else if (arg == "--frames" && value != nullptr) {
-            if (!ParseNumber(value, 1, 2000000000, &frames))
+            if (!ParseInteger(value, 1, 2000000000, &frames))
                 return Usage("--frames needs a whole number from 1 to 2000000000");
         } else if (arg == "--seed" && value != nullptr) {
-            if (!ParseNumber(value, 0, 4294967295LL, &seed))
+            if (!ParseInteger(value, 0, 4294967295LL, &seed))
                 return Usage("--seed needs a whole number from 0 to 4294967295");
         } else if (arg == "--dt" && value != nullptr) {
-            if (!ParseNumber(value, 0, 10000, &dt))
+            if (!ParseInteger(value, 0, 10000, &dt))
                 return Usage("--dt needs a whole number of milliseconds from 0 to 10000");
         } else if (arg == "--samples" && value != nullptr) {
-            if (!ParseNumber(value, 0, 10000, &samples))
+            if (!ParseInteger(value, 0, 10000, &samples))
                 return Usage("--samples needs a whole number from 0 to 10000");
         } else {
             return Usage(("unknown or incomplete option " + arg).c_str());
         }
     }
     if (seed < 0)
-        seed = static_cast<long long>(std::chrono::system_clock::now().time_since_epoch().count() %
-                                      4294967296LL);
+        seed = static_cast<int64_t>(std::chrono::system_clock::now().time_since_epoch().count() %
+                                    4294967296LL);
 
     bool allHeld = true;
     long long total = 0;
@@ -100,7 +90,7 @@ int main(int argc, char** argv) {
         soak::Config config;
         config.scenario = scenario;
         config.seed = static_cast<uint32_t>(seed);
-        config.frames = std::max(1, static_cast<int>(frames / (long long)scenarios.size()));
+        config.frames = std::max(1, static_cast<int>(frames / int64_t(scenarios.size())));
         config.dtMs = static_cast<uint32_t>(dt);
         config.rssEvery = samples > 0 ? std::max(1, static_cast<int>(config.frames / samples)) : 0;
         std::printf("soak: %s, seed %u, %d frames of %u ms\n", soak::ScenarioName(scenario),

@@ -29,15 +29,15 @@ int CWorld::CheckEvents() {
     int code = m_root.Interact(m_camera, &hit);
     switch (code) {
     case EV_GUN:
-        PlayWave(WAVE_GUN);
+        PlayWave(IDW_GUN_PICKUP);
         m_nShots += kShotsPerGun;
         break;
     case EV_DOT:
-        PlayWave(WAVE_DOT);
+        PlayWave(IDW_DOT);
         m_nScore += kDotPoints;
         break;
     case EV_LAST_DOT:
-        PlayWave(WAVE_DOT);
+        PlayWave(IDW_DOT);
         m_nScore += kDotPoints;
         m_screen.FadeOut();
         break;
@@ -45,7 +45,7 @@ int CWorld::CheckEvents() {
         if (m_bInvulnerable)
             break;
         --m_nLives;
-        PlayWave(WAVE_CAUGHT);
+        PlayWave(IDW_CAUGHT);
         m_screen.FadeOut();
         if (m_nLives < 1)
             return EV_GAME_OVER;
@@ -64,7 +64,7 @@ bool CWorld::Fire() {
     // One shot a frame: the flash of the last one has not been shown yet.
     if (m_nShots <= 0 || m_bMuzzleFlash)
         return false;
-    PlayWave(WAVE_SHOT);
+    PlayWave(IDW_SHOT);
     m_bMuzzleFlash = true;
     --m_nShots;
 
@@ -81,7 +81,7 @@ bool CWorld::Fire() {
             return false; // a wall stops the shot
         m_nScore += kEnemyPoints;
         PlatSleep(kHitPauseMs);
-        PlayWave(WAVE_HIT);
+        PlayWave(IDW_HIT);
         if (CSceneNode* parent = node->GetParent())
             parent->RemoveChild(node); // deletes the enemy
         return true;

@@ -9,6 +9,7 @@
 #include "platform/sdl/Sdl.h"
 #include "platform/sdl/SdlPads.h"
 #include "platform/sdl/SdlSound.h"
+#include "res/ResourceIds.h"
 #include <SDL.h>
 #include <climits>
 #include <cstdio>
@@ -18,7 +19,7 @@ namespace {
 
 const int kScreenWidth = 240;
 const int kScreenHeight = 320;
-const int kIconId = 128;
+const int kIconId = IDI_PROGRAM;
 
 // Two enumerations compared as numbers.
 constexpr bool Same(long a, long b) {

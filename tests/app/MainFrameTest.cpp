@@ -10,6 +10,7 @@
 #include "platform/headless/Headless.h"
 #include "platform/Time.h"
 #include "platform/WindowSystem.h"
+#include "res/ResourceIds.h"
 #include "scene/Maze.h"
 #include <algorithm>
 #include <filesystem>
@@ -95,7 +96,7 @@ TEST_F(MainFrameTest, ReturnAndTheActionButtonsFire) {
     HeadlessClearLog();
     EXPECT_TRUE(Key(WM_KEYDOWN, VK_RETURN));
     EXPECT_FALSE(World().m_bMuzzleFlash);
-    EXPECT_EQ(HeadlessLastWave(), 141); // from the last real shot only
+    EXPECT_EQ(HeadlessLastWave(), IDW_SHOT); // from the last real shot only
     // Codes next to the fire codes do nothing and are passed on.
     World().m_nShots = 1;
     for (uint32_t vk : {208u, 214u, 90u, 92u, 133u, 135u}) {
@@ -260,7 +261,7 @@ TEST_F(MainFrameTest, TheLoadingScreenShowsTheTitleOnRed) {
     ASSERT_TRUE(loading.Create());
     // Look at what is on the device screen now.
     CSurface title;
-    ASSERT_TRUE(title.LoadBitmapResource(157));
+    ASSERT_TRUE(title.LoadBitmapResource(IDB_TITLE));
     CSurface shown;
     GXOpenDisplay(nullptr, 0);
     shown.pixels = static_cast<uint8_t*>(GXBeginDraw());

@@ -133,9 +133,6 @@ TEST(Options, BadCommandLinesNameTheProblem) {
         {"--bogus"},
         {"-x"},
         {"--frames"},
-        {"--frames", "-3"},
-        {"--frames", "ten"},
-        {"--dt", "1.5"},
         {"--seed", "4294967296"},
         {"--scale", "0"},
         {"--headless=yes"},
@@ -150,6 +147,35 @@ TEST(Options, BadCommandLinesNameTheProblem) {
         std::string error;
         EXPECT_FALSE(ParseArgs(args, &options, &error)) << args[0];
         EXPECT_FALSE(error.empty()) << args[0];
+    }
+}
+
+TEST(Options, NumbersReadTheSameInEveryOptionAndBothForms) {
+    // --frames is the platform's option, --seed the game's own: one reader.
+    for (const char* name : {"--frames", "--seed"}) {
+        for (const char* text : {"+5", " 5", "5x", "-5", "1.5", "99999999999999999999"}) {
+            for (bool joined : {false, true}) {
+                const std::string arg = std::string(name) + "=" + text;
+                COptions options;
+                std::string error;
+                EXPECT_FALSE(joined ? ParseArgs({arg.c_str()}, &options, &error)
+                                    : ParseArgs({name, text}, &options, &error))
+                    << arg;
+                EXPECT_NE(error.find(std::string(name) + " needs a whole number"),
+                          std::string::npos)
+                    << error;
+                EXPECT_NE(error.find(std::string("\"") + text + "\""), std::string::npos) << error;
+            }
+        }
+        for (bool joined : {false, true}) {
+            const std::string arg = std::string(name) + "=5";
+            COptions options;
+            std::string error;
+            ASSERT_TRUE(joined ? ParseArgs({arg.c_str()}, &options, &error)
+                               : ParseArgs({name, "5"}, &options, &error))
+                << error;
+            EXPECT_EQ(name[2] == 'f' ? uint32_t(options.m_config.frames) : options.m_dwSeed, 5u);
+        }
     }
 }
 

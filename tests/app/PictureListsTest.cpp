@@ -2,6 +2,7 @@
 #include "app/PictureLists.h"
 #include "gfx/Surface.h"
 #include "platform/headless/Headless.h"
+#include "res/ResourceIds.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -22,12 +23,12 @@ const int kMissing = 9999;
 } // namespace
 
 TEST_F(PictureLists, ProgramFillGivesFourThreeAndOneEntries) {
-    AddWallTexture(129, true);
-    AddWallTexture(159, true);
-    AddItemImage(135);
-    AddItemImage(153);
-    AddItemImage(154);
-    AddEnemyImage(138);
+    AddWallTexture(IDB_WALL_TILES, true);
+    AddWallTexture(IDB_WALL_WOOD, true);
+    AddItemImage(IDB_DOT);
+    AddItemImage(IDB_GUN_PICKUP);
+    AddItemImage(IDB_BARREL);
+    AddEnemyImage(IDB_ENEMY);
     ASSERT_EQ(4u, g_wallTextures.size());
     ASSERT_EQ(3u, g_itemImages.size());
     ASSERT_EQ(1u, g_enemyImages.size());
@@ -61,7 +62,7 @@ TEST_F(PictureLists, ProgramFillGivesFourThreeAndOneEntries) {
 }
 
 TEST_F(PictureLists, EveryCallKeepsItsSlotsEvenWithoutAPicture) {
-    AddWallTexture(129, false);
+    AddWallTexture(IDB_WALL_TILES, false);
     ASSERT_EQ(2u, g_wallTextures.size());
     EXPECT_NE(nullptr, g_wallTextures[0]);
     EXPECT_EQ(nullptr, g_wallTextures[1]);
@@ -73,7 +74,7 @@ TEST_F(PictureLists, EveryCallKeepsItsSlotsEvenWithoutAPicture) {
     ASSERT_NE(nullptr, g_wallTextures[3]);
     EXPECT_EQ(nullptr, g_wallTextures[3]->pixels);
     AddItemImage(kMissing);
-    AddItemImage(153);
+    AddItemImage(IDB_GUN_PICKUP);
     ASSERT_EQ(2u, g_itemImages.size());
     EXPECT_EQ(nullptr, g_itemImages[0]->pixels);
     EXPECT_NE(nullptr, g_itemImages[1]->pixels);
@@ -83,10 +84,10 @@ TEST_F(PictureLists, EveryCallKeepsItsSlotsEvenWithoutAPicture) {
 }
 
 TEST_F(PictureLists, FreeingEmptiesTheListsAndTwiceIsHarmless) {
-    AddWallTexture(129, false);
-    AddWallTexture(159, true);
-    AddItemImage(135);
-    AddEnemyImage(138);
+    AddWallTexture(IDB_WALL_TILES, false);
+    AddWallTexture(IDB_WALL_WOOD, true);
+    AddItemImage(IDB_DOT);
+    AddEnemyImage(IDB_ENEMY);
     FreeWallTextures();
     FreeItemImages();
     FreeEnemyImages();
@@ -99,6 +100,6 @@ TEST_F(PictureLists, FreeingEmptiesTheListsAndTwiceIsHarmless) {
     FreeEnemyImages();
     EXPECT_TRUE(g_wallTextures.empty());
     // Filled again after freeing, the pairs start at entry 0 once more.
-    AddWallTexture(159, true);
+    AddWallTexture(IDB_WALL_WOOD, true);
     EXPECT_EQ(2u, g_wallTextures.size());
 }

@@ -2,6 +2,7 @@
 // glyph advance, and what happens before the glyphs are loaded.
 #include "GfxTestUtil.h"
 #include "platform/Resources.h"
+#include "res/ResourceIds.h"
 
 #include <gtest/gtest.h>
 
@@ -145,7 +146,7 @@ TEST_F(DigitGlyphs, LoadDigitGlyphsFillsAllTenFromTheResources) {
     size_t size = 0;
     for (int d = 0; d < 10; ++d)
         EXPECT_EQ(CSurface::DigitGlyphs[d].pixels != nullptr,
-                  PlatFindResource(143 + d, PLAT_RT_BITMAP, &data, &size))
+                  PlatFindResource(IDB_DIGIT0 + d, PLAT_RT_BITMAP, &data, &size))
             << d;
 }
 

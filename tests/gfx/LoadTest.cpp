@@ -3,6 +3,7 @@
 // read past its end.
 #include "GfxTestUtil.h"
 #include "platform/Resources.h"
+#include "res/ResourceIds.h"
 
 #include <gtest/gtest.h>
 
@@ -120,12 +121,14 @@ TEST(LoadDib, RefusesDataItCannotReadSafely) {
         {"header cut short", std::vector<uint8_t>(good24.begin(), good24.begin() + 39)});
     cases.push_back({"header size past the data", with(good24, 0, uint32_t(good24.size() + 1))});
     cases.push_back({"header size below 40", with(good24, 0, 12)});
-    cases.push_back({"last 24-bit row short by a byte",
-                     std::vector<uint8_t>(good24.begin(), good24.end() - 1)});
+    // 5 pixels a row: 15 of 16 bytes at 24 bits, 5 of 8 at 8 bits. The last
+    // row may lack its padding, not its pixels.
+    cases.push_back({"last 24-bit row short of its pixels",
+                     std::vector<uint8_t>(good24.begin(), good24.end() - 2)});
     cases.push_back({"8-bit colour table cut short",
                      std::vector<uint8_t>(good8.begin(), good8.begin() + 40 + 1000)});
-    cases.push_back(
-        {"8-bit rows short by a byte", std::vector<uint8_t>(good8.begin(), good8.end() - 1)});
+    cases.push_back({"last 8-bit row short of its pixels",
+                     std::vector<uint8_t>(good8.begin(), good8.end() - 4)});
     cases.push_back({"zero width", with(good24, 4, 0)});
     cases.push_back({"zero height", with(good24, 8, 0)});
     cases.push_back({"top-down", with(good24, 8, uint32_t(-4))});
@@ -198,7 +201,7 @@ TEST(LoadDibGdi, RefusesBrokenDataAndLeavesTheSurfaceAlone) {
     const std::vector<uint8_t> good =
         MakeDib(9, 3, 4, pal, 16, 0, [](int32_t x, int32_t) { return uint32_t(x & 1); });
     std::vector<std::vector<uint8_t>> bad = {
-        std::vector<uint8_t>(good.begin(), good.end() - 1),         // rows short
+        std::vector<uint8_t>(good.begin(), good.end() - 4),         // last row short of a pixel
         std::vector<uint8_t>(good.begin(), good.begin() + 40 + 60), // table short
     };
     auto with = [&](size_t at, uint32_t value) {
@@ -288,9 +291,9 @@ TEST(LoadBitmapResource, MissingResourcesFailAndShippedOnesLoad) {
     }
     const unsigned char* data = nullptr;
     size_t size = 0;
-    if (PlatFindResource(143, PLAT_RT_BITMAP, &data, &size)) {
+    if (PlatFindResource(IDB_DIGIT0, PLAT_RT_BITMAP, &data, &size)) {
         CSurface zero;
-        ASSERT_TRUE(zero.LoadBitmapResource(143));
+        ASSERT_TRUE(zero.LoadBitmapResource(IDB_DIGIT0));
         EXPECT_EQ(zero.width, 10);
         EXPECT_EQ(zero.height, 20);
         EXPECT_EQ(zero.GetPixel(0, 0), 0x000000F8u) << "glyphs stand on pure red";

@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "platform/Sound.h"
 #include "platform/Time.h"
+#include "res/ResourceIds.h"
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -83,10 +84,10 @@ TEST(HeadlessBoxes, AnswersComeInOrderThenCancel) {
 TEST(HeadlessSound, RecordsEveryWaveAskedForAndIsSilentWithoutTheResource) {
     HeadlessReset();
     EXPECT_EQ(0, HeadlessLastWave());
-    PlatPlayWave(141);
+    PlatPlayWave(IDW_SHOT);
     PlatPlayWave(99999); // no such resource: nothing to hear, but asked for
     EXPECT_EQ(99999, HeadlessLastWave());
-    EXPECT_TRUE(Logged("PlayWave 141"));
+    EXPECT_TRUE(Logged("PlayWave " + std::to_string(IDW_SHOT)));
     EXPECT_TRUE(Logged("PlayWave 99999"));
 }
 

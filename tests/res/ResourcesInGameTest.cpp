@@ -5,6 +5,7 @@
 #include "gfx/Surface.h"
 #include "platform/headless/Headless.h"
 #include "platform/Resources.h"
+#include "res/ResourceIds.h"
 
 #include <gtest/gtest.h>
 
@@ -73,8 +74,10 @@ struct KeyedCopy {
     }
 };
 
-const int kKeyedPictures[] = {135, 138, 139, 140, 143, 144, 145, 146, 147,
-                              148, 149, 150, 151, 152, 153, 154, 155, 157};
+const int kKeyedPictures[] = {IDB_DOT,    IDB_ENEMY,  IDB_GUN,    IDB_FLASH,  IDB_DIGIT0,
+                              IDB_DIGIT1, IDB_DIGIT2, IDB_DIGIT3, IDB_DIGIT4, IDB_DIGIT5,
+                              IDB_DIGIT6, IDB_DIGIT7, IDB_DIGIT8, IDB_DIGIT9, IDB_GUN_PICKUP,
+                              IDB_BARREL, IDB_LIFE,   IDB_TITLE};
 
 } // namespace
 
@@ -112,7 +115,7 @@ TEST(PicturesInGame, WallTexturesReadInBothShades) {
     // it must neither wash out in the plain copy nor sink into black in the
     // darker one, and its detail (joints, grain) must survive the darkening.
     UseDisplay(16, kfDirect565);
-    for (int id : {129, 159}) {
+    for (int id : {IDB_WALL_TILES, IDB_WALL_WOOD}) {
         SCOPED_TRACE("bitmap " + std::to_string(id));
         CSurface plain, dark;
         ASSERT_TRUE(plain.LoadBitmapResource(id));
@@ -138,7 +141,7 @@ TEST(PicturesInGame, SpritesKeepTheirBodyWhenDrawnSmall) {
     // Far sprites are drawn a quarter of their size or less by nearest-pixel
     // scaling; thin strokes would break up and the thing would vanish.
     UseDisplay(16, kfDirect565);
-    for (int id : {135, 138, 153, 154}) {
+    for (int id : {IDB_DOT, IDB_ENEMY, IDB_GUN_PICKUP, IDB_BARREL}) {
         SCOPED_TRACE("bitmap " + std::to_string(id));
         CSurface picture;
         ASSERT_TRUE(picture.LoadBitmapResource(id));
@@ -163,7 +166,7 @@ TEST(PicturesInGame, SpritesKeepTheirBodyWhenDrawnSmall) {
 TEST(ResourceWaves, EverySoundStartsAtOnce) {
     // Each sound answers something the player just did: its first 50 ms must
     // already be loud, or the game feels late.
-    for (int id : {141, 142, 156, 160, 161}) {
+    for (int id : {IDW_SHOT, IDW_HIT, IDW_CAUGHT, IDW_GUN_PICKUP, IDW_DOT}) {
         SCOPED_TRACE("wave " + std::to_string(id));
         const unsigned char* p = nullptr;
         size_t size = 0;

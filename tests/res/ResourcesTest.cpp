@@ -5,6 +5,7 @@
 // waves of their exact sizes, the strings, the icon, and the built-in level
 // cell for cell against its text map.
 #include "platform/Resources.h"
+#include "res/ResourceIds.h"
 
 #include <gtest/gtest.h>
 
@@ -107,12 +108,17 @@ struct PictureSpec {
 };
 
 const PictureSpec kPictures[] = {
-    {129, 315, 211, false}, {131, 800, 160, false}, {132, 240, 160, false}, {135, 85, 120, true},
-    {138, 130, 159, true},  {139, 150, 100, true},  {140, 107, 108, true},  {143, 10, 20, true},
-    {144, 10, 20, true},    {145, 10, 20, true},    {146, 10, 20, true},    {147, 10, 20, true},
-    {148, 10, 20, true},    {149, 10, 20, true},    {150, 10, 20, true},    {151, 10, 20, true},
-    {152, 10, 20, true},    {153, 120, 100, true},  {154, 120, 134, true},  {155, 20, 20, true},
-    {157, 240, 300, true},  {159, 228, 287, false},
+    {IDB_WALL_TILES, 315, 211, false}, {IDB_SKY, 800, 160, false},
+    {IDB_FLOOR, 240, 160, false},      {IDB_DOT, 85, 120, true},
+    {IDB_ENEMY, 130, 159, true},       {IDB_GUN, 150, 100, true},
+    {IDB_FLASH, 107, 108, true},       {IDB_DIGIT0, 10, 20, true},
+    {IDB_DIGIT1, 10, 20, true},        {IDB_DIGIT2, 10, 20, true},
+    {IDB_DIGIT3, 10, 20, true},        {IDB_DIGIT4, 10, 20, true},
+    {IDB_DIGIT5, 10, 20, true},        {IDB_DIGIT6, 10, 20, true},
+    {IDB_DIGIT7, 10, 20, true},        {IDB_DIGIT8, 10, 20, true},
+    {IDB_DIGIT9, 10, 20, true},        {IDB_GUN_PICKUP, 120, 100, true},
+    {IDB_BARREL, 120, 134, true},      {IDB_LIFE, 20, 20, true},
+    {IDB_TITLE, 240, 300, true},       {IDB_WALL_WOOD, 228, 287, false},
 };
 
 // Bounds of the non-key pixels: left, top, right, bottom (inclusive).
@@ -189,7 +195,7 @@ TEST(ResourcePictures, NoShownColourBecomesTheKeyOn565) {
 TEST(ResourcePictures, ItemsAndEnemyStandOnTheFloor) {
     // A sprite's picture ends at the floor, so its lowest painted row (feet,
     // shadow) must reach the bottom or the item floats.
-    for (int id : {135, 138, 153, 154}) {
+    for (int id : {IDB_DOT, IDB_ENEMY, IDB_GUN_PICKUP, IDB_BARREL}) {
         Picture p;
         ASSERT_TRUE(LoadPicture(id, &p));
         const Extent e = Opaque(p);
@@ -200,7 +206,7 @@ TEST(ResourcePictures, ItemsAndEnemyStandOnTheFloor) {
 
 TEST(ResourcePictures, HeldGunPointsFromTheCornerToItsMuzzleAtTheTopLeft) {
     Picture gun;
-    ASSERT_TRUE(LoadPicture(139, &gun));
+    ASSERT_TRUE(LoadPicture(IDB_GUN, &gun));
     const Extent e = Opaque(gun);
     // The gun is drawn into the screen's bottom-right corner and the flash
     // (107 x 108) centred on the picture's top-left corner: the muzzle must
@@ -226,7 +232,7 @@ TEST(ResourcePictures, DigitsAreDistinctAndInkedAgainstAnyBackground) {
     std::vector<std::vector<uint8_t>> shapes;
     for (int d = 0; d < 10; ++d) {
         Picture p;
-        ASSERT_TRUE(LoadPicture(143 + d, &p));
+        ASSERT_TRUE(LoadPicture(IDB_DIGIT0 + d, &p));
         int light = 0, dark = 0;
         std::vector<uint8_t> shape;
         for (int y = 0; y < p.height; ++y)
@@ -251,7 +257,7 @@ TEST(ResourcePictures, WallsAndSkyWrapFromRightEdgeToLeft) {
     // Neighbouring wall faces and the two copies of the sky meet at the
     // edges: the last column must continue into the first as smoothly as any
     // column continues into the next.
-    for (int id : {129, 131, 159}) {
+    for (int id : {IDB_WALL_TILES, IDB_SKY, IDB_WALL_WOOD}) {
         Picture p;
         ASSERT_TRUE(LoadPicture(id, &p));
         long seam = 0, inner = 0;
@@ -268,7 +274,7 @@ TEST(ResourcePictures, WallsAndSkyWrapFromRightEdgeToLeft) {
 
 TEST(ResourcePictures, FloorIsGreyAndDarkestAtTheHorizon) {
     Picture floor;
-    ASSERT_TRUE(LoadPicture(132, &floor));
+    ASSERT_TRUE(LoadPicture(IDB_FLOOR, &floor));
     double previous = -1.0;
     double first = 0.0, last = 0.0;
     for (int band = 0; band < floor.height / 8; ++band) {
@@ -293,7 +299,11 @@ TEST(ResourceWaves, EachIsAPcmWaveOfItsExactSize) {
     const struct {
         int id;
         size_t size;
-    } waves[] = {{141, 15190}, {142, 21222}, {156, 17008}, {160, 4236}, {161, 9354}};
+    } waves[] = {{IDW_SHOT, 15190},
+                 {IDW_HIT, 21222},
+                 {IDW_CAUGHT, 17008},
+                 {IDW_GUN_PICKUP, 4236},
+                 {IDW_DOT, 9354}};
     for (const auto& w : waves) {
         SCOPED_TRACE("wave " + std::to_string(w.id));
         const unsigned char* p = nullptr;
@@ -331,8 +341,10 @@ TEST(ResourceWaves, EachIsAPcmWaveOfItsExactSize) {
 }
 
 TEST(ResourceStrings, TheProgramsTexts) {
-    const std::map<int, std::string> texts = {
-        {1, "Quibbo"}, {2, "Vornack"}, {3, "GAME OVER\nScore: %d"}, {4, "Can't load level."}};
+    const std::map<int, std::string> texts = {{IDS_TITLE, "Quibbo"},
+                                              {IDS_MAKER, "Vornack"},
+                                              {IDS_GAME_OVER, "GAME OVER\nScore: %d"},
+                                              {IDS_CANT_LOAD, "Can't load level."}};
     for (const auto& t : texts) {
         char buf[64];
         EXPECT_EQ(PlatLoadString(t.first, buf, sizeof buf), int(t.second.size()));
@@ -343,7 +355,7 @@ TEST(ResourceStrings, TheProgramsTexts) {
 TEST(ResourceIcon, IsAWholeSmallBitmapFile) {
     const unsigned char* p = nullptr;
     size_t size = 0;
-    ASSERT_TRUE(PlatFindResource(128, PLAT_RT_ICON, &p, &size));
+    ASSERT_TRUE(PlatFindResource(IDI_PROGRAM, PLAT_RT_ICON, &p, &size));
     ASSERT_GT(size, 14u);
     ASSERT_EQ(p[0], 'B');
     ASSERT_EQ(p[1], 'M');
@@ -379,7 +391,7 @@ TEST(BuiltInLevel, MatchesItsTextMapCellForCell) {
     const std::vector<std::string> text = ReadLevelText();
     ASSERT_EQ(text.size(), 48u) << "tools/art/level130.txt";
     Picture level;
-    ASSERT_TRUE(LoadPicture(130, &level));
+    ASSERT_TRUE(LoadPicture(IDB_LEVEL, &level));
     ASSERT_EQ(level.width, 76);
     ASSERT_EQ(level.height, 48);
     const std::map<char, int> index = {{'.', 1},  {'P', 2},  {'E', 3},   {'o', 64},
@@ -395,7 +407,7 @@ TEST(BuiltInLevel, MatchesItsTextMapCellForCell) {
 
 TEST(BuiltInLevel, HasItsPaletteCountsAndStart) {
     Picture level;
-    ASSERT_TRUE(LoadPicture(130, &level));
+    ASSERT_TRUE(LoadPicture(IDB_LEVEL, &level));
     const std::map<int, Rgb> colours = {
         {1, {255, 0, 0}},      {2, {3, 171, 3}},      {3, {255, 0, 0}},    {64, {255, 255, 63}},
         {65, {255, 255, 255}}, {66, {255, 191, 127}}, {128, {91, 3, 211}}, {129, {128, 64, 0}}};

@@ -4,6 +4,7 @@
 #include "math3d/Math3d.h"
 #include "math3d/Sprite.h"
 #include "math3d/WallQuad.h"
+#include "res/ResourceIds.h"
 #include "scene/Enemy.h"
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -66,7 +67,7 @@ TEST(MazeBuild, BuiltInLevelBuildsItsWallsItemsAndEnemies) {
 TEST(MazeBuild, BuiltInLevelResourceIsTheKnownMap) {
     LevelGrid fromResource;
     std::string error;
-    ASSERT_TRUE(ReadLevelResource(130, &fromResource, &error)) << error;
+    ASSERT_TRUE(ReadLevelResource(IDB_LEVEL, &fromResource, &error)) << error;
     const LevelGrid fromText = GridFromText(kBuiltInLevelText);
     EXPECT_EQ(fromText.width, fromResource.width);
     EXPECT_EQ(fromText.height, fromResource.height);

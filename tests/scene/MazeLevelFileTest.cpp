@@ -1,6 +1,7 @@
 // Reading level bitmaps: what the game accepts, and that data which does not
 // fit its own headers fails without reading outside it.
 #include "MazeTestLevels.h"
+#include "platform/headless/Headless.h"
 #include "scene/LevelBitmap.h"
 #include <cstdio>
 #include <cstring>
@@ -74,11 +75,12 @@ TEST(MazeLevelFile, FileWithHeaderLoadsAndBadFilesFail) {
     ASSERT_TRUE(ReadLevelFile(path.c_str(), &grid, &error)) << error;
     EXPECT_EQ(GridFromText(kSmallLevel).cells, grid.cells);
 
-    // The file header's signature is not what makes a level: only the DIB is.
+    // A level file is a .BMP file, as its minimap picture is.
     std::vector<uint8_t> bytes = MakeLevelBitmap(GridFromText(kSmallLevel));
     bytes[0] = 'X';
     ASSERT_TRUE(WriteWholeFile(path.c_str(), bytes));
-    EXPECT_TRUE(ReadLevelFile(path.c_str(), &grid, &error)) << error;
+    EXPECT_FALSE(ReadLevelFile(path.c_str(), &grid, &error));
+    EXPECT_NE(std::string::npos, error.find("\"BM\"")) << error;
 
     // Shorter than the file header, or missing.
     ASSERT_TRUE(WriteWholeFile(path.c_str(), std::vector<uint8_t>(13, 'B')));
@@ -128,20 +130,79 @@ TEST(MazeLevelFile, MalformedHeadersFailCleanly) {
     }
 }
 
-TEST(MazeLevelFile, TruncatedDataFailsAtEveryLengthButTheLastRowsPadding) {
+// The grid and the minimap picture come from one read of the file through
+// one header reader: at every length of a level file, and for files the
+// game refuses, the grid reader, the picture loader and the maze's load all
+// take it or all refuse it, and the minimap shows the grid's cells.
+TEST(MazeLevelFile, GridAndMinimapAgreeAtEveryLengthAndOnRefusedFiles) {
+    HeadlessReset();
+    TestTables tables;
+    const LevelGrid level = GridFromText(kSmallLevel);
+    const std::vector<uint8_t> good = MakeLevelBitmap(level);
     // 5 wide: rows of 8 bytes, 3 of them padding. The last stored row (the
     // picture's top row) is read only as far as its pixels.
-    const std::vector<uint8_t> good = MakeLevelBitmap(GridFromText(kSmallLevel), false);
     const size_t minimum = good.size() - 3;
-    LevelGrid grid;
-    std::string error;
-    for (size_t size = 0; size < good.size(); ++size) {
-        const std::vector<uint8_t> cut(good.begin(), good.begin() + size);
-        EXPECT_EQ(size >= minimum, ReadExact(cut, &grid, &error)) << "size " << size;
+    struct File {
+        std::string what;
+        std::vector<uint8_t> bytes;
+        bool valid;
+    };
+    std::vector<File> files;
+    for (size_t size = 0; size <= good.size(); ++size)
+        files.push_back({"cut to " + std::to_string(size),
+                         std::vector<uint8_t>(good.begin(), good.begin() + size), size >= minimum});
+    auto with = [&](const char* what, size_t at, uint32_t value) {
+        std::vector<uint8_t> bytes = good;
+        PutU32(bytes, at, value);
+        files.push_back({what, bytes, false});
+    };
+    with("no BM", 0, 0x4D58);
+    with("compressed", 14 + 16, 1);
+    with("4 bits per pixel", 14 + 14, 4);
+    with("300 colours", 14 + 32, 300);
+
+    CSurface probe;
+    ASSERT_TRUE(probe.Create(1, 1));
+    const std::string path = ScratchPath("agree.bmp");
+    for (const File& f : files) {
+        SCOPED_TRACE(f.what);
+        ASSERT_TRUE(WriteWholeFile(path.c_str(), f.bytes));
+        LevelGrid grid;
+        std::string error;
+        const bool bGrid = ReadLevelFile(path.c_str(), &grid, &error);
+        CSurface picture;
+        const bool bPicture = picture.LoadBitmapFile(path.c_str());
+        CMaze maze(nullptr, 1);
+        const bool bMaze = maze.LoadNextFromFile(path.c_str(), tables.Pictures());
+        EXPECT_EQ(f.valid, bGrid) << error;
+        EXPECT_EQ(f.valid, bPicture);
+        EXPECT_EQ(f.valid, bMaze);
+        EXPECT_EQ(bGrid, error.empty()) << "a refusal says why";
+        // The DIB alone, from a block of its exact size: a read past the end
+        // is one past the allocation.
+        if (f.bytes.size() >= kBmpFileHeaderBytes && f.bytes[0] == 'B') {
+            LevelGrid fromDib;
+            EXPECT_EQ(bGrid, ReadExact(std::vector<uint8_t>(f.bytes.begin() + kBmpFileHeaderBytes,
+                                                            f.bytes.end()),
+                                       &fromDib, &error));
+        }
+        if (!bMaze)
+            continue;
+        ASSERT_EQ(level.cells, grid.cells);
+        const CSurface& minimap = maze.GetMinimap();
+        ASSERT_EQ(level.width, minimap.width);
+        ASSERT_EQ(level.height, minimap.height);
+        for (int r = 0; r < level.height; ++r) {
+            for (int c = 0; c < level.width; ++c) {
+                uint8_t red, green, blue;
+                LevelPaletteColour(level.cells[r * level.width + c], &red, &green, &blue);
+                probe.SetPixel(0, 0, red | green << 8 | blue << 16);
+                EXPECT_EQ(probe.GetPixel(0, 0), minimap.GetPixel(c, r)) << c << ", " << r;
+                EXPECT_EQ(picture.GetPixel(c, r), minimap.GetPixel(c, r)) << c << ", " << r;
+            }
+        }
     }
-    ASSERT_TRUE(
-        ReadExact(std::vector<uint8_t>(good.begin(), good.begin() + minimum), &grid, &error));
-    EXPECT_EQ(GridFromText(kSmallLevel).cells, grid.cells);
+    std::remove(path.c_str());
 }
 
 TEST(MazeLevelFile, MazeLoadOfABadFileFailsWithNothingBuilt) {

@@ -3,6 +3,7 @@
 // presented frame, and the hashes of each stretch of the walk must equal the
 // ones recorded from the plain renderer before any of it was made faster.
 // A difference names the display and the stretch where the picture changed.
+#include "res/ResourceIds.h"
 #include "scene/LevelText.h"
 #include "speed/SpeedRoute.h"
 #include "world/World.h"
@@ -100,7 +101,7 @@ TEST(FrameHashes, BuiltInLevelWalkInEveryDisplayFormat) {
     for (size_t s = 0; s < std::size(screens); ++s) {
         CRouteGame game(DisplayFor(screens[s]), kSeed, false);
         ASSERT_TRUE(game.IsReady());
-        ASSERT_TRUE(game.LoadLevelResource(kLevel130));
+        ASSERT_TRUE(game.LoadLevelResource(IDB_LEVEL));
         ExpectWalk(screens[s].name, WalkHashes(game), expected[s]);
     }
 }

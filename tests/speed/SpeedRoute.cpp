@@ -3,6 +3,7 @@
 #include "app/PictureLists.h"
 #include "platform/FrameWnd.h"
 #include "platform/WindowSystem.h"
+#include "res/ResourceIds.h"
 #include "scene/Maze.h"
 #include <cstdlib>
 
@@ -10,13 +11,6 @@ namespace speed {
 
 namespace {
 
-// The game's own resource ids for the pictures of a frame.
-const int kSky = 131;
-const int kFloor = 132;
-const int kGun = 139;
-const int kFlash = 140;
-const int kLifeIcon = 155;
-const int kTitle = 157;
 const int kTitleMs = 5000;
 
 } // namespace
@@ -56,8 +50,8 @@ CRouteGame::CRouteGame(const HeadlessDisplay& display, uint32_t seed, bool bInvu
         return;
     }
     m_pWorld = std::make_unique<CWorld>(*m_pFrame, bInvulnerable, SharedPictureTables());
-    m_pWorld->LoadHudImages(kGun, kFlash, kLifeIcon);
-    m_pWorld->ShowOverlay(kTitle, kTitleMs);
+    m_pWorld->LoadHudImages(IDB_GUN, IDB_FLASH, IDB_LIFE);
+    m_pWorld->ShowOverlay(IDB_TITLE, kTitleMs);
 }
 
 CRouteGame::~CRouteGame() {
@@ -70,7 +64,7 @@ CRouteGame::~CRouteGame() {
 }
 
 bool CRouteGame::LoadLevelResource(int id) {
-    const bool built = m_pWorld->LoadLevelResource(id, kSky, kFloor);
+    const bool built = m_pWorld->LoadLevelResource(id, IDB_SKY, IDB_FLOOR);
     m_startX = m_pWorld->m_camera.x;
     m_startZ = m_pWorld->m_camera.z;
     m_nFrame = 0;
@@ -78,7 +72,7 @@ bool CRouteGame::LoadLevelResource(int id) {
 }
 
 bool CRouteGame::LoadLevelFile(const std::string& path) {
-    const bool built = m_pWorld->LoadLevelFile(path.c_str(), kSky, kFloor);
+    const bool built = m_pWorld->LoadLevelFile(path.c_str(), IDB_SKY, IDB_FLOOR);
     m_startX = m_pWorld->m_camera.x;
     m_startZ = m_pWorld->m_camera.z;
     m_nFrame = 0;
@@ -134,7 +128,7 @@ uint64_t FramebufferHash() {
 
 bool MakeTiledLevel(int side, LevelGrid* grid, std::string* error) {
     LevelGrid tile;
-    if (!ReadLevelResource(kLevel130, &tile, error))
+    if (!ReadLevelResource(IDB_LEVEL, &tile, error))
         return false;
     if (side < tile.width || side < tile.height) {
         if (error)

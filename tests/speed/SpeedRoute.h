@@ -35,9 +35,6 @@ const std::vector<RouteLeg>& Level130Route();
 const int kRouteFrameMs = 16;
 int RouteFrames(const std::vector<RouteLeg>& route);
 
-// The built-in level's resource ids and those of the pictures a game uses.
-const int kLevel130 = 130;
-
 // A game on the headless platform with `display`, seeded with `seed`, its
 // player invulnerable when asked (so that a benchmark never fades out).
 class CRouteGame {

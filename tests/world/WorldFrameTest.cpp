@@ -7,6 +7,7 @@
 #include "math3d/WallQuad.h"
 #include "platform/headless/Headless.h"
 #include "platform/Time.h"
+#include "res/ResourceIds.h"
 #include "scene/Enemy.h"
 #include "scene/Maze.h"
 #include <algorithm>
@@ -132,7 +133,7 @@ TEST_F(WorldTest, LevelStartsPlaceThePlayerAndSetTheCounters) {
 TEST_F(WorldTest, LevelLoadsReplaceTheMaze) {
     ASSERT_TRUE(StartLevel(kOpenRoom));
     std::string missing = m_strFolder + "missing.bmp";
-    EXPECT_FALSE(m_pWorld->LoadLevelFile(missing.c_str(), 131, 132));
+    EXPECT_FALSE(m_pWorld->LoadLevelFile(missing.c_str(), IDB_SKY, IDB_FLOOR));
     ASSERT_NE(Maze(), nullptr);
     EXPECT_EQ(m_pWorld->m_root.GetChildCount(), 1); // the old maze is gone, not kept beside
     EXPECT_EQ(Maze()->GetWidth(), 0);

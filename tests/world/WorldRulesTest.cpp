@@ -2,6 +2,7 @@
 // draws.
 #include "WorldTestKit.h"
 #include "platform/headless/Headless.h"
+#include "res/ResourceIds.h"
 #include "scene/Maze.h"
 #include <algorithm>
 #include <string>
@@ -71,21 +72,21 @@ TEST_F(WorldTest, DotsAndGunsScoreAndSound) {
     m_pWorld->SetCamera(4.5, 2.5, 0.0);
     EXPECT_EQ(m_pWorld->CheckEvents(), EV_GUN);
     EXPECT_EQ(m_pWorld->m_nShots, 2);
-    EXPECT_EQ(HeadlessLastWave(), 160);
+    EXPECT_EQ(HeadlessLastWave(), IDW_GUN_PICKUP);
     EXPECT_EQ(m_pWorld->CheckEvents(), EV_NONE); // taken
 
     m_pWorld->SetCamera(4.5, 3.5, 0.0);
     int presents = HeadlessPresentCount();
     EXPECT_EQ(m_pWorld->CheckEvents(), EV_DOT);
     EXPECT_EQ(m_pWorld->m_nScore, 10);
-    EXPECT_EQ(HeadlessLastWave(), 161);
+    EXPECT_EQ(HeadlessLastWave(), IDW_DOT);
     EXPECT_EQ(HeadlessPresentCount(), presents); // no fade for a dot
 
     // The last dot also fades the picture out: eleven frames.
     m_pWorld->SetCamera(6.5, 3.5, 0.0);
     EXPECT_EQ(m_pWorld->CheckEvents(), EV_LAST_DOT);
     EXPECT_EQ(m_pWorld->m_nScore, 20);
-    EXPECT_EQ(HeadlessLastWave(), 161);
+    EXPECT_EQ(HeadlessLastWave(), IDW_DOT);
     EXPECT_EQ(HeadlessPresentCount(), presents + 11);
     EXPECT_EQ(m_pWorld->m_nLives, 5);
 }
@@ -111,7 +112,7 @@ TEST_F(WorldTest, CaughtWithLivesToSpareRestartsTheLevel) {
     int presents = HeadlessPresentCount();
     EXPECT_EQ(m_pWorld->CheckEvents(), EV_CAUGHT);
     EXPECT_EQ(m_pWorld->m_nLives, 4);
-    EXPECT_EQ(HeadlessLastWave(), 156);
+    EXPECT_EQ(HeadlessLastWave(), IDW_CAUGHT);
     EXPECT_EQ(HeadlessPresentCount(), presents + 11);
     EXPECT_EQ(m_pWorld->m_camera.x, 4.5);
     EXPECT_EQ(m_pWorld->m_camera.z, 4.5);
@@ -133,7 +134,7 @@ TEST_F(WorldTest, CaughtWithTheLastLifeEndsTheGameWhereItStands) {
     int presents = HeadlessPresentCount();
     EXPECT_EQ(m_pWorld->CheckEvents(), EV_GAME_OVER);
     EXPECT_EQ(m_pWorld->m_nLives, 0);
-    EXPECT_EQ(HeadlessLastWave(), 156);
+    EXPECT_EQ(HeadlessLastWave(), IDW_CAUGHT);
     EXPECT_EQ(HeadlessPresentCount(), presents + 11);
     EXPECT_EQ(m_pWorld->m_camera.x, 1.3);
     EXPECT_EQ(m_pWorld->m_camera.heading, 45.0);
@@ -152,7 +153,7 @@ TEST_F(WorldTest, InvulnerablePlayersAreCaughtWithoutConsequence) {
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(m_pWorld->CheckEvents(), EV_CAUGHT);
     EXPECT_EQ(m_pWorld->m_nLives, 1);
-    EXPECT_EQ(LogCount("PlayWave 156"), 0);
+    EXPECT_EQ(LogCount("PlayWave " + std::to_string(IDW_CAUGHT)), 0);
     EXPECT_EQ(HeadlessPresentCount(), presents);
     EXPECT_EQ(m_pWorld->m_camera.x, 1.3);
     EXPECT_EQ(Maze()->GetDotsLeft(), 1);
@@ -171,8 +172,8 @@ TEST_F(WorldTest, FiringNeedsShotsAndOneFrameBetweenShots) {
     EXPECT_TRUE(m_pWorld->m_bMuzzleFlash);
     EXPECT_EQ(m_pWorld->m_nScore, 50);
     EXPECT_EQ(LogCount("Sleep 300"), 1);
-    EXPECT_EQ(LogCount("PlayWave 141"), 1);
-    EXPECT_EQ(HeadlessLastWave(), 142);
+    EXPECT_EQ(LogCount("PlayWave " + std::to_string(IDW_SHOT)), 1);
+    EXPECT_EQ(HeadlessLastWave(), IDW_HIT);
     EXPECT_EQ(Maze()->GetChildCount(), 0); // the enemy is gone
 
     EXPECT_FALSE(m_pWorld->Fire()); // the flash has not been shown yet
@@ -200,7 +201,7 @@ TEST_F(WorldTest, ShotsReachTenCellsAndStopAtWalls) {
     EXPECT_FALSE(m_pWorld->Fire());
     EXPECT_EQ(m_pWorld->m_nShots, 0);
     EXPECT_EQ(Maze()->GetChildCount(), 1);
-    EXPECT_EQ(HeadlessLastWave(), 141);
+    EXPECT_EQ(HeadlessLastWave(), IDW_SHOT);
     // Its trace is on the screen's minimap at once, up to the wall.
     const uint32_t kYellow = 0x00FCF8; // as a 565 pixel reads back
     int32_t left = 0, top = 0, ox = 0, oy = 0;
@@ -328,7 +329,7 @@ TEST_F(WorldTest, AMissingGunPictureDoesNotBlockLaterShots) {
 }
 
 TEST_F(WorldTest, TheOverlayPictureIsLoadedOnceAndShownForItsTime) {
-    ASSERT_TRUE(m_pWorld->ShowOverlay(157, 5000));
+    ASSERT_TRUE(m_pWorld->ShowOverlay(IDB_TITLE, 5000));
     EXPECT_EQ(m_pWorld->m_nOverlayTime, 5000);
     ASSERT_EQ(m_pWorld->m_overlay.width, 240);
     ASSERT_EQ(m_pWorld->m_overlay.height, 300);
@@ -338,14 +339,14 @@ TEST_F(WorldTest, TheOverlayPictureIsLoadedOnceAndShownForItsTime) {
 
     // The same picture again: kept as it is, time restarted.
     m_pWorld->m_nOverlayTime = -3;
-    ASSERT_TRUE(m_pWorld->ShowOverlay(157, 5000));
+    ASSERT_TRUE(m_pWorld->ShowOverlay(IDB_TITLE, 5000));
     EXPECT_EQ(m_pWorld->m_nOverlayTime, 5000);
     EXPECT_EQ(m_pWorld->m_overlay.GetPixel(0, 0), marked);
 
     // A picture that is not there hides the overlay; the title then loads anew.
     EXPECT_FALSE(m_pWorld->ShowOverlay(9004, 5000));
     EXPECT_EQ(m_pWorld->m_nOverlayTime, 0);
-    ASSERT_TRUE(m_pWorld->ShowOverlay(157, 1000));
+    ASSERT_TRUE(m_pWorld->ShowOverlay(IDB_TITLE, 1000));
     EXPECT_EQ(m_pWorld->m_overlay.GetPixel(0, 0), original);
     EXPECT_EQ(m_pWorld->m_nOverlayTime, 1000);
 }

@@ -22,32 +22,47 @@ import sprites  # noqa: E402
 import textures  # noqa: E402
 import title  # noqa: E402
 
-# Bitmap resources: id -> (file, size). The manifest res/resources.txt lists the same files.
+MANIFEST = os.path.join(HERE, "..", "..", "res", "resources.txt")
+
+# What each file holds: pictures by (size, name in draw_all), sounds by their
+# exact size. The ids come from the manifest, which lists the same files.
 PICTURES = {
-    129: ("wall_tiles.bmp", (315, 211)),
-    131: ("sky.bmp", (800, 160)),
-    132: ("floor.bmp", (240, 160)),
-    135: ("dot.bmp", (85, 120)),
-    138: ("enemy.bmp", (130, 159)),
-    139: ("gun.bmp", (150, 100)),
-    140: ("flash.bmp", (107, 108)),
-    153: ("gun_pickup.bmp", (120, 100)),
-    154: ("barrel.bmp", (120, 134)),
-    155: ("life.bmp", (20, 20)),
-    157: ("title.bmp", (240, 300)),
-    159: ("wall_wood.bmp", (228, 287)),
+    "wall_tiles.bmp": ((315, 211), "tile"),
+    "sky.bmp": ((800, 160), "sky"),
+    "floor.bmp": ((240, 160), "floor"),
+    "dot.bmp": ((85, 120), "dot"),
+    "enemy.bmp": ((130, 159), "enemy"),
+    "gun.bmp": ((150, 100), "held_gun"),
+    "flash.bmp": ((107, 108), "flash"),
+    "gun_pickup.bmp": ((120, 100), "gun_pickup"),
+    "barrel.bmp": ((120, 134), "barrel"),
+    "life.bmp": ((20, 20), "life_icon"),
+    "title.bmp": ((240, 300), "title"),
+    "wall_wood.bmp": ((228, 287), "wood"),
 }
 for _d in range(10):
-    PICTURES[143 + _d] = ("digit%d.bmp" % _d, (10, 20))
-LEVEL = (130, "level1.bmp")
-ICON = (128, "icon.bmp")
+    PICTURES["digit%d.bmp" % _d] = ((10, 20), _d)
+LEVEL = "level1.bmp"
+ICON = "icon.bmp"
 WAVES = {
-    141: ("shot.wav", 15190),
-    142: ("hit.wav", 21222),
-    156: ("caught.wav", 17008),
-    160: ("gun_pickup.wav", 4236),
-    161: ("dot.wav", 9354),
+    "shot.wav": 15190,
+    "hit.wav": 21222,
+    "caught.wav": 17008,
+    "gun_pickup.wav": 4236,
+    "dot.wav": 9354,
 }
+
+
+def read_manifest(path=MANIFEST):
+    """The id of every file the manifest lists, by file name."""
+    ids = {}
+    with open(path) as f:
+        for line in f:
+            words = line.split()
+            if not words or words[0].startswith("#") or words[1] == "STRING":
+                continue
+            ids[words[3]] = int(words[0])
+    return ids
 
 
 def draw_all():
@@ -74,25 +89,26 @@ def draw_all():
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "..", "..", "res")
     os.makedirs(out, exist_ok=True)
+    ids = read_manifest()
+    unlisted = sorted((set(PICTURES) | set(WAVES) | {LEVEL, ICON}) - set(ids))
+    if unlisted:
+        sys.exit("res/resources.txt does not list " + ", ".join(unlisted))
     pics = draw_all()
-    by_id = {129: "tile", 131: "sky", 132: "floor", 135: "dot", 138: "enemy", 139: "held_gun",
-             140: "flash", 153: "gun_pickup", 154: "barrel", 155: "life_icon", 157: "title",
-             159: "wood"}
-    for rid, (name, size) in sorted(PICTURES.items()):
-        rows = pics["digits"][rid - 143] if 143 <= rid <= 152 else pics[by_id[rid]]
+    for name, (size, what) in sorted(PICTURES.items(), key=lambda item: ids[item[0]]):
+        rows = pics["digits"][what] if isinstance(what, int) else pics[what]
         if (len(rows[0]), len(rows)) != size:
             sys.exit("%s is %dx%d, wants %dx%d" % (name, len(rows[0]), len(rows), size[0], size[1]))
         n = bmpfile.write_picture(os.path.join(out, name), rows)
-        print("%3d %-16s %3dx%-3d %3d colours" % (rid, name, size[0], size[1], n))
-    bmpfile.write_picture(os.path.join(out, ICON[1]), pics["icon"])
-    print("%3d %s" % ICON)
-    level.write_level(os.path.join(out, LEVEL[1]))
-    print("%3d %s" % LEVEL)
-    for rid, (name, size) in sorted(WAVES.items()):
-        data = sounds.SOUNDS[rid](size)
+        print("%3d %-16s %3dx%-3d %3d colours" % (ids[name], name, size[0], size[1], n))
+    bmpfile.write_picture(os.path.join(out, ICON), pics["icon"])
+    print("%3d %s" % (ids[ICON], ICON))
+    level.write_level(os.path.join(out, LEVEL))
+    print("%3d %s" % (ids[LEVEL], LEVEL))
+    for name, size in sorted(WAVES.items(), key=lambda item: ids[item[0]]):
+        data = sounds.SOUNDS[name](size)
         with open(os.path.join(out, name), "wb") as f:
             f.write(data)
-        print("%3d %-16s %d bytes" % (rid, name, len(data)))
+        print("%3d %-16s %d bytes" % (ids[name], name, len(data)))
 
 
 if __name__ == "__main__":

@@ -207,4 +207,4 @@ def dot(size):
     return wave_file(to_bytes(x, 1610))
 
 
-SOUNDS = {141: shot, 142: hit, 156: caught, 160: gun_pickup, 161: dot}
+SOUNDS = {"shot.wav": shot, "hit.wav": hit, "caught.wav": caught, "gun_pickup.wav": gun_pickup, "dot.wav": dot}
