@@ -155,11 +155,6 @@ bool PlatIsWindow(HWND hwnd) {
     return Find(hwnd) != nullptr;
 }
 
-CWnd* PlatGetOwner(HWND hwnd) {
-    PlatWindow* w = Find(hwnd);
-    return w ? w->owner : nullptr;
-}
-
 void PlatSetWindowText(HWND hwnd, const char* text) {
     if (PlatWindow* w = Find(hwnd))
         w->title = text ? text : "";

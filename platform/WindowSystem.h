@@ -13,7 +13,6 @@ HWND PlatCreateWindow(CWnd* owner, const char* title, uint32_t style, uint32_t e
 // messages), then calls the owner's PostNcDestroy. Safe on null.
 void PlatDestroyWindow(HWND hwnd);
 bool PlatIsWindow(HWND hwnd);
-CWnd* PlatGetOwner(HWND hwnd);
 void PlatSetWindowText(HWND hwnd, const char* text);
 
 void PlatGetDesktopRect(PlatRect* rect);

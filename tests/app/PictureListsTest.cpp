@@ -1,4 +1,5 @@
 // The three program-wide picture lists.
+#include "app/MainFrame.h"
 #include "app/PictureLists.h"
 #include "gfx/Surface.h"
 #include "platform/headless/Headless.h"
@@ -23,12 +24,7 @@ const int kMissing = 9999;
 } // namespace
 
 TEST_F(PictureLists, ProgramFillGivesFourThreeAndOneEntries) {
-    AddWallTexture(IDB_WALL_TILES, true);
-    AddWallTexture(IDB_WALL_WOOD, true);
-    AddItemImage(IDB_DOT);
-    AddItemImage(IDB_GUN_PICKUP);
-    AddItemImage(IDB_BARREL);
-    AddEnemyImage(IDB_ENEMY);
+    LoadSharedPictures();
     ASSERT_EQ(4u, g_wallTextures.size());
     ASSERT_EQ(3u, g_itemImages.size());
     ASSERT_EQ(1u, g_enemyImages.size());
