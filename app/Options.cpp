@@ -168,14 +168,9 @@ bool COptions::Parse(int argc, const char* const* argv, std::string* error) {
     case CCommandLine::PARSE_OK:
         break;
     }
-    // The whole text after the program name, options included, as the
-    // handheld hands it over: the access word counts wherever it stands.
-    m_strCmdLine.clear();
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1)
-            m_strCmdLine += ' ';
-        m_strCmdLine += argv[i];
-    }
+    // Only the words that are not options or their values: a folder or a
+    // file named after the access word must not switch it on.
+    m_strCmdLine = line.m_strRest;
 
     if (!keys.empty()) {
         std::string script = keys;
@@ -237,7 +232,8 @@ std::string UsageText() {
            "Answers: ok or cancel for each message box in turn; cancel once they run out.\n"
            "Figures (--stats): frames, level, score, lives, shots, dots_left, enemies,\n"
            "x, z, heading, events (frames that ended with each event code, \"1\" to \"5\"),\n"
-           "message_boxes (text and answer), exit_code.\n"
+           "message_boxes (text and answer), exit_code, fps (frames a second the\n"
+           "game's own work ran at, timed inside the program).\n"
            "\n"
            "Exit status: 0 normal end, 1 start-up failed, 2 bad command line,\n"
            "255 a level could not be loaded.\n";

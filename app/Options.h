@@ -33,7 +33,7 @@ public:
     bool m_bSeed = false;               // --seed given
     uint32_t m_dwSeed = 0;
     bool m_bHelp = false;
-    // Every argument after the program name, options included, joined by
+    // The words that are neither options nor option values, joined by
     // single spaces: the text the game searches for the access word.
     std::string m_strCmdLine;
 };

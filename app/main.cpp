@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
     COptions options;
     std::string error;
     if (!options.Parse(argc, argv, &error)) {
-        std::fprintf(stderr, "quibbo: %s\n\n%s", error.c_str(), UsageText().c_str());
+        std::fprintf(stderr, "quibbo: %s\ntry 'quibbo --help'\n", error.c_str());
         return EXIT_BAD_COMMAND_LINE;
     }
     if (options.m_bHelp) {
