@@ -23,6 +23,7 @@ int RunGame(const COptions& options, PlatBackendMaker make, CRunStats* stats) {
         {
             CQuibboApp app;
             app.m_pszCmdLine = options.m_strCmdLine.c_str();
+            app.m_bConfirmQuit = !options.m_bNoConfirm;
             app.m_strLevelsDir = options.m_strLevelsDir;
             // The quit code -1 of a failed level is the process's 255.
             status = app.Run() & 0xFF;

@@ -41,6 +41,11 @@ const std::string& LevelFolder() {
     return app != nullptr ? app->m_strAppDir : none;
 }
 
+bool ConfirmsQuit() {
+    CQuibboApp* app = dynamic_cast<CQuibboApp*>(PlatGetApp());
+    return app == nullptr || app->m_bConfirmQuit;
+}
+
 const char* CommandLine() {
     CWinApp* app = PlatGetApp();
     return app != nullptr && app->m_pszCmdLine != nullptr ? app->m_pszCmdLine : "";
@@ -106,6 +111,10 @@ bool CMainFrame::PreTranslateMessage(PlatMsg* msg) {
         case VK_LEFT:
             m_pWorld->OnTurnKey(TURN_LEFT, bDown);
             return true;
+        case VK_ESCAPE:
+            if (bDown)
+                AskToQuit();
+            return true;
         default:
             // Only the press fires, and each repeat of a held key again.
             if (bDown && IsFireKey(msg->wParam)) {
@@ -122,6 +131,17 @@ bool CMainFrame::PreTranslateMessage(PlatMsg* msg) {
         break;
     }
     return CFrameWnd::PreTranslateMessage(msg);
+}
+
+void CMainFrame::AskToQuit() {
+    if (ConfirmsQuit()) {
+        // Paused, so that the time the box is up is not game time; the
+        // next idle pass resumes when the focus is back.
+        m_pWorld->SetPaused(true);
+        if (AskUser(m_hWnd, "Quit Quibbo?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return;
+    }
+    PlatPostMessage(m_hWnd, WM_CLOSE, 0, 0);
 }
 
 int CMainFrame::OnCreate(PlatCreateStruct* cs) {

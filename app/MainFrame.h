@@ -36,6 +36,10 @@ public:
     bool ChangeLevel(bool bAdvance);
     // Deletes the world and frees the shared pictures; safe to call again.
     void DestroyWorld();
+    // Escape: "Quit Quibbo?" (Yes closes the window as its close button
+    // does), or closes at once when the application does not confirm. The
+    // world stands still while the box is up.
+    void AskToQuit();
 
     CWorld* m_pWorld = nullptr; // owned
 };

@@ -20,7 +20,8 @@ bool ParseKeyName(const std::string& name, uint32_t* vk) {
         uint32_t vk;
     } kNames[] = {
         {"up", VK_UP},       {"down", VK_DOWN},   {"left", VK_LEFT},
-        {"right", VK_RIGHT}, {"fire", VK_RETURN},
+        {"right", VK_RIGHT}, {"fire", VK_RETURN}, {"escape", VK_ESCAPE},
+        {"pause", VK_PAUSE},
     };
     std::string lower = Lower(name);
     for (const auto& entry : kNames) {
@@ -127,8 +128,12 @@ bool ParseAnswers(const std::string& list, std::vector<int32_t>* answers, std::s
             parsed.push_back(IDOK);
         } else if (lower == "cancel") {
             parsed.push_back(IDCANCEL);
+        } else if (lower == "yes") {
+            parsed.push_back(IDYES);
+        } else if (lower == "no") {
+            parsed.push_back(IDNO);
         } else {
-            *error = "bad answer '" + word + "': expected ok or cancel";
+            *error = "bad answer '" + word + "': expected ok, cancel, yes or no";
             return false;
         }
     }
@@ -150,6 +155,8 @@ void AddOptions(CCommandLine& line, COptions& options, std::string* keys, std::s
     line.AddString("--seed", "N", "seed the pseudo-random generator", seed);
     line.AddString("--levels", "DIR", "look for QB00.BMP, QB01.BMP, ... in DIR",
                    &options.m_strLevelsDir);
+    line.AddSwitch("--no-confirm", "Escape quits at once, without asking",
+                   &options.m_bNoConfirm);
 }
 
 } // namespace
@@ -220,16 +227,23 @@ std::string UsageText() {
            "Play: the arrow keys or W, A, S and D walk and turn; Space, Ctrl or Return\n"
            "fires (so do the handheld's action buttons, key codes 91, 134 and 209 to\n"
            "213). A gamepad's D-pad or left stick walks and turns; its A, B, X and Y\n"
-           "buttons and its triggers fire. Escape quits, as closing the window does;\n"
-           "F11 or Alt+Return switches full screen on and off; F12 saves the screen as\n"
-           "quibbo-001.bmp, quibbo-002.bmp, ... in the current folder.\n"
+           "buttons and its triggers fire. P, Pause or a gamepad's Start pauses and\n"
+           "resumes. Escape asks \"Quit Quibbo?\" (Escape again says yes; --no-confirm\n"
+           "quits at once). F11 or Alt+Return switches full screen on and off; F12\n"
+           "saves the screen as quibbo-001.bmp, quibbo-002.bmp, ... in Quibbo/ of your\n"
+           "pictures folder, or else in ~/.local/share/quibbo/screenshots/.\n"
+           "\n"
+           "Levels: QB00.BMP, QB01.BMP, ... beside the program, else in\n"
+           "~/.local/share/quibbo/levels/ ($XDG_DATA_HOME/quibbo/levels/); --levels\n"
+           "overrides both.\n"
            "\n"
            "Key scripts: comma-separated FRAME:EVENT items. EVENT is +KEY (down),\n"
            "-KEY (up) or KEY (down, then up); KEY is up, down, left, right, fire\n"
-           "(Return) or a key code 1 to 255. The events of frame F arrive, in order,\n"
-           "before frame F runs; frames count from 1. A script file may also separate\n"
-           "items with white space and hold # comments.\n"
-           "Answers: ok or cancel for each message box in turn; cancel once they run out.\n"
+           "(Return), escape, pause or a key code 1 to 255. The events of frame F\n"
+           "arrive, in order, before frame F runs; frames count from 1. A script file\n"
+           "may also separate items with white space and hold # comments.\n"
+           "Answers: ok or cancel (yes or no) for each message box in turn; cancel (no)\n"
+           "once they run out.\n"
            "Figures (--stats): frames, level, score, lives, shots, dots_left, enemies,\n"
            "x, z, heading, events (frames that ended with each event code, \"1\" to \"5\"),\n"
            "message_boxes (text and answer), exit_code, fps (frames a second the\n"

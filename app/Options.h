@@ -33,6 +33,7 @@ public:
     bool m_bSeed = false;               // --seed given
     uint32_t m_dwSeed = 0;
     bool m_bHelp = false;
+    bool m_bNoConfirm = false; // --no-confirm
     // The words that are neither options nor option values, joined by
     // single spaces: the text the game searches for the access word.
     std::string m_strCmdLine;
@@ -47,7 +48,8 @@ public:
 bool ParseKeyScript(const std::string& script, std::vector<KeyScriptEvent>* events,
                     std::string* error);
 
-// Parses "ok,cancel,..." (any letter case) into IDOK / IDCANCEL.
+// Parses "ok,cancel,yes,no,..." (any letter case) into IDOK / IDCANCEL /
+// IDYES / IDNO.
 bool ParseAnswers(const std::string& list, std::vector<int32_t>* answers, std::string* error);
 
 // The text `quibbo --help` prints.

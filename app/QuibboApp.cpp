@@ -6,13 +6,24 @@
 #include "platform/WindowSystem.h"
 #include "res/ResourceIds.h"
 
+std::string FindLevelFolder() {
+    // Levels beside the program come first; an installed game's player keeps
+    // his own in the data folder. The set is taken whole from one place.
+    const std::string program = PlatGetProgramFolder();
+    const std::string user = PlatUserDataFolder() + "levels/";
+    if (!IsLevelFilePresent(program + "QB00.BMP") && !PlatUserDataFolder().empty() &&
+        IsLevelFilePresent(user + "QB00.BMP"))
+        return user;
+    return program;
+}
+
 bool CQuibboApp::InitInstance() {
     // The game keeps no settings; the key only names the maker.
     char text[256];
     PlatLoadString(IDS_MAKER, text, sizeof text);
     SetRegistryKey(text);
 
-    m_strAppDir = m_strLevelsDir.empty() ? PlatGetProgramFolder() : m_strLevelsDir;
+    m_strAppDir = m_strLevelsDir.empty() ? FindLevelFolder() : m_strLevelsDir;
 
     bool created = false;
     {

@@ -19,6 +19,14 @@ public:
     // The folder the level files are looked up in, ending with '/' unless
     // it is empty. Set by InitInstance.
     std::string m_strAppDir;
-    // When not empty, InitInstance uses this folder instead of the program's.
+    // When not empty, InitInstance uses this folder instead of FindLevelFolder().
     std::string m_strLevelsDir;
+    // Escape asks "Quit Quibbo?" before the game closes; false closes at once.
+    bool m_bConfirmQuit = true;
 };
+
+// Where the level files are looked for without --levels: the program's
+// folder when it holds QB00.BMP, else levels/ in the user's data folder when
+// that does, else the program's folder (whose missing files mean the
+// built-in level).
+std::string FindLevelFolder();

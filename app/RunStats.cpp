@@ -66,6 +66,19 @@ std::string JsonQuote(const std::string& text) {
 
 namespace {
 
+const char* AnswerName(int32_t answer) {
+    switch (answer) {
+    case IDOK:
+        return "ok";
+    case IDYES:
+        return "yes";
+    case IDNO:
+        return "no";
+    default:
+        return "cancel";
+    }
+}
+
 std::string JsonNumber(double value) {
     if (!std::isfinite(value))
         return "null";
@@ -106,7 +119,7 @@ std::string CRunStats::ToJson() const {
         if (i > 0)
             boxes += ", ";
         boxes += "{\"text\": " + JsonQuote(m_boxes[i].text) +
-                 ", \"answer\": " + JsonQuote(m_boxes[i].answer == IDOK ? "ok" : "cancel") + "}";
+                 ", \"answer\": " + JsonQuote(AnswerName(m_boxes[i].answer)) + "}";
     }
     field("message_boxes", boxes + "]");
     field("exit_code", std::to_string(m_nExitCode));

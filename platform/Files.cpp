@@ -1,7 +1,59 @@
 #include "platform/Files.h"
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// An environment variable that holds an absolute path, or "".
+std::string AbsoluteEnv(const char* name) {
+    const char* value = std::getenv(name);
+    return value && value[0] == '/' ? value : "";
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat st;
+    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string WithSlash(std::string folder) {
+    if (!folder.empty() && folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+// The pictures folder the desktop names, or "": the variable itself, else
+// its line in user-dirs.dirs, XDG_PICTURES_DIR="$HOME/Pictures".
+std::string PicturesFolder() {
+    std::string folder = AbsoluteEnv("XDG_PICTURES_DIR");
+    if (!folder.empty())
+        return folder;
+    const std::string home = AbsoluteEnv("HOME");
+    std::string config = AbsoluteEnv("XDG_CONFIG_HOME");
+    if (config.empty() && !home.empty())
+        config = home + "/.config";
+    if (config.empty())
+        return "";
+    std::ifstream dirs(config + "/user-dirs.dirs");
+    const std::string key = "XDG_PICTURES_DIR=\"";
+    for (std::string line; std::getline(dirs, line);) {
+        if (line.compare(0, key.size(), key) != 0 || line.back() != '"')
+            continue;
+        std::string value = line.substr(key.size(), line.size() - key.size() - 1);
+        if (value.compare(0, 5, "$HOME") == 0) {
+            if (home.empty())
+                return "";
+            value = home + value.substr(5);
+        }
+        return value[0] == '/' ? value : "";
+    }
+    return "";
+}
+
+} // namespace
 
 bool PlatGetFileSize(const char* path, uint64_t* size) {
     struct stat st;
@@ -27,4 +79,36 @@ const char* PlatGetProgramFolder() {
         }
     }
     return folder.c_str();
+}
+
+std::string PlatUserDataFolder() {
+    const std::string data = AbsoluteEnv("XDG_DATA_HOME");
+    if (!data.empty())
+        return WithSlash(data) + "quibbo/";
+    const std::string home = AbsoluteEnv("HOME");
+    return home.empty() ? "" : WithSlash(home) + ".local/share/quibbo/";
+}
+
+bool PlatMakeFolders(const std::string& folder) {
+    if (folder.empty())
+        return false;
+    for (size_t slash = folder.find('/', 1); slash != std::string::npos;
+         slash = folder.find('/', slash + 1)) {
+        const std::string part = folder.substr(0, slash);
+        if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST)
+            return false;
+    }
+    if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST)
+        return false;
+    return IsFolder(folder);
+}
+
+std::string PlatScreenshotFolder() {
+    const std::string pictures = PicturesFolder();
+    std::string folder;
+    if (IsFolder(pictures))
+        folder = WithSlash(pictures) + "Quibbo/";
+    else if (!PlatUserDataFolder().empty())
+        folder = PlatUserDataFolder() + "screenshots/";
+    return PlatMakeFolders(folder) ? folder : "";
 }

@@ -1,8 +1,22 @@
-// Files: the file-status query and the program's folder.
+// Files: the file-status query, the program's folder and the user's folders
+// for the game (the desktop's XDG places).
 #pragma once
 #include <cstdint>
+#include <string>
 
 // True with the file's size when `path` names a readable regular file.
 bool PlatGetFileSize(const char* path, uint64_t* size);
 // The executable's folder, ending with '/', or "" when it is unknown.
 const char* PlatGetProgramFolder();
+
+// The user's own folder for the game: $XDG_DATA_HOME/quibbo/, else
+// $HOME/.local/share/quibbo/ (relative values count as unset, as the XDG
+// rules ask); "" when neither variable is usable. Not created here.
+std::string PlatUserDataFolder();
+// Where screenshots go, ending with '/': Quibbo/ inside the user's pictures
+// folder ($XDG_PICTURES_DIR, or its line in user-dirs.dirs) when that folder
+// exists, else screenshots/ in PlatUserDataFolder(). Created when missing;
+// "" when no such folder can be made.
+std::string PlatScreenshotFolder();
+// Creates `folder` and the folders above it as needed; true when it exists.
+bool PlatMakeFolders(const std::string& folder);

@@ -99,9 +99,11 @@ void CInputMap::Key(int32_t key, uint16_t mod, bool down, bool repeat) {
             Command(InputAction::ACT_SCREENSHOT);
         return;
     }
-    if (key == DK_ESCAPE) {
-        if (down && !repeat)
-            Command(InputAction::ACT_CLOSE);
+    // Escape and the pause key act once per press: a held key must not
+    // answer the box it opened, nor pause and resume over and over.
+    if (key == DK_ESCAPE || key == DK_PAUSE || key == 'p') {
+        if (!repeat)
+            Post(down ? WM_KEYDOWN : WM_KEYUP, key == DK_ESCAPE ? VK_ESCAPE : VK_PAUSE);
         return;
     }
     uint32_t vk, ch;
@@ -185,6 +187,9 @@ void CInputMap::PadButton(int32_t pad, int button, bool down, uint32_t now) {
     case PAD_X:
     case PAD_Y:
         Fire(p, FIRE_A + (button - PAD_A), down, now);
+        break;
+    case PAD_START:
+        Post(down ? WM_KEYDOWN : WM_KEYUP, VK_PAUSE);
         break;
     default:
         break;

@@ -22,6 +22,7 @@ enum : int32_t {
     DK_F10 = (1 << 30) | 67,
     DK_F11 = (1 << 30) | 68,
     DK_F12 = (1 << 30) | 69,
+    DK_PAUSE = (1 << 30) | 72,
     DK_RIGHT = (1 << 30) | 79,
     DK_LEFT = (1 << 30) | 80,
     DK_DOWN = (1 << 30) | 81,
@@ -46,6 +47,7 @@ enum : int {
     PAD_B = 1,
     PAD_X = 2,
     PAD_Y = 3,
+    PAD_START = 6,
     PAD_DPAD_UP = 11,
     PAD_DPAD_DOWN = 12,
     PAD_DPAD_LEFT = 13,
@@ -62,7 +64,6 @@ enum : int {
 struct InputAction {
     enum Kind {
         ACT_MESSAGE,    // post message/wParam/lParam to the window with the focus
-        ACT_CLOSE,      // close the game as the window's close button does
         ACT_FULLSCREEN, // toggle desktop full screen
         ACT_SCREENSHOT, // write the frame on screen to a numbered file
     };
@@ -88,8 +89,9 @@ public:
 
     // A key went down (`repeat`: held down, the keyboard repeats it) or up.
     // The arrows and W, A, S, D are the direction buttons; Space, Ctrl and
-    // Return fire; Escape closes; F11 and Alt+Return toggle full screen; F12
-    // takes a screenshot. Letters, digits, Tab, Backspace, Shift and F1 to
+    // Return fire; Escape is the device's Escape (the game asks before it
+    // quits); P and Pause are the pause key (VK_PAUSE); F11 and Alt+Return
+    // toggle full screen; F12 takes a screenshot. Letters, digits, Tab, Backspace, Shift and F1 to
     // F10 pass on as the device's keys (with their characters); other keys
     // are dropped.
     void Key(int32_t key, uint16_t mod, bool down, bool repeat);
@@ -97,7 +99,8 @@ public:
     // Pad events. `pad` tells pads apart (any number, as long as it is
     // unique while the pad is plugged in); `now` is the tick count in ms.
     // The D-pad and the left stick are the direction buttons; A, B, X and Y
-    // fire as the action buttons 209 to 212, either trigger as 213.
+    // fire as the action buttons 209 to 212, either trigger as 213; Start is
+    // the pause key.
     void PadButton(int32_t pad, int button, bool down, uint32_t now);
     void PadAxis(int32_t pad, int axis, int32_t value, uint32_t now);
     // The pad went away: whatever it held is released.

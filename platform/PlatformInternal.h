@@ -23,6 +23,11 @@ void PlatFocusChanged();
 // The window close button: WM_CLOSE to the main window (or a quit when
 // there is no window left to ask).
 void PlatRequestClose();
+// The pause key (VK_PAUSE through PlatPostInput): while paused no window has
+// the focus, as when another program has it, so the game stops and forgets
+// its keys; the word PAUSED is drawn over the picture.
+void PlatTogglePause();
+bool PlatIsPaused();
 
 // GX state: display closed, input closed, not suspended, no frames presented.
 void PlatResetDisplayState();

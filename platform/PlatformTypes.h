@@ -59,17 +59,23 @@ enum : uint32_t {
     VK_APP3 = 211,
     VK_APP4 = 212,
     VK_APP5 = 213,
+    // Pauses and resumes the game; the window system keeps it for itself.
+    VK_PAUSE = 19,
 };
 
 // Message box types and answers.
 enum : uint32_t {
     MB_OK = 0x0,
     MB_OKCANCEL = 0x1,
+    MB_YESNO = 0x4,
+    MB_ICONQUESTION = 0x20,
     MB_ICONINFORMATION = 0x40,
 };
 enum : int32_t {
     IDOK = 1,
     IDCANCEL = 2,
+    IDYES = 6,
+    IDNO = 7,
 };
 
 // Window styles the game sets.

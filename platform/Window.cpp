@@ -3,6 +3,7 @@
 // client areas; everything else is the same for all of them.
 #include "platform/Backend.h"
 #include "platform/FrameWnd.h"
+#include "platform/PausedSign.h"
 #include "platform/PlatformInternal.h"
 #include "platform/WinApp.h"
 #include "platform/WindowSystem.h"
@@ -34,6 +35,7 @@ int32_t g_nQuitCode = 0;
 HWND g_active = nullptr;   // takes the keys while the program has the focus
 HWND g_reported = nullptr; // the focus the windows were last told about
 int g_nBoxesUp = 0;
+bool g_bUserPause = false; // the player pressed the pause key
 
 PlatWindow* Find(HWND hwnd) {
     if (!hwnd)
@@ -92,6 +94,7 @@ void PlatResetWindowSystem() {
     g_active = nullptr;
     g_reported = nullptr;
     g_nBoxesUp = 0;
+    g_bUserPause = false;
 }
 
 void PlatForgetWindow(HWND hwnd) {
@@ -230,7 +233,7 @@ void PlatSetExStyle(HWND hwnd, uint32_t exStyle) {
 }
 
 HWND PlatGetFocus() {
-    if (g_nBoxesUp > 0 || !PlatBackend()->AppHasFocus())
+    if (g_nBoxesUp > 0 || g_bUserPause || !PlatBackend()->AppHasFocus())
         return nullptr;
     return g_active;
 }
@@ -252,12 +255,40 @@ void PlatFocusChanged() {
 }
 
 void PlatPostInput(uint32_t message, uint32_t wParam, int32_t lParam) {
+    // The pause key must be heard while nothing has the focus, so it never
+    // reaches a window: a press pauses or resumes, a release is dropped.
+    if (wParam == VK_PAUSE && (message == WM_KEYDOWN || message == WM_KEYUP)) {
+        if (message == WM_KEYDOWN && lParam == 0 && g_nBoxesUp == 0)
+            PlatTogglePause();
+        return;
+    }
     HWND focus = PlatGetFocus();
     if (!focus) {
         PlatTrace("Input %u %u dropped: no focus", message, wParam);
         return;
     }
     g_queue.push_back({focus, message, wParam, lParam});
+}
+
+bool PlatIsPaused() {
+    return g_bUserPause;
+}
+
+void PlatTogglePause() {
+    g_bUserPause = !g_bUserPause;
+    PlatTrace("Pause %d", g_bUserPause ? 1 : 0);
+    if (g_bUserPause) {
+        // Over the picture as it stands; the next frame after the resume
+        // paints over it.
+        CWinApp* app = PlatGetApp();
+        PlatWindow* main = app && app->m_pMainWnd ? Find(app->m_pMainWnd->m_hWnd) : nullptr;
+        CFramebuffer& framebuffer = PlatBackend()->Framebuffer();
+        const GXDisplayProperties& props = framebuffer.Properties();
+        DrawPausedSign(framebuffer, main ? main->client : PlatRect{0, 0, props.cxWidth, props.cyHeight});
+        framebuffer.MarkShown();
+        PlatBackend()->Show();
+    }
+    PlatFocusChanged();
 }
 
 void PlatRequestClose() {

@@ -39,8 +39,9 @@ bool HeadlessReset(const HeadlessDisplay& display = HeadlessDisplay());
 // next scripted frame go by without running (the clock moves on by a step
 // for each) and that frame's events arrive.
 void HeadlessAddKey(int frame, uint32_t message, uint32_t vk, int32_t lParam = 0);
-// Answers to OK + Cancel message boxes, in order; IDCANCEL once the list runs
-// out. An OK-only box answers IDOK and takes nothing from the list.
+// Answers to OK + Cancel and Yes + No boxes, in order (IDOK and IDYES both
+// say go on, IDCANCEL and IDNO both say no); IDCANCEL or IDNO once the list
+// runs out. An OK-only box answers IDOK and takes nothing from the list.
 void HeadlessAddAnswer(int32_t answer);
 // The virtual clock moves on by `ms` as each idle pass starts (and by the
 // length of every PlatSleep).

@@ -101,12 +101,19 @@ void CHeadlessBackend::WaitEvents() {
 
 int32_t CHeadlessBackend::MessageBox(const char* text, const char* caption, uint32_t type) {
     int32_t answer = IDOK;
-    if ((type & 0xF) == MB_OKCANCEL) {
-        answer = IDCANCEL;
+    const uint32_t buttons = type & 0xF;
+    if (buttons == MB_OKCANCEL || buttons == MB_YESNO) {
+        // Out of answers, a box is left the way that changes nothing.
+        answer = buttons == MB_YESNO ? IDNO : IDCANCEL;
         if (!m_answers.empty()) {
             answer = m_answers.front();
             m_answers.pop_front();
         }
+        // The list speaks of going on or not, whatever the buttons say.
+        if (buttons == MB_YESNO)
+            answer = answer == IDOK || answer == IDYES ? IDYES : IDNO;
+        else
+            answer = answer == IDOK || answer == IDYES ? IDOK : IDCANCEL;
     }
     m_boxes.push_back({text, caption, type, answer});
     return answer;

@@ -2,6 +2,7 @@
 // keys and gamepads as the device's buttons, SDL's message boxes and one
 // audio device.
 #include "platform/Backend.h"
+#include "platform/Files.h"
 #include "platform/InputMap.h"
 #include "platform/PlatformInternal.h"
 #include "platform/Resources.h"
@@ -31,6 +32,7 @@ static_assert(Same(DK_BACKSPACE, SDLK_BACKSPACE) && Same(DK_TAB, SDLK_TAB) &&
                   Same(DK_RETURN, SDLK_RETURN) && Same(DK_ESCAPE, SDLK_ESCAPE) &&
                   Same(DK_SPACE, SDLK_SPACE),
               "keys that type");
+static_assert(Same(DK_PAUSE, SDLK_PAUSE), "pause");
 static_assert(Same(DK_F1, SDLK_F1) && Same(DK_F10, SDLK_F10) && Same(DK_F11, SDLK_F11) &&
                   Same(DK_F12, SDLK_F12),
               "function keys");
@@ -316,8 +318,16 @@ void CSdlBackend::Handle(const SDL_Event& event) {
             m_bFocus = false;
             PlatFocusChanged();
             break;
-        case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_SIZE_CHANGED:
+            // The minimum size is only a hint: a window made smaller anyway
+            // would crop the picture, so it grows back to one whole scale.
+            if (event.window.data1 < kScreenWidth || event.window.data2 < kScreenHeight) {
+                SDL_SetWindowSize(m_pWindow, SDL_max(event.window.data1, kScreenWidth),
+                                  SDL_max(event.window.data2, kScreenHeight));
+            }
+            Render();
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_RESTORED:
             Render();
             break;
@@ -348,9 +358,6 @@ void CSdlBackend::Perform() {
         case InputAction::ACT_MESSAGE:
             PlatPostInput(action.message, action.wParam, action.lParam);
             break;
-        case InputAction::ACT_CLOSE:
-            PlatRequestClose();
-            break;
         case InputAction::ACT_FULLSCREEN:
             ToggleFullscreen();
             break;
@@ -367,9 +374,11 @@ void CSdlBackend::ToggleFullscreen() {
 }
 
 void CSdlBackend::SaveScreenshot() {
+    const std::string folder = PlatScreenshotFolder();
     std::string path;
-    if (!PlatSaveNumberedScreenshot("", &path)) {
-        std::fprintf(stderr, "quibbo: cannot write a screenshot in the current folder\n");
+    if (folder.empty() || !PlatSaveNumberedScreenshot(folder, &path)) {
+        std::fprintf(stderr, "quibbo: cannot write a screenshot in %s\n",
+                     folder.empty() ? "the pictures or data folder" : folder.c_str());
         return;
     }
     // Say where it went in full: the game may have been started from anywhere.
@@ -381,31 +390,38 @@ void CSdlBackend::SaveScreenshot() {
 int32_t CSdlBackend::MessageBox(const char* text, const char* caption, uint32_t type) {
     ShowPending(); // the box comes up over the picture as it stands
     const bool choice = (type & 0xF) == MB_OKCANCEL;
-    const SDL_MessageBoxButtonData buttons[2] = {
+    const bool question = (type & 0xF) == MB_YESNO;
+    const SDL_MessageBoxButtonData okCancel[2] = {
         {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT |
              (choice ? 0u : static_cast<Uint32>(SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT)),
          IDOK, "OK"},
         {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDCANCEL, "Cancel"},
     };
+    // Asked with Escape, answered Yes with a second Escape; Return, a fire
+    // key, keeps the game going.
+    const SDL_MessageBoxButtonData yesNo[2] = {
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDYES, "Yes"},
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDNO, "No"},
+    };
     const char* title = caption[0] ? caption : "Quibbo";
     SDL_MessageBoxData box;
     SDL_zero(box);
     box.flags = SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
-    if (type & MB_ICONINFORMATION)
+    if (type & (MB_ICONINFORMATION | MB_ICONQUESTION))
         box.flags |= SDL_MESSAGEBOX_INFORMATION;
     box.window = m_pWindow;
     box.title = title;
     box.message = text;
-    box.numbuttons = choice ? 2 : 1;
-    box.buttons = buttons;
+    box.numbuttons = choice || question ? 2 : 1;
+    box.buttons = question ? yesNo : okCancel;
     int hit = -1;
     if (SDL_ShowMessageBox(&box, &hit) != 0) {
         // No box can be shown: say it where it can still be read.
         std::fprintf(stderr, "%s: %s\n", title, text);
         return IDOK;
     }
-    if (hit != IDOK && hit != IDCANCEL) // closed without a button
-        return choice ? IDCANCEL : IDOK;
+    if (hit != IDOK && hit != IDCANCEL && hit != IDYES && hit != IDNO) // closed without a button
+        return question ? IDNO : choice ? IDCANCEL : IDOK;
     return hit;
 }
 

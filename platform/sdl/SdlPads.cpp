@@ -12,7 +12,8 @@ constexpr bool Same(long a, long b) {
 
 // The input map carries SDL's numbering without including SDL.
 static_assert(Same(PAD_A, SDL_CONTROLLER_BUTTON_A) && Same(PAD_B, SDL_CONTROLLER_BUTTON_B) &&
-                  Same(PAD_X, SDL_CONTROLLER_BUTTON_X) && Same(PAD_Y, SDL_CONTROLLER_BUTTON_Y),
+                  Same(PAD_X, SDL_CONTROLLER_BUTTON_X) && Same(PAD_Y, SDL_CONTROLLER_BUTTON_Y) &&
+                  Same(PAD_START, SDL_CONTROLLER_BUTTON_START),
               "face buttons");
 static_assert(Same(PAD_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_UP) &&
                   Same(PAD_DPAD_DOWN, SDL_CONTROLLER_BUTTON_DPAD_DOWN) &&

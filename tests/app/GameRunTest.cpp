@@ -2,11 +2,16 @@
 // level progression, game over with OK and Cancel, load failures, the
 // access word, and the figures a run reports.
 #include "app/GameRun.h"
+#include "../platform/PlatformTestApp.h"
+#include "app/MainFrame.h"
+#include "app/QuibboApp.h"
+#include "platform/Files.h"
 #include "../world/WorldTestKit.h"
 #include "app/RunStats.h"
 #include "platform/headless/Headless.h"
 #include "platform/PlatformTypes.h"
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -48,6 +53,7 @@ protected:
         options.m_config.frames = frames;
         options.m_strLevelsDir = m_strFolder;
         options.m_strCmdLine = words;
+        options.m_bNoConfirm = m_bNoConfirm;
         std::string error;
         EXPECT_TRUE(ParseKeyScript(keys, &options.m_keys, &error)) << error;
         EXPECT_TRUE(ParseAnswers(answers, &options.m_answers, &error)) << error;
@@ -56,6 +62,7 @@ protected:
 
     std::string m_strFolder;
     CRunStats m_stats;
+    bool m_bNoConfirm = false;
 };
 
 } // namespace
@@ -253,4 +260,62 @@ TEST_F(GameRunTest, AShotShowsItsTraceButWaitsForNoFrameSlot) {
     EXPECT_EQ(HeadlessFrameWaits(), frames);
     // A present a frame, the loading screen's, and the trace's ten.
     EXPECT_EQ(HeadlessPresentCount(), frames + 1 + 10);
+}
+
+// Without --levels, an installed game finds the player's own levels in the
+// data folder, unless the program's folder has a set of its own.
+TEST_F(GameRunTest, LevelsComeFromTheDataFolderWhenNoneLieBesideTheProgram) {
+    plattest::ScopedEnv env;
+    env.Set("XDG_DATA_HOME", m_strFolder.c_str());
+    const std::string levels = PlatUserDataFolder() + "levels/";
+    EXPECT_EQ(FindLevelFolder(), PlatGetProgramFolder()); // nothing there yet
+    ASSERT_TRUE(PlatMakeFolders(levels));
+    WriteLevelFile(levels, "QB00.BMP", kOneDotLevel);
+    ASSERT_FALSE(IsLevelFilePresent(std::string(PlatGetProgramFolder()) + "QB00.BMP"));
+    EXPECT_EQ(FindLevelFolder(), levels);
+}
+
+// The pause key stops the game as another window taking the focus does:
+// frames stop, held keys are forgotten, and the word PAUSED stands over the
+// picture until the key comes again.
+TEST_F(GameRunTest, ThePauseKeyStopsTheGameAndShowsTheSign) {
+    Level(0, kTwoRowsUp);
+    EXPECT_EQ(Run(100, "1:+up,20:-up"), EXIT_NORMAL);
+    const CRunStats walked = m_stats;
+    EXPECT_EQ(Run(100, "1:+up,20:pause,60:pause"), EXIT_NORMAL);
+    EXPECT_EQ(m_stats.m_z, walked.m_z); // up was forgotten at the pause
+    EXPECT_LT(m_stats.m_nFrames, walked.m_nFrames - 35);
+
+    EXPECT_EQ(Run(40, "20:pause"), EXIT_NORMAL);
+    EXPECT_EQ(m_stats.m_nFrames, 19);
+    // The plate is centred on the 240 x 320 screen; the P's first dot is lit,
+    // the dot at the end of its top row is not.
+    const GXDisplayProperties props = GXGetDisplayProperties();
+    auto colour = [&](int x, int y) {
+        uint16_t word;
+        std::memcpy(&word, HeadlessFramebufferOrigin() + x * props.cbxPitch + y * props.cbyPitch, 2);
+        return word;
+    };
+    EXPECT_EQ(colour(67, 149), 0xFFE0); // yellow in 5-6-5
+    EXPECT_EQ(colour(79, 149), 0x0000);
+    EXPECT_EQ(colour(58, 140), 0x0000); // the plate's corner
+}
+
+// Escape asks before it quits; no keeps playing, yes closes, and without
+// confirmation it closes at once.
+TEST_F(GameRunTest, EscapeAsksBeforeItQuits) {
+    Level(0, kTwoRowsUp);
+    EXPECT_EQ(Run(50, "10:escape", "no"), EXIT_NORMAL);
+    EXPECT_EQ(m_stats.m_nFrames, 50);
+    ASSERT_EQ(m_stats.m_boxes.size(), 1u);
+    EXPECT_EQ(m_stats.m_boxes[0].text, "Quit Quibbo?");
+    EXPECT_EQ(m_stats.m_boxes[0].answer, IDNO);
+
+    EXPECT_EQ(Run(50, "10:escape", "yes"), EXIT_NORMAL);
+    EXPECT_EQ(m_stats.m_nFrames, 9);
+
+    m_bNoConfirm = true;
+    EXPECT_EQ(Run(50, "10:escape"), EXIT_NORMAL);
+    EXPECT_EQ(m_stats.m_nFrames, 9);
+    EXPECT_TRUE(m_stats.m_boxes.empty());
 }

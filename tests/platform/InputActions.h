@@ -1,5 +1,5 @@
 // What an input map asked for, as short lines ("down 38", "up 209",
-// "repeat 209", "char 13", "close", "fullscreen", "screenshot"), so a test
+// "repeat 209", "char 13", "fullscreen", "screenshot"), so a test
 // can compare a whole sequence at once.
 #pragma once
 #include "platform/InputMap.h"
@@ -23,9 +23,6 @@ inline std::vector<std::string> TakeActions(CInputMap& map) {
             lines.push_back(what + " " + std::to_string(action.wParam));
             break;
         }
-        case InputAction::ACT_CLOSE:
-            lines.push_back("close");
-            break;
         case InputAction::ACT_FULLSCREEN:
             lines.push_back("fullscreen");
             break;

@@ -6,7 +6,9 @@
 #include "platform/headless/Headless.h"
 #include "platform/WinApp.h"
 #include "platform/WindowSystem.h"
+#include <cstdlib>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -101,5 +103,32 @@ public:
     CRecordingFrame* m_pFrame = nullptr; // deleted by itself when its window goes
     bool m_bFrameDeleted = false;
 };
+
+// Sets or clears environment variables for one test and puts them back.
+class ScopedEnv {
+public:
+    void Set(const char* name, const char* value) {
+        if (m_saved.find(name) == m_saved.end()) {
+            const char* old = std::getenv(name);
+            m_saved[name] = old ? std::make_pair(true, std::string(old)) : std::make_pair(false, "");
+        }
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnv() {
+        for (const auto& entry : m_saved) {
+            if (entry.second.first)
+                setenv(entry.first.c_str(), entry.second.second.c_str(), 1);
+            else
+                unsetenv(entry.first.c_str());
+        }
+    }
+
+private:
+    std::map<std::string, std::pair<bool, std::string>> m_saved;
+};
+
 
 } // namespace plattest

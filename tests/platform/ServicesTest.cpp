@@ -1,9 +1,13 @@
 // Resources, files and the command line.
+#include "PlatformTestApp.h"
 #include "platform/CommandLine.h"
 #include "platform/Files.h"
 #include "platform/Resources.h"
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 #include <string>
 #include <sys/stat.h>
 
@@ -121,4 +125,47 @@ TEST(CommandLine, RefusesWhatItDoesNotKnow) {
     for (const char* option : {"--help", "--headless", "--frames N", "--dt MS", "--screenshot FILE",
                                "--scale N", "--fullscreen", "--fps N", "--nosound"})
         EXPECT_NE(std::string::npos, usage.find(option)) << option;
+}
+
+
+// Screenshots and the player's levels go where the desktop says, worked out
+// from a scratch home.
+TEST(UserFolders, FollowTheXdgVariablesAndThePicturesFolder) {
+    char pattern[] = "/tmp/quibbo-home-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string home = pattern;
+    plattest::ScopedEnv env;
+    env.Set("HOME", home.c_str());
+    env.Set("XDG_DATA_HOME", nullptr);
+    env.Set("XDG_CONFIG_HOME", nullptr);
+    env.Set("XDG_PICTURES_DIR", nullptr);
+
+    EXPECT_EQ(PlatUserDataFolder(), home + "/.local/share/quibbo/");
+    EXPECT_EQ(PlatScreenshotFolder(), home + "/.local/share/quibbo/screenshots/");
+    struct stat st;
+    EXPECT_EQ(stat((home + "/.local/share/quibbo/screenshots").c_str(), &st), 0) << "made";
+
+    env.Set("XDG_DATA_HOME", "relative/data"); // not absolute: ignored
+    EXPECT_EQ(PlatUserDataFolder(), home + "/.local/share/quibbo/");
+    env.Set("XDG_DATA_HOME", (home + "/data").c_str());
+    EXPECT_EQ(PlatUserDataFolder(), home + "/data/quibbo/");
+
+    // The pictures folder named in user-dirs.dirs counts once it exists.
+    ASSERT_TRUE(PlatMakeFolders(home + "/.config"));
+    FILE* dirs = std::fopen((home + "/.config/user-dirs.dirs").c_str(), "w");
+    ASSERT_NE(dirs, nullptr);
+    std::fputs("# written by a test\nXDG_PICTURES_DIR=\"$HOME/Bilder\"\n", dirs);
+    std::fclose(dirs);
+    EXPECT_EQ(PlatScreenshotFolder(), home + "/data/quibbo/screenshots/");
+    ASSERT_TRUE(PlatMakeFolders(home + "/Bilder"));
+    EXPECT_EQ(PlatScreenshotFolder(), home + "/Bilder/Quibbo/");
+    env.Set("XDG_PICTURES_DIR", (home + "/data").c_str()); // the variable wins
+    EXPECT_EQ(PlatScreenshotFolder(), home + "/data/Quibbo/");
+
+    env.Set("HOME", nullptr);
+    env.Set("XDG_DATA_HOME", nullptr);
+    env.Set("XDG_PICTURES_DIR", nullptr);
+    EXPECT_EQ(PlatUserDataFolder(), "");
+    EXPECT_EQ(PlatScreenshotFolder(), "");
+    std::filesystem::remove_all(home);
 }
