@@ -141,7 +141,7 @@ TEST(Options, BadCommandLinesNameTheProblem) {
         {"--scale", "0"},
         {"--headless=yes"},
         {"--headless", "--keys", "0:up"},
-        {"--headless", "--answers", "yes"},
+        {"--headless", "--answers", "maybe"},
         {"--keys", "1:up"},
         {"--screenshot", ""},
         {"--headless", "--keys", "@/nonexistent/quibbo-keys.txt"},

@@ -47,16 +47,20 @@ TEST(InputKeys, SpaceCtrlAndReturnFireAndRepeatWhileHeld) {
     EXPECT_EQ(TakeActions(map), (Lines{"repeat 209", "repeat 13", "char-repeat 13"}));
 }
 
-TEST(InputKeys, WindowKeysActOncePerPressAndNeverReachTheGame) {
+TEST(InputKeys, WindowKeysEscapeAndPauseActOncePerPress) {
     CInputMap map;
-    EXPECT_EQ(Press(map, DK_ESCAPE), (Lines{"close"}));
+    // Escape and the pause key reach the game once a press, as keys of their
+    // own (the game asks before quitting; the window system pauses).
+    EXPECT_EQ(Press(map, DK_ESCAPE), (Lines{"down 27", "up 27"}));
+    EXPECT_EQ(Press(map, 'p'), (Lines{"down 19", "up 19"}));
+    EXPECT_EQ(Press(map, DK_PAUSE), (Lines{"down 19", "up 19"}));
     EXPECT_EQ(Press(map, DK_F11), (Lines{"fullscreen"}));
     EXPECT_EQ(Press(map, DK_F12), (Lines{"screenshot"}));
     // Alt+Return toggles instead of firing, with either Alt key.
     EXPECT_EQ(Press(map, DK_RETURN, 0x0100), (Lines{"fullscreen"}));
     EXPECT_EQ(Press(map, DK_KP_ENTER, 0x0200), (Lines{"fullscreen"}));
     // Held down, they do not repeat: one toggle, one file, one close.
-    for (int32_t key : {int32_t(DK_ESCAPE), int32_t(DK_F11), int32_t(DK_F12)})
+    for (int32_t key : {int32_t(DK_ESCAPE), int32_t('p'), int32_t(DK_F11), int32_t(DK_F12)})
         map.Key(key, 0, true, true);
     map.Key(DK_RETURN, DKMOD_ALT, true, true);
     EXPECT_EQ(TakeActions(map), Lines{});
@@ -116,8 +120,11 @@ TEST(InputPads, DpadAndStickTogetherAreOneButton) {
     map.PadButton(2, PAD_DPAD_LEFT, true, 0);
     map.PadButton(2, PAD_DPAD_LEFT, false, 0);
     EXPECT_EQ(TakeActions(map), (Lines{"down 37", "down 37", "up 37"}));
-    // Buttons the game has no use for say nothing.
-    for (int button : {4, 5, 6, 7, 8, 9, 10, 15, 20, -1, 99})
+    // Start is the pause key; buttons the game has no use for say nothing.
+    map.PadButton(1, PAD_START, true, 0);
+    map.PadButton(1, PAD_START, false, 0);
+    EXPECT_EQ(TakeActions(map), (Lines{"down 19", "up 19"}));
+    for (int button : {4, 5, 7, 8, 9, 10, 15, 20, -1, 99})
         map.PadButton(1, button, true, 0);
     for (int axis : {2, 3, 6, -1})
         map.PadAxis(1, axis, 32767, 0);

@@ -97,8 +97,9 @@ TEST_F(PadTest, ButtonsAreTheDevicesButtons) {
         ASSERT_TRUE(m_pad.SetButton(face[i], false));
         EXPECT_EQ(Pump(), (Lines{"up " + code})) << i;
     }
-    // Buttons the game has no use for say nothing.
+    // Start is the pause key; a button the game has no use for says nothing.
     ASSERT_TRUE(m_pad.SetButton(6 /* start */, true));
+    EXPECT_EQ(Pump(), (Lines{"down 19"}));
     ASSERT_TRUE(m_pad.SetButton(9 /* left shoulder */, true));
     EXPECT_EQ(Pump(), Lines{});
 }
