@@ -409,7 +409,14 @@ int32_t CSdlBackend::MessageBox(const char* text, const char* caption, uint32_t 
     box.flags = SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
     if (type & (MB_ICONINFORMATION | MB_ICONQUESTION))
         box.flags |= SDL_MESSAGEBOX_INFORMATION;
-    box.window = m_pWindow;
+    // A window manager keeps the box over the game window it belongs to.
+    // Without one (no frame around the window, or full screen) SDL would
+    // place a box with a parent away from it, and centred on the display it
+    // stands over the game, which starts there.
+    int top = 0;
+    const bool framed = SDL_GetWindowBordersSize(m_pWindow, &top, nullptr, nullptr, nullptr) == 0 &&
+                        top > 0;
+    box.window = framed ? m_pWindow : nullptr;
     box.title = title;
     box.message = text;
     box.numbuttons = choice || question ? 2 : 1;
