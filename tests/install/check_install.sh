@@ -8,6 +8,7 @@
 # Exit status 77 (skipped) when the Debian tools it needs are missing.
 set -euo pipefail
 build=$(cd "${1:?usage: check_install.sh BUILD-FOLDER}" && pwd)
+source=$(cd "$(dirname "$0")/../.." && pwd)
 app=com.vornack.quibbo
 
 for tool in cpack dpkg-deb dpkg-shlibdeps; do
@@ -61,6 +62,14 @@ for size in 32 48 64 128 256; do
     [ "$magic" = 89504e470d0a1a0a ] || fail "$size icon is not a PNG"
     [ "$wh" = "${size}x${size}" ] || fail "$size icon is $wh"
 done
+
+# ... and each is still the game's window icon (res/icon.bmp), drawn larger.
+if command -v python3 >/dev/null; then
+    python3 "$source/tools/art/icons.py" --check "$root"/usr/share/icons/hicolor/*/apps/$app.png ||
+        fail "the theme's icons are not the window icon (run tools/art/icons.py)"
+else
+    echo "note: python3 is not installed; the icons were not compared with the window icon"
+fi
 
 desktop="$root/usr/share/applications/$app.desktop"
 if command -v desktop-file-validate >/dev/null; then
