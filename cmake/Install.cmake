@@ -59,12 +59,12 @@ set(CPACK_PACKAGE_NAME quibbo)
 set(CPACK_PACKAGE_VENDOR Vornack)
 set(CPACK_PACKAGE_CONTACT "Vornack")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "first-person 3D maze game with its own software renderer")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "first-person 3D maze game with its own software renderer
- You walk a walled maze seen in perspective, eat the dots that stand in its
- corridors, pick up guns and shoot the creatures that roam the maze and chase
- you. Made for a small handheld screen, it keeps its sharp pixels in a
- scalable window or full screen, plays with the keyboard or a gamepad, and
- comes with a tool that turns text maps into new levels.")
+# CPack puts the summary on the Description line and indents this below it.
+set(CPACK_PACKAGE_DESCRIPTION "You walk a walled maze seen in perspective, eat the dots that stand
+in its corridors, pick up guns and shoot the creatures that roam the maze and
+chase you. Made for a small handheld screen, it keeps its sharp pixels in a
+scalable window or full screen, plays with the keyboard or a gamepad, and
+comes with a tool that turns text maps into new levels.")
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
