@@ -49,7 +49,8 @@ install(FILES ${QUIBBO_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 # The installed tree and the package, checked from a scratch root.
 if(QUIBBO_TESTS)
   add_test(NAME install_tree
-    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/install/check_install.sh ${CMAKE_BINARY_DIR})
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/install/check_install.sh ${CMAKE_BINARY_DIR}
+            $<IF:$<BOOL:${QUIBBO_WITH_SDL}>,sdl,headless>)
   # 77: the Debian tools it needs are missing, so there is nothing to check.
   set_tests_properties(install_tree PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
 endif()

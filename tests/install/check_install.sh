@@ -4,11 +4,13 @@
 # the desktop entry and the metainfo valid, the manual pages complete) and
 # that the game runs from there as the menu entry starts it. `cmake --install`
 # into a scratch prefix must lay out the same files.
-# Usage: tests/install/check_install.sh BUILD-FOLDER
+# Usage: tests/install/check_install.sh BUILD-FOLDER [sdl|headless]
+#   (headless: the game was built without its SDL backend)
 # Exit status 77 (skipped) when the Debian tools it needs are missing.
 set -euo pipefail
 build=$(cd "${1:?usage: check_install.sh BUILD-FOLDER}" && pwd)
 source=$(cd "$(dirname "$0")/../.." && pwd)
+backend=${2:-sdl}
 app=com.vornack.quibbo
 
 for tool in cpack dpkg-deb dpkg-shlibdeps; do
@@ -30,7 +32,9 @@ deb=$(ls "$scratch"/pkg/*.deb)
 echo "package: $(basename "$deb")"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for lib in libc6 libstdc++6 libsdl2-2.0-0; do
+libs=(libc6 libstdc++6)
+[ "$backend" = sdl ] && libs+=(libsdl2-2.0-0)
+for lib in "${libs[@]}"; do
     [[ ", $depends," == *", $lib "* ]] || fail "Depends lacks $lib"
 done
 root="$scratch/root"
