@@ -77,7 +77,11 @@ fi
 
 desktop="$root/usr/share/applications/$app.desktop"
 if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$desktop" || fail "desktop-file-validate"
+    # Its hints count too: one names, for instance, a menu entry without a
+    # main category, which menus then file under "other".
+    if ! said=$(desktop-file-validate "$desktop" 2>&1) || [ -n "$said" ]; then
+        fail "desktop-file-validate: $said"
+    fi
 else
     echo "note: desktop-file-validate is not installed; the desktop entry was not validated"
 fi
