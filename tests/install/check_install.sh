@@ -29,7 +29,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/pkg" >"$scratch/cpack.log" 2>&1 ||
     { cat "$scratch/cpack.log"; echo "FAIL: cpack"; exit 1; }
 deb=$(ls "$scratch"/pkg/*.deb)
-echo "package: $(basename "$deb")"
+echo "package: $(basename "$deb") (made in ${SECONDS} s)"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 libs=(libc6 libstdc++6)
@@ -136,6 +136,7 @@ cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
 diff <(cd "$scratch/prefix" && find . -type f | sort) <(cd "$root/usr" && find . -type f | sort) ||
     fail "cmake --install and the package install different files"
 
+echo "checked in ${SECONDS} s"
 if [ "$failures" -gt 0 ]; then
     echo "$failures check(s) failed"
     exit 1
