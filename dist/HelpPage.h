@@ -162,8 +162,8 @@ inline Page Format(const std::string& help) {
         }
         if (IsOptionLine(line, &col)) {
             leaveKept();
-            out += ".TP\n" + OptionTag(line.substr(in, col - in)) + "\n" + Escape(line.substr(col)) +
-                   "\n";
+            out += ".TP\n" + OptionTag(line.substr(in, col - in)) + "\n" +
+                   Escape(line.substr(col)) + "\n";
             mode = kTagged;
             hangCol = col;
             continue;
@@ -201,8 +201,9 @@ inline Page Format(const std::string& help) {
         } else {
             const size_t colon = line.find(": ");
             const std::string& prev = lines[i - 1];
-            if (colon != std::string::npos && colon < 24 && std::isupper(static_cast<unsigned char>(line[0])) &&
-                !prev.empty() && prev.back() == '.')
+            if (colon != std::string::npos && colon < 24 &&
+                std::isupper(static_cast<unsigned char>(line[0])) && !prev.empty() &&
+                prev.back() == '.')
                 out += ".PP\n";
         }
         mode = kText;

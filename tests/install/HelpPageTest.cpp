@@ -89,6 +89,8 @@ TEST(HelpPage, FillPutsThePartsAtTheirMarksAndKeepsTheRest) {
     page.synopsis = ".SH SYNOPSIS\nS\n";
     page.body = "B\n";
     const std::string templ = std::string(".TH G 6\n") + helppage::kSynopsisMark +
-                              "\n.SH DESCRIPTION\nabout\n" + helppage::kHelpMark + "\n.SH SEE ALSO\n";
-    EXPECT_EQ(Fill(templ, page), ".TH G 6\n.SH SYNOPSIS\nS\n.SH DESCRIPTION\nabout\nB\n.SH SEE ALSO\n");
+                              "\n.SH DESCRIPTION\nabout\n" + helppage::kHelpMark +
+                              "\n.SH SEE ALSO\n";
+    EXPECT_EQ(Fill(templ, page),
+              ".TH G 6\n.SH SYNOPSIS\nS\n.SH DESCRIPTION\nabout\nB\n.SH SEE ALSO\n");
 }

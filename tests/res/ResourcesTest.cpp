@@ -207,7 +207,8 @@ TEST(ResourcePictures, TitleLeavesTheHeadUpDisplayClear) {
             continue;
         for (int x = 0; x < p.width; ++x)
             if (!(p.At(x, y) == kKey) && ++covered <= 3)
-                ADD_FAILURE() << "title pixel " << x << "," << y << " covers screen row " << screenY;
+                ADD_FAILURE() << "title pixel " << x << "," << y << " covers screen row "
+                              << screenY;
     }
     EXPECT_EQ(covered, 0);
 }
