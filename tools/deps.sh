@@ -4,9 +4,13 @@
 # Usage: tools/deps.sh [extra Debian packages...]
 set -euo pipefail
 
+# Beyond the compiler and libraries: dpkg-dev for the package's dependency
+# line (cpack), desktop-file-utils and appstream for the install test's
+# validators, groff-base to check the manual pages render.
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-for pkg in g++ cmake make pkg-config libsdl2-dev libgtest-dev "$@"; do
+for pkg in g++ cmake make pkg-config libsdl2-dev libgtest-dev \
+           dpkg-dev desktop-file-utils appstream groff-base "$@"; do
     have_pkg "$pkg" || need+=("$pkg")
 done
 [ ${#need[@]} -eq 0 ] && exit 0

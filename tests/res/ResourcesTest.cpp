@@ -192,6 +192,27 @@ TEST(ResourcePictures, NoShownColourBecomesTheKeyOn565) {
     }
 }
 
+TEST(ResourcePictures, TitleLeavesTheHeadUpDisplayClear) {
+    // The title is shown centred over the live game for its first seconds,
+    // so where the score and the spare lives stand (screen rows 5 to 24) and
+    // where the built-in level's minimap starts (row 272) it must be all
+    // ground: a player must never see a second score or set of lives.
+    Picture p;
+    ASSERT_TRUE(LoadPicture(IDB_TITLE, &p));
+    const int top = (320 - p.height) / 2;
+    int covered = 0;
+    for (int y = 0; y < p.height; ++y) {
+        const int screenY = top + y;
+        if (screenY >= 25 && screenY < 272)
+            continue;
+        for (int x = 0; x < p.width; ++x)
+            if (!(p.At(x, y) == kKey) && ++covered <= 3)
+                ADD_FAILURE() << "title pixel " << x << "," << y << " covers screen row "
+                              << screenY;
+    }
+    EXPECT_EQ(covered, 0);
+}
+
 TEST(ResourcePictures, ItemsAndEnemyStandOnTheFloor) {
     // A sprite's picture ends at the floor, so its lowest painted row (feet,
     // shadow) must reach the bottom or the item floats.

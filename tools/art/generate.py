@@ -82,7 +82,7 @@ def draw_all():
         "digits": [sprites.digit(d) for d in range(10)],
         "icon": sprites.icon(),
     }
-    pics["title"] = title.title(level.read_map(), pics)
+    pics["title"] = title.title(pics)
     return pics
 
 

@@ -322,17 +322,19 @@ def digit(d):
 
 
 # ---------------------------------------------------------------- window icon
-def icon():
-    """32 x 32: a golden ball in front of blue tiles."""
-    cv = Canvas(32, 32, ss=4, fill=(150, 160, 176))
+def icon(size=32):
+    """A golden ball in front of blue tiles: 32 x 32 for the game's window, and
+    the same drawing at any size for the desktop's icon theme."""
+    k = size / 32.0
+    cv = Canvas(size, size, ss=4 if size <= 64 else 2, fill=(150, 160, 176))
     for ty in range(2):
         for tx in range(2):
-            t = Box(tx * 16 + 1.0, ty * 16 + 1.0, tx * 16 + 15.0, ty * 16 + 15.0, 1.5)
-            cv.paint(t, lambda x, y: mix((70, 130, 226), (30, 70, 170), clamp((x + y) / 64.0)))
-    ball = Circle(16.0, 16.5, 11.0)
-    cv.paint(ball.grow(1.2), INK)
+            t = Box((tx * 16 + 1.0) * k, (ty * 16 + 1.0) * k, (tx * 16 + 15.0) * k, (ty * 16 + 15.0) * k, 1.5 * k)
+            cv.paint(t, lambda x, y: mix((70, 130, 226), (30, 70, 170), clamp((x + y) / (64.0 * k))))
+    ball = Circle(16.0 * k, 16.5 * k, 11.0 * k)
+    cv.paint(ball.grow(1.2 * k), INK)
     cv.paint(ball, shaded(ball, (255, 196, 36), ambient=0.3, diffuse=0.8, specular=0.9, power=30))
-    cv.paint(Ellipse(12.5, 12.0, 3.2, 2.2), (255, 255, 236))
+    cv.paint(Ellipse(12.5 * k, 12.0 * k, 3.2 * k, 2.2 * k), (255, 255, 236))
     return cv.pixels()
 
 

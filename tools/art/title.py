@@ -1,14 +1,31 @@
-"""The title picture: the name in big outlined letters over a framed view of
-the game itself, rendered from the built-in level with the game's own
-pictures, all on a pure-red ground."""
-import math
+"""The title picture: the name in big outlined letters over a small piece of
+maze seen from above, walled with the game's own wall pictures, with dots,
+a gun and two of its creatures in the corridors, all on a pure-red ground.
 
-from raster import Arc, Box, Canvas, Capsule, Circle, Shape, Sub, clamp, mix
+It is shown over the live game for its first seconds, so it holds nothing
+that could be taken for the game's own score, lives or minimap, and it keeps
+clear of the strips where those are drawn."""
+
+from raster import Arc, Canvas, Capsule, Circle, Shape, Sub, clamp, mix
 from sprites import INK
 
 TITLE_W, TITLE_H = 240, 300
-_FRAME = (12.0, 104.0, 228.0, 294.0)  # outer edge of the picture frame
-_VIEW = (18, 110, 222, 288)  # the rendered view inside it (left, top, right, bottom)
+
+# The piece of maze: one character a cell, as in level130.txt.
+# A blank is no cell at all: the piece has ragged edges, so it reads as a
+# bit of a larger maze rather than as a framed screen.
+_MAZE = [
+    "  #####  ",
+    " ##o.G## ",
+    "##o.#.o##",
+    "#o.E.X.o#",
+    "#.#X.o..#",
+    "#.o.o.E.#",
+    " #.o.o.# ",
+]
+_CELL_W, _CELL_D, _WALL_H = 24, 16, 13  # a cell's width and depth, a wall's height
+_SLAB = 6  # the thickness of the ground under the maze, seen at its front edge
+_MAZE_TOP = 140  # where the floor of the first row starts
 
 
 # ---------------------------------------------------------------- lettering
@@ -62,120 +79,107 @@ def _lettering(cv, baseline):
         cv.paint(Sub(s.grow(-1.2), _Moved(s, 1.4, 2.2)), (255, 255, 236), alpha=0.85)
 
 
-# ---------------------------------------------------------------- the view
-def _cell(grid, c, r):
-    if 0 <= r < len(grid) and 0 <= c < len(grid[0]):
-        return grid[r][c]
-    return "#"
+# ---------------------------------------------------------------- the maze
+def _texture(pic, u, v, ss=3):
+    """The mean colour of a picture over the cell of a face at (u, v) in
+    [0, 1), sampled on an ss x ss grid so small faces keep their tone."""
+    h, w = len(pic), len(pic[0])
+    acc = [0.0, 0.0, 0.0]
+    for j in range(ss):
+        for i in range(ss):
+            c = pic[min(h - 1, int((v + j / (ss * 8.0)) * h))][min(w - 1, int((u + i / (ss * 8.0)) * w))]
+            for k in range(3):
+                acc[k] += c[k]
+    return tuple(a / (ss * ss) for a in acc)
 
 
-def _sample(pic, u, v):
-    h = len(pic)
-    w = len(pic[0])
-    x = min(w - 1, max(0, int(u * w)))
-    y = min(h - 1, max(0, int(v * h)))
-    return pic[y][x]
+def _maze(rows, pics):
+    """Draws the piece of maze row by row, far to near, in a three-quarter view
+    from above: every wall a raised block whose front shows its wall picture,
+    each row's creatures and items after its walls so nearer walls hide their
+    feet. Returns where it drew, for the outline."""
+    cols = len(_MAZE[0])
+    x0 = (TITLE_W - cols * _CELL_W) // 2
+    drawn = set()
 
+    def fill(x, y, colour):
+        if 0 <= y < len(rows) and 0 <= x < TITLE_W:
+            rows[y][x] = colour
+            drawn.add((x, y))
 
-def render_view(grid, pics, w, h, cam, heading, sprites, ss=2):
-    """A view of the maze the way the game draws it: the sky, the floor, the
-    walls with their darker faces and billboard sprites, far to near."""
-    W, H = w * ss, h * ss
-    f = 0.62 * W
-    cx, cy = W / 2.0, H / 2.0
-    hr = math.radians(heading)
-    fwd = (math.sin(hr), -math.cos(hr))
-    right = (math.cos(hr), math.sin(hr))
-    sky, floor = pics["sky"], pics["floor"]
-    sky_scale = (H / 2.0) / len(sky)
-    sky_x0 = len(sky[0]) * (heading % 360.0) / 360.0
-    px = [[None] * W for _ in range(H)]
-    depth = [0.0] * W
-    for sx in range(W):
-        k = (sx + 0.5 - cx) / f
-        dx = fwd[0] + right[0] * k
-        dz = fwd[1] + right[1] * k
-        c, r = int(cam[0]), int(cam[1])
-        step_c = 1 if dx > 0 else -1
-        step_r = 1 if dz > 0 else -1
-        t_dx = abs(1.0 / dx) if dx else 1e30
-        t_dz = abs(1.0 / dz) if dz else 1e30
-        t_x = ((c + 1 - cam[0]) if dx > 0 else (cam[0] - c)) * t_dx
-        t_z = ((r + 1 - cam[1]) if dz > 0 else (cam[1] - r)) * t_dz
-        while True:
-            if t_x < t_z:
-                t, c, side = t_x, c + step_c, "x"
-                t_x += t_dx
-            else:
-                t, r, side = t_z, r + step_r, "z"
-                t_z += t_dz
-            cell = _cell(grid, c, r)
-            if cell in "#X" or t > 60:
-                break
-        hx, hz = cam[0] + dx * t, cam[1] + dz * t
-        if side == "x":  # the face is to the right or the left of the open cell
-            dark = step_c > 0
-            u = hz - math.floor(hz) if step_c > 0 else 1.0 - (hz - math.floor(hz))
-        else:
-            dark = step_r < 0
-            u = hx - math.floor(hx) if step_r < 0 else 1.0 - (hx - math.floor(hx))
-        depth[sx] = t  # distance along the view direction, since fwd has length 1
-        tex = pics["wood"] if cell == "X" else pics["tile"]
-        top = cy - f * 0.5 / t
-        bot = cy + f * 0.5 / t
-        for sy in range(H):
-            y = sy + 0.5
-            if top <= y < bot:
-                col = _sample(tex, u, (y - top) / (bot - top))
-                px[sy][sx] = tuple(v * 0.6 for v in col) if dark else col
-            elif y < cy:
-                sxx = int(sky_x0 + sx / sky_scale) % len(sky[0])
-                px[sy][sx] = sky[min(len(sky) - 1, int(y / sky_scale))][sxx]
-            else:
-                px[sy][sx] = _sample(floor, (sx + 0.5) / W, (y - cy) / (H - cy))
-    order = []
-    for (x, z, height, pic) in sprites:
-        vx, vz = x - cam[0], z - cam[1]
-        zc = vx * fwd[0] + vz * fwd[1]
-        xc = vx * right[0] + vz * right[1]
-        if zc > 0.3:
-            order.append((zc, xc, height, pic))
-    order.sort(key=lambda s: -s[0])
-    for zc, xc, height, pic in order:
-        top = cy - f * (height - 0.5) / zc
-        bot = cy + f * 0.5 / zc
-        sh = bot - top
-        sw = sh * len(pic[0]) / len(pic)
-        left = cx + f * xc / zc - sw / 2.0
-        for sx in range(max(0, int(left)), min(W, int(left + sw) + 1)):
-            if depth[sx] < zc:
+    for r, line in enumerate(_MAZE):
+        y = _MAZE_TOP + r * _CELL_D
+        for c, ch in enumerate(line):
+            x = x0 + c * _CELL_W
+            if ch == " ":
                 continue
-            u = (sx + 0.5 - left) / sw
-            if not 0.0 <= u < 1.0:
-                continue
-            for sy in range(max(0, int(top)), min(H, int(bot) + 1)):
-                v = (sy + 0.5 - top) / sh
-                if 0.0 <= v < 1.0:
-                    col = _sample(pic, u, v)
-                    if col is not None:
-                        px[sy][sx] = col
-    return _downsample(px, ss)
+            if ch in "#X":
+                wood = ch == "X"
+                tex = pics["wood"] if wood else pics["tile"]
+                rim = (176, 130, 84) if wood else (120, 156, 232)
+                top_back, top_front = ((120, 84, 52), (84, 56, 36)) if wood else ((62, 92, 178), (40, 58, 124))
+                for j in range(_CELL_D):
+                    for i in range(_CELL_W):
+                        edge = (j == 0 and _cell(c, r - 1) not in "#X") or \
+                            (i == 0 and _cell(c - 1, r) not in "#X") or \
+                            (i == _CELL_W - 1 and _cell(c + 1, r) not in "#X")
+                        if edge:
+                            fill(x + i, y - _WALL_H + j, rim)
+                        else:  # the top, lit from behind
+                            fill(x + i, y - _WALL_H + j, mix(top_back, top_front, j / float(_CELL_D)))
+                if _cell(c, r + 1) not in "#X":  # the front face shows
+                    for j in range(_WALL_H):
+                        for i in range(_CELL_W):
+                            u = ((c * _CELL_W + i) % 48) / 48.0
+                            fill(x + i, y + _CELL_D - _WALL_H + j, _texture(tex, u, j / float(_WALL_H)))
+            else:
+                for j in range(_CELL_D):
+                    for i in range(_CELL_W):
+                        # The floor darkens towards the back of each cell, a
+                        # hint of the game's shaded floor.
+                        shade = 118 + 22 * j / _CELL_D
+                        if j < 3 and _cell(c, r - 1) in "#X":  # the wall behind shades the floor at its foot
+                            shade -= 26 - 8 * j
+                        fill(x + i, y + j, (shade, shade, shade + 8))
+            if _cell(c, r + 1) == " ":  # the ground's edge below the nearest cells
+                for j in range(_SLAB):
+                    for i in range(_CELL_W):
+                        t = j / float(_SLAB)
+                        fill(x + i, y + _CELL_D + j, mix((96, 70, 52), (58, 40, 30), t))
+        for c, ch in enumerate(line):
+            foot = _MAZE_TOP + r * _CELL_D + _CELL_D - 2
+            cx = x0 + c * _CELL_W + _CELL_W // 2
+            for want, name, scale in (("o", "dot", 0.13), ("G", "gun_pickup", 0.24), ("E", "enemy", 0.25)):
+                if ch == want:
+                    pic = pics[name]
+                    w, h = int(len(pic[0]) * scale), int(len(pic) * scale)
+                    before = [row[:] for row in rows]
+                    _overlay(rows, pic, cx - w // 2, foot - h, scale)
+                    for yy in range(max(0, foot - h), min(len(rows), foot)):
+                        for xx in range(max(0, cx - w // 2), min(TITLE_W, cx - w // 2 + w)):
+                            if rows[yy][xx] != before[yy][xx]:
+                                drawn.add((xx, yy))
+    return drawn
 
 
-def _downsample(px, ss):
-    out = []
-    for y in range(len(px) // ss):
-        row = []
-        for x in range(len(px[0]) // ss):
-            acc = [0.0, 0.0, 0.0]
-            for j in range(ss):
-                for i in range(ss):
-                    c = px[y * ss + j][x * ss + i]
-                    for k in range(3):
-                        acc[k] += c[k]
-            row.append(tuple(a / (ss * ss) for a in acc))
-        out.append(row)
-    return out
+def _cell(c, r):
+    if 0 <= r < len(_MAZE) and 0 <= c < len(_MAZE[0]):
+        return _MAZE[r][c]
+    return " "
+
+
+def _outline(rows, drawn, width=2):
+    """A dark edge round what was drawn, so the maze stands out from whatever
+    the game shows behind it."""
+    ring = set()
+    for (x, y) in drawn:
+        for dy in range(-width, width + 1):
+            for dx in range(-width, width + 1):
+                p = (x + dx, y + dy)
+                if p not in drawn and 0 <= p[0] < TITLE_W and 0 <= p[1] < len(rows):
+                    ring.add(p)
+    for (x, y) in ring:
+        rows[y][x] = INK
 
 
 def _overlay(rows, pic, x0, y0, scale=1.0, blend=1.0):
@@ -200,48 +204,14 @@ def _overlay(rows, pic, x0, y0, scale=1.0, blend=1.0):
                             acc[k] += c[k]
             if n * 2 >= tot and n:
                 c = tuple(a / n for a in acc)
-                rows[ty][tx] = mix(rows[ty][tx], c, blend)
+                under = rows[ty][tx]
+                rows[ty][tx] = c if under is None else mix(under, c, blend)
 
 
-def title(grid, pics):
+def title(pics):
     cv = Canvas(TITLE_W, TITLE_H, ss=3)
-    # The frame: a dark bevelled border with a gold rim.
-    fx0, fy0, fx1, fy1 = _FRAME
-    cv.paint(Box(fx0 - 2.0, fy0 - 2.0, fx1 + 2.0, fy1 + 2.0, 9.0), INK)
-    cv.paint(Box(fx0, fy0, fx1, fy1, 8.0), lambda x, y: mix((250, 206, 90), (190, 110, 30), (y - fy0) / (fy1 - fy0)))
-    cv.paint(Box(fx0 + 3.0, fy0 + 3.0, fx1 - 3.0, fy1 - 3.0, 6.0), (30, 40, 86))
     _lettering(cv, 84.0)
     rows = cv.pixels()
-    vx0, vy0, vx1, vy1 = _VIEW
-    vw, vh = vx1 - vx0, vy1 - vy0
-    sprites = []
-    for r, line in enumerate(grid):
-        for c, ch in enumerate(line):
-            if ch == "o":
-                sprites.append((c + 0.5, r + 0.5, 0.5, pics["dot"]))
-            elif ch == "B":
-                sprites.append((c + 0.5, r + 0.5, 0.5, pics["barrel"]))
-            elif ch == "G":
-                sprites.append((c + 0.5, r + 0.5, 0.5, pics["gun_pickup"]))
-    sprites.append((29.6, 26.55, 1.0, pics["enemy"]))  # one on its way down the corridor
-    view = render_view(grid, pics, vw, vh, (25.3, 27.05), 87.0, sprites)
-    s = vw / 240.0
-    held = pics["held_gun"]
-    gx = vw - int(len(held[0]) * s)
-    gy = vh - int(len(held) * s)
-    _overlay(view, held, gx, gy, s)
-    x = 4
-    for d in (1, 2, 0):  # a score in the corner, as the game shows it
-        _overlay(view, pics["digits"][d], x, 4, 0.8)
-        x += 8
-    for i in range(3):
-        _overlay(view, pics["life_icon"], vw - 4 - 17 * (3 - i), 4, 0.85)
-    for y in range(vh):
-        for x in range(vw):
-            # Round the view's corners to sit inside the frame.
-            cxr = min(x + 0.5, vw - x - 0.5)
-            cyr = min(y + 0.5, vh - y - 0.5)
-            if cxr < 4 and cyr < 4 and math.hypot(4 - cxr, 4 - cyr) > 4:
-                continue
-            rows[vy0 + y][vx0 + x] = view[y][x]
+    drawn = _maze(rows, pics)
+    _outline(rows, drawn)
     return rows

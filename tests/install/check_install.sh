@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# Checks what a player gets: builds the Debian package from a finished build,
+# unpacks it into a scratch root, and checks the tree (every file in place,
+# the desktop entry and the metainfo valid, the manual pages complete) and
+# that the game runs from there as the menu entry starts it. `cmake --install`
+# into a scratch prefix must lay out the same files.
+# Usage: tests/install/check_install.sh BUILD-FOLDER [sdl|headless]
+#   (headless: the game was built without its SDL backend)
+# Exit status 77 (skipped) when the Debian tools it needs are missing.
+set -euo pipefail
+build=$(cd "${1:?usage: check_install.sh BUILD-FOLDER}" && pwd)
+source=$(cd "$(dirname "$0")/../.." && pwd)
+backend=${2:-sdl}
+app=com.vornack.quibbo
+
+for tool in cpack dpkg-deb dpkg-shlibdeps; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "skipped: $tool is not installed (tools/deps.sh installs it)"
+        exit 77
+    fi
+done
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# The package, built from the same build without building anything again.
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/pkg" >"$scratch/cpack.log" 2>&1 ||
+    { cat "$scratch/cpack.log"; echo "FAIL: cpack"; exit 1; }
+deb=$(ls "$scratch"/pkg/*.deb)
+echo "package: $(basename "$deb") (made in ${SECONDS} s)"
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+libs=(libc6 libstdc++6)
+[ "$backend" = sdl ] && libs+=(libsdl2-2.0-0)
+for lib in "${libs[@]}"; do
+    [[ ", $depends," == *", $lib "* ]] || fail "Depends lacks $lib"
+done
+root="$scratch/root"
+dpkg -x "$deb" "$root"
+
+expected=(
+    usr/bin/quibbo
+    usr/bin/leveltool
+    "usr/share/applications/$app.desktop"
+    "usr/share/metainfo/$app.metainfo.xml"
+    usr/share/man/man6/quibbo.6
+    usr/share/man/man6/leveltool.6
+)
+for size in 32 48 64 128 256; do
+    expected+=("usr/share/icons/hicolor/${size}x${size}/apps/$app.png")
+done
+for f in "${expected[@]}"; do
+    [ -s "$root/$f" ] || fail "$f is missing from the package"
+done
+[ -x "$root/usr/bin/quibbo" ] && [ -x "$root/usr/bin/leveltool" ] || fail "programs not executable"
+
+# Each icon is a PNG of the size its folder names (width and height sit at
+# bytes 16 to 23 of the file).
+for size in 32 48 64 128 256; do
+    png="$root/usr/share/icons/hicolor/${size}x${size}/apps/$app.png"
+    [ -s "$png" ] || continue
+    magic=$(od -An -tx1 -N8 "$png" | tr -d ' \n')
+    wh=$(od -An -tu1 -j16 -N8 "$png" | awk '{print $3*256+$4 "x" $7*256+$8}')
+    [ "$magic" = 89504e470d0a1a0a ] || fail "$size icon is not a PNG"
+    [ "$wh" = "${size}x${size}" ] || fail "$size icon is $wh"
+done
+
+# ... and each is still the game's window icon (res/icon.bmp), drawn larger.
+if command -v python3 >/dev/null; then
+    python3 "$source/tools/art/icons.py" --check "$root"/usr/share/icons/hicolor/*/apps/$app.png ||
+        fail "the theme's icons are not the window icon (run tools/art/icons.py)"
+else
+    echo "note: python3 is not installed; the icons were not compared with the window icon"
+fi
+
+desktop="$root/usr/share/applications/$app.desktop"
+if command -v desktop-file-validate >/dev/null; then
+    # Its hints count too: one names, for instance, a menu entry without a
+    # main category, which menus then file under "other".
+    if ! said=$(desktop-file-validate "$desktop" 2>&1) || [ -n "$said" ]; then
+        fail "desktop-file-validate: $said"
+    fi
+else
+    echo "note: desktop-file-validate is not installed; the desktop entry was not validated"
+fi
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net "$root/usr/share/metainfo/$app.metainfo.xml" ||
+        fail "appstreamcli validate"
+else
+    echo "note: appstreamcli is not installed; the metainfo was not validated"
+fi
+grep -q "^Icon=$app$" "$desktop" || fail "the desktop entry names another icon"
+grep -q "<launchable type=\"desktop-id\">$app.desktop</launchable>" \
+    "$root/usr/share/metainfo/$app.metainfo.xml" || fail "the metainfo names another desktop entry"
+grep -q '<image>https\?://' "$root/usr/share/metainfo/$app.metainfo.xml" ||
+    fail "the metainfo has no screenshot address"
+
+# The manual pages render without a warning, and every option the installed
+# program lists is on its page.
+for prog in quibbo leveltool; do
+    page="$root/usr/share/man/man6/$prog.6"
+    [ -s "$page" ] || continue
+    if command -v groff >/dev/null; then
+        warnings=$(groff -man -Tutf8 -ww -z "$page" 2>&1)
+        [ -z "$warnings" ] || fail "$prog.6: $warnings"
+        text=$(groff -man -Tutf8 -P-cbou "$page" 2>/dev/null)
+    else
+        text=$(sed 's/\\-/-/g; s/\\f[BIRP]//g' "$page")
+    fi
+    help=$("$root/usr/bin/$prog" --help)
+    for opt in $(grep -o -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
+        grep -qF -- "$opt" <<<"$text" || fail "$prog.6 lacks $opt"
+    done
+    first=$(head -n1 <<<"$help" | sed 's/^[Uu]sage: //')
+    grep -qF -- "$first" <<<"$text" || fail "$prog.6 lacks its usage line: $first"
+done
+
+# The game, started as the menu entry starts it, from the unpacked root.
+exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+command=${exec_line%% *}
+[ "$command" = quibbo ] || fail "the desktop entry runs '$exec_line'"
+if stats=$(cd "$scratch" && PATH="$root/usr/bin:$PATH" "$command" --headless --frames 10 --stats); then
+    echo "installed run: $stats"
+    [[ "$stats" == *'"frames": 10'* && "$stats" == *'"exit_code": 0'* ]] ||
+        fail "the installed game's figures: $stats"
+else
+    fail "the installed game ended with status $?"
+fi
+[ -z "$(ls -A "$scratch" | grep -v -x -e pkg -e root -e cpack.log)" ] ||
+    fail "the installed game left files in its working folder"
+
+# cmake --install lays out the same tree as the package.
+cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
+diff <(cd "$scratch/prefix" && find . -type f | sort) <(cd "$root/usr" && find . -type f | sort) ||
+    fail "cmake --install and the package install different files"
+
+echo "checked in ${SECONDS} s"
+if [ "$failures" -gt 0 ]; then
+    echo "$failures check(s) failed"
+    exit 1
+fi
+echo "the package and the installed tree are as they should be"

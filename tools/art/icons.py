@@ -1,0 +1,106 @@
+#!/usr/bin/env python3
+"""Writes the desktop icon theme's pictures of the game's icon into dist/icons/.
+
+Usage: tools/art/icons.py [output folder]   (default: dist/icons/ of this tree)
+       tools/art/icons.py --check PNG...      are these still the window icon?
+
+The 32 x 32 one is the window icon itself, pixel for pixel as res/icon.bmp
+holds it; the larger ones are the same drawing made at their size, so they
+stay sharp instead of being blown up from 32 pixels.
+"""
+import os
+import sys
+import zlib
+
+sys.dont_write_bytecode = True  # keep the tree free of caches
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(HERE, ".."))
+
+import sprites  # noqa: E402
+from bmp2png import read_bmp, write_png  # noqa: E402
+
+SIZES = (32, 48, 64, 128, 256)
+ROOT = os.path.join(HERE, "..", "..")
+
+
+def read_png(path):
+    """Width, height and rows of an 8-bit RGB PNG as write_png writes it."""
+    data = open(path, "rb").read()
+    if data[:8] != b"\x89PNG\r\n\x1a\n":
+        raise ValueError(path + " is not a PNG")
+    at, idat, w, h = 8, b"", 0, 0
+    while at < len(data):
+        n = int.from_bytes(data[at:at + 4], "big")
+        kind, body = data[at + 4:at + 8], data[at + 8:at + 8 + n]
+        if kind == b"IHDR":
+            w, h = int.from_bytes(body[0:4], "big"), int.from_bytes(body[4:8], "big")
+            if body[8:13] != bytes((8, 2, 0, 0, 0)):
+                raise ValueError(path + " is not plain 8-bit RGB")
+        elif kind == b"IDAT":
+            idat += body
+        at += 12 + n
+    raw = zlib.decompress(idat)
+    rows, stride = [], 1 + 3 * w
+    for y in range(h):
+        line = raw[y * stride:(y + 1) * stride]
+        if line[0] != 0:
+            raise ValueError(path + " uses a row filter")
+        rows.append([tuple(line[1 + 3 * x:4 + 3 * x]) for x in range(w)])
+    return w, h, rows
+
+
+def _cover(i, w):
+    """The pixels of a w-pixel row that the i-th of 32 cells covers, with the
+    share of the cell each takes."""
+    a, b = i * w / 32.0, (i + 1) * w / 32.0
+    return [(p, (min(b, p + 1) - max(a, p)) / (b - a)) for p in range(int(a), min(w, int(b) + 1))
+            if min(b, p + 1) > max(a, p)]
+
+
+def check(paths):
+    """The 32-pixel icon must be the window icon exactly; a larger one, shrunk
+    to 32 by averaging, must come within a few levels of it on average.
+    Returns the problems found."""
+    _, _, window = read_bmp(open(os.path.join(ROOT, "res", "icon.bmp"), "rb").read())
+    problems = []
+    for path in paths:
+        w, h, rows = read_png(path)
+        if w != h or w < 32:
+            problems.append("%s is %dx%d" % (path, w, h))
+            continue
+        cover = [_cover(i, w) for i in range(32)]
+        diff = 0.0
+        for y in range(32):
+            for x in range(32):
+                for c in range(3):
+                    mean = sum(wy * wx * rows[j][i][c] for j, wy in cover[y] for i, wx in cover[x])
+                    diff += abs(mean - window[y][x][c])
+        diff /= 32 * 32 * 3
+        if (w == 32 and diff != 0.0) or diff > 6.0:
+            problems.append("%s differs from res/icon.bmp by %.1f levels a channel" % (path, diff))
+    return problems
+
+
+def main():
+    if sys.argv[1:2] == ["--check"]:
+        problems = check(sys.argv[2:])
+        for p in problems:
+            print(p)
+        sys.exit(1 if problems else 0)
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "dist", "icons")
+    os.makedirs(out, exist_ok=True)
+    for size in SIZES:
+        if size == 32:
+            w, h, rows = read_bmp(open(os.path.join(ROOT, "res", "icon.bmp"), "rb").read())
+        else:
+            rows = [[tuple(int(round(v)) for v in p) for p in row] for row in sprites.icon(size)]
+            w = h = size
+        path = os.path.join(out, "%dx%d.png" % (size, size))
+        write_png(path, w, h, rows)
+        print("%dx%d  %s" % (w, h, os.path.relpath(path)))
+
+
+if __name__ == "__main__":
+    main()
