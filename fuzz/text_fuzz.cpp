@@ -74,7 +74,8 @@ void Answers(const std::string& text) {
         return;
     }
     for (int32_t answer : answers)
-        FUZZ_CHECK(answer == IDOK || answer == IDCANCEL, "answers are OK or Cancel");
+        FUZZ_CHECK(answer == IDOK || answer == IDCANCEL || answer == IDYES || answer == IDNO,
+                   "answers are OK, Cancel, Yes or No");
 }
 
 // Arguments separated by NUL or line ends. A --keys @FILE is read like any
