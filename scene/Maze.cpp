@@ -75,23 +75,38 @@ bool CMaze::ReadGridFromFile(const char* path, std::string* error) {
 
 bool CMaze::LoadCommon(const char* path, int levelId, bool bBackground, int skyId, int floorId,
                        const PictureTables& pictures) {
-    // Copied first: `path` may be the stored level path itself (Restart).
+    // Copied first: `path` may be the stored level path itself.
     const std::string strPath = path ? path : "";
     m_strLevelPath = strPath;
     m_nLevelResourceId = path ? 0 : levelId;
     Clear();
+    LevelBytes bytes;
+    const bool bFound = path ? ReadLevelBytes(strPath.c_str(), &bytes, nullptr)
+                             : FindLevelBytes(levelId, &bytes, nullptr);
+    if (!bFound || !ReadGridAndMinimap(bytes))
+        return false;
+    if (bBackground && (!m_sky.LoadBitmapResource(skyId) || !m_floor.LoadBitmapResource(floorId)))
+        return false;
+    if (!Build(pictures))
+        return false;
+    KeepBytes(bytes);
+    return true;
+}
+
+bool CMaze::ReadGridAndMinimap(const LevelBytes& bytes) {
     // One read of the level, one header reader: the grid and the minimap
     // come from the same bytes, so they cannot disagree on what is a level.
     // The minimap takes the 8-bit route of the grid (a full colour table,
     // rows right after it) for a resource too.
-    LevelBytes bytes;
-    const bool bFound = path ? ReadLevelBytes(strPath.c_str(), &bytes, nullptr)
-                             : FindLevelBytes(levelId, &bytes, nullptr);
-    if (!bFound || !ReadGrid(bytes.info, bytes.size) || !m_minimap.LoadDib(bytes.info, bytes.size))
-        return false;
-    if (bBackground && (!m_sky.LoadBitmapResource(skyId) || !m_floor.LoadBitmapResource(floorId)))
-        return false;
-    return Build(pictures);
+    return ReadGrid(bytes.info, bytes.size) && m_minimap.LoadDib(bytes.info, bytes.size);
+}
+
+void CMaze::KeepBytes(LevelBytes& bytes) {
+    // Swapping the vectors keeps their blocks, so `info` still points into
+    // the file's bytes.
+    m_kept.file.swap(bytes.file);
+    m_kept.info = bytes.info;
+    m_kept.size = bytes.size;
 }
 
 bool CMaze::LoadFromResource(int levelId, int skyId, int floorId, const PictureTables& pictures) {
@@ -111,9 +126,26 @@ bool CMaze::LoadNextFromFile(const char* path, const PictureTables& pictures) {
 }
 
 bool CMaze::Restart() {
-    if (m_nLevelResourceId != 0)
-        return LoadNextFromResource(m_nLevelResourceId, m_pictures);
-    return LoadNextFromFile(m_strLevelPath.c_str(), m_pictures);
+    LevelBytes fresh;
+    const bool bFound = m_nLevelResourceId != 0
+                            ? FindLevelBytes(m_nLevelResourceId, &fresh, nullptr)
+                            : ReadLevelBytes(m_strLevelPath.c_str(), &fresh, nullptr);
+    // Clear forgets the kept bytes; they are held here until a build stands.
+    LevelBytes kept;
+    kept.file.swap(m_kept.file);
+    kept.info = m_kept.info;
+    kept.size = m_kept.size;
+    Clear();
+    if (bFound && ReadGridAndMinimap(fresh) && Build(m_pictures)) {
+        KeepBytes(fresh);
+        return true;
+    }
+    // The file was changed or removed during play: rather than an empty maze
+    // that can be neither won nor lost, the level as it was loaded.
+    Clear();
+    if (kept.info != nullptr && ReadGridAndMinimap(kept) && Build(m_pictures))
+        KeepBytes(kept);
+    return false;
 }
 
 void CMaze::DeleteDrawables() {
@@ -133,6 +165,9 @@ void CMaze::DeleteDrawables() {
 void CMaze::Clear() {
     DeleteChildren();
     std::vector<uint8_t>().swap(m_grid);
+    std::vector<uint8_t>().swap(m_kept.file);
+    m_kept.info = nullptr;
+    m_kept.size = 0;
     m_nWidth = 0;
     m_nHeight = 0;
     DeleteDrawables();

@@ -52,9 +52,14 @@ public:
     // kMaxLevelBuild objects.
     bool Build(const PictureTables& pictures);
     // Reloads the level from where it last came from, with the stored tables;
-    // eaten dots, taken guns and shot enemies all come back.
+    // eaten dots, taken guns and shot enemies all come back. True when the
+    // source built; then the level may differ from the one played (a file
+    // changed during play). When the source no longer reads or builds, the
+    // level is rebuilt as it was last loaded, from its bytes kept in memory,
+    // and the result is false.
     bool Restart();
-    // Deletes the enemies, the grid and every drawable. Dots left stays.
+    // Deletes the enemies, the grid, the kept level bytes and every
+    // drawable. Dots left stays.
     void Clear();
 
     // Reading the grid alone (the old grid is freed first). On failure the
@@ -138,6 +143,9 @@ private:
     bool AdoptGrid(bool bRead, LevelGrid& grid);
     bool LoadCommon(const char* path, int levelId, bool bBackground, int skyId, int floorId,
                     const PictureTables& pictures);
+    bool ReadGridAndMinimap(const LevelBytes& bytes);
+    // Takes over the bytes of the level just built (`bytes` is left empty).
+    void KeepBytes(LevelBytes& bytes);
     size_t CountBuild(int wallCount, int itemCount) const;
     void BuildWalls(CSurface* const* wallTable, int wallCount);
     void BuildItems(CSurface* const* itemTable, int itemCount);
@@ -158,6 +166,8 @@ private:
     std::string m_strLevelPath;
     int m_nLevelResourceId = 0;
     PictureTables m_pictures; // of the last build, for Restart
+    // The bytes of the level last built, for a Restart whose source fails.
+    LevelBytes m_kept;
 
     // The drawables again, ordered by the cell their region test reads (row,
     // then column, then creation): m_indexKeys[i] is row * width + column of
