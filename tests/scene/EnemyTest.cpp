@@ -117,6 +117,39 @@ TEST(Enemy, SightingAlongARowOrColumnWinsUntilAWallHidesThePlayer) {
     EXPECT_EQ(DIR_UP, c.enemy->ChooseDirection(PoseAt(4.1, 1.1)));
 }
 
+// The maze answers sighting from runs of open cells it keeps; the answer
+// must be the cell-by-cell scan's for any line, any ends, inside the grid or
+// out, and after a load that changes the walls.
+TEST(Enemy, SightingMatchesTheCellByCellScan) {
+    TestTables tables;
+    std::srand(5);
+    for (int level = 0; level < 2; ++level) {
+        std::string text;
+        for (int r = 0; r < 12; ++r) {
+            for (int c = 0; c < 17; ++c)
+                text += std::rand() % (level == 0 ? 4 : 2) == 0 ? '#' : '.';
+            text += '\n';
+        }
+        std::unique_ptr<CMaze> maze = MazeFromText(text.c_str(), tables);
+        for (int i = 0; i < 20000; ++i) {
+            const bool bRow = std::rand() % 2 == 0;
+            const int line = std::rand() % 16 - 2;
+            const int from = std::rand() % 23 - 3, to = std::rand() % 23 - 3;
+            bool bClear = true;
+            for (int k = std::min(from, to); k < std::max(from, to) && bClear; ++k)
+                bClear = !(bRow ? maze->IsWallAt(k, line) : maze->IsWallAt(line, k));
+            ASSERT_EQ(bClear, maze->IsClearAlong(bRow, line, from, to))
+                << "level " << level << (bRow ? " row " : " column ") << line << " from " << from
+                << " to " << to;
+        }
+    }
+    // Ends far outside the grid do not wrap.
+    std::unique_ptr<CMaze> maze = MazeFromText("....\n", tables);
+    EXPECT_FALSE(maze->IsClearAlong(true, 0, 0, INT32_MAX));
+    EXPECT_FALSE(maze->IsClearAlong(true, 0, INT32_MIN, 2));
+    EXPECT_TRUE(maze->IsClearAlong(true, 0, 0, 3));
+}
+
 TEST(Enemy, KeepsItsWayUntilTenSecondsThenPicksAnyOpenWay) {
     std::srand(12345);
     EnemyInMaze t("#########\n"
