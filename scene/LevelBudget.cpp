@@ -26,7 +26,7 @@ const uint64_t kBytesPerEnemy = sizeof(CEnemy) + sizeof(CSprite) + 4 * kHeapBloc
 // A frame: the view, the sky, the minimap and the hud, then every enemy
 // (moving, seeing along its row and column, its minimap dot, the catch test).
 const uint64_t kFrameNanos = 2000;
-const uint64_t kFrameNanosPerEnemy = 250;
+const uint64_t kFrameNanosPerEnemy = 300;
 // A load: reading and checking every cell (grid, minimap, counting, index),
 // then making each face, item and enemy.
 const uint64_t kLoadNanosPerCell = 25;

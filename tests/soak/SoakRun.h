@@ -152,9 +152,9 @@ inline uint8_t& Cell(LevelGrid& grid, int x, int z) {
     return grid.cells[size_t(z) * size_t(grid.width) + size_t(x)];
 }
 
-// The swarm's enemies: about as many as the frame budget allows.
-const int kSwarmEnemies = 8000;
-const int kSwarmRoom = 4;
+// The swarm's field: 230 x 230 enemies, about as many as the budget lets a
+// frame have.
+const int kSwarmSide = 232;
 
 // The level file of a hostile scenario (none for the built-in level):
 //  nostart  no start marker anywhere; the player stands in the open middle;
@@ -162,8 +162,8 @@ const int kSwarmRoom = 4;
 //  edge     dots all round the grid's outermost ring, open to the inside;
 //  huge     512 x 512 cells of random walls (also untextured types), items,
 //           floors of every class and a few hundred enemies;
-//  swarm    as many enemies as a frame's time allows, all in the player's row
-//           and column, so each of them sees the player and closes in;
+//  swarm    as many enemies as a frame's time allows, in a field round the
+//           player's start;
 //  pillars  the largest level, 4096 x 4096 cells of pillars: the most wall
 //           faces an honest level has, near the memory the budget allows.
 inline bool MakeScenarioLevel(Scenario s, uint32_t seed, LevelGrid* out) {
@@ -254,19 +254,16 @@ inline bool MakeScenarioLevel(Scenario s, uint32_t seed, LevelGrid* out) {
         return true;
     }
     case Scenario::Swarm: {
-        // A cross of corridors through the start, every cell an enemy start;
-        // the cross's arms are as long as the frame's budget lets enemies be.
-        const int arm = kSwarmEnemies / 4 + kSwarmRoom;
-        LevelGrid g = EmptyGrid(2 * arm + 3, 2 * arm + 3, CELL_WALL);
-        const int mid = arm + 1;
-        for (int i = 1; i <= 2 * arm + 1; ++i) {
-            // A few cells of room round the start before the first of them.
-            const uint8_t cell = std::abs(i - mid) <= kSwarmRoom
-                                     ? uint8_t(CELL_CORRIDOR)
-                                     : uint8_t(CELL_ENEMY_FIRST + i % 3);
-            Cell(g, i, mid) = cell;
-            Cell(g, mid, i) = cell;
-        }
+        // An open field of enemy starts round a small clearing at the start:
+        // every enemy that comes into the player's row or column sees the
+        // player and closes in.
+        LevelGrid g = EmptyGrid(kSwarmSide, kSwarmSide, CELL_WALL);
+        const int mid = kSwarmSide / 2;
+        for (int z = 1; z < g.height - 1; ++z)
+            for (int x = 1; x < g.width - 1; ++x)
+                Cell(g, x, z) = std::max(std::abs(x - mid), std::abs(z - mid)) <= 2
+                                    ? uint8_t(CELL_CORRIDOR)
+                                    : uint8_t(CELL_ENEMY_FIRST + (x + z) % 3);
         Cell(g, mid, mid) = CELL_START;
         Cell(g, mid + 1, mid) = CELL_ITEM + ITEM_GUN;
         *out = std::move(g);
@@ -424,6 +421,8 @@ struct Report {
     long longestLoadMicros = 0;
     long longestFrameMicros = 0;
     long peakRssKb = 0; // the process's high-water mark over the run, 0 if unknown
+    int mazeWidth = 0;  // of the level last played: a refused level file leaves 76,
+    int mazeHeight = 0; // the built-in level's width
 };
 
 // Processor time of the calling thread, in microseconds.
@@ -539,6 +538,11 @@ private:
         report.levelsWon = g_runStats.m_events[EV_LAST_DOT];
 
         const CMainFrame* frame = dynamic_cast<const CMainFrame*>(m_pMainWnd);
+        if (frame != nullptr && frame->m_pWorld != nullptr)
+            if (const CMaze* maze = frame->m_pWorld->GetMaze()) {
+                report.mazeWidth = maze->GetWidth();
+                report.mazeHeight = maze->GetHeight();
+            }
         if (frame != nullptr && frame->m_pWorld != nullptr && report.failure.empty()) {
             report.failure = CheckWorld(*frame->m_pWorld);
             if (!report.failure.empty())
