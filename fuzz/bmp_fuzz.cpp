@@ -106,7 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(levelOk ? level.cells.size() == size_t(level.width) * size_t(level.height)
                        : level.cells.empty() && !why.empty(),
                "a level read gives a full grid, or nothing and a reason");
-    if (levelOk)
+    // (Bytes without "BM" read as a level from memory, never from a file.)
+    if (levelFileOk)
         FUZZ_CHECK(levelFromFile.cells == level.cells, "both level readers read the same cells");
     // The minimap is loaded from the level's own bytes: whatever makes a
     // level must load as a picture too.
