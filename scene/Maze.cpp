@@ -61,6 +61,8 @@ CMaze::~CMaze() {
 bool CMaze::AdoptGrid(bool bRead, LevelGrid& grid) {
     // A failed read leaves an empty grid: every cell then reads as a wall.
     m_grid.swap(grid.cells);
+    m_sightRuns[0].bValid = false;
+    m_sightRuns[1].bValid = false;
     m_nWidth = grid.width;
     m_nHeight = grid.height;
     return bRead;
@@ -174,9 +176,9 @@ void CMaze::DeleteDrawables() {
 
 void CMaze::Clear() {
     DeleteChildren();
+    std::vector<uint8_t>().swap(m_grid);
     m_sightRuns[0].bValid = false;
     m_sightRuns[1].bValid = false;
-    std::vector<uint8_t>().swap(m_grid);
     std::vector<uint8_t>().swap(m_kept.file);
     m_kept.info = nullptr;
     m_kept.size = 0;

@@ -118,7 +118,8 @@ public:
     // min(from, to) up to max(from, to), the larger excluded, are all open;
     // cells outside the grid are walls. O(1) for every `from` once `line` and
     // `to` have been asked about: the run of open cells around `to` is found
-    // once and kept until the next load, as walls never change in play.
+    // once and kept until the grid is read again, as walls never change in
+    // play.
     bool IsClearAlong(bool bRow, int line, int from, int to) const;
 
     int GetDotsLeft() const { return m_nDotsLeft; }
