@@ -29,9 +29,14 @@ int RunGame(const COptions& options, PlatBackendMaker make, CRunStats* stats) {
             status = app.Run() & 0xFF;
         }
         if (!options.m_strScreenshot.empty() &&
-            !PlatSaveScreenshot(options.m_strScreenshot.c_str()))
+            !PlatSaveScreenshot(options.m_strScreenshot.c_str())) {
             std::fprintf(stderr, "quibbo: cannot write the screenshot %s\n",
                          options.m_strScreenshot.c_str());
+            // A script that asked for the picture must not read a missing
+            // one as success; a failed level keeps its own status.
+            if (status == EXIT_NORMAL)
+                status = EXIT_SCREENSHOT_FAILED;
+        }
         PlatShutdown();
     }
 

@@ -11,6 +11,7 @@ class CRunStats;
 enum : int {
     EXIT_NORMAL = 0, // frames done, Cancel on the game-over box, window closed
     EXIT_STARTUP_FAILED = 1,
+    EXIT_SCREENSHOT_FAILED = 1, // the run ended normally but --screenshot was not written
     EXIT_BAD_COMMAND_LINE = 2,
     EXIT_LEVEL_FAILED = 255, // after "Can't load level."
 };

@@ -4,6 +4,7 @@
 #include "platform/PlatformTypes.h"
 #include "platform/WholeFile.h"
 #include <cctype>
+#include <filesystem>
 #include <sstream>
 
 namespace {
@@ -208,8 +209,18 @@ bool COptions::Parse(int argc, const char* const* argv, std::string* error) {
         m_bSeed = true;
         m_dwSeed = static_cast<uint32_t>(n);
     }
-    if (!m_strLevelsDir.empty() && m_strLevelsDir.back() != '/')
-        m_strLevelsDir += '/';
+    if (!m_strLevelsDir.empty()) {
+        // Otherwise a mistyped folder would quietly play the built-in level.
+        std::error_code failure;
+        if (!std::filesystem::is_directory(m_strLevelsDir, failure)) {
+            *error = "--levels: " + m_strLevelsDir +
+                     (std::filesystem::exists(m_strLevelsDir, failure) ? " is not a folder"
+                                                                       : " does not exist");
+            return false;
+        }
+        if (m_strLevelsDir.back() != '/')
+            m_strLevelsDir += '/';
+    }
     if (!m_config.headless && (!m_keys.empty() || !m_answers.empty())) {
         *error = "--keys and --answers need --headless";
         return false;
@@ -249,6 +260,6 @@ std::string UsageText() {
            "message_boxes (text and answer), exit_code, fps (frames a second the\n"
            "game's own work ran at, timed inside the program).\n"
            "\n"
-           "Exit status: 0 normal end, 1 start-up failed, 2 bad command line,\n"
-           "255 a level could not be loaded.\n";
+           "Exit status: 0 normal end, 1 start-up failed or the screenshot could not\n"
+           "be written, 2 bad command line, 255 a level could not be loaded.\n";
 }

@@ -79,9 +79,15 @@ inline void PressKeys(CMainFrame* frame, uint8_t keys) {
         Key(frame, WM_KEYDOWN, VK_RETURN);
 }
 
+// Boxes of the running input looked at so far.
+inline size_t& BoxesSeen() {
+    static size_t seen = 0;
+    return seen;
+}
+
 // One answer always waits, so that a game over starts a new game.
 inline void AnswerOk() {
-    static size_t seen = 0;
+    size_t& seen = BoxesSeen();
     static bool waiting = false;
     const std::vector<HeadlessBox>& boxes = HeadlessMessageBoxes();
     for (; seen < boxes.size(); ++seen)
@@ -108,6 +114,8 @@ inline void Settle() {
     for (int i = 0; i < 64 && PlatPeekMessage(&msg, true); ++i) {
     }
     HeadlessClearLog();
+    HeadlessClearMessageBoxes();
+    BoxesSeen() = 0;
     g_runStats.m_boxes.clear();
 }
 

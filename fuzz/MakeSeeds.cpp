@@ -1,7 +1,7 @@
 // Writes the seed corpora of the fuzz targets: valid pictures and levels and
 // broken ones (truncated, huge or negative sizes, wrong depths, compressed,
-// colour counts above 256, headers too small or too large), and inputs for
-// every blit. Run from the fuzz folder: fuzz_seeds [corpus folder].
+// colour counts above 256, headers too small or too large), inputs for every
+// blit, and key scripts. Run from the fuzz folder: fuzz_seeds [corpus folder].
 #include "../tests/gfx/GfxTestUtil.h"
 #include "platform/Resources.h"
 #include "res/ResourceIds.h"
@@ -331,13 +331,30 @@ bool TextSeeds(const std::filesystem::path& dir) {
     return ok;
 }
 
+// The key-script target's inputs: scripts as they are, one of them long and
+// out of frame order, each key landing among those before it.
+bool KeySeeds(const std::filesystem::path& dir) {
+    bool ok = true;
+    auto seed = [&](const std::string& name, const std::string& text) {
+        ok = Write(dir, name, Bytes(text.begin(), text.end())) && ok;
+    };
+    seed("keys", "1:+up,94:-up,100:fire,120:LEFT,130:-left,140:13");
+    seed("keys-file", "# a file\n1:+up\n  5:+Right\t9:-right # turn\n3:fire\n");
+    seed("keys-bad", "0:up,5:jump,x:up,9:256,,:");
+    std::string interleaved;
+    for (int i = 1; i <= 10000; ++i)
+        interleaved += std::to_string(i) + ":up " + std::to_string(100000000 - i) + ":-down\n";
+    seed("keys-interleaved", interleaved);
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const std::filesystem::path root = argc > 1 ? argv[1] : "corpus";
     const bool ok = PictureSeeds(root / "bmp") && LevelSeeds(root / "level") &&
                     ViewSeeds(root / "view") && BlitSeeds(root / "blit") &&
-                    TextSeeds(root / "text");
+                    TextSeeds(root / "text") && KeySeeds(root / "keys");
     std::printf("fuzz_seeds: %s %s\n", ok ? "wrote" : "failed writing", root.string().c_str());
     return ok ? 0 : 1;
 }

@@ -71,11 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(fromFile.width == 3 && fromFile.height == 2 && fromFile.GetPixel(2, 1) == marker,
                    "a refused file leaves the picture as it was");
     }
-    // A failed load of an unknown depth leaves a black picture as large as
-    // the header says (up to 16384 x 16384); it is not kept while the other
-    // loaders run.
-    if (!fileOk)
-        fromFile.Free();
+    if (!fileOk && isBm)
+        FUZZ_CHECK(fromFile.pixels == nullptr, "a refused picture allocates nothing");
 
     LevelGrid levelFromFile;
     const bool levelFileOk = ReadLevelFile(FilePath().c_str(), &levelFromFile, nullptr);

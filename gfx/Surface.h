@@ -53,8 +53,8 @@ public:
     // `size` bytes starting at its information header (colour table of 256
     // entries for 8 bits, then the rows padded to 4 bytes; the last row may
     // lack its padding). Data that ReadDibInfo refuses or that is truncated
-    // fails without reading past `size`. An unsupported depth fails with the
-    // surface created and black.
+    // fails without reading past `size`, as does any depth but 8 and 24 bits;
+    // a failure allocates nothing and leaves the surface empty.
     bool LoadDib(const uint8_t* header, size_t size);
     // Bitmap resource `id`: 24-bit data through LoadDib, anything else
     // through LoadBitmapGdi. False when there is no such resource.

@@ -31,12 +31,11 @@ bool CSurface::LoadDib(const uint8_t* header, size_t size) {
     // the header says about the colours used.
     const size_t rowsStart = info.headerSize + (bpp == 8 ? kFullColourTable : 0);
     const size_t rowLength = DibRowStride(bpp, info.width);
-    if (supported && !DibRowsFit(info, size, rowsStart))
+    // Refused before Create: a 40-byte header may ask for a gigabyte.
+    if (!supported || !DibRowsFit(info, size, rowsStart))
         return false;
     if (!Create(info.width, info.height))
         return false;
-    if (!supported)
-        return false; // created, black, at the bitmap's size
 
     const uint8_t* table = header + info.headerSize;
     const uint8_t* rows = header + rowsStart;

@@ -11,7 +11,9 @@ class CScreen;
 
 class CDrawable {
 public:
-    enum { KindWallQuad = 1, KindSprite = 2 };
+    // KindMazeWall: a face of the maze, drawn as a wall quad it holds only
+    // while transformed.
+    enum { KindWallQuad = 1, KindSprite = 2, KindMazeWall = 3 };
 
     CDrawable() = default;
     CDrawable(const CDrawable&) = delete;

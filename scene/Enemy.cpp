@@ -80,27 +80,23 @@ bool CEnemy::IsBlocked(int x, int z) const {
     return !m_pMaze || m_pMaze->IsWallAt(x, z);
 }
 
+bool CEnemy::IsClearAlong(bool bRow, int line, int from, int to) const {
+    // Without a maze every cell is a wall: only the player's own cell is seen.
+    if (!m_pMaze)
+        return from == to;
+    return m_pMaze->IsClearAlong(bRow, line, from, to);
+}
+
 int CEnemy::ChooseDirection(const CPose& viewer) {
     const PlatPoint e = GetCell();
     const int32_t px = TruncateToInt32(viewer.x), pz = TruncateToInt32(viewer.z);
-    // Sighting scans from the smaller index to the larger one, excluding the
+    // Sighting looks from the smaller index to the larger one, excluding the
     // larger (the enemy's or the player's own cell); a wall anywhere between
-    // hides the player. The scans stop at the first wall, and cells outside
-    // the grid are walls, so they never run far.
-    if (e.y == pz) {
-        bool bClear = true;
-        for (int32_t c = std::min(e.x, px); c < std::max(e.x, px) && bClear; ++c)
-            bClear = !IsBlocked(c, e.y);
-        if (bClear)
-            return e.x < px ? DIR_RIGHT : DIR_LEFT;
-    }
-    if (e.x == px) {
-        bool bClear = true;
-        for (int32_t r = std::min(e.y, pz); r < std::max(e.y, pz) && bClear; ++r)
-            bClear = !IsBlocked(e.x, r);
-        if (bClear)
-            return e.y < pz ? DIR_DOWN : DIR_UP;
-    }
+    // hides the player. The maze answers without walking the row each time.
+    if (e.y == pz && IsClearAlong(true, e.y, e.x, px))
+        return e.x < px ? DIR_RIGHT : DIR_LEFT;
+    if (e.x == px && IsClearAlong(false, e.x, e.y, pz))
+        return e.y < pz ? DIR_DOWN : DIR_UP;
     const int dx[4] = {-1, 0, 1, 0};
     const int dz[4] = {0, -1, 0, 1};
     const int d = m_nDirection & 3;

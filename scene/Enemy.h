@@ -72,6 +72,7 @@ public:
 
 private:
     bool IsBlocked(int x, int z) const;
+    bool IsClearAlong(bool bRow, int line, int from, int to) const;
 
     CMaze* m_pMaze;                        // the parent, when it is a maze
     std::vector<const CSurface*> m_images; // not owned

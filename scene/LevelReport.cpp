@@ -1,7 +1,7 @@
 #include "scene/LevelReport.h"
 #include "math3d/Sprite.h"
-#include "math3d/WallQuad.h"
 #include "scene/Maze.h"
+#include "scene/MazeWall.h"
 
 namespace {
 
@@ -29,10 +29,10 @@ LevelReport ReportOnMaze(const CMaze& maze, CSurface* const* wallTable, int wall
     report.enemies = maze.GetChildCount();
     report.facesByTexture.assign(wallCount > 0 ? wallCount : 0, 0);
     for (const CDrawable* pDrawable : maze.GetDrawables()) {
-        if (pDrawable->GetKind() == CDrawable::KindWallQuad) {
+        if (pDrawable->GetKind() == CDrawable::KindMazeWall) {
             ++report.faces;
-            const int i =
-                IndexIn(static_cast<const CWallQuad*>(pDrawable)->m_pTexture, wallTable, wallCount);
+            const int i = IndexIn(static_cast<const CMazeWall*>(pDrawable)->GetTexture(), wallTable,
+                                  wallCount);
             if (i >= 0)
                 ++report.facesByTexture[i];
         } else if (pDrawable->GetKind() == CDrawable::KindSprite) {

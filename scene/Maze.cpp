@@ -4,6 +4,8 @@
 #include "math3d/Sprite.h"
 #include "math3d/WallQuad.h"
 #include "scene/Enemy.h"
+#include "scene/LevelBudget.h"
+#include "scene/MazeWall.h"
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -22,6 +24,12 @@ const int kEnemyPeriodMs = 1000;
 // The cell a drawable's region test reads: an upright quad's first corner,
 // a sprite's base point. False for drawables whose test is not one cell.
 bool RegionCellOf(const CDrawable* pDrawable, int32_t* x, int32_t* z) {
+    if (pDrawable->GetKind() == CDrawable::KindMazeWall) {
+        const CMazeWall* pWall = static_cast<const CMazeWall*>(pDrawable);
+        *x = pWall->GetRegionColumn();
+        *z = pWall->GetRegionRow();
+        return true;
+    }
     if (pDrawable->GetKind() == CDrawable::KindWallQuad) {
         const CWallQuad* pQuad = static_cast<const CWallQuad*>(pDrawable);
         if (!pQuad->IsUpright())
@@ -53,6 +61,8 @@ CMaze::~CMaze() {
 bool CMaze::AdoptGrid(bool bRead, LevelGrid& grid) {
     // A failed read leaves an empty grid: every cell then reads as a wall.
     m_grid.swap(grid.cells);
+    m_sightRuns[0].bValid = false;
+    m_sightRuns[1].bValid = false;
     m_nWidth = grid.width;
     m_nHeight = grid.height;
     return bRead;
@@ -75,23 +85,38 @@ bool CMaze::ReadGridFromFile(const char* path, std::string* error) {
 
 bool CMaze::LoadCommon(const char* path, int levelId, bool bBackground, int skyId, int floorId,
                        const PictureTables& pictures) {
-    // Copied first: `path` may be the stored level path itself (Restart).
+    // Copied first: `path` may be the stored level path itself.
     const std::string strPath = path ? path : "";
     m_strLevelPath = strPath;
     m_nLevelResourceId = path ? 0 : levelId;
     Clear();
+    LevelBytes bytes;
+    const bool bFound = path ? ReadLevelBytes(strPath.c_str(), &bytes, nullptr)
+                             : FindLevelBytes(levelId, &bytes, nullptr);
+    if (!bFound || !ReadGridAndMinimap(bytes))
+        return false;
+    if (bBackground && (!m_sky.LoadBitmapResource(skyId) || !m_floor.LoadBitmapResource(floorId)))
+        return false;
+    if (!Build(pictures))
+        return false;
+    KeepBytes(bytes);
+    return true;
+}
+
+bool CMaze::ReadGridAndMinimap(const LevelBytes& bytes) {
     // One read of the level, one header reader: the grid and the minimap
     // come from the same bytes, so they cannot disagree on what is a level.
     // The minimap takes the 8-bit route of the grid (a full colour table,
     // rows right after it) for a resource too.
-    LevelBytes bytes;
-    const bool bFound = path ? ReadLevelBytes(strPath.c_str(), &bytes, nullptr)
-                             : FindLevelBytes(levelId, &bytes, nullptr);
-    if (!bFound || !ReadGrid(bytes.info, bytes.size) || !m_minimap.LoadDib(bytes.info, bytes.size))
-        return false;
-    if (bBackground && (!m_sky.LoadBitmapResource(skyId) || !m_floor.LoadBitmapResource(floorId)))
-        return false;
-    return Build(pictures);
+    return ReadGrid(bytes.info, bytes.size) && m_minimap.LoadDib(bytes.info, bytes.size);
+}
+
+void CMaze::KeepBytes(LevelBytes& bytes) {
+    // Swapping the vectors keeps their blocks, so `info` still points into
+    // the file's bytes.
+    m_kept.file.swap(bytes.file);
+    m_kept.info = bytes.info;
+    m_kept.size = bytes.size;
 }
 
 bool CMaze::LoadFromResource(int levelId, int skyId, int floorId, const PictureTables& pictures) {
@@ -111,16 +136,35 @@ bool CMaze::LoadNextFromFile(const char* path, const PictureTables& pictures) {
 }
 
 bool CMaze::Restart() {
-    if (m_nLevelResourceId != 0)
-        return LoadNextFromResource(m_nLevelResourceId, m_pictures);
-    return LoadNextFromFile(m_strLevelPath.c_str(), m_pictures);
+    LevelBytes fresh;
+    const bool bFound = m_nLevelResourceId != 0
+                            ? FindLevelBytes(m_nLevelResourceId, &fresh, nullptr)
+                            : ReadLevelBytes(m_strLevelPath.c_str(), &fresh, nullptr);
+    // Clear forgets the kept bytes; they are held here until a build stands.
+    LevelBytes kept;
+    kept.file.swap(m_kept.file);
+    kept.info = m_kept.info;
+    kept.size = m_kept.size;
+    Clear();
+    if (bFound && ReadGridAndMinimap(fresh) && Build(m_pictures)) {
+        KeepBytes(fresh);
+        return true;
+    }
+    // The file was changed or removed during play: rather than an empty maze
+    // that can be neither won nor lost, the level as it was loaded.
+    Clear();
+    if (kept.info != nullptr && ReadGridAndMinimap(kept) && Build(m_pictures))
+        KeepBytes(kept);
+    return false;
 }
 
 void CMaze::DeleteDrawables() {
     std::vector<CDrawable*> drawables;
     drawables.swap(m_drawables);
     for (CDrawable* pDrawable : drawables)
-        delete pDrawable;
+        if (pDrawable->GetKind() != CDrawable::KindMazeWall)
+            delete pDrawable; // the faces go with their block
+    m_walls.reset();
     std::vector<CDrawable*>().swap(m_indexed);
     std::vector<size_t>().swap(m_indexKeys);
     std::vector<size_t>().swap(m_indexOrder);
@@ -133,6 +177,11 @@ void CMaze::DeleteDrawables() {
 void CMaze::Clear() {
     DeleteChildren();
     std::vector<uint8_t>().swap(m_grid);
+    m_sightRuns[0].bValid = false;
+    m_sightRuns[1].bValid = false;
+    std::vector<uint8_t>().swap(m_kept.file);
+    m_kept.info = nullptr;
+    m_kept.size = 0;
     m_nWidth = 0;
     m_nHeight = 0;
     DeleteDrawables();
@@ -140,17 +189,19 @@ void CMaze::Clear() {
 
 // ---- Building ----
 
-size_t CMaze::CountBuild(int wallCount, int itemCount) const {
-    size_t count = 0;
+LevelCounts CMaze::CountBuild(int wallCount, int itemCount) const {
+    LevelCounts counts;
+    counts.width = m_nWidth;
+    counts.height = m_nHeight;
     const int w = m_nWidth, h = m_nHeight;
     for (int r = 0; r < h; ++r) {
         for (int c = 0; c < w; ++c) {
             const uint8_t cell = m_grid[static_cast<size_t>(r) * w + c];
             if (IsEnemyStartCell(cell))
-                ++count;
+                ++counts.enemies;
             if (r >= 1 && c >= 1 && CellClass(cell) == CELL_CLASS_ITEM &&
                 CellType(cell) < itemCount)
-                ++count;
+                ++counts.items;
             if (r < 1 || c < 1 || r > h - 2 || c > w - 2 || IsWallCell(cell))
                 continue;
             const uint8_t around[4] = {m_grid[static_cast<size_t>(r - 1) * w + c],
@@ -159,67 +210,54 @@ size_t CMaze::CountBuild(int wallCount, int itemCount) const {
                                        m_grid[static_cast<size_t>(r) * w + c - 1]};
             for (int k = 0; k < 4; ++k)
                 if (IsWallCell(around[k]) && 2 * CellType(around[k]) + (k < 2 ? 1 : 0) < wallCount)
-                    ++count;
+                    ++counts.faces;
         }
     }
-    return count;
+    return counts;
 }
 
 bool CMaze::Build(const PictureTables& pictures) {
     m_pictures = pictures;
+    m_strRefusal.clear();
     const int wallCount = pictures.walls ? pictures.wallCount : 0;
     const int itemCount = pictures.items ? pictures.itemCount : 0;
     const int enemyCount = pictures.enemies ? pictures.enemyCount : 0;
-    // Counted before anything is allocated, so an oversized level fails
-    // cleanly instead of exhausting memory halfway through.
-    if (CountBuild(wallCount, itemCount) > kMaxLevelBuild)
+    // Weighed before anything is allocated, so a level beyond the budget
+    // fails cleanly instead of exhausting memory or time halfway through.
+    const LevelCounts counts = CountBuild(wallCount, itemCount);
+    if (!FitsLevelBudget(EstimateLevelCost(counts), &m_strRefusal))
         return false;
-    BuildWalls(pictures.walls, wallCount);
+    m_drawables.reserve(counts.faces + counts.items);
+    BuildWalls(pictures.walls, wallCount, counts.faces);
     BuildItems(pictures.items, itemCount);
     BuildEnemies(pictures.enemies, enemyCount);
     BuildCellIndex();
     return true;
 }
 
-void CMaze::BuildWalls(CSurface* const* wallTable, int wallCount) {
+void CMaze::BuildWalls(CSurface* const* wallTable, int wallCount, size_t faceCount) {
+    // One block for every face: a level may have millions of them.
+    m_walls.reset(faceCount > 0 ? new CMazeWall[faceCount] : nullptr);
+    size_t n = 0;
     const int w = m_nWidth, h = m_nHeight;
     for (int r = 1; r <= h - 2; ++r) {
         for (int c = 1; c <= w - 2; ++c) {
             if (IsWallCell(m_grid[static_cast<size_t>(r) * w + c]))
                 continue;
-            const double x = c, z = r;
             // Above, right, below, left; faces above and to the right of the
             // open cell take the darker copy, which shades walls by direction.
             const int dc[4] = {0, 1, 0, -1};
             const int dr[4] = {-1, 0, 1, 0};
             for (int k = 0; k < 4; ++k) {
-                const uint8_t n = m_grid[static_cast<size_t>(r + dr[k]) * w + c + dc[k]];
-                if (!IsWallCell(n))
+                const uint8_t cell = m_grid[static_cast<size_t>(r + dr[k]) * w + c + dc[k]];
+                if (!IsWallCell(cell))
                     continue;
-                const int index = 2 * CellType(n) + (k < 2 ? 1 : 0);
+                const int index = 2 * CellType(cell) + (k < 2 ? 1 : 0);
                 if (index >= wallCount)
                     continue; // a wall type without textures: solid but invisible
-                CWallQuad* pQuad = new CWallQuad;
-                switch (k) {
-                case 0:
-                    pQuad->SetCorners(CVector(x, 1, z), CVector(x + 1, 1, z), CVector(x + 1, 0, z),
-                                      CVector(x, 0, z));
-                    break;
-                case 1:
-                    pQuad->SetCorners(CVector(x + 1, 1, z), CVector(x + 1, 1, z + 1),
-                                      CVector(x + 1, 0, z + 1), CVector(x + 1, 0, z));
-                    break;
-                case 2:
-                    pQuad->SetCorners(CVector(x + 1, 1, z + 1), CVector(x, 1, z + 1),
-                                      CVector(x, 0, z + 1), CVector(x + 1, 0, z + 1));
-                    break;
-                default:
-                    pQuad->SetCorners(CVector(x, 1, z + 1), CVector(x, 1, z), CVector(x, 0, z),
-                                      CVector(x, 0, z + 1));
-                    break;
-                }
-                pQuad->m_pTexture = wallTable[index];
-                m_drawables.push_back(pQuad);
+                m_walls[n].Set(c, r, k, wallTable[index], &m_quadPool);
+                m_drawables.push_back(&m_walls[n]);
+                ++n;
             }
         }
     }
@@ -422,6 +460,31 @@ void CMaze::GetStartCell(int* column, int* row) const {
     *row = m_nHeight / 2;
 }
 
+bool CMaze::IsClearAlong(bool bRow, int line, int from, int to) const {
+    if (from == to)
+        return true;
+    SightRun& run = m_sightRuns[bRow ? 1 : 0];
+    if (!run.bValid || run.line != line || run.to != to) {
+        // 64 bits: `to` may be any int, and stepping past it must not wrap.
+        auto isWall = [&](int64_t at) {
+            if (at < INT32_MIN || at > INT32_MAX)
+                return true;
+            const int a = static_cast<int>(at);
+            return bRow ? IsWallAt(a, line) : IsWallAt(line, a);
+        };
+        run.bValid = true;
+        run.line = line;
+        run.to = to;
+        run.first = to;
+        while (!isWall(run.first - 1))
+            --run.first;
+        run.last = to;
+        while (!isWall(run.last))
+            ++run.last;
+    }
+    return from < to ? from >= run.first : from <= run.last;
+}
+
 uint8_t CMaze::GetCell(int x, int z, uint8_t outside) const {
     if (!IsInGrid(x, z))
         return outside;
@@ -516,23 +579,27 @@ void CMaze::Collide(CPose& viewer) {
 }
 
 void CMaze::RemoveItemSprite(int x, int z) {
+    // Found through the cell index, not by walking the list: a level may
+    // have millions of faces ahead of its items.
     const double bx = x + 0.5, bz = z + 0.5;
-    for (size_t i = 0; i < m_drawables.size(); ++i) {
-        CDrawable* pDrawable = m_drawables[i];
-        if (pDrawable->GetKind() != CDrawable::KindSprite)
+    const size_t key = static_cast<size_t>(z) * m_nWidth + x;
+    auto it = std::lower_bound(m_indexKeys.begin(), m_indexKeys.end(), key);
+    for (; it != m_indexKeys.end() && *it == key; ++it) {
+        const size_t i = static_cast<size_t>(it - m_indexKeys.begin());
+        CDrawable* pDrawable = m_indexed[i];
+        if (!pDrawable || pDrawable->GetKind() != CDrawable::KindSprite)
             continue;
         const CSprite* pSprite = static_cast<const CSprite*>(pDrawable);
         if (pSprite->m_base.x != bx || pSprite->m_base.z != bz)
             continue;
-        m_drawables.erase(m_drawables.begin() + static_cast<std::ptrdiff_t>(i));
+        // Its place in the list can only have moved down, by one for each
+        // item taken before it.
+        size_t at = std::min(m_indexOrder[i], m_drawables.size() - 1);
+        while (m_drawables[at] != pDrawable)
+            --at;
+        m_drawables.erase(m_drawables.begin() + static_cast<std::ptrdiff_t>(at));
         ForgetFlagged(pDrawable);
-        const size_t key = static_cast<size_t>(z) * m_nWidth + x;
-        auto it = std::lower_bound(m_indexKeys.begin(), m_indexKeys.end(), key);
-        for (; it != m_indexKeys.end() && *it == key; ++it) {
-            CDrawable*& entry = m_indexed[static_cast<size_t>(it - m_indexKeys.begin())];
-            if (entry == pDrawable)
-                entry = nullptr;
-        }
+        m_indexed[i] = nullptr;
         delete pDrawable;
         return;
     }

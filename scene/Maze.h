@@ -10,8 +10,11 @@
 #pragma once
 #include "gfx/Surface.h"
 #include "scene/LevelBitmap.h"
+#include "scene/LevelBudget.h"
+#include "scene/MazeWall.h"
 #include "scene/PictureTables.h"
 #include "scene/SceneNode.h"
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,12 +23,6 @@ class CDrawable;
 // The first enemy's id; enemy n of a build has id kEnemyIdBase + n. Nodes
 // with smaller ids (the maze) stop a shot.
 const uint32_t kEnemyIdBase = 100000;
-// The most wall faces, item sprites and enemies one level may build. Any
-// level of 1024 x 1024 cells or less stays below it (a level of N cells
-// builds at most about 2.5 N); a larger level that would exceed it fails its
-// load before anything is built.
-const size_t kMaxLevelBuild = size_t(1) << 22;
-
 class CMaze : public CSceneNode {
 public:
     // The world passes its root and id 1, then calls the root's AddChild.
@@ -48,13 +45,20 @@ public:
     bool LoadNextFromResource(int levelId, const PictureTables& pictures = PictureTables());
     bool LoadNextFromFile(const char* path, const PictureTables& pictures = PictureTables());
     // Stores the tables, then builds walls, items and enemies from the grid.
-    // False, with nothing built, when the level would build more than
-    // kMaxLevelBuild objects.
+    // False, with nothing built and the reason in GetRefusal, when the level
+    // does not fit the level budget (scene/LevelBudget.h).
     bool Build(const PictureTables& pictures);
+    // Why the last Build refused the level; empty when it built.
+    const std::string& GetRefusal() const { return m_strRefusal; }
     // Reloads the level from where it last came from, with the stored tables;
-    // eaten dots, taken guns and shot enemies all come back.
+    // eaten dots, taken guns and shot enemies all come back. True when the
+    // source built; then the level may differ from the one played (a file
+    // changed during play). When the source no longer reads or builds, the
+    // level is rebuilt as it was last loaded, from its bytes kept in memory,
+    // and the result is false.
     bool Restart();
-    // Deletes the enemies, the grid and every drawable. Dots left stays.
+    // Deletes the enemies, the grid, the kept level bytes and every
+    // drawable. Dots left stays.
     void Clear();
 
     // Reading the grid alone (the old grid is freed first). On failure the
@@ -110,6 +114,14 @@ public:
     // Cells outside the grid count as walls, so nothing can leave it.
     bool IsWallAt(int x, int z) const { return IsWallCell(GetCell(x, z)); }
 
+    // Whether the cells of row `line` (bRow) or column `line` from
+    // min(from, to) up to max(from, to), the larger excluded, are all open;
+    // cells outside the grid are walls. O(1) for every `from` once `line` and
+    // `to` have been asked about: the run of open cells around `to` is found
+    // once and kept until the grid is read again, as walls never change in
+    // play.
+    bool IsClearAlong(bool bRow, int line, int from, int to) const;
+
     int GetDotsLeft() const { return m_nDotsLeft; }
     double GetSkyDrift() const { return m_dSkyDrift; }
     // Where the minimap's top-left pixel was drawn in the last DrawOverlay;
@@ -138,8 +150,11 @@ private:
     bool AdoptGrid(bool bRead, LevelGrid& grid);
     bool LoadCommon(const char* path, int levelId, bool bBackground, int skyId, int floorId,
                     const PictureTables& pictures);
-    size_t CountBuild(int wallCount, int itemCount) const;
-    void BuildWalls(CSurface* const* wallTable, int wallCount);
+    bool ReadGridAndMinimap(const LevelBytes& bytes);
+    // Takes over the bytes of the level just built (`bytes` is left empty).
+    void KeepBytes(LevelBytes& bytes);
+    LevelCounts CountBuild(int wallCount, int itemCount) const;
+    void BuildWalls(CSurface* const* wallTable, int wallCount, size_t faceCount);
     void BuildItems(CSurface* const* itemTable, int itemCount);
     void BuildEnemies(CSurface* const* enemyTable, int enemyCount);
     void BuildCellIndex();
@@ -158,6 +173,20 @@ private:
     std::string m_strLevelPath;
     int m_nLevelResourceId = 0;
     PictureTables m_pictures; // of the last build, for Restart
+    // The bytes of the level last built, for a Restart whose source fails.
+    LevelBytes m_kept;
+    std::string m_strRefusal;
+    // A run of the grid around cell `to` of row or column `line`: from any
+    // `first` <= c < `to`, the cells c .. to - 1 are open; for any to < c <=
+    // `last`, the cells to .. c - 1 are.
+    struct SightRun {
+        bool bValid = false;
+        int64_t line = 0, to = 0, first = 0, last = 0;
+    };
+    mutable SightRun m_sightRuns[2]; // [0] along a column, [1] along a row
+    // The faces' quads outlive the faces, which give them back.
+    CWallQuadPool m_quadPool;
+    std::unique_ptr<CMazeWall[]> m_walls; // in the drawable list, walls first
 
     // The drawables again, ordered by the cell their region test reads (row,
     // then column, then creation): m_indexKeys[i] is row * width + column of

@@ -118,8 +118,7 @@ int LoadAndReport(const char* path, int id, bool bPrintMap) {
         const bool bPicture = path ? picture.LoadBitmapFile(path) : picture.LoadBitmapResource(id);
         if (!bPicture)
             return Reject(what, "its picture does not load as the minimap");
-        return Reject(what, "it would build more than " + std::to_string(kMaxLevelBuild) +
-                                " wall faces, items and enemies");
+        return Reject(what, maze.GetRefusal().empty() ? "it does not build" : maze.GetRefusal());
     }
     const LevelReport report = ReportOnMaze(maze, tables.wallTable, kProgramWallTextures,
                                             tables.itemTable, kProgramItemImages);

@@ -4,11 +4,14 @@
 //
 //   soak [--scenario NAME|all] [--frames N] [--seed S] [--dt MS] [--samples K]
 //
-// NAME: builtin, nostart, enemies, edge, huge. --frames counts idle passes
-// in all, shared equally by the scenarios; --samples is how often each run
+// NAME: builtin, nostart, enemies, edge, huge, swarm, pillars. --frames
+// counts idle passes in all, shared equally by the scenarios; --samples is
+// how often each run
 // measures its resident memory. Without --seed one is taken from the clock
-// and printed, and a failure prints the command that replays it. Exit status: 0 every check
-// held, 1 a check failed, 2 bad command line.
+// and printed, and a failure prints the command that replays it. Without
+// the sanitizers every run is also held to the level budget (LevelBudget.h):
+// the longest load and frame in processor time, and the peak resident memory.
+// Exit status: 0 every check held, 1 a check failed, 2 bad command line.
 #include "platform/Numbers.h"
 #include "tests/soak/SoakRun.h"
 #include <algorithm>
@@ -24,7 +27,8 @@ namespace {
 
 int Usage(const char* problem) {
     std::fprintf(stderr,
-                 "soak: %s\nusage: soak [--scenario builtin|nostart|enemies|edge|huge|all] "
+                 "soak: %s\nusage: soak [--scenario "
+                 "builtin|nostart|enemies|edge|huge|swarm|pillars|all] "
                  "[--frames N] [--seed S] [--dt MS] [--samples K]\n",
                  problem);
     return 2;
@@ -45,6 +49,34 @@ void PrintMemory(const soak::Report& report) {
     std::printf("\n  rss from pass %d to the end: %ld -> %ld kB (%+ld), largest %ld kB\n",
                 report.rss[settled].pass, report.rss[settled].rssKb, report.rss.back().rssKb,
                 report.rss.back().rssKb - report.rss[settled].rssKb, largest);
+}
+
+// The sanitizers slow every frame and hold freed memory back, so a build
+// with them cannot be held to the budget.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+const bool kCheckBudget = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
+const bool kCheckBudget = false;
+#else
+const bool kCheckBudget = true;
+#endif
+#else
+const bool kCheckBudget = true;
+#endif
+
+// What of the level budget a run exceeded, "" when it held.
+std::string OverBudget(const soak::Report& report) {
+    const long maxLoad = long(kMaxLoadMicros), maxFrame = long(kMaxFrameMicros);
+    if (report.startMicros > maxLoad || report.longestLoadMicros > maxLoad)
+        return "a level load took longer than the budget's " + std::to_string(maxLoad / 1000) +
+               " ms";
+    if (report.longestFrameMicros > maxFrame)
+        return "a frame took longer than the budget's " + std::to_string(maxFrame / 1000) + " ms";
+    if (uint64_t(report.peakRssKb) * 1024 > kMaxGameBytes)
+        return "the resident memory went past the budget's " + std::to_string(kMaxGameBytes >> 20) +
+               " MB";
+    return "";
 }
 
 } // namespace
@@ -108,8 +140,14 @@ int main(int argc, char** argv) {
         std::printf("  the player ended at (%.2f, %.2f) heading %.1f with score %d and %d lives\n",
                     report.x, report.z, report.heading, report.score, report.lives);
         PrintMemory(report);
+        std::printf("  budget: start-up %.1f ms, longest load %.1f ms, longest frame %.2f ms "
+                    "(processor time); peak resident %ld MB\n",
+                    report.startMicros / 1000.0, report.longestLoadMicros / 1000.0,
+                    report.longestFrameMicros / 1000.0, report.peakRssKb >> 10);
         std::string failure = report.failure;
         int failedPass = report.failedPass;
+        if (failure.empty() && kCheckBudget)
+            failure = OverBudget(report);
         if (failure.empty() && report.exitCode != 0) {
             failure = "the run ended with exit status " + std::to_string(report.exitCode);
             failedPass = report.passes;

@@ -49,10 +49,13 @@ int CWorld::CheckEvents() {
         m_screen.FadeOut();
         if (m_nLives < 1)
             return EV_GAME_OVER;
-        PlaceOnStartCell();
-        // Everything of the level comes back: dots, guns and enemies.
+        // Everything of the level comes back: dots, guns and enemies. A
+        // failed reload has already put the level back as it was loaded, so
+        // play goes on either way; the start is looked up afterwards, since
+        // a file changed during play may have moved it.
         if (CMaze* maze = GetMaze())
             maze->Restart();
+        PlaceOnStartCell();
         break;
     default:
         break;

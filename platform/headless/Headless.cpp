@@ -64,6 +64,10 @@ const std::vector<std::string>& HeadlessCallLog() {
     return Headless().m_log;
 }
 
+void HeadlessClearMessageBoxes() {
+    std::vector<HeadlessBox>().swap(Headless().m_boxes);
+}
+
 void HeadlessClearLog() {
     Headless().m_log.clear();
 }

@@ -61,6 +61,8 @@ struct HeadlessBox {
     int32_t answer;
 };
 const std::vector<HeadlessBox>& HeadlessMessageBoxes();
+// Forgets them, so that a long run that has looked at them holds none.
+void HeadlessClearMessageBoxes();
 
 // One line per platform call that matters to the game's contracts:
 // every GX call by name ("GXOpenDisplay 0" with its flags), "Sleep 500",

@@ -8,8 +8,8 @@
 #include "platform/Files.h"
 #include "../world/WorldTestKit.h"
 #include "app/RunStats.h"
-#include "platform/headless/Headless.h"
 #include "platform/PlatformTypes.h"
+#include "platform/headless/Headless.h"
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -318,4 +318,34 @@ TEST_F(GameRunTest, EscapeAsksBeforeItQuits) {
     EXPECT_EQ(Run(50, "10:escape"), EXIT_NORMAL);
     EXPECT_EQ(m_stats.m_nFrames, 9);
     EXPECT_TRUE(m_stats.m_boxes.empty());
+}
+
+TEST_F(GameRunTest, AScreenshotThatCannotBeWrittenFailsTheRun) {
+    Level(0, kOneDotLevel);
+    for (const std::string& path :
+         {m_strFolder, m_strFolder + "/missing/shot.bmp", std::string("/dev/full")}) {
+        COptions options;
+        options.m_config.headless = true;
+        options.m_config.frames = 2;
+        options.m_strLevelsDir = m_strFolder;
+        options.m_strScreenshot = path;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(RunGame(options, HeadlessMakeBackend, &m_stats), EXIT_SCREENSHOT_FAILED) << path;
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(m_stats.m_nExitCode, 1) << path;
+        EXPECT_NE(said.find("cannot write the screenshot " + path), std::string::npos) << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    }
+    // A failed level keeps its status.
+    WriteBytes(m_strFolder, "QB01.BMP", 4096, 0x5A);
+    COptions options;
+    options.m_config.headless = true;
+    options.m_config.frames = 500;
+    options.m_strLevelsDir = m_strFolder;
+    options.m_strScreenshot = "/dev/full";
+    std::string error;
+    ASSERT_TRUE(ParseKeyScript("1:+up", &options.m_keys, &error));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RunGame(options, HeadlessMakeBackend, &m_stats), EXIT_LEVEL_FAILED);
+    testing::internal::GetCapturedStderr();
 }

@@ -99,7 +99,7 @@ TEST(Options, EveryOptionReachesItsField) {
     ASSERT_TRUE(
         ParseArgs({"--headless", "--frames",     "300",          "--dt=20", "--keys=1:+up,2:fire",
                    "--answers",  "ok,cancel",    "--screenshot", "x.bmp",   "--stats",
-                   "--seed",     "4294967295",   "--levels",     "/tmp/lv", "--scale",
+                   "--seed",     "4294967295",   "--levels",     "/tmp",    "--scale",
                    "3",          "--fullscreen", "--fps",        "0",       "--nosound"},
                   &options, &error))
         << error;
@@ -112,7 +112,7 @@ TEST(Options, EveryOptionReachesItsField) {
     EXPECT_TRUE(options.m_bStats);
     EXPECT_TRUE(options.m_bSeed);
     EXPECT_EQ(options.m_dwSeed, 4294967295u);
-    EXPECT_EQ(options.m_strLevelsDir, "/tmp/lv/");
+    EXPECT_EQ(options.m_strLevelsDir, "/tmp/");
     EXPECT_EQ(options.m_config.scale, 3);
     EXPECT_TRUE(options.m_config.fullscreen);
     EXPECT_EQ(options.m_config.fps, 0);
@@ -124,11 +124,12 @@ TEST(Options, EveryOptionReachesItsField) {
 TEST(Options, OnlyFreeWordsMakeTheCommandLineText) {
     COptions options;
     std::string error;
-    ASSERT_TRUE(ParseArgs({"xxalwaysTHEwalrusxx", "--headless", "--levels=/a/alwaysthewalrus",
-                           "more", "--screenshot", "alwaysthewalrus.bmp", "--", "--stats"},
+    ASSERT_TRUE(ParseArgs({"xxalwaysTHEwalrusxx", "--headless", "--levels=/tmp", "more",
+                           "--screenshot", "alwaysthewalrus.bmp", "--", "--stats"},
                           &options, &error));
     EXPECT_EQ(options.m_strCmdLine, "xxalwaysTHEwalrusxx more --stats");
-    EXPECT_EQ(options.m_strLevelsDir, "/a/alwaysthewalrus/");
+    EXPECT_EQ(options.m_strScreenshot, "alwaysthewalrus.bmp");
+    EXPECT_EQ(options.m_strLevelsDir, "/tmp/");
     EXPECT_FALSE(options.m_bStats);
 }
 
@@ -214,6 +215,28 @@ TEST(Options, KeyFilesThatCannotBeReadWhollyAreRefused) {
         EXPECT_EQ(error.find('\n'), std::string::npos) << error;
         EXPECT_TRUE(options.m_keys.empty());
     }
+}
+
+TEST(Options, LevelsMustNameAFolder) {
+    // Either used to play the built-in level without a word.
+    const std::string file = testing::TempDir() + "quibbo-levels-test.txt";
+    FILE* f = std::fopen(file.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {file, "is not a folder"},
+        {"/nonexistent/quibbo-levels", "does not exist"},
+    };
+    for (const auto& [path, problem] : cases) {
+        COptions options;
+        std::string error;
+        EXPECT_FALSE(ParseArgs({"--levels", path.c_str()}, &options, &error)) << path;
+        EXPECT_EQ(error, "--levels: " + path + " " + problem);
+    }
+    std::remove(file.c_str());
+    COptions options;
+    std::string error;
+    ASSERT_TRUE(ParseArgs({"--levels", testing::TempDir().c_str()}, &options, &error)) << error;
 }
 
 TEST(Options, HelpStopsParsing) {

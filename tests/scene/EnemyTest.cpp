@@ -117,6 +117,49 @@ TEST(Enemy, SightingAlongARowOrColumnWinsUntilAWallHidesThePlayer) {
     EXPECT_EQ(DIR_UP, c.enemy->ChooseDirection(PoseAt(4.1, 1.1)));
 }
 
+// The maze answers sighting from runs of open cells it keeps; the answer
+// must be the cell-by-cell scan's for any line, any ends, inside the grid or
+// out, and after a load that changes the walls.
+TEST(Enemy, SightingMatchesTheCellByCellScan) {
+    TestTables tables;
+    std::srand(5);
+    std::unique_ptr<CMaze> maze;
+    for (int level = 0; level < 2; ++level) {
+        std::string text;
+        for (int r = 0; r < 12; ++r) {
+            for (int c = 0; c < 17; ++c)
+                text += std::rand() % (level == 0 ? 4 : 2) == 0 ? '#' : '.';
+            text += '\n';
+        }
+        if (level == 0) {
+            maze = MazeFromText(text.c_str(), tables);
+        } else { // the same maze, so what it kept of the first grid must go
+            const std::vector<uint8_t> dib = MakeLevelBitmap(GridFromText(text), false);
+            ASSERT_TRUE(maze->ReadGrid(dib.data(), dib.size()));
+        }
+        for (int i = 0; i < 20000; ++i) {
+            // Each grid starts with the same line and end: a run kept from
+            // the first grid would answer for the second.
+            const bool bRow = i < 23 ? true : std::rand() % 2 == 0;
+            const int line = i < 23 ? 3 : std::rand() % 16 - 2;
+            const int from = i < 23 ? i - 3 : std::rand() % 23 - 3;
+            const int to = i < 23 ? 8 : std::rand() % 23 - 3;
+            bool bClear = true;
+            for (int k = std::min(from, to); k < std::max(from, to) && bClear; ++k)
+                bClear = !(bRow ? maze->IsWallAt(k, line) : maze->IsWallAt(line, k));
+            ASSERT_EQ(bClear, maze->IsClearAlong(bRow, line, from, to))
+                << "level " << level << (bRow ? " row " : " column ") << line << " from " << from
+                << " to " << to;
+        }
+        maze->IsClearAlong(true, 3, 0, 8);
+    }
+    // Ends far outside the grid do not wrap.
+    maze = MazeFromText("....\n", tables);
+    EXPECT_FALSE(maze->IsClearAlong(true, 0, 0, INT32_MAX));
+    EXPECT_FALSE(maze->IsClearAlong(true, 0, INT32_MIN, 2));
+    EXPECT_TRUE(maze->IsClearAlong(true, 0, 0, 3));
+}
+
 TEST(Enemy, KeepsItsWayUntilTenSecondsThenPicksAnyOpenWay) {
     std::srand(12345);
     EnemyInMaze t("#########\n"

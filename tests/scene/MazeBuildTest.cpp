@@ -3,9 +3,9 @@
 #include "MazeTestLevels.h"
 #include "math3d/Math3d.h"
 #include "math3d/Sprite.h"
-#include "math3d/WallQuad.h"
 #include "res/ResourceIds.h"
 #include "scene/Enemy.h"
+#include "scene/MazeWall.h"
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
@@ -22,9 +22,9 @@ struct BuildCounts {
 BuildCounts Count(const CMaze& maze) {
     BuildCounts counts;
     for (const CDrawable* d : maze.GetDrawables()) {
-        if (d->GetKind() == CDrawable::KindWallQuad) {
+        if (d->GetKind() == CDrawable::KindMazeWall) {
             ++counts.quads;
-            ++counts.faces[static_cast<const CWallQuad*>(d)->m_pTexture];
+            ++counts.faces[static_cast<const CMazeWall*>(d)->GetTexture()];
         } else {
             ++counts.sprites;
             ++counts.items[static_cast<const CSprite*>(d)->m_pImage];
@@ -84,14 +84,14 @@ TEST(MazeBuild, FacesFaceTheirOpenCellWithTheDarkerCopyAboveAndRight) {
                                                tables);
     const std::vector<CDrawable*>& d = maze->GetDrawables();
     ASSERT_EQ(4u, d.size());
-    const CWallQuad* above = static_cast<const CWallQuad*>(d[0]);
-    const CWallQuad* right = static_cast<const CWallQuad*>(d[1]);
-    const CWallQuad* below = static_cast<const CWallQuad*>(d[2]);
-    const CWallQuad* left = static_cast<const CWallQuad*>(d[3]);
-    EXPECT_EQ(&tables.walls[3], above->m_pTexture);
-    EXPECT_EQ(&tables.walls[3], right->m_pTexture);
-    EXPECT_EQ(&tables.walls[0], below->m_pTexture);
-    EXPECT_EQ(&tables.walls[0], left->m_pTexture);
+    const CMazeWall* above = static_cast<const CMazeWall*>(d[0]);
+    const CMazeWall* right = static_cast<const CMazeWall*>(d[1]);
+    const CMazeWall* below = static_cast<const CMazeWall*>(d[2]);
+    const CMazeWall* left = static_cast<const CMazeWall*>(d[3]);
+    EXPECT_EQ(&tables.walls[3], above->GetTexture());
+    EXPECT_EQ(&tables.walls[3], right->GetTexture());
+    EXPECT_EQ(&tables.walls[0], below->GetTexture());
+    EXPECT_EQ(&tables.walls[0], left->GetTexture());
     EXPECT_TRUE(SameVector(above->GetCorner(0), 1, 1, 1));
     EXPECT_TRUE(SameVector(above->GetCorner(1), 2, 1, 1));
     EXPECT_TRUE(SameVector(above->GetCorner(2), 2, 0, 1));
@@ -108,8 +108,13 @@ TEST(MazeBuild, FacesFaceTheirOpenCellWithTheDarkerCopyAboveAndRight) {
     EXPECT_TRUE(SameVector(left->GetCorner(1), 1, 1, 1));
     EXPECT_TRUE(SameVector(left->GetCorner(2), 1, 0, 1));
     EXPECT_TRUE(SameVector(left->GetCorner(3), 1, 0, 2));
-    for (const CDrawable* q : d)
-        EXPECT_TRUE(static_cast<const CWallQuad*>(q)->IsUpright());
+    // Each face's region test reads the cell of its first corner.
+    for (const CDrawable* q : d) {
+        const CMazeWall* face = static_cast<const CMazeWall*>(q);
+        const CVector corner = face->GetCorner(0);
+        EXPECT_EQ(int32_t(corner.x), face->GetRegionColumn());
+        EXPECT_EQ(int32_t(corner.z), face->GetRegionRow());
+    }
 }
 
 TEST(MazeBuild, NoFacesOnTheOuterRingBetweenWallsOrWithoutTextures) {

@@ -5,8 +5,8 @@
 #include "gfx/Screen.h"
 #include "math3d/Sprite.h"
 #include "platform/FrameWnd.h"
-#include "platform/headless/Headless.h"
 #include "platform/WindowSystem.h"
+#include "platform/headless/Headless.h"
 #include "scene/Enemy.h"
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -311,9 +311,35 @@ TEST_F(MazeDraw, RestartBringsBackTheWholeLevelFromItsFile) {
     ASSERT_EQ(1, maze.GetChildCount());
     EXPECT_EQ(4.0, static_cast<CEnemy*>(maze.GetChild(0))->GetPose().x);
     EXPECT_EQ(m_strPath, maze.GetLevelPath());
-    // The file gone, the restart fails and leaves an empty maze.
+
+    // A file made junk or removed during play once restarted into an empty
+    // maze that could be neither won nor lost: the level stands as loaded.
+    auto expectAsLoaded = [&](const char* how) {
+        EXPECT_EQ(2, maze.GetDotsLeft()) << how;
+        EXPECT_EQ(drawables, maze.GetDrawables().size()) << how;
+        EXPECT_EQ(64, maze.GetCell(1, 1)) << how;
+        EXPECT_EQ(dotColour, maze.GetMinimap().GetPixel(1, 1)) << how;
+        EXPECT_EQ(1, maze.GetChildCount()) << how;
+    };
+    EXPECT_EQ(EV_DOT, maze.Interact(PoseAt(1.5, 1.5), &hit));
+    ASSERT_TRUE(WriteWholeFile(m_strPath.c_str(), std::vector<uint8_t>(4096, 0x5A)));
+    EXPECT_FALSE(maze.Restart());
+    expectAsLoaded("junk");
+    EXPECT_EQ(EV_DOT, maze.Interact(PoseAt(1.5, 1.5), &hit));
     std::remove(m_strPath.c_str());
     EXPECT_FALSE(maze.Restart());
-    EXPECT_EQ(0u, maze.GetDrawables().size());
+    expectAsLoaded("removed");
+    EXPECT_FALSE(maze.Restart()); // the kept copy is kept again
+    expectAsLoaded("removed, twice");
+    // A different level that builds is the level from now on.
+    ASSERT_TRUE(WriteWholeFile(m_strPath.c_str(), MakeLevelBitmap(GridFromText("#####\n"
+                                                                               "#.P.#\n"
+                                                                               "#####\n"))));
+    EXPECT_TRUE(maze.Restart());
+    EXPECT_EQ(5, maze.GetWidth());
+    EXPECT_EQ(0, maze.GetDotsLeft());
     EXPECT_EQ(0, maze.GetChildCount());
+    std::remove(m_strPath.c_str());
+    EXPECT_FALSE(maze.Restart());
+    EXPECT_EQ(5, maze.GetWidth());
 }

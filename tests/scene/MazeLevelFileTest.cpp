@@ -226,37 +226,69 @@ TEST(MazeLevelFile, MazeLoadOfABadFileFailsWithNothingBuilt) {
     std::remove(path.c_str());
 }
 
-TEST(MazeLevelFile, OversizedBuildFailsBeforeBuildingAndLargeLevelsLoad) {
+// A level is weighed before anything is built for it: a few megabytes of
+// enemies or faces once cost gigabytes and a second a frame.
+TEST(MazeLevelFile, TheBudgetRefusesCostlyLevelsBeforeBuildingAndTakesHonestOnes) {
     TestTables tables;
-    // 1024 x 1024 with a wall border and a wall lattice: loads and builds.
-    {
+    auto build = [&](int side, auto cell, std::string* refusal) {
         LevelGrid grid;
-        grid.width = grid.height = 1024;
-        grid.cells.assign(1024 * 1024, CELL_CORRIDOR);
-        for (int r = 0; r < 1024; ++r)
-            for (int c = 0; c < 1024; ++c)
-                if (r == 0 || c == 0 || r == 1023 || c == 1023 || (r % 8 == 4 && c % 8 == 4))
-                    grid.cells[r * 1024 + c] = CELL_WALL;
+        grid.width = grid.height = side;
+        grid.cells.resize(size_t(side) * side);
+        for (int r = 0; r < side; ++r)
+            for (int c = 0; c < side; ++c)
+                grid.cells[size_t(r) * side + c] =
+                    (r == 0 || c == 0 || r == side - 1 || c == side - 1) ? uint8_t(CELL_WALL)
+                                                                         : uint8_t(cell(r, c));
         const std::vector<uint8_t> dib = MakeLevelBitmap(grid, false);
         CMaze maze(nullptr, 1);
-        ASSERT_TRUE(maze.ReadGrid(dib.data(), dib.size()));
-        ASSERT_TRUE(maze.Build(tables.Pictures()));
-        // Border: 4 sides x 1022 open cells; lattice: 128 x 128 posts x 4.
-        EXPECT_EQ(4u * 1022 + 128u * 128 * 4, maze.GetDrawables().size());
-    }
-    // 2048 x 2048 checkerboard: about 8 million faces, over the limit.
-    {
-        LevelGrid grid;
-        grid.width = grid.height = 2048;
-        grid.cells.resize(2048 * 2048);
-        for (int r = 0; r < 2048; ++r)
-            for (int c = 0; c < 2048; ++c)
-                grid.cells[r * 2048 + c] = ((r + c) & 1) ? CELL_WALL : CELL_ENEMY_FIRST;
-        const std::vector<uint8_t> dib = MakeLevelBitmap(grid, false);
-        CMaze maze(nullptr, 1);
-        ASSERT_TRUE(maze.ReadGrid(dib.data(), dib.size()));
-        EXPECT_FALSE(maze.Build(tables.Pictures()));
-        EXPECT_EQ(0u, maze.GetDrawables().size());
-        EXPECT_EQ(0, maze.GetChildCount());
-    }
+        EXPECT_TRUE(maze.ReadGrid(dib.data(), dib.size()));
+        const bool built = maze.Build(tables.Pictures());
+        *refusal = maze.GetRefusal();
+        if (!built) {
+            EXPECT_EQ(0u, maze.GetDrawables().size());
+            EXPECT_EQ(0, maze.GetChildCount());
+        }
+        return built ? maze.GetDrawables().size() + size_t(maze.GetChildCount()) : 0;
+    };
+    std::string refusal;
+    // 1024 x 1024 with a wall lattice: border 4 x 1022 faces, 128 x 128 posts.
+    EXPECT_EQ(
+        4u * 1022 + 128u * 128 * 4,
+        build(
+            1024,
+            [](int r, int c) { return (r % 8 == 4 && c % 8 == 4) ? CELL_WALL : CELL_CORRIDOR; },
+            &refusal));
+    EXPECT_EQ("", refusal);
+    // 2 million enemies in 2 MB: 1.1 GB and up to a second a frame.
+    EXPECT_EQ(0u, build(
+                      1448, [](int, int) { return uint8_t(CELL_ENEMY_FIRST); }, &refusal));
+    EXPECT_NE(std::string::npos, refusal.find("memory")) << refusal;
+    // 66,000 enemies fit the memory but not a frame.
+    EXPECT_EQ(0u, build(
+                      260, [](int, int) { return uint8_t(CELL_ENEMY_FIRST); }, &refusal));
+    EXPECT_NE(std::string::npos, refusal.find("a frame would take")) << refusal;
+    // A 2048 x 2048 checkerboard of walls and enemies: millions of each.
+    EXPECT_EQ(0u, build(
+                      2048,
+                      [](int r, int c) {
+                          return ((r + c) & 1) ? uint8_t(CELL_WALL) : uint8_t(CELL_ENEMY_FIRST);
+                      },
+                      &refusal));
+    EXPECT_FALSE(refusal.empty());
+}
+
+// The largest honest level, 4096 x 4096 cells with a pillar every fifth cell
+// (2.69 million faces), fits; the soak builds and plays it, and holds the
+// game to the budget.
+TEST(MazeLevelFile, TheBudgetTakesTheLargestPillarLevel) {
+    LevelCounts pillars;
+    pillars.width = pillars.height = kMaxLevelSide;
+    pillars.faces = 2692872;
+    std::string why;
+    const LevelCost cost = EstimateLevelCost(pillars);
+    EXPECT_TRUE(FitsLevelBudget(cost, &why)) << why;
+    // Each face takes well under 120 bytes.
+    LevelCounts none = pillars;
+    none.faces = 0;
+    EXPECT_LT((cost.bytes - EstimateLevelCost(none).bytes) / pillars.faces, 120u);
 }

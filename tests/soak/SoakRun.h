@@ -12,18 +12,21 @@
 #include "app/MainFrame.h"
 #include "app/QuibboApp.h"
 #include "app/RunStats.h"
-#include "platform/headless/Headless.h"
 #include "platform/Platform.h"
 #include "platform/PlatformTypes.h"
+#include "platform/headless/Headless.h"
+#include "scene/LevelBudget.h"
 #include "scene/LevelText.h"
 #include "scene/Maze.h"
 #include "world/World.h"
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -85,9 +88,10 @@ inline std::string CheckWorld(const CWorld& world) {
 
 // ---- The levels ----
 
-enum class Scenario { BuiltIn, NoStart, EnemiesEverywhere, DotsOnEdge, Huge };
-const Scenario kScenarios[] = {Scenario::BuiltIn, Scenario::NoStart, Scenario::EnemiesEverywhere,
-                               Scenario::DotsOnEdge, Scenario::Huge};
+enum class Scenario { BuiltIn, NoStart, EnemiesEverywhere, DotsOnEdge, Huge, Swarm, Pillars };
+const Scenario kScenarios[] = {Scenario::BuiltIn,    Scenario::NoStart, Scenario::EnemiesEverywhere,
+                               Scenario::DotsOnEdge, Scenario::Huge,    Scenario::Swarm,
+                               Scenario::Pillars};
 
 inline const char* ScenarioName(Scenario s) {
     switch (s) {
@@ -99,8 +103,12 @@ inline const char* ScenarioName(Scenario s) {
         return "enemies";
     case Scenario::DotsOnEdge:
         return "edge";
-    default:
+    case Scenario::Huge:
         return "huge";
+    case Scenario::Swarm:
+        return "swarm";
+    default:
+        return "pillars";
     }
 }
 
@@ -144,12 +152,20 @@ inline uint8_t& Cell(LevelGrid& grid, int x, int z) {
     return grid.cells[size_t(z) * size_t(grid.width) + size_t(x)];
 }
 
+// The swarm's field: 230 x 230 enemies, about as many as the budget lets a
+// frame have.
+const int kSwarmSide = 232;
+
 // The level file of a hostile scenario (none for the built-in level):
 //  nostart  no start marker anywhere; the player stands in the open middle;
 //  enemies  an enemy start on every open cell but a clearing round the start;
 //  edge     dots all round the grid's outermost ring, open to the inside;
 //  huge     512 x 512 cells of random walls (also untextured types), items,
-//           floors of every class and a few hundred enemies.
+//           floors of every class and a few hundred enemies;
+//  swarm    as many enemies as a frame's time allows, in a field round the
+//           player's start;
+//  pillars  the largest level, 4096 x 4096 cells of pillars: the most wall
+//           faces an honest level has, near the memory the budget allows.
 inline bool MakeScenarioLevel(Scenario s, uint32_t seed, LevelGrid* out) {
     Random random(seed ^ 0x5EEDu);
     switch (s) {
@@ -237,6 +253,38 @@ inline bool MakeScenarioLevel(Scenario s, uint32_t seed, LevelGrid* out) {
         *out = std::move(g);
         return true;
     }
+    case Scenario::Swarm: {
+        // An open field of enemy starts round a small clearing at the start:
+        // every enemy that comes into the player's row or column sees the
+        // player and closes in.
+        LevelGrid g = EmptyGrid(kSwarmSide, kSwarmSide, CELL_WALL);
+        const int mid = kSwarmSide / 2;
+        for (int z = 1; z < g.height - 1; ++z)
+            for (int x = 1; x < g.width - 1; ++x)
+                Cell(g, x, z) = std::max(std::abs(x - mid), std::abs(z - mid)) <= 2
+                                    ? uint8_t(CELL_CORRIDOR)
+                                    : uint8_t(CELL_ENEMY_FIRST + (x + z) % 3);
+        Cell(g, mid, mid) = CELL_START;
+        Cell(g, mid + 1, mid) = CELL_ITEM + ITEM_GUN;
+        *out = std::move(g);
+        return true;
+    }
+    case Scenario::Pillars: {
+        // A pillar every fifth cell each way, some of the second wall type;
+        // dots and guns here and there, no enemies.
+        LevelGrid g = EmptyGrid(kMaxLevelSide, kMaxLevelSide, CELL_CORRIDOR);
+        for (int z = 0; z < g.height; ++z)
+            for (int x = 0; x < g.width; ++x) {
+                if (x == 0 || z == 0 || x == g.width - 1 || z == g.height - 1 ||
+                    (x % 5 == 0 && z % 5 == 0))
+                    Cell(g, x, z) = uint8_t(CELL_WALL + random.Below(2));
+                else if (random.Below(2000) == 0)
+                    Cell(g, x, z) = CELL_ITEM + uint8_t(random.Below(2));
+            }
+        Cell(g, 2, 2) = CELL_START;
+        *out = std::move(g);
+        return true;
+    }
     }
     return false;
 }
@@ -268,6 +316,12 @@ inline HeadlessDisplay ScenarioDisplay(Scenario s) {
         d.format = kfDirect888;
         d.clientOrigin = {0, 26};
         d.clientHeight = 320 - 26;
+        break;
+    case Scenario::Swarm: // the handheld's own
+        break;
+    case Scenario::Pillars: // 8-8-8, the largest minimap
+        d.bitsPerPixel = 32;
+        d.format = kfDirect888;
         break;
     }
     return d;
@@ -360,7 +414,47 @@ struct Report {
         long rssKb;
     };
     std::vector<Sample> rss;
+    // The level budget as the run met it, in processor time of this thread:
+    // the start-up with its first level, the longest pass that loaded a level
+    // (a restart, the next level, a new game) and the longest that did not.
+    long startMicros = 0;
+    long longestLoadMicros = 0;
+    long longestFrameMicros = 0;
+    long peakRssKb = 0; // the process's high-water mark over the run, 0 if unknown
+    int mazeWidth = 0;  // of the level last played: a refused level file leaves 76,
+    int mazeHeight = 0; // the built-in level's width
 };
+
+// Processor time of the calling thread, in microseconds.
+inline long ThreadMicros() {
+    timespec t = {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return long(t.tv_sec) * 1000000 + t.tv_nsec / 1000;
+}
+
+// The process's resident high-water mark starts again from what it holds
+// now; false where the system cannot.
+inline bool ResetPeakResident() {
+    std::FILE* f = std::fopen("/proc/self/clear_refs", "w");
+    if (f == nullptr)
+        return false;
+    const bool ok = std::fputs("5", f) >= 0;
+    return std::fclose(f) == 0 && ok;
+}
+
+// The process's resident high-water mark in kilobytes, 0 when unknown.
+inline long PeakResidentKb() {
+    std::FILE* f = std::fopen("/proc/self/status", "r");
+    if (f == nullptr)
+        return 0;
+    char line[256];
+    long kb = 0;
+    while (std::fgets(line, sizeof line, f))
+        if (std::sscanf(line, "VmHWM: %ld kB", &kb) == 1)
+            break;
+    std::fclose(f);
+    return kb;
+}
 
 // Resident memory of this process in kilobytes, 0 when unknown.
 inline long ResidentKb() {
@@ -377,16 +471,26 @@ inline long ResidentKb() {
 class CSoakApp : public CQuibboApp {
 public:
     CSoakApp(const Config& config, Report* report)
-        : m_config(config), m_pReport(report), m_keys(config.seed) {}
+        : m_config(config), m_pReport(report), m_keys(config.seed), m_nStart(ThreadMicros()) {}
 
     bool OnIdle(long count) override {
         const int pass = HeadlessIdlePasses();
+        const long before = ThreadMicros();
+        if (m_nStart >= 0) {
+            m_pReport->startMicros = before - m_nStart;
+            m_nStart = -1;
+        }
+        const int loads = Loads();
         // One answer is always waiting, so every game-over box gets OK.
         if (m_nAnswersQueued == 0) {
             HeadlessAddAnswer(IDOK);
             m_nAnswersQueued = 1;
         }
         const bool more = CQuibboApp::OnIdle(count);
+        const long spent = ThreadMicros() - before;
+        long& longest =
+            Loads() != loads ? m_pReport->longestLoadMicros : m_pReport->longestFrameMicros;
+        longest = std::max(longest, spent);
         Observe(pass);
         // The next pass's keys. A pass that asks for no more (a paused world)
         // also gets one, a harmless release, so the run waits for it rather
@@ -401,6 +505,13 @@ public:
     }
 
 private:
+    // Events after which the frame window loads a level: a catch restarts
+    // it, a last dot brings the next, game over a new game.
+    static int Loads() {
+        return g_runStats.m_events[EV_CAUGHT] + g_runStats.m_events[EV_LAST_DOT] +
+               g_runStats.m_events[EV_GAME_OVER];
+    }
+
     void Observe(int pass) {
         Report& report = *m_pReport;
         report.passes = pass;
@@ -427,6 +538,11 @@ private:
         report.levelsWon = g_runStats.m_events[EV_LAST_DOT];
 
         const CMainFrame* frame = dynamic_cast<const CMainFrame*>(m_pMainWnd);
+        if (frame != nullptr && frame->m_pWorld != nullptr)
+            if (const CMaze* maze = frame->m_pWorld->GetMaze()) {
+                report.mazeWidth = maze->GetWidth();
+                report.mazeHeight = maze->GetHeight();
+            }
         if (frame != nullptr && frame->m_pWorld != nullptr && report.failure.empty()) {
             report.failure = CheckWorld(*frame->m_pWorld);
             if (!report.failure.empty())
@@ -441,6 +557,7 @@ private:
     KeyStream m_keys;
     int m_nAnswersQueued = 0;
     size_t m_nBoxesSeen = 0;
+    long m_nStart; // until the first pass
 };
 
 // A folder of its own for one run's level file.
@@ -474,6 +591,7 @@ inline Report Run(const Config& config) {
     // As the game's own run does it: seeded generator, fresh level number
     // and figures, the headless platform with its frame limit and step, here
     // on the scenario's screen.
+    const bool bPeak = ResetPeakResident();
     std::srand(config.seed);
     g_nLevel = 0;
     g_runStats.Reset();
@@ -499,6 +617,8 @@ inline Report Run(const Config& config) {
         report.lives = g_runStats.m_nLives;
         PlatShutdown();
     }
+    if (bPeak)
+        report.peakRssKb = PeakResidentKb();
     if (scratch)
         std::filesystem::remove_all(dir);
     return report;

@@ -48,11 +48,24 @@ TEST(Soak, BuiltInLevelHoldsUnderRandomKeys) {
 }
 
 TEST(Soak, HostileLevelsHoldUnderRandomKeys) {
-    for (soak::Scenario scenario : {soak::Scenario::NoStart, soak::Scenario::EnemiesEverywhere,
-                                    soak::Scenario::DotsOnEdge, soak::Scenario::Huge}) {
+    for (soak::Scenario scenario :
+         {soak::Scenario::NoStart, soak::Scenario::EnemiesEverywhere, soak::Scenario::DotsOnEdge,
+          soak::Scenario::Huge, soak::Scenario::Swarm, soak::Scenario::Pillars}) {
         SCOPED_TRACE(soak::ScenarioName(scenario));
-        const soak::Report report =
-            ShortRun(scenario, 7, scenario == soak::Scenario::Huge ? 500 : kShortFrames);
+        // The large levels get fewer passes: a swarm's frame takes
+        // milliseconds, the pillars' load half a second.
+        const int frames = scenario == soak::Scenario::Huge      ? 500
+                           : scenario == soak::Scenario::Swarm   ? 200
+                           : scenario == soak::Scenario::Pillars ? 50
+                                                                 : kShortFrames;
+        const soak::Report report = ShortRun(scenario, 7, frames);
+        // The budget's largest levels are played, not refused for the
+        // built-in one.
+        if (scenario == soak::Scenario::Swarm) {
+            EXPECT_EQ(report.mazeWidth, soak::kSwarmSide);
+        } else if (scenario == soak::Scenario::Pillars) {
+            EXPECT_EQ(report.mazeWidth, kMaxLevelSide);
+        }
         EXPECT_GT(report.frames, 0);
         if (scenario == soak::Scenario::EnemiesEverywhere) {
             // Caught again and again: the game ends and every box gets OK.

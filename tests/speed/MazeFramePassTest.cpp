@@ -5,9 +5,9 @@
 // whole-tree projection, the no-cull flag), and after every pass the
 // collected lists and every drawable's frame flags must agree.
 #include "math3d/Sprite.h"
-#include "math3d/WallQuad.h"
 #include "scene/Enemy.h"
 #include "scene/MazeTestLevels.h"
+#include "scene/MazeWall.h"
 #include "speed/SpeedRoute.h"
 #include "world/World.h"
 #include <gtest/gtest.h>
@@ -53,8 +53,8 @@ std::vector<int> Names(const CMaze& maze, const std::vector<CDrawable*>& list) {
 std::vector<std::pair<bool, bool>> Flags(const CMaze& maze) {
     std::vector<std::pair<bool, bool>> flags;
     for (const CDrawable* d : maze.GetDrawables()) {
-        if (d->GetKind() == CDrawable::KindWallQuad) {
-            const CWallQuad* q = static_cast<const CWallQuad*>(d);
+        if (d->GetKind() == CDrawable::KindMazeWall) {
+            const CMazeWall* q = static_cast<const CMazeWall*>(d);
             flags.emplace_back(q->IsTransformed(), q->IsProjected());
         } else {
             const CSprite* s = static_cast<const CSprite*>(d);

@@ -5,8 +5,8 @@
 #include "math3d/Drawable.h"
 #include "math3d/Sprite.h"
 #include "math3d/WallQuad.h"
-#include "platform/headless/Headless.h"
 #include "platform/Time.h"
+#include "platform/headless/Headless.h"
 #include "res/ResourceIds.h"
 #include "scene/Enemy.h"
 #include "scene/Maze.h"
@@ -313,7 +313,7 @@ TEST_F(WorldTest, MazesAreBuiltWithTheWorldsPictures) {
     for (CDrawable* d : Maze()->GetDrawables())
         seen.push_back(d->GetKind() == CDrawable::KindSprite
                            ? static_cast<CSprite*>(d)->m_pImage
-                           : static_cast<CWallQuad*>(d)->m_pTexture);
+                           : static_cast<CMazeWall*>(d)->GetTexture());
     auto saw = [&](const CSurface* p) { return std::count(seen.begin(), seen.end(), p) > 0; };
     EXPECT_TRUE(saw(pictures.walls[0]));
     EXPECT_TRUE(saw(pictures.walls[1]));

@@ -125,6 +125,35 @@ TEST_F(WorldTest, CaughtWithLivesToSpareRestartsTheLevel) {
     EXPECT_EQ(m_pWorld->m_nShots, 2);
 }
 
+TEST_F(WorldTest, CaughtAfterTheLevelFileChangedPlaysOnInAWholeMaze) {
+    ASSERT_TRUE(StartLevel(kRulesLevel));
+    auto caught = [&] {
+        m_pWorld->SetCamera(1.3, 1.3, 45.0); // in the enemy's cell
+        return m_pWorld->CheckEvents();
+    };
+    // Junk: the level as loaded, never an empty maze with nothing to win.
+    WriteBytes(m_strFolder, "level.bmp", 4096, 0x5A);
+    m_pWorld->SetCamera(4.5, 3.5, 0.0);
+    m_pWorld->CheckEvents(); // a dot
+    EXPECT_EQ(caught(), EV_CAUGHT);
+    EXPECT_EQ(Maze()->GetDotsLeft(), 2);
+    EXPECT_EQ(Maze()->GetChildCount(), 1);
+    EXPECT_EQ(m_pWorld->m_camera.x, 4.5);
+    EXPECT_EQ(m_pWorld->m_camera.z, 4.5);
+    // A smaller level: its own start, not the old one outside it.
+    WriteLevelFile(m_strFolder, "level.bmp",
+                   "#####\n"
+                   "#E..#\n"
+                   "#.P.#\n"
+                   "#####\n");
+    EXPECT_EQ(caught(), EV_CAUGHT);
+    EXPECT_EQ(Maze()->GetWidth(), 5);
+    EXPECT_EQ(Maze()->GetDotsLeft(), 0);
+    EXPECT_EQ(m_pWorld->m_camera.x, 2.5);
+    EXPECT_EQ(m_pWorld->m_camera.z, 2.5);
+    EXPECT_FALSE(Maze()->IsWallAt(2, 2));
+}
+
 TEST_F(WorldTest, CaughtWithTheLastLifeEndsTheGameWhereItStands) {
     ASSERT_TRUE(StartLevel(kRulesLevel));
     m_pWorld->SetCamera(4.5, 3.5, 0.0);
