@@ -152,9 +152,9 @@ inline uint8_t& Cell(LevelGrid& grid, int x, int z) {
     return grid.cells[size_t(z) * size_t(grid.width) + size_t(x)];
 }
 
-// The swarm's field: 230 x 230 enemies, about as many as the budget lets a
-// frame have.
-const int kSwarmSide = 232;
+// The swarm's field: 163 x 163 cells of enemies, about as many as the
+// budget lets a frame have.
+const int kSwarmSide = 165;
 
 // The level file of a hostile scenario (none for the built-in level):
 //  nostart  no start marker anywhere; the player stands in the open middle;
@@ -347,6 +347,11 @@ public:
         std::vector<Key> keys;
         if (m_nTurnLeft > 0 && --m_nTurnLeft == 0)
             keys.push_back({WM_KEYUP, m_dwTurnKey});
+        if (m_bPaused) {
+            // A pause lasts one pass: the same key resumes.
+            m_bPaused = false;
+            keys.push_back({WM_KEYDOWN, VK_PAUSE});
+        }
         if (m_bFirst) {
             m_bFirst = false;
             keys.push_back({WM_KEYDOWN, VK_UP});
@@ -371,7 +376,14 @@ public:
             keys.push_back({WM_KEYDOWN, vk});
             keys.push_back({WM_KEYUP, vk});
         } else if (r < 96) {
-            keys.push_back({m_random.Below(2) ? WM_KEYDOWN : WM_KEYUP, 1 + m_random.Below(255)});
+            const uint32_t message = m_random.Below(2) ? WM_KEYDOWN : WM_KEYUP;
+            uint32_t vk = 1 + m_random.Below(255);
+            // Escape would ask to quit, and the answer kept waiting for a
+            // game-over box would say yes; the question has tests of its own.
+            if (vk == VK_ESCAPE)
+                vk = VK_SPACE;
+            m_bPaused = message == WM_KEYDOWN && vk == VK_PAUSE;
+            keys.push_back({message, vk});
         } else {
             keys.push_back({WM_CHAR, 32 + m_random.Below(95)});
         }
@@ -381,6 +393,7 @@ public:
 private:
     Random m_random;
     bool m_bFirst = true;
+    bool m_bPaused = false; // the last pass pressed the pause key
     int m_nTurnLeft = 0; // passes until the held turn key is let go
     uint32_t m_dwTurnKey = VK_LEFT;
 };
