@@ -117,8 +117,10 @@ public:
     void Touch(int button, bool down) {
         m_input.Key(WebTouchKey(button), 0, down, false);
     }
-    void FocusChanged() {
-        m_bFocus = js_has_focus() != 0;
+    // The window lost the keyboard (`lost`), or its focus or visibility
+    // changed otherwise: the game pauses as it does on the desktop.
+    void FocusChanged(bool lost) {
+        m_bFocus = !lost && js_has_focus() != 0;
         PlatFocusChanged();
     }
     bool Asking() const { return m_bAsking; }
@@ -163,15 +165,15 @@ EM_BOOL OnKeyUp(int, const EmscriptenKeyboardEvent* event, void*) {
     return EM_FALSE;
 }
 
-EM_BOOL OnFocus(int, const EmscriptenFocusEvent*, void*) {
+EM_BOOL OnFocus(int type, const EmscriptenFocusEvent*, void*) {
     if (g_pWeb)
-        g_pWeb->FocusChanged();
+        g_pWeb->FocusChanged(type == EMSCRIPTEN_EVENT_BLUR);
     return EM_FALSE;
 }
 
 EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent*, void*) {
     if (g_pWeb)
-        g_pWeb->FocusChanged();
+        g_pWeb->FocusChanged(false);
     return EM_FALSE;
 }
 
@@ -179,8 +181,10 @@ void ListenToPage(bool on) {
     const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
     emscripten_set_keydown_callback(window, nullptr, EM_TRUE, on ? OnKeyDown : nullptr);
     emscripten_set_keyup_callback(window, nullptr, EM_TRUE, on ? OnKeyUp : nullptr);
-    emscripten_set_focus_callback(window, nullptr, EM_TRUE, on ? OnFocus : nullptr);
-    emscripten_set_blur_callback(window, nullptr, EM_TRUE, on ? OnFocus : nullptr);
+    // Not captured: the page's own buttons taking the focus from one another
+    // is no focus change of the game's.
+    emscripten_set_focus_callback(window, nullptr, EM_FALSE, on ? OnFocus : nullptr);
+    emscripten_set_blur_callback(window, nullptr, EM_FALSE, on ? OnFocus : nullptr);
     emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, on ? OnVisibility : nullptr);
 }
 
