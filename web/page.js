@@ -23,7 +23,7 @@
   const args = (query.get('args') || '').split(/\s+/).filter(Boolean);
 
   const Quibbo = window.Quibbo = {
-    state: { passes: 0, shows: 0, focus: false, started: false, ended: null, waves: 0, boxes: 0 },
+    state: { games: 0, passes: 0, shows: 0, focus: false, ended: null, waves: 0, boxes: 0 },
     levelsDir: '',
 
     present(rgba, width, height) {
@@ -72,6 +72,10 @@
       link.click();
       link.remove();
       setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+    },
+
+    gameStarted() {
+      Object.assign(Quibbo.state, { games: Quibbo.state.games + 1, passes: 0, shows: 0, ended: null });
     },
 
     setBusy(on) { document.body.classList.toggle('busy', on); },
@@ -237,7 +241,6 @@
     printErr: text => console.warn(text),
     onRuntimeInitialized() {
       running = true;
-      Quibbo.state.started = true;
       canvas.focus();
     },
   };

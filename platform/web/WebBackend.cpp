@@ -27,6 +27,7 @@ EM_JS(void, js_play_wave, (const uint8_t* samples, int bytes, int rate, int chan
 EM_JS(void, js_toggle_fullscreen, (), { Quibbo.toggleFullscreen(); });
 EM_JS(void, js_download, (const char* path), { Quibbo.download(UTF8ToString(path)); });
 EM_JS(void, js_set_busy, (int on), { Quibbo.setBusy(!!on); });
+EM_JS(void, js_game_started, (), { Quibbo.gameStarted(); });
 EM_JS(void, js_publish, (int passes, int shows, int focus), {
     Quibbo.state.passes = passes;
     Quibbo.state.shows = shows;
@@ -201,6 +202,7 @@ void CWebBackend::Start(const PlatConfig& config) {
     m_bFocus = js_has_focus() != 0;
     g_pWeb = this;
     ListenToPage(true);
+    js_game_started();
     m_framebuffer.MarkShown();
     Show();
 }
@@ -391,6 +393,7 @@ CBackend* WebMakeBackend(const PlatConfig& config) {
     if (config.headless) {
         CWebScriptedBackend* scripted = new CWebScriptedBackend;
         scripted->Configure(config);
+        js_game_started();
         return scripted;
     }
     CWebBackend* backend = new CWebBackend;

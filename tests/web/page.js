@@ -80,18 +80,25 @@ async function open(context, args, log) {
   });
   page.on('pageerror', e => log.push('page error: ' + e.message));
   await page.goto(`${context.url}/index.html${args ? '?args=' + encodeURIComponent(args) : ''}`);
-  await page.waitForFunction(() => window.Quibbo && Quibbo.state.passes > 5, null, { timeout: 20000 });
+  await running(page, 5);
   return page;
 }
 
-// Waits for the stats line of the game that is ending and gives its figures.
-async function endedStats(page, count) {
-  await page.waitForFunction(n => document.querySelectorAll('#ended:not([hidden])').length && window.Quibbo, null);
-  await page.waitForTimeout(50);
-  return page.stats.length >= count ? figures(page.stats[count - 1]) : null;
+// Waits until the game that runs now has had `passes` idle passes.
+const running = (page, passes = 10) => page.waitForFunction(
+  p => window.Quibbo && Quibbo.state.games > 0 && Quibbo.state.ended === null && Quibbo.state.passes >= p,
+  passes, { timeout: 20000 });
+
+// Does `action` and gives the figures of the game it ends.
+async function figuresAfter(page, action) {
+  const count = page.stats.length;
+  await action();
+  for (let waited = 0; page.stats.length === count && waited < 10000; waited += 50) await page.waitForTimeout(50);
+  return page.stats.length > count ? figures(page.stats[page.stats.length - 1]) : null;
 }
 
-// Drops files of tests/web/levels (under the names given) onto the page.
+// Drops files of tests/web/levels onto the page under the names given; a
+// file of null is 300 bytes of nothing the game can build.
 async function dropLevels(page, files) {
   const payload = files.map(([name, source]) => ({
     name, data: (source ? fs.readFileSync(path.join(levels, source)) : Buffer.alloc(300, 7)).toString('base64'),
@@ -104,105 +111,112 @@ async function dropLevels(page, files) {
   }, payload);
 }
 
+// Drops levels and waits for the game on them to run.
+async function playLevels(page, files) {
+  const games = (await state(page)).games;
+  await dropLevels(page, files);
+  await page.waitForFunction(g => Quibbo.state.games > g, games);
+  await running(page);
+}
+
 async function holdKey(page, key, ms) {
   await page.keyboard.down(key);
   await page.waitForTimeout(ms);
   await page.keyboard.up(key);
 }
 
+// Holds a key (or does `press`) until the box comes up; false if it never does.
+async function untilBox(page, press, release) {
+  await press();
+  const shown = await page.waitForSelector('#box:not([hidden])', { timeout: 8000 }).then(() => true, () => false);
+  await release();
+  return shown;
+}
+
+const startFigures = () =>
+  figures(execFileSync(native, ['--headless', '--frames', '1', '--stats', '--seed', '7']).toString());
+
 async function desktop(browser, log) {
   const context = await browser.newContext({ viewport: { width: 1000, height: 780 } });
   context.url = browser.url;
   const page = await open(context, '--stats --seed 7', log);
-  const start = figures(execFileSync(native, ['--headless', '--frames', '1', '--stats', '--seed', '7']).toString());
+  const start = startFigures();
 
   // The picture: sharp, whole device pixels, the page itself still.
   const look = await page.evaluate(() => {
     const c = document.getElementById('screen'), r = c.getBoundingClientRect();
     return { width: r.width, height: r.height, rendering: getComputedStyle(c).imageRendering,
-      scroll: document.documentElement.scrollHeight <= innerHeight, scale: Quibbo.state.scale };
+      fits: document.documentElement.scrollHeight <= innerHeight, scale: Quibbo.state.scale };
   });
   check('canvas at a whole-number scale, pixelated, no scrolling',
     look.width === 240 * look.scale && look.height === 320 * look.scale && look.scale >= 2 &&
-    look.rendering === 'pixelated' && look.scroll, JSON.stringify(look));
+    look.rendering === 'pixelated' && look.fits, JSON.stringify(look));
   check('no touch buttons without a touch screen', !(await visible(page, 'pad')));
   if (pictures) await page.screenshot({ path: path.join(pictures, 'web-desktop.png') });
-
-  // Sound: nothing before a gesture, a wave once a key has been pressed.
-  const before = await page.evaluate(() => ({ audio: !!Quibbo.audio, waves: Quibbo.state.waves }));
-  await page.waitForTimeout(1500); // the title
-  await holdKey(page, 'Space', 60);
-  await page.waitForTimeout(300);
-  const after = await page.evaluate(() => ({ audio: Quibbo.audio && Quibbo.audio.state, waves: Quibbo.state.waves }));
-  check('sound starts after a gesture, not before', !before.audio && before.waves === 0 &&
-    after.audio === 'running' && after.waves > 0, JSON.stringify({ before, after }));
+  const silent = await page.evaluate(() => !Quibbo.audio && Quibbo.state.waves === 0);
 
   // Keys: the arrows walk, D turns; Escape ends the game with its figures.
-  await holdKey(page, 'ArrowUp', 500);
-  await holdKey(page, 'd', 300);
-  await page.keyboard.press('Escape');
-  const walked = await endedStats(page, 1);
-  check('keys walk and turn', walked && (walked.x !== start.x || walked.z !== start.z) &&
-    walked.heading !== start.heading && walked.shots > 0, JSON.stringify({ start, walked }));
+  const walked = await figuresAfter(page, async () => {
+    await holdKey(page, 'ArrowUp', 500);
+    await holdKey(page, 'd', 300);
+    await page.keyboard.press('Escape');
+  });
+  check('keys walk and turn', walked && walked.z < start.z && walked.heading > start.heading,
+    JSON.stringify({ start, walked }));
   check('the end of a game says thanks and offers another',
-    await page.evaluate(() => /Thanks for playing/.test(document.getElementById('ended').textContent)) &&
-    await visible(page, 'new-game'));
+    /Thanks for playing/.test(await page.textContent('#ended')) && await visible(page, 'new-game'));
   await page.click('#new-game');
-  await page.waitForTimeout(300);
-  check('a new game starts', (await state(page)).ended === null && !(await visible(page, 'ended')));
+  await running(page);
+  check('"New game" starts one', (await state(page)).games === 2 && !(await visible(page, 'ended')));
 
   // Focus: lost, the game stands still; back, it goes on.
   await page.evaluate(() => window.dispatchEvent(new Event('blur')));
   await page.waitForTimeout(100);
   const paused = await state(page);
-  const frozen = await canvasPixels(page);
+  const frozen = JSON.stringify(await canvasPixels(page));
   await holdKey(page, 'ArrowLeft', 400);
   const still = await state(page);
-  const same = JSON.stringify(await canvasPixels(page)) === JSON.stringify(frozen);
+  const same = JSON.stringify(await canvasPixels(page)) === frozen;
   await page.evaluate(() => window.dispatchEvent(new Event('focus')));
-  await page.waitForTimeout(300);
+  await page.waitForTimeout(1000);
   const resumed = await state(page);
   check('focus loss pauses, focus resumes', !paused.focus && still.passes - paused.passes <= 1 && same &&
     resumed.focus && resumed.passes > still.passes + 5, JSON.stringify({ paused, still, same, resumed }));
 
   // A dropped level is played: one dot ahead wins it, and the box asks.
-  await dropLevels(page, [['QB00.BMP', 'QB00.BMP']]);
-  await page.waitForTimeout(1200);
-  await page.keyboard.down('ArrowUp');
-  const boxed = await page.waitForSelector('#box:not([hidden])', { timeout: 5000 }).then(() => true, () => false);
-  await page.keyboard.up('ArrowUp');
+  await playLevels(page, [['QB00.BMP', 'onedot.bmp']]);
+  const boxed = await untilBox(page, () => page.keyboard.down('ArrowUp'), () => page.keyboard.up('ArrowUp'));
   const text = await page.textContent('#box-text');
   check('a dropped level file is played', boxed && /GAME OVER/.test(text) && /Score: 10/.test(text), text);
-  // OK by keyboard: the same level again, from its start.
-  await page.keyboard.press('Enter');
-  await page.waitForTimeout(1200);
-  const afterOk = await state(page);
-  await page.keyboard.down('ArrowUp');
-  const again = await page.waitForSelector('#box:not([hidden])', { timeout: 5000 }).then(() => true, () => false);
-  await page.keyboard.up('ArrowUp');
-  // Cancel by mouse: the game ends, with both answers in its figures.
-  await page.click('#box-cancel');
-  const boxes = await endedStats(page, 2);
-  check('game-over box: OK plays again, Cancel ends with thanks', afterOk.ended === null && again && boxes &&
+  const heard = await page.evaluate(() => ({ audio: Quibbo.audio && Quibbo.audio.state, waves: Quibbo.state.waves }));
+  check('sound: none before a gesture, a wave after one', silent && heard.audio === 'running' && heard.waves > 0,
+    JSON.stringify({ silent, heard }));
+  // OK by keyboard plays the level again; Cancel by mouse ends the game.
+  const boxes = await figuresAfter(page, async () => {
+    await page.keyboard.press('Enter');
+    await page.waitForTimeout(300);
+    const again = await untilBox(page, () => page.keyboard.down('ArrowUp'), () => page.keyboard.up('ArrowUp'));
+    if (again) await page.click('#box-cancel');
+  });
+  check('game-over box: OK (Return) plays again, Cancel (mouse) ends with thanks', boxes &&
     JSON.stringify(boxes.message_boxes.map(b => b.answer)) === '["ok","cancel"]' &&
     await visible(page, 'ended'), JSON.stringify(boxes));
 
   // A level that cannot be loaded ends the game as on the desktop.
-  await dropLevels(page, [['QB00.BMP', 'QB00.BMP'], ['QB01.BMP', null]]);
-  await page.waitForTimeout(1200);
-  await page.keyboard.down('ArrowUp');
-  await page.waitForSelector('#box:not([hidden])', { timeout: 5000 }).catch(() => {});
-  await page.keyboard.up('ArrowUp');
-  const cant = await page.textContent('#box-text');
-  await page.click('#box-ok');
-  const broken = await endedStats(page, 3);
+  let cant = '';
+  const broken = await figuresAfter(page, async () => {
+    await playLevels(page, [['QB00.BMP', 'onedot.bmp'], ['QB01.BMP', null]]);
+    await untilBox(page, () => page.keyboard.down('ArrowUp'), () => page.keyboard.up('ArrowUp'));
+    cant = await page.textContent('#box-text');
+    await page.click('#box-ok');
+  });
   check("a broken second level: \"Can't load level.\", then the end", /Can't load level/.test(cant) &&
     broken && broken.exit_code === 255 && /could not be loaded/.test(await page.textContent('#ended-text')),
     JSON.stringify({ cant, broken }));
 
   // The picture button saves the frame as a download.
   await page.click('#new-game');
-  await page.waitForTimeout(300);
+  await running(page);
   const [download] = await Promise.all([page.waitForEvent('download', { timeout: 5000 }).catch(() => null),
     page.click('#shot')]);
   const saved = download ? fs.statSync(await download.path()).size : 0;
@@ -219,16 +233,20 @@ async function sameGame(browser, log, dir) {
   const nativeStats = figures(execFileSync(native, [...args, '--screenshot', shot]).toString());
   const context = await browser.newContext({ viewport: { width: 600, height: 800 } });
   context.url = browser.url;
-  const page = await open(context, args.join(' '), log);
-  const webStats = await endedStats(page, 1);
+  const page = await context.newPage();
+  page.stats = [];
+  page.on('console', m => { if (m.text().startsWith('{"frames"')) page.stats.push(m.text()); });
+  page.on('pageerror', e => log.push('page error: ' + e.message));
+  const webStats = await figuresAfter(page, () => page.goto(`${context.url}/index.html?args=${encodeURIComponent(args.join(' '))}`));
   check('a scripted run gives the native figures', JSON.stringify(webStats) === JSON.stringify(nativeStats),
     JSON.stringify({ webStats, nativeStats }));
   const expected = readBmp(shot);
   const got = await canvasPixels(page);
   let differ = 0;
-  for (let i = 0; i < got.length; i++) if (got[i] !== expected.rgba[i]) differ++;
+  for (let i = 0; i < got.length; i += 4)
+    if (got[i] !== expected.rgba[i] || got[i + 1] !== expected.rgba[i + 1] || got[i + 2] !== expected.rgba[i + 2]) differ++;
   check('the canvas is the native picture, pixel for pixel', got.length === expected.rgba.length && differ === 0,
-    `${differ} bytes differ`);
+    `${differ} pixels differ`);
   await context.close();
 }
 
@@ -256,45 +274,46 @@ async function phone(browser, log) {
     if (pictures) await page.screenshot({ path: path.join(pictures, `web-phone-${name}.png`) });
   }
   await page.setViewportSize({ width: 390, height: 844 });
-  await page.waitForTimeout(1500); // the title
 
-  // Two thumbs: walk forward and fire at once, then let go.
+  // Two thumbs: walk forward onto a gun, and fire while still walking.
   const centre = sel => page.evaluate(sel => {
     const r = document.querySelector(sel).getBoundingClientRect();
     return { x: r.left + r.width / 2, y: r.top + r.height / 2 };
   }, sel);
   const up = await centre('#pad .up'), fire = await centre('#fire'), right = await centre('#pad .right');
   const touches = (type, points) => cdp.send('Input.dispatchTouchEvent', { type, touchPoints: points });
-  await touches('touchStart', [{ x: up.x, y: up.y, id: 1 }]);
-  await touches('touchStart', [{ x: up.x, y: up.y, id: 1 }, { x: fire.x, y: fire.y, id: 2 }]);
-  await page.waitForTimeout(150);
-  const held = await page.evaluate(() => document.querySelectorAll('#pad .key.held').length);
-  await touches('touchEnd', [{ x: up.x, y: up.y, id: 1 }]);
-  await page.waitForTimeout(300);
-  // The thumb slides from the up arrow onto the right one: it turns.
-  await touches('touchStart', [{ x: up.x, y: up.y, id: 3 }]);
-  await page.waitForTimeout(200);
-  await touches('touchMove', [{ x: right.x, y: right.y, id: 3 }]);
-  await page.waitForTimeout(300);
-  await touches('touchEnd', []);
-  await page.waitForTimeout(100);
-  const start = figures(execFileSync(native, ['--headless', '--frames', '1', '--stats', '--seed', '7']).toString());
-  await page.keyboard.press('Escape');
-  const played = await endedStats(page, 1);
-  check('touch D-pad walks and turns while fire shoots (two fingers)', held === 2 && played &&
-    played.z !== start.z && played.heading !== start.heading && played.shots > 0,
-    JSON.stringify({ held, start, played }));
+  await playLevels(page, [['QB00.BMP', 'gun.bmp']]);
+  let held = 0;
+  const played = await figuresAfter(page, async () => {
+    await touches('touchStart', [{ x: up.x, y: up.y, id: 1 }]);
+    await page.waitForTimeout(1300);
+    await touches('touchStart', [{ x: up.x, y: up.y, id: 1 }, { x: fire.x, y: fire.y, id: 2 }]);
+    await page.waitForTimeout(100);
+    held = await page.evaluate(() => document.querySelectorAll('#pad .key.held').length);
+    await touches('touchEnd', [{ x: up.x, y: up.y, id: 1 }]);
+    await touches('touchEnd', []);
+    // A thumb slides from the up arrow onto the right one: it turns.
+    await touches('touchStart', [{ x: up.x, y: up.y, id: 3 }]);
+    await page.waitForTimeout(150);
+    await touches('touchMove', [{ x: right.x, y: right.y, id: 3 }]);
+    await page.waitForTimeout(300);
+    await touches('touchEnd', []);
+    await page.keyboard.press('Escape');
+  });
+  check('touch: the D-pad walks and turns while fire shoots (two fingers)', held === 2 && played &&
+    played.z < 5 && played.heading > 0 && played.shots === 1, JSON.stringify({ held, played }));
 
   // The box answers a tap.
   await page.evaluate(() => document.getElementById('new-game').click());
-  await dropLevels(page, [['QB00.BMP', 'QB00.BMP']]);
-  await page.waitForTimeout(1200);
-  await touches('touchStart', [{ x: up.x, y: up.y, id: 4 }]);
-  const boxed = await page.waitForSelector('#box:not([hidden])', { timeout: 5000 }).then(() => true, () => false);
-  await touches('touchEnd', []);
-  const ok = await centre('#box-cancel');
-  await page.touchscreen.tap(ok.x, ok.y);
-  check('the box answers a tap', boxed && !!(await endedStats(page, 2)));
+  await running(page);
+  await playLevels(page, [['QB00.BMP', 'onedot.bmp']]);
+  const tapped = await figuresAfter(page, async () => {
+    await untilBox(page, () => touches('touchStart', [{ x: up.x, y: up.y, id: 4 }]), () => touches('touchEnd', []));
+    const cancel = await centre('#box-cancel');
+    await page.touchscreen.tap(cancel.x, cancel.y);
+  });
+  check('the box answers a tap', tapped && tapped.message_boxes.length === 1 &&
+    tapped.message_boxes[0].answer === 'cancel', JSON.stringify(tapped));
   await context.close();
 }
 
