@@ -359,28 +359,40 @@ void CWebBackend::PlayWave(int /*id*/, const unsigned char* data, size_t size) {
 }
 
 // A scripted run: the headless backend's exact game, shown on the canvas.
+// The page paints only when the run yields, so a frame goes up then (and at
+// the end), not at every bracket.
 class CWebScriptedBackend : public CHeadlessBackend {
 public:
-    void Release() override { delete this; }
-    void Show() override {
-        Present(m_framebuffer);
-        ++m_nShows;
+    void Release() override {
+        ShowPending();
+        delete this;
     }
+    void Show() override { m_bPending = true; }
 
 protected:
     void WaitForFrameSlot() override {
         CHeadlessBackend::WaitForFrameSlot();
-        js_publish(m_nPasses, m_nShows, m_bAppFocus);
         // Paint now and then, so the run can be watched; the virtual clock
         // does not see it.
         const double now = emscripten_get_now();
         if (now >= m_dNextYield) {
+            ShowPending();
+            js_publish(m_nPasses, m_nShows, m_bAppFocus);
             emscripten_sleep(0);
             m_dNextYield = emscripten_get_now() + kRefreshMs;
         }
     }
 
 private:
+    void ShowPending() {
+        if (!m_bPending)
+            return;
+        m_bPending = false;
+        Present(m_framebuffer);
+        ++m_nShows;
+    }
+
+    bool m_bPending = false;
     int m_nShows = 0;
     double m_dNextYield = 0;
 };
