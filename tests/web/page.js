@@ -222,6 +222,28 @@ async function desktop(browser, log) {
   const saved = download ? fs.statSync(await download.path()).size : 0;
   check('a picture is saved as a download', download && /^quibbo-\d{3}\.bmp$/.test(download.suggestedFilename()) &&
     saved === 54 + 240 * 3 * 320, download ? download.suggestedFilename() + ' ' + saved : 'no download');
+
+  // A gamepad as the Gamepad API shows it: the D-pad walks, the stick turns.
+  // (The download may have taken the focus: the player clicks back.)
+  await page.click('#screen');
+  await page.waitForFunction(() => Quibbo.state.focus);
+  const padded = await figuresAfter(page, async () => {
+    await page.evaluate(() => {
+      const released = () => ({ pressed: false, value: 0 });
+      window.testPad = { id: 'test pad', index: 0, connected: true, mapping: 'standard', timestamp: 0,
+        axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, released) };
+      navigator.getGamepads = () => [window.testPad];
+      testPad.buttons[12] = { pressed: true, value: 1 };
+    });
+    await page.waitForTimeout(500);
+    await page.evaluate(() => { testPad.buttons[12] = { pressed: false, value: 0 }; testPad.axes[0] = 1; });
+    await page.waitForTimeout(300);
+    await page.evaluate(() => { testPad.axes[0] = 0; });
+    await page.waitForTimeout(100);
+    await page.keyboard.press('Escape');
+  });
+  check('a gamepad walks (D-pad) and turns (stick)', padded && padded.z < start.z &&
+    padded.heading > start.heading, JSON.stringify(padded));
   await context.close();
 }
 
@@ -274,6 +296,7 @@ async function phone(browser, log) {
     if (pictures) await page.screenshot({ path: path.join(pictures, `web-phone-${name}.png`) });
   }
   await page.setViewportSize({ width: 390, height: 844 });
+  await page.waitForTimeout(300); // the page lays itself out again
 
   // Two thumbs: walk forward onto a gun, and fire while still walking.
   const centre = sel => page.evaluate(sel => {
