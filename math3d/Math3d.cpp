@@ -8,10 +8,22 @@ constexpr double kTruncLimit = 536870912.0; // 2^29
 // Taylor terms of sin x / x - 1 and cos x - 1 in x^2, up to where the next
 // term falls below a thousandth of the last place for |x| <= pi / 4. Folded
 // by the compiler in IEEE double, the same everywhere.
-constexpr double kSin[] = {-1.0 / 6, 1.0 / 120, -1.0 / 5040, 1.0 / 362880, -1.0 / 39916800,
-                           1.0 / 6227020800.0, -1.0 / 1307674368000.0, 1.0 / 355687428096000.0};
-constexpr double kCos[] = {-1.0 / 2, 1.0 / 24, -1.0 / 720, 1.0 / 40320, -1.0 / 3628800,
-                           1.0 / 479001600, -1.0 / 87178291200.0, 1.0 / 20922789888000.0,
+constexpr double kSin[] = {-1.0 / 6,
+                           1.0 / 120,
+                           -1.0 / 5040,
+                           1.0 / 362880,
+                           -1.0 / 39916800,
+                           1.0 / 6227020800.0,
+                           -1.0 / 1307674368000.0,
+                           1.0 / 355687428096000.0};
+constexpr double kCos[] = {-1.0 / 2,
+                           1.0 / 24,
+                           -1.0 / 720,
+                           1.0 / 40320,
+                           -1.0 / 3628800,
+                           1.0 / 479001600,
+                           -1.0 / 87178291200.0,
+                           1.0 / 20922789888000.0,
                            -1.0 / 6402373705728000.0};
 
 template <size_t N> double Horner(const double (&c)[N], double x2) {

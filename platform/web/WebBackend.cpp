@@ -8,22 +8,22 @@
 #include "platform/web/Web.h"
 #include "platform/web/WebKeys.h"
 #include "platform/web/WebWave.h"
-#include <emscripten.h>
-#include <emscripten/html5.h>
 #include <cstdio>
 #include <cstring>
+#include <emscripten.h>
+#include <emscripten/html5.h>
 #include <map>
 #include <vector>
 
 // ---- The JavaScript half lives in web/page.js as window.Quibbo ----
+// clang-format off
 
-EM_JS(int, js_has_page, (), { return typeof window !== 'undefined' && !!window.Quibbo; });
+EM_JS(int, js_has_page, (), { return typeof window == "object" && !!window.Quibbo; });
 EM_JS(void, js_present, (const uint8_t* rgba, int width, int height),
       { Quibbo.present(HEAPU8.subarray(rgba, rgba + width * height * 4), width, height); });
 EM_JS(int, js_has_focus, (), { return Quibbo.hasFocus() ? 1 : 0; });
-EM_JS(void, js_play_wave, (const uint8_t* samples, int bytes, int rate, int channels, int bits), {
-    Quibbo.playWave(HEAPU8.subarray(samples, samples + bytes), rate, channels, bits);
-});
+EM_JS(void, js_play_wave, (const uint8_t* samples, int bytes, int rate, int channels, int bits),
+      { Quibbo.playWave(HEAPU8.subarray(samples, samples + bytes), rate, channels, bits); });
 EM_JS(void, js_toggle_fullscreen, (), { Quibbo.toggleFullscreen(); });
 EM_JS(void, js_download, (const char* path), { Quibbo.download(UTF8ToString(path)); });
 EM_JS(void, js_set_busy, (int on), { Quibbo.setBusy(!!on); });
@@ -33,15 +33,14 @@ EM_JS(void, js_publish, (int passes, int shows, int focus), {
     Quibbo.state.shows = shows;
     Quibbo.state.focus = !!focus;
 });
-EM_ASYNC_JS(int, js_ask, (const char* text, const char* caption, int choice), {
-    return await Quibbo.ask(UTF8ToString(text), UTF8ToString(caption), !!choice);
-});
+EM_ASYNC_JS(int, js_ask, (const char* text, const char* caption, int choice),
+            { return await Quibbo.ask(UTF8ToString(text), UTF8ToString(caption), !!choice); });
 // Resolves when the player starts a new game; the level folder it chose is
 // then read with js_levels_dir.
 EM_ASYNC_JS(void, js_game_ended, (int status), { await Quibbo.ended(status); });
-EM_JS(void, js_levels_dir, (char* buffer, int size), {
-    stringToUTF8(String(Quibbo.levelsDir), buffer, size);
-});
+EM_JS(void, js_levels_dir, (char* buffer, int size),
+      { stringToUTF8(String(Quibbo.levelsDir), buffer, size); });
+// clang-format on
 
 namespace {
 
@@ -115,9 +114,7 @@ public:
 
     // The page's own events, called back while the game waits.
     void Key(const EmscriptenKeyboardEvent& event, bool down);
-    void Touch(int button, bool down) {
-        m_input.Key(WebTouchKey(button), 0, down, false);
-    }
+    void Touch(int button, bool down) { m_input.Key(WebTouchKey(button), 0, down, false); }
     // The window lost the keyboard (`lost`), or its focus or visibility
     // changed otherwise: the game pauses as it does on the desktop.
     void FocusChanged(bool lost) {
@@ -157,7 +154,8 @@ EM_BOOL OnKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     // The page must not scroll on the arrows or Space, nor open its own
     // tools on F12; shortcuts with Ctrl or Alt and a letter stay the browser's.
     const int32_t key = WebKeyCode(event->key, event->code);
-    return key != 0 && !((event->ctrlKey || event->altKey || event->metaKey) && key < 128 && key > ' ');
+    return key != 0 &&
+           !((event->ctrlKey || event->altKey || event->metaKey) && key < 128 && key > ' ');
 }
 
 EM_BOOL OnKeyUp(int, const EmscriptenKeyboardEvent* event, void*) {
@@ -277,8 +275,9 @@ void CWebBackend::PollPads() {
     const int count = emscripten_get_num_gamepads();
     for (int pad = 0; pad < count; ++pad) {
         EmscriptenGamepadEvent state;
-        const bool connected = emscripten_get_gamepad_status(pad, &state) == EMSCRIPTEN_RESULT_SUCCESS &&
-                               state.connected && std::strcmp(state.mapping, "standard") == 0;
+        const bool connected =
+            emscripten_get_gamepad_status(pad, &state) == EMSCRIPTEN_RESULT_SUCCESS &&
+            state.connected && std::strcmp(state.mapping, "standard") == 0;
         auto known = m_padButtons.find(pad);
         if (!connected) {
             if (known != m_padButtons.end()) {
@@ -355,7 +354,8 @@ int32_t CWebBackend::MessageBox(const char* text, const char* caption, uint32_t 
 void CWebBackend::PlayWave(int /*id*/, const unsigned char* data, size_t size) {
     WebWave wave;
     if (WebReadWave(data, size, &wave))
-        js_play_wave(wave.samples, static_cast<int>(wave.bytes), wave.rate, wave.channels, wave.bits);
+        js_play_wave(wave.samples, static_cast<int>(wave.bytes), wave.rate, wave.channels,
+                     wave.bits);
 }
 
 // A scripted run: the headless backend's exact game, shown on the canvas.

@@ -12,10 +12,10 @@ struct Named {
 
 // Keys without a character of their own, by KeyboardEvent.key.
 const Named kNamedKeys[] = {
-    {"ArrowUp", DK_UP},       {"ArrowDown", DK_DOWN},     {"ArrowLeft", DK_LEFT},
-    {"ArrowRight", DK_RIGHT}, {"Enter", DK_RETURN},       {"Escape", DK_ESCAPE},
+    {"ArrowUp", DK_UP},       {"ArrowDown", DK_DOWN},      {"ArrowLeft", DK_LEFT},
+    {"ArrowRight", DK_RIGHT}, {"Enter", DK_RETURN},        {"Escape", DK_ESCAPE},
     {"Tab", DK_TAB},          {"Backspace", DK_BACKSPACE}, {"F11", DK_F11},
-    {"F12", DK_F12},          {"Control", DK_LCTRL},      {"Shift", DK_LSHIFT},
+    {"F12", DK_F12},          {"Control", DK_LCTRL},       {"Shift", DK_LSHIFT},
 };
 
 } // namespace

@@ -9,7 +9,14 @@
 int32_t WebKeyCode(const char* key, const char* code);
 
 // The touch buttons of the page, in the order page.js numbers them.
-enum : int { WEB_TOUCH_UP, WEB_TOUCH_DOWN, WEB_TOUCH_LEFT, WEB_TOUCH_RIGHT, WEB_TOUCH_FIRE, WEB_TOUCH_BUTTONS };
+enum : int {
+    WEB_TOUCH_UP,
+    WEB_TOUCH_DOWN,
+    WEB_TOUCH_LEFT,
+    WEB_TOUCH_RIGHT,
+    WEB_TOUCH_FIRE,
+    WEB_TOUCH_BUTTONS
+};
 // The key a touch button stands for; 0 for a number out of range.
 int32_t WebTouchKey(int button);
 

@@ -11,7 +11,8 @@ uint16_t Le16(const unsigned char* p) {
 } // namespace
 
 bool WebReadWave(const unsigned char* data, size_t size, WebWave* wave) {
-    if (!data || size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0)
+    if (!data || size < 12 || std::memcmp(data, "RIFF", 4) != 0 ||
+        std::memcmp(data + 8, "WAVE", 4) != 0)
         return false;
     bool haveFormat = false;
     size_t at = 12;

@@ -133,7 +133,7 @@ TEST(Matrix, RotationAboutTheVertical) {
 // browser build, whose C library rounds differently).
 TEST(Matrix, SinCosDegreesIsAccurateAndTheSameEverywhere) {
     double s, c;
-    const double quarters[][3] = {{0, 0, 1}, {90, 1, 0}, {180, 0, -1}, {270, -1, 0},
+    const double quarters[][3] = {{0, 0, 1},    {90, 1, 0},  {180, 0, -1}, {270, -1, 0},
                                   {-90, -1, 0}, {720, 0, 1}, {-9e8, 0, 1}, {450, 1, 0}};
     for (const auto& q : quarters) {
         SinCosDegrees(q[0], &s, &c);
@@ -155,8 +155,10 @@ TEST(Matrix, SinCosDegreesIsAccurateAndTheSameEverywhere) {
         }
         // Whole turns come off exactly first, so the reference itself is
         // good to far below a unit in the last place.
-        const long double a = std::remainder(deg, 360.0) * 3.14159265358979323846264338327950288L / 180;
-        for (const auto& [got, want] : {std::pair<double, long double>{s, std::sin(a)}, {c, std::cos(a)}}) {
+        const long double a =
+            std::remainder(deg, 360.0) * 3.14159265358979323846264338327950288L / 180;
+        for (const auto& [got, want] :
+             {std::pair<double, long double>{s, std::sin(a)}, {c, std::cos(a)}}) {
             if (std::fabs(want) > 0.1L) {
                 const double ulp = std::ldexp(1.0, std::ilogb(static_cast<double>(want)) - 52);
                 worst = std::max(worst, static_cast<double>(std::fabs(got - want)) / ulp);

@@ -1,13 +1,13 @@
 // The page's keys, touch buttons, pads and waves as the game hears them:
 // a key in the browser must do what the same key does in the window.
+#include "platform/InputActions.h"
 #include "platform/InputMap.h"
 #include "platform/Resources.h"
-#include "platform/InputActions.h"
 #include "platform/web/WebKeys.h"
 #include "platform/web/WebWave.h"
-#include <gtest/gtest.h>
 #include <cstdlib>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -79,7 +79,8 @@ TEST(WebKeys, TouchButtonsAndPadsMoveAndFireAsOnTheDesktop) {
 }
 
 // A RIFF file of the given chunks after the WAVE tag.
-std::vector<unsigned char> Riff(const std::vector<std::pair<std::string, std::vector<unsigned char>>>& chunks) {
+std::vector<unsigned char>
+Riff(const std::vector<std::pair<std::string, std::vector<unsigned char>>>& chunks) {
     std::vector<unsigned char> out = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
     for (const auto& chunk : chunks) {
         out.insert(out.end(), chunk.first.begin(), chunk.first.end());
@@ -117,7 +118,8 @@ TEST(WebWaves, TheGamesWavesAreFoundWholeAndOddChunksAreSkipped) {
     }
     // A chunk of odd length before the samples is padded; the samples are
     // found after the pad byte.
-    const auto file = Riff({{"fmt ", Format(1, 1, 22050, 8)}, {"LIST", {1, 2, 3}}, {"data", {10, 20, 30, 40}}});
+    const auto file =
+        Riff({{"fmt ", Format(1, 1, 22050, 8)}, {"LIST", {1, 2, 3}}, {"data", {10, 20, 30, 40}}});
     WebWave wave;
     ASSERT_TRUE(WebReadWave(file.data(), file.size(), &wave));
     EXPECT_EQ(wave.rate, 22050);
@@ -132,7 +134,7 @@ TEST(WebWaves, FilesThatCannotPlayAreRefused) {
         Riff({{"fmt ", Format(1, 1, 22050, 12)}, {"data", samples}}),
         Riff({{"fmt ", Format(1, 6, 22050, 8)}, {"data", samples}}),
         Riff({{"data", samples}, {"fmt ", Format(1, 1, 22050, 8)}}), // samples of no known form
-        Riff({{"fmt ", Format(1, 1, 22050, 8)}}),                   // no samples
+        Riff({{"fmt ", Format(1, 1, 22050, 8)}}),                    // no samples
         Riff({{"fmt ", Format(1, 1, 22050, 8)}, {"data", {}}}),
     };
     WebWave wave;
