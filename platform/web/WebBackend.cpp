@@ -430,7 +430,9 @@ bool WebNextGame(int status, std::string* levelsDir) {
 extern "C" {
 
 EMSCRIPTEN_KEEPALIVE void WebTouch(int button, int down) {
-    if (g_pWeb && !g_pWeb->Asking())
+    // While the box asks, a press is the box's; a finger lifted then still
+    // lets go of what it held, as a key let go does.
+    if (g_pWeb && (!down || !g_pWeb->Asking()))
         g_pWeb->Touch(button, down != 0);
 }
 
