@@ -10,8 +10,14 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 native=${1:-build/quibbo}
 web=${2:-build-web}
-frames=3000
-keys="30:+up,200:-up,210:+right,260:-right,270:+up,600:-up,610:+left,700:-left,710:+up,1200:-up"
+# Long enough for the browser's compiler to have finished with the hot code;
+# walking and turning all the way, as a player does.
+frames=12000
+keys=""
+for ((f = 30; f < frames; f += 200)); do
+    keys+="$f:+up,$((f + 150)):-up,$((f + 155)):+right,$((f + 185)):-right,"
+done
+keys=${keys%,}
 args=(--headless --frames "$frames" --seed 1 --keys "$keys" --stats)
 
 fps() { grep -o '"fps": [0-9.]*' | head -n1 | cut -d' ' -f2; }
