@@ -182,6 +182,23 @@ async function desktop(browser, log) {
   const resumed = await state(page);
   check('focus loss pauses, focus resumes', !paused.focus && still.passes - paused.passes <= 1 && same &&
     resumed.focus && resumed.passes > still.passes + 5, JSON.stringify({ paused, still, same, resumed }));
+  // A hidden tab pauses too (the page is told it is hidden, as on a switch).
+  const visibility = hidden => page.evaluate(hidden => {
+    Object.defineProperty(document, 'hidden', { value: hidden, configurable: true });
+    Object.defineProperty(document, 'visibilityState', { value: hidden ? 'hidden' : 'visible', configurable: true });
+    document.dispatchEvent(new Event('visibilitychange'));
+  }, hidden);
+  await visibility(true);
+  await page.waitForTimeout(300);
+  const hiddenState = await state(page);
+  await page.waitForTimeout(300);
+  const hiddenLater = await state(page);
+  await visibility(false);
+  await page.waitForTimeout(1000);
+  const shown = await state(page);
+  check('a hidden tab pauses, shown again it goes on', !hiddenState.focus &&
+    hiddenLater.passes - hiddenState.passes <= 1 && shown.focus && shown.passes > hiddenLater.passes + 5,
+    JSON.stringify({ hiddenState, hiddenLater, shown }));
 
   // A dropped level is played: one dot ahead wins it, and the box asks.
   await playLevels(page, [['QB00.BMP', 'onedot.bmp']]);
