@@ -120,6 +120,7 @@
       Quibbo.state.ended = status;
       $('ended-text').textContent = status === 255 ? 'The game ended: a level could not be loaded.' : 'Thanks for playing';
       $('ended').hidden = false;
+      $('built-in').hidden = !Quibbo.levelsDir;
       $('new-game').focus();
       return new Promise(resolve => { endedResolve = resolve; });
     },
@@ -133,6 +134,11 @@
     if (endedResolve) { const go = endedResolve; endedResolve = null; go(); }
   }
   $('new-game').onclick = startGame;
+  // Back from the player's own levels to the game's.
+  $('built-in').onclick = () => {
+    Quibbo.levelsDir = '';
+    startGame();
+  };
 
   // ---- Scale: whole device pixels per game pixel, as large as fits ----
   function layout() {

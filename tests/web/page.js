@@ -231,8 +231,9 @@ async function desktop(browser, log) {
     broken && broken.exit_code === 255 && /could not be loaded/.test(await page.textContent('#ended-text')),
     JSON.stringify({ cant, broken }));
 
-  // The picture button saves the frame as a download.
-  await page.click('#new-game');
+  // Back to the built-in levels; the picture button saves the frame as a
+  // download.
+  await page.click('#built-in');
   await running(page);
   const [download] = await Promise.all([page.waitForEvent('download', { timeout: 5000 }).catch(() => null),
     page.click('#shot')]);
@@ -261,7 +262,15 @@ async function desktop(browser, log) {
     await page.waitForTimeout(100);
     await page.keyboard.press('Escape');
   });
-  check('a gamepad walks (D-pad) and turns (stick)', padded && padded.z < 5.5 && padded.heading > 0, JSON.stringify({ padded, now: await state(page) }));
+  check('a gamepad walks (D-pad) and turns (stick)', padded && padded.z < 5.5 && padded.heading > 0,
+    JSON.stringify({ padded, now: await state(page) }));
+  const builtIn = await figuresAfter(page, async () => {
+    await page.click('#built-in');
+    await running(page);
+    await page.keyboard.press('Escape');
+  });
+  check('"Built-in levels" leaves the player\'s own', builtIn && builtIn.dots_left === start.dots_left &&
+    builtIn.x === start.x && builtIn.z === start.z, JSON.stringify(builtIn));
   await context.close();
 }
 
