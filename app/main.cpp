@@ -5,6 +5,9 @@
 #ifdef QUIBBO_WITH_SDL
 #include "platform/sdl/Sdl.h"
 #endif
+#ifdef __EMSCRIPTEN__
+#include "platform/web/Web.h"
+#endif
 #include <cstdio>
 #include <string>
 
@@ -12,6 +15,10 @@ namespace {
 
 // The one place where a backend is chosen. A new backend adds its line here.
 CBackend* MakeBackend(const PlatConfig& config) {
+#ifdef __EMSCRIPTEN__
+    if (CBackend* page = WebMakeBackend(config))
+        return page;
+#endif
     if (config.headless)
         return HeadlessMakeBackend(config);
 #ifdef QUIBBO_WITH_SDL
@@ -35,5 +42,12 @@ int main(int argc, char** argv) {
         std::fputs(UsageText().c_str(), stdout);
         return EXIT_NORMAL;
     }
-    return RunGame(options, MakeBackend);
+    int status = RunGame(options, MakeBackend);
+#ifdef __EMSCRIPTEN__
+    // A page outlives its games: the player may start another, on levels of
+    // their own.
+    while (WebNextGame(status, &options.m_strLevelsDir))
+        status = RunGame(options, MakeBackend);
+#endif
+    return status;
 }

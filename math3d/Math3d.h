@@ -20,5 +20,13 @@ inline bool RegionContains(const PlatRect& region, int32_t x, int32_t z) {
     return x >= region.left && x < region.right && z >= region.top && z < region.bottom;
 }
 
+// The sine and cosine of an angle in degrees, the same to the last bit on
+// every platform: C libraries round sin and cos differently in their last
+// bit, and a player walking or a wall turning by those bits ends up drawn a
+// pixel apart. Only +, -, * and / (exact to IEEE 754 everywhere) and the
+// exact remainder are used. Within 2 units in the last place of the true
+// values; NaN for an infinite or NaN angle.
+void SinCosDegrees(double degrees, double* sine, double* cosine);
+
 // Euclidean distance of (x1, z1) and (x2, z2) on the floor plane.
 double Distance2D(double x1, double z1, double x2, double z2);

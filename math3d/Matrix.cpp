@@ -47,9 +47,8 @@ CVector CMatrix::Apply(const CVector& v) const {
 }
 
 void CMatrix::SetRotationY(double degrees) {
-    const double a = degrees * kDegToRad;
-    const double s = std::sin(a);
-    const double c = std::cos(a);
+    double s, c;
+    SinCosDegrees(degrees, &s, &c);
     SetIdentity();
     m[0][0] = c;
     m[0][2] = s;

@@ -30,9 +30,10 @@ void CPose::Turn(double delta) {
 }
 
 void CPose::MoveForward(double distance) {
-    const double a = heading * kDegToRad;
-    x = std::sin(a) * distance + x;
-    z = z - std::cos(a) * distance;
+    double s, c;
+    SinCosDegrees(heading, &s, &c);
+    x = s * distance + x;
+    z = z - c * distance;
 }
 
 CMatrix CPose::GetViewMatrix() const {

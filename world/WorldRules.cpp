@@ -1,5 +1,6 @@
 // The rules as the world applies them: what touching a dot, a gun or an enemy
 // does, shooting, and the head-up display.
+#include "math3d/Math3d.h"
 #include "platform/Time.h"
 #include "scene/Maze.h"
 #include "world/PlayWave.h"
@@ -16,7 +17,6 @@ const uint32_t kHitPauseMs = 300; // the hit is felt: the whole game holds still
 const int kFlashPercent = 40;
 const int kHudMargin = 5;
 const uint32_t kPlayerDotColour = 0x0000FFFF; // yellow
-const double kRadiansPerDegree = 0.017453292519943295;
 
 // The picture last loaded into a world's overlay, so that showing it again
 // does not reload it.
@@ -71,9 +71,9 @@ bool CWorld::Fire() {
     m_bMuzzleFlash = true;
     --m_nShots;
 
-    double h = m_camera.heading * kRadiansPerDegree;
-    double stepX = std::sin(h);
-    double stepZ = -std::cos(h);
+    double stepX, stepZ;
+    SinCosDegrees(m_camera.heading, &stepX, &stepZ);
+    stepZ = -stepZ;
     for (int i = 0; i < kShotSamples; ++i) {
         PlatPoint cell = {static_cast<int32_t>(m_camera.x + i * stepX),
                           static_cast<int32_t>(m_camera.z + i * stepZ)};

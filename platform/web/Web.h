@@ -1,0 +1,19 @@
+// The browser backend: the page's canvas, its keys, touch buttons and
+// gamepads as the device's buttons, an in-page box and Web Audio. The page
+// (web/index.html with web/page.js) holds the JavaScript half.
+#pragma once
+#include "platform/Platform.h"
+#include <string>
+
+// The maker to hand PlatStartup in a page. A scripted run (--headless) plays
+// exactly as the headless backend plays it, virtual clock and all, and is
+// shown on the canvas as it goes. Null where there is no page (under node),
+// so the caller falls back to the plain headless backend.
+CBackend* WebMakeBackend(const PlatConfig& config);
+
+// A game ended with `status`. In a page this waits, with the page showing
+// its end state, until the player starts another game, and gives the level
+// folder for it ("" for the built-in levels) in *levelsDir; levels dropped
+// onto the page during a game start the next one at once. False where there
+// is no page: the program ends as on the desktop.
+bool WebNextGame(int status, std::string* levelsDir);

@@ -1,0 +1,420 @@
+// The game's page in the system's headless Chromium, driven through
+// playwright-core: it serves the built folder itself on 127.0.0.1, plays the
+// page with keys, touch, the box and dropped levels, compares the canvas with
+// the native game's picture, stops its server and prints "N passed, N failed".
+//
+//   node tests/web/page.js BUILD_WEB_DIR NATIVE_QUIBBO [PICTURE_DIR]
+//
+// NATIVE_QUIBBO is the desktop build's game (its --headless run is the
+// reference); PICTURE_DIR, when given, receives screenshots of the page on a
+// desktop, a phone upright and a phone on its side.
+'use strict';
+const http = require('http');
+const fs = require('fs');
+const path = require('path');
+const { execFileSync } = require('child_process');
+const { chromium } = require(process.env.PLAYWRIGHT_CORE || path.join(__dirname, '../../web/node_modules/playwright-core'));
+
+const root = path.resolve(process.argv[2] || 'build-web');
+const native = path.resolve(process.argv[3] || 'build/quibbo');
+const pictures = process.argv[4] ? path.resolve(process.argv[4]) : null;
+const levels = path.join(__dirname, 'levels');
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.css': 'text/css' };
+
+let passed = 0, failed = 0;
+function check(name, ok, detail) {
+  if (ok) passed++; else failed++;
+  console.log(`${ok ? 'PASS' : 'FAIL'} ${name}${!ok && detail !== undefined ? ': ' + detail : ''}`);
+}
+
+function serve() {
+  const server = http.createServer((req, res) => {
+    const file = path.join(root, decodeURIComponent(req.url.split('?')[0]).replace(/^\/$/, '/index.html'));
+    if (!file.startsWith(root) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+      res.writeHead(404); res.end(); return;
+    }
+    res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+    fs.createReadStream(file).pipe(res);
+  });
+  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+// The figures a run prints with --stats, without its speed.
+function figures(line) {
+  const stats = JSON.parse(line);
+  delete stats.fps;
+  return stats;
+}
+
+// A 24-bit bottom-up BMP as rows of [r, g, b] bytes, top row first.
+function readBmp(file) {
+  const b = fs.readFileSync(file);
+  const width = b.readInt32LE(18), height = b.readInt32LE(22), offset = b.readUInt32LE(10);
+  const stride = (width * 3 + 3) & ~3;
+  const rgba = Buffer.alloc(width * height * 4);
+  for (let y = 0; y < height; y++)
+    for (let x = 0; x < width; x++) {
+      const at = offset + (height - 1 - y) * stride + x * 3, to = (y * width + x) * 4;
+      rgba[to] = b[at + 2]; rgba[to + 1] = b[at + 1]; rgba[to + 2] = b[at]; rgba[to + 3] = 255;
+    }
+  return { width, height, rgba };
+}
+
+const canvasPixels = page => page.evaluate(() => {
+  const c = document.getElementById('screen');
+  return Array.from(c.getContext('2d').getImageData(0, 0, c.width, c.height).data);
+});
+const state = page => page.evaluate(() => Object.assign({}, Quibbo.state));
+const visible = (page, id) => page.evaluate(id => {
+  const e = document.getElementById(id);
+  return !!e && !e.hidden && getComputedStyle(e).display !== 'none' && e.getBoundingClientRect().width > 0;
+}, id);
+
+// Opens the page with a command line; collects its console and its stats lines.
+async function open(context, args, log) {
+  const page = await context.newPage();
+  page.stats = [];
+  page.on('console', m => {
+    if (m.text().startsWith('{"frames"')) page.stats.push(m.text());
+    if (m.type() === 'error') log.push(m.text());
+  });
+  page.on('pageerror', e => log.push('page error: ' + e.message));
+  await page.goto(`${context.url}/index.html${args ? '?args=' + encodeURIComponent(args) : ''}`);
+  await running(page, 5);
+  return page;
+}
+
+// Waits until the game that runs now has had `passes` idle passes.
+const running = (page, passes = 10) => page.waitForFunction(
+  p => window.Quibbo && Quibbo.state.games > 0 && Quibbo.state.ended === null && Quibbo.state.passes >= p,
+  passes, { timeout: 20000 });
+
+// Does `action` and gives the figures of the game it ends.
+async function figuresAfter(page, action) {
+  const count = page.stats.length;
+  await action();
+  for (let waited = 0; page.stats.length === count && waited < 10000; waited += 50) await page.waitForTimeout(50);
+  return page.stats.length > count ? figures(page.stats[page.stats.length - 1]) : null;
+}
+
+// Drops files of tests/web/levels onto the page under the names given; a
+// file of null is 300 bytes of nothing the game can build.
+async function dropLevels(page, files) {
+  const payload = files.map(([name, source]) => ({
+    name, data: (source ? fs.readFileSync(path.join(levels, source)) : Buffer.alloc(300, 7)).toString('base64'),
+  }));
+  await page.evaluate(files => {
+    const transfer = new DataTransfer();
+    for (const f of files)
+      transfer.items.add(new File([Uint8Array.from(atob(f.data), c => c.charCodeAt(0))], f.name));
+    window.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  }, payload);
+}
+
+// Drops levels and waits for the game on them to run.
+async function playLevels(page, files) {
+  const games = (await state(page)).games;
+  await dropLevels(page, files);
+  await page.waitForFunction(g => Quibbo.state.games > g, games);
+  await running(page);
+}
+
+async function holdKey(page, key, ms) {
+  await page.keyboard.down(key);
+  await page.waitForTimeout(ms);
+  await page.keyboard.up(key);
+}
+
+// Holds a key (or does `press`) until the box comes up; false if it never does.
+async function untilBox(page, press, release) {
+  await press();
+  const shown = await page.waitForSelector('#box:not([hidden])', { timeout: 8000 }).then(() => true, () => false);
+  await release();
+  return shown;
+}
+
+const startFigures = () =>
+  figures(execFileSync(native, ['--headless', '--frames', '1', '--stats', '--seed', '7']).toString());
+
+async function desktop(browser, log) {
+  const context = await browser.newContext({ viewport: { width: 1000, height: 780 } });
+  context.url = browser.url;
+  const page = await open(context, '--stats --seed 7', log);
+  const start = startFigures();
+
+  // The picture: sharp, whole device pixels, the page itself still.
+  const look = await page.evaluate(() => {
+    const c = document.getElementById('screen'), r = c.getBoundingClientRect();
+    return { width: r.width, height: r.height, rendering: getComputedStyle(c).imageRendering,
+      fits: document.documentElement.scrollHeight <= innerHeight, scale: Quibbo.state.scale };
+  });
+  check('canvas at a whole-number scale, pixelated, no scrolling',
+    look.width === 240 * look.scale && look.height === 320 * look.scale && look.scale >= 2 &&
+    look.rendering === 'pixelated' && look.fits, JSON.stringify(look));
+  check('no touch buttons without a touch screen', !(await visible(page, 'pad')));
+  if (pictures) await page.screenshot({ path: path.join(pictures, 'web-desktop.png') });
+  const silent = await page.evaluate(() => !Quibbo.audio && Quibbo.state.waves === 0);
+
+  // Keys: the arrows walk, D turns; Escape asks before it ends the game: No
+  // (mouse) plays on, Yes (Return) ends it with its figures.
+  let asked = null, playedOn = false;
+  const walked = await figuresAfter(page, async () => {
+    await holdKey(page, 'ArrowUp', 500);
+    await holdKey(page, 'd', 300);
+    const quitBox = async () => await untilBox(page, () => page.keyboard.press('Escape'), async () => {}) &&
+      [await page.textContent('#box-text'), await page.textContent('#box-ok'), await page.textContent('#box-cancel')];
+    asked = await quitBox();
+    await page.click('#box-cancel');
+    const before = (await state(page)).passes;
+    await page.waitForTimeout(500);
+    const after = await state(page);
+    playedOn = after.ended === null && after.passes > before + 5;
+    if (await quitBox()) await page.keyboard.press('Enter');
+  });
+  check('keys walk and turn', walked && walked.z < start.z && walked.heading > start.heading,
+    JSON.stringify({ start, walked }));
+  check('Escape asks "Quit Quibbo?" with Yes and No; No plays on, Yes ends',
+    JSON.stringify(asked) === '["Quit Quibbo?","Yes","No"]' && playedOn && walked &&
+    JSON.stringify(walked.message_boxes.map(b => b.answer)) === '["no","yes"]',
+    JSON.stringify({ asked, playedOn, boxes: walked && walked.message_boxes }));
+  check('the end of a game says thanks and offers another',
+    /Thanks for playing/.test(await page.textContent('#ended')) && await visible(page, 'new-game'));
+  await page.click('#new-game');
+  await running(page);
+  check('"New game" starts one', (await state(page)).games === 2 && !(await visible(page, 'ended')));
+
+  // The pause key: P stops the game and Pause resumes it.
+  await page.keyboard.press('p');
+  await page.waitForTimeout(200);
+  const held = await state(page);
+  await page.waitForTimeout(400);
+  const heldLater = await state(page);
+  await page.keyboard.press('Pause');
+  await page.waitForTimeout(800);
+  const going = await state(page);
+  check('P pauses, Pause resumes', heldLater.passes - held.passes <= 1 && going.passes > heldLater.passes + 5,
+    JSON.stringify({ held, heldLater, going }));
+
+  // Focus: lost, the game stands still; back, it goes on.
+  await page.evaluate(() => window.dispatchEvent(new Event('blur')));
+  await page.waitForTimeout(100);
+  const paused = await state(page);
+  const frozen = JSON.stringify(await canvasPixels(page));
+  await holdKey(page, 'ArrowLeft', 400);
+  const still = await state(page);
+  const same = JSON.stringify(await canvasPixels(page)) === frozen;
+  await page.evaluate(() => window.dispatchEvent(new Event('focus')));
+  await page.waitForTimeout(1000);
+  const resumed = await state(page);
+  check('focus loss pauses, focus resumes', !paused.focus && still.passes - paused.passes <= 1 && same &&
+    resumed.focus && resumed.passes > still.passes + 5, JSON.stringify({ paused, still, same, resumed }));
+  // A hidden tab pauses too (the page is told it is hidden, as on a switch).
+  const visibility = hidden => page.evaluate(hidden => {
+    Object.defineProperty(document, 'hidden', { value: hidden, configurable: true });
+    Object.defineProperty(document, 'visibilityState', { value: hidden ? 'hidden' : 'visible', configurable: true });
+    document.dispatchEvent(new Event('visibilitychange'));
+  }, hidden);
+  await visibility(true);
+  await page.waitForTimeout(300);
+  const hiddenState = await state(page);
+  await page.waitForTimeout(300);
+  const hiddenLater = await state(page);
+  await visibility(false);
+  await page.waitForTimeout(1000);
+  const shown = await state(page);
+  check('a hidden tab pauses, shown again it goes on', !hiddenState.focus &&
+    hiddenLater.passes - hiddenState.passes <= 1 && shown.focus && shown.passes > hiddenLater.passes + 5,
+    JSON.stringify({ hiddenState, hiddenLater, shown }));
+
+  // A dropped level is played: one dot ahead wins it, and the box asks.
+  await playLevels(page, [['QB00.BMP', 'onedot.bmp']]);
+  const boxed = await untilBox(page, () => page.keyboard.down('ArrowUp'), () => page.keyboard.up('ArrowUp'));
+  const text = await page.textContent('#box-text');
+  check('a dropped level file is played', boxed && /GAME OVER/.test(text) && /Score: 10/.test(text), text);
+  const heard = await page.evaluate(() => ({ audio: Quibbo.audio && Quibbo.audio.state, waves: Quibbo.state.waves }));
+  check('sound: none before a gesture, a wave after one', silent && heard.audio === 'running' && heard.waves > 0,
+    JSON.stringify({ silent, heard }));
+  // OK by keyboard plays the level again; Cancel by mouse ends the game.
+  const boxes = await figuresAfter(page, async () => {
+    await page.keyboard.press('Enter');
+    await page.waitForTimeout(300);
+    const again = await untilBox(page, () => page.keyboard.down('ArrowUp'), () => page.keyboard.up('ArrowUp'));
+    if (again) await page.click('#box-cancel');
+  });
+  check('game-over box: OK (Return) plays again, Cancel (mouse) ends with thanks', boxes &&
+    JSON.stringify(boxes.message_boxes.map(b => b.answer)) === '["ok","cancel"]' &&
+    await visible(page, 'ended'), JSON.stringify(boxes));
+
+  // A level that cannot be loaded ends the game as on the desktop.
+  let cant = '';
+  const broken = await figuresAfter(page, async () => {
+    await playLevels(page, [['QB00.BMP', 'onedot.bmp'], ['QB01.BMP', null]]);
+    await untilBox(page, () => page.keyboard.down('ArrowUp'), () => page.keyboard.up('ArrowUp'));
+    cant = await page.textContent('#box-text');
+    await page.click('#box-ok');
+  });
+  check("a broken second level: \"Can't load level.\", then the end", /Can't load level/.test(cant) &&
+    broken && broken.exit_code === 255 && /could not be loaded/.test(await page.textContent('#ended-text')),
+    JSON.stringify({ cant, broken }));
+
+  // Back to the built-in levels; the picture button saves the frame as a
+  // download.
+  await page.click('#built-in');
+  await running(page);
+  const [download] = await Promise.all([page.waitForEvent('download', { timeout: 5000 }).catch(() => null),
+    page.click('#shot')]);
+  const saved = download ? fs.statSync(await download.path()).size : 0;
+  check('a picture is saved as a download', download && /^quibbo-\d{3}\.bmp$/.test(download.suggestedFilename()) &&
+    saved === 54 + 240 * 3 * 320, download ? download.suggestedFilename() + ' ' + saved : 'no download');
+
+  // A gamepad as the Gamepad API shows it: the D-pad walks, the stick turns.
+  // (The download may have taken the focus: the player clicks back.) On the
+  // gun level, where walking ahead does not end it.
+  await page.click('#screen');
+  await page.waitForFunction(() => Quibbo.state.focus);
+  await playLevels(page, [['QB00.BMP', 'gun.bmp']]);
+  const padded = await figuresAfter(page, async () => {
+    await page.evaluate(() => {
+      const released = () => ({ pressed: false, value: 0 });
+      window.testPad = { id: 'test pad', index: 0, connected: true, mapping: 'standard', timestamp: 0,
+        axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, released) };
+      navigator.getGamepads = () => [window.testPad];
+      testPad.buttons[12] = { pressed: true, value: 1 };
+    });
+    await page.waitForTimeout(500);
+    await page.evaluate(() => { testPad.buttons[12] = { pressed: false, value: 0 }; testPad.axes[0] = 1; });
+    await page.waitForTimeout(300);
+    await page.evaluate(() => { testPad.axes[0] = 0; });
+    await page.waitForTimeout(100);
+    await page.keyboard.press('Escape');
+  });
+  check('a gamepad walks (D-pad) and turns (stick)', padded && padded.z < 5.5 && padded.heading > 0,
+    JSON.stringify({ padded, now: await state(page) }));
+  const builtIn = await figuresAfter(page, async () => {
+    await page.click('#built-in');
+    await running(page);
+    await page.keyboard.press('Escape');
+  });
+  check('"Built-in levels" leaves the player\'s own', builtIn && builtIn.dots_left === start.dots_left &&
+    builtIn.x === start.x && builtIn.z === start.z, JSON.stringify(builtIn));
+  await context.close();
+}
+
+// The same scripted run as natively: the same figures and the same last frame.
+async function sameGame(browser, log, dir) {
+  const keys = '60:+up,140:-up,150:+right,175:-right,180:+up,260:-up,270:fire,280:fire,300:+left,330:-left';
+  const args = ['--headless', '--frames', '360', '--keys', keys, '--seed', '7', '--stats'];
+  const shot = path.join(dir, 'native.bmp');
+  const nativeStats = figures(execFileSync(native, [...args, '--screenshot', shot]).toString());
+  const context = await browser.newContext({ viewport: { width: 600, height: 800 } });
+  context.url = browser.url;
+  const page = await context.newPage();
+  page.stats = [];
+  page.on('console', m => { if (m.text().startsWith('{"frames"')) page.stats.push(m.text()); });
+  page.on('pageerror', e => log.push('page error: ' + e.message));
+  const webStats = await figuresAfter(page, () => page.goto(`${context.url}/index.html?args=${encodeURIComponent(args.join(' '))}`));
+  check('a scripted run gives the native figures', JSON.stringify(webStats) === JSON.stringify(nativeStats),
+    JSON.stringify({ webStats, nativeStats }));
+  const expected = readBmp(shot);
+  const got = await canvasPixels(page);
+  let differ = 0;
+  for (let i = 0; i < got.length; i += 4)
+    if (got[i] !== expected.rgba[i] || got[i + 1] !== expected.rgba[i + 1] || got[i + 2] !== expected.rgba[i + 2]) differ++;
+  check('the canvas is the native picture, pixel for pixel', got.length === expected.rgba.length && differ === 0,
+    `${differ} pixels differ`);
+  await context.close();
+}
+
+// A phone: the buttons round the picture, upright and on its side.
+async function phone(browser, log) {
+  const context = await browser.newContext({ viewport: { width: 390, height: 844 }, deviceScaleFactor: 3,
+    isMobile: true, hasTouch: true });
+  context.url = browser.url;
+  const page = await open(context, '--stats --seed 7', log);
+  const cdp = await context.newCDPSession(page);
+  for (const [name, width, height] of [['portrait', 390, 844], ['landscape', 844, 390]]) {
+    await page.setViewportSize({ width, height });
+    await page.waitForTimeout(200);
+    const box = await page.evaluate(() => {
+      const rect = e => { const r = e.getBoundingClientRect(); return { l: r.left, t: r.top, r: r.right, b: r.bottom }; };
+      const keys = [...document.querySelectorAll('#pad .key')].map(rect);
+      return { screen: rect(document.getElementById('screen')), keys, w: innerWidth, h: innerHeight,
+        scrolls: document.documentElement.scrollWidth > innerWidth || document.documentElement.scrollHeight > innerHeight };
+    });
+    const inside = r => r.l >= 0 && r.t >= 0 && r.r <= box.w && r.b <= box.h;
+    const apart = r => r.r <= box.screen.l || r.l >= box.screen.r || r.b <= box.screen.t || r.t >= box.screen.b;
+    check(`touch buttons ${name}: shown, 48 px or more, on screen, clear of the picture`,
+      await visible(page, 'pad') && box.keys.length === 5 && !box.scrolls && inside(box.screen) &&
+      box.keys.every(k => k.r - k.l >= 48 && k.b - k.t >= 48 && inside(k) && apart(k)), JSON.stringify(box));
+    if (pictures) await page.screenshot({ path: path.join(pictures, `web-phone-${name}.png`) });
+  }
+  await page.setViewportSize({ width: 390, height: 844 });
+  await page.waitForTimeout(300); // the page lays itself out again
+
+  // Two thumbs: walk forward onto a gun, and fire while still walking.
+  const centre = sel => page.evaluate(sel => {
+    const r = document.querySelector(sel).getBoundingClientRect();
+    return { x: r.left + r.width / 2, y: r.top + r.height / 2 };
+  }, sel);
+  const up = await centre('#pad .up'), fire = await centre('#fire'), right = await centre('#pad .right');
+  const touches = (type, points) => cdp.send('Input.dispatchTouchEvent', { type, touchPoints: points });
+  await playLevels(page, [['QB00.BMP', 'gun.bmp']]);
+  let held = 0;
+  const played = await figuresAfter(page, async () => {
+    await touches('touchStart', [{ x: up.x, y: up.y, id: 1 }]);
+    await page.waitForTimeout(1300);
+    await touches('touchStart', [{ x: up.x, y: up.y, id: 1 }, { x: fire.x, y: fire.y, id: 2 }]);
+    await page.waitForTimeout(100);
+    held = await page.evaluate(() => document.querySelectorAll('#pad .key.held').length);
+    await touches('touchEnd', [{ x: up.x, y: up.y, id: 1 }]);
+    await touches('touchEnd', []);
+    // A thumb slides from the up arrow onto the right one: it turns.
+    await touches('touchStart', [{ x: up.x, y: up.y, id: 3 }]);
+    await page.waitForTimeout(150);
+    await touches('touchMove', [{ x: right.x, y: right.y, id: 3 }]);
+    await page.waitForTimeout(300);
+    await touches('touchEnd', []);
+    await page.keyboard.press('Escape');
+  });
+  check('touch: the D-pad walks and turns while fire shoots (two fingers)', held === 2 && played &&
+    played.z < 5 && played.heading > 0 && played.shots === 1, JSON.stringify({ held, played }));
+
+  // The box answers a tap.
+  await page.evaluate(() => document.getElementById('new-game').click());
+  await running(page);
+  await playLevels(page, [['QB00.BMP', 'onedot.bmp']]);
+  const tapped = await figuresAfter(page, async () => {
+    await untilBox(page, () => touches('touchStart', [{ x: up.x, y: up.y, id: 4 }]), () => touches('touchEnd', []));
+    const cancel = await centre('#box-cancel');
+    await page.touchscreen.tap(cancel.x, cancel.y);
+  });
+  check('the box answers a tap', tapped && tapped.message_boxes.length === 1 &&
+    tapped.message_boxes[0].answer === 'cancel', JSON.stringify(tapped));
+  await context.close();
+}
+
+(async () => {
+  const server = await serve();
+  const dir = fs.mkdtempSync(path.join(require('os').tmpdir(), 'quibbo-web-'));
+  if (pictures) fs.mkdirSync(pictures, { recursive: true });
+  const browser = await chromium.launch({ executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true, args: ['--no-sandbox'] });
+  browser.url = `http://127.0.0.1:${server.address().port}`;
+  const log = [];
+  try {
+    for (const part of [sameGame, desktop, phone]) {
+      try {
+        await part(browser, log, dir);
+      } catch (e) {
+        check(part.name, false, e.message.split('\n')[0]);
+      }
+    }
+    check('no console errors', log.length === 0, log.join(' | '));
+  } finally {
+    await browser.close();
+    server.close();
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+  console.log(`${passed} passed, ${failed} failed`);
+  process.exit(failed ? 1 : 0);
+})();

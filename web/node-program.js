@@ -1,0 +1,1 @@
+#!/usr/bin/env -S node --no-experimental-fetch

@@ -1,0 +1,258 @@
+// The page's half of the browser backend (platform/web): the canvas and its
+// scale, the box, the end of a game, sound, touch buttons, levels of the
+// player's own and pictures to save. The game calls window.Quibbo; the page
+// calls the game's exported Web... functions.
+'use strict';
+(function () {
+  const $ = id => document.getElementById(id);
+  const canvas = $('screen');
+  const context = canvas.getContext('2d', { alpha: false });
+  const W = 240, H = 320;
+  const touch = 'ontouchstart' in window || navigator.maxTouchPoints > 0;
+  if (touch) document.body.classList.add('touch');
+
+  let image = null;
+  let audio = null;     // made on the first key or touch, as browsers require
+  let playing = null;   // the wave that sounds now; a new one cuts it off
+  let running = false;  // a game is on (not the end-of-game state)
+  let endedResolve = null;
+  let levelsRun = 0;
+
+  // ---- The command line: ?args=--seed%201 (for tests and tinkering) ----
+  const query = new URLSearchParams(location.search);
+  const args = (query.get('args') || '').split(/\s+/).filter(Boolean);
+
+  const Quibbo = window.Quibbo = {
+    state: { games: 0, passes: 0, shows: 0, focus: false, ended: null, waves: 0, boxes: 0 },
+    levelsDir: '',
+
+    present(rgba, width, height) {
+      if (!image || image.width !== width || image.height !== height) image = context.createImageData(width, height);
+      image.data.set(rgba);
+      context.putImageData(image, 0, 0);
+    },
+
+    // Desktop focus rules: the game runs only while the page is seen and
+    // has the keyboard.
+    hasFocus() { return !document.hidden && document.hasFocus(); },
+
+    playWave(bytes, rate, channels, bits) {
+      if (!audio || audio.state !== 'running') return; // silent until a gesture
+      const step = bits / 8 * channels;
+      const frames = Math.floor(bytes.length / step);
+      if (frames === 0) return;
+      const buffer = audio.createBuffer(channels, frames, rate); // resampled by the context
+      const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.length);
+      for (let c = 0; c < channels; c++) {
+        const out = buffer.getChannelData(c);
+        for (let i = 0; i < frames; i++) {
+          const at = i * step + c * bits / 8;
+          out[i] = bits === 8 ? (bytes[at] - 128) / 128 : view.getInt16(at, true) / 32768;
+        }
+      }
+      if (playing) { try { playing.stop(); } catch (e) { /* already over */ } }
+      playing = audio.createBufferSource();
+      playing.buffer = buffer;
+      playing.connect(audio.destination);
+      playing.start();
+      Quibbo.state.waves++;
+    },
+
+    toggleFullscreen() {
+      if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+      else if (document.documentElement.requestFullscreen) document.documentElement.requestFullscreen().catch(() => {});
+    },
+
+    download(path) {
+      const bytes = Module.FS.readFile(path);
+      const link = document.createElement('a');
+      link.href = URL.createObjectURL(new Blob([bytes], { type: 'image/bmp' }));
+      link.download = path.split('/').pop();
+      document.body.appendChild(link);
+      link.click();
+      link.remove();
+      setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+    },
+
+    gameStarted() {
+      Object.assign(Quibbo.state, { games: Quibbo.state.games + 1, passes: 0, shows: 0, ended: null });
+    },
+
+    setBusy(on) { document.body.classList.toggle('busy', on); },
+
+    // The game's boxes (game over, the quit question), by key, mouse or
+    // touch. buttons: 0 for OK, 1 for OK and Cancel, 2 for Yes and No.
+    ask(text, caption, buttons) {
+      Quibbo.state.boxes++;
+      const choice = buttons !== 0;
+      return new Promise(resolve => {
+        const box = $('box'), ok = $('box-ok'), cancel = $('box-cancel');
+        $('box-title').textContent = caption;
+        $('box-text').textContent = text;
+        ok.textContent = buttons === 2 ? 'Yes' : 'OK';
+        cancel.textContent = buttons === 2 ? 'No' : 'Cancel';
+        cancel.hidden = !choice;
+        box.hidden = false;
+        ok.focus();
+        const answer = id => {
+          box.hidden = true;
+          ok.onclick = cancel.onclick = null;
+          window.removeEventListener('keydown', keys, true);
+          Quibbo.answer = null;
+          canvas.focus();
+          resolve(id);
+        };
+        const keys = e => {
+          if (e.key === 'Enter' || e.key === ' ') answer(document.activeElement === cancel ? 2 : 1);
+          else if (e.key === 'Escape') answer(choice ? 2 : 1);
+          else if (choice && ['ArrowLeft', 'ArrowRight', 'Tab'].includes(e.key))
+            (document.activeElement === ok ? cancel : ok).focus();
+          else return;
+          e.preventDefault();
+          e.stopPropagation();
+        };
+        ok.onclick = () => answer(1);
+        cancel.onclick = () => answer(2);
+        window.addEventListener('keydown', keys, true);
+        Quibbo.answer = answer; // for levels dropped while the box is up
+      });
+    },
+
+    // A game is over: the page says so and waits for the next one.
+    ended(status) {
+      running = false;
+      Quibbo.state.ended = status;
+      $('ended-text').textContent = status === 255 ? 'The game ended: a level could not be loaded.' : 'Thanks for playing';
+      $('ended').hidden = false;
+      $('built-in').hidden = !Quibbo.levelsDir;
+      $('new-game').focus();
+      return new Promise(resolve => { endedResolve = resolve; });
+    },
+  };
+
+  function startGame() {
+    $('ended').hidden = true;
+    running = true;
+    Quibbo.state.ended = null;
+    canvas.focus();
+    if (endedResolve) { const go = endedResolve; endedResolve = null; go(); }
+  }
+  $('new-game').onclick = startGame;
+  // Back from the player's own levels to the game's.
+  $('built-in').onclick = () => {
+    Quibbo.levelsDir = '';
+    startGame();
+  };
+
+  // ---- Scale: whole device pixels per game pixel, as large as fits ----
+  function layout() {
+    const ratio = window.devicePixelRatio || 1;
+    const landscape = innerWidth > innerHeight;
+    let width = innerWidth, height = innerHeight - $('bar').offsetHeight;
+    if (touch && landscape) width -= 2 * Math.max($('dpad').offsetWidth, $('fire').offsetWidth) + 48;
+    else if (touch) height -= $('pad').offsetHeight + 16;
+    const scale = Math.max(1, Math.floor(Math.min(width * ratio / W, height * ratio / H)));
+    canvas.style.width = W * scale / ratio + 'px';
+    canvas.style.height = H * scale / ratio + 'px';
+    Quibbo.state.scale = scale;
+  }
+  addEventListener('resize', layout);
+  if (window.matchMedia) matchMedia('(orientation: landscape)').addEventListener('change', layout);
+
+  // ---- Sound starts with the first gesture ----
+  function unlockAudio() {
+    const Context = window.AudioContext || window.webkitAudioContext;
+    if (!Context) return;
+    if (!audio) audio = new Context();
+    if (audio.state === 'suspended') audio.resume();
+    Quibbo.audio = audio;
+  }
+  for (const type of ['keydown', 'pointerdown', 'touchstart'])
+    addEventListener(type, unlockAudio, { capture: true, passive: true });
+
+  // ---- Touch buttons: each finger holds the button under it; a finger
+  // that slides from one arrow to the next changes direction ----
+  const held = new Map(); // touch id -> button element
+  function buttonAt(x, y) {
+    const element = document.elementFromPoint(x, y);
+    return element && element.closest ? element.closest('#pad .key') : null;
+  }
+  function setButton(id, element) {
+    const old = held.get(id) || null;
+    if (old === element) return;
+    if (old) { press(old, false); held.delete(id); }
+    if (element) { press(element, true); held.set(id, element); }
+  }
+  function press(element, down) {
+    element.classList.toggle('held', down);
+    if (window.Module && Module._WebTouch) Module._WebTouch(+element.dataset.button, down ? 1 : 0);
+  }
+  function onTouch(e) {
+    e.preventDefault();
+    for (const t of e.changedTouches) {
+      const over = e.type === 'touchend' || e.type === 'touchcancel' ? null : buttonAt(t.clientX, t.clientY);
+      setButton(t.identifier, over);
+    }
+  }
+  const pad = $('pad');
+  for (const type of ['touchstart', 'touchmove', 'touchend', 'touchcancel'])
+    pad.addEventListener(type, onTouch, { passive: false });
+  // A mouse on the buttons works too (a laptop with a touch screen).
+  pad.addEventListener('pointerdown', e => { if (e.pointerType === 'mouse') setButton('mouse', buttonAt(e.clientX, e.clientY)); });
+  addEventListener('pointerup', e => { if (e.pointerType === 'mouse') setButton('mouse', null); });
+  // No zoom on a double tap or a pinch anywhere on the page.
+  document.addEventListener('touchmove', e => { if (e.touches.length > 1) e.preventDefault(); }, { passive: false });
+  document.addEventListener('dblclick', e => e.preventDefault());
+  document.addEventListener('gesturestart', e => e.preventDefault());
+
+  // ---- Levels of the player's own: QB00.BMP, QB01.BMP, ... ----
+  async function takeLevels(files) {
+    const levels = [...files].filter(f => /^qb\d\d\.bmp$/i.test(f.name));
+    if (levels.length === 0) { note('Levels are files named QB00.BMP, QB01.BMP, ...'); return; }
+    const dir = '/levels/' + (++levelsRun) + '/';
+    Module.FS.mkdirTree(dir);
+    for (const file of levels)
+      Module.FS.writeFile(dir + file.name.toUpperCase(), new Uint8Array(await file.arrayBuffer()));
+    Quibbo.levelsDir = dir;
+    note(levels.length + (levels.length === 1 ? ' level' : ' levels') + ': ' +
+         levels.map(f => f.name.toUpperCase()).sort().join(', '));
+    if (running) {
+      if (Quibbo.answer) Quibbo.answer(2); // the box would only end this game anyway
+      Module._WebRestart();
+    } else {
+      startGame();
+    }
+  }
+  $('pick').addEventListener('change', e => { takeLevels(e.target.files); e.target.value = ''; });
+  addEventListener('dragover', e => { e.preventDefault(); document.body.classList.add('dragging'); });
+  addEventListener('dragleave', () => document.body.classList.remove('dragging'));
+  addEventListener('drop', e => {
+    e.preventDefault();
+    document.body.classList.remove('dragging');
+    if (e.dataTransfer && e.dataTransfer.files.length) takeLevels(e.dataTransfer.files);
+  });
+
+  let noteTimer = 0;
+  function note(text) {
+    $('note').textContent = text;
+    clearTimeout(noteTimer);
+    noteTimer = setTimeout(() => { $('note').textContent = ''; }, 4000);
+  }
+
+  $('shot').onclick = () => { if (window.Module && Module._WebScreenshot) Module._WebScreenshot(); };
+  $('full').onclick = () => Quibbo.toggleFullscreen();
+  canvas.tabIndex = 0;
+
+  // ---- The program ----
+  window.Module = {
+    arguments: args,
+    canvas,
+    print: text => console.log(text),
+    printErr: text => console.warn(text),
+    onRuntimeInitialized() {
+      running = true;
+      canvas.focus();
+    },
+  };
+  layout();
+})();
