@@ -329,9 +329,6 @@ void CWebBackend::Perform() {
         case InputAction::ACT_MESSAGE:
             PlatPostInput(action.message, action.wParam, action.lParam);
             break;
-        case InputAction::ACT_CLOSE:
-            PlatRequestClose();
-            break;
         case InputAction::ACT_FULLSCREEN:
             js_toggle_fullscreen();
             break;
