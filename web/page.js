@@ -93,7 +93,9 @@
         cancel.textContent = buttons === 2 ? 'No' : 'Cancel';
         cancel.hidden = !choice;
         box.hidden = false;
-        ok.focus();
+        // As in the window: the quit question waits on No, so Return plays
+        // on, and a second Escape quits.
+        (buttons === 2 ? cancel : ok).focus();
         const answer = id => {
           box.hidden = true;
           ok.onclick = cancel.onclick = null;
@@ -104,7 +106,7 @@
         };
         const keys = e => {
           if (e.key === 'Enter' || e.key === ' ') answer(document.activeElement === cancel ? 2 : 1);
-          else if (e.key === 'Escape') answer(choice ? 2 : 1);
+          else if (e.key === 'Escape') answer(buttons === 1 ? 2 : 1);
           else if (choice && ['ArrowLeft', 'ArrowRight', 'Tab'].includes(e.key))
             (document.activeElement === ok ? cancel : ok).focus();
           else return;

@@ -333,8 +333,10 @@ TEST_F(GameRunTest, AScreenshotThatCannotBeWrittenFailsTheRun) {
         EXPECT_EQ(RunGame(options, HeadlessMakeBackend, &m_stats), EXIT_SCREENSHOT_FAILED) << path;
         const std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(m_stats.m_nExitCode, 1) << path;
+#ifndef __EMSCRIPTEN__ // node writes stderr past the descriptor GoogleTest captures
         EXPECT_NE(said.find("cannot write the screenshot " + path), std::string::npos) << said;
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+#endif
     }
     // A failed level keeps its status.
     WriteBytes(m_strFolder, "QB01.BMP", 4096, 0x5A);

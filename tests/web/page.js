@@ -156,7 +156,7 @@ async function desktop(browser, log) {
   const silent = await page.evaluate(() => !Quibbo.audio && Quibbo.state.waves === 0);
 
   // Keys: the arrows walk, D turns; Escape asks before it ends the game: No
-  // (mouse) plays on, Yes (Return) ends it with its figures.
+  // (mouse) plays on, a second Escape ends it with its figures.
   let asked = null, playedOn = false;
   const walked = await figuresAfter(page, async () => {
     await holdKey(page, 'ArrowUp', 500);
@@ -169,7 +169,7 @@ async function desktop(browser, log) {
     await page.waitForTimeout(500);
     const after = await state(page);
     playedOn = after.ended === null && after.passes > before + 5;
-    if (await quitBox()) await page.keyboard.press('Enter');
+    if (await quitBox()) await page.keyboard.press('Escape');
   });
   check('keys walk and turn', walked && walked.z < start.z && walked.heading > start.heading,
     JSON.stringify({ start, walked }));
