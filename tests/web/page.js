@@ -133,6 +133,13 @@ async function untilBox(page, press, release) {
   return shown;
 }
 
+// Ends the game as a player does: Escape, and Escape again at the question.
+async function quit(page) {
+  await page.keyboard.press('Escape');
+  await page.waitForSelector('#box:not([hidden])', { timeout: 8000 });
+  await page.keyboard.press('Escape');
+}
+
 const startFigures = () =>
   figures(execFileSync(native, ['--headless', '--frames', '1', '--stats', '--seed', '7']).toString());
 
@@ -165,15 +172,16 @@ async function desktop(browser, log) {
       [await page.textContent('#box-text'), await page.textContent('#box-ok'), await page.textContent('#box-cancel')];
     asked = await quitBox();
     await page.click('#box-cancel');
+    // The world resumes as from any pause, after the screen's own wait.
     const before = (await state(page)).passes;
-    await page.waitForTimeout(500);
+    await page.waitForTimeout(1000);
     const after = await state(page);
     playedOn = after.ended === null && after.passes > before + 5;
     if (await quitBox()) await page.keyboard.press('Escape');
   });
   check('keys walk and turn', walked && walked.z < start.z && walked.heading > start.heading,
     JSON.stringify({ start, walked }));
-  check('Escape asks "Quit Quibbo?" with Yes and No; No plays on, Yes ends',
+  check('Escape asks "Quit Quibbo?" with Yes and No; No plays on, a second Escape says yes',
     JSON.stringify(asked) === '["Quit Quibbo?","Yes","No"]' && playedOn && walked &&
     JSON.stringify(walked.message_boxes.map(b => b.answer)) === '["no","yes"]',
     JSON.stringify({ asked, playedOn, boxes: walked && walked.message_boxes }));
@@ -286,14 +294,14 @@ async function desktop(browser, log) {
     await page.waitForTimeout(300);
     await page.evaluate(() => { testPad.axes[0] = 0; });
     await page.waitForTimeout(100);
-    await page.keyboard.press('Escape');
+    await quit(page);
   });
   check('a gamepad walks (D-pad) and turns (stick)', padded && padded.z < 5.5 && padded.heading > 0,
     JSON.stringify({ padded, now: await state(page) }));
   const builtIn = await figuresAfter(page, async () => {
     await page.click('#built-in');
     await running(page);
-    await page.keyboard.press('Escape');
+    await quit(page);
   });
   check('"Built-in levels" leaves the player\'s own', builtIn && builtIn.dots_left === start.dots_left &&
     builtIn.x === start.x && builtIn.z === start.z, JSON.stringify(builtIn));
@@ -374,7 +382,7 @@ async function phone(browser, log) {
     await touches('touchMove', [{ x: right.x, y: right.y, id: 3 }]);
     await page.waitForTimeout(300);
     await touches('touchEnd', []);
-    await page.keyboard.press('Escape');
+    await quit(page);
   });
   check('touch: the D-pad walks and turns while fire shoots (two fingers)', held === 2 && played &&
     played.z < 5 && played.heading > 0 && played.shots === 1, JSON.stringify({ held, played }));
