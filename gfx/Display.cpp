@@ -93,6 +93,9 @@ bool CDisplay::FadeOut() {
         SetFormat(GXGetDisplayProperties());
         Blit(frame, x, y, false);
         GXEndDraw();
+        // Each of the eleven steps is seen: a window folds pictures that
+        // come faster than its display takes them.
+        PlatHoldPicture();
         PointAtBackBuffer();
     }
     return true;

@@ -42,6 +42,11 @@ public:
     // The framebuffer changed (a direct-drawing bracket ended or a window was
     // painted): show it now, without waiting for a frame slot.
     virtual void Show() {}
+    // The picture just shown must be seen whole (a step of a fade): it goes
+    // up, at the next refresh if one went up too recently, and stays for one
+    // refresh before anything replaces it. Nothing to do where every picture
+    // is kept (headless).
+    virtual void HoldPicture() {}
     virtual void SetWaitCursor(bool /*on*/) {}
 
     // The client area, in screen coordinates, of a window whose rectangle is

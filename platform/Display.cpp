@@ -66,6 +66,12 @@ int GXEndDraw() {
     return 1;
 }
 
+void PlatHoldPicture() {
+    PlatTrace("HoldPicture");
+    if (g_display.open && !g_display.suspended)
+        PlatBackend()->HoldPicture();
+}
+
 int GXSuspend() {
     PlatTrace("GXSuspend");
     g_display.suspended = true;

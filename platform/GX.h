@@ -22,6 +22,10 @@ GXDisplayProperties GXGetDisplayProperties();
 // Address of pixel (0, 0) of the framebuffer, or null. Valid until GXEndDraw.
 void* GXBeginDraw();
 int GXEndDraw();
+// After GXEndDraw, for a picture that is one step of an animation outside
+// the frame (a fade): keeps it on the display for one refresh. A shot's
+// trace does not use it, so it never costs a frame.
+void PlatHoldPicture();
 int GXSuspend();
 int GXResume();
 int GXOpenInput();

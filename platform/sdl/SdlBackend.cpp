@@ -61,6 +61,7 @@ public:
     }
     CFramebuffer& Framebuffer() override { return m_framebuffer; }
     void Show() override;
+    void HoldPicture() override;
     void SetWaitCursor(bool on) override;
     void PumpEvents() override;
     void WaitEvents() override;
@@ -255,6 +256,19 @@ void CSdlBackend::ShowPending() {
         return;
     m_qwNextShow = 0;
     Show();
+}
+
+void CSdlBackend::HoldPicture() {
+    const auto waitUntil = [](Uint64 when) {
+        const Uint64 now = SDL_GetPerformanceCounter();
+        if (now < when)
+            SDL_Delay(static_cast<Uint32>((when - now) * 1000 / SDL_GetPerformanceFrequency()));
+    };
+    if (m_bPending) {
+        waitUntil(m_qwNextShow);
+        ShowPending();
+    }
+    waitUntil(m_qwNextShow);
 }
 
 void CSdlBackend::WaitForFrameSlot() {

@@ -107,6 +107,7 @@ public:
     }
     CFramebuffer& Framebuffer() override { return m_framebuffer; }
     void Show() override;
+    void HoldPicture() override;
     void SetWaitCursor(bool on) override { js_set_busy(on); }
     void PumpEvents() override;
     void WaitEvents() override;
@@ -217,6 +218,21 @@ void CWebBackend::Show() {
     m_bPending = false;
     Present(m_framebuffer);
     ++m_nShows;
+}
+
+void CWebBackend::HoldPicture() {
+    // The browser paints only while it has its thread: sleeping until the
+    // next refresh both puts a waiting picture up and lets it be painted.
+    const auto waitUntil = [](double when) {
+        const double now = emscripten_get_now();
+        if (now < when)
+            emscripten_sleep(static_cast<unsigned>(when - now + 0.999));
+    };
+    if (m_bPending) {
+        waitUntil(m_dNextShow);
+        ShowPending();
+    }
+    waitUntil(m_dNextShow);
 }
 
 void CWebBackend::ShowPending() {
