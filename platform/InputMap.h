@@ -5,6 +5,7 @@
 // carry SDL's values, and the SDL backend checks at compile time that they
 // agree.
 #pragma once
+#include "platform/PlatformInternal.h"
 #include "platform/PlatformTypes.h"
 #include <cstdint>
 #include <deque>
@@ -111,6 +112,26 @@ public:
     // The next action, oldest first; false when there is none.
     bool Take(InputAction* action);
     bool Pending() const { return !m_out.empty(); }
+    // Carries out every action, oldest first: key messages go to the window
+    // with the focus (PlatPostInput), the window's two commands to the
+    // backend's own calls.
+    template <typename Fullscreen, typename Screenshot>
+    void Perform(Fullscreen fullscreen, Screenshot screenshot) {
+        InputAction action;
+        while (Take(&action)) {
+            switch (action.kind) {
+            case InputAction::ACT_MESSAGE:
+                PlatPostInput(action.message, action.wParam, action.lParam);
+                break;
+            case InputAction::ACT_FULLSCREEN:
+                fullscreen();
+                break;
+            case InputAction::ACT_SCREENSHOT:
+                screenshot();
+                break;
+            }
+        }
+    }
 
 private:
     enum { DIR_UP, DIR_DOWN, DIR_LEFT, DIR_RIGHT, DIRS };

@@ -366,20 +366,7 @@ void CSdlBackend::Handle(const SDL_Event& event) {
 
 // Carries out what the keys and pads asked for, in the order they asked.
 void CSdlBackend::Perform() {
-    InputAction action;
-    while (m_input.Take(&action)) {
-        switch (action.kind) {
-        case InputAction::ACT_MESSAGE:
-            PlatPostInput(action.message, action.wParam, action.lParam);
-            break;
-        case InputAction::ACT_FULLSCREEN:
-            ToggleFullscreen();
-            break;
-        case InputAction::ACT_SCREENSHOT:
-            SaveScreenshot();
-            break;
-        }
-    }
+    m_input.Perform([this] { ToggleFullscreen(); }, [this] { SaveScreenshot(); });
 }
 
 void CSdlBackend::ToggleFullscreen() {

@@ -339,20 +339,7 @@ void CWebBackend::PollPads() {
 
 // Carries out what the keys, buttons and pads asked for, in order.
 void CWebBackend::Perform() {
-    InputAction action;
-    while (m_input.Take(&action)) {
-        switch (action.kind) {
-        case InputAction::ACT_MESSAGE:
-            PlatPostInput(action.message, action.wParam, action.lParam);
-            break;
-        case InputAction::ACT_FULLSCREEN:
-            js_toggle_fullscreen();
-            break;
-        case InputAction::ACT_SCREENSHOT:
-            SaveScreenshot();
-            break;
-        }
-    }
+    m_input.Perform([] { js_toggle_fullscreen(); }, [] { SaveScreenshot(); });
 }
 
 int32_t CWebBackend::MessageBox(const char* text, const char* caption, uint32_t type) {
