@@ -393,7 +393,9 @@ void CMaze::TransformTree(const CMatrix& view, const PlatRect& region) {
     for (size_t i = 0; i < m_children.size(); ++i)
         m_children[i]->TransformTree(view, region);
     // Every drawable that can carry last frame's flags is reset; the others
-    // have none to lose.
+    // have none to lose. The faces among them keep their quads until this
+    // frame's are transformed, so that a face seen again reuses its own.
+    const bool bWereAll = m_bAllFlagged;
     if (m_bAllFlagged) {
         for (CDrawable* pDrawable : m_drawables)
             pDrawable->ResetFrame();
@@ -402,7 +404,24 @@ void CMaze::TransformTree(const CMatrix& view, const PlatRect& region) {
         for (const Placed& p : m_flagged)
             p.pDrawable->ResetFrame();
     }
+    m_lastFlagged.swap(m_flagged);
     m_flagged.clear();
+    TransformInRegion(view, region);
+    const auto returnIdle = [](CDrawable* pDrawable) {
+        if (pDrawable->GetKind() == CDrawable::KindMazeWall)
+            static_cast<CMazeWall*>(pDrawable)->ReturnIdleQuad();
+    };
+    if (bWereAll) {
+        for (CDrawable* pDrawable : m_drawables)
+            returnIdle(pDrawable);
+    } else {
+        for (const Placed& p : m_lastFlagged)
+            returnIdle(p.pDrawable);
+    }
+    m_lastFlagged.clear();
+}
+
+void CMaze::TransformInRegion(const CMatrix& view, const PlatRect& region) {
     if (!IsInRegion(region))
         return;
     const CMatrix toView = DrawableToView(view);

@@ -107,6 +107,8 @@ public:
 
     // ---- The grid ----
     int GetWidth() const { return m_nWidth; }
+    // The wall quads made for the faces: the most ever lent at once.
+    size_t GetQuadsMade() const { return m_quadPool.GetMade(); }
     int GetHeight() const { return m_nHeight; }
     bool IsInGrid(int x, int z) const { return x >= 0 && z >= 0 && x < m_nWidth && z < m_nHeight; }
     // The cell byte; cells outside the grid read as `outside`.
@@ -207,7 +209,11 @@ private:
     std::vector<Placed> m_unplaced;
     // The drawables that may carry frame flags: those of the last
     // TransformTree, or all of them when m_bAllFlagged.
+    // TransformTree's second half: transforms the drawables in `region`
+    // and lists them in m_flagged.
+    void TransformInRegion(const CMatrix& view, const PlatRect& region);
     std::vector<Placed> m_flagged;
+    std::vector<Placed> m_lastFlagged; // TransformTree's, kept to spare allocations
     bool m_bAllFlagged = false;
     std::vector<Placed> m_visibleScratch; // CollectVisible's, kept to spare allocations
 

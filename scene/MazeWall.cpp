@@ -61,7 +61,12 @@ bool CMazeWall::IsProjected() const {
 }
 
 void CMazeWall::ResetFrame() {
-    if (m_pQuad) {
+    if (m_pQuad)
+        m_pQuad->ResetFrame();
+}
+
+void CMazeWall::ReturnIdleQuad() {
+    if (m_pQuad && !m_pQuad->IsTransformed()) {
         m_pPool->Return(m_pQuad);
         m_pQuad = nullptr;
     }
@@ -76,7 +81,7 @@ bool CMazeWall::IsVisible() const {
 }
 
 double CMazeWall::GetDepthKey() const {
-    return m_pQuad ? m_pQuad->GetDepthKey() : 0.0;
+    return IsTransformed() ? m_pQuad->GetDepthKey() : 0.0;
 }
 
 void CMazeWall::Transform(const CMatrix& toView) {
@@ -88,17 +93,19 @@ void CMazeWall::Transform(const CMatrix& toView) {
     m_pQuad->Transform(toView);
 }
 
+// A quad kept from an earlier frame but not transformed in this one has no
+// view to project, draw or intersect with.
 void CMazeWall::Project(const CScreen& screen) {
-    if (m_pQuad)
+    if (IsTransformed())
         m_pQuad->Project(screen);
 }
 
 void CMazeWall::Draw(CScreen& screen) {
-    if (m_pQuad)
+    if (IsTransformed())
         m_pQuad->Draw(screen);
 }
 
 int CMazeWall::Intersect(double x0, double z0, double x1, double z1, double* x, double* z,
                          double* t, double* distance) {
-    return m_pQuad ? m_pQuad->Intersect(x0, z0, x1, z1, x, z, t, distance) : 0;
+    return IsTransformed() ? m_pQuad->Intersect(x0, z0, x1, z1, x, z, t, distance) : 0;
 }

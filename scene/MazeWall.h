@@ -1,8 +1,10 @@
 // One wall face of the maze, held small: the open cell it is seen from, the
 // side of that cell it stands on, and its texture. A level may have millions
-// of faces but a frame sees a few hundred, so only a face transformed this
-// frame holds a whole wall quad, lent by the maze's pool until its frame is
-// reset; it draws exactly as that quad does.
+// of faces but a frame sees a few hundred, so only a face transformed in the
+// last frame or this one holds a whole wall quad, lent by the maze's pool:
+// a face seen frame after frame keeps its quad and its corners, and the maze
+// gives back the quads of faces it sees no more. It draws exactly as that
+// quad does.
 #pragma once
 #include "math3d/Drawable.h"
 #include "math3d/Vector.h"
@@ -56,8 +58,12 @@ public:
     bool IsTransformed() const;
     bool IsProjected() const;
 
-    // Returns the quad: a face not transformed has no frame state to keep.
+    // Clears the quad's frame state but keeps the quad, corners and all, for
+    // the next Transform.
     void ResetFrame() override;
+    // Gives the quad back unless it was transformed since the last reset:
+    // a face out of view holds none.
+    void ReturnIdleQuad();
     bool IsInRegion(const PlatRect& region) const override;
     bool IsVisible() const override;
     int GetKind() const override { return KindMazeWall; }

@@ -129,3 +129,37 @@ TEST(MazeFramePasses, AgreeWithTheBasePassesOnATiledLevel) {
     ASSERT_TRUE(speed::MakeTiledLevel(200, &grid, &error)) << error;
     ExpectSameFrames(grid, 12, 300);
 }
+
+// A face seen frame after frame keeps its quad, and faces out of view give
+// theirs back: walking across a large level, the maze never holds more
+// quads than two frames' worth of faces.
+TEST(MazeFramePasses, FacesKeepTheirQuadsOnlyWhileSeen) {
+    TestTables tables;
+    const int side = 96;
+    LevelGrid grid;
+    grid.width = grid.height = side;
+    grid.cells.assign(size_t(side) * side, uint8_t(CELL_CORRIDOR));
+    for (int z = 0; z < side; ++z)
+        for (int x = 0; x < side; ++x)
+            if (x == 0 || z == 0 || x == side - 1 || z == side - 1 || (x % 3 == 0 && z % 3 == 0))
+                grid.cells[size_t(z) * side + x] = uint8_t(CELL_WALL);
+    std::unique_ptr<CTestMaze> maze = Build(grid, tables);
+    const int radius = 6;
+    size_t mostSeen = 0;
+    for (int step = 0; step < 4 * side; ++step) {
+        const int c = 1 + (step / 2) % (side - 2); // each place twice: the second keeps every quad
+        CPose viewer = PoseAt(c + 0.5, c + 0.5);
+        viewer.heading = (step * 37) % 360 + 0.5;
+        maze->TransformTree(viewer.GetViewMatrix(), {c - radius, c - radius, c + radius, c + radius});
+        size_t seen = 0;
+        for (const CDrawable* d : maze->GetDrawables())
+            if (d->GetKind() == CDrawable::KindMazeWall)
+                seen += static_cast<const CMazeWall*>(d)->IsTransformed() ? 1 : 0;
+        mostSeen = std::max(mostSeen, seen);
+        if (step % 2 == 1) {
+            EXPECT_LE(maze->GetQuadsMade(), 2 * mostSeen) << "step " << step;
+        }
+    }
+    EXPECT_GT(mostSeen, 50u);
+    EXPECT_LE(maze->GetQuadsMade(), 2 * mostSeen);
+}
