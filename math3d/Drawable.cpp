@@ -6,7 +6,7 @@ bool CDrawable::IsInRegion(const PlatRect&) const {
 
 bool CDrawable::IsVisible() const {
     const double key = GetDepthKey();
-    return key < 0.0 && key > -10.0;
+    return key < 0.0 && key > kFarthestKey;
 }
 
 int CDrawable::Intersect(double, double, double, double, double*, double*, double*, double*) {

@@ -9,6 +9,9 @@
 class CMatrix;
 class CScreen;
 
+// No drawable is drawn at this view depth or beyond.
+const double kFarthestKey = -10.0;
+
 class CDrawable {
 public:
     // KindMazeWall: a face of the maze, drawn as a wall quad it holds only

@@ -19,7 +19,7 @@ bool CSprite::IsVisible() const {
     if (!m_bTransformed)
         return false;
     const double key = GetDepthKey();
-    return key < -0.3 && key > -10.0;
+    return key < -0.3 && key > kFarthestKey;
 }
 
 double CSprite::GetDepthKey() const {

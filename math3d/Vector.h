@@ -3,8 +3,21 @@
 // the camera looks along negative z.
 #pragma once
 #include "math3d/ScreenPoint.h"
+#include <cstdint>
+#include <limits>
 
 class CScreen;
+
+// The nearest depth the projection divides by: a point nearer than this in
+// front of the camera, or beside or behind it, is projected as if this far.
+const double kNearDepth = 0.2;
+
+// How far off the view axis, as |x| over the depth the projection divides by,
+// a view-space point must lie to project beyond a side of a screen `width`
+// pixels wide with scale f, a whole column clear of it (so rounding cannot
+// bring it back). kUnboundedReach when the screen has no width or scale.
+const double kUnboundedReach = std::numeric_limits<double>::infinity();
+double SideReach(int32_t width, double f);
 
 class CVector {
 public:

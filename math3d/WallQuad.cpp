@@ -31,7 +31,7 @@ bool CWallQuad::IsVisible() const {
     if (!m_bTransformed)
         return false;
     const double key = GetDepthKey();
-    return key < 0.5 && key > -10.0;
+    return key < kNearestWallKey && key > kFarthestKey;
 }
 
 double CWallQuad::GetDepthKey() const {
@@ -90,4 +90,26 @@ int CWallQuad::Intersect(double x0, double z0, double x1, double z1, double* x, 
     const double b = tt * dx;
     *distance = std::sqrt(a * a + b * b);
     return tt >= 0.0 && tt <= 1.0 ? 1 : 0;
+}
+
+bool CUprightCull::Hides(const CVector& a, const CVector& b) const {
+    // The key exactly as GetDepthKey and IsVisible take it.
+    const double key = (b.z + a.z) * 0.5;
+    if (!(key < kNearestWallKey && key > kFarthestKey))
+        return true;
+    // |x| over the depth the projection divides by; the reach keeps a whole
+    // column's distance from the screen, far more than any rounding.
+    const double ta = a.x / (a.z > -kNearDepth ? kNearDepth : -a.z);
+    const double tb = b.x / (b.z > -kNearDepth ? kNearDepth : -b.z);
+    if ((ta >= m_reach && tb >= m_reach) || (ta <= -m_reach && tb <= -m_reach))
+        return true;
+    if (a.z > -kNearDepth || b.z > -kNearDepth)
+        return false;
+    // In front of the near depth the sides project at x / -z, and
+    // ta - tb = -turn / (a.z * b.z): a face turned away (turn < 0) has its
+    // left side right of its right side. The margin, a millionth of the
+    // face's width, keeps faces seen edge-on out of the question.
+    const double dx = b.x - a.x, dz = b.z - a.z;
+    const double turn = dz * a.x - dx * a.z;
+    return turn < -1e-6 * (std::fabs(dx) + std::fabs(dz));
 }

@@ -8,6 +8,12 @@
 #include "math3d/Vector.h"
 
 class CSurface;
+class CMatrix;
+
+// A face whose depth key is this or nearer is not drawn. Up to half a unit
+// behind the camera still shows, so the walls beside the player stay on
+// screen.
+const double kNearestWallKey = 0.5;
 
 class CWallQuad : public CDrawable {
 public:
@@ -24,9 +30,7 @@ public:
     // Upright: corner 0's cell (x and z truncated toward zero) is in the
     // region. Any other shape: always true.
     bool IsInRegion(const PlatRect& region) const override;
-    // Transformed this frame, and 0.5 > key > -10: a face whose middle lies
-    // up to half a unit behind the camera still shows, so the walls beside
-    // the player stay on screen.
+    // Transformed this frame, and kNearestWallKey > key > kFarthestKey.
     bool IsVisible() const override;
     int GetKind() const override { return KindWallQuad; }
     // The mean view depth of the top edge.
@@ -63,4 +67,26 @@ private:
     bool m_bUpright = true;
     bool m_bTransformed = false;
     bool m_bProjected = false;
+};
+
+// Which upright quads a frame surely leaves undrawn, told before a quad is
+// set up for them, so that a large maze transforms and projects little more
+// than the faces in view. It answers from corners 0 and 2 as Transform
+// makes them, and says "hidden" only where the quad would not be visible by
+// its key, or projected and drawn would put no pixel on the screen: both
+// sides a column beyond the same side of the screen, or the face turned away
+// with both sides in front of the near depth (then its left side projects
+// right of its right side). Faces with a side nearer than that are left to
+// the projection, which throws such corners out in ways no cheap test
+// follows. Every other face is drawn exactly as without the test.
+class CUprightCull {
+public:
+    // reach: SideReach of the screen the frame projects onto. An infinite
+    // reach hides only faces turned away or out of the key's range.
+    explicit CUprightCull(double reach) : m_reach(reach) {}
+    // a, b: corners 0 and 2 in view space, as toView.Apply makes them.
+    bool Hides(const CVector& a, const CVector& b) const;
+
+private:
+    double m_reach;
 };

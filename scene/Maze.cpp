@@ -389,9 +389,9 @@ void CMaze::ForgetFlagged(const CDrawable* pDrawable) {
 
 // ---- The frame passes ----
 
-void CMaze::TransformTree(const CMatrix& view, const PlatRect& region) {
+void CMaze::TransformTree(const CMatrix& view, const PlatRect& region, double reach) {
     for (size_t i = 0; i < m_children.size(); ++i)
-        m_children[i]->TransformTree(view, region);
+        m_children[i]->TransformTree(view, region, reach);
     // Every drawable that can carry last frame's flags is reset; the others
     // have none to lose. The faces among them keep their quads until this
     // frame's are transformed, so that a face seen again reuses its own.
@@ -406,7 +406,7 @@ void CMaze::TransformTree(const CMatrix& view, const PlatRect& region) {
     }
     m_lastFlagged.swap(m_flagged);
     m_flagged.clear();
-    TransformInRegion(view, region);
+    TransformInRegion(view, region, reach);
     const auto returnIdle = [](CDrawable* pDrawable) {
         if (pDrawable->GetKind() == CDrawable::KindMazeWall)
             static_cast<CMazeWall*>(pDrawable)->ReturnIdleQuad();
@@ -421,7 +421,7 @@ void CMaze::TransformTree(const CMatrix& view, const PlatRect& region) {
     m_lastFlagged.clear();
 }
 
-void CMaze::TransformInRegion(const CMatrix& view, const PlatRect& region) {
+void CMaze::TransformInRegion(const CMatrix& view, const PlatRect& region, double reach) {
     if (!IsInRegion(region))
         return;
     const CMatrix toView = DrawableToView(view);
@@ -441,8 +441,15 @@ void CMaze::TransformInRegion(const CMatrix& view, const PlatRect& region) {
     VisitRegion(region, m_flagged, [this](size_t i) {
         return Placed{m_indexOrder[i], m_indexed[i]};
     });
-    for (size_t i = firstIndexed; i < m_flagged.size(); ++i)
-        m_flagged[i].pDrawable->Transform(toView);
+    // A face left untransformed stays flagged: it gives its quad back below.
+    const CUprightCull cull(reach);
+    for (size_t i = firstIndexed; i < m_flagged.size(); ++i) {
+        CDrawable* pDrawable = m_flagged[i].pDrawable;
+        if (pDrawable->GetKind() == CDrawable::KindMazeWall &&
+            static_cast<const CMazeWall*>(pDrawable)->IsHidden(toView, cull))
+            continue;
+        pDrawable->Transform(toView);
+    }
 }
 
 void CMaze::ProjectTree(const CScreen& screen) {

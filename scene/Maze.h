@@ -101,7 +101,10 @@ public:
     // getting frame flags only from these passes and from the projection of
     // the collected ones; ProjectTree, which flags every drawable, makes the
     // next TransformTree reset them all.
-    void TransformTree(const CMatrix& view, const PlatRect& region) override;
+    // Faces the view surely leaves undrawn (see CUprightCull) are not
+    // transformed, unless the no-cull flag is set.
+    void TransformTree(const CMatrix& view, const PlatRect& region,
+                       double reach = kUnboundedReach) override;
     void ProjectTree(const CScreen& screen) override;
     int CollectVisible(std::vector<CDrawable*>& list) override;
 
@@ -211,7 +214,7 @@ private:
     // TransformTree, or all of them when m_bAllFlagged.
     // TransformTree's second half: transforms the drawables in `region`
     // and lists them in m_flagged.
-    void TransformInRegion(const CMatrix& view, const PlatRect& region);
+    void TransformInRegion(const CMatrix& view, const PlatRect& region, double reach);
     std::vector<Placed> m_flagged;
     std::vector<Placed> m_lastFlagged; // TransformTree's, kept to spare allocations
     bool m_bAllFlagged = false;

@@ -1,5 +1,6 @@
 #include "scene/MazeWall.h"
 #include "math3d/Math3d.h"
+#include "math3d/Matrix.h"
 #include "math3d/WallQuad.h"
 
 CWallQuadPool::CWallQuadPool() = default;
@@ -82,6 +83,11 @@ bool CMazeWall::IsVisible() const {
 
 double CMazeWall::GetDepthKey() const {
     return IsTransformed() ? m_pQuad->GetDepthKey() : 0.0;
+}
+
+bool CMazeWall::IsHidden(const CMatrix& toView, const CUprightCull& cull) const {
+    // The two corners the quad's Transform applies the view to.
+    return cull.Hides(toView.Apply(GetCorner(0)), toView.Apply(GetCorner(2)));
 }
 
 void CMazeWall::Transform(const CMatrix& toView) {

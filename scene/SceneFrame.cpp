@@ -14,7 +14,7 @@ bool CSceneFrame::Run(CSceneNode& root, const CPose& viewer, const CMatrix& view
                              iz + kViewRadius};
 
     root.Update(dt, viewer);
-    root.TransformTree(view, region);
+    root.TransformTree(view, region, SideReach(screen.width, screen.projectionScale));
     root.DrawBackground(screen, viewer);
 
     m_visible.clear();

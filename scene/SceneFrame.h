@@ -25,7 +25,7 @@ public:
     // One frame of the tree under `root`, `dt` milliseconds after the last,
     // seen by `viewer` through `view` (the viewer's view matrix): Update,
     // TransformTree over the viewer's cell grown by kViewRadius on every
-    // side, DrawBackground, the visible drawables projected and drawn
+    // side and the screen's SideReach, DrawBackground, the visible drawables projected and drawn
     // farthest first, `overScene` (over the 3D view, under the overlays),
     // DrawOverlay, `overAll` and the present. Either layer may be empty.
     // Returns whether the present reached the screen.

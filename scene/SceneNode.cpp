@@ -74,10 +74,10 @@ bool CSceneNode::IsInRegion(const PlatRect&) const {
     return true;
 }
 
-void CSceneNode::TransformTree(const CMatrix& view, const PlatRect& region) {
+void CSceneNode::TransformTree(const CMatrix& view, const PlatRect& region, double reach) {
     // Children first, so a culled node's subtree is still handled.
     for (std::size_t i = 0; i < m_children.size(); ++i)
-        m_children[i]->TransformTree(view, region);
+        m_children[i]->TransformTree(view, region, reach);
     // Reset even when culled, so nothing carries last frame's flags.
     for (std::size_t i = 0; i < m_drawables.size(); ++i)
         m_drawables[i]->ResetFrame();

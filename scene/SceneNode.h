@@ -6,6 +6,7 @@
 #pragma once
 #include "math3d/Matrix.h"
 #include "math3d/Pose.h"
+#include "math3d/Vector.h"
 #include "platform/PlatformTypes.h"
 #include <cstdint>
 #include <vector>
@@ -58,8 +59,12 @@ public:
     // This node's drawables are reset, then, unless the node fails its region
     // test, transformed with view * W, where W is the node's matrix times its
     // ancestors' matrices on the right, the topmost node's excluded. With the
-    // no-cull flag the drawables skip their own region tests.
-    virtual void TransformTree(const CMatrix& view, const PlatRect& region);
+    // no-cull flag the drawables skip their own region tests. `reach` is
+    // the SideReach of the screen the frame projects onto; a node may leave
+    // untransformed what it can tell no screen that narrow would show (the
+    // base does not).
+    virtual void TransformTree(const CMatrix& view, const PlatRect& region,
+                               double reach = kUnboundedReach);
     // Projects the subtree's drawables, children first.
     virtual void ProjectTree(const CScreen& screen);
     // Appends the subtree's visible drawables, depth first (children before

@@ -5,7 +5,9 @@
 #include "math3d/Sprite.h"
 #include "math3d/WallQuad.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
 
@@ -174,4 +176,70 @@ TEST(WallQuadOnScreen, BackFacesEdgesAndMissingTexturesDrawNothing) {
     quad.m_pTexture = &texture; // the same view with the texture does draw
     quad.Draw(*screen);
     EXPECT_NE(RectText(screen.Changed(kBackground)), RectText({0, 0, 0, 0}));
+}
+
+// The cull against the drawing it spares: random upright faces, of the
+// maze's unit width and others, seen from anywhere (inside the near depth,
+// beside and behind the face, edge-on) on screens of many widths. Every face
+// it hides is then transformed, projected and drawn as a frame would draw
+// it, onto one screen that must stay untouched; and it must hide most faces
+// while passing some.
+TEST(WallQuadOnScreen, TheCullHidesOnlyFacesThatDrawNothing) {
+    std::mt19937 rng(17);
+    auto uniform = [&](double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(rng);
+    };
+    CSurface texture;
+    MakeImage(texture, 16, 16);
+    int hidden = 0, shown = 0;
+    for (const int32_t width : {1, 2, 7, 120, 240, 241, 320}) {
+        const int32_t height = 320;
+        const double f = 0.6 * width;
+        CSurface screen;
+        ASSERT_TRUE(screen.Create(width, height));
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t x = 0; x < width; ++x)
+                screen.SetPixel(x, y, kBackground);
+        const CUprightCull cull(SideReach(width, f));
+        for (int trial = 0; trial < 4000; ++trial) {
+            // A face from (x0, z0) to (x1, z1), axis-aligned as the maze's
+            // faces are, or at any angle and length.
+            const double x0 = std::floor(uniform(-8, 8)), z0 = std::floor(uniform(-8, 8));
+            const double angle = trial % 3 ? 90.0 * (rng() % 4) : uniform(0, 360);
+            const double length = trial % 3 ? 1.0 : uniform(0.05, 3.0);
+            const double x1 = x0 + length * std::cos(angle * M_PI / 180);
+            const double z1 = z0 + length * std::sin(angle * M_PI / 180);
+            CWallQuad quad;
+            quad.SetCorners(CVector(x0, 1, z0), CVector(x1, 1, z1), CVector(x1, 0, z1),
+                            CVector(x0, 0, z0));
+            quad.m_pTexture = &texture;
+            // Often close to the face, down to its own plane.
+            CPose eye;
+            const double t = uniform(-0.2, 1.2),
+                         off = trial % 2 ? uniform(-0.4, 0.4) : uniform(-9, 9);
+            eye.Set(x0 + t * (x1 - x0) - off * (z1 - z0) / length, 0.5,
+                    z0 + t * (z1 - z0) + off * (x1 - x0) / length);
+            eye.heading = trial % 5 ? uniform(0, 360) : 90.0 * (rng() % 4);
+            const CMatrix view = eye.GetViewMatrix();
+            quad.Transform(view);
+            if (!cull.Hides(view.Apply(quad.GetCorner(0)), view.Apply(quad.GetCorner(2)))) {
+                ++shown;
+                continue;
+            }
+            ++hidden;
+            if (!quad.IsVisible())
+                continue;
+            CScreenPoint s[4];
+            for (int k = 0; k < 4; ++k)
+                s[k] = quad.GetViewCorner(k).ProjectToScreen(width, height, f);
+            screen.StretchToTrapezoid(texture, s[0].x, s[1].x, s[0].y, s[1].y, s[3].y, s[2].y);
+        }
+        int32_t touched = 0;
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t x = 0; x < width; ++x)
+                touched += screen.GetPixel(x, y) != kBackground;
+        EXPECT_EQ(touched, 0) << "width " << width;
+    }
+    EXPECT_GT(hidden, 7 * 4000 * 2 / 5);
+    EXPECT_GT(shown, 7 * 4000 / 10);
 }

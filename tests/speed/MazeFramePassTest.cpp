@@ -1,10 +1,13 @@
 // The maze's own frame passes, which visit only the drawables near the
-// region through the cell index, against the base passes that visit every
-// drawable: two mazes built alike go through the same frames (regions near,
-// far, half outside and empty, any view, items taken between frames, the
-// whole-tree projection, the no-cull flag), and after every pass the
-// collected lists and every drawable's frame flags must agree.
+// region through the cell index and leave the faces the view surely does
+// not draw untransformed, against the base passes that visit every drawable:
+// two mazes built alike go through the same frames (regions near, far, half
+// outside and empty, any view, items taken between frames, the whole-tree
+// projection, the no-cull flag). After every pass the collected lists and
+// every drawable's frame flags must agree, but for faces the maze left out,
+// which the base collected and which, drawn, change no pixel.
 #include "math3d/Sprite.h"
+#include "math3d/WallQuad.h"
 #include "scene/Enemy.h"
 #include "scene/MazeTestLevels.h"
 #include "scene/MazeWall.h"
@@ -70,6 +73,21 @@ void ExpectSameFrames(const LevelGrid& grid, uint32_t seed, int frames) {
     speed::CRouteGame game(HeadlessDisplay(), 1, true); // for a screen to project with
     ASSERT_TRUE(game.IsReady());
     const CScreen& screen = game.World().m_screen;
+    const double reach = SideReach(screen.width, screen.projectionScale);
+    // Where the faces the maze leaves out are drawn: it must stay blank.
+    CSurface blank;
+    ASSERT_TRUE(blank.Create(screen.width, screen.height));
+    for (int32_t y = 0; y < blank.height; ++y)
+        for (int32_t x = 0; x < blank.width; ++x)
+            blank.SetPixel(x, y, 0);
+    // The test mazes' textures are empty; the faces left out are drawn with
+    // this one, which leaves a mark wherever a face puts a pixel.
+    CSurface paint;
+    ASSERT_TRUE(paint.Create(8, 8));
+    for (int32_t y = 0; y < 8; ++y)
+        for (int32_t x = 0; x < 8; ++x)
+            paint.SetPixel(x, y, 0x00FFFFFF);
+    size_t leftOut = 0;
     std::mt19937 rng(seed);
     auto between = [&](int lo, int hi) { return lo + int(rng() % uint32_t(hi - lo + 1)); };
     for (int frame = 0; frame < frames; ++frame) {
@@ -84,11 +102,23 @@ void ExpectSameFrames(const LevelGrid& grid, uint32_t seed, int frames) {
         fast->SetNoCull(noCull);
         plain->SetNoCull(noCull);
 
-        fast->TransformTree(viewer.GetViewMatrix(), region);
-        plain->CSceneNode::TransformTree(viewer.GetViewMatrix(), region);
+        fast->TransformTree(viewer.GetViewMatrix(), region, reach);
+        plain->CSceneNode::TransformTree(viewer.GetViewMatrix(), region, reach);
         std::vector<CDrawable*> fastList, plainList;
-        ASSERT_EQ(fast->CollectVisible(fastList), plain->CSceneNode::CollectVisible(plainList));
-        ASSERT_EQ(Names(*fast, fastList), Names(*plain, plainList)) << "frame " << frame;
+        fast->CollectVisible(fastList);
+        plain->CSceneNode::CollectVisible(plainList);
+        // The maze's list is the base's in the base's order, less faces.
+        const std::vector<int> fastNames = Names(*fast, fastList);
+        const std::vector<int> plainNames = Names(*plain, plainList);
+        std::vector<int> left;
+        size_t next = 0;
+        for (const int name : plainNames) {
+            if (next < fastNames.size() && fastNames[next] == name)
+                ++next;
+            else
+                left.push_back(name);
+        }
+        ASSERT_EQ(next, fastNames.size()) << "frame " << frame;
         // As the world does with what it collected; now and then the whole
         // tree, as nothing in a frame does.
         for (CDrawable* d : fastList)
@@ -99,7 +129,35 @@ void ExpectSameFrames(const LevelGrid& grid, uint32_t seed, int frames) {
             fast->ProjectTree(screen);
             plain->CSceneNode::ProjectTree(screen);
         }
-        ASSERT_EQ(Flags(*fast), Flags(*plain)) << "frame " << frame;
+        for (const int name : left) {
+            ASSERT_GE(name, 0);
+            const CDrawable* d = plain->GetDrawables()[size_t(name)];
+            ASSERT_EQ(d->GetKind(), CDrawable::KindMazeWall) << "frame " << frame;
+            // The face as a quad of its own, transformed, projected and drawn.
+            const CMazeWall* face = static_cast<const CMazeWall*>(d);
+            CWallQuad quad;
+            quad.SetCorners(face->GetCorner(0), face->GetCorner(1), face->GetCorner(2),
+                            face->GetCorner(3));
+            quad.m_pTexture = &paint;
+            quad.Transform(viewer.GetViewMatrix());
+            quad.Project(screen);
+            const CScreenPoint s[4] = {quad.GetScreenCorner(0), quad.GetScreenCorner(1),
+                                       quad.GetScreenCorner(2), quad.GetScreenCorner(3)};
+            // As CWallQuad::Draw draws it.
+            blank.StretchToTrapezoid(paint, s[0].x, s[1].x, s[0].y, s[1].y, s[3].y, s[2].y);
+        }
+        leftOut += left.size();
+        // A face the maze left untransformed has no flags where the base's
+        // has; the base collected it only if it is among those drawn above.
+        const std::vector<std::pair<bool, bool>> fastFlags = Flags(*fast),
+                                                 plainFlags = Flags(*plain);
+        for (size_t i = 0; i < fastFlags.size(); ++i) {
+            if (fastFlags[i] == plainFlags[i])
+                continue;
+            ASSERT_EQ(fastFlags[i], std::make_pair(false, false)) << "frame " << frame;
+            ASSERT_EQ(fast->GetDrawables()[i]->GetKind(), CDrawable::KindMazeWall);
+            ASSERT_TRUE(plainFlags[i].first);
+        }
 
         // Now and then an item is taken where the player stands.
         if (rng() % 4 == 0) {
@@ -115,6 +173,10 @@ void ExpectSameFrames(const LevelGrid& grid, uint32_t seed, int frames) {
             }
         }
     }
+    EXPECT_GT(leftOut, size_t(frames));
+    for (int32_t y = 0; y < blank.height; ++y)
+        for (int32_t x = 0; x < blank.width; ++x)
+            ASSERT_EQ(blank.GetPixel(x, y), 0u) << x << "," << y;
 }
 
 } // namespace
@@ -150,7 +212,8 @@ TEST(MazeFramePasses, FacesKeepTheirQuadsOnlyWhileSeen) {
         const int c = 1 + (step / 2) % (side - 2); // each place twice: the second keeps every quad
         CPose viewer = PoseAt(c + 0.5, c + 0.5);
         viewer.heading = (step * 37) % 360 + 0.5;
-        maze->TransformTree(viewer.GetViewMatrix(), {c - radius, c - radius, c + radius, c + radius});
+        maze->TransformTree(viewer.GetViewMatrix(),
+                            {c - radius, c - radius, c + radius, c + radius});
         size_t seen = 0;
         for (const CDrawable* d : maze->GetDrawables())
             if (d->GetKind() == CDrawable::KindMazeWall)
@@ -160,6 +223,6 @@ TEST(MazeFramePasses, FacesKeepTheirQuadsOnlyWhileSeen) {
             EXPECT_LE(maze->GetQuadsMade(), 2 * mostSeen) << "step " << step;
         }
     }
-    EXPECT_GT(mostSeen, 50u);
+    EXPECT_GT(mostSeen, 25u);
     EXPECT_LE(maze->GetQuadsMade(), 2 * mostSeen);
 }

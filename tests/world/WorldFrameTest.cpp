@@ -69,10 +69,10 @@ public:
         m_log->push_back(what + " " + std::to_string(HeadlessPresentCount()));
     }
     void Update(int dt, const CPose&) override { Note("update dt=" + std::to_string(dt)); }
-    void TransformTree(const CMatrix& view, const PlatRect& region) override {
+    void TransformTree(const CMatrix& view, const PlatRect& region, double reach) override {
         Note("transform " + std::to_string(region.left) + "," + std::to_string(region.top) + "," +
              std::to_string(region.right) + "," + std::to_string(region.bottom));
-        CSceneNode::TransformTree(view, region);
+        CSceneNode::TransformTree(view, region, reach);
     }
     void DrawBackground(CScreen&, const CPose&) override { Note("background"); }
     int CollectVisible(std::vector<CDrawable*>& list) override {
