@@ -9,6 +9,7 @@
 // same frames: standing, walking and turning in corridors and against walls.
 #include "res/ResourceIds.h"
 #include "scene/LevelText.h"
+#include "soak/SoakRun.h"
 #include "speed/SpeedRoute.h"
 #include "world/World.h"
 #include <benchmark/benchmark.h>
@@ -67,18 +68,17 @@ BENCHMARK(BM_FrameLevel130)
     ->Iterations(RouteFrames(Level130Route()))
     ->Unit(benchmark::kMicrosecond);
 
-// The tiled level of `side` cells as a level file, written once per size.
-std::string TiledLevelFile(int side) {
-    const std::string path =
-        (std::filesystem::temp_directory_path() /
-         ("quibbo-bench-" + std::to_string(getpid()) + "-tiled-" + std::to_string(side) + ".bmp"))
-            .string();
+// A level file named `name`, written once by `make` (which fills the grid
+// or says why not).
+template <typename Make> std::string LevelFile(const std::string& name, Make make) {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("quibbo-bench-" + std::to_string(getpid()) + "-" + name + ".bmp"))
+                                 .string();
     if (!std::filesystem::exists(path)) {
         LevelGrid grid;
         std::string error;
-        if (!MakeTiledLevel(side, &grid, &error) ||
-            !WriteWholeFile(path.c_str(), MakeLevelBitmap(grid))) {
-            std::fprintf(stderr, "cannot make the tiled level: %s\n", error.c_str());
+        if (!make(&grid, &error) || !WriteWholeFile(path.c_str(), MakeLevelBitmap(grid))) {
+            std::fprintf(stderr, "cannot make the %s level: %s\n", name.c_str(), error.c_str());
             return "";
         }
         // Gone when the program ends.
@@ -91,6 +91,22 @@ std::string TiledLevelFile(int side) {
         s_files.push_back(path);
     }
     return path;
+}
+
+// The tiled level of `side` cells as a level file.
+std::string TiledLevelFile(int side) {
+    return LevelFile("tiled-" + std::to_string(side), [side](LevelGrid* grid, std::string* error) {
+        return MakeTiledLevel(side, grid, error);
+    });
+}
+
+// The soak's pillar level: the largest side, the most wall faces an honest
+// level has.
+std::string PillarLevelFile() {
+    return LevelFile("pillars", [](LevelGrid* grid, std::string* error) {
+        *error = "the soak made no grid";
+        return soak::MakeScenarioLevel(soak::Scenario::Pillars, 1, grid);
+    });
 }
 
 void BM_FrameTiled(benchmark::State& state) {
@@ -110,11 +126,9 @@ BENCHMARK(BM_FrameTiled)
     ->Iterations(RouteFrames(Level130Route()))
     ->Unit(benchmark::kMicrosecond);
 
-// Loading the tiled level into a fresh world: reading the file, the grid,
-// the minimap picture and building every wall, item and enemy.
-void BM_LoadTiled(benchmark::State& state) {
-    const int side = int(state.range(0));
-    const std::string path = TiledLevelFile(side);
+// Loading a level into a fresh world: reading the file, the grid, the
+// minimap picture and building every wall, item and enemy.
+void LoadLevel(benchmark::State& state, const std::string& path) {
     for (auto _ : state) {
         state.PauseTiming();
         {
@@ -123,13 +137,23 @@ void BM_LoadTiled(benchmark::State& state) {
             const bool built = !path.empty() && game.IsReady() && game.LoadLevelFile(path);
             state.PauseTiming();
             if (!built) {
-                state.SkipWithError("the tiled level did not load");
+                state.SkipWithError("the level did not load");
                 break;
             }
         }
         state.ResumeTiming();
     }
 }
+
+void BM_LoadTiled(benchmark::State& state) {
+    LoadLevel(state, TiledLevelFile(int(state.range(0))));
+}
 BENCHMARK(BM_LoadTiled)->Arg(1024)->Iterations(2)->Unit(benchmark::kMillisecond);
+
+// 4096 x 4096 cells, 2.7 million wall faces.
+void BM_LoadPillars(benchmark::State& state) {
+    LoadLevel(state, PillarLevelFile());
+}
+BENCHMARK(BM_LoadPillars)->Iterations(2)->Unit(benchmark::kMillisecond);
 
 } // namespace

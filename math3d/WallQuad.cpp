@@ -92,24 +92,38 @@ int CWallQuad::Intersect(double x0, double z0, double x1, double z1, double* x, 
     return tt >= 0.0 && tt <= 1.0 ? 1 : 0;
 }
 
-bool CUprightCull::Hides(const CVector& a, const CVector& b) const {
-    // The key exactly as GetDepthKey and IsVisible take it.
-    const double key = (b.z + a.z) * 0.5;
-    if (!(key < kNearestWallKey && key > kFarthestKey))
+CUprightCull::CUprightCull(const CMatrix& toView, double reach) : m_reach(reach) {
+    for (int k = 0; k < 4; ++k) {
+        m_x[k] = toView.m[0][k];
+        m_z[k] = toView.m[2][k];
+    }
+}
+
+bool CUprightCull::Hides(const CVector& topLeft, const CVector& bottomRight) const {
+    // Far above the rounding of coordinates below 2^16.
+    const double margin = 1e-6;
+    const double ax = m_x[0] * topLeft.x + m_x[1] * topLeft.y + m_x[2] * topLeft.z + m_x[3];
+    const double az = m_z[0] * topLeft.x + m_z[1] * topLeft.y + m_z[2] * topLeft.z + m_z[3];
+    const double bx =
+        m_x[0] * bottomRight.x + m_x[1] * bottomRight.y + m_x[2] * bottomRight.z + m_x[3];
+    const double bz =
+        m_z[0] * bottomRight.x + m_z[1] * bottomRight.y + m_z[2] * bottomRight.z + m_z[3];
+    const double key = (az + bz) * 0.5;
+    if (!(key < kNearestWallKey + margin && key > kFarthestKey - margin))
         return true;
     // |x| over the depth the projection divides by; the reach keeps a whole
-    // column's distance from the screen, far more than any rounding.
-    const double ta = a.x / (a.z > -kNearDepth ? kNearDepth : -a.z);
-    const double tb = b.x / (b.z > -kNearDepth ? kNearDepth : -b.z);
+    // column's distance from the screen's sides.
+    const double ta = ax / (az > -kNearDepth ? kNearDepth : -az);
+    const double tb = bx / (bz > -kNearDepth ? kNearDepth : -bz);
     if ((ta >= m_reach && tb >= m_reach) || (ta <= -m_reach && tb <= -m_reach))
         return true;
-    if (a.z > -kNearDepth || b.z > -kNearDepth)
+    if (az > -kNearDepth - margin || bz > -kNearDepth - margin)
         return false;
     // In front of the near depth the sides project at x / -z, and
-    // ta - tb = -turn / (a.z * b.z): a face turned away (turn < 0) has its
-    // left side right of its right side. The margin, a millionth of the
-    // face's width, keeps faces seen edge-on out of the question.
-    const double dx = b.x - a.x, dz = b.z - a.z;
-    const double turn = dz * a.x - dx * a.z;
-    return turn < -1e-6 * (std::fabs(dx) + std::fabs(dz));
+    // ta - tb = -turn / (az * bz): a face turned away (turn < 0) has its
+    // left side right of its right side. The margin keeps faces seen
+    // edge-on out of the question.
+    const double dx = bx - ax, dz = bz - az;
+    const double turn = dz * ax - dx * az;
+    return turn < -margin * (std::fabs(dx) + std::fabs(dz));
 }

@@ -69,24 +69,29 @@ private:
     bool m_bProjected = false;
 };
 
-// Which upright quads a frame surely leaves undrawn, told before a quad is
+// Which upright quads a view surely leaves undrawn, told before a quad is
 // set up for them, so that a large maze transforms and projects little more
-// than the faces in view. It answers from corners 0 and 2 as Transform
-// makes them, and says "hidden" only where the quad would not be visible by
-// its key, or projected and drawn would put no pixel on the screen: both
-// sides a column beyond the same side of the screen, or the face turned away
-// with both sides in front of the near depth (then its left side projects
-// right of its right side). Faces with a side nearer than that are left to
-// the projection, which throws such corners out in ways no cheap test
-// follows. Every other face is drawn exactly as without the test.
+// than the faces in view. It says "hidden" only where the quad would not be
+// visible by its key, or projected and drawn would put no pixel on the
+// screen: both sides a column beyond the same side of the screen, or the
+// face turned away with both sides in front of the near depth (then its left
+// side projects right of its right side). Faces with a side nearer than that
+// are left to the projection, which throws such corners out in ways no cheap
+// test follows. Each test keeps a margin far above rounding, so the corners
+// need not be transformed exactly as Transform does; every face it passes is
+// drawn exactly as without it.
 class CUprightCull {
 public:
-    // reach: SideReach of the screen the frame projects onto. An infinite
-    // reach hides only faces turned away or out of the key's range.
-    explicit CUprightCull(double reach) : m_reach(reach) {}
-    // a, b: corners 0 and 2 in view space, as toView.Apply makes them.
-    bool Hides(const CVector& a, const CVector& b) const;
+    // toView: as Transform takes it. reach: SideReach of the screen the
+    // frame projects onto; an infinite reach hides only faces turned away or
+    // out of the key's range.
+    CUprightCull(const CMatrix& toView, double reach);
+    // Corners 0 (top-left) and 2 (bottom-right) of an upright quad, in the
+    // frame toView takes to view space.
+    bool Hides(const CVector& topLeft, const CVector& bottomRight) const;
 
 private:
+    // Rows 0 and 2 of toView: view x and z.
+    double m_x[4], m_z[4];
     double m_reach;
 };

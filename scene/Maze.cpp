@@ -442,11 +442,11 @@ void CMaze::TransformInRegion(const CMatrix& view, const PlatRect& region, doubl
         return Placed{m_indexOrder[i], m_indexed[i]};
     });
     // A face left untransformed stays flagged: it gives its quad back below.
-    const CUprightCull cull(reach);
+    const CUprightCull cull(toView, reach);
     for (size_t i = firstIndexed; i < m_flagged.size(); ++i) {
         CDrawable* pDrawable = m_flagged[i].pDrawable;
         if (pDrawable->GetKind() == CDrawable::KindMazeWall &&
-            static_cast<const CMazeWall*>(pDrawable)->IsHidden(toView, cull))
+            static_cast<const CMazeWall*>(pDrawable)->IsHidden(cull))
             continue;
         pDrawable->Transform(toView);
     }

@@ -85,9 +85,8 @@ double CMazeWall::GetDepthKey() const {
     return IsTransformed() ? m_pQuad->GetDepthKey() : 0.0;
 }
 
-bool CMazeWall::IsHidden(const CMatrix& toView, const CUprightCull& cull) const {
-    // The two corners the quad's Transform applies the view to.
-    return cull.Hides(toView.Apply(GetCorner(0)), toView.Apply(GetCorner(2)));
+bool CMazeWall::IsHidden(const CUprightCull& cull) const {
+    return cull.Hides(GetCorner(0), GetCorner(2));
 }
 
 void CMazeWall::Transform(const CMatrix& toView) {

@@ -70,8 +70,8 @@ public:
     int GetKind() const override { return KindMazeWall; }
     // The quad's key; 0 while not transformed (then it is not visible).
     double GetDepthKey() const override;
-    // Whether `cull` finds the face surely undrawn seen through toView.
-    bool IsHidden(const CMatrix& toView, const CUprightCull& cull) const;
+    // Whether `cull` finds the face surely undrawn.
+    bool IsHidden(const CUprightCull& cull) const;
     // Borrows a quad (unless it holds one), sets its corners and texture and
     // transforms it.
     void Transform(const CMatrix& toView) override;

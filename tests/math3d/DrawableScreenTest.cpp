@@ -200,7 +200,7 @@ TEST(WallQuadOnScreen, TheCullHidesOnlyFacesThatDrawNothing) {
         for (int32_t y = 0; y < height; ++y)
             for (int32_t x = 0; x < width; ++x)
                 screen.SetPixel(x, y, kBackground);
-        const CUprightCull cull(SideReach(width, f));
+        const double reach = SideReach(width, f);
         for (int trial = 0; trial < 4000; ++trial) {
             // A face from (x0, z0) to (x1, z1), axis-aligned as the maze's
             // faces are, or at any angle and length.
@@ -222,7 +222,7 @@ TEST(WallQuadOnScreen, TheCullHidesOnlyFacesThatDrawNothing) {
             eye.heading = trial % 5 ? uniform(0, 360) : 90.0 * (rng() % 4);
             const CMatrix view = eye.GetViewMatrix();
             quad.Transform(view);
-            if (!cull.Hides(view.Apply(quad.GetCorner(0)), view.Apply(quad.GetCorner(2)))) {
+            if (!CUprightCull(view, reach).Hides(quad.GetCorner(0), quad.GetCorner(2))) {
                 ++shown;
                 continue;
             }
