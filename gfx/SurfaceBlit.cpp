@@ -1,11 +1,20 @@
 // Drawing one surface onto another. Every routine clips first (in 64 bits, so
 // no position or size can wrap) and then steps through memory by the pitches
 // with no per-pixel bounds test.
+#include "gfx/KernelLevel.h"
 #include "gfx/PixelWords.h"
 #include "gfx/Surface.h"
 
 #include <algorithm>
 #include <cstdlib>
+
+// The x86-64 kernels of the wider levels (see gfx/KernelLevel.h).
+#if defined(__x86_64__) && defined(__GNUC__)
+#define QUIBBO_X86_KERNELS 1
+#include <immintrin.h>
+#else
+#define QUIBBO_X86_KERNELS 0
+#endif
 
 using namespace gfx;
 
@@ -52,7 +61,8 @@ template <> struct LanesOf<uint32_t> { typedef Lanes32 Type; };
 // A keyed copy of `cols` adjacent words. Key words leave the destination as
 // it was: it is read and written back, which is the same picture because the
 // caller guarantees that the two rows do not overlap.
-template <typename Word> void CopyKeyedRow(uint8_t* d, const uint8_t* s, int64_t cols, Word key) {
+template <typename Word>
+void CopyKeyedRowPortable(uint8_t* d, const uint8_t* s, int64_t cols, Word key) {
     typedef typename LanesOf<Word>::Type Lanes;
     const int64_t perLanes = int64_t(sizeof(Lanes) / sizeof(Word));
     Lanes keys = {};
@@ -68,6 +78,74 @@ template <typename Word> void CopyKeyedRow(uint8_t* d, const uint8_t* s, int64_t
     }
     for (; c < cols; ++c)
         CopyKeyed<Word>(s + c * int64_t(sizeof(Word)), d + c * int64_t(sizeof(Word)), key);
+}
+
+#if QUIBBO_X86_KERNELS
+// The same keyed copy, 32 bytes at a time: the key words take the
+// destination's own word back, as in the portable copy.
+__attribute__((target("avx2"))) void CopyKeyedRowAvx2(uint8_t* d, const uint8_t* s, int64_t cols,
+                                                      uint16_t key) {
+    const __m256i keys = _mm256_set1_epi16(int16_t(key));
+    int64_t c = 0;
+    for (; c + 16 <= cols; c += 16) {
+        const __m256i from = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 2 * c));
+        const __m256i to = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 2 * c));
+        const __m256i out = _mm256_blendv_epi8(from, to, _mm256_cmpeq_epi16(from, keys));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 2 * c), out);
+    }
+    CopyKeyedRowPortable<uint16_t>(d + 2 * c, s + 2 * c, cols - c, key);
+}
+
+__attribute__((target("avx2"))) void CopyKeyedRowAvx2(uint8_t* d, const uint8_t* s, int64_t cols,
+                                                      uint32_t key) {
+    const __m256i keys = _mm256_set1_epi32(int32_t(key));
+    int64_t c = 0;
+    for (; c + 8 <= cols; c += 8) {
+        const __m256i from = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * c));
+        const __m256i to = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 4 * c));
+        const __m256i out = _mm256_blendv_epi8(from, to, _mm256_cmpeq_epi32(from, keys));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 4 * c), out);
+    }
+    CopyKeyedRowPortable<uint32_t>(d + 4 * c, s + 4 * c, cols - c, key);
+}
+
+// 64 bytes at a time, and the key words are simply not stored: a masked
+// store leaves them as they were. The last words go under a mask too, which
+// neither reads nor writes past the row.
+__attribute__((target("avx512f,avx512bw"))) void CopyKeyedRowAvx512(uint8_t* d, const uint8_t* s,
+                                                                    int64_t cols, uint16_t key) {
+    const __m512i keys = _mm512_set1_epi16(int16_t(key));
+    for (int64_t c = 0; c < cols; c += 32) {
+        const __mmask32 lanes = cols - c >= 32 ? ~__mmask32(0) : __mmask32((1u << (cols - c)) - 1);
+        const __m512i from = _mm512_maskz_loadu_epi16(lanes, s + 2 * c);
+        _mm512_mask_storeu_epi16(d + 2 * c, _mm512_mask_cmpneq_epi16_mask(lanes, from, keys), from);
+    }
+}
+
+__attribute__((target("avx512f,avx512bw"))) void CopyKeyedRowAvx512(uint8_t* d, const uint8_t* s,
+                                                                    int64_t cols, uint32_t key) {
+    const __m512i keys = _mm512_set1_epi32(int32_t(key));
+    for (int64_t c = 0; c < cols; c += 16) {
+        const __mmask16 lanes = cols - c >= 16 ? ~__mmask16(0) : __mmask16((1u << (cols - c)) - 1);
+        const __m512i from = _mm512_maskz_loadu_epi32(lanes, s + 4 * c);
+        _mm512_mask_storeu_epi32(d + 4 * c, _mm512_mask_cmpneq_epi32_mask(lanes, from, keys), from);
+    }
+}
+#endif
+
+// The keyed copy at the level in use.
+template <typename Word> void CopyKeyedRow(uint8_t* d, const uint8_t* s, int64_t cols, Word key) {
+#if QUIBBO_X86_KERNELS
+    switch (GetKernelLevel()) {
+    case KernelLevel::Avx512:
+        return CopyKeyedRowAvx512(d, s, cols, key);
+    case KernelLevel::Avx2:
+        return CopyKeyedRowAvx2(d, s, cols, key);
+    case KernelLevel::Portable:
+        break;
+    }
+#endif
+    CopyKeyedRowPortable<Word>(d, s, cols, key);
 }
 
 template <typename Word>

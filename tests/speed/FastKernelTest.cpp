@@ -3,8 +3,11 @@
 // many-words-at-once paths and their leftovers, clipping on every side, keys
 // on and off, pixel words with stray bits, and sources that share memory
 // with the destination. Raw words are compared, so not a bit may differ,
-// and the guard bytes around every surface must stay untouched.
+// and the guard bytes around every surface must stay untouched. The kernels
+// with a wider form for some machines are tried at every level this
+// machine has.
 #include "gfx/GfxTestUtil.h"
+#include "gfx/KernelLevel.h"
 #include "speed/PlainKernels.h"
 #include "speed/SpeedRoute.h"
 #include "world/World.h"
@@ -16,6 +19,18 @@ using namespace gfxtest;
 namespace {
 
 const Format kFormats[] = {k555, k565, k888};
+
+// Runs `test` at each kernel level the machine has, from the portable
+// kernels up, then goes back to the best.
+template <typename Test> void AtEveryKernelLevel(Test test) {
+    for (KernelLevel level : {KernelLevel::Portable, KernelLevel::Avx2, KernelLevel::Avx512}) {
+        if (SetKernelLevel(level) != level)
+            continue;
+        SCOPED_TRACE("kernel level " + std::to_string(int(level)));
+        test();
+    }
+    SetKernelLevel(BestKernelLevel());
+}
 
 // Random raw words, a share of them key words of either route (raw 16- and
 // 32-bit keys and the reds that read back as 248..255) or reds just off the
@@ -138,18 +153,20 @@ int32_t Between(std::mt19937& rng, int32_t lo, int32_t hi) {
 
 TEST(FastKernels, BlitMatchesThePlainRule) {
     std::mt19937 rng(101);
-    for (int round = 0; round < 1500; ++round) {
-        const Format& fd = kFormats[rng() % 3];
-        const Format& fs = rng() % 5 ? fd : kFormats[rng() % 3];
-        Target t(rng, fd, 90, 40);
-        std::unique_ptr<GuardedSurface> src(RandomSurface(rng, fs, 70, 30));
-        const int32_t x = Between(rng, -80, 95), y = Between(rng, -35, 45);
-        const bool useKey = rng() % 2;
-        ASSERT_EQ(t.fast->s.Blit(src->s, x, y, useKey),
-                  plain::Blit(t.plain->s, src->s, x, y, useKey));
-        ASSERT_EQ(t.Difference(), "") << "round " << round << " " << fs.name << "->" << fd.name
-                                      << " at " << x << "," << y << " key " << useKey;
-    }
+    AtEveryKernelLevel([&] {
+        for (int round = 0; round < 1500; ++round) {
+            const Format& fd = kFormats[rng() % 3];
+            const Format& fs = rng() % 5 ? fd : kFormats[rng() % 3];
+            Target t(rng, fd, 90, 40);
+            std::unique_ptr<GuardedSurface> src(RandomSurface(rng, fs, 70, 30));
+            const int32_t x = Between(rng, -80, 95), y = Between(rng, -35, 45);
+            const bool useKey = rng() % 2;
+            ASSERT_EQ(t.fast->s.Blit(src->s, x, y, useKey),
+                      plain::Blit(t.plain->s, src->s, x, y, useKey));
+            ASSERT_EQ(t.Difference(), "") << "round " << round << " " << fs.name << "->" << fd.name
+                                          << " at " << x << "," << y << " key " << useKey;
+        }
+    });
 }
 
 TEST(FastKernels, StretchBlitMatchesThePlainRule) {
@@ -175,38 +192,41 @@ TEST(FastKernels, StretchBlitMatchesThePlainRule) {
 
 TEST(FastKernels, WallFillMatchesThePlainRule) {
     std::mt19937 rng(303);
-    for (int round = 0; round < 1500; ++round) {
-        const Format& f = kFormats[rng() % 3];
-        const bool wide = round % 8 == 0;
-        Target t(rng, f, wide ? 700 : 100, wide ? 8 : 80);
-        std::unique_ptr<GuardedSurface> src(
-            RandomSurface(rng, rng() % 8 ? f : kFormats[rng() % 3], 64, 64));
-        // Walls near and far: columns of 1 to several hundred rows, edges
-        // rising and falling, sides beyond the destination.
-        int32_t left = Between(rng, -60, 110), right = Between(rng, -20, wide ? 800 : 200);
-        if (rng() % 4 == 0)
-            std::swap(left, right);
-        int32_t tl = Between(rng, -250, 90), tr = Between(rng, -250, 90);
-        int32_t bl = tl + Between(rng, -2, 400), br = tr + Between(rng, -2, 400);
-        if (rng() % 4 == 0) {
-            // Seen straight on: every column alike, or nearly.
-            tr = tl + Between(rng, -2, 2);
-            br = bl + Between(rng, -2, 2);
+    AtEveryKernelLevel([&] {
+        for (int round = 0; round < 1500; ++round) {
+            const Format& f = kFormats[rng() % 3];
+            const bool wide = round % 8 == 0;
+            Target t(rng, f, wide ? 700 : 100, wide ? 8 : 80);
+            std::unique_ptr<GuardedSurface> src(
+                RandomSurface(rng, rng() % 8 ? f : kFormats[rng() % 3], 64, 64));
+            // Walls near and far: columns of 1 to several hundred rows, edges
+            // rising and falling, sides beyond the destination.
+            int32_t left = Between(rng, -60, 110), right = Between(rng, -20, wide ? 800 : 200);
+            if (rng() % 4 == 0)
+                std::swap(left, right);
+            int32_t tl = Between(rng, -250, 90), tr = Between(rng, -250, 90);
+            int32_t bl = tl + Between(rng, -2, 400), br = tr + Between(rng, -2, 400);
+            if (rng() % 4 == 0) {
+                // Seen straight on: every column alike, or nearly.
+                tr = tl + Between(rng, -2, 2);
+                br = bl + Between(rng, -2, 2);
+            }
+            if (rng() % 10 == 0) {
+                // Far outside: the edge products need more than 32 bits.
+                tl = Between(rng, -2000000000, -1000000000);
+                br = Between(rng, 1000000000, 2000000000);
+            } else if (rng() % 10 == 0) {
+                // Columns around 65536 rows, where the stepping changes method.
+                bl = tl + Between(rng, 65500, 65570);
+                br = tr + Between(rng, 65500, 65570);
+            }
+            ASSERT_EQ(t.fast->s.StretchToTrapezoid(src->s, left, right, tl, tr, bl, br),
+                      plain::StretchToTrapezoid(t.plain->s, src->s, left, right, tl, tr, bl, br));
+            ASSERT_EQ(t.Difference(), "")
+                << "round " << round << " " << f.name << ": " << left << " " << right << " " << tl
+                << " " << tr << " " << bl << " " << br;
         }
-        if (rng() % 10 == 0) {
-            // Far outside: the edge products need more than 32 bits.
-            tl = Between(rng, -2000000000, -1000000000);
-            br = Between(rng, 1000000000, 2000000000);
-        } else if (rng() % 10 == 0) {
-            // Columns around 65536 rows, where the stepping changes method.
-            bl = tl + Between(rng, 65500, 65570);
-            br = tr + Between(rng, 65500, 65570);
-        }
-        ASSERT_EQ(t.fast->s.StretchToTrapezoid(src->s, left, right, tl, tr, bl, br),
-                  plain::StretchToTrapezoid(t.plain->s, src->s, left, right, tl, tr, bl, br));
-        ASSERT_EQ(t.Difference(), "") << "round " << round << " " << f.name << ": " << left << " "
-                                      << right << " " << tl << " " << tr << " " << bl << " " << br;
-    }
+    });
 }
 
 TEST(FastKernels, BlendBlitMatchesThePlainRuleBetweenAnyFormats) {
@@ -231,36 +251,38 @@ TEST(FastKernels, BlendBlitMatchesThePlainRuleBetweenAnyFormats) {
 
 TEST(FastKernels, SourcesSharingTheDestinationsMemoryDrawAsThePlainRules) {
     std::mt19937 rng(505);
-    ExpectSameOnSharedMemory(rng, 500,
-                             [](CSurface& d, const CSurface& s, bool usePlain, std::mt19937& r) {
-                                 const int32_t x = Between(r, -10, 20), y = Between(r, -10, 20);
-                                 const bool key = r() % 2;
-                                 usePlain ? plain::Blit(d, s, x, y, key) : d.Blit(s, x, y, key);
-                             });
-    ExpectSameOnSharedMemory(rng, 500,
-                             [](CSurface& d, const CSurface& s, bool usePlain, std::mt19937& r) {
-                                 const int32_t x = Between(r, -10, 20), y = Between(r, -10, 20);
-                                 const int32_t w = Between(r, 1, 90), h = Between(r, 1, 50);
-                                 const bool key = r() % 2;
-                                 usePlain ? plain::StretchBlit(d, s, x, y, w, h, key)
-                                          : d.StretchBlit(s, x, y, w, h, key);
-                             });
-    ExpectSameOnSharedMemory(
-        rng, 500, [](CSurface& d, const CSurface& s, bool usePlain, std::mt19937& r) {
-            const int32_t left = Between(r, -10, 40), right = Between(r, -10, 80);
-            const int32_t tl = Between(r, -30, 20), tr = Between(r, -30, 20);
-            const int32_t bl = tl + Between(r, 0, 60), br = tr + Between(r, 0, 60);
-            usePlain ? plain::StretchToTrapezoid(d, s, left, right, tl, tr, bl, br)
-                     : d.StretchToTrapezoid(s, left, right, tl, tr, bl, br);
-        });
-    ExpectSameOnSharedMemory(rng, 500,
-                             [](CSurface& d, const CSurface& s, bool usePlain, std::mt19937& r) {
-                                 const int32_t x = Between(r, -10, 20), y = Between(r, -10, 20);
-                                 const int32_t percent = Between(r, -20, 120);
-                                 const bool key = r() % 2;
-                                 usePlain ? plain::BlendBlit(d, s, x, y, key, percent)
-                                          : d.BlendBlit(s, x, y, key, percent);
-                             });
+    AtEveryKernelLevel([&] {
+        ExpectSameOnSharedMemory(
+            rng, 500, [](CSurface& d, const CSurface& s, bool usePlain, std::mt19937& r) {
+                const int32_t x = Between(r, -10, 20), y = Between(r, -10, 20);
+                const bool key = r() % 2;
+                usePlain ? plain::Blit(d, s, x, y, key) : d.Blit(s, x, y, key);
+            });
+        ExpectSameOnSharedMemory(
+            rng, 500, [](CSurface& d, const CSurface& s, bool usePlain, std::mt19937& r) {
+                const int32_t x = Between(r, -10, 20), y = Between(r, -10, 20);
+                const int32_t w = Between(r, 1, 90), h = Between(r, 1, 50);
+                const bool key = r() % 2;
+                usePlain ? plain::StretchBlit(d, s, x, y, w, h, key)
+                         : d.StretchBlit(s, x, y, w, h, key);
+            });
+        ExpectSameOnSharedMemory(
+            rng, 500, [](CSurface& d, const CSurface& s, bool usePlain, std::mt19937& r) {
+                const int32_t left = Between(r, -10, 40), right = Between(r, -10, 80);
+                const int32_t tl = Between(r, -30, 20), tr = Between(r, -30, 20);
+                const int32_t bl = tl + Between(r, 0, 60), br = tr + Between(r, 0, 60);
+                usePlain ? plain::StretchToTrapezoid(d, s, left, right, tl, tr, bl, br)
+                         : d.StretchToTrapezoid(s, left, right, tl, tr, bl, br);
+            });
+        ExpectSameOnSharedMemory(
+            rng, 500, [](CSurface& d, const CSurface& s, bool usePlain, std::mt19937& r) {
+                const int32_t x = Between(r, -10, 20), y = Between(r, -10, 20);
+                const int32_t percent = Between(r, -20, 120);
+                const bool key = r() % 2;
+                usePlain ? plain::BlendBlit(d, s, x, y, key, percent)
+                         : d.BlendBlit(s, x, y, key, percent);
+            });
+    });
 }
 
 TEST(FastKernels, FadeFramesAreTheTintedCopiesOfTheBackBuffer) {
