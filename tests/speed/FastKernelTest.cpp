@@ -196,12 +196,17 @@ TEST(FastKernels, WallFillMatchesThePlainRule) {
         for (int round = 0; round < 1500; ++round) {
             const Format& f = kFormats[rng() % 3];
             const bool wide = round % 8 == 0;
+            // Far walls: a wide texture squeezed into few columns, so that
+            // neighbouring columns read words far apart.
+            const bool squeezed = round % 8 == 1;
             Target t(rng, f, wide ? 700 : 100, wide ? 8 : 80);
-            std::unique_ptr<GuardedSurface> src(
-                RandomSurface(rng, rng() % 8 ? f : kFormats[rng() % 3], 64, 64));
+            std::unique_ptr<GuardedSurface> src(RandomSurface(
+                rng, rng() % 8 ? f : kFormats[rng() % 3], squeezed ? 400 : 64, squeezed ? 16 : 64));
             // Walls near and far: columns of 1 to several hundred rows, edges
             // rising and falling, sides beyond the destination.
             int32_t left = Between(rng, -60, 110), right = Between(rng, -20, wide ? 800 : 200);
+            if (squeezed)
+                right = left + Between(rng, 1, 150);
             if (rng() % 4 == 0)
                 std::swap(left, right);
             int32_t tl = Between(rng, -250, 90), tr = Between(rng, -250, 90);
