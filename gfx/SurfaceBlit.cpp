@@ -385,9 +385,9 @@ void DrawShortRun(const WallColumn& first, const uint8_t* const* columns, int co
 
 #if QUIBBO_X86_KERNELS
 // DrawShortRun on AVX-512, for packed rows of both surfaces: every row of a
-// run reads the same columns of one source row, so the run is cut once into
+// run reads the same columns of one source row, so the run is cut into
 // pieces of up to 64 bytes of destination whose source words lie within 128
-// bytes; each row of a piece is then two loads of those source words, one
+// bytes, and each row of a piece is two loads of those source words, one
 // permutation that picks each column's word, and one store. Loads and
 // stores are masked to the piece and to the source row, never reaching past
 // either. `width` is the source's width, `pixels` its pixel (0, 0).
@@ -396,17 +396,9 @@ __attribute__((target("avx512f,avx512bw"))) void
 DrawShortRunAvx512(const WallColumn& first, const uint8_t* const* columns, int count,
                    const uint8_t* pixels, int64_t width, ptrdiff_t dyp, ptrdiff_t syp) {
     const int lanes = 64 / int(sizeof(Word)); // words a piece stores at most
-    struct Piece {
-        int first, count;
-        int64_t column; // of its first source word
-        __m512i pick;   // each column's word among the 2 * lanes loaded
-    };
-    Piece pieces[kMaxRun];
-    int pieceCount = 0;
     for (int i = 0; i < count;) {
-        Piece& p = pieces[pieceCount++];
-        p.first = i;
-        p.column = (columns[i] - pixels) / int64_t(sizeof(Word));
+        // The piece from column i: each column's word among the 2 * lanes
+        // loaded from the source word of column i on.
         alignas(64) Word pick[64 / sizeof(Word)] = {};
         int n = 0;
         for (; n < lanes && i + n < count; ++n) {
@@ -415,41 +407,36 @@ DrawShortRunAvx512(const WallColumn& first, const uint8_t* const* columns, int c
                 break;
             pick[n] = Word(offset);
         }
-        p.count = n;
-        p.pick = _mm512_load_si512(pick);
-        i += n;
-    }
-    uint8_t* d = first.dColumn + first.Y0 * dyp;
-    uint64_t position = uint64_t(first.Y0 - first.top) * first.scale;
-    for (int64_t n = first.Y1 - first.Y0 + 1; n > 0; --n, d += dyp, position += first.scale) {
-        const ptrdiff_t row = ptrdiff_t(position >> 32) * syp;
-        for (int k = 0; k < pieceCount; ++k) {
-            const Piece& p = pieces[k];
-            const uint8_t* from = pixels + row + p.column * int64_t(sizeof(Word));
-            // The source words left in the row from the piece's first one.
-            const int64_t left = width - p.column;
-            uint8_t* to = d + p.first * int64_t(sizeof(Word));
+        const __m512i picks = _mm512_load_si512(pick);
+        const int64_t column = (columns[i] - pixels) / int64_t(sizeof(Word));
+        // The source words left in the row from the piece's first one.
+        const int64_t left = width - column;
+        uint8_t* d = first.dColumn + first.Y0 * dyp + i * int64_t(sizeof(Word));
+        const uint8_t* from = pixels + column * int64_t(sizeof(Word));
+        uint64_t position = uint64_t(first.Y0 - first.top) * first.scale;
+        for (int64_t r = first.Y1 - first.Y0 + 1; r > 0; --r, d += dyp, position += first.scale) {
+            const uint8_t* row = from + ptrdiff_t(position >> 32) * syp;
             if (sizeof(Word) == 2) {
                 const __mmask32 low = left >= 32 ? ~__mmask32(0) : __mmask32((1u << left) - 1);
                 const __mmask32 high = left >= 64
                                            ? ~__mmask32(0)
                                            : (left <= 32 ? 0 : __mmask32((1u << (left - 32)) - 1));
-                const __m512i a = _mm512_maskz_loadu_epi16(low, from);
-                const __m512i b = _mm512_maskz_loadu_epi16(high, from + 64);
-                const __mmask32 out =
-                    p.count >= 32 ? ~__mmask32(0) : __mmask32((1u << p.count) - 1);
-                _mm512_mask_storeu_epi16(to, out, _mm512_permutex2var_epi16(a, p.pick, b));
+                const __mmask32 out = n >= 32 ? ~__mmask32(0) : __mmask32((1u << n) - 1);
+                const __m512i a = _mm512_maskz_loadu_epi16(low, row);
+                const __m512i b = _mm512_maskz_loadu_epi16(high, row + 64);
+                _mm512_mask_storeu_epi16(d, out, _mm512_permutex2var_epi16(a, picks, b));
             } else {
                 const __mmask16 low = left >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << left) - 1);
                 const __mmask16 high = left >= 32
                                            ? __mmask16(0xFFFF)
                                            : (left <= 16 ? 0 : __mmask16((1u << (left - 16)) - 1));
-                const __m512i a = _mm512_maskz_loadu_epi32(low, from);
-                const __m512i b = _mm512_maskz_loadu_epi32(high, from + 64);
-                const __mmask16 out = __mmask16((1u << p.count) - 1);
-                _mm512_mask_storeu_epi32(to, out, _mm512_permutex2var_epi32(a, p.pick, b));
+                const __mmask16 out = __mmask16((1u << n) - 1);
+                const __m512i a = _mm512_maskz_loadu_epi32(low, row);
+                const __m512i b = _mm512_maskz_loadu_epi32(high, row + 64);
+                _mm512_mask_storeu_epi32(d, out, _mm512_permutex2var_epi32(a, picks, b));
             }
         }
+        i += n;
     }
 }
 #endif
