@@ -97,6 +97,25 @@ CUprightCull::CUprightCull(const CMatrix& toView, double reach) : m_reach(reach)
         m_x[k] = toView.m[0][k];
         m_z[k] = toView.m[2][k];
     }
+    // The box of HidesFacesAt(0, 0): middle (0, 0.5, 0), half sides 1, 0.5, 1.
+    m_cellX = m_x[1] * 0.5 + m_x[3];
+    m_cellZ = m_z[1] * 0.5 + m_z[3];
+    m_cellXReach = std::fabs(m_x[0]) + std::fabs(m_x[1]) * 0.5 + std::fabs(m_x[2]);
+    m_cellZReach = std::fabs(m_z[0]) + std::fabs(m_z[1]) * 0.5 + std::fabs(m_z[2]);
+}
+
+bool CUprightCull::HidesBox(const CVector& low, const CVector& high) const {
+    // The box's view x and z range, from its middle and its half sides.
+    const double mid[3] = {(low.x + high.x) * 0.5, (low.y + high.y) * 0.5, (low.z + high.z) * 0.5};
+    const double half[3] = {(high.x - low.x) * 0.5, (high.y - low.y) * 0.5, (high.z - low.z) * 0.5};
+    double x = m_x[3], z = m_z[3], xReach = 0.0, zReach = 0.0;
+    for (int k = 0; k < 3; ++k) {
+        x += m_x[k] * mid[k];
+        z += m_z[k] * mid[k];
+        xReach += std::fabs(m_x[k]) * half[k];
+        zReach += std::fabs(m_z[k]) * half[k];
+    }
+    return HidesSpan(x, xReach, z, zReach);
 }
 
 bool CUprightCull::Hides(const CVector& topLeft, const CVector& bottomRight) const {

@@ -89,9 +89,38 @@ public:
     // Corners 0 (top-left) and 2 (bottom-right) of an upright quad, in the
     // frame toView takes to view space.
     bool Hides(const CVector& topLeft, const CVector& bottomRight) const;
+    // Whether it hides every upright quad with all four corners in the box
+    // from `low` to `high`, however placed in it.
+    bool HidesBox(const CVector& low, const CVector& high) const;
+    // HidesBox for the box from (x - 1, 0, z - 1) to (x + 1, 1, z + 1), which
+    // holds every face of height 1 with a corner at (x, z): cheap enough to
+    // ask for every cell a frame passes.
+    bool HidesFacesAt(int x, int z) const {
+        return HidesSpan(m_x[0] * x + m_x[2] * z + m_cellX, m_cellXReach,
+                         m_z[0] * x + m_z[2] * z + m_cellZ, m_cellZReach);
+    }
 
 private:
+    // Whether it hides every quad with its corners within view x of x +- xReach
+    // and view z of z +- zReach.
+    bool HidesSpan(double x, double xReach, double z, double zReach) const {
+        const double margin = 1e-6;
+        const double nearest = z + zReach, farthest = z - zReach;
+        // Every corner behind the nearest key, or beyond the farthest: so is
+        // every key, the mean of two corners' depths.
+        if (farthest >= kNearestWallKey + margin || nearest <= kFarthestKey - margin)
+            return true;
+        // Every corner on one side with |x| over its clamped depth at least
+        // the reach: the deepest corner bounds the depth, the nearest x the x.
+        const double depth =
+            (-farthest > kNearDepth ? -farthest : kNearDepth) * (m_reach + margin) + margin;
+        return x - xReach >= depth || x + xReach <= -depth;
+    }
+
     // Rows 0 and 2 of toView: view x and z.
     double m_x[4], m_z[4];
     double m_reach;
+    // HidesFacesAt's box about (0, 0): the view x and z of its middle and
+    // how far its corners reach from them.
+    double m_cellX, m_cellZ, m_cellXReach, m_cellZReach;
 };

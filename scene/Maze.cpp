@@ -238,6 +238,7 @@ bool CMaze::Build(const PictureTables& pictures) {
 void CMaze::BuildWalls(CSurface* const* wallTable, int wallCount, size_t faceCount) {
     // One block for every face: a level may have millions of them.
     m_walls.reset(faceCount > 0 ? new CMazeWall[faceCount] : nullptr);
+    m_nWalls = faceCount;
     size_t n = 0;
     const int w = m_nWidth, h = m_nHeight;
     for (int r = 1; r <= h - 2; ++r) {
@@ -354,8 +355,8 @@ void CMaze::BuildCellIndex() {
     }
 }
 
-template <typename List, typename Make>
-void CMaze::VisitRegion(const PlatRect& region, List& list, Make make) const {
+template <typename List, typename Make, typename Skip>
+void CMaze::VisitRegion(const PlatRect& region, List& list, Make make, Skip skip) const {
     const int left = std::max(region.left, 0), right = std::min(region.right, m_nWidth);
     const int top = std::max(region.top, 0), bottom = std::min(region.bottom, m_nHeight);
     if (left >= right)
@@ -364,16 +365,23 @@ void CMaze::VisitRegion(const PlatRect& region, List& list, Make make) const {
         const size_t first = static_cast<size_t>(z) * m_nWidth + left;
         const size_t last = static_cast<size_t>(z) * m_nWidth + right;
         auto it = std::lower_bound(m_indexKeys.begin(), m_indexKeys.end(), first);
+        size_t cell = SIZE_MAX;
+        bool skipped = false;
         for (; it != m_indexKeys.end() && *it < last; ++it) {
+            if (*it != cell) {
+                cell = *it;
+                skipped = skip(int(cell - static_cast<size_t>(z) * m_nWidth), z);
+            }
             const size_t i = static_cast<size_t>(it - m_indexKeys.begin());
-            if (m_indexed[i])
+            if (m_indexed[i] && !(skipped && IsFace(m_indexed[i])))
                 list.push_back(make(i));
         }
     }
 }
 
 void CMaze::CollectInRegion(const PlatRect& region, std::vector<CDrawable*>& list) const {
-    VisitRegion(region, list, [this](size_t i) { return m_indexed[i]; });
+    VisitRegion(
+        region, list, [this](size_t i) { return m_indexed[i]; }, [](int, int) { return false; });
     for (const Placed& p : m_unplaced)
         if (p.pDrawable->IsInRegion(region))
             list.push_back(p.pDrawable);
@@ -438,15 +446,20 @@ void CMaze::TransformInRegion(const CMatrix& view, const PlatRect& region, doubl
     }
     // The index yields exactly the drawables whose region test passes.
     const size_t firstIndexed = m_flagged.size();
-    VisitRegion(region, m_flagged, [this](size_t i) {
-        return Placed{m_indexOrder[i], m_indexed[i]};
-    });
-    // A face left untransformed stays flagged: it gives its quad back below.
+    // The faces of cells the view surely leaves undrawn are passed over
+    // whole: a face is indexed by the cell of corner 0, a corner of the cell
+    // square it stands on, so it lies within one cell of that corner.
     const CUprightCull cull(toView, reach);
+    VisitRegion(
+        region, m_flagged,
+        [this](size_t i) {
+            return Placed{m_indexOrder[i], m_indexed[i]};
+        },
+        [&cull](int x, int z) { return cull.HidesFacesAt(x, z); });
+    // A face left untransformed stays flagged: it gives its quad back below.
     for (size_t i = firstIndexed; i < m_flagged.size(); ++i) {
         CDrawable* pDrawable = m_flagged[i].pDrawable;
-        if (pDrawable->GetKind() == CDrawable::KindMazeWall &&
-            static_cast<const CMazeWall*>(pDrawable)->IsHidden(cull))
+        if (IsFace(pDrawable) && static_cast<const CMazeWall*>(pDrawable)->IsHidden(cull))
             continue;
         pDrawable->Transform(toView);
     }

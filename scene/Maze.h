@@ -192,6 +192,12 @@ private:
     // The faces' quads outlive the faces, which give them back.
     CWallQuadPool m_quadPool;
     std::unique_ptr<CMazeWall[]> m_walls; // in the drawable list, walls first
+    size_t m_nWalls = 0;                  // of m_walls
+    // Whether the drawable is one of m_walls, without asking it.
+    bool IsFace(const CDrawable* pDrawable) const {
+        const uintptr_t first = reinterpret_cast<uintptr_t>(m_walls.get());
+        return reinterpret_cast<uintptr_t>(pDrawable) - first < m_nWalls * sizeof(CMazeWall);
+    }
 
     // The drawables again, ordered by the cell their region test reads (row,
     // then column, then creation): m_indexKeys[i] is row * width + column of
@@ -221,8 +227,10 @@ private:
     std::vector<Placed> m_visibleScratch; // CollectVisible's, kept to spare allocations
 
     // Appends the indexed drawables whose cell lies in `region` to `list`.
-    template <typename List, typename Make>
-    void VisitRegion(const PlatRect& region, List& list, Make make) const;
+    // Appends the indexed drawables whose cell lies in `region` to `list`,
+    // but for the faces of the cells where `skip(x, z)` says so.
+    template <typename List, typename Make, typename Skip>
+    void VisitRegion(const PlatRect& region, List& list, Make make, Skip skip) const;
     // Takes the drawable out of the frame lists before it is deleted.
     void ForgetFlagged(const CDrawable* pDrawable);
 };

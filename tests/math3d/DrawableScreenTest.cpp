@@ -180,10 +180,11 @@ TEST(WallQuadOnScreen, BackFacesEdgesAndMissingTexturesDrawNothing) {
 
 // The cull against the drawing it spares: random upright faces, of the
 // maze's unit width and others, seen from anywhere (inside the near depth,
-// beside and behind the face, edge-on) on screens of many widths. Every face
-// it hides is then transformed, projected and drawn as a frame would draw
-// it, onto one screen that must stay untouched; and it must hide most faces
-// while passing some.
+// beside and behind the face, edge-on) on screens of many widths, each
+// alone and within a random box round it. Every face it hides, alone or
+// with its box, is then transformed, projected and drawn as a frame would
+// draw it, onto one screen that must stay untouched; and it must hide most
+// faces and many boxes while passing some.
 TEST(WallQuadOnScreen, TheCullHidesOnlyFacesThatDrawNothing) {
     std::mt19937 rng(17);
     auto uniform = [&](double lo, double hi) {
@@ -191,7 +192,7 @@ TEST(WallQuadOnScreen, TheCullHidesOnlyFacesThatDrawNothing) {
     };
     CSurface texture;
     MakeImage(texture, 16, 16);
-    int hidden = 0, shown = 0;
+    int hidden = 0, shown = 0, boxesHidden = 0;
     for (const int32_t width : {1, 2, 7, 120, 240, 241, 320}) {
         const int32_t height = 320;
         const double f = 0.6 * width;
@@ -222,7 +223,18 @@ TEST(WallQuadOnScreen, TheCullHidesOnlyFacesThatDrawNothing) {
             eye.heading = trial % 5 ? uniform(0, 360) : 90.0 * (rng() % 4);
             const CMatrix view = eye.GetViewMatrix();
             quad.Transform(view);
-            if (!CUprightCull(view, reach).Hides(quad.GetCorner(0), quad.GetCorner(2))) {
+            // Alone, or within a box round it that is hidden whole.
+            const CUprightCull cull(view, reach);
+            const CVector low(std::min(x0, x1) - uniform(0, 1), 0,
+                              std::min(z0, z1) - uniform(0, 1));
+            const CVector high(std::max(x0, x1) + uniform(0, 1), 1,
+                               std::max(z0, z1) + uniform(0, 1));
+            // A unit face from a corner at whole (x, z) lies in the block
+            // HidesFacesAt tests.
+            const bool boxHidden =
+                cull.HidesBox(low, high) || (trial % 3 && cull.HidesFacesAt(int(x0), int(z0)));
+            boxesHidden += boxHidden;
+            if (!boxHidden && !cull.Hides(quad.GetCorner(0), quad.GetCorner(2))) {
                 ++shown;
                 continue;
             }
@@ -242,4 +254,5 @@ TEST(WallQuadOnScreen, TheCullHidesOnlyFacesThatDrawNothing) {
     }
     EXPECT_GT(hidden, 7 * 4000 * 2 / 5);
     EXPECT_GT(shown, 7 * 4000 / 10);
+    EXPECT_GT(boxesHidden, 7 * 4000 / 5);
 }
