@@ -364,7 +364,45 @@ inline void DrawShortRows(const WallColumn& c, int64_t ya, int64_t yb, ptrdiff_t
 // packed, four words go in one store.
 template <typename Word>
 void DrawShortRun(const WallColumn& first, const uint8_t* const* columns, int count, ptrdiff_t dxp,
+                  ptrdiff_t dyp, ptrdiff_t syp);
+
+// A run of exactly N columns (a wall seen from the side has many of two to
+// seven): the source columns stay in registers and each row is N loads and
+// N stores.
+template <typename Word, int N>
+void DrawFewColumns(const WallColumn& first, const uint8_t* const* columns, ptrdiff_t dxp,
+                    ptrdiff_t dyp, ptrdiff_t syp) {
+    const uint8_t* src[N];
+    for (int i = 0; i < N; ++i)
+        src[i] = columns[i];
+    uint8_t* d = first.dColumn + first.Y0 * dyp;
+    uint64_t position = uint64_t(first.Y0 - first.top) * first.scale;
+    for (int64_t n = first.Y1 - first.Y0 + 1; n > 0; --n, d += dyp, position += first.scale) {
+        const ptrdiff_t row = ptrdiff_t(position >> 32) * syp;
+        for (int i = 0; i < N; ++i)
+            WriteWord<Word>(d + i * dxp, ReadWord<Word>(src[i] + row));
+    }
+}
+
+template <typename Word>
+void DrawShortRun(const WallColumn& first, const uint8_t* const* columns, int count, ptrdiff_t dxp,
                   ptrdiff_t dyp, ptrdiff_t syp) {
+    switch (count) {
+    case 2:
+        return DrawFewColumns<Word, 2>(first, columns, dxp, dyp, syp);
+    case 3:
+        return DrawFewColumns<Word, 3>(first, columns, dxp, dyp, syp);
+    case 4:
+        return DrawFewColumns<Word, 4>(first, columns, dxp, dyp, syp);
+    case 5:
+        return DrawFewColumns<Word, 5>(first, columns, dxp, dyp, syp);
+    case 6:
+        return DrawFewColumns<Word, 6>(first, columns, dxp, dyp, syp);
+    case 7:
+        return DrawFewColumns<Word, 7>(first, columns, dxp, dyp, syp);
+    default:
+        break;
+    }
     uint8_t* d = first.dColumn + first.Y0 * dyp;
     uint64_t position = uint64_t(first.Y0 - first.top) * first.scale;
     const bool packed = dxp == ptrdiff_t(sizeof(Word));
