@@ -366,6 +366,34 @@ template <typename Word>
 void DrawShortRun(const WallColumn& first, const uint8_t* const* columns, int count, ptrdiff_t dxp,
                   ptrdiff_t dyp, ptrdiff_t syp);
 
+// Two neighbouring short columns of their own rows (a wall seen from the
+// side): the rows they share go together, so that both columns' reads and
+// writes meet the same lines of memory at once.
+template <typename Word>
+void DrawTwoColumns(const WallColumn& a, const WallColumn& b, ptrdiff_t dyp, ptrdiff_t syp) {
+    const int64_t shared0 = std::max(a.Y0, b.Y0), shared1 = std::min(a.Y1, b.Y1);
+    if (shared0 > shared1) {
+        DrawShortRows<Word>(a, a.Y0, a.Y1, dyp, syp);
+        DrawShortRows<Word>(b, b.Y0, b.Y1, dyp, syp);
+        return;
+    }
+    for (const WallColumn* c : {&a, &b}) {
+        if (c->Y0 < shared0)
+            DrawShortRows<Word>(*c, c->Y0, shared0 - 1, dyp, syp);
+        if (c->Y1 > shared1)
+            DrawShortRows<Word>(*c, shared1 + 1, c->Y1, dyp, syp);
+    }
+    uint8_t* da = a.dColumn + shared0 * dyp;
+    uint8_t* db = b.dColumn + shared0 * dyp;
+    uint64_t pa = uint64_t(shared0 - a.top) * a.scale, pb = uint64_t(shared0 - b.top) * b.scale;
+    for (int64_t n = shared1 - shared0 + 1; n > 0; --n, da += dyp, db += dyp) {
+        WriteWord<Word>(da, ReadWord<Word>(a.src + ptrdiff_t(pa >> 32) * syp));
+        WriteWord<Word>(db, ReadWord<Word>(b.src + ptrdiff_t(pb >> 32) * syp));
+        pa += a.scale;
+        pb += b.scale;
+    }
+}
+
 // A run of exactly N columns (a wall seen from the side has many of two to
 // seven): the source columns stay in registers and each row is N loads and
 // N stores.
@@ -562,6 +590,10 @@ void TrapezoidColumns(const CSurface& dest, const CSurface& source, int64_t left
     const uint8_t* columns[kMaxRun];
     WallColumn first, c;
     bool pending = false;
+    // A lone short column waits for its right-hand neighbour, if that is
+    // lone too, to be drawn with it.
+    WallColumn lone;
+    bool waiting = false;
     int64_t X = X0;
     while (pending || X <= X1) {
         if (!pending && !next(X++, &first))
@@ -583,8 +615,17 @@ void TrapezoidColumns(const CSurface& dest, const CSurface& source, int64_t left
             pending = true;
             break;
         }
-        if (count == 1)
-            single(first);
+        if (count == 1) {
+            if (waiting && first.dColumn == lone.dColumn + dest.xPitch) {
+                DrawTwoColumns<Word>(lone, first, dyp, syp);
+                waiting = false;
+            } else {
+                if (waiting)
+                    DrawShortRows<Word>(lone, lone.Y0, lone.Y1, dyp, syp);
+                lone = first;
+                waiting = true;
+            }
+        }
 #if QUIBBO_X86_KERNELS
         else if (wideRuns && count >= 8)
             DrawShortRunAvx512<Word>(first, columns, count, source.pixels, source.width, dyp, syp);
@@ -594,6 +635,8 @@ void TrapezoidColumns(const CSurface& dest, const CSurface& source, int64_t left
         if (pending)
             first = c;
     }
+    if (waiting)
+        DrawShortRows<Word>(lone, lone.Y0, lone.Y1, dyp, syp);
 }
 
 // One blended colour: per channel (d * keep + s * take) / 100, truncating
