@@ -7,6 +7,7 @@
 // Each repetition is exactly one pass over the walk (its frame count as the
 // iterations), after one pass to warm up, so every repetition averages the
 // same frames: standing, walking and turning in corridors and against walls.
+#include "gfx/KernelLevel.h"
 #include "res/ResourceIds.h"
 #include "scene/LevelText.h"
 #include "soak/SoakRun.h"
@@ -64,6 +65,20 @@ void BM_FrameLevel130(benchmark::State& state) {
 BENCHMARK(BM_FrameLevel130)
     ->Arg(0)
     ->Arg(1)
+    ->Arg(2)
+    ->Iterations(RouteFrames(Level130Route()))
+    ->Unit(benchmark::kMicrosecond);
+
+// The same frames with the portable kernels only, as a machine without
+// AVX2 or AVX-512 (or the browser) draws them.
+void BM_FrameLevel130Portable(benchmark::State& state) {
+    const KernelLevel level = GetKernelLevel();
+    SetKernelLevel(KernelLevel::Portable);
+    BM_FrameLevel130(state);
+    SetKernelLevel(level);
+}
+BENCHMARK(BM_FrameLevel130Portable)
+    ->Arg(0)
     ->Arg(2)
     ->Iterations(RouteFrames(Level130Route()))
     ->Unit(benchmark::kMicrosecond);
