@@ -153,6 +153,15 @@ void CopyRect(uint8_t* dst, ptrdiff_t dxp, ptrdiff_t dyp, const uint8_t* src, pt
               ptrdiff_t syp, int64_t cols, int64_t rows, bool useKey, Word key) {
     const size_t rowBytes = size_t(cols) * sizeof(Word);
     const bool packed = dxp == ptrdiff_t(sizeof(Word)) && sxp == ptrdiff_t(sizeof(Word));
+    // Whole surfaces of packed rows (a present, the floor picture) are one
+    // block of memory each: one copy, unless the blocks overlap.
+    const size_t blockBytes = rowBytes * size_t(rows);
+    if (!useKey && packed && dyp == ptrdiff_t(rowBytes) && syp == dyp &&
+        (uintptr_t(dst) + blockBytes <= uintptr_t(src) ||
+         uintptr_t(src) + blockBytes <= uintptr_t(dst))) {
+        std::memcpy(dst, src, blockBytes);
+        return;
+    }
     for (int64_t r = 0; r < rows; ++r) {
         uint8_t* d = dst + r * dyp;
         const uint8_t* s = src + r * syp;

@@ -158,8 +158,16 @@ TEST(FastKernels, BlitMatchesThePlainRule) {
             const Format& fd = kFormats[rng() % 3];
             const Format& fs = rng() % 5 ? fd : kFormats[rng() % 3];
             Target t(rng, fd, 90, 40);
-            std::unique_ptr<GuardedSurface> src(RandomSurface(rng, fs, 70, 30));
-            const int32_t x = Between(rng, -80, 95), y = Between(rng, -35, 45);
+            // Now and then a whole surface onto one of its size, as a present
+            // copies the back buffer, or moved up or down a few rows.
+            const bool whole = round % 10 == 0;
+            std::unique_ptr<GuardedSurface> src(
+                whole ? new GuardedSurface(fs, t.fast->s.width, t.fast->s.height)
+                      : RandomSurface(rng, fs, 70, 30));
+            if (whole)
+                FillRawWords(src->s, rng);
+            const int32_t x = whole ? 0 : Between(rng, -80, 95);
+            const int32_t y = whole ? Between(rng, -3, 3) : Between(rng, -35, 45);
             const bool useKey = rng() % 2;
             ASSERT_EQ(t.fast->s.Blit(src->s, x, y, useKey),
                       plain::Blit(t.plain->s, src->s, x, y, useKey));
