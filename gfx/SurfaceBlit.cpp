@@ -83,52 +83,48 @@ void CopyKeyedRowPortable(uint8_t* d, const uint8_t* s, int64_t cols, Word key) 
 #if QUIBBO_X86_KERNELS
 // The same keyed copy, 32 bytes at a time: the key words take the
 // destination's own word back, as in the portable copy.
+template <typename Word>
 __attribute__((target("avx2"))) void CopyKeyedRowAvx2(uint8_t* d, const uint8_t* s, int64_t cols,
-                                                      uint16_t key) {
-    const __m256i keys = _mm256_set1_epi16(int16_t(key));
+                                                      Word key) {
+    const int64_t lanes = 32 / int64_t(sizeof(Word));
+    const __m256i keys =
+        sizeof(Word) == 2 ? _mm256_set1_epi16(int16_t(key)) : _mm256_set1_epi32(int32_t(key));
     int64_t c = 0;
-    for (; c + 16 <= cols; c += 16) {
-        const __m256i from = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 2 * c));
-        const __m256i to = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 2 * c));
-        const __m256i out = _mm256_blendv_epi8(from, to, _mm256_cmpeq_epi16(from, keys));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 2 * c), out);
+    for (; c + lanes <= cols; c += lanes) {
+        const ptrdiff_t at = c * ptrdiff_t(sizeof(Word));
+        const __m256i from = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + at));
+        const __m256i to = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + at));
+        const __m256i isKey =
+            sizeof(Word) == 2 ? _mm256_cmpeq_epi16(from, keys) : _mm256_cmpeq_epi32(from, keys);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + at),
+                            _mm256_blendv_epi8(from, to, isKey));
     }
-    CopyKeyedRowPortable<uint16_t>(d + 2 * c, s + 2 * c, cols - c, key);
-}
-
-__attribute__((target("avx2"))) void CopyKeyedRowAvx2(uint8_t* d, const uint8_t* s, int64_t cols,
-                                                      uint32_t key) {
-    const __m256i keys = _mm256_set1_epi32(int32_t(key));
-    int64_t c = 0;
-    for (; c + 8 <= cols; c += 8) {
-        const __m256i from = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * c));
-        const __m256i to = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 4 * c));
-        const __m256i out = _mm256_blendv_epi8(from, to, _mm256_cmpeq_epi32(from, keys));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 4 * c), out);
-    }
-    CopyKeyedRowPortable<uint32_t>(d + 4 * c, s + 4 * c, cols - c, key);
+    const ptrdiff_t at = c * ptrdiff_t(sizeof(Word));
+    CopyKeyedRowPortable<Word>(d + at, s + at, cols - c, key);
 }
 
 // 64 bytes at a time, and the key words are simply not stored: a masked
 // store leaves them as they were. The last words go under a mask too, which
 // neither reads nor writes past the row.
+template <typename Word>
 __attribute__((target("avx512f,avx512bw"))) void CopyKeyedRowAvx512(uint8_t* d, const uint8_t* s,
-                                                                    int64_t cols, uint16_t key) {
-    const __m512i keys = _mm512_set1_epi16(int16_t(key));
-    for (int64_t c = 0; c < cols; c += 32) {
-        const __mmask32 lanes = cols - c >= 32 ? ~__mmask32(0) : __mmask32((1u << (cols - c)) - 1);
-        const __m512i from = _mm512_maskz_loadu_epi16(lanes, s + 2 * c);
-        _mm512_mask_storeu_epi16(d + 2 * c, _mm512_mask_cmpneq_epi16_mask(lanes, from, keys), from);
-    }
-}
-
-__attribute__((target("avx512f,avx512bw"))) void CopyKeyedRowAvx512(uint8_t* d, const uint8_t* s,
-                                                                    int64_t cols, uint32_t key) {
-    const __m512i keys = _mm512_set1_epi32(int32_t(key));
-    for (int64_t c = 0; c < cols; c += 16) {
-        const __mmask16 lanes = cols - c >= 16 ? ~__mmask16(0) : __mmask16((1u << (cols - c)) - 1);
-        const __m512i from = _mm512_maskz_loadu_epi32(lanes, s + 4 * c);
-        _mm512_mask_storeu_epi32(d + 4 * c, _mm512_mask_cmpneq_epi32_mask(lanes, from, keys), from);
+                                                                    int64_t cols, Word key) {
+    const int64_t lanes = 64 / int64_t(sizeof(Word));
+    for (int64_t c = 0; c < cols; c += lanes) {
+        const ptrdiff_t at = c * ptrdiff_t(sizeof(Word));
+        const uint32_t on = cols - c >= lanes ? uint32_t((uint64_t(1) << lanes) - 1)
+                                              : uint32_t((uint64_t(1) << (cols - c)) - 1);
+        if constexpr (sizeof(Word) == 2) {
+            const __m512i from = _mm512_maskz_loadu_epi16(on, s + at);
+            const __mmask32 keep =
+                _mm512_mask_cmpneq_epi16_mask(on, from, _mm512_set1_epi16(int16_t(key)));
+            _mm512_mask_storeu_epi16(d + at, keep, from);
+        } else {
+            const __m512i from = _mm512_maskz_loadu_epi32(__mmask16(on), s + at);
+            const __mmask16 keep =
+                _mm512_mask_cmpneq_epi32_mask(__mmask16(on), from, _mm512_set1_epi32(int32_t(key)));
+            _mm512_mask_storeu_epi32(d + at, keep, from);
+        }
     }
 }
 #endif
@@ -138,9 +134,9 @@ template <typename Word> void CopyKeyedRow(uint8_t* d, const uint8_t* s, int64_t
 #if QUIBBO_X86_KERNELS
     switch (GetKernelLevel()) {
     case KernelLevel::Avx512:
-        return CopyKeyedRowAvx512(d, s, cols, key);
+        return CopyKeyedRowAvx512<Word>(d, s, cols, key);
     case KernelLevel::Avx2:
-        return CopyKeyedRowAvx2(d, s, cols, key);
+        return CopyKeyedRowAvx2<Word>(d, s, cols, key);
     case KernelLevel::Portable:
         break;
     }
