@@ -93,6 +93,26 @@ void BM_Blit(benchmark::State& state) {
 }
 BENCHMARK(BM_Blit)->ArgsProduct({{0, 1, 2}, {0, 1, 2}})->ArgNames({"format", "picture"});
 
+// The minimap of a level 1024 cells on a side (the built-in level's picture
+// tiled), which covers the whole screen: the keyed copy a frame on the
+// largest levels adds.
+void BM_BlitLargeMinimap(benchmark::State& state) {
+    Canvas c(state, IDB_LEVEL);
+    CSurface minimap;
+    if (!c.ok || !minimap.Create(1024, 1024)) {
+        state.SkipWithError("no minimap");
+        return;
+    }
+    for (int32_t y = 0; y < minimap.height; y += c.source.height)
+        for (int32_t x = 0; x < minimap.width; x += c.source.width)
+            minimap.Blit(c.source, x, y, false);
+    for (auto _ : state) {
+        c.dest.Blit(minimap, (240 - minimap.width) / 2, 320 - minimap.height, true);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_BlitLargeMinimap)->Apply(FormatArgs);
+
 // The muzzle flash at 40 percent, keyed.
 void BM_BlendBlit(benchmark::State& state) {
     Canvas c(state, IDB_FLASH);
