@@ -588,32 +588,30 @@ void CMaze::Collide(CPose& viewer) {
     }
     if (bMoved)
         return;
-    // Corners: only the first that applies, along the axis of the smaller
-    // overlap (z on a tie).
-    if (IsWallAt(cx - 1, cz - 1) && fx < r && fz < r) {
-        const double px = r - fx, pz = r - fz;
-        if (px < pz)
-            viewer.x = viewer.x + px;
-        else
-            viewer.z = viewer.z + pz;
-    } else if (IsWallAt(cx + 1, cz - 1) && gx < r && fz < r) {
-        const double px = r - gx, pz = r - fz;
-        if (px < pz)
-            viewer.x = viewer.x - px;
-        else
-            viewer.z = viewer.z + pz;
-    } else if (IsWallAt(cx - 1, cz + 1) && fx < r && gz < r) {
-        const double px = r - fx, pz = r - gz;
-        if (px < pz)
-            viewer.x = viewer.x + px;
-        else
-            viewer.z = viewer.z - pz;
-    } else if (IsWallAt(cx + 1, cz + 1) && gx < r && gz < r) {
-        const double px = r - gx, pz = r - gz;
-        if (px < pz)
-            viewer.x = viewer.x - px;
-        else
-            viewer.z = viewer.z - pz;
+    // Corners: only the first wall corner that the player's square overlaps
+    // counts, and there the player is a circle round the corner point, pushed
+    // straight away from it. Pushing along one axis instead would hold a
+    // player sliding past the far corner of a side opening against it.
+    const double dx[4] = {fx, -gx, fx, -gx}; // player minus corner point
+    const double dz[4] = {fz, fz, -gz, -gz};
+    const int32_t wx[4] = {cx - 1, cx + 1, cx - 1, cx + 1};
+    const int32_t wz[4] = {cz - 1, cz - 1, cz + 1, cz + 1};
+    for (int i = 0; i < 4; ++i) {
+        if (!IsWallAt(wx[i], wz[i]) || std::fabs(dx[i]) >= r || std::fabs(dz[i]) >= r)
+            continue;
+        const double d = std::sqrt(dx[i] * dx[i] + dz[i] * dz[i]);
+        if (d >= r)
+            return;
+        if (d == 0.0) {
+            // Exactly on the corner: away from the wall cell, along the diagonal.
+            const double away = r * 0.7071067811865476;
+            viewer.x = viewer.x + (wx[i] < cx ? away : -away);
+            viewer.z = viewer.z + (wz[i] < cz ? away : -away);
+            return;
+        }
+        viewer.x = viewer.x + dx[i] * (r / d - 1.0);
+        viewer.z = viewer.z + dz[i] * (r / d - 1.0);
+        return;
     }
 }
 

@@ -80,8 +80,8 @@ public:
     // enemy's dot. Stores the minimap origin.
     void DrawOverlay(CScreen& screen) override;
     // The enemies (nothing), then pushes the viewer at least 0.42 away from
-    // the walls around its cell: x and z axes first, a corner only when
-    // neither axis moved.
+    // the walls around its cell: x and z axes first; only when neither axis
+    // moved, straight away from the first wall corner closer than 0.42.
     void Collide(CPose& viewer) override;
     // An enemy in contact first (EV_CAUGHT); else a dot (EV_DOT, or
     // EV_LAST_DOT for the last) or a gun (EV_GUN) in the viewer's cell is

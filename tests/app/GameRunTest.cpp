@@ -351,3 +351,12 @@ TEST_F(GameRunTest, AScreenshotThatCannotBeWrittenFailsTheRun) {
     EXPECT_EQ(RunGame(options, HeadlessMakeBackend, &m_stats), EXIT_LEVEL_FAILED);
     testing::internal::GetCapturedStderr();
 }
+
+TEST_F(GameRunTest, WalkingPastTheFarCornerOfASideOpeningDoesNotSnag) {
+    // Along the built-in level's wall, east past a side opening: the corner
+    // beyond it once held the player at x = 42.58 for the rest of the walk.
+    EXPECT_EQ(Run(900, "2:+up,127:-up,128:+right,267:-right,268:+up,893:-up", "",
+                  "AlwaysTheWalrus"),
+              EXIT_NORMAL);
+    EXPECT_GE(m_stats.m_x, 48.4);
+}

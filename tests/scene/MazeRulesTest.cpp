@@ -3,6 +3,7 @@
 #include "MazeTestLevels.h"
 #include "math3d/Sprite.h"
 #include "scene/Enemy.h"
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -31,7 +32,7 @@ bool HasSpriteAt(const CMaze& maze, double x, double z) {
 
 } // namespace
 
-TEST(MazeRules, PushOutAlongTheAxesThenTheFirstCorner) {
+TEST(MazeRules, PushOutAlongTheAxesThenRoundTheFirstCorner) {
     TestTables tables;
     struct Case {
         std::initializer_list<PlatPoint> walls;
@@ -44,21 +45,18 @@ TEST(MazeRules, PushOutAlongTheAxesThenTheFirstCorner) {
         {{{4, 7}, {5, 6}}, 5.30, 7.20, 5.42, 7.42},
         // Right and below.
         {{{6, 7}, {5, 8}}, 5.70, 7.90, 5.58, 7.58},
-        // Only the diagonal above-left: the smaller overlap (z, 0.07) moves.
-        {{{4, 6}}, 5.30, 7.35, 5.30, 7.42},
-        // Diagonal above-left, x overlap smaller.
-        {{{4, 6}}, 5.40, 7.10, 5.42, 7.10},
-        // A tie moves z.
-        {{{4, 6}}, 5.32, 7.32, 5.32, 7.42},
-        // Diagonal below-right, either axis.
-        {{{6, 8}}, 5.65, 7.61, 5.65, 7.58},
-        {{{6, 8}}, 5.61, 7.65, 5.58, 7.65},
-        // Diagonals above-right and below-left.
-        {{{6, 6}}, 5.61, 7.35, 5.58, 7.35},
-        {{{6, 6}}, 5.65, 7.39, 5.65, 7.42},
-        {{{4, 8}}, 5.39, 7.65, 5.42, 7.65},
+        // A lone corner pushes the player, as a circle of 0.42, straight
+        // away from the corner point: 0.2 away (0.12, 0.16) becomes 0.42.
+        {{{4, 6}}, 5.12, 7.16, 5.252, 7.336},
+        {{{6, 6}}, 5.84, 7.12, 5.664, 7.252},
+        {{{4, 8}}, 5.24, 7.82, 5.336, 7.748},
+        {{{6, 8}}, 5.88, 7.84, 5.748, 7.664},
+        // Within 0.42 on both axes but not round the corner: no push.
+        {{{4, 6}}, 5.30, 7.35, 5.30, 7.35},
+        // On the corner point itself: along the diagonal, away from the wall.
+        {{{4, 6}}, 5.0, 7.0, 5.0 + 0.42 * std::sqrt(0.5), 7.0 + 0.42 * std::sqrt(0.5)},
         // Two diagonals: only the first that applies (above-left) moves.
-        {{{4, 6}, {6, 8}}, 5.30, 7.35, 5.30, 7.42},
+        {{{4, 6}, {6, 8}}, 5.12, 7.16, 5.252, 7.336},
         // An axis push suppresses every corner.
         {{{4, 7}, {6, 6}}, 5.30, 7.10, 5.42, 7.10},
         // Enclosed, at the centre: every distance is 0.5.
