@@ -1,0 +1,28 @@
+# The campaign: every text map levels/QBnn.txt becomes the level file
+# QBnn.BMP beside the program, made by the level tool just built, so that
+# the game in the build folder plays it after the built-in first level.
+# Level files are never committed; they are made again whenever a map or
+# the tool changes. With no maps (or no levels/ at all) nothing is made.
+#
+# QUIBBO_CAMPAIGN_DIR: the folder of the maps (a test may name another).
+set(QUIBBO_CAMPAIGN_DIR ${CMAKE_SOURCE_DIR}/levels CACHE PATH
+  "Folder of the campaign's text maps QB01.txt, QB02.txt, ...")
+file(GLOB QUIBBO_CAMPAIGN_MAPS CONFIGURE_DEPENDS ${QUIBBO_CAMPAIGN_DIR}/QB*.txt)
+list(FILTER QUIBBO_CAMPAIGN_MAPS INCLUDE REGEX "/QB[0-9][0-9]+\\.txt$")
+set(QUIBBO_CAMPAIGN_LEVELS)
+foreach(map ${QUIBBO_CAMPAIGN_MAPS})
+  get_filename_component(name ${map} NAME_WE)
+  set(level ${CMAKE_BINARY_DIR}/${name}.BMP)
+  # The tool writes the file before it weighs it: a level the game rejects
+  # must not stay behind looking up to date, so it is made under another
+  # name and only takes its own once the tool accepts it.
+  add_custom_command(OUTPUT ${level}
+    COMMAND leveltool make ${map} ${level}.part
+    COMMAND ${CMAKE_COMMAND} -E rename ${level}.part ${level}
+    DEPENDS leveltool ${map}
+    COMMENT "Making the level ${name}.BMP from levels/${name}.txt"
+    VERBATIM)
+  list(APPEND QUIBBO_CAMPAIGN_LEVELS ${level})
+endforeach()
+add_custom_target(campaign DEPENDS ${QUIBBO_CAMPAIGN_LEVELS})
+add_dependencies(quibbo campaign)
