@@ -43,6 +43,34 @@ std::string Megabytes(uint64_t bytes) {
 
 } // namespace
 
+LevelCounts CountLevelBuild(const uint8_t* cells, int width, int height, int wallCount,
+                            int itemCount) {
+    LevelCounts counts;
+    counts.width = width;
+    counts.height = height;
+    const int w = width, h = height;
+    for (int r = 0; r < h; ++r) {
+        for (int c = 0; c < w; ++c) {
+            const uint8_t cell = cells[static_cast<size_t>(r) * w + c];
+            if (IsEnemyStartCell(cell))
+                ++counts.enemies;
+            if (r >= 1 && c >= 1 && CellClass(cell) == CELL_CLASS_ITEM &&
+                CellType(cell) < itemCount)
+                ++counts.items;
+            if (r < 1 || c < 1 || r > h - 2 || c > w - 2 || IsWallCell(cell))
+                continue;
+            const uint8_t around[4] = {cells[static_cast<size_t>(r - 1) * w + c],
+                                       cells[static_cast<size_t>(r) * w + c + 1],
+                                       cells[static_cast<size_t>(r + 1) * w + c],
+                                       cells[static_cast<size_t>(r) * w + c - 1]};
+            for (int k = 0; k < 4; ++k)
+                if (IsWallCell(around[k]) && 2 * CellType(around[k]) + (k < 2 ? 1 : 0) < wallCount)
+                    ++counts.faces;
+        }
+    }
+    return counts;
+}
+
 LevelCost EstimateLevelCost(const LevelCounts& c) {
     const uint64_t w = c.width > 0 ? uint64_t(c.width) : 0;
     const uint64_t h = c.height > 0 ? uint64_t(c.height) : 0;

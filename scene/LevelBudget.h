@@ -39,6 +39,14 @@ struct LevelCost {
     uint64_t loadMicros = 0;
 };
 
+// What a build of `cells` (width * height bytes, row-major) with `wallCount`
+// wall textures and `itemCount` item pictures would make, counted without
+// making anything: a face for every wall side of a textured type that borders
+// an open cell off the outermost ring, an item for every item with a picture
+// off row 0 and column 0, an enemy for every enemy start.
+LevelCounts CountLevelBuild(const uint8_t* cells, int width, int height, int wallCount,
+                            int itemCount);
+
 LevelCost EstimateLevelCost(const LevelCounts& counts);
 
 // True when the level fits: bytes <= kMaxGameBytes - kGameBytesBesideLevel,

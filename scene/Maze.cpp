@@ -189,33 +189,6 @@ void CMaze::Clear() {
 
 // ---- Building ----
 
-LevelCounts CMaze::CountBuild(int wallCount, int itemCount) const {
-    LevelCounts counts;
-    counts.width = m_nWidth;
-    counts.height = m_nHeight;
-    const int w = m_nWidth, h = m_nHeight;
-    for (int r = 0; r < h; ++r) {
-        for (int c = 0; c < w; ++c) {
-            const uint8_t cell = m_grid[static_cast<size_t>(r) * w + c];
-            if (IsEnemyStartCell(cell))
-                ++counts.enemies;
-            if (r >= 1 && c >= 1 && CellClass(cell) == CELL_CLASS_ITEM &&
-                CellType(cell) < itemCount)
-                ++counts.items;
-            if (r < 1 || c < 1 || r > h - 2 || c > w - 2 || IsWallCell(cell))
-                continue;
-            const uint8_t around[4] = {m_grid[static_cast<size_t>(r - 1) * w + c],
-                                       m_grid[static_cast<size_t>(r) * w + c + 1],
-                                       m_grid[static_cast<size_t>(r + 1) * w + c],
-                                       m_grid[static_cast<size_t>(r) * w + c - 1]};
-            for (int k = 0; k < 4; ++k)
-                if (IsWallCell(around[k]) && 2 * CellType(around[k]) + (k < 2 ? 1 : 0) < wallCount)
-                    ++counts.faces;
-        }
-    }
-    return counts;
-}
-
 bool CMaze::Build(const PictureTables& pictures) {
     m_pictures = pictures;
     m_strRefusal.clear();
@@ -224,7 +197,8 @@ bool CMaze::Build(const PictureTables& pictures) {
     const int enemyCount = pictures.enemies ? pictures.enemyCount : 0;
     // Weighed before anything is allocated, so a level beyond the budget
     // fails cleanly instead of exhausting memory or time halfway through.
-    const LevelCounts counts = CountBuild(wallCount, itemCount);
+    const LevelCounts counts =
+        CountLevelBuild(m_grid.data(), m_nWidth, m_nHeight, wallCount, itemCount);
     if (!FitsLevelBudget(EstimateLevelCost(counts), &m_strRefusal))
         return false;
     m_drawables.reserve(counts.faces + counts.items);

@@ -158,7 +158,6 @@ private:
     bool ReadGridAndMinimap(const LevelBytes& bytes);
     // Takes over the bytes of the level just built (`bytes` is left empty).
     void KeepBytes(LevelBytes& bytes);
-    LevelCounts CountBuild(int wallCount, int itemCount) const;
     void BuildWalls(CSurface* const* wallTable, int wallCount, size_t faceCount);
     void BuildItems(CSurface* const* itemTable, int itemCount);
     void BuildEnemies(CSurface* const* enemyTable, int enemyCount);

@@ -9,9 +9,11 @@
 #include "platform/headless/Headless.h"
 #include "res/ResourceIds.h"
 #include "scene/LevelBitmap.h"
+#include "scene/LevelCheck.h"
 #include "scene/LevelReport.h"
 #include "scene/LevelText.h"
 #include "scene/Maze.h"
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +25,7 @@ const char* const kUsage =
     "usage: leveltool make MAP.txt LEVEL.bmp\n"
     "       leveltool show LEVEL.bmp\n"
     "       leveltool show --resource ID\n"
+    "       leveltool check LEVEL.bmp|MAP.txt...\n"
     "       leveltool --help\n"
     "\n"
     "make  turns a text map into an 8-bit level bitmap (uncompressed, bottom-up,\n"
@@ -31,6 +34,14 @@ const char* const kUsage =
     "show  prints a level bitmap (a file, or a bitmap resource of the game such as\n"
     "      %d, the built-in level) as a text map followed by what the game builds\n"
     "      from it, or says why the game rejects it.\n"
+    "check says whether each level (a level bitmap, or a text map when the name\n"
+    "      ends in .txt) can be finished and plays fair: exactly one player start,\n"
+    "      every dot and gun reachable from it (from cell to cell through the side\n"
+    "      openings, never diagonally), no enemy walled in or %d cells' walk or\n"
+    "      fewer from the start, %d open cells straight north of the start, and\n"
+    "      the level budget. It prints the counts and the length in cells of a\n"
+    "      planned tour of every dot and gun, then each problem on a line of its\n"
+    "      own starting \"fail:\", naming the cell as (column, row).\n"
     "\n"
     "Text maps: one character a cell, one line a row, the top row first; every\n"
     "row as long as the first. A line starting with ';' is a comment, and a line\n"
@@ -45,8 +56,9 @@ const char* const kUsage =
     "A cell byte's top two bits are its class (0 marker, 1 item, 2 wall, 3 floor)\n"
     "and its low six bits its type. Levels may have at most 4096 cells a side.\n"
     "\n"
-    "Exit status: 0 when the game accepts the level, 1 when it rejects it, 2 for\n"
-    "a usage error or a file that cannot be read or written.\n";
+    "Exit status: 0 when the game accepts the level (check: every level passes),\n"
+    "1 when it rejects it (check: a level fails), 2 for a usage error or a file\n"
+    "that cannot be read or written.\n";
 
 // The game offers level files of at least this many bytes.
 const uint64_t kMinLevelFileBytes = 100;
@@ -146,8 +158,56 @@ int Make(const char* mapPath, const char* levelPath) {
     return LoadAndReport(levelPath, 0, false);
 }
 
+bool IsTextMapName(const std::string& path) {
+    if (path.size() < 4)
+        return false;
+    std::string tail = path.substr(path.size() - 4);
+    for (char& c : tail)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return tail == ".txt";
+}
+
+// One level of `leveltool check`: 0 passes, 1 fails, 2 cannot be read.
+int CheckOne(const char* path) {
+    LevelGrid grid;
+    std::string error;
+    uint64_t size = 0;
+    if (!PlatGetFileSize(path, &size)) {
+        std::fprintf(stderr, "leveltool: cannot read %s\n", path);
+        return 2;
+    }
+    if (IsTextMapName(path)) {
+        std::vector<uint8_t> bytes;
+        if (!ReadWholeFile(path, kMaxLevelFileBytes, &bytes, &error)) {
+            std::fprintf(stderr, "leveltool: %s\n", error.c_str());
+            return 2;
+        }
+        if (!ParseLevelText(std::string(bytes.begin(), bytes.end()), &grid, &error)) {
+            std::fprintf(stderr, "leveltool: %s: %s\n", path, error.c_str());
+            return 2;
+        }
+    } else if (!ReadLevelFile(path, &grid, &error)) {
+        return Reject(path, error);
+    }
+    const LevelCheck check = CheckLevel(grid);
+    std::printf("level: %s\n%s", path, FormatLevelCheck(check).c_str());
+    return check.failures.empty() ? 0 : 1;
+}
+
+// Every level is checked even after one fails; the worst status counts.
+int Check(int count, char** paths) {
+    int status = 0;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0)
+            std::printf("\n");
+        const int one = CheckOne(paths[i]);
+        status = one > status ? one : status;
+    }
+    return status;
+}
+
 int Usage(FILE* out, int status) {
-    std::fprintf(out, kUsage, IDB_LEVEL);
+    std::fprintf(out, kUsage, IDB_LEVEL, kUnfairEnemyWalk, kOpenCellsNorthOfStart);
     return status;
 }
 
@@ -166,6 +226,8 @@ int main(int argc, char** argv) {
     int status = 2;
     if (argc == 4 && !std::strcmp(argv[1], "make")) {
         status = Make(argv[2], argv[3]);
+    } else if (argc >= 3 && !std::strcmp(argv[1], "check")) {
+        status = Check(argc - 2, argv + 2);
     } else if (argc == 3 && !std::strcmp(argv[1], "show")) {
         status = LoadAndReport(argv[2], 0, true);
     } else if (argc == 4 && !std::strcmp(argv[1], "show") && !std::strcmp(argv[2], "--resource")) {

@@ -1,0 +1,62 @@
+// Whether a level can be finished, and whether it plays fair: every dot and
+// gun reachable from the start, one start that looks down an open corridor,
+// no enemy walled in or close enough to reach the start under the title, and
+// the level budget. Pure functions of the grid, so the level tool and an
+// editor can run the same checks before a level is ever built.
+//
+// Walking is from cell to cell through the four side openings over open
+// (non-wall) cells; the player cannot squeeze diagonally between two wall
+// corners, and the grid's edge is a wall.
+#pragma once
+#include "scene/LevelBitmap.h"
+#include <string>
+#include <vector>
+
+struct LevelCell {
+    int column = 0;
+    int row = 0;
+};
+
+// An enemy this many cells' walk from the start, or nearer, can reach the
+// player while the title still covers the view.
+const int kUnfairEnemyWalk = 8;
+// Open cells the player must see straight north of the start.
+const int kOpenCellsNorthOfStart = 3;
+
+// The walk distance in cells from `from` to every cell (row-major, width *
+// height entries), -1 where the walk cannot go. A wall cell `from` reaches
+// nothing, not even itself.
+std::vector<int> WalkDistances(const LevelGrid& grid, LevelCell from);
+
+// A planned walk from the start through every reachable dot and gun: always
+// the nearest by walk distance next (on a tie, the one a breadth-first walk
+// meets first).
+struct DotTour {
+    std::vector<LevelCell> stops; // the dots and guns in the order visited
+    long long length = 0;         // cells walked
+};
+DotTour PlanDotTour(const LevelGrid& grid, LevelCell start);
+
+struct LevelCheck {
+    int width = 0;
+    int height = 0;
+    int dots = 0; // item cells of each kind, wherever they lie
+    int guns = 0;
+    int decorations = 0;
+    int enemies = 0;
+    std::vector<LevelCell> starts; // every start marker, row-major
+    LevelCell start;               // where the game puts the player
+    bool fitsBudget = false;
+    std::string budget; // why it does not fit; empty when it does
+    DotTour tour;
+    // One line each, naming the cell; empty when the level passes.
+    std::vector<std::string> failures;
+};
+
+// Every check at once; the budget is weighed as the game's build would
+// weigh it with the program's pictures.
+LevelCheck CheckLevel(const LevelGrid& grid);
+
+// The check in lines: counts, start, budget, tour length, then each failure
+// on a line of its own starting "fail: ", and a last line with the verdict.
+std::string FormatLevelCheck(const LevelCheck& check);

@@ -1,0 +1,143 @@
+// Whether a level can be finished and plays fair, from its grid alone.
+#include "scene/LevelCheck.h"
+#include "MazeTestLevels.h"
+#include "scene/LevelBudget.h"
+#include "scene/LevelReport.h"
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+// A fair level: three open cells north of the start, every dot and the gun
+// reachable, the enemy 12 cells' walk away.
+const std::vector<std::string> kFairRows = {
+    "##############", //
+    "#o..o.......E#", //
+    "#.##.######.##", //
+    "#.##.######.##", //
+    "#.##.######G##", //
+    "#...P.......o#", //
+    "##############", //
+};
+
+struct Edit {
+    int column, row;
+    char ch;
+};
+
+std::string Map(const std::vector<Edit>& edits) {
+    std::vector<std::string> rows = kFairRows;
+    for (const Edit& e : edits)
+        rows[size_t(e.row)][size_t(e.column)] = e.ch;
+    std::string text;
+    for (const std::string& row : rows)
+        text += row + "\n";
+    return text;
+}
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+} // namespace
+
+TEST(LevelCheck, EachBrokenRuleIsNamedByItsCell) {
+    struct Case {
+        const char* name;
+        std::vector<Edit> edits;
+        std::vector<const char*> failures; // one part of each failure, in order
+    };
+    const Case cases[] = {
+        {"fair", {}, {}},
+        {"dot behind walls", {{8, 3, 'o'}}, {"the dot at (8, 3) cannot be reached"}},
+        // (6, 3) touches the open (5, 4) only at a corner.
+        {"diagonal-only gap", {{6, 3, 'G'}, {5, 4, '.'}}, {"the gun at (6, 3) cannot be reached"}},
+        {"two starts", {{10, 5, 'P'}}, {"2 player starts, at (4, 5), (10, 5)"}},
+        // The middle (7, 3) is a wall: nothing can be reached.
+        {"no start",
+         {{4, 5, '.'}},
+         {"no player start: the game would put the player in the middle, (7, 3)",
+          "the player start (7, 3) is inside a wall", "the dot at (1, 1) cannot",
+          "the dot at (4, 1) cannot", "the gun at (11, 4) cannot", "the dot at (12, 5) cannot"}},
+        {"enemy too close",
+         {{12, 1, '.'}, {8, 1, 'E'}},
+         {"the enemy at (8, 1) starts 8 cells' walk from the player start"}},
+        {"start facing a wall",
+         {{4, 5, '.'}, {6, 5, 'P'}},
+         {"the start (6, 5) looks north at a wall: 0 open cells straight north, 3 needed"}},
+        {"start one open cell short", {{4, 3, '#'}}, {"1 open cell straight north"}},
+        {"walled-in enemy",
+         {{8, 3, 'E'}},
+         {"the enemy at (8, 3) is walled in: it can never reach the player"}},
+        {"no dots", {{1, 1, '.'}, {4, 1, '.'}, {12, 5, '.'}}, {"no dots"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const LevelCheck check = CheckLevel(GridFromText(Map(c.edits)));
+        ASSERT_EQ(c.failures.size(), check.failures.size());
+        for (size_t i = 0; i < c.failures.size(); ++i)
+            EXPECT_TRUE(Has(check.failures[i], c.failures[i])) << check.failures[i];
+        const std::string text = FormatLevelCheck(check);
+        EXPECT_EQ(c.failures.empty(), Has(text, "verdict: can be finished, plays fair\n"));
+        for (const std::string& failure : check.failures)
+            EXPECT_TRUE(Has(text, "fail: " + failure + "\n"));
+    }
+}
+
+TEST(LevelCheck, FairLevelCountsAndGreedyTour) {
+    const LevelCheck check = CheckLevel(GridFromText(Map({})));
+    EXPECT_EQ(14, check.width);
+    EXPECT_EQ(7, check.height);
+    EXPECT_EQ(3, check.dots);
+    EXPECT_EQ(1, check.guns);
+    EXPECT_EQ(1, check.enemies);
+    EXPECT_EQ(4, check.start.column);
+    EXPECT_EQ(5, check.start.row);
+    EXPECT_TRUE(check.fitsBudget);
+    // (4, 1) is 4 away; then (1, 1) 3; the gun 13 over the top row; the last
+    // dot 2 more.
+    const int want[][2] = {{4, 1}, {1, 1}, {11, 4}, {12, 5}};
+    ASSERT_EQ(4u, check.tour.stops.size());
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(want[i][0], check.tour.stops[size_t(i)].column);
+        EXPECT_EQ(want[i][1], check.tour.stops[size_t(i)].row);
+    }
+    EXPECT_EQ(22, check.tour.length);
+    const std::string text = FormatLevelCheck(check);
+    EXPECT_TRUE(Has(text, "dots: 3, guns: 1, decorations: 0, enemies: 1\n"));
+    EXPECT_TRUE(Has(text, "dot tour: 22 cells through 4 dots and guns\n"));
+}
+
+TEST(LevelCheck, WalksThroughSideOpeningsOnly) {
+    const LevelGrid grid = GridFromText("..#\n"
+                                        "#.#\n"
+                                        "#..\n"
+                                        "##.\n");
+    const std::vector<int> d = WalkDistances(grid, {0, 0});
+    const std::vector<int> want = {0, 1, -1, -1, 2, -1, -1, 3, 4, -1, -1, 5};
+    EXPECT_EQ(want, d);
+    EXPECT_EQ(std::vector<int>(12, -1), WalkDistances(grid, {2, 0})); // a wall reaches nothing
+}
+
+TEST(LevelCheck, BudgetCountsMatchTheBuild) {
+    // The check weighs the level with the same counts the maze's build makes.
+    const LevelGrid grid = GridFromText(kBuiltInLevelText);
+    const LevelCounts counts = CountLevelBuild(grid.cells.data(), grid.width, grid.height,
+                                               kProgramWallTextures, kProgramItemImages);
+    TestTables tables;
+    std::unique_ptr<CMaze> maze = MazeFromText(kBuiltInLevelText, tables);
+    const LevelReport report = ReportOnMaze(*maze, tables.wallTable, kProgramWallTextures,
+                                            tables.itemTable, kProgramItemImages);
+    EXPECT_EQ(size_t(report.faces), counts.faces);
+    EXPECT_EQ(size_t(report.dots + report.guns + report.decorations), counts.items);
+    EXPECT_EQ(size_t(report.enemies), counts.enemies);
+
+    // A field of enemies whose frame would outrun the budget.
+    LevelGrid swarm;
+    swarm.width = swarm.height = 200;
+    swarm.cells.assign(200 * 200, CELL_ENEMY_FIRST);
+    swarm.cells[0] = CELL_START;
+    const LevelCheck check = CheckLevel(swarm);
+    EXPECT_FALSE(check.fitsBudget);
+    EXPECT_TRUE(Has(FormatLevelCheck(check), "fail: over the level budget: a frame would take"));
+}
