@@ -4,10 +4,27 @@
 
 namespace {
 
+struct PaletteEntry {
+    int index;
+    uint8_t red, green, blue;
+};
+
+// The built-in level's colours: corridors and enemy starts are pure red so
+// the minimap shows them see-through. After them the walls and decorations
+// that have pictures: stone grey, brick brown (far from the see-through red),
+// hedge green (darker than the player's start), crate wood, lamp orange.
+const PaletteEntry kDefaultColours[] = {
+    {1, 255, 0, 0},       {2, 3, 171, 3},      {3, 255, 0, 0},     {64, 255, 255, 63},
+    {65, 255, 255, 255},  {66, 255, 191, 127}, {128, 91, 3, 211},  {129, 128, 64, 0},
+    {130, 140, 140, 132}, {131, 168, 76, 52},  {132, 36, 112, 44}, {67, 196, 148, 84},
+    {68, 255, 150, 40},
+};
+
 bool Fail(LevelGrid* grid, std::string* error, const std::string& why) {
     grid->width = 0;
     grid->height = 0;
     std::vector<uint8_t>().swap(grid->cells);
+    grid->colours.clear();
     if (error)
         *error = why;
     return false;
@@ -45,6 +62,15 @@ bool ReadLevelDib(const uint8_t* data, size_t size, LevelGrid* grid, std::string
     grid->width = width;
     grid->height = height;
     grid->cells.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+    grid->colours.clear();
+    const uint8_t* table = data + info.headerSize; // blue, green, red, unused
+    for (int i = 0; i < 256; ++i) {
+        uint8_t red, green, blue;
+        LevelPaletteColour(i, &red, &green, &blue);
+        const uint8_t* entry = table + 4 * i;
+        if (entry[2] != red || entry[1] != green || entry[0] != blue)
+            grid->colours.push_back({static_cast<uint8_t>(i), entry[2], entry[1], entry[0]});
+    }
     const uint8_t* rows = data + rowsStart;
     for (int r = 0; r < height; ++r) {
         const uint8_t* src = rows + static_cast<size_t>(height - 1 - r) * stride;
@@ -55,6 +81,27 @@ bool ReadLevelDib(const uint8_t* data, size_t size, LevelGrid* grid, std::string
     if (error)
         error->clear();
     return true;
+}
+
+void LevelPaletteColour(int index, uint8_t* red, uint8_t* green, uint8_t* blue) {
+    for (const PaletteEntry& e : kDefaultColours)
+        if (e.index == index) {
+            *red = e.red;
+            *green = e.green;
+            *blue = e.blue;
+            return;
+        }
+    switch (CellClass(static_cast<uint8_t>(index))) {
+    case CELL_CLASS_ITEM:
+        *red = 255, *green = 191, *blue = 127;
+        break;
+    case CELL_CLASS_WALL:
+        *red = 160, *green = 160, *blue = 160;
+        break;
+    default:
+        *red = 255, *green = 0, *blue = 0;
+        break;
+    }
 }
 
 bool ReadLevelBytes(const char* path, LevelBytes* bytes, std::string* error) {

@@ -54,12 +54,36 @@ const size_t kMaxLevelFileBytes = 64u << 20;
 // The colour table always has 256 entries of 4 bytes; the rows follow it.
 const size_t kLevelColourTableBytes = 1024;
 
+// A palette entry of a level bitmap that differs from the default palette.
+struct LevelColour {
+    uint8_t index;
+    uint8_t red, green, blue;
+};
+
 // A level's cells: row-major, row 0 the top row of the picture.
 struct LevelGrid {
     int width = 0;
     int height = 0;
     std::vector<uint8_t> cells; // width * height bytes
+    // The minimap colours that differ from LevelPaletteColour, by rising
+    // index, each index at most once. The game reads only the cells; the
+    // colours let a level's own palette go through text and back.
+    std::vector<LevelColour> colours;
 };
+
+// The default colour (red, green, blue) of palette index i in a level
+// bitmap: the built-in level's colours for its eight indices; for the others
+// pure red (see-through on the minimap) for markers and class-3 floor, and a
+// colour of their own for the walls and decorations the game has pictures
+// for; the barrel's colour for other items and grey for other walls.
+void LevelPaletteColour(int index, uint8_t* red, uint8_t* green, uint8_t* blue);
+
+// True for a colour that is not the see-through pure red but would become it
+// on a 5-6-5 display (red >= 248, green < 4, blue < 8): the minimap would
+// leave such a cell out by accident.
+inline bool IsNearColourKey(int red, int green, int blue) {
+    return red >= 248 && green < 4 && blue < 8 && !(red == 255 && green == 0 && blue == 0);
+}
 
 // Bytes per stored row of an 8-bit bitmap `width` pixels wide (padded to 4).
 inline size_t LevelRowStride(int width) {
@@ -95,6 +119,7 @@ bool FindLevelBytes(int id, LevelBytes* bytes, std::string* error);
 // may lack its padding. Fails, reading nothing outside the data, when any of
 // this does not hold or the colour table and rows run past the end. On
 // failure *grid is emptied and *error (if given) says why, in one line.
+// The palette entries that differ from the default go to grid->colours.
 bool ReadLevelDib(const uint8_t* data, size_t size, LevelGrid* grid, std::string* error);
 
 // ReadLevelDib on the bytes of resource `id` or of the file at `path`.

@@ -11,8 +11,8 @@ struct LegendEntry {
 };
 
 const LegendEntry kLegend[] = {
-    {'.', 1},   {'P', 2},   {'E', 3}, {'o', 64},  {'G', 65},  {'B', 66},
-    {'#', 128}, {'X', 129}, {'_', 0}, {'Y', 130}, {'Z', 131}, {',', 192},
+    {'.', 1},   {'P', 2},   {'E', 3},   {'o', 64},  {'G', 65},  {'B', 66}, {'C', 67},  {'L', 68},
+    {'#', 128}, {'X', 129}, {'Y', 130}, {'Z', 131}, {'H', 132}, {'_', 0},  {',', 192},
 };
 
 // Characters handed to bytes the legend lacks, in this order. ';' and '='
@@ -25,18 +25,6 @@ bool IsFreeChar(char ch) {
     return !LegendCellForChar(ch, &cell);
 }
 
-struct PaletteEntry {
-    int index;
-    uint8_t red, green, blue;
-};
-
-// The built-in level's colours: corridors and enemy starts are pure red so
-// the minimap shows them see-through.
-const PaletteEntry kBuiltInColours[] = {
-    {1, 255, 0, 0},      {2, 3, 171, 3},      {3, 255, 0, 0},    {64, 255, 255, 63},
-    {65, 255, 255, 255}, {66, 255, 191, 127}, {128, 91, 3, 211}, {129, 128, 64, 0},
-};
-
 void PutU16(std::vector<uint8_t>& out, uint32_t v) {
     out.push_back(static_cast<uint8_t>(v));
     out.push_back(static_cast<uint8_t>(v >> 8));
@@ -45,6 +33,27 @@ void PutU16(std::vector<uint8_t>& out, uint32_t v) {
 void PutU32(std::vector<uint8_t>& out, uint32_t v) {
     PutU16(out, v & 0xFFFF);
     PutU16(out, v >> 16);
+}
+
+// Splits the blank-separated numbers after a definition's character into
+// `values`. Returns how many there are (at most 4; more count as 5), or -1
+// when one is not a number from 0 to 255.
+int SplitNumbers(const char* p, int64_t values[4]) {
+    int count = 0;
+    for (;;) {
+        while (*p == ' ' || *p == '\t')
+            ++p;
+        if (!*p)
+            return count;
+        const char* start = p;
+        while (*p && *p != ' ' && *p != '\t')
+            ++p;
+        if (count == 4)
+            return 5;
+        if (!ParseInteger(std::string_view(start, size_t(p - start)), 0, 255, &values[count]))
+            return -1;
+        ++count;
+    }
 }
 
 std::string LineRef(int line) {
@@ -75,6 +84,8 @@ bool ParseLevelText(const std::string& text, LevelGrid* grid, std::string* error
         uint8_t cell;
         defined[i] = LegendCellForChar(static_cast<char>(i), &cell) ? cell : -1;
     }
+    LevelColour colours[256];
+    bool coloured[256] = {};
     LevelGrid result;
     std::string why;
     size_t pos = 0;
@@ -91,7 +102,7 @@ bool ParseLevelText(const std::string& text, LevelGrid* grid, std::string* error
         if (line.empty() || line[0] == ';')
             continue;
         if (line[0] == '=') {
-            // "=C N"
+            // "=C N" or "=C N R G B"
             const char* p = line.c_str() + 1;
             const unsigned char ch = static_cast<unsigned char>(*p);
             if (ch <= ' ') {
@@ -103,17 +114,27 @@ bool ParseLevelText(const std::string& text, LevelGrid* grid, std::string* error
                 why = LineRef(lineNo) + "write a definition as \"=C N\"";
                 break;
             }
-            while (*p == ' ' || *p == '\t')
-                ++p;
-            std::string_view number(p);
-            while (!number.empty() && (number.back() == ' ' || number.back() == '\t'))
-                number.remove_suffix(1);
-            int64_t value = 0;
-            if (!ParseInteger(number, 0, 255, &value)) {
-                why = LineRef(lineNo) + "a definition's value must be a number from 0 to 255";
+            int64_t values[4];
+            const int count = SplitNumbers(p, values);
+            if (count != 1 && count != 4) {
+                why = LineRef(lineNo) + (count < 0
+                                             ? "a definition's numbers must each be from 0 to 255"
+                                             : "write a definition as \"=C N\" or \"=C N R G B\"");
                 break;
             }
-            defined[ch] = static_cast<int16_t>(value);
+            defined[ch] = static_cast<int16_t>(values[0]);
+            if (count == 4) {
+                if (IsNearColourKey(int(values[1]), int(values[2]), int(values[3]))) {
+                    why = LineRef(lineNo) +
+                          "this colour is so near the see-through red (255 0 0) that the "
+                          "minimap would leave it out: give it some green or blue";
+                    break;
+                }
+                colours[values[0]] = {
+                    static_cast<uint8_t>(values[0]), static_cast<uint8_t>(values[1]),
+                    static_cast<uint8_t>(values[2]), static_cast<uint8_t>(values[3])};
+                coloured[values[0]] = true;
+            }
             continue;
         }
         if (result.height == 0) {
@@ -151,6 +172,13 @@ bool ParseLevelText(const std::string& text, LevelGrid* grid, std::string* error
             *error = why;
         return false;
     }
+    for (int i = 0; i < 256; ++i) {
+        uint8_t red, green, blue;
+        LevelPaletteColour(i, &red, &green, &blue);
+        const LevelColour& c = colours[i];
+        if (coloured[i] && (c.red != red || c.green != green || c.blue != blue))
+            result.colours.push_back(c);
+    }
     *grid = std::move(result);
     if (error)
         error->clear();
@@ -162,23 +190,55 @@ bool FormatLevelText(const LevelGrid& grid, std::string* text, std::string* erro
     bool used[256] = {};
     for (uint8_t cell : grid.cells)
         used[cell] = true;
-    std::string definitions;
+    const LevelColour* colour[256] = {};
+    for (const LevelColour& c : grid.colours)
+        colour[c.index] = &c;
+    bool taken[128] = {};
     int nextFree = '!';
     for (int b = 0; b < 256; ++b) {
         chars[b] = LegendCharForCell(static_cast<uint8_t>(b));
-        if (!used[b] || chars[b])
+        if (!used[b])
             continue;
-        while (nextFree <= '~' && !IsFreeChar(static_cast<char>(nextFree)))
-            ++nextFree;
-        if (nextFree > '~') {
-            if (error)
-                *error = "the level uses more distinct cell values than there are characters";
-            return false;
+        if (!chars[b]) {
+            while (nextFree <= '~' && !IsFreeChar(static_cast<char>(nextFree)))
+                ++nextFree;
+            if (nextFree > '~') {
+                if (error)
+                    *error = "the level uses more distinct cell values than there are characters";
+                return false;
+            }
+            chars[b] = static_cast<char>(nextFree++);
         }
-        chars[b] = static_cast<char>(nextFree++);
-        definitions += "=" + std::string(1, chars[b]) + " " + std::to_string(b) + "\n";
+        taken[static_cast<unsigned char>(chars[b])] = true;
     }
-    std::string out = definitions;
+    // Colours of bytes no cell uses still need a character to stand on: one
+    // the rows do not use, a free one first. When every character is taken,
+    // the one borrowed is defined again for its own byte afterwards.
+    char spare = 0;
+    for (int pass = 0; pass < 2 && !spare; ++pass)
+        for (int ch = '!'; ch <= '~' && !spare; ++ch)
+            if (!taken[ch] && ch != ';' && ch != '=' && (pass == 1 || IsFreeChar(char(ch))))
+                spare = static_cast<char>(ch);
+    bool borrowed = false;
+    if (!spare)
+        spare = '!';
+    std::string out;
+    const auto define = [&out](char ch, int b, const LevelColour* c) {
+        out += "=" + std::string(1, ch) + " " + std::to_string(b);
+        if (c)
+            out += " " + std::to_string(c->red) + " " + std::to_string(c->green) + " " +
+                   std::to_string(c->blue);
+        out += "\n";
+    };
+    for (int b = 0; b < 256; ++b)
+        if (!used[b] && colour[b]) {
+            define(spare, b, colour[b]);
+            borrowed = true;
+        }
+    for (int b = 0; b < 256; ++b)
+        if (used[b] && (colour[b] || chars[b] != LegendCharForCell(static_cast<uint8_t>(b)) ||
+                        (borrowed && chars[b] == spare)))
+            define(chars[b], b, colour[b]);
     out.reserve(out.size() + grid.cells.size() + static_cast<size_t>(grid.height));
     for (int r = 0; r < grid.height; ++r) {
         for (int c = 0; c < grid.width; ++c)
@@ -187,27 +247,6 @@ bool FormatLevelText(const LevelGrid& grid, std::string* text, std::string* erro
     }
     *text = std::move(out);
     return true;
-}
-
-void LevelPaletteColour(int index, uint8_t* red, uint8_t* green, uint8_t* blue) {
-    for (const PaletteEntry& e : kBuiltInColours)
-        if (e.index == index) {
-            *red = e.red;
-            *green = e.green;
-            *blue = e.blue;
-            return;
-        }
-    switch (CellClass(static_cast<uint8_t>(index))) {
-    case CELL_CLASS_ITEM:
-        *red = 255, *green = 191, *blue = 127;
-        break;
-    case CELL_CLASS_WALL:
-        *red = 160, *green = 160, *blue = 160;
-        break;
-    default:
-        *red = 255, *green = 0, *blue = 0;
-        break;
-    }
 }
 
 std::vector<uint8_t> MakeLevelBitmap(const LevelGrid& grid, bool withFileHeader) {
@@ -235,9 +274,16 @@ std::vector<uint8_t> MakeLevelBitmap(const LevelGrid& grid, bool withFileHeader)
     PutU32(out, 2835);
     PutU32(out, 256); // colours used
     PutU32(out, 0);
+    uint8_t palette[256][3];
+    for (int i = 0; i < 256; ++i)
+        LevelPaletteColour(i, &palette[i][0], &palette[i][1], &palette[i][2]);
+    for (const LevelColour& c : grid.colours) {
+        palette[c.index][0] = c.red;
+        palette[c.index][1] = c.green;
+        palette[c.index][2] = c.blue;
+    }
     for (int i = 0; i < 256; ++i) {
-        uint8_t r, g, b;
-        LevelPaletteColour(i, &r, &g, &b);
+        const uint8_t r = palette[i][0], g = palette[i][1], b = palette[i][2];
         out.push_back(b);
         out.push_back(g);
         out.push_back(r);

@@ -5,14 +5,19 @@
 //   .  1   corridor                 o  64  dot
 //   P  2   player start             G  65  gun
 //   E  3   enemy start              B  66  barrel (decoration)
-//   #  128 wall type 0              X  129 wall type 1
-//   _  0   bare floor (marker 0)    Y  130 wall type 2
-//   ,  192 open floor of class 3    Z  131 wall type 3
+//   _  0   bare floor (marker 0)    C  67  crate (decoration)
+//   ,  192 open floor of class 3    L  68  lamp (decoration)
+//   #  128 wall type 0 (tiles)      X  129 wall type 1 (wood)
+//   Y  130 wall type 2 (stone)      Z  131 wall type 3 (brick)
+//   H  132 wall type 4 (hedge)
 //
 // Text format: every line that is not blank, a comment or a definition is one
 // row of the map, top row first; all rows have the same length. A line
 // starting with ';' is a comment. A line "=C N" defines (or redefines)
-// character C as cell byte N (0 to 255), for any byte the legend lacks.
+// character C as cell byte N (0 to 255), for any byte the legend lacks;
+// "=C N R G B" does the same and gives palette index N the minimap colour
+// (R, G, B), each 0 to 255. A colour the 5-6-5 display would turn into the
+// see-through red is refused; pure red itself makes the cells see-through.
 // Trailing carriage returns are ignored; every other character counts.
 #pragma once
 #include "scene/LevelBitmap.h"
@@ -28,22 +33,19 @@ bool LegendCellForChar(char ch, uint8_t* cell);
 // Parses a text map. False with the first problem (and its line) in *error.
 bool ParseLevelText(const std::string& text, LevelGrid* grid, std::string* error);
 
-// Prints a grid as a text map that ParseLevelText reads back exactly. Bytes
-// the legend lacks get free characters, announced by "=C N" lines first.
-// False (with the reason) only when a grid needs more distinct unnamed bytes
-// than there are printable characters left.
+// Prints a grid as a text map that ParseLevelText reads back exactly, its
+// colours included. Bytes the legend lacks get free characters, announced by
+// "=C N" lines first; coloured bytes get "=C N R G B" lines (a byte no cell
+// uses on a character the rows do not use). False (with the reason) only
+// when a grid needs more distinct unnamed bytes than there are printable
+// characters left.
 bool FormatLevelText(const LevelGrid& grid, std::string* text, std::string* error);
 
-// The colour (red, green, blue) the level bitmaps give palette index i: the
-// built-in level's colours for its eight indices; for the others pure red
-// (see-through on the minimap) for markers and class-3 floor, the barrel's
-// colour for other items and grey for other walls.
-void LevelPaletteColour(int index, uint8_t* red, uint8_t* green, uint8_t* blue);
-
 // An uncompressed bottom-up 8-bit BMP of the grid with the full 256-entry
-// palette above: the 14-byte file header, the 40-byte information header,
-// the colour table and the rows padded to 4 bytes. Without the file header
-// the result has the layout of a bitmap resource.
+// palette above (LevelPaletteColour, with the grid's colours in their
+// places): the 14-byte file header, the 40-byte information header, the
+// colour table and the rows padded to 4 bytes. Without the file header the
+// result has the layout of a bitmap resource.
 std::vector<uint8_t> MakeLevelBitmap(const LevelGrid& grid, bool withFileHeader = true);
 
 // Writes bytes to a file; false when it cannot be written completely.

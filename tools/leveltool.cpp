@@ -45,14 +45,18 @@ const char* const kUsage =
     "\n"
     "Text maps: one character a cell, one line a row, the top row first; every\n"
     "row as long as the first. A line starting with ';' is a comment, and a line\n"
-    "\"=C N\" makes character C stand for cell byte N (0 to 255). Blank lines are\n"
-    "skipped. The legend:\n"
+    "\"=C N\" makes character C stand for cell byte N (0 to 255); \"=C N R G B\"\n"
+    "also gives byte N the minimap colour R G B (each 0 to 255; 255 0 0 is\n"
+    "see-through, and colours the display would turn into it are refused).\n"
+    "Blank lines are skipped. The legend:\n"
     "  .  1   corridor                 o  64  dot\n"
     "  P  2   player start             G  65  gun\n"
     "  E  3   enemy start              B  66  barrel (decoration)\n"
-    "  #  128 wall type 0              X  129 wall type 1\n"
-    "  _  0   bare floor               Y  130 wall type 2 (no textures in the game)\n"
-    "  ,  192 open floor of class 3    Z  131 wall type 3 (no textures in the game)\n"
+    "  _  0   bare floor               C  67  crate (decoration)\n"
+    "  ,  192 open floor of class 3    L  68  lamp (decoration)\n"
+    "  #  128 wall type 0 (tiles)      X  129 wall type 1 (wood)\n"
+    "  Y  130 wall type 2 (stone)      Z  131 wall type 3 (brick)\n"
+    "  H  132 wall type 4 (hedge)\n"
     "A cell byte's top two bits are its class (0 marker, 1 item, 2 wall, 3 floor)\n"
     "and its low six bits its type. Levels may have at most 4096 cells a side.\n"
     "\n"
@@ -101,12 +105,9 @@ int LoadAndReport(const char* path, int id, bool bPrintMap) {
         std::printf("warning: the game only offers level files of %u bytes or more\n",
                     static_cast<unsigned>(kMinLevelFileBytes));
     if (bPrintMap) {
-        LevelGrid grid;
-        grid.width = maze.GetWidth();
-        grid.height = maze.GetHeight();
-        for (int r = 0; r < grid.height; ++r)
-            for (int c = 0; c < grid.width; ++c)
-                grid.cells.push_back(maze.GetCell(c, r));
+        LevelGrid grid; // read again for its colours, which the maze does not keep
+        if (!(path ? ReadLevelFile(path, &grid, &error) : ReadLevelResource(id, &grid, &error)))
+            return Reject(what, error);
         std::string text;
         if (!FormatLevelText(grid, &text, &error)) {
             std::fprintf(stderr, "leveltool: %s: %s\n", what.c_str(), error.c_str());

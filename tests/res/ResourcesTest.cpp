@@ -6,6 +6,7 @@
 // cell for cell against its text map.
 #include "platform/Resources.h"
 #include "res/ResourceIds.h"
+#include "scene/LevelBitmap.h"
 
 #include <gtest/gtest.h>
 
@@ -432,9 +433,14 @@ TEST(BuiltInLevel, HasItsPaletteCountsAndStart) {
     const std::map<int, Rgb> colours = {
         {1, {255, 0, 0}},      {2, {3, 171, 3}},      {3, {255, 0, 0}},    {64, {255, 255, 63}},
         {65, {255, 255, 255}}, {66, {255, 191, 127}}, {128, {91, 3, 211}}, {129, {128, 64, 0}}};
+    // The other entries are the default palette every level starts from,
+    // so the level tool prints the built-in level without colour lines.
     for (int i = 0; i < 256; ++i) {
-        const Rgb want = colours.count(i) ? colours.at(i) : Rgb{0, 0, 0};
+        uint8_t r, g, b;
+        LevelPaletteColour(i, &r, &g, &b);
+        const Rgb want = colours.count(i) ? colours.at(i) : Rgb{r, g, b};
         EXPECT_EQ(level.table[i], want) << "palette entry " << i;
+        EXPECT_EQ(level.table[i], (Rgb{r, g, b})) << "palette entry " << i;
     }
     const std::map<int, int> counts = {{1, 1753}, {2, 1},   {3, 14},     {64, 38},
                                        {65, 8},   {66, 14}, {128, 1704}, {129, 116}};

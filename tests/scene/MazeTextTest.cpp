@@ -8,16 +8,38 @@ TEST(MazeText, LegendAndDefinitionsGiveTheCellBytes) {
     ASSERT_TRUE(ParseLevelText("; a comment\r\n"
                                "=q 200\n"
                                "=# 131\n"
+                               "=o 64 40 200 255\n"
+                               "=! 7\t 1  2\t3 \n"
+                               "=k 100 255 0 0\n"    // pure red: see-through
+                               "=B 66 255 191 127\n" // the default: no colour kept
                                "\n"
-                               ".PEoGBXq\r\n"
-                               "#_YZ,...\n",
+                               ".PEoGBXqCL\r\n"
+                               "#_YZ,..H.!\n",
                                &grid, &error))
         << error;
-    EXPECT_EQ(8, grid.width);
+    EXPECT_EQ(10, grid.width);
     EXPECT_EQ(2, grid.height);
-    const std::vector<uint8_t> want = {1,   2, 3,   64,  65,  66, 129, 200,
-                                       131, 0, 130, 131, 192, 1,  1,   1};
+    const std::vector<uint8_t> want = {1,   2, 3,   64,  65,  66, 129, 200, 67, 68,
+                                       131, 0, 130, 131, 192, 1,  1,   132, 1,  7};
     EXPECT_EQ(want, grid.cells);
+    ASSERT_EQ(3u, grid.colours.size());
+    const LevelColour colours[] = {{7, 1, 2, 3}, {64, 40, 200, 255}, {100, 255, 0, 0}};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(colours[i].index, grid.colours[i].index);
+        EXPECT_EQ(colours[i].red, grid.colours[i].red);
+        EXPECT_EQ(colours[i].green, grid.colours[i].green);
+        EXPECT_EQ(colours[i].blue, grid.colours[i].blue);
+    }
+    // The colours go into the bitmap's palette and come back from it.
+    const std::vector<uint8_t> dib = MakeLevelBitmap(grid, false);
+    const uint8_t* entry64 = dib.data() + 40 + 4 * 64;
+    EXPECT_EQ(255, entry64[0]);
+    EXPECT_EQ(200, entry64[1]);
+    EXPECT_EQ(40, entry64[2]);
+    LevelGrid back;
+    ASSERT_TRUE(ReadLevelDib(dib.data(), dib.size(), &back, &error)) << error;
+    EXPECT_EQ(grid.cells, back.cells);
+    EXPECT_EQ(dib, MakeLevelBitmap(back, false));
 }
 
 TEST(MazeText, ProblemsNameTheirLine) {
@@ -35,6 +57,11 @@ TEST(MazeText, ProblemsNameTheirLine) {
         {"; only a comment\n\n", "no map rows"},
         {"", "no map rows"},
         {"## #\n", "' ' is not in the legend"},
+        {"=q 1 2 3\n###\n", "=C N R G B"},
+        {"=q 1 2 3 4 5\n###\n", "=C N R G B"},
+        {"=q 1 2 300 4\n###\n", "0 to 255"},
+        {"###\n=q 1 250 3 7\n", "line 2: this colour is so near the see-through red"},
+        {"=q 1 248 0 0\n###\n", "see-through red"},
     };
     for (const Case& c : cases) {
         LevelGrid grid;
@@ -74,6 +101,32 @@ TEST(MazeText, FormatReadsBackExactlyForEveryByte) {
     ASSERT_TRUE(ParseLevelText(text, &back, &error)) << error;
     EXPECT_EQ(builtIn.width, back.width);
     EXPECT_EQ(builtIn.cells, back.cells);
+
+    // Colours of used and unused bytes, with and without legend characters,
+    // and with every character taken by the rows, so that an unused byte's
+    // colour borrows one: the bitmap made from the text read back is the same
+    // bitmap, byte for byte.
+    for (size_t distinct : {20, 92}) {
+        // The legend's 15 bytes, then bytes without a character.
+        LevelGrid coloured;
+        for (int b = 0; b < 256; ++b)
+            if (LegendCharForCell(static_cast<uint8_t>(b)))
+                coloured.cells.push_back(static_cast<uint8_t>(b));
+        for (int b = 4; coloured.cells.size() < distinct; ++b)
+            if (!LegendCharForCell(static_cast<uint8_t>(b)))
+                coloured.cells.push_back(static_cast<uint8_t>(b));
+        coloured.width = static_cast<int>(distinct);
+        coloured.height = 1;
+        coloured.colours = {{1, 9, 8, 7},     {4, 3, 2, 1},   {66, 10, 20, 30},
+                            {129, 255, 0, 0}, {240, 1, 1, 1}, {255, 4, 5, 6}};
+        const std::vector<uint8_t> bitmap = MakeLevelBitmap(coloured);
+        LevelGrid read;
+        ASSERT_TRUE(ReadLevelDib(bitmap.data() + 14, bitmap.size() - 14, &read, &error));
+        ASSERT_TRUE(FormatLevelText(read, &text, &error)) << distinct << ": " << error;
+        ASSERT_TRUE(ParseLevelText(text, &back, &error)) << text << error;
+        EXPECT_EQ(coloured.cells, back.cells) << text;
+        EXPECT_EQ(bitmap, MakeLevelBitmap(back)) << text;
+    }
 }
 
 TEST(MazeText, PaletteKeepsTheBuiltInColoursAndMakesFloorSeeThrough) {
@@ -98,9 +151,19 @@ TEST(MazeText, PaletteKeepsTheBuiltInColoursAndMakesFloorSeeThrough) {
         EXPECT_EQ(0, g) << i;
         EXPECT_EQ(0, b) << i;
     }
-    // No wall or item colour is see-through.
+    // No wall or item colour is see-through, nor turns into it on 5-6-5.
     for (int i = 64; i < 192; ++i) {
         LevelPaletteColour(i, &r, &g, &b);
         EXPECT_FALSE(r == 255 && g == 0 && b == 0) << i;
+        EXPECT_FALSE(IsNearColourKey(r, g, b)) << i;
     }
+    // The walls and decorations with pictures each have a colour of their own.
+    const int shown[] = {2, 64, 65, 66, 67, 68, 128, 129, 130, 131, 132, 133};
+    for (int i : shown)
+        for (int j : shown) {
+            uint8_t r2, g2, b2;
+            LevelPaletteColour(i, &r, &g, &b);
+            LevelPaletteColour(j, &r2, &g2, &b2);
+            EXPECT_EQ(i == j, r == r2 && g == g2 && b == b2) << i << " " << j;
+        }
 }

@@ -34,10 +34,30 @@ def read_map(path=MAP_FILE):
     return rows
 
 
+# The rest of the game's default level palette (LevelPaletteColour in
+# scene/LevelBitmap.cpp, which tests/res holds this file to): the walls and
+# decorations the game has pictures for, then by cell class.
+OTHER_COLOURS = {
+    130: (140, 140, 132),  # wall type 2, stone
+    131: (168, 76, 52),  # wall type 3, brick
+    132: (36, 112, 44),  # wall type 4, hedge
+    67: (196, 148, 84),  # crate
+    68: (255, 150, 40),  # lamp
+}
+CLASS_COLOURS = [(255, 0, 0), (255, 191, 127), (160, 160, 160), (255, 0, 0)]
+
+
+def default_palette():
+    """The colours every level bitmap starts from, so that the level tool
+    prints the built-in level without any colour lines."""
+    palette = [CLASS_COLOURS[i >> 6] for i in range(256)]
+    for index, colour in list(CELLS.values()) + list(OTHER_COLOURS.items()):
+        palette[index] = colour
+    return palette
+
+
 def write_level(path, rows=None):
     rows = rows or read_map()
-    palette = [(0, 0, 0)] * 256  # every entry the level does not use stays black
-    for index, colour in CELLS.values():
-        palette[index] = colour
+    palette = default_palette()
     indices = [[CELLS[ch][0] for ch in row] for row in rows]
     bmpfile.write_indexed(path, len(rows[0]), len(rows), palette, indices)
