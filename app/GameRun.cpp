@@ -9,7 +9,7 @@
 int RunGame(const COptions& options, PlatBackendMaker make, CRunStats* stats) {
     // Without a seed the generator starts where an unseeded program's does.
     std::srand(options.m_bSeed ? options.m_dwSeed : 1u);
-    g_nLevel = 0;
+    g_nLevel = options.m_nLevel;
     g_runStats.Reset();
 
     int status = EXIT_STARTUP_FAILED;
@@ -27,6 +27,8 @@ int RunGame(const COptions& options, PlatBackendMaker make, CRunStats* stats) {
             app.m_strLevelsDir = options.m_strLevelsDir;
             // The quit code -1 of a failed level is the process's 255.
             status = app.Run() & 0xFF;
+            if (app.m_bChosenLevelFailed)
+                status = EXIT_LEVEL_FAILED;
         }
         if (!options.m_strScreenshot.empty() &&
             !PlatSaveScreenshot(options.m_strScreenshot.c_str())) {

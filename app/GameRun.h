@@ -13,7 +13,7 @@ enum : int {
     EXIT_STARTUP_FAILED = 1,
     EXIT_SCREENSHOT_FAILED = 1, // the run ended normally but --screenshot was not written
     EXIT_BAD_COMMAND_LINE = 2,
-    EXIT_LEVEL_FAILED = 255, // after "Can't load level."
+    EXIT_LEVEL_FAILED = 255, // after "Can't load level.", or a --level that cannot start
 };
 
 // Runs the game with `options` (already parsed) on the backend `make` gives

@@ -41,6 +41,11 @@ const std::string& LevelFolder() {
     return app != nullptr ? app->m_strAppDir : none;
 }
 
+bool ChosenLevelFailed() {
+    CQuibboApp* app = dynamic_cast<CQuibboApp*>(PlatGetApp());
+    return app != nullptr && app->m_bChosenLevelFailed;
+}
+
 bool ConfirmsQuit() {
     CQuibboApp* app = dynamic_cast<CQuibboApp*>(PlatGetApp());
     return app == nullptr || app->m_bConfirmQuit;
@@ -149,7 +154,10 @@ int CMainFrame::OnCreate(PlatCreateStruct* cs) {
         return -1;
     PlatSetWindowText(m_hWnd, LoadString(IDS_TITLE).c_str());
     if (!CreateWorld()) {
-        AskUser(m_hWnd, "Cannot create world!", MB_OK);
+        // A chosen level that failed has said why on the terminal the
+        // player typed it in.
+        if (!ChosenLevelFailed())
+            AskUser(m_hWnd, "Cannot create world!", MB_OK);
         return -1;
     }
     return 0;
@@ -224,12 +232,29 @@ bool CMainFrame::CreateWorld() {
     m_pWorld->LoadHudImages(IDB_GUN, IDB_FLASH, IDB_LIFE);
     m_pWorld->ShowOverlay(IDB_TITLE, kTitleShowMs);
 
+    if (g_nLevel > 0)
+        return StartChosenLevel();
     // A first level file that is present but does not build falls back to
     // the built-in level; the failed maze is replaced.
     std::string first = LevelFileName(LevelFolder(), 0);
     if (IsLevelFilePresent(first) && m_pWorld->LoadLevelFile(first.c_str(), IDB_SKY, IDB_FLOOR))
         return true;
     return m_pWorld->LoadLevelResource(IDB_LEVEL, IDB_SKY, IDB_FLOOR);
+}
+
+bool CMainFrame::StartChosenLevel() {
+    // No fallback here: the player asked for this level and no other.
+    const std::string chosen = LevelFileName(LevelFolder(), g_nLevel);
+    const char* why = "there is no such level file";
+    if (IsLevelFilePresent(chosen)) {
+        if (m_pWorld->LoadLevelFile(chosen.c_str(), IDB_SKY, IDB_FLOOR))
+            return true;
+        why = "the game cannot build it (leveltool show tells why)";
+    }
+    std::fprintf(stderr, "quibbo: --level %d: %s: %s\n", g_nLevel, chosen.c_str(), why);
+    if (CQuibboApp* app = dynamic_cast<CQuibboApp*>(PlatGetApp()))
+        app->m_bChosenLevelFailed = true;
+    return false;
 }
 
 bool CMainFrame::ChangeLevel(bool bAdvance) {

@@ -27,13 +27,18 @@ public:
     // One step of the game loop: a frame while this window holds the focus,
     // a pause while something else does. True asks for another idle pass.
     bool IdleTick();
-    // Loads the shared pictures, creates the world and starts the first
-    // level: QB00.BMP when present and buildable, else the built-in level.
-    // False only when the built-in level cannot be built either.
+    // Loads the shared pictures, creates the world and starts the level
+    // g_nLevel: for 0 the first level, QB00.BMP when present and buildable,
+    // else the built-in level; for N >= 1 QBnn.BMP of the level folder
+    // (--level N). False when the built-in level cannot be built either, or
+    // the chosen level is missing or does not build.
     bool CreateWorld();
     // After the last dot (bAdvance) or the last life: the next level file,
     // or the game-over box. False when a level failed to build.
     bool ChangeLevel(bool bAdvance);
+    // The level --level chose, without a fallback; false, after one line on
+    // standard error, when it is missing or does not build.
+    bool StartChosenLevel();
     // Deletes the world and frees the shared pictures; safe to call again.
     void DestroyWorld();
     // Escape: "Quit Quibbo?" (Yes closes the window as its close button

@@ -144,6 +144,9 @@ bool ParseAnswers(const std::string& list, std::vector<int32_t>* answers, std::s
 
 namespace {
 
+// Far beyond any set of levels; QB9999.BMP is still a name the game forms.
+const int kMaxLevelNumber = 9999;
+
 // The table of options: the platform's own, then the game's.
 void AddOptions(CCommandLine& line, COptions& options, std::string* keys, std::string* answers,
                 std::string* seed) {
@@ -156,6 +159,8 @@ void AddOptions(CCommandLine& line, COptions& options, std::string* keys, std::s
     line.AddString("--seed", "N", "seed the pseudo-random generator", seed);
     line.AddString("--levels", "DIR", "look for QB00.BMP, QB01.BMP, ... in DIR",
                    &options.m_strLevelsDir);
+    line.AddInt("--level", "N", "start at level N: 0 the first, N >= 1 the file QBnn.BMP",
+                &options.m_nLevel, 0, kMaxLevelNumber);
     line.AddSwitch("--no-confirm", "Escape quits at once, without asking",
                    &options.m_bNoConfirm);
 }
@@ -244,9 +249,13 @@ std::string UsageText() {
            "saves the screen as quibbo-001.bmp, quibbo-002.bmp, ... in Quibbo/ of your\n"
            "pictures folder, or else in ~/.local/share/quibbo/screenshots/.\n"
            "\n"
-           "Levels: QB00.BMP, QB01.BMP, ... beside the program, else in\n"
-           "~/.local/share/quibbo/levels/ ($XDG_DATA_HOME/quibbo/levels/); --levels\n"
-           "overrides both.\n"
+           "Levels: QB00.BMP, QB01.BMP, ... from the first folder that holds QB00.BMP\n"
+           "or QB01.BMP: the program's own, then ~/.local/share/quibbo/levels/\n"
+           "($XDG_DATA_HOME/quibbo/levels/), then the installed campaign in\n"
+           "share/quibbo/levels/ beside the program's bin/; --levels overrides them.\n"
+           "Without QB00.BMP the built-in level comes first and QB01.BMP follows it.\n"
+           "With --level N a new game (score 0, five lives) starts at level N; a level\n"
+           "N that is missing or does not build ends the run with status 255.\n"
            "\n"
            "Key scripts: comma-separated FRAME:EVENT items. EVENT is +KEY (down),\n"
            "-KEY (up) or KEY (down, then up); KEY is up, down, left, right, fire\n"

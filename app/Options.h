@@ -29,6 +29,7 @@ public:
     std::vector<int32_t> m_answers;     // --answers: IDOK / IDCANCEL
     std::string m_strScreenshot;        // --screenshot FILE, "" for none
     std::string m_strLevelsDir;         // --levels DIR, "" for the program folder
+    int m_nLevel = 0;                   // --level N: 0 the first level, N QBnn.BMP
     bool m_bStats = false;              // --stats
     bool m_bSeed = false;               // --seed given
     uint32_t m_dwSeed = 0;

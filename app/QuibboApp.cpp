@@ -6,14 +6,28 @@
 #include "platform/WindowSystem.h"
 #include "res/ResourceIds.h"
 
-std::string FindLevelFolder() {
-    // Levels beside the program come first; an installed game's player keeps
-    // his own in the data folder. The set is taken whole from one place.
-    const std::string program = PlatGetProgramFolder();
-    const std::string user = PlatUserDataFolder() + "levels/";
-    if (!IsLevelFilePresent(program + "QB00.BMP") && !PlatUserDataFolder().empty() &&
-        IsLevelFilePresent(user + "QB00.BMP"))
-        return user;
+namespace {
+
+// A folder holds a level set when it has the first level file or the first
+// of a campaign that follows the built-in level.
+bool HoldsLevelSet(const std::string& folder) {
+    return !folder.empty() && (IsLevelFilePresent(LevelFileName(folder, 0)) ||
+                               IsLevelFilePresent(LevelFileName(folder, 1)));
+}
+
+} // namespace
+
+std::string FindLevelFolder(const std::string& program) {
+    // Levels beside the program come first (a build plays its own); then the
+    // player's own set in the data folder, which stands in for the installed
+    // campaign; then that campaign. The set is taken whole from one place.
+    const std::string user = PlatUserDataFolder().empty() ? "" : PlatUserDataFolder() + "levels/";
+    const std::string shared =
+        PlatSharedDataFolder(program).empty() ? "" : PlatSharedDataFolder(program) + "levels/";
+    for (const std::string& folder : {program, user, shared}) {
+        if (HoldsLevelSet(folder))
+            return folder;
+    }
     return program;
 }
 

@@ -1,6 +1,7 @@
 // The application object: start-up with the loading screen, and the idle
 // processing that runs the game loop.
 #pragma once
+#include "platform/Files.h"
 #include "platform/WinApp.h"
 #include <string>
 
@@ -23,10 +24,14 @@ public:
     std::string m_strLevelsDir;
     // Escape asks "Quit Quibbo?" before the game closes; false closes at once.
     bool m_bConfirmQuit = true;
+    // Set when the level chosen with --level could not be started: the run
+    // ends as one whose level failed to load.
+    bool m_bChosenLevelFailed = false;
 };
 
-// Where the level files are looked for without --levels: the program's
-// folder when it holds QB00.BMP, else levels/ in the user's data folder when
-// that does, else the program's folder (whose missing files mean the
-// built-in level).
-std::string FindLevelFolder();
+// Where the level files are looked for without --levels: the first of the
+// program's folder `program`, levels/ in the user's data folder and the
+// installed campaign's share/quibbo/levels/ (found from `program`) that holds
+// a level set (QB00.BMP or QB01.BMP), else `program` (whose missing files
+// mean the built-in level alone).
+std::string FindLevelFolder(const std::string& program = PlatGetProgramFolder());

@@ -1,6 +1,7 @@
 # What `cmake --install` puts where, and the Debian package `cpack -G DEB`
-# makes of it: the two programs, the desktop entry, the icon in the icon
-# theme's sizes, the AppStream metainfo and the manual pages.
+# makes of it: the two programs, the campaign's levels, the desktop entry,
+# the icon in the icon theme's sizes, the AppStream metainfo and the manual
+# pages.
 include(GNUInstallDirs)
 
 set(QUIBBO_APP_ID com.vornack.quibbo)
@@ -12,6 +13,12 @@ set(QUIBBO_SCREENSHOT_URL "https://www.vornack.com/quibbo/screenshot.png"
 install(TARGETS quibbo leveltool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES dist/${QUIBBO_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+
+# The campaign's levels (cmake/Campaign.cmake), where an installed game looks
+# for them: share/quibbo/levels/ beside the program's bin/.
+if(QUIBBO_CAMPAIGN_LEVELS)
+  install(FILES ${QUIBBO_CAMPAIGN_LEVELS} DESTINATION ${CMAKE_INSTALL_DATADIR}/quibbo/levels)
+endif()
 
 configure_file(dist/${QUIBBO_APP_ID}.metainfo.xml.in
   ${CMAKE_BINARY_DIR}/dist/${QUIBBO_APP_ID}.metainfo.xml @ONLY)

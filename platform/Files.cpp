@@ -1,6 +1,7 @@
 #include "platform/Files.h"
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
@@ -87,6 +88,13 @@ std::string PlatUserDataFolder() {
         return WithSlash(data) + "quibbo/";
     const std::string home = AbsoluteEnv("HOME");
     return home.empty() ? "" : WithSlash(home) + ".local/share/quibbo/";
+}
+
+std::string PlatSharedDataFolder(const std::string& program) {
+    if (program.empty())
+        return "";
+    // Spelled without the "..", so that a message naming it reads plainly.
+    return (std::filesystem::path(program) / "../share/quibbo/").lexically_normal().string();
 }
 
 bool PlatMakeFolders(const std::string& folder) {

@@ -13,6 +13,11 @@ const char* PlatGetProgramFolder();
 // $HOME/.local/share/quibbo/ (relative values count as unset, as the XDG
 // rules ask); "" when neither variable is usable. Not created here.
 std::string PlatUserDataFolder();
+// The installed game's own read-only data: share/quibbo/ of the prefix the
+// program was installed under, found from the program's folder `program`
+// (<prefix>/bin/ gives <prefix>/share/quibbo/), ending with '/'; "" when
+// `program` is "". It need not exist.
+std::string PlatSharedDataFolder(const std::string& program = PlatGetProgramFolder());
 // Where screenshots go, ending with '/': Quibbo/ inside the user's pictures
 // folder ($XDG_PICTURES_DIR, or its line in user-dirs.dirs) when that folder
 // exists, else screenshots/ in PlatUserDataFolder(). Created when missing;

@@ -54,6 +54,7 @@ protected:
         options.m_strLevelsDir = m_strFolder;
         options.m_strCmdLine = words;
         options.m_bNoConfirm = m_bNoConfirm;
+        options.m_nLevel = m_nLevel;
         std::string error;
         EXPECT_TRUE(ParseKeyScript(keys, &options.m_keys, &error)) << error;
         EXPECT_TRUE(ParseAnswers(answers, &options.m_answers, &error)) << error;
@@ -63,6 +64,7 @@ protected:
     std::string m_strFolder;
     CRunStats m_stats;
     bool m_bNoConfirm = false;
+    int m_nLevel = 0; // --level
 };
 
 } // namespace
@@ -114,6 +116,54 @@ TEST_F(GameRunTest, GameOverWithOkStartsANewGame) {
     EXPECT_EQ(m_stats.m_nDotsLeft, 1);
     EXPECT_EQ(m_stats.m_z, 3.5);
     EXPECT_EQ(m_stats.m_nLevel, 0);
+}
+
+// --level N: a new game on QBnn.BMP that goes on from there; after the game
+// over a new game starts on the first level. A chosen level that is missing
+// or broken has no fallback: one line says so and the run fails as a level
+// that cannot be loaded does, with no box.
+TEST_F(GameRunTest, TheLevelChosenOnTheCommandLineStartsANewGame) {
+    Level(0, kChased);
+    Level(1, kTwoRowsUp);
+    Level(2, kOneDotLevel);
+    WriteBytes(m_strFolder, "QB04.BMP", 4096, 0x5A);
+
+    m_nLevel = 1;
+    EXPECT_EQ(Run(1, ""), EXIT_NORMAL);
+    EXPECT_EQ(m_stats.m_nLevel, 1);
+    EXPECT_EQ(m_stats.m_nDotsLeft, 2);
+    EXPECT_EQ(m_stats.m_nScore, 0);
+    EXPECT_EQ(m_stats.m_nLives, 5);
+
+    m_nLevel = 2;
+    EXPECT_EQ(Run(60, "1:+up", "ok"), EXIT_NORMAL);
+    ASSERT_EQ(m_stats.m_boxes.size(), 1u); // QB03 is missing: the game is over
+    EXPECT_EQ(m_stats.m_boxes[0].text, "GAME OVER\nScore: 10");
+    EXPECT_EQ(m_stats.m_nLevel, 0);
+    EXPECT_EQ(m_stats.m_nDotsLeft, 2); // kChased, the first level
+    EXPECT_EQ(m_stats.m_nScore, 0);
+
+    m_nLevel = 0;
+    EXPECT_EQ(Run(1, ""), EXIT_NORMAL);
+    EXPECT_EQ(m_stats.m_nDotsLeft, 2);
+    EXPECT_EQ(m_stats.m_nEnemies, 1);
+
+    for (int level : {3, 4}) {
+        m_nLevel = level;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(Run(10, ""), EXIT_LEVEL_FAILED) << level;
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(m_stats.m_nFrames, 0);
+        EXPECT_TRUE(m_stats.m_boxes.empty()) << m_stats.m_boxes[0].text;
+#ifndef __EMSCRIPTEN__ // node writes stderr past the descriptor GoogleTest captures
+        EXPECT_NE(said.find("--level " + std::to_string(level) + ": " + m_strFolder + "QB0"),
+                  std::string::npos)
+            << said;
+        EXPECT_NE(said.find(level == 3 ? "no such level file" : "cannot build"), std::string::npos)
+            << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+#endif
+    }
 }
 
 TEST_F(GameRunTest, SmallOrBrokenFirstLevelsFallBackToTheBuiltInLevel) {
@@ -273,6 +323,44 @@ TEST_F(GameRunTest, LevelsComeFromTheDataFolderWhenNoneLieBesideTheProgram) {
     WriteLevelFile(levels, "QB00.BMP", kOneDotLevel);
     ASSERT_FALSE(IsLevelFilePresent(std::string(PlatGetProgramFolder()) + "QB00.BMP"));
     EXPECT_EQ(FindLevelFolder(), levels);
+}
+
+// An installed tree, <prefix>/bin/quibbo with the campaign in
+// <prefix>/share/quibbo/levels/: the program's folder, then the player's own
+// set, then the campaign. A campaign starts at QB01.BMP, after the built-in
+// level, and a set of that kind counts as much as one with QB00.BMP.
+TEST_F(GameRunTest, AnInstalledGameFindsItsCampaignAfterThePlayersOwnLevels) {
+    plattest::ScopedEnv env;
+    env.Set("XDG_DATA_HOME", (m_strFolder + "data").c_str());
+    const std::string bin = m_strFolder + "prefix/bin/";
+    const std::string shared = m_strFolder + "prefix/share/quibbo/levels/";
+    const std::string own = m_strFolder + "data/quibbo/levels/";
+    EXPECT_EQ(PlatSharedDataFolder(bin), m_strFolder + "prefix/share/quibbo/");
+    EXPECT_EQ(PlatSharedDataFolder(""), "");
+    for (const std::string& folder : {bin, shared, own})
+        ASSERT_TRUE(PlatMakeFolders(folder));
+    const struct {
+        std::string folder; // where the file goes
+        int level;
+        int bytes;            // 0: a real level
+        std::string expected; // the folder chosen afterwards
+    } steps[] = {
+        {shared, 2, 0, bin},    // no QB00 or QB01: not a set
+        {shared, 1, 60, bin},   // too small to count
+        {shared, 1, 0, shared}, // the campaign
+        {own, 3, 0, shared},    // the player's QB03 alone is no set
+        {own, 1, 0, own},       // the player's own set comes before it
+        {bin, 0, 0, bin},       // and a set beside the program before both
+    };
+    for (const auto& step : steps) {
+        char name[16];
+        std::snprintf(name, sizeof name, "QB%02d.BMP", step.level);
+        if (step.bytes > 0)
+            WriteBytes(step.folder, name, step.bytes, 0);
+        else
+            WriteLevelFile(step.folder, name, kOneDotLevel);
+        EXPECT_EQ(FindLevelFolder(bin), step.expected) << step.folder << name;
+    }
 }
 
 // The pause key stops the game as another window taking the focus does:

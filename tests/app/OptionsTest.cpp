@@ -88,6 +88,7 @@ TEST(Options, DefaultsLeaveThePlatformAlone) {
     EXPECT_EQ(options.m_config.scale, defaults.scale);
     EXPECT_EQ(options.m_config.fps, defaults.fps);
     EXPECT_TRUE(options.m_config.sound);
+    EXPECT_EQ(options.m_nLevel, 0);
     EXPECT_FALSE(options.m_bStats);
     EXPECT_FALSE(options.m_bSeed);
     EXPECT_TRUE(options.m_strCmdLine.empty());
@@ -100,7 +101,8 @@ TEST(Options, EveryOptionReachesItsField) {
         ParseArgs({"--headless", "--frames",     "300",          "--dt=20", "--keys=1:+up,2:fire",
                    "--answers",  "ok,cancel",    "--screenshot", "x.bmp",   "--stats",
                    "--seed",     "4294967295",   "--levels",     "/tmp",    "--scale",
-                   "3",          "--fullscreen", "--fps",        "0",       "--nosound"},
+                   "3",          "--fullscreen", "--fps",        "0",       "--nosound",
+                   "--level",    "12"},
                   &options, &error))
         << error;
     EXPECT_TRUE(options.m_config.headless);
@@ -117,6 +119,7 @@ TEST(Options, EveryOptionReachesItsField) {
     EXPECT_TRUE(options.m_config.fullscreen);
     EXPECT_EQ(options.m_config.fps, 0);
     EXPECT_FALSE(options.m_config.sound);
+    EXPECT_EQ(options.m_nLevel, 12);
 }
 
 // The access word is looked for in these words only: a folder or file named
@@ -146,6 +149,9 @@ TEST(Options, BadCommandLinesNameTheProblem) {
         {"--keys", "1:up"},
         {"--screenshot", ""},
         {"--headless", "--keys", "@/nonexistent/quibbo-keys.txt"},
+        {"--level", "-1"},
+        {"--level", "one"},
+        {"--level", "10000"},
     };
     for (const auto& args : bad) {
         COptions options;
@@ -247,6 +253,6 @@ TEST(Options, HelpStopsParsing) {
     std::string usage = UsageText();
     for (const char* option : {"--headless", "--frames N", "--dt MS", "--keys SCRIPT",
                                "--answers LIST", "--screenshot FILE", "--stats", "--seed N",
-                               "--levels DIR", "--scale N", "--fullscreen", "--fps N", "--nosound"})
+                               "--levels DIR", "--level N", "--scale N", "--fullscreen", "--fps N", "--nosound"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks what a player gets: builds the Debian package from a finished build,
 # unpacks it into a scratch root, and checks the tree (every file in place,
-# the desktop entry and the metainfo valid, the manual pages complete) and
-# that the game runs from there as the menu entry starts it. `cmake --install`
+# the desktop entry and the metainfo valid, the manual pages complete, the
+# campaign's levels in place) and that the game runs from there as the menu
+# entry starts it, and plays the campaign installed with it. `cmake --install`
 # into a scratch prefix must lay out the same files.
 # Usage: tests/install/check_install.sh BUILD-FOLDER [sdl|headless]
 #   (headless: the game was built without its SDL backend)
@@ -51,6 +52,16 @@ expected=(
 for size in 32 48 64 128 256; do
     expected+=("usr/share/icons/hicolor/${size}x${size}/apps/$app.png")
 done
+# The campaign: a level file for each text map the build was given.
+maps=$(sed -n 's/^QUIBBO_CAMPAIGN_DIR:[A-Z]*=//p' "$build/CMakeCache.txt")
+campaign=()
+for map in "$maps"/QB[0-9][0-9]*.txt; do
+    [ -e "$map" ] || continue
+    name=$(basename "$map" .txt)
+    campaign+=("$name")
+    expected+=("usr/share/quibbo/levels/$name.BMP")
+done
+echo "campaign: ${#campaign[@]} level(s) from $maps"
 for f in "${expected[@]}"; do
     [ -s "$root/$f" ] || fail "$f is missing from the package"
 done
@@ -127,6 +138,21 @@ if stats=$(cd "$scratch" && PATH="$root/usr/bin:$PATH" "$command" --headless --f
         fail "the installed game's figures: $stats"
 else
     fail "the installed game ended with status $?"
+fi
+# ... and it finds the campaign it was installed with: level 1 is QB01.BMP
+# of share/quibbo/levels/, not of the player's data folder (an empty one
+# here) nor of the build.
+if [[ " ${campaign[*]} " == *" QB01 "* ]]; then
+    if stats=$(cd "$scratch" && XDG_DATA_HOME="$scratch/no-data" PATH="$root/usr/bin:$PATH" \
+            "$command" --headless --level 1 --frames 10 --stats); then
+        echo "installed run of level 1: $stats"
+        [[ "$stats" == *'"level": 1,'* && "$stats" == *'"frames": 10'* ]] ||
+            fail "the installed game did not play the campaign's level 1: $stats"
+    else
+        fail "the installed game could not start the campaign's level 1 (status $?)"
+    fi
+else
+    echo "note: no levels/QB01.txt; the installed game's campaign was not played"
 fi
 [ -z "$(ls -A "$scratch" | grep -v -x -e pkg -e root -e cpack.log)" ] ||
     fail "the installed game left files in its working folder"
