@@ -218,11 +218,19 @@ bool CMainFrame::IdleTick() {
 
 void LoadSharedPictures() {
     CSurface::LoadDigitGlyphs();
+    // Wall type t is entries 2t and 2t + 1, item type t entry t: the order
+    // is the level legend's (tiles, wood, stone, brick, hedge; dot, gun,
+    // barrel, crate, lamp).
     AddWallTexture(IDB_WALL_TILES, true);
     AddWallTexture(IDB_WALL_WOOD, true);
+    AddWallTexture(IDB_WALL_STONE, true);
+    AddWallTexture(IDB_WALL_BRICK, true);
+    AddWallTexture(IDB_WALL_HEDGE, true);
     AddItemImage(IDB_DOT);
     AddItemImage(IDB_GUN_PICKUP);
     AddItemImage(IDB_BARREL);
+    AddItemImage(IDB_CRATE);
+    AddItemImage(IDB_LAMP);
     AddEnemyImage(IDB_ENEMY);
 }
 

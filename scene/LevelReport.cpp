@@ -74,11 +74,16 @@ std::string FormatLevelReport(const LevelReport& report) {
     out += "decorations: " + std::to_string(report.decorations) + "\n";
     out += "enemies: " + std::to_string(report.enemies) + "\n";
     out += "wall faces: " + std::to_string(report.faces);
-    if (!report.facesByTexture.empty()) {
+    if (report.faces > 0) {
+        // Only the entries with faces: most levels use few of the wall types.
         out += " (by texture entry:";
+        const char* separator = " ";
         for (size_t i = 0; i < report.facesByTexture.size(); ++i)
-            out += std::string(i ? ", " : " ") + std::to_string(i) + ": " +
-                   std::to_string(report.facesByTexture[i]);
+            if (report.facesByTexture[i] > 0) {
+                out +=
+                    separator + std::to_string(i) + ": " + std::to_string(report.facesByTexture[i]);
+                separator = ", ";
+            }
         out += ")";
     }
     out += "\n";

@@ -7,10 +7,11 @@
 class CMaze;
 class CSurface;
 
-// The program's picture counts: two wall types of two textures each, and
-// three item pictures (dot, gun, barrel).
-const int kProgramWallTextures = 4;
-const int kProgramItemImages = 3;
+// The program's picture counts: five wall types of two textures each (tiles,
+// wood, stone, brick, hedge), and five item pictures (dot, gun, barrel,
+// crate, lamp).
+const int kProgramWallTextures = 10;
+const int kProgramItemImages = 5;
 
 struct LevelReport {
     int width = 0;
@@ -26,7 +27,7 @@ struct LevelReport {
     int unbuiltItems = 0;            // items on row 0 or column 0, or without a picture
     int uncountedDots = 0;           // dots among those: eaten, yet never counted
     int invisibleWalls = 0;          // wall cells of a type without textures
-    std::vector<int> facesByTexture; // wall faces per texture entry
+    std::vector<int> facesByTexture; // wall faces per texture entry, one per entry
     int faces = 0;
 };
 
@@ -37,6 +38,6 @@ LevelReport ReportOnMaze(const CMaze& maze, CSurface* const* wallTable, int wall
                          CSurface* const* itemTable, int itemCount);
 
 // Several lines of text: size, start, dots, guns, decorations, enemies,
-// wall faces by texture entry, and warnings for what a player would notice
+// wall faces by texture entry (the entries with faces), and warnings for what a player would notice
 // (no dots, no start marker, items that are never built, invisible walls).
 std::string FormatLevelReport(const LevelReport& report);

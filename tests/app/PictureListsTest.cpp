@@ -1,9 +1,10 @@
 // The three program-wide picture lists.
-#include "app/MainFrame.h"
 #include "app/PictureLists.h"
+#include "app/MainFrame.h"
 #include "gfx/Surface.h"
 #include "platform/headless/Headless.h"
 #include "res/ResourceIds.h"
+#include "scene/LevelReport.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -23,10 +24,13 @@ const int kMissing = 9999;
 
 } // namespace
 
-TEST_F(PictureLists, ProgramFillGivesFourThreeAndOneEntries) {
+TEST_F(PictureLists, ProgramFillGivesTenFiveAndOneEntries) {
     LoadSharedPictures();
-    ASSERT_EQ(4u, g_wallTextures.size());
-    ASSERT_EQ(3u, g_itemImages.size());
+    // The level tool reports with the same counts as the game.
+    ASSERT_EQ(size_t(kProgramWallTextures), g_wallTextures.size());
+    ASSERT_EQ(size_t(kProgramItemImages), g_itemImages.size());
+    ASSERT_EQ(10u, g_wallTextures.size());
+    ASSERT_EQ(5u, g_itemImages.size());
     ASSERT_EQ(1u, g_enemyImages.size());
     for (CSurface* s : g_wallTextures) {
         ASSERT_NE(nullptr, s);
@@ -35,9 +39,22 @@ TEST_F(PictureLists, ProgramFillGivesFourThreeAndOneEntries) {
     for (CSurface* s : g_itemImages)
         EXPECT_NE(nullptr, s->pixels);
     EXPECT_NE(nullptr, g_enemyImages[0]->pixels);
+    // In the legend's order, told apart by their sizes: wall types 0 to 4
+    // are tiles, wood, stone, brick and hedge; item types 0 to 4 dot, gun,
+    // barrel, crate and lamp.
+    const int wallSizes[5][2] = {{315, 211}, {228, 287}, {288, 224}, {256, 256}, {240, 240}};
+    for (int t = 0; t < 5; ++t) {
+        EXPECT_EQ(wallSizes[t][0], g_wallTextures[2 * t]->width) << "wall type " << t;
+        EXPECT_EQ(wallSizes[t][1], g_wallTextures[2 * t]->height) << "wall type " << t;
+    }
+    const int itemSizes[5][2] = {{85, 120}, {120, 100}, {120, 134}, {120, 120}, {72, 134}};
+    for (int t = 0; t < 5; ++t) {
+        EXPECT_EQ(itemSizes[t][0], g_itemImages[t]->width) << "item type " << t;
+        EXPECT_EQ(itemSizes[t][1], g_itemImages[t]->height) << "item type " << t;
+    }
     // Entry 2t + 1 is entry 2t at 60 % brightness: same size, every channel
     // at most 60 % of the plain one and somewhere darker.
-    for (int t = 0; t < 2; ++t) {
+    for (int t = 0; t < 5; ++t) {
         const CSurface& plain = *g_wallTextures[2 * t];
         const CSurface& dark = *g_wallTextures[2 * t + 1];
         ASSERT_EQ(plain.width, dark.width);

@@ -3,8 +3,8 @@
 // the shaded wall faces and shrunk for far sprites; the sounds as a player
 // hears them when an event happens.
 #include "gfx/Surface.h"
-#include "platform/headless/Headless.h"
 #include "platform/Resources.h"
+#include "platform/headless/Headless.h"
 #include "res/ResourceIds.h"
 
 #include <gtest/gtest.h>
@@ -77,7 +77,7 @@ struct KeyedCopy {
 const int kKeyedPictures[] = {IDB_DOT,    IDB_ENEMY,  IDB_GUN,    IDB_FLASH,  IDB_DIGIT0,
                               IDB_DIGIT1, IDB_DIGIT2, IDB_DIGIT3, IDB_DIGIT4, IDB_DIGIT5,
                               IDB_DIGIT6, IDB_DIGIT7, IDB_DIGIT8, IDB_DIGIT9, IDB_GUN_PICKUP,
-                              IDB_BARREL, IDB_LIFE,   IDB_TITLE};
+                              IDB_BARREL, IDB_LIFE,   IDB_TITLE,  IDB_CRATE,  IDB_LAMP};
 
 } // namespace
 
@@ -115,7 +115,7 @@ TEST(PicturesInGame, WallTexturesReadInBothShades) {
     // it must neither wash out in the plain copy nor sink into black in the
     // darker one, and its detail (joints, grain) must survive the darkening.
     UseDisplay(16, kfDirect565);
-    for (int id : {IDB_WALL_TILES, IDB_WALL_WOOD}) {
+    for (int id : {IDB_WALL_TILES, IDB_WALL_WOOD, IDB_WALL_STONE, IDB_WALL_BRICK, IDB_WALL_HEDGE}) {
         SCOPED_TRACE("bitmap " + std::to_string(id));
         CSurface plain, dark;
         ASSERT_TRUE(plain.LoadBitmapResource(id));
@@ -141,7 +141,7 @@ TEST(PicturesInGame, SpritesKeepTheirBodyWhenDrawnSmall) {
     // Far sprites are drawn a quarter of their size or less by nearest-pixel
     // scaling; thin strokes would break up and the thing would vanish.
     UseDisplay(16, kfDirect565);
-    for (int id : {IDB_DOT, IDB_ENEMY, IDB_GUN_PICKUP, IDB_BARREL}) {
+    for (int id : {IDB_DOT, IDB_ENEMY, IDB_GUN_PICKUP, IDB_BARREL, IDB_CRATE, IDB_LAMP}) {
         SCOPED_TRACE("bitmap " + std::to_string(id));
         CSurface picture;
         ASSERT_TRUE(picture.LoadBitmapResource(id));

@@ -120,6 +120,9 @@ const PictureSpec kPictures[] = {
     {IDB_DIGIT9, 10, 20, true},        {IDB_GUN_PICKUP, 120, 100, true},
     {IDB_BARREL, 120, 134, true},      {IDB_LIFE, 20, 20, true},
     {IDB_TITLE, 240, 300, true},       {IDB_WALL_WOOD, 228, 287, false},
+    {IDB_WALL_STONE, 288, 224, false}, {IDB_WALL_BRICK, 256, 256, false},
+    {IDB_WALL_HEDGE, 240, 240, false}, {IDB_CRATE, 120, 120, true},
+    {IDB_LAMP, 72, 134, true},
 };
 
 // Bounds of the non-key pixels: left, top, right, bottom (inclusive).
@@ -217,7 +220,7 @@ TEST(ResourcePictures, TitleLeavesTheHeadUpDisplayClear) {
 TEST(ResourcePictures, ItemsAndEnemyStandOnTheFloor) {
     // A sprite's picture ends at the floor, so its lowest painted row (feet,
     // shadow) must reach the bottom or the item floats.
-    for (int id : {IDB_DOT, IDB_ENEMY, IDB_GUN_PICKUP, IDB_BARREL}) {
+    for (int id : {IDB_DOT, IDB_ENEMY, IDB_GUN_PICKUP, IDB_BARREL, IDB_CRATE, IDB_LAMP}) {
         Picture p;
         ASSERT_TRUE(LoadPicture(id, &p));
         const Extent e = Opaque(p);
@@ -279,7 +282,8 @@ TEST(ResourcePictures, WallsAndSkyWrapFromRightEdgeToLeft) {
     // Neighbouring wall faces and the two copies of the sky meet at the
     // edges: the last column must continue into the first as smoothly as any
     // column continues into the next.
-    for (int id : {IDB_WALL_TILES, IDB_SKY, IDB_WALL_WOOD}) {
+    for (int id :
+         {IDB_WALL_TILES, IDB_SKY, IDB_WALL_WOOD, IDB_WALL_STONE, IDB_WALL_BRICK, IDB_WALL_HEDGE}) {
         Picture p;
         ASSERT_TRUE(LoadPicture(id, &p));
         long seam = 0, inner = 0;

@@ -27,23 +27,24 @@ TEST(MazeReport, BuiltInLevelSummary) {
     EXPECT_EQ(14, report.decorations);
     EXPECT_EQ(14, report.enemies);
     EXPECT_EQ(1516, report.faces);
-    EXPECT_EQ((std::vector<int>{706, 706, 52, 52}), report.facesByTexture);
+    EXPECT_EQ((std::vector<int>{706, 706, 52, 52, 0, 0, 0, 0, 0, 0}), report.facesByTexture);
     EXPECT_EQ(0, report.unbuiltItems);
     EXPECT_EQ(0, report.invisibleWalls);
     const std::string text = FormatLevelReport(report);
     EXPECT_NE(std::string::npos, text.find("size: 76 x 48"));
     EXPECT_NE(std::string::npos, text.find("start: column 38, row 35\n"));
-    EXPECT_NE(std::string::npos, text.find("0: 706, 1: 706, 2: 52, 3: 52"));
+    EXPECT_NE(std::string::npos, text.find("(by texture entry: 0: 706, 1: 706, 2: 52, 3: 52)\n"));
     EXPECT_EQ(std::string::npos, text.find("warning"));
 }
 
 TEST(MazeReport, WarnsAboutWhatAPlayerWouldMeet) {
     // No start marker (the middle, a wall), an uncounted dot on column 0, a
-    // type-3 item and a type-2 wall without textures, and no counted dot.
-    const LevelReport report = ReportOn("=q 67\n"
+    // type-5 item and a type-5 wall without pictures, and no counted dot.
+    const LevelReport report = ReportOn("=q 69\n"
+                                        "=w 133\n"
                                         "#####\n"
                                         "o.q.#\n"
-                                        "#.#Y#\n"
+                                        "#.#w#\n"
                                         "#####\n");
     EXPECT_FALSE(report.hasStart);
     EXPECT_EQ(2, report.startColumn);

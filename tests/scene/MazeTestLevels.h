@@ -10,23 +10,26 @@
 extern const char* const kBuiltInLevelText;
 
 // Stand-in pictures for the image tables: the builder only stores pointers.
+// There are as many as the program has (kProgramWallTextures, kProgramItemImages).
 struct TestTables {
-    CSurface walls[8];
-    CSurface items[4];
+    static const int kWalls = 10, kItems = 5;
+    CSurface walls[kWalls];
+    CSurface items[kItems];
     CSurface enemies[2];
-    CSurface* wallTable[8];
-    CSurface* itemTable[4];
+    CSurface* wallTable[kWalls];
+    CSurface* itemTable[kItems];
     CSurface* enemyTable[2];
     TestTables() {
-        for (int i = 0; i < 8; ++i)
+        for (int i = 0; i < kWalls; ++i)
             wallTable[i] = &walls[i];
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < kItems; ++i)
             itemTable[i] = &items[i];
         for (int i = 0; i < 2; ++i)
             enemyTable[i] = &enemies[i];
     }
-    // The first `wallCount` walls and `itemCount` items (the program's counts
-    // by default) and both enemy pictures.
+    // The first `wallCount` walls and `itemCount` items (by default the two
+    // wall types and three items the built-in level uses) and both enemy
+    // pictures.
     PictureTables Pictures(int wallCount = 4, int itemCount = 3) {
         PictureTables pictures;
         pictures.walls = wallTable;

@@ -22,10 +22,12 @@ GROUND = (128, 128, 128)
 PAGE_W = 1000
 GAP = 8
 
-ORDER = ["sky.bmp", "floor.bmp", "wall_tiles.bmp", "wall_wood.bmp", "title.bmp", "enemy.bmp",
-         "dot.bmp", "gun_pickup.bmp", "barrel.bmp", "gun.bmp", "flash.bmp", "life.bmp", "icon.bmp",
-         "level1.bmp"] + ["digit%d.bmp" % d for d in range(10)]
-SPRITES = ["enemy.bmp", "dot.bmp", "gun_pickup.bmp", "barrel.bmp", "gun.bmp", "flash.bmp"]
+WALLS = ["wall_tiles.bmp", "wall_wood.bmp", "wall_stone.bmp", "wall_brick.bmp", "wall_hedge.bmp"]
+ORDER = ["sky.bmp", "floor.bmp"] + WALLS + [
+    "title.bmp", "enemy.bmp", "dot.bmp", "gun_pickup.bmp", "barrel.bmp", "crate.bmp", "lamp.bmp",
+    "gun.bmp", "flash.bmp", "life.bmp", "icon.bmp", "level1.bmp"] + ["digit%d.bmp" % d for d in range(10)]
+SPRITES = ["enemy.bmp", "dot.bmp", "gun_pickup.bmp", "barrel.bmp", "crate.bmp", "lamp.bmp", "gun.bmp",
+           "flash.bmp"]
 
 
 def load(path):
@@ -49,7 +51,7 @@ def main():
     for n in SPRITES:
         p = pics[n]
         items.append(scaled(p, len(p[0]) // 4, len(p) // 4))
-    for n in ("wall_tiles.bmp", "wall_wood.bmp"):
+    for n in WALLS:
         items.append(scaled(pics[n], 290, 290))
     # Shelf packing, in order.
     placed = []

@@ -39,6 +39,11 @@ PICTURES = {
     "life.bmp": ((20, 20), "life_icon"),
     "title.bmp": ((240, 300), "title"),
     "wall_wood.bmp": ((228, 287), "wood"),
+    "wall_stone.bmp": ((288, 224), "stone"),
+    "wall_brick.bmp": ((256, 256), "brick"),
+    "wall_hedge.bmp": ((240, 240), "hedge"),
+    "crate.bmp": ((120, 120), "crate"),
+    "lamp.bmp": ((72, 134), "lamp"),
 }
 for _d in range(10):
     PICTURES["digit%d.bmp" % _d] = ((10, 20), _d)
@@ -70,11 +75,16 @@ def draw_all():
     pics = {
         "tile": textures.tile_wall(),
         "wood": textures.wood_wall(),
+        "stone": textures.stone_wall(),
+        "brick": textures.brick_wall(),
+        "hedge": textures.hedge_wall(),
         "sky": textures.sky(),
         "floor": textures.floor(),
         "dot": sprites.dot(),
         "gun_pickup": sprites.gun_pickup(),
         "barrel": sprites.barrel(),
+        "crate": sprites.crate(),
+        "lamp": sprites.lamp(),
         "enemy": sprites.enemy(),
         "held_gun": sprites.held_gun(),
         "flash": sprites.flash(),

@@ -1,12 +1,13 @@
-"""The keyed pictures: items, the enemy, the held gun and its flash, the life
-icon, the digits and the window icon. Everything that is not part of the
-picture is pure red, the colour the game leaves out when it draws them."""
+"""The keyed pictures: items and decorations, the enemy, the held gun and its
+flash, the life icon, the digits and the window icon. Everything that is not
+part of the picture is pure red, the colour the game leaves out when it draws
+them."""
 import math
 import random
 
 import mesh
 from raster import (Box, Canvas, Capsule, Circle, Ellipse, Noise, Poly, Shape, clamp, lit, mix,
-                    shaded)
+                    shaded, smoothstep)
 
 INK = (24, 18, 34)  # the outline colour every sprite shares
 SHADOW = (46, 46, 52)
@@ -156,6 +157,89 @@ def barrel():
     cv.paint(lid, lambda x, y: mix((118, 74, 38), (164, 108, 60), clamp((y - top + 3.0) / 6.0)))
     cv.paint(Ellipse(cx, top + 0.6, 34.0, 2.4), (98, 60, 30))
     return cv.pixels()
+
+
+# ---------------------------------------------------------------- crate
+def crate():
+    """A wooden crate: planked front framed by battens, a diagonal brace, its
+    top just in sight as a thin strip since it stands below eye height."""
+    cv = Canvas(120, 120, ss=3)
+    grain = Noise(165)
+    x0, x1, top, lid, bot = 12.0, 108.0, 10.0, 20.0, 114.0
+    cv.paint(Ellipse(60.0, bot + 0.5, 56.0, 5.0), SHADOW)
+    wood = (200, 150, 88)
+
+    def planks(x, y):
+        k = int((y - lid) // 16.0)
+        g = grain.fbm(x * 0.03 + k * 7.0, y * 0.25, 3)
+        c = tuple(v * (0.82 + 0.3 * g + 0.05 * math.sin(k * 2.3)) for v in wood)
+        c = lit(c, (0.0, 0.0, 1.0), ambient=0.55, diffuse=0.5, specular=0.05)
+        if (y - lid) % 16.0 < 1.2:  # the gap between planks
+            c = tuple(v * 0.5 for v in c)
+        return c
+
+    front = Box(x0, lid, x1, bot)
+    cv.paint(Poly([(x0 + 6.0, top), (x1 - 6.0, top), (x1, lid), (x0, lid)]).grow(1.6), INK)
+    cv.outlined(front, planks, width=1.6)
+    cv.paint(Poly([(x0 + 6.0, top), (x1 - 6.0, top), (x1, lid), (x0, lid)]),
+             lambda x, y: mix((150, 104, 56), (214, 168, 106), clamp((y - top) / (lid - top))))
+
+    def batten(x, y):
+        g = grain.fbm(x * 0.2, y * 0.05 + 30.0, 3)
+        return lit(tuple(v * (0.7 + 0.3 * g) for v in (176, 122, 66)), (0.0, 0.0, 1.0),
+                   ambient=0.6, diffuse=0.45, specular=0.1)
+
+    frame = (Box(x0, lid, x1, lid + 11.0) | Box(x0, bot - 11.0, x1, bot) |
+             Box(x0, lid, x0 + 11.0, bot) | Box(x1 - 11.0, lid, x1, bot))
+    brace = Poly([(x0 + 8.0, bot - 11.0), (x0 + 11.0, bot - 6.0), (x1 - 8.0, lid + 11.0),
+                  (x1 - 11.0, lid + 6.0)]) & Box(x0 + 11.0, lid + 11.0, x1 - 11.0, bot - 11.0)
+    for part in (brace, frame):
+        cv.paint(part.grow(1.2), INK, clip=front)
+        cv.paint(part, batten, clip=front)
+    for nx in (x0 + 5.5, x1 - 5.5):  # nail heads at the corners
+        for ny in (lid + 5.5, bot - 5.5):
+            head = Circle(nx, ny, 1.8)
+            cv.paint(head, shaded(head, (130, 128, 122), ambient=0.4, diffuse=0.6, specular=0.8))
+    return cv.pixels()
+
+
+# ---------------------------------------------------------------- lamp
+def lamp():
+    """A lantern on a short iron post: a glowing glass head under a pointed
+    cap, the post standing on a round foot."""
+    cv = Canvas(72, 134, ss=3)
+    iron = (70, 72, 86)
+    cx = 36.0
+    cv.paint(Ellipse(cx, 128.0, 30.0, 5.0), SHADOW)
+    # A pool of lamplight on the ground round the foot.
+    cv.paint(Ellipse(cx, 128.0, 26.0, 4.0), (116, 104, 66))
+    metal = dict(ambient=0.45, diffuse=0.6, specular=0.7, power=20)
+    foot = Ellipse(cx, 124.0, 15.0, 6.0) | Box(cx - 15.0, 118.0, cx + 15.0, 124.0)
+    cv.outlined(foot, lambda x, y: lit(iron, _cylinder(x, cx, 15.0), **metal), width=1.4)
+    post = Box(cx - 4.0, 52.0, cx + 4.0, 120.0)
+    cv.outlined(post, lambda x, y: lit(iron, _cylinder(x, cx, 4.0), **metal), width=1.4)
+    collar = Box(cx - 8.0, 48.0, cx + 8.0, 56.0, 1.5)
+    cv.outlined(collar, lambda x, y: lit(iron, _cylinder(x, cx, 8.0), **metal), width=1.4)
+    glass = Poly([(cx - 15.0, 16.0), (cx + 15.0, 16.0), (cx + 11.0, 48.0), (cx - 11.0, 48.0)])
+
+    def glow(x, y):
+        r = math.hypot((x - cx) / 14.0, (y - 32.0) / 18.0)
+        return mix((255, 252, 214), (250, 176, 52), smoothstep(0.1, 1.0, r))
+
+    cv.outlined(glass, glow, width=1.6)
+    for bar in (Box(cx - 1.2, 16.0, cx + 1.2, 48.0), Box(cx - 15.0, 30.0, cx + 15.0, 32.0)):
+        cv.paint(bar, iron, clip=glass)
+    cap = Poly([(cx - 19.0, 17.0), (cx + 19.0, 17.0), (cx + 5.0, 6.0), (cx - 5.0, 6.0)])
+    cv.outlined(cap, lambda x, y: lit(iron, _cylinder(x, cx, 19.0), **metal), width=1.4)
+    knob = Circle(cx, 4.5, 3.2)
+    cv.outlined(knob, shaded(knob, iron, **metal), width=1.2)
+    return cv.pixels()
+
+
+def _cylinder(x, cx, r):
+    """The normal of an upright round shape of radius r at column x."""
+    nx = clamp((x - cx) / r, -0.99, 0.99)
+    return (nx, 0.0, math.sqrt(1.0 - nx * nx))
 
 
 # ---------------------------------------------------------------- enemy

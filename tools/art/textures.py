@@ -1,4 +1,4 @@
-"""The opaque pictures: the two wall textures, the sky panorama and the floor.
+"""The opaque pictures: the five wall textures, the sky panorama and the floor.
 
 A wall texture covers one cell's face and neighbouring faces sit side by side,
 so both textures wrap from their right edge to their left; the sky wraps the
@@ -203,6 +203,185 @@ def wood_wall():
         return c
 
     return picture_ss(WOOD_W, WOOD_H, f, 2)
+
+
+# ---------------------------------------------------------------- stone wall
+STONE_W, STONE_H = 288, 224
+_STONE_ROWS = (40.0, 52.0, 36.0, 48.0, 48.0)  # course heights, top to bottom
+_MORTAR = 2.6
+
+
+def stone_wall():
+    """Grey ashlar: courses of uneven height, blocks of uneven length, each
+    block with its own tone, chipped rims and a little moss in the joints."""
+    noise = Noise(162)
+    rnd = random.Random(1620)
+    courses = []  # (top, bottom, joint positions, tones)
+    top = 0.0
+    for h in _STONE_ROWS:
+        # The last block closes the ring: it runs from the last joint round
+        # the width to the first, and is at least 40 pixels long too.
+        joints = [rnd.uniform(0.0, 60.0)]
+        x = joints[0] + rnd.uniform(52.0, 92.0)
+        while x < STONE_W + joints[0] - 40.0:
+            joints.append(x)
+            x += rnd.uniform(52.0, 92.0)
+        courses.append((top, top + h, joints, [(rnd.uniform(-0.16, 0.14), rnd.uniform(-8, 8)) for _ in joints]))
+        top += h
+    grey = (138, 136, 128)
+    mortar = (92, 90, 84)
+    moss = (70, 96, 48)
+    per = 9.0 / STONE_W
+
+    def f(x, y):
+        for ci, (t, b, joints, tones) in enumerate(courses):
+            if y < b:
+                break
+        # Which block of the course, and how far its nearest joint lies.
+        xs = x if x >= joints[0] else x + STONE_W
+        bi = max(i for i, j in enumerate(joints) if j <= xs)
+        left = xs - joints[bi]
+        right = (joints[bi + 1] if bi + 1 < len(joints) else joints[0] + STONE_W) - xs
+        # A ragged rim: the edge distance wobbles with noise.
+        rag = 1.6 * (noise.at(x * per * 6, y * 0.3 + ci * 7, period=54) - 0.5)
+        e_l, e_r = left - _MORTAR / 2 + rag, right - _MORTAR / 2 + rag
+        e_t, e_b = y - t - _MORTAR / 2 + rag, b - y - _MORTAR / 2 + rag
+        e = min(e_l, e_r, e_t, e_b)
+        grit = noise.fbm(x * per * 4, y * 0.06, 4, period=36)
+        if e < 0.0:
+            c = tuple(m * (0.8 + 0.35 * grit) for m in mortar)
+            return mix(c, moss, 0.6 * smoothstep(0.55, 0.75, noise.at(x * per * 2, y * 0.05 + 3, period=18)))
+        tone, warmth = tones[bi]
+        c = (grey[0] + warmth, grey[1], grey[2] - warmth)
+        c = tuple(g * (1.0 + tone) * (0.78 + 0.4 * grit) for g in c)
+        # Pale and dark flecks in the stone.
+        fleck = noise.at(x * 0.75, y * 0.75, period=216)
+        c = mix(c, (190, 188, 178), 0.5 * smoothstep(0.82, 0.95, fleck))
+        if e < 4.0:
+            s = (1.0 - e / 4.0) * 0.9
+            n = {e_l: (-s, 0.0, 1.0), e_r: (s, 0.0, 1.0), e_t: (0.0, -s, 1.0)}.get(e, (0.0, s, 1.0))
+        else:
+            w1 = noise.at(x * per * 3, y * 0.07 + 20, period=27) - 0.5
+            w2 = noise.at(x * per * 3 + 40, y * 0.07 + 60, period=27) - 0.5
+            n = (w1 * 0.5, w2 * 0.5, 1.0)
+        ln = math.sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2])
+        c = lit(c, (n[0] / ln, n[1] / ln, n[2] / ln), ambient=0.6, diffuse=0.5, specular=0.1, power=8)
+        return tuple(v * (1.0 - 0.18 * smoothstep(STONE_H - 30, STONE_H, y)) for v in c)
+
+    return picture_ss(STONE_W, STONE_H, f, 2)
+
+
+# ---------------------------------------------------------------- brick wall
+BRICK_W, BRICK_H = 256, 256
+_BRICK_LONG, _BRICK_COURSE, _JOINT = 64.0, 32.0, 4.0
+
+
+def brick_wall():
+    """Red-brown bricks in running bond with pale mortar; every brick its own
+    shade, speckled, with worn corners."""
+    noise = Noise(163)
+    rnd = random.Random(1630)
+    cols = int(BRICK_W / _BRICK_LONG)
+    rows = int(BRICK_H / _BRICK_COURSE)
+    tone = {(r, c): (rnd.uniform(-0.12, 0.12), rnd.uniform(-12, 12)) for r in range(rows) for c in range(cols)}
+    brick = (164, 76, 52)
+    mortar = (196, 186, 166)
+    per = 8.0 / BRICK_W
+
+    def f(x, y):
+        r = int(y // _BRICK_COURSE)
+        shift = _BRICK_LONG / 2 if r % 2 else 0.0
+        xs = (x + shift) % BRICK_W
+        c_ = int(xs // _BRICK_LONG)
+        u = xs - c_ * _BRICK_LONG
+        v = y - r * _BRICK_COURSE
+        wear = 1.3 * noise.at(x * per * 8, y * 0.35, period=64)
+        e_l, e_r = u - _JOINT / 2, _BRICK_LONG - u - _JOINT / 2
+        e_t, e_b = v - _JOINT / 2, _BRICK_COURSE - v - _JOINT / 2
+        e = min(e_l, e_r, e_t, e_b)
+        # Worn corners: a rounded box, eaten into by noise.
+        cx_ = min(e_l, e_r)
+        cy_ = min(e_t, e_b)
+        if cx_ < 3.0 and cy_ < 3.0:
+            e = min(e, 3.0 - math.hypot(3.0 - cx_, 3.0 - cy_))
+        e -= wear - 0.6
+        grit = noise.fbm(x * per * 3, y * 0.1, 3, period=24)
+        if e < 0.0:
+            # Recessed mortar, shadowed under the brick above.
+            sh = 0.7 if 0.0 < v < _JOINT and e_t < 0 else 1.0
+            return tuple(m * sh * (0.88 + 0.2 * grit) for m in mortar)
+        k, hue = tone[(r, c_)]
+        col = (brick[0] * (1 + k) + hue, brick[1] * (1 + k) + hue * 0.3, brick[2] * (1 + k))
+        col = tuple(q * (0.84 + 0.3 * grit) for q in col)
+        speck = noise.at(x * 0.875, y * 0.875, period=224)
+        col = mix(col, (70, 34, 26), 0.6 * smoothstep(0.85, 0.97, speck))
+        col = mix(col, (222, 170, 128), 0.35 * smoothstep(0.04, 0.0, speck))
+        if e < 2.5:
+            s = (1.0 - e / 2.5) * 0.8
+            n = {e_l: (-s, 0.0, 1.0), e_r: (s, 0.0, 1.0), e_t: (0.0, -s, 1.0)}.get(min(e_l, e_r, e_t, e_b), (0.0, s, 1.0))
+        else:
+            n = (0.0, 0.0, 1.0)
+        ln = math.sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2])
+        return lit(col, (n[0] / ln, n[1] / ln, n[2] / ln), ambient=0.6, diffuse=0.5, specular=0.08)
+
+    return picture_ss(BRICK_W, BRICK_H, f, 2)
+
+
+# ---------------------------------------------------------------- hedge
+HEDGE_W, HEDGE_H = 240, 240
+_LEAF_CELL = 12.0
+
+
+def hedge_wall():
+    """A clipped hedge: small leaves packed at different depths, lit from the
+    upper left, with dark hollows between clumps and a shaded foot."""
+    noise = Noise(164)
+    rnd = random.Random(1640)
+    gw, gh = int(HEDGE_W / _LEAF_CELL), int(HEDGE_H / _LEAF_CELL)
+    leaves = {}  # grid cell -> [(x, y, angle, length, depth)]
+    for gy in range(gh):
+        for gx in range(gw):
+            leaves[(gx, gy)] = [(
+                (gx + rnd.random()) * _LEAF_CELL, (gy + rnd.random()) * _LEAF_CELL,
+                rnd.uniform(0.0, math.pi), rnd.uniform(5.5, 8.5), rnd.random())
+                for _ in range(3)]
+    light = (118, 184, 74)
+    dark = (24, 66, 30)
+    per = 6.0 / HEDGE_W
+
+    def f(x, y):
+        gx, gy = int(x // _LEAF_CELL), int(y // _LEAF_CELL)
+        clump = noise.fbm(x * per, y * 0.025, 3, period=6)
+        best_depth, hit = -1.0, None
+        for j in (gy - 1, gy, gy + 1):
+            if not 0 <= j < gh:
+                continue
+            for i in (gx - 1, gx, gx + 1):
+                wrap = -HEDGE_W if i >= gw else HEDGE_W if i < 0 else 0.0
+                for lx, ly, a, ln, depth in leaves[(i % gw, j)]:
+                    dx, dy = x - lx + wrap, y - ly
+                    u = dx * math.cos(a) + dy * math.sin(a)
+                    v = -dx * math.sin(a) + dy * math.cos(a)
+                    # A leaf: pointed ellipse, half as wide as it is long.
+                    w = ln * 0.45 * (1.0 - (u / ln) ** 2) if abs(u) < ln else -1.0
+                    if w > 0 and abs(v) < w:
+                        z = depth + 0.6 * clump
+                        if z > best_depth:
+                            best_depth, hit = z, (u / ln, v / w, a)
+        if hit is None:
+            return mix((10, 30, 14), dark, clump)
+        u, v, a = hit
+        # The leaf bends along its midrib: the normal tilts across it.
+        tilt = v * 0.7
+        n = (-math.sin(a) * tilt, math.cos(a) * tilt - 0.25 * u, 1.0)
+        k = math.sqrt(n[0] ** 2 + n[1] ** 2 + n[2] ** 2)
+        base = mix(dark, light, clamp(0.25 + 0.65 * best_depth - 0.15))
+        c = lit(base, (n[0] / k, n[1] / k, n[2] / k), ambient=0.55, diffuse=0.6, specular=0.25, power=14)
+        if abs(v) < 0.12 and abs(u) < 0.8:  # the midrib
+            c = mix(c, (150, 196, 110), 0.35)
+        return tuple(q * (1.0 - 0.35 * smoothstep(HEDGE_H - 40, HEDGE_H, y)) for q in c)
+
+    return picture_ss(HEDGE_W, HEDGE_H, f, 2)
 
 
 # ---------------------------------------------------------------- sky
