@@ -45,8 +45,8 @@ int main(int argc, char** argv) {
     int status = RunGame(options, MakeBackend);
 #ifdef __EMSCRIPTEN__
     // A page outlives its games: the player may start another, on levels of
-    // their own.
-    while (WebNextGame(status, &options.m_strLevelsDir))
+    // their own or at a level of their choice.
+    while (WebNextGame(status, &options.m_strLevelsDir, &options.m_nLevel))
         status = RunGame(options, MakeBackend);
 #endif
     return status;

@@ -10,6 +10,11 @@ set(QUIBBO_CAMPAIGN_DIR ${CMAKE_SOURCE_DIR}/levels CACHE PATH
 file(GLOB QUIBBO_CAMPAIGN_MAPS CONFIGURE_DEPENDS ${QUIBBO_CAMPAIGN_DIR}/QB*.txt)
 list(FILTER QUIBBO_CAMPAIGN_MAPS INCLUDE REGEX "/QB[0-9][0-9]+\\.txt$")
 set(QUIBBO_CAMPAIGN_LEVELS)
+# The browser build's tool is JavaScript: node runs it, on the real files.
+set(tool leveltool)
+if(EMSCRIPTEN)
+  set(tool node --no-experimental-fetch $<TARGET_FILE:leveltool>)
+endif()
 foreach(map ${QUIBBO_CAMPAIGN_MAPS})
   get_filename_component(name ${map} NAME_WE)
   set(level ${CMAKE_BINARY_DIR}/${name}.BMP)
@@ -17,12 +22,21 @@ foreach(map ${QUIBBO_CAMPAIGN_MAPS})
   # must not stay behind looking up to date, so it is made under another
   # name and only takes its own once the tool accepts it.
   add_custom_command(OUTPUT ${level}
-    COMMAND leveltool make ${map} ${level}.part
+    COMMAND ${tool} make ${map} ${level}.part
     COMMAND ${CMAKE_COMMAND} -E rename ${level}.part ${level}
     DEPENDS leveltool ${map}
     COMMENT "Making the level ${name}.BMP from levels/${name}.txt"
     VERBATIM)
   list(APPEND QUIBBO_CAMPAIGN_LEVELS ${level})
+  if(EMSCRIPTEN AND NOT QUIBBO_TESTS)
+    # The page's game finds them where the desktop's would, beside it: in
+    # the folder it starts in. (Not in the test build, whose programs see
+    # the real files instead of their own.)
+    target_link_options(quibbo PRIVATE "SHELL:--embed-file ${level}@/${name}.BMP")
+  endif()
 endforeach()
 add_custom_target(campaign DEPENDS ${QUIBBO_CAMPAIGN_LEVELS})
 add_dependencies(quibbo campaign)
+if(EMSCRIPTEN AND NOT QUIBBO_TESTS)
+  set_property(TARGET quibbo APPEND PROPERTY LINK_DEPENDS ${QUIBBO_CAMPAIGN_LEVELS})
+endif()

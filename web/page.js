@@ -25,6 +25,7 @@
   const Quibbo = window.Quibbo = {
     state: { games: 0, passes: 0, shows: 0, focus: false, ended: null, waves: 0, boxes: 0 },
     levelsDir: '',
+    startLevel: 0, // the next game's first level, as --level gives it
 
     present(rgba, width, height) {
       if (!image || image.width !== width || image.height !== height) image = context.createImageData(width, height);
@@ -127,10 +128,28 @@
       $('ended-text').textContent = status === 255 ? 'The game ended: a level could not be loaded.' : 'Thanks for playing';
       $('ended').hidden = false;
       $('built-in').hidden = !Quibbo.levelsDir;
+      offerLevels();
       $('new-game').focus();
       return new Promise(resolve => { endedResolve = resolve; });
     },
   };
+
+  // The levels of the set at hand, as the game plays them: the first level,
+  // then QB01.BMP, QB02.BMP, ... while each file is there.
+  function levelCount() {
+    const fs = window.Module && Module.FS;
+    if (!fs) return 1;
+    let n = 1;
+    while (n < 1000 && fs.analyzePath(Quibbo.levelsDir + 'QB' + String(n).padStart(2, '0') + '.BMP').exists) n++;
+    return n;
+  }
+  function offerLevels() {
+    const select = $('start-level'), count = levelCount();
+    select.replaceChildren();
+    for (let n = 0; n < count; n++) select.add(new Option(String(n + 1), String(n)));
+    select.value = String(Math.min(Quibbo.startLevel, count - 1));
+  }
+  $('start-level').onchange = e => { Quibbo.startLevel = +e.target.value; };
 
   function startGame() {
     $('ended').hidden = true;
@@ -143,6 +162,7 @@
   // Back from the player's own levels to the game's.
   $('built-in').onclick = () => {
     Quibbo.levelsDir = '';
+    Quibbo.startLevel = 0;
     startGame();
   };
 
@@ -216,6 +236,7 @@
     for (const file of levels)
       Module.FS.writeFile(dir + file.name.toUpperCase(), new Uint8Array(await file.arrayBuffer()));
     Quibbo.levelsDir = dir;
+    Quibbo.startLevel = 0;
     note(levels.length + (levels.length === 1 ? ' level' : ' levels') + ': ' +
          levels.map(f => f.name.toUpperCase()).sort().join(', '));
     if (running) {

@@ -13,7 +13,8 @@ CBackend* WebMakeBackend(const PlatConfig& config);
 
 // A game ended with `status`. In a page this waits, with the page showing
 // its end state, until the player starts another game, and gives the level
-// folder for it ("" for the built-in levels) in *levelsDir; levels dropped
-// onto the page during a game start the next one at once. False where there
-// is no page: the program ends as on the desktop.
-bool WebNextGame(int status, std::string* levelsDir);
+// folder for it ("" for the game's own levels) in *levelsDir and the level
+// to start at (0 the first) in *startLevel; levels dropped onto the page
+// during a game start the next one at once. False where there is no page:
+// the program ends as on the desktop.
+bool WebNextGame(int status, std::string* levelsDir, int* startLevel);

@@ -42,6 +42,7 @@ EM_ASYNC_JS(int, js_ask, (const char* text, const char* caption, int buttons),
 EM_ASYNC_JS(void, js_game_ended, (int status), { await Quibbo.ended(status); });
 EM_JS(void, js_levels_dir, (char* buffer, int size),
       { stringToUTF8(String(Quibbo.levelsDir), buffer, size); });
+EM_JS(int, js_start_level, (), { return Quibbo.startLevel | 0; });
 // clang-format on
 
 namespace {
@@ -418,7 +419,7 @@ CBackend* WebMakeBackend(const PlatConfig& config) {
     return backend;
 }
 
-bool WebNextGame(int status, std::string* levelsDir) {
+bool WebNextGame(int status, std::string* levelsDir, int* startLevel) {
     if (!js_has_page())
         return false;
     if (!g_bRestart)
@@ -427,6 +428,7 @@ bool WebNextGame(int status, std::string* levelsDir) {
     char dir[512];
     js_levels_dir(dir, sizeof dir);
     *levelsDir = dir;
+    *startLevel = js_start_level();
     return true;
 }
 

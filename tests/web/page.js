@@ -185,8 +185,11 @@ async function desktop(browser, log) {
     JSON.stringify(asked) === '["Quit Quibbo?","Yes","No"]' && playedOn && walked &&
     JSON.stringify(walked.message_boxes.map(b => b.answer)) === '["no","yes"]',
     JSON.stringify({ asked, playedOn, boxes: walked && walked.message_boxes }));
-  check('the end of a game says thanks and offers another',
-    /Thanks for playing/.test(await page.textContent('#ended')) && await visible(page, 'new-game'));
+  const offered = await page.$$eval('#start-level option', o => o.map(e => e.value));
+  check('the end of a game says thanks, offers another and the campaign\'s levels to start at',
+    /Thanks for playing/.test(await page.textContent('#ended')) && await visible(page, 'new-game') &&
+    offered.length === 16 && offered[15] === '15', JSON.stringify(offered));
+  await page.selectOption('#start-level', '1');
   await page.click('#new-game');
   await running(page);
   check('"New game" starts one', (await state(page)).games === 2 && !(await visible(page, 'ended')));
@@ -234,8 +237,11 @@ async function desktop(browser, log) {
     hiddenLater.passes - hiddenState.passes <= 1 && shown.focus && shown.passes > hiddenLater.passes + 5,
     JSON.stringify({ hiddenState, hiddenLater, shown }));
 
-  // A dropped level is played: one dot ahead wins it, and the box asks.
-  await playLevels(page, [['QB00.BMP', 'onedot.bmp']]);
+  // A dropped level is played: one dot ahead wins it, and the box asks. The
+  // game it ends was the chosen level's, with a new game's score and lives.
+  const chosen = await figuresAfter(page, () => playLevels(page, [['QB00.BMP', 'onedot.bmp']]));
+  check('"New game" at a chosen level starts there, with score 0 and 5 lives',
+    chosen && chosen.level === 1 && chosen.score === 0 && chosen.lives === 5, JSON.stringify(chosen));
   const boxed = await untilBox(page, () => page.keyboard.down('ArrowUp'), () => page.keyboard.up('ArrowUp'));
   const text = await page.textContent('#box-text');
   check('a dropped level file is played', boxed && /GAME OVER/.test(text) && /Score: 10/.test(text), text);
