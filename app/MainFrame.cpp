@@ -96,8 +96,17 @@ bool CMainFrame::PreCreateWindow(PlatCreateStruct& cs) {
 }
 
 bool CMainFrame::PreTranslateMessage(PlatMsg* msg) {
-    if (m_pWorld == nullptr || m_pWorld->m_bPaused)
+    if (m_pWorld == nullptr)
         return CFrameWnd::PreTranslateMessage(msg);
+    // Paused by the player, the window still hears Escape: quitting is
+    // asked about as in play, and No leaves the game paused.
+    if (m_pWorld->m_bPaused) {
+        if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) {
+            AskToQuit();
+            return true;
+        }
+        return CFrameWnd::PreTranslateMessage(msg);
+    }
 
     switch (msg->message) {
     case WM_KEYDOWN:

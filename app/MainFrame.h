@@ -17,8 +17,10 @@ public:
 
     bool PreCreateWindow(PlatCreateStruct& cs) override;
     // The key table, while a world exists and is not paused: arrows set the
-    // movement and turning, Return and the action buttons fire, character
-    // messages are swallowed. True when the message was consumed.
+    // movement and turning, Return and the action buttons fire, Escape asks
+    // to quit, character messages are swallowed. While paused only Escape
+    // (which reaches the window only when the player paused) asks to quit.
+    // True when the message was consumed.
     bool PreTranslateMessage(PlatMsg* msg) override;
     int OnCreate(PlatCreateStruct* cs) override;
     void OnPaint() override;

@@ -22,7 +22,7 @@ bool ParseKeyName(const std::string& name, uint32_t* vk) {
     } kNames[] = {
         {"up", VK_UP},       {"down", VK_DOWN},   {"left", VK_LEFT},
         {"right", VK_RIGHT}, {"fire", VK_RETURN}, {"escape", VK_ESCAPE},
-        {"pause", VK_PAUSE},
+        {"pause", VK_PAUSE}, {"mute", VK_MUTE},
     };
     std::string lower = Lower(name);
     for (const auto& entry : kNames) {
@@ -58,7 +58,8 @@ bool ParseKeyItem(const std::string& item, std::vector<KeyScriptEvent>* out, std
     uint32_t vk = 0;
     if (!ParseKeyName(event, &vk)) {
         *error =
-            "bad key in '" + item + "': expected up, down, left, right, fire or a key code 1..255";
+            "bad key in '" + item +
+            "': expected up, down, left, right, fire, escape, pause, mute or a key code 1..255";
         return false;
     }
     int f = static_cast<int>(frame);
@@ -244,10 +245,12 @@ std::string UsageText() {
            "fires (so do the handheld's action buttons, key codes 91, 134 and 209 to\n"
            "213). A gamepad's D-pad or left stick walks and turns; its A, B, X and Y\n"
            "buttons and its triggers fire. P, Pause or a gamepad's Start pauses and\n"
-           "resumes. Escape asks \"Quit Quibbo?\" (Escape again says yes; --no-confirm\n"
-           "quits at once). F11 or Alt+Return switches full screen on and off; F12\n"
-           "saves the screen as quibbo-001.bmp, quibbo-002.bmp, ... in Quibbo/ of your\n"
-           "pictures folder, or else in ~/.local/share/quibbo/screenshots/.\n"
+           "resumes; the game also pauses while another window has the keyboard.\n"
+           "M turns the sound off and on, also while paused. Escape asks \"Quit\n"
+           "Quibbo?\" (Escape again says yes; --no-confirm quits at once), also while\n"
+           "paused. F11 or Alt+Return switches full screen on and off; F12 saves the\n"
+           "screen as quibbo-001.bmp, quibbo-002.bmp, ... in Quibbo/ of your pictures\n"
+           "folder, or else in ~/.local/share/quibbo/screenshots/.\n"
            "\n"
            "Levels: QB00.BMP, QB01.BMP, ... from the first folder that holds QB00.BMP\n"
            "or QB01.BMP: the program's own, then ~/.local/share/quibbo/levels/\n"
@@ -259,9 +262,9 @@ std::string UsageText() {
            "\n"
            "Key scripts: comma-separated FRAME:EVENT items. EVENT is +KEY (down),\n"
            "-KEY (up) or KEY (down, then up); KEY is up, down, left, right, fire\n"
-           "(Return), escape, pause or a key code 1 to 255. The events of frame F\n"
-           "arrive, in order, before frame F runs; frames count from 1. A script file\n"
-           "may also separate items with white space and hold # comments.\n"
+           "(Return), escape, pause, mute (M) or a key code 1 to 255. The events of\n"
+           "frame F arrive, in order, before frame F runs; frames count from 1. A\n"
+           "script file may also separate items with white space and hold # comments.\n"
            "Answers: ok or cancel (yes or no) for each message box in turn; cancel (no)\n"
            "once they run out.\n"
            "Figures (--stats): frames, level, score, lives, shots, dots_left, enemies,\n"

@@ -63,8 +63,12 @@ public:
 
     // Modal; IDOK or IDCANCEL.
     virtual int32_t MessageBox(const char* text, const char* caption, uint32_t type) = 0;
-    // `data`/`size`: the wave resource, or null/0 when there is none.
+    // `data`/`size`: the wave resource, or null/0 when there is none. Never
+    // called while the sound is muted.
     virtual void PlayWave(int id, const unsigned char* data, size_t size) = 0;
+    // The mute switch changed (PlatSetMuted): cut off what plays when
+    // `muted`; ready the device when not, if it was never opened.
+    virtual void MuteChanged(bool /*muted*/) {}
 
     // ---- The run loop's two calls around each idle pass ----
     // Before a pass: true when input that belongs ahead of it was queued

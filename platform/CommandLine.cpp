@@ -36,7 +36,7 @@ void CCommandLine::AddPlatformOptions(PlatConfig* config, std::string* screensho
               &config->fullscreen);
     AddInt("--fps", "N", "window: at most N frames a second, 0 = no cap (default 60)", &config->fps,
            0, 1000);
-    AddSwitch("--nosound", "play no sounds", &config->sound, false);
+    AddSwitch("--nosound", "start with the sound off (M turns it on)", &config->sound, false);
 }
 
 bool CCommandLine::Apply(const Option& option, const char* text) {

@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 #include "platform/Backend.h"
 #include "platform/PlatformInternal.h"
+#include "platform/Sound.h"
 #include "platform/WindowSystem.h"
 #include <cerrno>
 #include <cstdarg>
@@ -85,6 +86,7 @@ bool PlatStartup(const PlatConfig& config, PlatBackendMaker make) {
     PlatResetDisplayState();
     backend->SetFrameLimit(config.frames);
     g_pStarted = backend;
+    PlatSetMuted(!config.sound);
     return true;
 }
 

@@ -13,19 +13,23 @@ void PlatResetWindowSystem();
 // deleted and can no longer take messages.
 void PlatForgetWindow(HWND hwnd);
 // Queues input for the window with the keyboard focus; dropped when none of
-// ours has it.
+// ours has it. The pause key and the mute key (VK_MUTE) are kept here.
 void PlatPostInput(uint32_t message, uint32_t wParam, int32_t lParam);
 // Makes `hwnd` the window that takes the focus while the program has it.
 void PlatSetActiveWindow(HWND hwnd);
 // Looks at the focus again and tells the windows about a change
-// (WM_KILLFOCUS to the old holder, WM_SETFOCUS to the new one).
+// (WM_KILLFOCUS to the old holder, WM_SETFOCUS to the new one); puts PAUSED
+// over the picture when the game has just come to be held (the pause key,
+// or the program lost the keyboard), unless a box of ours is up.
 void PlatFocusChanged();
 // The window close button: WM_CLOSE to the main window (or a quit when
 // there is no window left to ask).
 void PlatRequestClose();
 // The pause key (VK_PAUSE through PlatPostInput): while paused no window has
 // the focus, as when another program has it, so the game stops and forgets
-// its keys; the word PAUSED is drawn over the picture.
+// its keys; only Escape still reaches the active window. The word PAUSED is
+// drawn over the picture, here as whenever the program loses the keyboard
+// (PlatFocusChanged).
 void PlatTogglePause();
 bool PlatIsPaused();
 

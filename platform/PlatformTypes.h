@@ -61,6 +61,8 @@ enum : uint32_t {
     VK_APP5 = 213,
     // Pauses and resumes the game; the window system keeps it for itself.
     VK_PAUSE = 19,
+    // The M key: mutes and unmutes the sound, also kept by the window system.
+    VK_MUTE = 'M',
 };
 
 // Message box types and answers.

@@ -5,6 +5,7 @@
 #include "platform/FrameWnd.h"
 #include "platform/PausedSign.h"
 #include "platform/PlatformInternal.h"
+#include "platform/Sound.h"
 #include "platform/WinApp.h"
 #include "platform/WindowSystem.h"
 #include <algorithm>
@@ -36,6 +37,7 @@ HWND g_active = nullptr;   // takes the keys while the program has the focus
 HWND g_reported = nullptr; // the focus the windows were last told about
 int g_nBoxesUp = 0;
 bool g_bUserPause = false; // the player pressed the pause key
+bool g_bSignUp = false;    // PAUSED stands over the picture
 
 PlatWindow* Find(HWND hwnd) {
     if (!hwnd)
@@ -63,6 +65,30 @@ HWND NextActive(HWND leaving) {
             return *it;
     }
     return nullptr;
+}
+
+// The game is held for want of the keyboard: the pause key, or another
+// program (another tab) has it. Not while a box of ours is up: the box says
+// itself why the game waits, and the game-over box stands on black.
+bool IsHeld() {
+    return (g_bUserPause || !PlatBackend()->AppHasFocus()) && g_nBoxesUp == 0;
+}
+
+// PAUSED over the picture as it stands, once each time the game comes to be
+// held; the first frame after the resume paints over it.
+void ShowPausedSign() {
+    const bool held = IsHeld();
+    if (held && !g_bSignUp) {
+        CWinApp* app = PlatGetApp();
+        PlatWindow* main = app && app->m_pMainWnd ? Find(app->m_pMainWnd->m_hWnd) : nullptr;
+        CFramebuffer& framebuffer = PlatBackend()->Framebuffer();
+        const GXDisplayProperties& props = framebuffer.Properties();
+        DrawPausedSign(framebuffer,
+                       main ? main->client : PlatRect{0, 0, props.cxWidth, props.cyHeight});
+        framebuffer.MarkShown();
+        PlatBackend()->Show();
+    }
+    g_bSignUp = held;
 }
 
 void Unlink(PlatWindow* w) {
@@ -95,6 +121,7 @@ void PlatResetWindowSystem() {
     g_reported = nullptr;
     g_nBoxesUp = 0;
     g_bUserPause = false;
+    g_bSignUp = false;
 }
 
 void PlatForgetWindow(HWND hwnd) {
@@ -244,6 +271,7 @@ void PlatSetActiveWindow(HWND hwnd) {
 }
 
 void PlatFocusChanged() {
+    ShowPausedSign();
     HWND now = PlatGetFocus();
     if (now == g_reported)
         return;
@@ -255,14 +283,24 @@ void PlatFocusChanged() {
 }
 
 void PlatPostInput(uint32_t message, uint32_t wParam, int32_t lParam) {
-    // The pause key must be heard while nothing has the focus, so it never
-    // reaches a window: a press pauses or resumes, a release is dropped.
-    if (wParam == VK_PAUSE && (message == WM_KEYDOWN || message == WM_KEYUP)) {
-        if (message == WM_KEYDOWN && lParam == 0 && g_nBoxesUp == 0)
-            PlatTogglePause();
+    // The pause and mute keys must be heard while the player has paused, so
+    // they never reach a window: a press toggles, a release is dropped.
+    const bool key = message == WM_KEYDOWN || message == WM_KEYUP;
+    if (key && (wParam == VK_PAUSE || wParam == VK_MUTE)) {
+        if (message == WM_KEYDOWN && lParam == 0 && g_nBoxesUp == 0) {
+            if (wParam == VK_PAUSE)
+                PlatTogglePause();
+            else
+                PlatSetMuted(!PlatIsMuted());
+        }
         return;
     }
     HWND focus = PlatGetFocus();
+    // Paused by the player, the keyboard is still ours: Escape goes to the
+    // window that would have it, to ask whether to quit.
+    if (!focus && key && wParam == VK_ESCAPE && g_bUserPause && g_nBoxesUp == 0 &&
+        PlatBackend()->AppHasFocus())
+        focus = g_active;
     if (!focus) {
         PlatTrace("Input %u %u dropped: no focus", message, wParam);
         return;
@@ -277,18 +315,7 @@ bool PlatIsPaused() {
 void PlatTogglePause() {
     g_bUserPause = !g_bUserPause;
     PlatTrace("Pause %d", g_bUserPause ? 1 : 0);
-    if (g_bUserPause) {
-        // Over the picture as it stands; the next frame after the resume
-        // paints over it.
-        CWinApp* app = PlatGetApp();
-        PlatWindow* main = app && app->m_pMainWnd ? Find(app->m_pMainWnd->m_hWnd) : nullptr;
-        CFramebuffer& framebuffer = PlatBackend()->Framebuffer();
-        const GXDisplayProperties& props = framebuffer.Properties();
-        DrawPausedSign(framebuffer, main ? main->client : PlatRect{0, 0, props.cxWidth, props.cyHeight});
-        framebuffer.MarkShown();
-        PlatBackend()->Show();
-    }
-    PlatFocusChanged();
+    PlatFocusChanged(); // which puts the sign up
 }
 
 void PlatRequestClose() {

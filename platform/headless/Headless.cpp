@@ -1,6 +1,7 @@
 // The controls of Headless.h, on the one headless backend.
 #include "platform/headless/Headless.h"
 #include "platform/PlatformInternal.h"
+#include "platform/Sound.h"
 #include "platform/headless/HeadlessBackend.h"
 
 namespace {
@@ -22,6 +23,7 @@ bool HeadlessReset(const HeadlessDisplay& display) {
     PlatSetBackend(&Headless());
     PlatResetWindowSystem();
     PlatResetDisplayState();
+    PlatSetMuted(false);
     return Headless().Reset(display);
 }
 

@@ -26,10 +26,10 @@ CBackend* HeadlessMakeBackend(const PlatConfig& config);
 
 // Makes the headless backend the running one and resets it: display, clock
 // (0, step 16 ms), idle passes, frame limit, script, answers, log, focus,
-// and the window system (windows are forgotten, their owners' handles
-// cleared; queued messages and a pending quit are dropped). False when the
-// display cannot be laid out (see CFramebuffer::Configure); the default
-// display is used then.
+// the sound (not muted) and the window system (windows are forgotten, their
+// owners' handles cleared; queued messages and a pending quit are dropped).
+// False when the display cannot be laid out (see CFramebuffer::Configure);
+// the default display is used then.
 bool HeadlessReset(const HeadlessDisplay& display = HeadlessDisplay());
 
 // Key script: the events of frame F are queued, in order, to the window with
@@ -68,7 +68,8 @@ void HeadlessClearMessageBoxes();
 // every GX call by name ("GXOpenDisplay 0" with its flags), "Sleep 500",
 // "SHFullScreen 2", "SHInitDialog 1 16" (mask, flags), "SipShowIM 0",
 // "ShowWindow 5", "SetExStyle 8", "Invalidate", "FillClient 0x000000",
-// "MessageBox <text>", "PlayWave 141", "PostQuitMessage -1",
+// "MessageBox <text>", "PlayWave 141" ("PlayWave 141 muted" when the sound
+// is off), "Pause 1", "PostQuitMessage -1",
 // "CreateWindow <title>", "DestroyWindow <title>", and "Input 256 38
 // dropped: no focus" for a scripted key nobody could take. Numbers are
 // decimal except FillClient's colour value.

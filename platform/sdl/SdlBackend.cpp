@@ -70,6 +70,7 @@ public:
     void PlayWave(int id, const unsigned char* data, size_t size) override {
         m_sound.Play(id, data, size);
     }
+    void MuteChanged(bool muted) override;
 
 protected:
     void WaitForFrameSlot() override;
@@ -83,6 +84,7 @@ private:
     void SetIcon();
     void ToggleFullscreen();
     void SaveScreenshot();
+    void OpenSound();
 
     SDL_Window* m_pWindow = nullptr;
     SDL_Renderer* m_pRenderer = nullptr;
@@ -93,6 +95,7 @@ private:
     CSdlPads m_pads;
     CInputMap m_input;
     bool m_bFocus = false;
+    bool m_bSoundTried = false; // the audio device was asked for, once at most
     int m_nFps = 0;
     Uint64 m_qwNextFrame = 0; // performance-counter time the next frame may start
     Uint64 m_qwNextShow = 0;  // performance-counter time the display can take a new picture
@@ -196,10 +199,27 @@ bool CSdlBackend::Start(const PlatConfig& config) {
 
     // Pads are a bonus: without SDL's controller support the keys still play.
     m_pads.Open();
-    if (config.sound && !m_sound.Open())
+    // Started muted (--nosound), the device is left alone until M asks
+    // for sound.
+    if (config.sound)
+        OpenSound();
+    return true;
+}
+
+void CSdlBackend::OpenSound() {
+    if (m_bSoundTried)
+        return;
+    m_bSoundTried = true;
+    if (!m_sound.Open())
         std::fprintf(stderr, "quibbo: no audio device (%s); playing on without sound\n",
                      m_sound.Problem().c_str());
-    return true;
+}
+
+void CSdlBackend::MuteChanged(bool muted) {
+    if (muted)
+        m_sound.Stop();
+    else
+        OpenSound();
 }
 
 void CSdlBackend::SetIcon() {

@@ -88,3 +88,8 @@ void CSdlSound::Play(int id, const unsigned char* data, size_t size) {
     SDL_ClearQueuedAudio(m_dwDevice);
     SDL_QueueAudio(m_dwDevice, it->second.data(), static_cast<Uint32>(it->second.size()));
 }
+
+void CSdlSound::Stop() {
+    if (m_dwDevice)
+        SDL_ClearQueuedAudio(m_dwDevice);
+}

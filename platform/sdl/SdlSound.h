@@ -19,6 +19,8 @@ public:
     // Cuts off whatever plays and starts the wave file held in data/size;
     // silent when data is null or the wave cannot be read.
     void Play(int id, const unsigned char* data, size_t size);
+    // Cuts off whatever plays.
+    void Stop();
     // A wave file in memory as samples in the device's format. False when
     // it cannot be read or converted.
     bool Convert(const unsigned char* data, size_t size, std::vector<uint8_t>* samples) const;

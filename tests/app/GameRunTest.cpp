@@ -10,6 +10,7 @@
 #include "app/RunStats.h"
 #include "platform/PlatformTypes.h"
 #include "platform/headless/Headless.h"
+#include "res/ResourceIds.h"
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -55,6 +56,7 @@ protected:
         options.m_strCmdLine = words;
         options.m_bNoConfirm = m_bNoConfirm;
         options.m_nLevel = m_nLevel;
+        options.m_config.sound = !m_bNoSound;
         std::string error;
         EXPECT_TRUE(ParseKeyScript(keys, &options.m_keys, &error)) << error;
         EXPECT_TRUE(ParseAnswers(answers, &options.m_answers, &error)) << error;
@@ -65,6 +67,7 @@ protected:
     CRunStats m_stats;
     bool m_bNoConfirm = false;
     int m_nLevel = 0; // --level
+    bool m_bNoSound = false;
 };
 
 } // namespace
@@ -406,6 +409,63 @@ TEST_F(GameRunTest, EscapeAsksBeforeItQuits) {
     EXPECT_EQ(Run(50, "10:escape"), EXIT_NORMAL);
     EXPECT_EQ(m_stats.m_nFrames, 9);
     EXPECT_TRUE(m_stats.m_boxes.empty());
+}
+
+// Paused, Escape still asks: No leaves the game paused under its sign, Yes
+// quits, and without confirmation it quits at once.
+TEST_F(GameRunTest, EscapeWhilePausedAsksToo) {
+    Level(0, kTwoRowsUp);
+    EXPECT_EQ(Run(50, "10:pause,12:escape", "no"), EXIT_NORMAL);
+    ASSERT_EQ(m_stats.m_boxes.size(), 1u);
+    EXPECT_EQ(m_stats.m_boxes[0].text, "Quit Quibbo?");
+    EXPECT_EQ(m_stats.m_nFrames, 9); // still paused
+    const GXDisplayProperties props = GXGetDisplayProperties();
+    uint16_t word;
+    std::memcpy(&word, HeadlessFramebufferOrigin() + 67 * props.cbxPitch + 149 * props.cbyPitch,
+                2);
+    EXPECT_EQ(word, 0xFFE0); // the sign's yellow
+    EXPECT_EQ(Run(50, "10:pause,12:escape,20:pause", "no"), EXIT_NORMAL);
+    EXPECT_EQ(m_stats.m_nFrames, 9 + 31); // the pause key resumes as ever
+
+    // Ended by the Escape that came before pass 12, not by the frame limit.
+    EXPECT_EQ(Run(50, "10:pause,12:escape", "yes"), EXIT_NORMAL);
+    EXPECT_EQ(m_stats.m_boxes.size(), 1u);
+    EXPECT_EQ(HeadlessIdlePasses(), 11);
+
+    m_bNoConfirm = true;
+    EXPECT_EQ(Run(50, "10:pause,12:escape"), EXIT_NORMAL);
+    EXPECT_TRUE(m_stats.m_boxes.empty());
+    EXPECT_EQ(HeadlessIdlePasses(), 11);
+}
+
+// M turns the sound off and on, also while paused; --nosound starts with it
+// off, and M turns it on. Walking up eats a dot on frame 94, which sounds.
+TEST_F(GameRunTest, MTurnsTheSoundOffAndOn) {
+    Level(0, kTwoRowsUp);
+    const std::string dot = "PlayWave " + std::to_string(IDW_DOT);
+    const struct {
+        const char* keys;
+        bool nosound;
+        bool heard;
+    } runs[] = {
+        {"1:+up", false, true},
+        {"1:+up,50:mute", false, false},
+        {"1:+up,50:mute,60:mute", false, true},
+        {"1:+up,50:77", false, false}, // the M key by its code
+        {"1:+up", true, false},
+        {"1:+up,50:mute", true, true},
+        {"1:pause,2:mute,3:pause,4:+up", false, false},
+    };
+    for (const auto& run : runs) {
+        m_bNoSound = run.nosound;
+        EXPECT_EQ(Run(120, run.keys), EXIT_NORMAL) << run.keys;
+        EXPECT_EQ(m_stats.m_events[EV_DOT], 1) << run.keys;
+        const auto& log = HeadlessCallLog();
+        EXPECT_EQ(std::count(log.begin(), log.end(), dot), run.heard ? 1 : 0) << run.keys;
+        EXPECT_EQ(std::count(log.begin(), log.end(), dot + " muted"), run.heard ? 0 : 1)
+            << run.keys;
+        EXPECT_EQ(HeadlessLastWave(), run.heard ? IDW_DOT : 0) << run.keys;
+    }
 }
 
 TEST_F(GameRunTest, AScreenshotThatCannotBeWrittenFailsTheRun) {

@@ -1,9 +1,11 @@
 // The window system on the headless backend: focus, client areas, the
-// order of queued messages, painting and the life of windows.
+// order of queued messages, painting, the life of windows and the pause.
 #include "PlatformTestApp.h"
 #include "platform/Dialog.h"
 #include "platform/GX.h"
 #include "platform/Platform.h"
+#include "platform/PlatformInternal.h"
+#include "platform/Sound.h"
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -221,4 +223,58 @@ TEST(WindowPaint, FillsTheClientAreaOnTheScreen) {
     EXPECT_EQ(0, at(109, 70));
     EXPECT_EQ(0, HeadlessPresentCount()); // a paint is not a GX frame
     frame->DestroyWindow();
+}
+
+// PAUSED stands over the picture whenever the game is held for want of the
+// keyboard: the pause key, or another program taking it; once each time,
+// and not for a box of ours. While held only the pause key, M and (when the
+// player paused, so that the keyboard is still ours) Escape are heard.
+TEST(WindowPaused, TheSignStandsWhileTheKeyboardIsElsewhere) {
+    ASSERT_TRUE(HeadlessReset());
+    CIdleApp app;
+    CPlainFrame* frame = new CPlainFrame;
+    app.m_pMainWnd = frame;
+    ASSERT_TRUE(frame->Create("Quibbo", 0, CreateRect(), nullptr, 0));
+    const HWND hFrame = frame->m_hWnd;
+    PlatShowWindow(hFrame, SW_SHOW);
+    const uint8_t* fb = HeadlessFramebufferOrigin();
+    // The P's first dot of the plate centred on the 240 x 320 screen.
+    auto signShown = [fb]() {
+        uint16_t v;
+        std::memcpy(&v, fb + 67 * 2 + 149 * 480, 2);
+        return v == 0xFFE0;
+    };
+    auto keysQueued = [&](std::vector<uint32_t> vks) {
+        Drain(hFrame, nullptr); // the focus messages
+        for (uint32_t vk : vks)
+            PlatPostInput(WM_KEYDOWN, vk, 0);
+        return Drain(hFrame, nullptr);
+    };
+    Drain(hFrame, nullptr);
+
+    PlatFillClient(hFrame, 0x00FF00);
+    HeadlessSetFocus(nullptr); // another program
+    EXPECT_TRUE(signShown());
+    EXPECT_EQ(keysQueued({VK_ESCAPE, VK_UP}), std::vector<std::string>{}); // not ours
+    HeadlessSetFocus(hFrame);
+    Drain(hFrame, nullptr);
+    PlatFillClient(hFrame, 0x00FF00); // as the first frame after the resume does
+    EXPECT_EQ(keysQueued({VK_UP}), std::vector<std::string>{"KEYDOWN@frame"});
+
+    PlatMessageBox(hFrame, "Quit Quibbo?", "Quibbo", MB_YESNO);
+    EXPECT_FALSE(signShown());
+    Drain(hFrame, nullptr);
+
+    const bool wasMuted = PlatIsMuted();
+    PlatPostInput(WM_KEYDOWN, VK_PAUSE, 0);
+    EXPECT_TRUE(signShown());
+    EXPECT_EQ(keysQueued({VK_UP, VK_MUTE, VK_ESCAPE}), std::vector<std::string>{"KEYDOWN@frame"});
+    EXPECT_NE(PlatIsMuted(), wasMuted);
+    PlatFillClient(hFrame, 0x00FF00);
+    HeadlessSetFocus(nullptr); // still held: the sign is not drawn again
+    EXPECT_FALSE(signShown());
+    EXPECT_EQ(keysQueued({VK_ESCAPE, VK_MUTE}), std::vector<std::string>{});
+    EXPECT_EQ(PlatIsMuted(), wasMuted);
+    frame->DestroyWindow();
+    PlatSetMuted(false);
 }
