@@ -169,15 +169,17 @@ TEST_F(MainFrameTest, WithoutAWorldTheLoopDoesNothing) {
 
 TEST_F(MainFrameTest, CreatingTheWorldFillsThePictureListsInOrder) {
     ASSERT_TRUE(Start());
-    ASSERT_EQ(g_wallTextures.size(), 4u);
-    ASSERT_EQ(g_itemImages.size(), 3u);
+    ASSERT_EQ(g_wallTextures.size(), 10u);
+    ASSERT_EQ(g_itemImages.size(), 5u);
     ASSERT_EQ(g_enemyImages.size(), 1u);
     EXPECT_EQ(g_wallTextures[0]->width, 315);
     EXPECT_EQ(g_wallTextures[1]->width, 315);
     EXPECT_EQ(g_wallTextures[2]->width, 228);
+    EXPECT_EQ(g_wallTextures[9]->width, 240); // the hedge's darker copy
     EXPECT_EQ(g_itemImages[0]->width, 85);
     EXPECT_EQ(g_itemImages[1]->width, 120);
     EXPECT_EQ(g_itemImages[2]->height, 134);
+    EXPECT_EQ(g_itemImages[4]->width, 72); // the lamp
     EXPECT_EQ(g_enemyImages[0]->height, 159);
     EXPECT_EQ(World().m_gun.width, 150);
     EXPECT_EQ(World().m_flash.width, 107);
