@@ -84,20 +84,21 @@ TEST(FrameHashes, BuiltInLevelWalkInEveryDisplayFormat) {
         {"5-6-5 turned a quarter", 16, kfDirect565, -320 * 2, 2},
     };
     // Recorded from the plain renderer; the first four stretches, which show
-    // the title over the game, again when the title picture was redrawn; from
-    // the fourth on again when a player touching a wall's corner was pushed
-    // round it instead of along one axis.
+    // the title over the game, again when the title picture was redrawn and
+    // again when it was given the keys to play with; from the fourth on again
+    // when a player touching a wall's corner was pushed round it instead of
+    // along one axis.
     const std::vector<std::vector<uint64_t>> expected = {
-        {0x82CF8CAD5378ACBAull, 0x54C54619F4AAD009ull, 0xCBF2434D3989D9D5ull, 0xC1DF2B207FAF21BBull,
+        {0xB1760CE70D3C8BCBull, 0x5388280BF6AF1FC1ull, 0xFE4CB572FF69DF43ull, 0xC870D79D555F208Dull,
          0xE7806F82960E8560ull, 0x7A76324DA739067Cull, 0x8AF17B696D3B5AF5ull, 0xCCF1CDB2334B1B6Bull,
          0x5C14549CEB6C0683ull},
-        {0xABE221CD82C9EE8Full, 0xE9BD4CA93063C805ull, 0x1A53175B3D4EB632ull, 0xBE0DF251257281DFull,
+        {0x61539B6AF60A0BE8ull, 0xB0830CC5CD758BE6ull, 0x9A0EED31948FF087ull, 0x1A2893F2E0E44372ull,
          0x872F2866190338ACull, 0x90B5638B8940D86Full, 0xC55B51D391E94F70ull, 0x90BDC4C01FB9BC72ull,
          0x62955EE2D97A4046ull},
-        {0xCFA2DDC68481C59Full, 0x4B3E6AEB0C98EA3Aull, 0x699FE7C59E1A6079ull, 0x5A091E1D344DF561ull,
+        {0xCB4B6924FE8F2626ull, 0x65E93291E798AFB1ull, 0xE0713524B40B9BC1ull, 0xFF25A9FC83E8BB39ull,
          0xC551EEADB98B5A29ull, 0x22D7DB79B5459326ull, 0x6991084412E8B052ull, 0x66BBE18F9E728C97ull,
          0x1B358CDD8100A03Eull},
-        {0x57339EFF8856524Full, 0x1623FEB982D159D3ull, 0x04CE3C3139275844ull, 0x356D1C29C751219Eull,
+        {0xDB091BE7CDE9453Aull, 0xE0BC5A50EA6B8D4Full, 0x7D0BEE1B88596F95ull, 0x52832BFA87F9E6C2ull,
          0x83EE24AFDB87D51Full, 0xCAC801202DF20954ull, 0x3C366AAC1ED7BDC3ull, 0x39AD11C8038E4B9Dull,
          0x1A17D435695DE2C2ull},
     };
@@ -121,11 +122,11 @@ TEST(FrameHashes, TiledLevelWalkDrawsTheSameAsBefore) {
         ASSERT_TRUE(game.IsReady());
         ASSERT_TRUE(game.LoadLevelFile(path));
         // Recorded from the plain renderer; the first four stretches again
-        // with the redrawn title picture, and from the fourth on again with
-        // the push round a wall's corner.
+        // with the redrawn title picture and again with the keys on it, and
+        // from the fourth on again with the push round a wall's corner.
         const std::vector<uint64_t> expected = {
-            0x1B96E1E68148AEBDull, 0xF7F6A252655188F9ull, 0xED7ACD8C9A5F1CCCull,
-            0xD32D558A0C121864ull, 0x02B93920947CD88Full, 0x4F6AA80B445DC8B3ull,
+            0xDC925718B13FE2F6ull, 0xE84EF367C0A3219Bull, 0x7BAF8FFA2BFFD998ull,
+            0x8D4CE67DC0343FEBull, 0x02B93920947CD88Full, 0x4F6AA80B445DC8B3ull,
             0xC01AA5C9373F4A0Cull, 0x680AC956A52E6A75ull, 0xC00A0484E800873Cull};
         ExpectWalk("256 x 256 tiled level", WalkHashes(game), expected);
     }

@@ -1,6 +1,7 @@
-"""The title picture: the name in big outlined letters over a small piece of
-maze seen from above, walled with the game's own wall pictures, with dots,
-a gun and two of its creatures in the corridors, all on a pure-red ground.
+"""The title picture: the name in big outlined letters, the keys to play
+with in small ones, and under them a small piece of maze seen from above,
+walled with the game's own wall pictures, with dots, a gun and two of its
+creatures in the corridors, all on a pure-red ground.
 
 It is shown over the live game for its first seconds, so it holds nothing
 that could be taken for the game's own score, lives or minimap, and it keeps
@@ -77,6 +78,83 @@ def _lettering(cv, baseline):
         cv.paint(s, lambda x, y: mix((255, 244, 150), (246, 142, 24), clamp((y - top) / (cap + 8.0))))
     for s in placed:  # a glint along the upper-left edges
         cv.paint(Sub(s.grow(-1.2), _Moved(s, 1.4, 2.2)), (255, 255, 236), alpha=0.85)
+
+
+# ---------------------------------------------------------------- how to play
+# A small stroke alphabet in the name's manner: round strokes ringed in ink.
+# Each letter is polylines on a grid 4 wide (W and M 5, I 0) and 6 high,
+# y down; the letters are only those the hint needs.
+_GLYPHS = {
+    "A": [[(0, 6), (0, 2), (1.2, 0), (2.8, 0), (4, 2), (4, 6)], [(0, 3.6), (4, 3.6)]],
+    "C": [[(4, 1), (3, 0), (1, 0), (0, 1), (0, 5), (1, 6), (3, 6), (4, 5)]],
+    "D": [[(0, 0), (0, 6), (2.5, 6), (4, 4.5), (4, 1.5), (2.5, 0), (0, 0)]],
+    "E": [[(4, 0), (0, 0), (0, 6), (4, 6)], [(0, 3), (3, 3)]],
+    "F": [[(4, 0), (0, 0), (0, 6)], [(0, 3), (3, 3)]],
+    "I": [[(0, 0), (0, 6)]],
+    "K": [[(0, 0), (0, 6)], [(4, 0), (0, 3.8)], [(1.4, 2.6), (4, 6)]],
+    "L": [[(0, 0), (0, 6), (4, 6)]],
+    "M": [[(0, 6), (0, 0), (2.5, 3.5), (5, 0), (5, 6)]],
+    "N": [[(0, 6), (0, 0), (4, 6), (4, 0)]],
+    "O": [[(1, 0), (3, 0), (4, 1), (4, 5), (3, 6), (1, 6), (0, 5), (0, 1), (1, 0)]],
+    "P": [[(0, 6), (0, 0), (3, 0), (4, 0.9), (4, 2.3), (3, 3.2), (0, 3.2)]],
+    "R": [[(0, 6), (0, 0), (3, 0), (4, 0.9), (4, 2.1), (3, 3), (0, 3)], [(2.2, 3), (4, 6)]],
+    "S": [[(4, 1), (3, 0), (1, 0), (0, 1), (0, 2), (1, 3), (3, 3), (4, 4), (4, 5), (3, 6), (1, 6),
+           (0, 5)]],
+    "T": [[(0, 0), (4, 0)], [(2, 0), (2, 6)]],
+    "U": [[(0, 0), (0, 5), (1, 6), (3, 6), (4, 5), (4, 0)]],
+    "W": [[(0, 0), (1.1, 6), (2.5, 2.6), (3.9, 6), (5, 0)]],
+    "/": [[(0, 6), (3, 0)]],
+}
+# Two lines: each pair is (key, what it does); keys in the name's gold,
+# what they do in white.
+_HINT = [[("ARROWS", "WALK/TURN")], [("SPACE", "FIRE"), ("P", "PAUSE"), ("M", "SOUND")]]
+_HINT_CAP = 7.0  # letter height in pixels
+_STROKE = 0.8  # half a stroke's width
+_RING = 1.1  # the ink ring round every stroke
+_HINT_BASE = (105.0, 118.0)  # the two lines' baselines, between the name and the maze
+
+
+def _word(text, x, baseline):
+    """The strokes of a word placed at x on the baseline; returns them and
+    the x after the word."""
+    k = _HINT_CAP / 6.0
+    strokes = []
+    for ch in text:
+        for line in _GLYPHS[ch]:
+            for (ax, ay), (bx, by) in zip(line, line[1:]):
+                strokes.append(Capsule(x + ax * k, baseline - _HINT_CAP + ay * k,
+                                       x + bx * k, baseline - _HINT_CAP + by * k, _STROKE))
+        width = max(px for line in _GLYPHS[ch] for px, _ in line) * k
+        x += width + 2 * (_STROKE + _RING) + 0.6
+    return strokes, x - 2 * _RING - 0.6
+
+
+def _hint(cv):
+    """The keys to play with, under the name: the title is the first thing
+    a player sees, over the game that has already started."""
+    gap, pair_gap = 6.0, 12.0
+    for line, baseline in zip(_HINT, _HINT_BASE):
+        # Measure the line, then place it centred.
+        x = 0.0
+        for i, (key, what) in enumerate(line):
+            x = _word(key, x, baseline)[1] + gap
+            x = _word(what, x, baseline)[1] + (pair_gap if i < len(line) - 1 else 0.0)
+        x = (TITLE_W - x) / 2.0
+        words = []
+        for key, what in line:
+            strokes, x = _word(key, x, baseline)
+            words.append((strokes, ((255, 244, 150), (246, 142, 24))))
+            strokes, x = _word(what, x + gap, baseline)
+            words.append((strokes, ((255, 255, 255), (196, 214, 238))))
+            x += pair_gap
+        top = baseline - _HINT_CAP
+        for strokes, _ in words:  # a shadow down and right, then the ring
+            for st in strokes:
+                cv.paint(_Moved(st, 0.8, 1.0).grow(_RING), INK)
+                cv.paint(st.grow(_RING), INK)
+        for strokes, (hi, lo) in words:
+            for st in strokes:
+                cv.paint(st, lambda x, y, hi=hi, lo=lo: mix(hi, lo, clamp((y - top) / _HINT_CAP)))
 
 
 # ---------------------------------------------------------------- the maze
@@ -210,7 +288,8 @@ def _overlay(rows, pic, x0, y0, scale=1.0, blend=1.0):
 
 def title(pics):
     cv = Canvas(TITLE_W, TITLE_H, ss=3)
-    _lettering(cv, 84.0)
+    _lettering(cv, 80.0)
+    _hint(cv)
     rows = cv.pixels()
     drawn = _maze(rows, pics)
     _outline(rows, drawn)
