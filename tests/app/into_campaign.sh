@@ -1,0 +1,36 @@
+#!/bin/bash
+# The built-in level leads into the campaign: the game, with the campaign's
+# QB01.BMP, ... beside it and no --levels, wins level 130 along the route
+# bot's keys and goes on to level 1 with the score kept.
+#   into_campaign.sh QUIBBO LEVELBOT
+set -u
+quibbo=$(realpath "$1")
+levelbot=$(realpath "$2")
+dir=$(mktemp -d "${TMPDIR:-/tmp}/quibbo-campaign.XXXXXX")
+trap 'rm -rf "$dir"' EXIT
+[ -s "$(dirname "$quibbo")/QB01.BMP" ] || {
+    echo "no QB01.BMP beside $quibbo: the build did not make the campaign"
+    exit 1
+}
+summary=$("$levelbot" route builtin "$dir/route.keys") || {
+    echo "the bot did not clear the built-in level"
+    exit 1
+}
+echo "$summary"
+frames=$(echo "$summary" | sed -n 's/^frames: //p')
+# A few frames into level 1. The player's own levels (an empty data folder
+# here) must not stand in for the campaign.
+stats=$(cd "$dir" && XDG_DATA_HOME="$dir/no-data" "$quibbo" --headless --keys @"$dir/route.keys" \
+    --stats --frames $((frames + 20)) AlwaysTheWalrus) || {
+    echo "quibbo failed: $stats"
+    exit 1
+}
+echo "$stats"
+for want in '"level": 1,' '"4": 1,' '"message_boxes": []' '"exit_code": 0'; do
+    [[ "$stats" == *"$want"* ]] || {
+        echo "after level 130 the game is not on the campaign's level 1: no $want"
+        exit 1
+    }
+done
+[[ "$stats" == *'"score": 0,'* ]] && { echo "the score was not kept"; exit 1; }
+exit 0
