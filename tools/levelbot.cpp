@@ -97,7 +97,7 @@ int Route(const std::string& level, const char* scriptPath, int frames, int trac
     return 0;
 }
 
-int Rate(const std::string& level, int seeds, int frames) {
+int Rate(const std::string& level, int seeds, int frames, bool avoid, int trace) {
     const std::string dir = StageLevel(level);
     if (dir.empty())
         return 2;
@@ -107,6 +107,8 @@ int Rate(const std::string& level, int seeds, int frames) {
         config.levelsDir = dir;
         config.invulnerable = false;
         config.shoot = true;
+        config.avoid = avoid;
+        config.traceEvery = trace;
         config.seed = static_cast<uint32_t>(seed);
         config.maxFrames = frames;
         const bot::Result result = bot::Play(config);
@@ -143,6 +145,7 @@ int main(int argc, char** argv) {
     const std::string verb = argv[1], level = argv[2];
     const char* scriptPath = nullptr;
     int64_t frames = 2000000, seeds = 20, trace = 0;
+    bool avoid = false;
     for (int i = 3; i < argc; ++i) {
         const std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -150,6 +153,8 @@ int main(int argc, char** argv) {
             if (!ParseInteger(value, 1, 2000000000, &frames))
                 return Usage("--frames needs a whole number from 1 to 2000000000");
             ++i;
+        } else if (arg == "--avoid" && verb == "rate") {
+            avoid = true;
         } else if (arg == "--trace" && value != nullptr) {
             if (!ParseInteger(value, 1, 2000000000, &trace))
                 return Usage("--trace needs a whole number of frames");
@@ -167,6 +172,7 @@ int main(int argc, char** argv) {
     if (verb == "route")
         return Route(level, scriptPath, static_cast<int>(frames), static_cast<int>(trace));
     if (verb == "rate")
-        return Rate(level, static_cast<int>(seeds), static_cast<int>(frames));
+        return Rate(level, static_cast<int>(seeds), static_cast<int>(frames), avoid,
+                    static_cast<int>(trace));
     return Usage(("unknown verb " + verb).c_str());
 }

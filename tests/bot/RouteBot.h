@@ -41,6 +41,9 @@ namespace bot {
 // backwards makes an about-turn free, so only the axis of travel matters.
 const int kCellFrames = 63;
 const int kQuarterTurnFrames = 141;
+// What a step toward an enemy costs, per cell nearer: a detour of a few
+// cells is cheaper than a cell beside it.
+const int kDangerFramesPerStep = 250;
 
 inline bool IsTarget(uint8_t cell) {
     return cell == CELL_ITEM + ITEM_DOT || cell == CELL_ITEM + ITEM_GUN;
@@ -59,9 +62,11 @@ inline double WrapDegrees(double a) {
 // The cells of the quickest walk from the player's cell to the nearest cell
 // for which `goal(column, row, frames)` holds, with `frames` the time it
 // takes to get there (the player's own cell first, the goal last); empty
-// when none can be reached. `heading` prices the first turn.
+// when none can be reached. `heading` prices the first turn; `danger` (one
+// entry a cell, or empty) adds its frames to every step into a cell.
 template <typename Goal>
-std::vector<LevelCell> PlanLeg(const CMaze& maze, LevelCell from, double heading, Goal goal) {
+std::vector<LevelCell> PlanLeg(const CMaze& maze, LevelCell from, double heading, Goal goal,
+                               const std::vector<int>& danger = std::vector<int>()) {
     const int w = maze.GetWidth(), h = maze.GetHeight();
     std::vector<LevelCell> path;
     if (!maze.IsInGrid(from.column, from.row))
@@ -105,7 +110,8 @@ std::vector<LevelCell> PlanLeg(const CMaze& maze, LevelCell from, double heading
         for (int sign = -1; sign <= 1; sign += 2) {
             const int nc = col + (axis == 1 ? sign : 0), nr = row + (axis == 0 ? sign : 0);
             if (!maze.IsWallAt(nc, nr))
-                reach((nr * w + nc) * 2 + axis, cost + kCellFrames, s);
+                reach((nr * w + nc) * 2 + axis,
+                      cost + kCellFrames + (danger.empty() ? 0 : danger[size_t(nr * w + nc)]), s);
         }
     }
     if (found < 0)
@@ -117,6 +123,43 @@ std::vector<LevelCell> PlanLeg(const CMaze& maze, LevelCell from, double heading
     }
     std::reverse(path.begin(), path.end());
     return path;
+}
+
+// What stepping into each cell risks: the cells an enemy can walk to
+// within `reach` cells cost more the nearer they are to it.
+inline std::vector<int> DangerMap(const CMaze& maze, int reach) {
+    const int w = maze.GetWidth(), h = maze.GetHeight();
+    std::vector<int> danger(size_t(w) * size_t(h), 0);
+    std::vector<std::pair<LevelCell, int>> queue;
+    std::vector<int> seen(danger.size(), -1);
+    for (int k = 0; k < maze.GetChildCount(); ++k) {
+        const CEnemy* enemy = dynamic_cast<const CEnemy*>(maze.GetChild(k));
+        if (enemy == nullptr)
+            continue;
+        const LevelCell at = {static_cast<int>(enemy->GetPose().x),
+                              static_cast<int>(enemy->GetPose().z)};
+        if (!maze.IsInGrid(at.column, at.row))
+            continue;
+        queue.assign(1, {at, 0});
+        seen[size_t(at.row * w + at.column)] = k;
+        for (size_t i = 0; i < queue.size(); ++i) {
+            const LevelCell c = queue[i].first;
+            const int d = queue[i].second;
+            danger[size_t(c.row * w + c.column)] += (reach + 1 - d) * kDangerFramesPerStep;
+            if (d == reach)
+                continue;
+            const int dc[4] = {0, -1, 1, 0}, dr[4] = {-1, 0, 0, 1};
+            for (int j = 0; j < 4; ++j) {
+                const LevelCell n = {c.column + dc[j], c.row + dr[j]};
+                if (!maze.IsInGrid(n.column, n.row) || maze.IsWallAt(n.column, n.row) ||
+                    seen[size_t(n.row * w + n.column)] == k)
+                    continue;
+                seen[size_t(n.row * w + n.column)] = k;
+                queue.push_back({n, d + 1});
+            }
+        }
+    }
+    return danger;
 }
 
 // ---- Following ----
@@ -322,6 +365,7 @@ struct Config {
     std::string levelsDir;    // the folder the game looks for QB00.BMP in
     bool invulnerable = true; // the access word on the command line
     bool shoot = false;       // fire at an enemy straight ahead within range
+    bool avoid = false;       // keep away from the enemies, planning again often
     uint32_t seed = 1;        // the game's seed (1: as without --seed)
     int maxFrames = 2000000;  // the run ends after this many idle passes
     int traceEvery = 0;       // frames between lines on standard error; 0: none
@@ -382,6 +426,9 @@ public:
         if (m_nLives >= 0 && world->m_nLives < m_nLives) {
             m_pResult->catches += m_nLives - world->m_nLives;
             m_bPlanned = false;
+            if (m_config.traceEvery > 0)
+                std::fprintf(stderr, "frame %d: caught at (%.2f, %.2f) on the way to (%d, %d)\n",
+                             pass, m_lastX, m_lastZ, m_target.column, m_target.row);
         }
         m_nLives = world->m_nLives;
         if (g_runStats.m_events[EV_GAME_OVER] > 0 || world->m_bPaused)
@@ -418,18 +465,24 @@ private:
         // been eaten (or another dot on the way was), or the player has not
         // moved for a while.
         const bool stuck = m_nStill > kStuckFrames;
+        // Near enemies the plan is made again as they move.
+        const bool threatened = m_config.avoid && pass % kReplanFrames == 0 &&
+                                EnemyWithin(*maze, here, kAvoidReach + 3);
         if (!m_bPlanned || m_follower.Done() ||
-            (!m_bWander && !IsTarget(maze->GetCell(m_target.column, m_target.row))) || stuck) {
+            (!m_bWander && !IsTarget(maze->GetCell(m_target.column, m_target.row))) || stuck ||
+            threatened) {
+            const std::vector<int> danger =
+                m_config.avoid ? DangerMap(*maze, kAvoidReach) : std::vector<int>();
             const auto deferred = [&](int c, int r) {
                 for (const Deferred& d : m_deferred)
                     if (d.cell.column == c && d.cell.row == r)
                         return true;
                 return false;
             };
-            std::vector<LevelCell> path =
-                PlanLeg(*maze, here, pose.heading, [&](int c, int r, int) {
-                    return IsTarget(maze->GetCell(c, r)) && !deferred(c, r);
-                });
+            std::vector<LevelCell> path = PlanLeg(
+                *maze, here, pose.heading,
+                [&](int c, int r, int) { return IsTarget(maze->GetCell(c, r)) && !deferred(c, r); },
+                danger);
             // Every dot left is put off: walk a few cells away meanwhile.
             m_bWander = path.empty() && !m_deferred.empty();
             if (m_bWander)
@@ -457,7 +510,18 @@ private:
                          maze->GetDotsLeft(), steer.move, steer.turn);
     }
 
+    static bool EnemyWithin(const CMaze& maze, LevelCell at, int cells) {
+        for (int k = 0; k < maze.GetChildCount(); ++k)
+            if (const CEnemy* enemy = dynamic_cast<const CEnemy*>(maze.GetChild(k)))
+                if (std::fabs(enemy->GetPose().x - at.column) <= cells &&
+                    std::fabs(enemy->GetPose().z - at.row) <= cells)
+                    return true;
+        return false;
+    }
+
     static const int kStuckFrames = 60;
+    static const int kReplanFrames = 16;
+    static const int kAvoidReach = 3; // cells of an enemy's walk that cost more
     static const int kBlockedFrames = 40;
     static const int kDeferFrames = 1500;             // 24 s
     static const int kWanderFrames = 6 * kCellFrames; // about six cells

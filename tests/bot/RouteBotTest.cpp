@@ -70,6 +70,29 @@ TEST(RouteBot, PlansByTheTimeTurnsTake) {
     EXPECT_EQ(2, path[1].row);
 }
 
+TEST(RouteBot, KeepsAwayFromEnemiesWhenAskedTo) {
+    // The dot ahead lies beside an enemy; the one four cells behind is free.
+    const std::string map = "....E....\n"
+                            "....o....\n"
+                            ".........\n"
+                            ".........\n"
+                            "....P....\n"
+                            ".........\n"
+                            ".........\n"
+                            ".........\n"
+                            "....o....\n";
+    TestTables tables;
+    std::unique_ptr<CMaze> maze = MazeFromText(map, tables);
+    ASSERT_EQ(1, maze->GetChildCount());
+    const std::vector<int> danger = bot::DangerMap(*maze, 3);
+    EXPECT_EQ(4 * bot::kDangerFramesPerStep, danger[4]);         // the enemy's own cell
+    EXPECT_EQ(1 * bot::kDangerFramesPerStep, danger[3 * 9 + 4]); // three cells' walk away
+    EXPECT_EQ(0, danger[4 * 9 + 4]);
+    const auto dots = [&](int c, int r, int) { return bot::IsTarget(maze->GetCell(c, r)); };
+    EXPECT_EQ(1, bot::PlanLeg(*maze, {4, 4}, 0.0, dots).back().row);
+    EXPECT_EQ(8, bot::PlanLeg(*maze, {4, 4}, 0.0, dots, danger).back().row);
+}
+
 TEST(RouteBot, WinsAndItsKeysReplayInTheProgramsRun) {
     // One-cell corridors, corners both ways, loops and an enemy.
     const std::string map = "###########\n"
