@@ -1,16 +1,17 @@
 // levelbot: plays a level in the real game, headless, with a bot that walks
 // a planned tour of its dots and guns by pressing the game's own keys.
 //
-//   levelbot route LEVEL [SCRIPT] [--frames N]
-//   levelbot rate LEVEL [--seeds N] [--frames N]
+//   levelbot route LEVEL [SCRIPT] [--frames N] [--trace N]
+//   levelbot rate LEVEL [--seeds N] [--avoid] [--frames N] [--trace N]
 //
 // route plays with the access word (the player cannot be caught) and writes
 // the keys it pressed as a key script (to SCRIPT, else standard output) that
 // `quibbo --headless --levels DIR --keys @SCRIPT --stats AlwaysTheWalrus`
 // replays with the level as DIR/QB00.BMP; it prints the frame that ate the
 // last dot. rate plays without the access word, seeds 1 to N, firing at
-// enemies straight ahead and planning again after each life lost, and says
-// how many seeds cleared the level before the game was over.
+// enemies straight ahead and planning again after each life lost (with
+// --avoid also keeping away from them), and says how many seeds cleared the
+// level before the game was over.
 //
 // LEVEL is a level bitmap (`leveltool make` turns a text map into one; the
 // build makes the campaign's beside the program) or "builtin".
@@ -30,10 +31,13 @@
 
 namespace {
 
-const char* const kUsage = "usage: levelbot route LEVEL [SCRIPT] [--frames N]\n"
-                           "       levelbot rate LEVEL [--seeds N] [--frames N]\n"
-                           "LEVEL: a level bitmap or builtin. --frames bounds each\n"
-                           "game (default 2000000 idle passes); --seeds defaults to 20.\n";
+const char* const kUsage =
+    "usage: levelbot route LEVEL [SCRIPT] [--frames N] [--trace N]\n"
+    "       levelbot rate LEVEL [--seeds N] [--avoid] [--frames N] [--trace N]\n"
+    "LEVEL: a level bitmap or builtin. --frames bounds each game (default\n"
+    "2000000 idle passes); --seeds defaults to 20; --avoid keeps the rating bot\n"
+    "away from enemies; --trace N prints where the bot is every N frames and\n"
+    "where it is caught.\n";
 
 int Usage(const char* problem) {
     if (problem != nullptr)
