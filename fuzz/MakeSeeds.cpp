@@ -313,6 +313,9 @@ bool TextSeeds(const std::filesystem::path& dir) {
     seed("map-legend", TextInput(0, "; every character of the legend\n#####XYZ\n#.P_,EoG\n"
                                     "#BoE.,_#\n########\n"));
     seed("map-definitions", TextInput(0, "=a 200\n=b 7\n\tab\nba\n"));
+    seed("map-colours", TextInput(0, "=o 64 40 200 255\n=q 200 1 2 3\n=k 100 255 0 0\n"
+                                     "#####\n#oPq#\n#HCL#\n"));
+    seed("map-bad-colour", TextInput(0, "=q 1 250 3 7\n=r 2 1 2\n###\n"));
     seed("map-crlf", TextInput(0, "###\r\n#P#\r\n###\r\n"));
     seed("map-ragged", TextInput(0, "####\n#P#\n####\n"));
     seed("map-bad-definition", TextInput(0, "=x 256\n=y\n= 1\n"));
