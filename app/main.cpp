@@ -6,6 +6,7 @@
 #include "platform/sdl/Sdl.h"
 #endif
 #ifdef __EMSCRIPTEN__
+#include "platform/Sound.h"
 #include "platform/web/Web.h"
 #endif
 #include <cstdio>
@@ -46,8 +47,11 @@ int main(int argc, char** argv) {
 #ifdef __EMSCRIPTEN__
     // A page outlives its games: the player may start another, on levels of
     // their own or at a level of their choice.
-    while (WebNextGame(status, &options.m_strLevelsDir, &options.m_nLevel))
+    while (WebNextGame(status, &options.m_strLevelsDir, &options.m_nLevel)) {
+        // Sound muted with M stays muted in the next game on the page.
+        options.m_config.sound = !PlatIsMuted();
         status = RunGame(options, MakeBackend);
+    }
 #endif
     return status;
 }
