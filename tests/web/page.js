@@ -189,7 +189,7 @@ async function desktop(browser, log) {
   check('the end of a game says thanks, offers another and the campaign\'s levels to start at',
     /Thanks for playing/.test(await page.textContent('#ended')) && await visible(page, 'new-game') &&
     offered.length === 16 && offered[15] === '15', JSON.stringify(offered));
-  await page.selectOption('#start-level', '1');
+  await page.selectOption('#start-level', { value: '1' });
   await page.click('#new-game');
   await running(page);
   check('"New game" starts one', (await state(page)).games === 2 && !(await visible(page, 'ended')));
