@@ -19,6 +19,7 @@
 // an unreadable level.
 #include "platform/Numbers.h"
 #include "platform/WholeFile.h"
+#include "scene/LevelBitmap.h"
 #include "scene/LevelText.h" // WriteWholeFile
 #include "tests/bot/RouteBot.h"
 #include <algorithm>
@@ -64,6 +65,14 @@ std::string StageLevel(const std::string& level) {
     const std::string file = (dir / "QB00.BMP").string();
     if (!WriteWholeFile(file.c_str(), bytes)) {
         std::fprintf(stderr, "levelbot: cannot write %s\n", file.c_str());
+        return "";
+    }
+    // The game would play the built-in level in place of one it cannot read,
+    // and the bot would then report on the wrong level.
+    LevelGrid grid;
+    if (!ReadLevelFile(file.c_str(), &grid, &error)) {
+        std::fprintf(stderr, "levelbot: %s: %s\n", level.c_str(), error.c_str());
+        std::filesystem::remove_all(dir);
         return "";
     }
     return dir.string();
