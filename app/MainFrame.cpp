@@ -243,6 +243,13 @@ void LoadSharedPictures() {
     AddEnemyImage(IDB_ENEMY);
 }
 
+// One line on stderr naming a level file that is not played and why, with
+// `instead` saying what happens in its place (or "").
+static void SayRefused(const std::string& path, const CWorld& world, const char* instead) {
+    std::fprintf(stderr, "quibbo: %s refused (%s)%s\n", PlatPrintablePath(path).c_str(),
+                 PlatPrintablePath(world.GetLevelRefusal()).c_str(), instead);
+}
+
 bool CMainFrame::CreateWorld() {
     LoadSharedPictures();
     m_pWorld = new CWorld(*this, HasAccessWord(CommandLine()), SharedPictureTables());
@@ -254,21 +261,25 @@ bool CMainFrame::CreateWorld() {
     // A first level file that is present but does not build falls back to
     // the built-in level; the failed maze is replaced.
     std::string first = LevelFileName(LevelFolder(), 0);
-    if (IsLevelFilePresent(first) && m_pWorld->LoadLevelFile(first.c_str(), IDB_SKY, IDB_FLOOR))
-        return true;
+    if (IsLevelFilePresent(first)) {
+        if (m_pWorld->LoadLevelFile(first.c_str(), IDB_SKY, IDB_FLOOR))
+            return true;
+        SayRefused(first, *m_pWorld, "; playing the built-in level");
+    }
     return m_pWorld->LoadLevelResource(IDB_LEVEL, IDB_SKY, IDB_FLOOR);
 }
 
 bool CMainFrame::StartChosenLevel() {
     // No fallback here: the player asked for this level and no other.
     const std::string chosen = LevelFileName(LevelFolder(), g_nLevel);
-    const char* why = "there is no such level file";
+    std::string why = "there is no such level file";
     if (IsLevelFilePresent(chosen)) {
         if (m_pWorld->LoadLevelFile(chosen.c_str(), IDB_SKY, IDB_FLOOR))
             return true;
-        why = "the game cannot build it (leveltool show tells why)";
+        why = "refused (" + m_pWorld->GetLevelRefusal() + ")";
     }
-    std::fprintf(stderr, "quibbo: --level %d: %s: %s\n", g_nLevel, chosen.c_str(), why);
+    std::fprintf(stderr, "quibbo: --level %d: %s: %s\n", g_nLevel,
+                 PlatPrintablePath(chosen).c_str(), PlatPrintablePath(why).c_str());
     if (CQuibboApp* app = dynamic_cast<CQuibboApp*>(PlatGetApp()))
         app->m_bChosenLevelFailed = true;
     return false;
@@ -282,8 +293,12 @@ bool CMainFrame::ChangeLevel(bool bAdvance) {
     }
     if (!bAdvance || !IsLevelFilePresent(next))
         g_nLevel = 0;
-    if (g_nLevel != 0)
-        return m_pWorld->ReloadLevelFile(next.c_str(), false); // score and lives carry over
+    if (g_nLevel != 0) {
+        if (m_pWorld->ReloadLevelFile(next.c_str(), false)) // score and lives carry over
+            return true;
+        SayRefused(next, *m_pWorld, ""); // before "Can't load level."
+        return false;
+    }
 
     // The game is over: lost the last life, or won the last level.
     m_pWorld->SetPaused(true);
@@ -295,8 +310,13 @@ bool CMainFrame::ChangeLevel(bool bAdvance) {
         return true;
     }
     m_pWorld->ShowOverlay(IDB_TITLE, kTitleShowMs);
+    // As at the start: a first level file that does not build gives way to
+    // the built-in level rather than ending the game.
     std::string first = LevelFileName(LevelFolder(), g_nLevel);
-    if (IsLevelFilePresent(first))
-        return m_pWorld->ReloadLevelFile(first.c_str(), true);
+    if (IsLevelFilePresent(first)) {
+        if (m_pWorld->ReloadLevelFile(first.c_str(), true))
+            return true;
+        SayRefused(first, *m_pWorld, "; playing the built-in level");
+    }
     return m_pWorld->ReloadLevelResource(IDB_LEVEL, true);
 }

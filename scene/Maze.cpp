@@ -90,9 +90,10 @@ bool CMaze::LoadCommon(const char* path, int levelId, bool bBackground, int skyI
     m_strLevelPath = strPath;
     m_nLevelResourceId = path ? 0 : levelId;
     Clear();
+    m_strRefusal.clear();
     LevelBytes bytes;
-    const bool bFound = path ? ReadLevelBytes(strPath.c_str(), &bytes, nullptr)
-                             : FindLevelBytes(levelId, &bytes, nullptr);
+    const bool bFound = path ? ReadLevelBytes(strPath.c_str(), &bytes, &m_strRefusal)
+                             : FindLevelBytes(levelId, &bytes, &m_strRefusal);
     if (!bFound || !ReadGridAndMinimap(bytes))
         return false;
     if (bBackground && (!m_sky.LoadBitmapResource(skyId) || !m_floor.LoadBitmapResource(floorId)))
@@ -108,7 +109,13 @@ bool CMaze::ReadGridAndMinimap(const LevelBytes& bytes) {
     // come from the same bytes, so they cannot disagree on what is a level.
     // The minimap takes the 8-bit route of the grid (a full colour table,
     // rows right after it) for a resource too.
-    return ReadGrid(bytes.info, bytes.size) && m_minimap.LoadDib(bytes.info, bytes.size);
+    m_strRefusal.clear();
+    if (!ReadGrid(bytes.info, bytes.size, &m_strRefusal))
+        return false;
+    if (m_minimap.LoadDib(bytes.info, bytes.size))
+        return true;
+    m_strRefusal = "its picture cannot be read as a minimap";
+    return false;
 }
 
 void CMaze::KeepBytes(LevelBytes& bytes) {

@@ -48,7 +48,9 @@ public:
     // False, with nothing built and the reason in GetRefusal, when the level
     // does not fit the level budget (scene/LevelBudget.h).
     bool Build(const PictureTables& pictures);
-    // Why the last Build refused the level; empty when it built.
+    // Why the last load or Build refused the level (the file cannot be
+    // read, is not a level picture, or is over the budget); empty when it
+    // built.
     const std::string& GetRefusal() const { return m_strRefusal; }
     // Reloads the level from where it last came from, with the stored tables;
     // eaten dots, taken guns and shot enemies all come back. True when the

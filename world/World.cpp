@@ -28,6 +28,12 @@ CMaze* CWorld::GetMaze() const {
     return static_cast<CMaze*>(m_root.FindChild(kMazeId, true));
 }
 
+std::string CWorld::GetLevelRefusal() const {
+    const CMaze* maze = GetMaze();
+    const std::string why = maze ? maze->GetRefusal() : "";
+    return why.empty() ? "the game cannot build it" : why;
+}
+
 bool CWorld::LoadLevelResource(int levelId, int skyId, int floorId) {
     m_root.RemoveChildById(kMazeId);
     CMaze* maze = new CMaze(&m_root, kMazeId);

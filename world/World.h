@@ -10,6 +10,7 @@
 #include "scene/SceneFrame.h"
 #include "scene/SceneNode.h"
 #include <cstdint>
+#include <string>
 
 class CWnd;
 class CMaze;
@@ -90,6 +91,9 @@ public:
 
     // The maze (child 1 of the root), or null before the first level start.
     CMaze* GetMaze() const;
+    // Why the last level load did not build, in a few words; empty when it
+    // built. A load that fails without a reason gives a general one.
+    std::string GetLevelRefusal() const;
 
     CScreen m_screen;
     CSceneNode m_root;

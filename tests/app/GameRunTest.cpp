@@ -36,6 +36,22 @@ const char* const kChased = "#########\n"
                             "#########\n";
 
 class GameRunTest : public ::testing::Test {
+public:
+    void Zeros(int n) { WriteBytes(m_strFolder, Name(n), 100, 0); }
+    void Junk(int n) { WriteBytes(m_strFolder, Name(n), 4096, 0x5A); }
+    // A field of enemies whose frame would outrun the level budget.
+    void Swarm(int n) {
+        std::string rows = "P" + std::string(199, 'E') + "\n";
+        for (int row = 1; row < 200; ++row)
+            rows += std::string(200, 'E') + "\n";
+        Level(n, rows);
+    }
+    static std::string Name(int n) {
+        char name[16];
+        std::snprintf(name, sizeof name, "QB%02d.BMP", n);
+        return name;
+    }
+
 protected:
     void SetUp() override { m_strFolder = ScratchFolder(); }
     void TearDown() override { std::filesystem::remove_all(m_strFolder); }
@@ -69,6 +85,31 @@ protected:
     int m_nLevel = 0; // --level
     bool m_bNoSound = false;
 };
+
+// Level files that are present but refused, each with the start of the
+// reason the game gives.
+const struct {
+    void (GameRunTest::*write)(int level);
+    const char* why;
+} kRefusedLevels[] = {
+    {&GameRunTest::Zeros, "the file does not start with \"BM\""},
+    {&GameRunTest::Junk, "the file does not start with \"BM\""},
+    {&GameRunTest::Swarm, "a frame would take about"},
+};
+
+// `said` is one line: "quibbo: <path> refused (<why>...)<then>".
+void ExpectRefusal(const std::string& said, const std::string& path, const std::string& why,
+                   const std::string& then) {
+#ifndef __EMSCRIPTEN__ // node writes stderr past the descriptor GoogleTest captures
+    const std::string head = "quibbo: " + path + " refused (" + why, tail = ")" + then + "\n";
+    EXPECT_EQ(said.compare(0, head.size(), head), 0) << said;
+    ASSERT_GE(said.size(), tail.size()) << said;
+    EXPECT_EQ(said.substr(said.size() - tail.size()), tail) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+#else
+    (void)said, (void)path, (void)why, (void)then;
+#endif
+}
 
 } // namespace
 
@@ -162,7 +203,8 @@ TEST_F(GameRunTest, TheLevelChosenOnTheCommandLineStartsANewGame) {
         EXPECT_NE(said.find("--level " + std::to_string(level) + ": " + m_strFolder + "QB0"),
                   std::string::npos)
             << said;
-        EXPECT_NE(said.find(level == 3 ? "no such level file" : "cannot build"), std::string::npos)
+        EXPECT_NE(said.find(level == 3 ? "no such level file" : "QB04.BMP: refused (the file does not start with \"BM\")"),
+                  std::string::npos)
             << said;
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 #endif
@@ -178,21 +220,32 @@ TEST_F(GameRunTest, SmallOrBrokenFirstLevelsFallBackToTheBuiltInLevel) {
     EXPECT_EQ(m_stats.m_x, 38.5);
     EXPECT_EQ(m_stats.m_z, 35.5);
 
-    // Counted, but not a level: the built-in level is played instead.
-    WriteBytes(m_strFolder, "QB00.BMP", 100, 0);
-    EXPECT_EQ(Run(1, ""), EXIT_NORMAL);
-    EXPECT_EQ(m_stats.m_nDotsLeft, 38);
-    EXPECT_TRUE(m_stats.m_boxes.empty());
+    // Counted, but not a level, or a level over the budget: the built-in
+    // level is played instead, and one line on stderr says why.
+    for (const auto& [write, why] : kRefusedLevels) {
+        (this->*write)(0);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(Run(1, ""), EXIT_NORMAL);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(m_stats.m_nDotsLeft, 38) << why;
+        EXPECT_TRUE(m_stats.m_boxes.empty()) << why;
+        ExpectRefusal(said, m_strFolder + "QB00.BMP", why, "; playing the built-in level");
+    }
 }
 
 TEST_F(GameRunTest, ABrokenNextLevelEndsTheProgram) {
-    Level(0, kOneDotLevel);
-    WriteBytes(m_strFolder, "QB01.BMP", 4096, 0x5A);
-    EXPECT_EQ(Run(500, "1:+up"), EXIT_LEVEL_FAILED);
-    EXPECT_EQ(m_stats.m_nExitCode, 255);
-    EXPECT_EQ(m_stats.m_nFrames, 32);
-    ASSERT_EQ(m_stats.m_boxes.size(), 1u);
-    EXPECT_EQ(m_stats.m_boxes[0].text, "Can't load level.");
+    for (const auto& [write, why] : kRefusedLevels) {
+        Level(0, kOneDotLevel);
+        (this->*write)(1);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(Run(500, "1:+up"), EXIT_LEVEL_FAILED) << why;
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(m_stats.m_nExitCode, 255);
+        EXPECT_EQ(m_stats.m_nFrames, 32);
+        ASSERT_EQ(m_stats.m_boxes.size(), 1u);
+        EXPECT_EQ(m_stats.m_boxes[0].text, "Can't load level.");
+        ExpectRefusal(said, m_strFolder + "QB01.BMP", why, "");
+    }
 }
 
 TEST_F(GameRunTest, ASmallNextLevelCountsAsMissing) {
