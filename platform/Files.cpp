@@ -1,13 +1,17 @@
 #include "platform/Files.h"
+#include "platform/WholeFile.h"
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+const size_t kMaxUserDirsBytes = 64 * 1024;
 
 // An environment variable that holds an absolute path, or "".
 std::string AbsoluteEnv(const char* name) {
@@ -38,7 +42,14 @@ std::string PicturesFolder() {
         config = home + "/.config";
     if (config.empty())
         return "";
-    std::ifstream dirs(config + "/user-dirs.dirs");
+    // A settings file of a few lines: anything else there (a link to a
+    // device, a FIFO, something huge) counts as no file rather than
+    // freezing the game when a screenshot is taken.
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile((config + "/user-dirs.dirs").c_str(), kMaxUserDirsBytes, &bytes, nullptr,
+                       true))
+        return "";
+    std::istringstream dirs(std::string(bytes.begin(), bytes.end()));
     const std::string key = "XDG_PICTURES_DIR=\"";
     for (std::string line; std::getline(dirs, line);) {
         if (line.compare(0, key.size(), key) != 0 || line.back() != '"')
@@ -119,4 +130,22 @@ std::string PlatScreenshotFolder() {
     else if (!PlatUserDataFolder().empty())
         folder = PlatUserDataFolder() + "screenshots/";
     return PlatMakeFolders(folder) ? folder : "";
+}
+
+std::string PlatPrintablePath(const std::string& path) {
+    std::string shown;
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n')
+            shown += "\\n";
+        else if (c == '\t')
+            shown += "\\t";
+        else if (byte < 0x20 || byte == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+            shown += hex;
+        } else
+            shown += c;
+    }
+    return shown;
 }

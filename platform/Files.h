@@ -25,3 +25,8 @@ std::string PlatSharedDataFolder(const std::string& program = PlatGetProgramFold
 std::string PlatScreenshotFolder();
 // Creates `folder` and the folders above it as needed; true when it exists.
 bool PlatMakeFolders(const std::string& folder);
+// `path` as one line for a message: a newline, tab or other control
+// character in a folder's name is shown escaped (\n, \t, \xNN), so that
+// a name cannot break or forge the lines around it. The file itself still
+// goes where the name says.
+std::string PlatPrintablePath(const std::string& path);

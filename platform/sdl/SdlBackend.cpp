@@ -399,13 +399,14 @@ void CSdlBackend::SaveScreenshot() {
     std::string path;
     if (folder.empty() || !PlatSaveNumberedScreenshot(folder, &path)) {
         std::fprintf(stderr, "quibbo: cannot write a screenshot in %s\n",
-                     folder.empty() ? "the pictures or data folder" : folder.c_str());
+                     folder.empty() ? "the pictures or data folder"
+                                    : PlatPrintablePath(folder).c_str());
         return;
     }
     // Say where it went in full: the game may have been started from anywhere.
     char full[PATH_MAX];
     std::fprintf(stderr, "quibbo: screenshot saved as %s\n",
-                 realpath(path.c_str(), full) ? full : path.c_str());
+                 PlatPrintablePath(realpath(path.c_str(), full) ? full : path).c_str());
 }
 
 int32_t CSdlBackend::MessageBox(const char* text, const char* caption, uint32_t type) {

@@ -6,10 +6,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <string>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 TEST(Resources, TheFourStringsAndAMissingOne) {
     char buf[64];
@@ -170,5 +174,70 @@ TEST(UserFolders, FollowTheXdgVariablesAndThePicturesFolder) {
     env.Set("XDG_PICTURES_DIR", nullptr);
     EXPECT_EQ(PlatUserDataFolder(), "");
     EXPECT_EQ(PlatScreenshotFolder(), "");
+    std::filesystem::remove_all(home);
+}
+
+// A user-dirs.dirs that is not a small regular file counts as absent. Each
+// lookup runs in a child on an alarm, so a lookup that blocks on a FIFO or
+// reads a device without end fails the case instead of hanging the suite.
+TEST(UserFolders, ReadOnlyASmallRegularUserDirsFile) {
+    char pattern[] = "/tmp/quibbo-home-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string home = pattern;
+    const std::string config = home + "/.config", dirs = config + "/user-dirs.dirs";
+    plattest::ScopedEnv env;
+    env.Set("HOME", home.c_str());
+    env.Set("XDG_DATA_HOME", nullptr);
+    env.Set("XDG_CONFIG_HOME", config.c_str());
+    env.Set("XDG_PICTURES_DIR", nullptr);
+    ASSERT_TRUE(PlatMakeFolders(home + "/Bilder"));
+    ASSERT_TRUE(PlatMakeFolders(config));
+    const std::string line = "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n";
+    const std::string fallback = home + "/.local/share/quibbo/screenshots/";
+    const struct {
+        const char* kind;
+        std::function<bool()> make;
+    } cases[] = {
+        {"link to /dev/zero", [&] { return symlink("/dev/zero", dirs.c_str()) == 0; }},
+        {"FIFO", [&] { return mkfifo(dirs.c_str(), 0600) == 0; }},
+        {"over 64 KB", [&] {
+             FILE* f = std::fopen(dirs.c_str(), "w");
+             if (!f)
+                 return false;
+             std::fputs((std::string(70 * 1024, '#') + "\n" + line).c_str(), f);
+             return std::fclose(f) == 0;
+         }},
+    };
+    for (const auto& c : cases) {
+        std::remove(dirs.c_str());
+        ASSERT_TRUE(c.make()) << c.kind;
+        std::fflush(nullptr);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            alarm(3);
+            _exit(PlatScreenshotFolder() == fallback ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status)) << c.kind << ": ended by signal "
+                                       << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << c.kind;
+    }
+    // The same line in a small regular file still counts.
+    std::remove(dirs.c_str());
+    FILE* f = std::fopen(dirs.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs(line.c_str(), f);
+    std::fclose(f);
+    EXPECT_EQ(PlatScreenshotFolder(), home + "/Bilder/Quibbo/");
+
+    // A pictures folder whose name holds control characters is used as
+    // named, and printed on one line.
+    const std::string odd = home + "/Pic\ntures\t\x1b";
+    env.Set("XDG_PICTURES_DIR", odd.c_str());
+    ASSERT_TRUE(PlatMakeFolders(odd));
+    EXPECT_EQ(PlatScreenshotFolder(), odd + "/Quibbo/");
+    EXPECT_EQ(PlatPrintablePath(PlatScreenshotFolder()), home + "/Pic\\ntures\\t\\x1B/Quibbo/");
     std::filesystem::remove_all(home);
 }
