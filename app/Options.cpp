@@ -5,6 +5,9 @@
 #include "platform/WholeFile.h"
 #include <cctype>
 #include <filesystem>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 #include <sstream>
 
 namespace {
@@ -73,10 +76,27 @@ bool ParseKeyItem(const std::string& item, std::vector<KeyScriptEvent>* out, std
 // Far more than any script needs; a device or a file that never ends (such
 // as /dev/zero) is refused instead of filling the memory.
 const size_t kMaxKeyScriptBytes = size_t(16) << 20;
+#ifdef __EMSCRIPTEN__
+// Where the page writes the files it is given (web/page.js).
+const char* const kPageFilesFolder = "/levels/";
+#endif
 
 // False with the reason when the file cannot be opened or read (a folder
 // opens but cannot be read) or is larger than kMaxKeyScriptBytes.
 bool ReadFile(const std::string& path, std::string* text, std::string* why) {
+#ifdef __EMSCRIPTEN__
+    // In a page the address is anyone's to write: a script may come only from
+    // the files the page itself made, never from its devices (/dev/urandom
+    // never ends; /dev/stdin would open a prompt). Under node the files are
+    // the machine's, as natively.
+    const bool page = EM_ASM_INT({ return typeof window == "object" ? 1 : 0; }) != 0;
+    const std::string normal = std::filesystem::path(path).lexically_normal().string();
+    if (page && normal.rfind(kPageFilesFolder, 0) != 0) {
+        *why = path + ": a page reads key scripts only from its own files, under " +
+               kPageFilesFolder;
+        return false;
+    }
+#endif
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(path.c_str(), kMaxKeyScriptBytes, &bytes, why))
         return false;

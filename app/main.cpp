@@ -8,6 +8,10 @@
 #ifdef __EMSCRIPTEN__
 #include "platform/Sound.h"
 #include "platform/web/Web.h"
+#include "scene/LevelBitmap.h"
+#include "scene/LevelBudget.h"
+#include "scene/LevelReport.h"
+#include <emscripten.h>
 #endif
 #include <cstdio>
 #include <string>
@@ -31,6 +35,36 @@ CBackend* MakeBackend(const PlatConfig& config) {
 }
 
 } // namespace
+
+#ifdef __EMSCRIPTEN__
+// ---- Asked by the page about the level files it is given ----
+extern "C" {
+
+// The largest level file the game reads: the page refuses a larger one by
+// its size, without reading it.
+EMSCRIPTEN_KEEPALIVE double WebMaxLevelFileBytes() {
+    return static_cast<double>(kMaxLevelFileBytes);
+}
+
+// Why the game would not play the level file at `path`, in one line, as its
+// load would find it (the file, then the level budget with the program's
+// pictures); "" when it would. Valid until the next call.
+EMSCRIPTEN_KEEPALIVE const char* WebLevelRefusal(const char* path) {
+    static std::string why;
+    why.clear();
+    LevelGrid grid;
+    if (ReadLevelFile(path, &grid, &why)) {
+        const LevelCounts counts = CountLevelBuild(grid.cells.data(), grid.width, grid.height,
+                                                   kProgramWallTextures, kProgramItemImages);
+        FitsLevelBudget(EstimateLevelCost(counts), &why);
+    } else if (why.empty()) {
+        why = "it cannot be read as a level";
+    }
+    return why.c_str();
+}
+
+} // extern "C"
+#endif
 
 int main(int argc, char** argv) {
     COptions options;

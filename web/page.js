@@ -17,6 +17,12 @@
   let running = false;  // a game is on (not the end-of-game state)
   let endedResolve = null;
   let levelsRun = 0;
+  let pictures = 0;     // pictures saved
+  let errors = [];      // the game's lines on stderr since it started
+  // The game's functions and files exist once quibbo.wasm has loaded;
+  // levels given sooner wait for it.
+  let loaded;
+  const ready = new Promise(resolve => { loaded = resolve; });
 
   // ---- The command line: ?args=--seed%201 (for tests and tinkering) ----
   const query = new URLSearchParams(location.search);
@@ -64,11 +70,14 @@
       else if (document.documentElement.requestFullscreen) document.documentElement.requestFullscreen().catch(() => {});
     },
 
+    // The picture leaves the in-memory files at once: the download holds
+    // its bytes. The page numbers the pictures itself, as the folder would.
     download(path) {
       const bytes = Module.FS.readFile(path);
+      Module.FS.unlink(path);
       const link = document.createElement('a');
       link.href = URL.createObjectURL(new Blob([bytes], { type: 'image/bmp' }));
-      link.download = path.split('/').pop();
+      link.download = 'quibbo-' + String(++pictures).padStart(3, '0') + '.bmp';
       document.body.appendChild(link);
       link.click();
       link.remove();
@@ -126,6 +135,7 @@
       running = false;
       Quibbo.state.ended = status;
       $('ended-text').textContent = status === 255 ? 'The game ended: a level could not be loaded.' : 'Thanks for playing';
+      $('new-game').hidden = false;
       $('ended').hidden = false;
       $('built-in').hidden = !Quibbo.levelsDir;
       offerLevels();
@@ -161,6 +171,7 @@
   $('new-game').onclick = startGame;
   // Back from the player's own levels to the game's.
   $('built-in').onclick = () => {
+    removeTree(Quibbo.levelsDir);
     Quibbo.levelsDir = '';
     Quibbo.startLevel = 0;
     startGame();
@@ -227,39 +238,114 @@
   document.addEventListener('dblclick', e => e.preventDefault());
   document.addEventListener('gesturestart', e => e.preventDefault());
 
-  // ---- Levels of the player's own: QB00.BMP, QB01.BMP, ... ----
+  // ---- Levels of the player's own: QB00.BMP, QB01.BMP, ... QB100.BMP ----
+  // The game's names: the level number with two digits at least.
+  function levelNumber(name) {
+    const m = /^QB(\d+)\.BMP$/i.exec(name);
+    return m && String(+m[1]).padStart(2, '0') === m[1] ? +m[1] : -1;
+  }
+  const levelName = n => 'QB' + String(n).padStart(2, '0') + '.BMP';
+
+  // A set replaces the last: its folder goes, files and all.
+  function removeTree(dir) {
+    const fs = Module.FS;
+    if (!dir || !fs.analyzePath(dir).exists) return;
+    for (const name of fs.readdir(dir)) {
+      if (name === '.' || name === '..') continue;
+      const at = dir.replace(/\/$/, '') + '/' + name;
+      if (fs.isDir(fs.stat(at).mode)) removeTree(at); else fs.unlink(at);
+    }
+    fs.rmdir(dir);
+  }
+
+  // Writes the levels, asks the game about each, says in one line what will
+  // be played and what was refused, and starts the game on them.
   async function takeLevels(files) {
-    const levels = [...files].filter(f => /^qb\d\d\.bmp$/i.test(f.name));
+    const levels = [...files].filter(f => levelNumber(f.name) >= 0)
+      .sort((x, y) => levelNumber(x.name) - levelNumber(y.name));
     if (levels.length === 0) { note('Levels are files named QB00.BMP, QB01.BMP, ...'); return; }
+    await ready;
+    const limit = Module._WebMaxLevelFileBytes();
+    const refused = new Map(); // level number -> "NAME: why"
+    const taken = [];
+    for (const file of levels) {
+      const n = levelNumber(file.name);
+      if (file.size > limit) {
+        refused.set(n, `${levelName(n)}: ${megabytes(file.size)}, more than the ${megabytes(limit)} a level may be`);
+        continue;
+      }
+      try {
+        taken.push([n, new Uint8Array(await file.arrayBuffer())]);
+      } catch (e) {
+        refused.set(n, `${levelName(n)}: the browser could not read it`);
+      }
+    }
+    const old = Quibbo.levelsDir;
     const dir = '/levels/' + (++levelsRun) + '/';
     Module.FS.mkdirTree(dir);
-    for (const file of levels)
-      Module.FS.writeFile(dir + file.name.toUpperCase(), new Uint8Array(await file.arrayBuffer()));
+    for (const [n, bytes] of taken) {
+      const file = dir + levelName(n);
+      Module.FS.writeFile(file, bytes);
+      const why = levelRefusal(file);
+      // The game plays a refused level's file no more than a missing one's,
+      // but it must see it to say so when it comes to it.
+      if (why) refused.set(n, `${levelName(n)}: ${why}`);
+    }
     Quibbo.levelsDir = dir;
     Quibbo.startLevel = 0;
-    note(levels.length + (levels.length === 1 ? ' level' : ' levels') + ': ' +
-         levels.map(f => f.name.toUpperCase()).sort().join(', '));
+    // As the game goes: QB00 (or the built-in level in its place), then on
+    // while the next file is there and can be played.
+    const have = new Set(taken.map(([n]) => n));
+    let last = 0;
+    while (have.has(last + 1) && !refused.has(last + 1)) last++;
+    const played = refused.has(0) || !have.has(0)
+      ? (last > 0 ? `the built-in level, then ${span(1, last)}` : 'the built-in level')
+      : span(0, last);
+    const first = refused.values().next().value;
+    note(`Plays ${played}` +
+         (refused.size === 0 ? '' : refused.size === 1 ? `; refused ${first}` : `; ${refused.size} refused, ${first}`),
+         refused.size > 0);
     if (running) {
       if (Quibbo.answer) Quibbo.answer(2); // the box would only end this game anyway
       Module._WebRestart();
     } else {
       startGame();
     }
+    removeTree(old);
   }
-  $('pick').addEventListener('change', e => { takeLevels(e.target.files); e.target.value = ''; });
+  function span(from, to) {
+    const count = to - from + 1;
+    return count + (count === 1 ? ' level: ' + levelName(from) : ` levels: ${levelName(from)} \u2026 ${levelName(to)}`);
+  }
+  // The game's own reading of a level file: "" when it would play it.
+  function levelRefusal(file) {
+    const top = Module.stackSave();
+    try {
+      return Module.UTF8ToString(Module._WebLevelRefusal(Module.allocateUTF8OnStack(file)));
+    } finally {
+      Module.stackRestore(top);
+    }
+  }
+  const megabytes = bytes => (bytes / 1048576).toFixed(bytes < 10485760 ? 1 : 0) + ' MB';
+  // Whatever goes wrong with a pick is said on the page, never thrown.
+  const take = files => takeLevels(files).catch(e => note('The levels could not be taken: ' + e.message, true));
+
+  $('pick').addEventListener('change', e => { take([...e.target.files]); e.target.value = ''; });
   addEventListener('dragover', e => { e.preventDefault(); document.body.classList.add('dragging'); });
   addEventListener('dragleave', () => document.body.classList.remove('dragging'));
   addEventListener('drop', e => {
     e.preventDefault();
     document.body.classList.remove('dragging');
-    if (e.dataTransfer && e.dataTransfer.files.length) takeLevels(e.dataTransfer.files);
+    if (e.dataTransfer && e.dataTransfer.files.length) take([...e.dataTransfer.files]);
   });
 
   let noteTimer = 0;
-  function note(text) {
-    $('note').textContent = text;
+  // One line under the picture; the whole text is its title. A refusal
+  // stays longer, to be read.
+  function note(text, long) {
+    $('note').textContent = $('note').title = text;
     clearTimeout(noteTimer);
-    noteTimer = setTimeout(() => { $('note').textContent = ''; }, 4000);
+    noteTimer = setTimeout(() => { $('note').textContent = $('note').title = ''; }, long ? 10000 : 4000);
   }
 
   $('shot').onclick = () => { if (window.Module && Module._WebScreenshot) Module._WebScreenshot(); };
@@ -271,10 +357,20 @@
     arguments: args,
     canvas,
     print: text => console.log(text),
-    printErr: text => console.warn(text),
+    printErr: text => { console.warn(text); errors.push(text); },
     onRuntimeInitialized() {
       running = true;
       canvas.focus();
+      loaded();
+    },
+    // The program itself ended (a bad command line): its first line on
+    // stderr is the reason, shown where the game would be.
+    onExit(status) {
+      running = false;
+      if (status === 0) return;
+      $('ended-text').textContent = errors[0] || 'The game ended with status ' + status + '.';
+      $('ended').hidden = false;
+      $('new-game').hidden = $('built-in').hidden = true;
     },
   };
   layout();

@@ -4,6 +4,8 @@
 #include "platform/Backend.h"
 #include "platform/InputMap.h"
 #include "platform/PlatformInternal.h"
+#include "platform/WinApp.h"
+#include "platform/Wnd.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "platform/web/Web.h"
 #include "platform/web/WebKeys.h"
@@ -139,6 +141,7 @@ private:
     CInputMap m_input;
     bool m_bFocus = false;
     bool m_bAsking = false;
+    bool m_bClosing = false; // this game was asked to end for new levels
     bool m_bPending = false; // the framebuffer changed since it was last put up
     int m_nFps = 60;
     int m_nShows = 0;
@@ -264,6 +267,14 @@ void CWebBackend::PumpEvents() {
     PollPads();
     m_input.Tick(TickCount());
     Perform();
+    // New levels came: the game ends as its close button would end it, once
+    // it has a window to close (a close sent while it starts would be lost
+    // with the old game's messages, and the game would play on).
+    const CWinApp* app = PlatGetApp();
+    if (g_bRestart && !m_bClosing && app && app->m_pMainWnd && app->m_pMainWnd->m_hWnd) {
+        m_bClosing = true;
+        PlatRequestClose();
+    }
 }
 
 void CWebBackend::WaitEvents() {
@@ -448,10 +459,12 @@ EMSCRIPTEN_KEEPALIVE void WebScreenshot() {
 }
 
 // New levels are in the folder the page set: the running game ends (as its
-// close button would end it) and the next one starts on them.
+// close button would end it) and the next one starts on them. Picks that
+// come faster than games start are one restart, on the last folder.
 EMSCRIPTEN_KEEPALIVE void WebRestart() {
     g_bRestart = true;
-    PlatRequestClose();
+    if (!g_pWeb) // a scripted run: it has no events of its own to wait for
+        PlatRequestClose();
 }
 
 } // extern "C"
