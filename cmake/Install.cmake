@@ -1,7 +1,7 @@
 # What `cmake --install` puts where, and the Debian package `cpack -G DEB`
 # makes of it: the two programs, the campaign's levels, the desktop entry,
-# the icon in the icon theme's sizes, the AppStream metainfo and the manual
-# pages.
+# the icon in the icon theme's sizes, the AppStream metainfo, the manual
+# pages, the copyright file and the Debian changelog.
 include(GNUInstallDirs)
 
 set(QUIBBO_APP_ID com.vornack.quibbo)
@@ -10,7 +10,12 @@ set(QUIBBO_APP_ID com.vornack.quibbo)
 set(QUIBBO_SCREENSHOT_URL "https://www.vornack.com/quibbo/screenshot.png"
   CACHE STRING "Web address of the screenshot named in the AppStream metainfo")
 
-install(TARGETS quibbo leveltool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The game goes where the system keeps games (/usr/games, /usr/local/games,
+# both on a Debian PATH), the level tool with the other programs.
+set(QUIBBO_INSTALL_GAMESDIR games CACHE STRING
+  "Folder under the prefix for the game itself (bin puts it beside leveltool)")
+install(TARGETS quibbo RUNTIME DESTINATION ${QUIBBO_INSTALL_GAMESDIR})
+install(TARGETS leveltool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES dist/${QUIBBO_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
@@ -50,8 +55,32 @@ foreach(program quibbo leveltool)
     VERBATIM)
   list(APPEND QUIBBO_MAN_PAGES ${page})
 endforeach()
-add_custom_target(man_pages ALL DEPENDS ${QUIBBO_MAN_PAGES})
-install(FILES ${QUIBBO_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+# Installed gzipped, as man finds them and Debian asks; -n leaves out the
+# name and time, so the same page always gives the same bytes.
+set(QUIBBO_MAN_PAGES_GZ)
+foreach(page ${QUIBBO_MAN_PAGES})
+  add_custom_command(OUTPUT ${page}.gz
+    COMMAND gzip -9n -c ${page} > ${page}.gz
+    DEPENDS ${page}
+    COMMENT "Compressing the manual page ${page}")
+  list(APPEND QUIBBO_MAN_PAGES_GZ ${page}.gz)
+endforeach()
+add_custom_target(man_pages ALL DEPENDS ${QUIBBO_MAN_PAGES} ${QUIBBO_MAN_PAGES_GZ})
+install(FILES ${QUIBBO_MAN_PAGES_GZ} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+
+# The package's papers: who may do what with it, and the one-entry Debian
+# changelog every package carries. The date follows SOURCE_DATE_EPOCH when
+# set, so a rebuild can give the same package.
+set(QUIBBO_MAINTAINER "Quibbo maintainers <maintainers@quibbo.invalid>")
+string(TIMESTAMP QUIBBO_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+configure_file(dist/debian/changelog.in ${CMAKE_BINARY_DIR}/dist/changelog.Debian @ONLY)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/dist/changelog.Debian.gz
+  COMMAND gzip -9n -c ${CMAKE_BINARY_DIR}/dist/changelog.Debian
+          > ${CMAKE_BINARY_DIR}/dist/changelog.Debian.gz
+  DEPENDS ${CMAKE_BINARY_DIR}/dist/changelog.Debian)
+add_custom_target(package_papers ALL DEPENDS ${CMAKE_BINARY_DIR}/dist/changelog.Debian.gz)
+install(FILES dist/debian/copyright ${CMAKE_BINARY_DIR}/dist/changelog.Debian.gz
+  DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # The installed tree and the package, checked from a scratch root.
 if(QUIBBO_TESTS)
@@ -65,7 +94,7 @@ endif()
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quibbo)
 set(CPACK_PACKAGE_VENDOR Vornack)
-set(CPACK_PACKAGE_CONTACT "Vornack")
+set(CPACK_PACKAGE_CONTACT "${QUIBBO_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "first-person 3D maze game with its own software renderer")
 # CPack puts the summary on the Description line and indents this below it.
 set(CPACK_PACKAGE_DESCRIPTION "You walk a walled maze seen in perspective, eat the dots that stand
@@ -74,6 +103,9 @@ chase you. Made for a small handheld screen, it keeps its sharp pixels in a
 scalable window or full screen, plays with the keyboard or a gamepad, and
 comes with a tool that turns text maps into new levels.")
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
+# A Debian revision makes it a package of the game rather than a native
+# Debian program, so its changelog is changelog.Debian.gz.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # dpkg-shlibdeps (dpkg-dev) reads the libraries the programs link and writes

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks what a player gets: builds the Debian package from a finished build,
-# unpacks it into a scratch root, and checks the tree (every file in place,
-# the desktop entry and the metainfo valid, the manual pages complete, the
-# campaign's levels in place) and that the game runs from there as the menu
+# has lintian (when installed) find no error in it, unpacks it into a scratch
+# root, and checks the tree (every file in place, the desktop entry and the
+# metainfo valid, the manual pages gzipped and complete, the copyright file
+# in Debian's format, the campaign's levels in place) and that the game runs from there as the menu
 # entry starts it, and plays the campaign installed with it. `cmake --install`
 # into a scratch prefix must lay out the same files.
 # Usage: tests/install/check_install.sh BUILD-FOLDER [sdl|headless]
@@ -42,12 +43,14 @@ root="$scratch/root"
 dpkg -x "$deb" "$root"
 
 expected=(
-    usr/bin/quibbo
+    usr/games/quibbo
     usr/bin/leveltool
     "usr/share/applications/$app.desktop"
     "usr/share/metainfo/$app.metainfo.xml"
-    usr/share/man/man6/quibbo.6
-    usr/share/man/man6/leveltool.6
+    usr/share/man/man6/quibbo.6.gz
+    usr/share/man/man6/leveltool.6.gz
+    usr/share/doc/quibbo/copyright
+    usr/share/doc/quibbo/changelog.Debian.gz
 )
 for size in 32 48 64 128 256; do
     expected+=("usr/share/icons/hicolor/${size}x${size}/apps/$app.png")
@@ -65,7 +68,24 @@ echo "campaign: ${#campaign[@]} level(s) from $maps"
 for f in "${expected[@]}"; do
     [ -s "$root/$f" ] || fail "$f is missing from the package"
 done
-[ -x "$root/usr/bin/quibbo" ] && [ -x "$root/usr/bin/leveltool" ] || fail "programs not executable"
+[ -x "$root/usr/games/quibbo" ] && [ -x "$root/usr/bin/leveltool" ] || fail "programs not executable"
+[ -z "$(find "$root/usr/share/man" -type f ! -name '*.gz')" ] || fail "a manual page is not gzipped"
+for gz in "$root"/usr/share/man/man6/*.gz "$root/usr/share/doc/quibbo/changelog.Debian.gz"; do
+    gzip -t "$gz" 2>/dev/null || fail "${gz#"$root"/} is not gzip"
+done
+copyright="$root/usr/share/doc/quibbo/copyright"
+grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$' "$copyright" &&
+    grep -q '^Files: \*$' "$copyright" && grep -q '^License: ' "$copyright" ||
+    fail "the copyright file is not in Debian's machine-readable format"
+[[ "$(dpkg-deb -f "$deb" Maintainer)" == *' <'*'@'*'>' ]] || fail "the Maintainer has no address"
+if command -v lintian >/dev/null; then
+    # Errors fail; warnings are known and explained in the README.
+    said=$(lintian "$deb" 2>&1 | grep -v 'running with root privileges' || true)
+    [ -n "$said" ] && echo "lintian: $said"
+    if grep -q '^E: ' <<<"$said"; then fail "lintian finds errors"; fi
+else
+    echo "note: lintian is not installed; the package was not checked by it"
+fi
 
 # Each icon is a PNG of the size its folder names (width and height sit at
 # bytes 16 to 23 of the file).
@@ -111,8 +131,9 @@ grep -q '<image>https\?://' "$root/usr/share/metainfo/$app.metainfo.xml" ||
 # The manual pages render without a warning, and every option the installed
 # program lists is on its page.
 for prog in quibbo leveltool; do
-    page="$root/usr/share/man/man6/$prog.6"
-    [ -s "$page" ] || continue
+    [ -s "$root/usr/share/man/man6/$prog.6.gz" ] || continue
+    page="$scratch/$prog.6"
+    gzip -dc "$root/usr/share/man/man6/$prog.6.gz" >"$page"
     if command -v groff >/dev/null; then
         warnings=$(groff -man -Tutf8 -ww -z "$page" 2>&1)
         [ -z "$warnings" ] || fail "$prog.6: $warnings"
@@ -120,7 +141,10 @@ for prog in quibbo leveltool; do
     else
         text=$(sed 's/\\-/-/g; s/\\f[BIRP]//g' "$page")
     fi
-    help=$("$root/usr/bin/$prog" --help)
+    rm "$page"
+    bin=bin
+    [ "$prog" = quibbo ] && bin=games
+    help=$("$root/usr/$bin/$prog" --help)
     for opt in $(grep -o -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
         grep -qF -- "$opt" <<<"$text" || fail "$prog.6 lacks $opt"
     done
@@ -132,7 +156,7 @@ done
 exec_line=$(sed -n 's/^Exec=//p' "$desktop")
 command=${exec_line%% *}
 [ "$command" = quibbo ] || fail "the desktop entry runs '$exec_line'"
-if stats=$(cd "$scratch" && PATH="$root/usr/bin:$PATH" "$command" --headless --frames 10 --stats); then
+if stats=$(cd "$scratch" && PATH="$root/usr/games:$PATH" "$command" --headless --frames 10 --stats); then
     echo "installed run: $stats"
     [[ "$stats" == *'"frames": 10'* && "$stats" == *'"exit_code": 0'* ]] ||
         fail "the installed game's figures: $stats"
@@ -143,7 +167,7 @@ fi
 # of share/quibbo/levels/, not of the player's data folder (an empty one
 # here) nor of the build.
 if [[ " ${campaign[*]} " == *" QB01 "* ]]; then
-    if stats=$(cd "$scratch" && XDG_DATA_HOME="$scratch/no-data" PATH="$root/usr/bin:$PATH" \
+    if stats=$(cd "$scratch" && XDG_DATA_HOME="$scratch/no-data" PATH="$root/usr/games:$PATH" \
             "$command" --headless --level 1 --frames 10 --stats); then
         echo "installed run of level 1: $stats"
         [[ "$stats" == *'"level": 1,'* && "$stats" == *'"frames": 10'* ]] ||
