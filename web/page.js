@@ -301,10 +301,13 @@
     const played = refused.has(0) || !have.has(0)
       ? (last > 0 ? `the built-in level, then ${span(1, last)}` : 'the built-in level')
       : span(0, last);
+    // Files past a gap or a refusal are never reached.
+    const unreached = taken.filter(([n]) => n > last && !refused.has(n)).length;
     const first = refused.values().next().value;
     note(`Plays ${played}` +
-         (refused.size === 0 ? '' : refused.size === 1 ? `; refused ${first}` : `; ${refused.size} refused, ${first}`),
-         refused.size > 0);
+         (refused.size === 0 ? '' : refused.size === 1 ? `; refused ${first}` : `; ${refused.size} refused, ${first}`) +
+         (unreached ? `; ${unreached} more not reached (${levelName(last + 1)} ${refused.has(last + 1) ? 'refused' : 'missing'})` : ''),
+         refused.size > 0 || unreached > 0);
     if (running) {
       if (Quibbo.answer) Quibbo.answer(2); // the box would only end this game anyway
       Module._WebRestart();

@@ -520,6 +520,12 @@ async function levelFiles(browser, log) {
     /150 levels: QB00\.BMP \u2026 QB149\.BMP/.test(summary.text) && summary.height < 1.5 * summary.line &&
     (await filesUnder(page, '/levels')).count === 150, JSON.stringify(summary));
 
+  // Past a gap the game stops: those files are not announced as played.
+  await giveFiles(page, [{ name: 'QB00.BMP', bytes: onedot }, { name: 'QB02.BMP', bytes: onedot }]);
+  const gap = await noteFor(page, 'not reached');
+  check('levels past a gap are said not to be reached', gap &&
+    gap.text === 'Plays 1 level: QB00.BMP; 1 more not reached (QB01.BMP missing)', JSON.stringify(gap));
+
   // A picture leaves nothing in the page's /tmp once downloaded.
   await running(page);
   const [download] = await Promise.all([page.waitForEvent('download', { timeout: 5000 }).catch(() => null),
