@@ -310,13 +310,12 @@ bool CMainFrame::ChangeLevel(bool bAdvance) {
         return true;
     }
     m_pWorld->ShowOverlay(IDB_TITLE, kTitleShowMs);
-    // As at the start: a first level file that does not build gives way to
-    // the built-in level rather than ending the game.
     std::string first = LevelFileName(LevelFolder(), g_nLevel);
     if (IsLevelFilePresent(first)) {
         if (m_pWorld->ReloadLevelFile(first.c_str(), true))
             return true;
-        SayRefused(first, *m_pWorld, "; playing the built-in level");
+        SayRefused(first, *m_pWorld, ""); // before "Can't load level."
+        return false;
     }
     return m_pWorld->ReloadLevelResource(IDB_LEVEL, true);
 }

@@ -233,10 +233,17 @@ TEST_F(MainFrameTest, ABrokenFirstLevelIsRetriedWithoutFallbackAfterGameOver) {
     EXPECT_EQ(World().GetMaze()->GetDotsLeft(), 38);
     World().m_nScore = 70;
     HeadlessAddAnswer(IDOK);
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(m_pFrame->ChangeLevel(false));
+    const std::string said = testing::internal::GetCapturedStderr();
     ASSERT_EQ(g_runStats.m_boxes.size(), 1u);
     EXPECT_EQ(g_runStats.m_boxes[0].text, "GAME OVER\nScore: 70");
     EXPECT_EQ(World().m_nOverlayTime, 5000);
+#ifndef __EMSCRIPTEN__ // node writes stderr past the descriptor GoogleTest captures
+    // The retry's refusal is said before the "Can't load level." box.
+    EXPECT_EQ(said, "quibbo: " + m_strFolder + "QB00.BMP refused (the file does not start with "
+                                              "\"BM\")\n");
+#endif
 }
 
 TEST_F(MainFrameTest, GameOverPausesBehindABlackWindowAndCancelCloses) {
