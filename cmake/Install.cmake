@@ -10,12 +10,16 @@ set(QUIBBO_APP_ID com.vornack.quibbo)
 set(QUIBBO_SCREENSHOT_URL "https://www.vornack.com/quibbo/screenshot.png"
   CACHE STRING "Web address of the screenshot named in the AppStream metainfo")
 
-# The game goes where the system keeps games (/usr/games, /usr/local/games,
-# both on a Debian PATH), the level tool with the other programs.
-set(QUIBBO_INSTALL_GAMESDIR games CACHE STRING
-  "Folder under the prefix for the game itself (bin puts it beside leveltool)")
-install(TARGETS quibbo RUNTIME DESTINATION ${QUIBBO_INSTALL_GAMESDIR})
-install(TARGETS leveltool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS quibbo leveltool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Debian keeps games in games/ (/usr/games is on its PATH); the game stays in
+# bin/ too, where a player's own install under ~/.local finds it on PATH,
+# and games/ holds a link to it.
+install(CODE "
+  set(games \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/games\")
+  file(MAKE_DIRECTORY \"\${games}\")
+  file(CREATE_LINK ../${CMAKE_INSTALL_BINDIR}/quibbo \"\${games}/quibbo\" SYMBOLIC)
+  message(STATUS \"Installing: \${games}/quibbo -> ../${CMAKE_INSTALL_BINDIR}/quibbo\")
+")
 
 install(FILES dist/${QUIBBO_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 

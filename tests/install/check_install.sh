@@ -43,6 +43,7 @@ root="$scratch/root"
 dpkg -x "$deb" "$root"
 
 expected=(
+    usr/bin/quibbo
     usr/games/quibbo
     usr/bin/leveltool
     "usr/share/applications/$app.desktop"
@@ -68,7 +69,8 @@ echo "campaign: ${#campaign[@]} level(s) from $maps"
 for f in "${expected[@]}"; do
     [ -s "$root/$f" ] || fail "$f is missing from the package"
 done
-[ -x "$root/usr/games/quibbo" ] && [ -x "$root/usr/bin/leveltool" ] || fail "programs not executable"
+[ -x "$root/usr/bin/quibbo" ] && [ -x "$root/usr/bin/leveltool" ] || fail "programs not executable"
+[ "$(readlink "$root/usr/games/quibbo")" = ../bin/quibbo ] || fail "usr/games/quibbo is not a link to ../bin/quibbo"
 [ -z "$(find "$root/usr/share/man" -type f ! -name '*.gz')" ] || fail "a manual page is not gzipped"
 for gz in "$root"/usr/share/man/man6/*.gz "$root/usr/share/doc/quibbo/changelog.Debian.gz"; do
     gzip -t "$gz" 2>/dev/null || fail "${gz#"$root"/} is not gzip"
@@ -142,9 +144,7 @@ for prog in quibbo leveltool; do
         text=$(sed 's/\\-/-/g; s/\\f[BIRP]//g' "$page")
     fi
     rm "$page"
-    bin=bin
-    [ "$prog" = quibbo ] && bin=games
-    help=$("$root/usr/$bin/$prog" --help)
+    help=$("$root/usr/bin/$prog" --help)
     for opt in $(grep -o -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
         grep -qF -- "$opt" <<<"$text" || fail "$prog.6 lacks $opt"
     done
