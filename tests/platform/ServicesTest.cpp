@@ -181,6 +181,9 @@ TEST(UserFolders, FollowTheXdgVariablesAndThePicturesFolder) {
 // lookup runs in a child on an alarm, so a lookup that blocks on a FIFO or
 // reads a device without end fails the case instead of hanging the suite.
 TEST(UserFolders, ReadOnlyASmallRegularUserDirsFile) {
+#ifdef __EMSCRIPTEN__
+    GTEST_SKIP() << "under node a test cannot fork the child that guards against a hang";
+#endif
     char pattern[] = "/tmp/quibbo-home-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     const std::string home = pattern;
