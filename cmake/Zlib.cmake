@@ -1,0 +1,1 @@
+# zlib for link codes (written next).
