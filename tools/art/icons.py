@@ -2,6 +2,7 @@
 """Writes the desktop icon theme's pictures of the game's icon into dist/icons/.
 
 Usage: tools/art/icons.py [output folder]   (default: dist/icons/ of this tree)
+       tools/art/icons.py --web [folder]      the page's icons (default: web/icons/)
        tools/art/icons.py --check PNG...      are these still the window icon?
 
 The 32 x 32 one is the window icon itself, pixel for pixel as res/icon.bmp
@@ -9,6 +10,7 @@ holds it; the larger ones are the same drawing made at their size, so they
 stay sharp instead of being blown up from 32 pixels.
 """
 import os
+import struct
 import sys
 import zlib
 
@@ -22,6 +24,13 @@ import sprites  # noqa: E402
 from bmp2png import read_bmp, write_png  # noqa: E402
 
 SIZES = (32, 48, 64, 128, 256)
+# The page's icons: the installed app's (a maskable one keeps the drawing
+# inside the middle 80 %, which any mask leaves whole), the phone's home
+# screen and the browser tab's.
+WEB = (("icon-192.png", 192, False), ("icon-512.png", 512, False),
+       ("maskable-512.png", 512, True), ("apple-touch-icon.png", 180, False))
+FAVICON = (16, 32)
+BACKGROUND = (150, 160, 176)  # the grey between the drawing's tiles
 ROOT = os.path.join(HERE, "..", "..")
 
 
@@ -83,7 +92,52 @@ def check(paths):
     return problems
 
 
+def picture(size):
+    """The icon at `size` pixels: the window icon itself at 32."""
+    if size == 32:
+        return read_bmp(open(os.path.join(ROOT, "res", "icon.bmp"), "rb").read())[2]
+    return [[tuple(int(round(v)) for v in p) for p in row] for row in sprites.icon(size)]
+
+
+def png_bytes(path, size, rows):
+    write_png(path, size, size, rows)
+    return open(path, "rb").read()
+
+
+def web(out):
+    """The page's icons, and favicon.ico holding the 16 and 32 pixel ones as
+    PNGs (which every browser of today reads inside an .ico)."""
+    os.makedirs(out, exist_ok=True)
+    for name, size, maskable in WEB:
+        if maskable:
+            inner = int(size * 0.8)
+            pad = (size - inner) // 2
+            drawing = picture(inner)
+            rows = [[BACKGROUND] * size for _ in range(size)]
+            for y, row in enumerate(drawing):
+                rows[pad + y][pad:pad + inner] = row
+        else:
+            rows = picture(size)
+        write_png(os.path.join(out, name), size, size, rows)
+        print("%dx%d  %s" % (size, size, os.path.relpath(os.path.join(out, name))))
+    scratch = os.path.join(out, ".favicon.png")
+    images = [png_bytes(scratch, size, picture(size)) for size in FAVICON]
+    os.remove(scratch)
+    ico = struct.pack("<HHH", 0, 1, len(images))
+    at = 6 + 16 * len(images)
+    for size, data in zip(FAVICON, images):
+        ico += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(data), at)
+        at += len(data)
+    path = os.path.join(out, "favicon.ico")
+    with open(path, "wb") as f:
+        f.write(ico + b"".join(images))
+    print("%s  %s" % ("+".join("%dx%d" % (s, s) for s in FAVICON), os.path.relpath(path)))
+
+
 def main():
+    if sys.argv[1:2] == ["--web"]:
+        web(sys.argv[2] if len(sys.argv) > 2 else os.path.join(ROOT, "web", "icons"))
+        return
     if sys.argv[1:2] == ["--check"]:
         problems = check(sys.argv[2:])
         for p in problems:
@@ -92,11 +146,7 @@ def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "dist", "icons")
     os.makedirs(out, exist_ok=True)
     for size in SIZES:
-        if size == 32:
-            w, h, rows = read_bmp(open(os.path.join(ROOT, "res", "icon.bmp"), "rb").read())
-        else:
-            rows = [[tuple(int(round(v)) for v in p) for p in row] for row in sprites.icon(size)]
-            w = h = size
+        rows, w, h = picture(size), size, size
         path = os.path.join(out, "%dx%d.png" % (size, size))
         write_png(path, w, h, rows)
         print("%dx%d  %s" % (w, h, os.path.relpath(path)))
