@@ -9,7 +9,7 @@ set -euo pipefail
 # validators, groff-base to check the manual pages render.
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-for pkg in g++ cmake make pkg-config libsdl2-dev libgtest-dev \
+for pkg in g++ cmake make pkg-config libsdl2-dev zlib1g-dev libgtest-dev \
            dpkg-dev desktop-file-utils appstream groff-base "$@"; do
     have_pkg "$pkg" || need+=("$pkg")
 done
