@@ -1,6 +1,7 @@
 // leveltool: turns text maps into level bitmaps the game loads, and level
 // bitmaps back into text maps, with a summary of what the game builds from
-// them. It reads and builds through the maze's own code.
+// them; puts a level into a link and takes it out again. It reads and builds
+// through the maze's own code.
 #include "gfx/Surface.h"
 #include "platform/Files.h"
 #include "platform/Numbers.h"
@@ -10,9 +11,13 @@
 #include "res/ResourceIds.h"
 #include "scene/LevelBitmap.h"
 #include "scene/LevelCheck.h"
+#include "scene/LevelCode.h"
 #include "scene/LevelReport.h"
 #include "scene/LevelText.h"
 #include "scene/Maze.h"
+#if QUIBBO_WITH_ZLIB
+#include "platform/zlib/RawDeflate.h"
+#endif
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +31,8 @@ const char* const kUsage =
     "       leveltool show LEVEL.bmp\n"
     "       leveltool show --resource ID\n"
     "       leveltool check LEVEL.bmp|MAP.txt...\n"
+    "       leveltool link LEVEL.bmp|MAP.txt [ADDRESS]\n"
+    "       leveltool unlink LINK|CODE LEVEL.bmp\n"
     "       leveltool --help\n"
     "\n"
     "make  turns a text map into an 8-bit level bitmap (uncompressed, bottom-up,\n"
@@ -42,6 +49,14 @@ const char* const kUsage =
     "      the level budget. It prints the counts and the length in cells of a\n"
     "      planned tour of every dot and gun, then each problem on a line of its\n"
     "      own starting \"fail:\", naming the cell as (column, row).\n"
+    "link  prints a link that carries the level to the game's page,\n"
+    "      ADDRESS#level=CODE: ADDRESS is the page (by default\n"
+    "      %s, where ./web.sh serves it), CODE the whole\n"
+    "      level, compressed, with a check sum. The page plays it and offers to\n"
+    "      edit it.\n"
+    "unlink writes the level a link (or its code alone) carries as a level\n"
+    "      bitmap, the same bytes make writes for its map, then says what the\n"
+    "      game builds from it; a link that was cut or changed is refused.\n"
     "\n"
     "Text maps: one character a cell, one line a row, the top row first; every\n"
     "row as long as the first. A line starting with ';' is a comment, and a line\n"
@@ -61,8 +76,12 @@ const char* const kUsage =
     "and its low six bits its type. Levels may have at most 4096 cells a side.\n"
     "\n"
     "Exit status: 0 when the game accepts the level (check: every level passes),\n"
-    "1 when it rejects it (check: a level fails), 2 for a usage error or a file\n"
-    "that cannot be read or written.\n";
+    "1 when it rejects it (check: a level fails; link, unlink: the level or the\n"
+    "link is refused), 2 for a usage error or a file that cannot be read or\n"
+    "written.\n";
+
+// Where ./web.sh serves the page.
+const char* const kDefaultPageAddress = "http://127.0.0.1:8000/";
 
 // The game offers level files of at least this many bytes.
 const uint64_t kMinLevelFileBytes = 100;
@@ -168,9 +187,9 @@ bool IsTextMapName(const std::string& path) {
     return tail == ".txt";
 }
 
-// One level of `leveltool check`: 0 passes, 1 fails, 2 cannot be read.
-int CheckOne(const char* path) {
-    LevelGrid grid;
+// The grid of a level bitmap, or of a text map when the name ends in .txt:
+// 0 read, 1 a bitmap the game rejects, 2 cannot be read (said on stderr).
+int ReadGridOfLevel(const char* path, LevelGrid* grid) {
     std::string error;
     uint64_t size = 0;
     if (!PlatGetFileSize(path, &size)) {
@@ -183,13 +202,21 @@ int CheckOne(const char* path) {
             std::fprintf(stderr, "leveltool: %s\n", error.c_str());
             return 2;
         }
-        if (!ParseLevelText(std::string(bytes.begin(), bytes.end()), &grid, &error)) {
+        if (!ParseLevelText(std::string(bytes.begin(), bytes.end()), grid, &error)) {
             std::fprintf(stderr, "leveltool: %s: %s\n", path, error.c_str());
             return 2;
         }
-    } else if (!ReadLevelFile(path, &grid, &error)) {
+    } else if (!ReadLevelFile(path, grid, &error)) {
         return Reject(path, error);
     }
+    return 0;
+}
+
+// One level of `leveltool check`: 0 passes, 1 fails, 2 cannot be read.
+int CheckOne(const char* path) {
+    LevelGrid grid;
+    if (const int status = ReadGridOfLevel(path, &grid))
+        return status;
     const LevelCheck check = CheckLevel(grid);
     std::printf("level: %s\n%s", path, FormatLevelCheck(check).c_str());
     return check.failures.empty() ? 0 : 1;
@@ -207,8 +234,67 @@ int Check(int count, char** paths) {
     return status;
 }
 
+#if QUIBBO_WITH_ZLIB
+int Link(const char* path, const char* address) {
+    LevelGrid grid;
+    if (const int status = ReadGridOfLevel(path, &grid))
+        return status;
+    std::vector<uint8_t> body;
+    std::string error;
+    if (!MakeLevelCodeBody(grid, &body, &error)) {
+        std::fprintf(stderr, "leveltool: %s: %s\n", path, error.c_str());
+        return 1;
+    }
+    // A fragment already on the address would hide the level's.
+    std::string page = address;
+    page = page.substr(0, page.find('#'));
+    std::printf("%s%s%s\n", page.c_str(), kLevelLinkMark,
+                MakeDeflatedLinkCode(kLevelCodeFormat, body.data(), body.size()).c_str());
+    return 0;
+}
+
+int Unlink(const char* link, const char* levelPath) {
+    // A link copied from a chat often brings blanks or a line end with it.
+    std::string_view text = link;
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    std::vector<uint8_t> body;
+    LevelGrid grid;
+    std::string error;
+    if (!ReadDeflatedLinkCode(LevelCodeOfLink(text), kLevelCodeFormat, kMaxLevelCodeBodyBytes,
+                              &body, &error) ||
+        !ReadLevelCodeBody(body.data(), body.size(), &grid, &error)) {
+        std::fprintf(stderr, "leveltool: %s\n", error.c_str());
+        return 1;
+    }
+    if (!WriteWholeFile(levelPath, MakeLevelBitmap(grid))) {
+        std::fprintf(stderr, "leveltool: cannot write %s\n", levelPath);
+        return 2;
+    }
+    std::printf("wrote %s\n", levelPath);
+    return LoadAndReport(levelPath, 0, false);
+}
+#else
+// The browser build's tool runs under node without zlib; the page makes
+// and reads links with the browser's own compression.
+int NoLinks() {
+    std::fprintf(stderr, "leveltool: this build cannot make or read links (it has no zlib); "
+                         "use a native build\n");
+    return 2;
+}
+int Link(const char*, const char*) {
+    return NoLinks();
+}
+int Unlink(const char*, const char*) {
+    return NoLinks();
+}
+#endif
+
 int Usage(FILE* out, int status) {
-    std::fprintf(out, kUsage, IDB_LEVEL, kUnfairEnemyWalk, kOpenCellsNorthOfStart);
+    std::fprintf(out, kUsage, IDB_LEVEL, kUnfairEnemyWalk, kOpenCellsNorthOfStart,
+                 kDefaultPageAddress);
     return status;
 }
 
@@ -229,6 +315,10 @@ int main(int argc, char** argv) {
         status = Make(argv[2], argv[3]);
     } else if (argc >= 3 && !std::strcmp(argv[1], "check")) {
         status = Check(argc - 2, argv + 2);
+    } else if ((argc == 3 || argc == 4) && !std::strcmp(argv[1], "link")) {
+        status = Link(argv[2], argc == 4 ? argv[3] : kDefaultPageAddress);
+    } else if (argc == 4 && !std::strcmp(argv[1], "unlink")) {
+        status = Unlink(argv[2], argv[3]);
     } else if (argc == 3 && !std::strcmp(argv[1], "show")) {
         status = LoadAndReport(argv[2], 0, true);
     } else if (argc == 4 && !std::strcmp(argv[1], "show") && !std::strcmp(argv[2], "--resource")) {
