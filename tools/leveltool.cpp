@@ -158,6 +158,16 @@ int LoadAndReport(const char* path, int id, bool bPrintMap) {
     return 0;
 }
 
+// Writes the level file of a grid, then says what the game builds from it.
+int WriteAndReport(const LevelGrid& grid, const char* levelPath) {
+    if (!WriteWholeFile(levelPath, MakeLevelBitmap(grid))) {
+        std::fprintf(stderr, "leveltool: cannot write %s\n", levelPath);
+        return 2;
+    }
+    std::printf("wrote %s\n", levelPath);
+    return LoadAndReport(levelPath, 0, false);
+}
+
 int Make(const char* mapPath, const char* levelPath) {
     std::vector<uint8_t> bytes;
     std::string error;
@@ -170,12 +180,7 @@ int Make(const char* mapPath, const char* levelPath) {
         std::fprintf(stderr, "leveltool: %s: %s\n", mapPath, error.c_str());
         return 2;
     }
-    if (!WriteWholeFile(levelPath, MakeLevelBitmap(grid))) {
-        std::fprintf(stderr, "leveltool: cannot write %s\n", levelPath);
-        return 2;
-    }
-    std::printf("wrote %s\n", levelPath);
-    return LoadAndReport(levelPath, 0, false);
+    return WriteAndReport(grid, levelPath);
 }
 
 bool IsTextMapName(const std::string& path) {
@@ -269,12 +274,7 @@ int Unlink(const char* link, const char* levelPath) {
         std::fprintf(stderr, "leveltool: %s\n", error.c_str());
         return 1;
     }
-    if (!WriteWholeFile(levelPath, MakeLevelBitmap(grid))) {
-        std::fprintf(stderr, "leveltool: cannot write %s\n", levelPath);
-        return 2;
-    }
-    std::printf("wrote %s\n", levelPath);
-    return LoadAndReport(levelPath, 0, false);
+    return WriteAndReport(grid, levelPath);
 }
 #else
 // The browser build's tool runs under node without zlib; the page makes
