@@ -6,11 +6,14 @@
 #include "platform/sdl/Sdl.h"
 #endif
 #ifdef __EMSCRIPTEN__
+#include "platform/LinkCode.h"
 #include "platform/Sound.h"
 #include "platform/web/Web.h"
 #include "scene/LevelBitmap.h"
 #include "scene/LevelBudget.h"
+#include "scene/LevelCode.h"
 #include "scene/LevelReport.h"
+#include "scene/LevelText.h"
 #include <emscripten.h>
 #endif
 #include <cstdio>
@@ -60,6 +63,43 @@ EMSCRIPTEN_KEEPALIVE const char* WebLevelRefusal(const char* path) {
     } else if (why.empty()) {
         why = "it cannot be read as a level";
     }
+    return why.c_str();
+}
+
+// ---- Links that carry a level: the page unpacks the code's data with the
+// browser's own raw inflate, between these two calls ----
+
+// The deflated data of a level link's code (the text after "#level="): ""
+// and the data at WebCodeData() for WebCodeSize() bytes, or why the code is
+// refused, in one line. Both valid until the next call.
+static std::vector<uint8_t> g_codeData;
+EMSCRIPTEN_KEEPALIVE const char* WebReadLinkCode(const char* code) {
+    static std::string why;
+    ReadLinkCode(code, kLevelCodeFormat, &g_codeData, &why);
+    return why.c_str();
+}
+EMSCRIPTEN_KEEPALIVE uint8_t* WebCodeData() {
+    return g_codeData.data();
+}
+EMSCRIPTEN_KEEPALIVE int WebCodeSize() {
+    return static_cast<int>(g_codeData.size());
+}
+
+// The page's inflate stops past this many bytes: no level's body is larger.
+EMSCRIPTEN_KEEPALIVE double WebMaxCodeBodyBytes() {
+    return static_cast<double>(kMaxLevelCodeBodyBytes);
+}
+
+// Writes the level file of a link's unpacked body at `path` (the bytes
+// `leveltool make` writes for the same map): "" when written, else why not
+// in one line, and nothing is written. Valid until the next call.
+EMSCRIPTEN_KEEPALIVE const char* WebLevelFromCodeBody(const uint8_t* body, int size,
+                                                      const char* path) {
+    static std::string why;
+    LevelGrid grid;
+    if (ReadLevelCodeBody(body, size > 0 ? static_cast<size_t>(size) : 0, &grid, &why) &&
+        !WriteWholeFile(path, MakeLevelBitmap(grid)))
+        why = "the link's level cannot be written in the page's files";
     return why.c_str();
 }
 
