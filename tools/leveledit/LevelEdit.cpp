@@ -1,7 +1,9 @@
 #include "tools/leveledit/LevelEdit.h"
 #include "gfx/Dib.h"
+#include "platform/LinkCode.h"
 #include "scene/LevelBitmap.h"
 #include "scene/LevelCheck.h"
+#include "scene/LevelCode.h"
 #include "scene/LevelText.h"
 #include "tools/leveledit/LevelSwatch.h"
 #include <algorithm>
@@ -225,6 +227,39 @@ const char* EditReadText(const char* text) {
         return Hand(why);
     Replace(grid);
     return Hand("");
+}
+
+int EditCodeBody() {
+    EditState& state = State();
+    if (!MakeLevelCodeBody(Grid(), &state.output, &state.error))
+        return -1;
+    return static_cast<int>(state.output.size());
+}
+
+const char* EditReadCodeBody(const uint8_t* body, int size) {
+    LevelGrid grid;
+    std::string why;
+    if (!body || size < 0)
+        return Hand("there is no level in the link");
+    if (!ReadLevelCodeBody(body, size_t(size), &grid, &why))
+        return Hand(why);
+    Replace(grid);
+    return Hand("");
+}
+
+const char* EditReadLinkCode(const char* code) {
+    std::string why;
+    if (!ReadLinkCode(LevelCodeOfLink(code ? code : ""), kLevelCodeFormat, &State().output, &why))
+        return Hand(why);
+    return Hand("");
+}
+
+const char* EditMakeLinkCode(const uint8_t* deflated, int size) {
+    return Hand(MakeLinkCode(kLevelCodeFormat, deflated, deflated && size > 0 ? size_t(size) : 0));
+}
+
+double EditMaxCodeBodyBytes() {
+    return static_cast<double>(kMaxLevelCodeBodyBytes);
 }
 
 uint8_t* EditSwatch(int cell, int size) {

@@ -48,6 +48,20 @@ EDIT_EXPORT const char* EditError();
 EDIT_EXPORT const char* EditReadBitmap(const uint8_t* bytes, int size);
 EDIT_EXPORT const char* EditReadText(const char* text);
 
+// Links (scene/LevelCode.h): the page deflates and inflates, the module
+// does the rest. The body of the grid at EditOutput(): its size, or -1 with
+// EditError().
+EDIT_EXPORT int EditCodeBody();
+// "" with the grid replaced by the body's, or the reason (grid unchanged).
+EDIT_EXPORT const char* EditReadCodeBody(const uint8_t* body, int size);
+// The deflated body a level's code (or a whole link) carries: "" with it at
+// EditOutput() and EditOutputSize(), or the reason.
+EDIT_EXPORT const char* EditReadLinkCode(const char* code);
+// The code of a deflated body.
+EDIT_EXPORT const char* EditMakeLinkCode(const uint8_t* deflated, int size);
+// The largest body a code may inflate to.
+EDIT_EXPORT double EditMaxCodeBodyBytes();
+
 // size x size RGBA pixels of how `cell` looks (see LevelSwatch.h); null for
 // a size outside 1..kMaxSwatchSide or a byte outside 0..255.
 EDIT_EXPORT uint8_t* EditSwatch(int cell, int size);

@@ -262,6 +262,31 @@ TEST(LevelEdit, RefusedInputLeavesTheGridAsItWas) {
     }
 }
 
+TEST(LevelEdit, LinksCarryTheGridAndRefuseChangedOnes) {
+    ASSERT_STREQ("", EditReadText("=q 9 10 20 30\n#####\n#P.q#\n#oEG#\n#####\n"));
+    const Snapshot drawn = Current();
+    const int size = EditCodeBody();
+    ASSERT_GT(size, 0) << EditError();
+    std::vector<uint8_t> body(EditOutput(), EditOutput() + size);
+    // The page deflates the body; whatever bytes it makes go through the
+    // code unchanged, from the code alone or from a whole link.
+    const std::string code = EditMakeLinkCode(body.data(), size);
+    EXPECT_EQ('1', code[0]);
+    ASSERT_STREQ("", EditReadLinkCode(("http://127.0.0.1:8000/#level=" + code).c_str()));
+    EXPECT_EQ(body, std::vector<uint8_t>(EditOutput(), EditOutput() + EditOutputSize()));
+    EXPECT_STREQ("", EditReadLinkCode(code.c_str()));
+    EXPECT_STRNE("", EditReadLinkCode((code + "*").c_str()));
+    EXPECT_STRNE("", EditReadLinkCode(("7" + code.substr(1)).c_str()));
+    EditSetGrid(2, 2);
+    ASSERT_STREQ("", EditReadCodeBody(body.data(), size));
+    ExpectSame(drawn, Current(), "from its body");
+    body[12] ^= 1; // a cell
+    EXPECT_STRNE("", EditReadCodeBody(body.data(), size));
+    EXPECT_STRNE("", EditReadCodeBody(body.data(), size - 1));
+    ExpectSame(drawn, Current(), "a changed body");
+    EXPECT_LE(double(size), EditMaxCodeBodyBytes());
+}
+
 TEST(LevelEdit, SwatchesShowTheGamesPictures) {
     ASSERT_TRUE(HeadlessReset());
     LoadSharedPictures();
