@@ -134,13 +134,16 @@ LevelCheck CheckLevel(const LevelGrid& grid) {
         }
     }
     check.enemies = static_cast<int>(enemies.size());
-    std::vector<std::string>& fail = check.failures;
+    std::vector<LevelFailure>& fail = check.failures;
+    const auto failAt = [&fail](std::vector<LevelCell> cells, std::string text) {
+        fail.push_back({std::move(text), std::move(cells)});
+    };
 
     // Where the game puts the player: the first start marker, else the middle.
     if (check.starts.empty()) {
         check.start = {grid.width / 2, grid.height / 2};
-        fail.push_back("no player start: the game would put the player in the middle, " +
-                       At(check.start));
+        failAt({check.start},
+               "no player start: the game would put the player in the middle, " + At(check.start));
     } else {
         check.start = check.starts[0];
         if (check.starts.size() > 1) {
@@ -151,16 +154,16 @@ LevelCheck CheckLevel(const LevelGrid& grid) {
                 where += (i ? ", " : "") + At(check.starts[i]);
             if (named < check.starts.size())
                 where += " and " + std::to_string(check.starts.size() - named) + " more";
-            fail.push_back(std::to_string(check.starts.size()) + " player starts, at " + where +
-                           ": a level has exactly one");
+            failAt(check.starts, std::to_string(check.starts.size()) + " player starts, at " +
+                                     where + ": a level has exactly one");
         }
     }
     const LevelCell start = check.start;
     const bool startOpen = IsOpen(grid, start.column, start.row);
     if (!startOpen)
-        fail.push_back("the player start " + At(start) + " is inside a wall");
+        failAt({start}, "the player start " + At(start) + " is inside a wall");
     if (check.dots == 0)
-        fail.push_back("no dots: eating a dot is what ends a level");
+        failAt({}, "no dots: eating a dot is what ends a level");
 
     const std::vector<int> walk = WalkDistances(grid, start);
     const auto distance = [&](LevelCell cell) {
@@ -171,37 +174,37 @@ LevelCheck CheckLevel(const LevelGrid& grid) {
             const bool dot =
                 grid.cells[size_t(stop.row) * size_t(grid.width) + size_t(stop.column)] ==
                 CELL_ITEM + ITEM_DOT;
-            fail.push_back(std::string(dot ? "the dot" : "the gun") + " at " + At(stop) +
-                           " cannot be reached from the start");
+            failAt({stop}, std::string(dot ? "the dot" : "the gun") + " at " + At(stop) +
+                               " cannot be reached from the start");
         }
     }
     if (startOpen) {
         for (LevelCell enemy : enemies) {
             const int d = distance(enemy);
             if (d < 0)
-                fail.push_back("the enemy at " + At(enemy) +
-                               " is walled in: it can never reach the player");
+                failAt({enemy},
+                       "the enemy at " + At(enemy) + " is walled in: it can never reach the player");
             else if (d <= kUnfairEnemyWalk)
-                fail.push_back("the enemy at " + At(enemy) + " starts " + std::to_string(d) +
-                               " cells' walk from the player start (" +
-                               std::to_string(kUnfairEnemyWalk) +
-                               " or fewer reach it under the title)");
+                failAt({enemy}, "the enemy at " + At(enemy) + " starts " + std::to_string(d) +
+                                    " cells' walk from the player start (" +
+                                    std::to_string(kUnfairEnemyWalk) +
+                                    " or fewer reach it under the title)");
         }
         int north = 0;
         while (north < kOpenCellsNorthOfStart && IsOpen(grid, start.column, start.row - north - 1))
             ++north;
         if (north < kOpenCellsNorthOfStart)
-            fail.push_back("the start " + At(start) +
-                           " looks north at a wall: " + std::to_string(north) +
-                           (north == 1 ? " open cell" : " open cells") + " straight north, " +
-                           std::to_string(kOpenCellsNorthOfStart) + " needed");
+            failAt({start}, "the start " + At(start) + " looks north at a wall: " +
+                                std::to_string(north) +
+                                (north == 1 ? " open cell" : " open cells") + " straight north, " +
+                                std::to_string(kOpenCellsNorthOfStart) + " needed");
     }
 
     const LevelCounts counts = CountLevelBuild(grid.cells.data(), grid.width, grid.height,
                                                kProgramWallTextures, kProgramItemImages);
     check.fitsBudget = FitsLevelBudget(EstimateLevelCost(counts), &check.budget);
     if (!check.fitsBudget)
-        fail.push_back("over the level budget: " + check.budget);
+        failAt({}, "over the level budget: " + check.budget);
 
     check.tour = PlanDotTour(grid, start);
     return check;
@@ -218,8 +221,8 @@ std::string FormatLevelCheck(const LevelCheck& check) {
     out += std::string("budget: ") + (check.fitsBudget ? "fits" : "over") + "\n";
     out += "dot tour: " + std::to_string(check.tour.length) + " cells through " +
            std::to_string(check.tour.stops.size()) + " dots and guns\n";
-    for (const std::string& failure : check.failures)
-        out += "fail: " + failure + "\n";
+    for (const LevelFailure& failure : check.failures)
+        out += "fail: " + failure.text + "\n";
     if (check.failures.empty())
         out += "verdict: can be finished, plays fair\n";
     else

@@ -37,6 +37,14 @@ struct DotTour {
 };
 DotTour PlanDotTour(const LevelGrid& grid, LevelCell start);
 
+// One problem of a level: a line that names it, and the cells it is about
+// (the dot that cannot be reached, every start of several; none for a
+// problem of the whole level), so an editor can mark them.
+struct LevelFailure {
+    std::string text;
+    std::vector<LevelCell> cells;
+};
+
 struct LevelCheck {
     int width = 0;
     int height = 0;
@@ -49,8 +57,8 @@ struct LevelCheck {
     bool fitsBudget = false;
     std::string budget; // why it does not fit; empty when it does
     DotTour tour;
-    // One line each, naming the cell; empty when the level passes.
-    std::vector<std::string> failures;
+    // Empty when the level passes.
+    std::vector<LevelFailure> failures;
 };
 
 // Every check at once; the budget is weighed as the game's build would

@@ -4,6 +4,7 @@
 #include "scene/LevelBudget.h"
 #include "scene/LevelReport.h"
 #include <gtest/gtest.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -42,45 +43,65 @@ bool Has(const std::string& text, const std::string& part) {
 } // namespace
 
 TEST(LevelCheck, EachBrokenRuleIsNamedByItsCell) {
+    // One part of a failure's line, and the cells it carries for an editor
+    // to mark.
+    struct Failure {
+        const char* part;
+        std::vector<std::pair<int, int>> cells;
+    };
     struct Case {
         const char* name;
         std::vector<Edit> edits;
-        std::vector<const char*> failures; // one part of each failure, in order
+        std::vector<Failure> failures; // in order
     };
     const Case cases[] = {
         {"fair", {}, {}},
-        {"dot behind walls", {{8, 3, 'o'}}, {"the dot at (8, 3) cannot be reached"}},
+        {"dot behind walls", {{8, 3, 'o'}}, {{"the dot at (8, 3) cannot be reached", {{8, 3}}}}},
         // (6, 3) touches the open (5, 4) only at a corner.
-        {"diagonal-only gap", {{6, 3, 'G'}, {5, 4, '.'}}, {"the gun at (6, 3) cannot be reached"}},
-        {"two starts", {{10, 5, 'P'}}, {"2 player starts, at (4, 5), (10, 5)"}},
+        {"diagonal-only gap",
+         {{6, 3, 'G'}, {5, 4, '.'}},
+         {{"the gun at (6, 3) cannot be reached", {{6, 3}}}}},
+        {"two starts",
+         {{10, 5, 'P'}},
+         {{"2 player starts, at (4, 5), (10, 5)", {{4, 5}, {10, 5}}}}},
         // The middle (7, 3) is a wall: nothing can be reached.
         {"no start",
          {{4, 5, '.'}},
-         {"no player start: the game would put the player in the middle, (7, 3)",
-          "the player start (7, 3) is inside a wall", "the dot at (1, 1) cannot",
-          "the dot at (4, 1) cannot", "the gun at (11, 4) cannot", "the dot at (12, 5) cannot"}},
+         {{"no player start: the game would put the player in the middle, (7, 3)", {{7, 3}}},
+          {"the player start (7, 3) is inside a wall", {{7, 3}}},
+          {"the dot at (1, 1) cannot", {{1, 1}}},
+          {"the dot at (4, 1) cannot", {{4, 1}}},
+          {"the gun at (11, 4) cannot", {{11, 4}}},
+          {"the dot at (12, 5) cannot", {{12, 5}}}}},
         {"enemy too close",
          {{12, 1, '.'}, {8, 1, 'E'}},
-         {"the enemy at (8, 1) starts 8 cells' walk from the player start"}},
+         {{"the enemy at (8, 1) starts 8 cells' walk from the player start", {{8, 1}}}}},
         {"start facing a wall",
          {{4, 5, '.'}, {6, 5, 'P'}},
-         {"the start (6, 5) looks north at a wall: 0 open cells straight north, 3 needed"}},
-        {"start one open cell short", {{4, 3, '#'}}, {"1 open cell straight north"}},
+         {{"the start (6, 5) looks north at a wall: 0 open cells straight north, 3 needed",
+           {{6, 5}}}}},
+        {"start one open cell short", {{4, 3, '#'}}, {{"1 open cell straight north", {{4, 5}}}}},
         {"walled-in enemy",
          {{8, 3, 'E'}},
-         {"the enemy at (8, 3) is walled in: it can never reach the player"}},
-        {"no dots", {{1, 1, '.'}, {4, 1, '.'}, {12, 5, '.'}}, {"no dots"}},
+         {{"the enemy at (8, 3) is walled in: it can never reach the player", {{8, 3}}}}},
+        {"no dots", {{1, 1, '.'}, {4, 1, '.'}, {12, 5, '.'}}, {{"no dots", {}}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const LevelCheck check = CheckLevel(GridFromText(Map(c.edits)));
         ASSERT_EQ(c.failures.size(), check.failures.size());
-        for (size_t i = 0; i < c.failures.size(); ++i)
-            EXPECT_TRUE(Has(check.failures[i], c.failures[i])) << check.failures[i];
+        for (size_t i = 0; i < c.failures.size(); ++i) {
+            const LevelFailure& got = check.failures[i];
+            EXPECT_TRUE(Has(got.text, c.failures[i].part)) << got.text;
+            std::vector<std::pair<int, int>> cells;
+            for (const LevelCell& cell : got.cells)
+                cells.emplace_back(cell.column, cell.row);
+            EXPECT_EQ(c.failures[i].cells, cells) << got.text;
+        }
         const std::string text = FormatLevelCheck(check);
         EXPECT_EQ(c.failures.empty(), Has(text, "verdict: can be finished, plays fair\n"));
-        for (const std::string& failure : check.failures)
-            EXPECT_TRUE(Has(text, "fail: " + failure + "\n"));
+        for (const LevelFailure& failure : check.failures)
+            EXPECT_TRUE(Has(text, "fail: " + failure.text + "\n"));
     }
 }
 

@@ -167,8 +167,13 @@ const char* EditCheck() {
     json += "\"failures\":[";
     for (size_t i = 0; i < check.failures.size(); ++i) {
         json += i ? ",{\"text\":" : "{\"text\":";
-        JsonString(&json, check.failures[i]);
-        json += ",\"cells\":[]}";
+        JsonString(&json, check.failures[i].text);
+        json += ",\"cells\":[";
+        for (size_t k = 0; k < check.failures[i].cells.size(); ++k) {
+            json += k ? "," : "";
+            JsonCell(&json, check.failures[i].cells[k]);
+        }
+        json += "]}";
     }
     json += "],\"report\":";
     JsonString(&json, FormatLevelCheck(check));

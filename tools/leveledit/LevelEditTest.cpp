@@ -178,6 +178,11 @@ TEST(LevelEdit, CheckAnswersInJsonThatNamesEachFailure) {
     const std::vector<Json>& failures = check["failures"].items;
     ASSERT_EQ(3u, failures.size()) << check["report"].text;
     EXPECT_EQ("the dot at (5, 2) cannot be reached from the start", failures[0]["text"].text);
+    // Each failure carries the cells the editor marks.
+    const std::vector<Json>& marked = failures[0]["cells"].items;
+    ASSERT_EQ(1u, marked.size());
+    EXPECT_EQ(5, marked[0].items[0].number);
+    EXPECT_EQ(2, marked[0].items[1].number);
     EXPECT_NE(std::string::npos, failures[2]["text"].text.find("the enemy at (4, 4) starts 3"));
     // The report is the tool's, every failure on its own line.
     const std::string& report = check["report"].text;
