@@ -51,8 +51,8 @@ const Picture* FindPicture(int id) {
     for (int y = 0; y < info.height; ++y) {
         const uint8_t* row = data + rowsStart + size_t(info.height - 1 - y) * stride;
         for (int x = 0; x < info.width; ++x, out += 3) {
-            const uint8_t* p = bpp == 8 ? (row[x] < entries ? table + 4 * row[x] : nullptr)
-                                        : row + 3 * size_t(x);
+            const uint8_t* p =
+                bpp == 8 ? (row[x] < entries ? table + 4 * row[x] : nullptr) : row + 3 * size_t(x);
             // An index past the table reads black, as in the game.
             out[0] = p ? p[2] : 0;
             out[1] = p ? p[1] : 0;
