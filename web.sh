@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the game for the browser into build-web/ and serves it on this
-# machine: open the printed address. Installs Emscripten first when it is
-# missing. The folder it serves (index.html, page.css, page.js, quibbo.js,
-# quibbo.wasm) is all a static web host needs.
+# Builds the game and its level editor for the browser into build-web/ and
+# serves them on this machine: open the printed address. Installs Emscripten
+# first when it is missing. The folder it serves (the files listed at the
+# end of the build) is all a static web host needs; the page installs as an
+# app and plays offline after one visit.
 #
 #   ./web.sh            build and serve on port 8000 (PORT=... for another)
 #   ./web.sh --build    build only
@@ -20,12 +21,24 @@ fi
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 
 emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DQUIBBO_TESTS=OFF >/dev/null
-cmake --build build-web -j"$(nproc)" --target quibbo
+# webapp comes after the game (quibbo) and the editor (leveledit): it
+# writes the service worker, whose cache is named for the built files.
+cmake --build build-web -j"$(nproc)" --target webapp
 
-files=(index.html page.css page.js quibbo.js quibbo.wasm)
-size=0
-for f in "${files[@]}"; do size=$((size + $(gzip -9c "build-web/$f" | wc -c))); done
-echo "web.sh: build-web/ holds the page: ${files[*]} ($((size / 1024)) KB gzipped)"
+# What a first visit to the game loads, then what the editor adds when it is
+# opened; the service worker fetches both, and the icons, once.
+game=(index.html page.css page.js levelcode.js quibbo.js quibbo.wasm manifest.webmanifest sw.js)
+editor=(editor.html editor.css editor.js leveledit.js leveledit.wasm)
+gzipped() {
+    local total=0 f
+    for f in "$@"; do
+        [ -f "build-web/$f" ] && total=$((total + $(gzip -9c "build-web/$f" | wc -c)))
+    done
+    echo $((total / 1024))
+}
+icons=(build-web/icons/*)
+echo "web.sh: build-web/ holds the page: ${game[*]} icons/ (${#icons[@]} files), and the editor: ${editor[*]}"
+echo "web.sh: the game loads $(gzipped "${game[@]}") KB gzipped; with the editor $(gzipped "${game[@]}" "${editor[@]}") KB"
 [ "${1:-}" = "--build" ] && exit 0
 
 port=${PORT:-8000}

@@ -1,7 +1,7 @@
 // The page's half of the browser backend (platform/web): the canvas and its
 // scale, the box, the end of a game, sound, touch buttons, levels of the
-// player's own and pictures to save. The game calls window.Quibbo; the page
-// calls the game's exported Web... functions.
+// player's own or of a link, and pictures to save. The game calls
+// window.Quibbo; the page calls the game's exported Web... functions.
 'use strict';
 (function () {
   const $ = id => document.getElementById(id);
@@ -15,6 +15,7 @@
   let audio = null;     // made on the first key or touch, as browsers require
   let playing = null;   // the wave that sounds now; a new one cuts it off
   let running = false;  // a game is on (not the end-of-game state)
+  let started = false;  // the program was started (a refused link starts nothing)
   let endedResolve = null;
   let levelsRun = 0;
   let pictures = 0;     // pictures saved
@@ -27,6 +28,8 @@
   // ---- The command line: ?args=--seed%201 (for tests and tinkering) ----
   const query = new URLSearchParams(location.search);
   const args = (query.get('args') || '').split(/\s+/).filter(Boolean);
+  // Opened by the editor to play what it holds: Back returns to it.
+  const editing = query.get('edit') === '1';
 
   const Quibbo = window.Quibbo = {
     state: { games: 0, passes: 0, shows: 0, focus: false, ended: null, waves: 0, boxes: 0 },
@@ -57,12 +60,19 @@
           out[i] = bits === 8 ? (bytes[at] - 128) / 128 : view.getInt16(at, true) / 32768;
         }
       }
-      if (playing) { try { playing.stop(); } catch (e) { /* already over */ } }
+      stopWave();
       playing = audio.createBufferSource();
       playing.buffer = buffer;
       playing.connect(audio.destination);
       playing.start();
       Quibbo.state.waves++;
+    },
+
+    // M, or the mute button: what sounds stops at once.
+    muted(on) {
+      Quibbo.state.muted = on;
+      $('mute').classList.toggle('on', on);
+      if (on) stopWave();
     },
 
     toggleFullscreen() {
@@ -174,15 +184,23 @@
     removeTree(Quibbo.levelsDir);
     Quibbo.levelsDir = '';
     Quibbo.startLevel = 0;
+    offerEdit(null);
     startGame();
   };
 
-  // ---- Scale: whole device pixels per game pixel, as large as fits ----
+  function stopWave() {
+    if (playing) { try { playing.stop(); } catch (e) { /* already over */ } }
+    playing = null;
+  }
+
+  // ---- Scale: whole device pixels per game pixel, as large as fits in
+  // what the notch and the rounded corners leave (#game's box) ----
   function layout() {
     const ratio = window.devicePixelRatio || 1;
     const landscape = innerWidth > innerHeight;
-    let width = innerWidth, height = innerHeight - $('bar').offsetHeight;
-    if (touch && landscape) width -= 2 * Math.max($('dpad').offsetWidth, $('fire').offsetWidth) + 48;
+    const game = $('game');
+    let width = game.clientWidth, height = game.clientHeight - $('bar').offsetHeight;
+    if (touch && landscape) width -= 2 * Math.max($('dpad').offsetWidth, $('actions').offsetWidth) + 48;
     else if (touch) height -= $('pad').offsetHeight + 16;
     const scale = Math.max(1, Math.floor(Math.min(width * ratio / W, height * ratio / H)));
     canvas.style.width = W * scale / ratio + 'px';
@@ -281,8 +299,7 @@
       }
     }
     const old = Quibbo.levelsDir;
-    const dir = '/levels/' + (++levelsRun) + '/';
-    Module.FS.mkdirTree(dir);
+    const dir = newFolder();
     for (const [n, bytes] of taken) {
       const file = dir + levelName(n);
       Module.FS.writeFile(file, bytes);
@@ -291,8 +308,6 @@
       // but it must see it to say so when it comes to it.
       if (why) refused.set(n, `${levelName(n)}: ${why}`);
     }
-    Quibbo.levelsDir = dir;
-    Quibbo.startLevel = 0;
     // As the game goes: QB00 (or the built-in level in its place), then on
     // while the next file is there and can be played.
     const have = new Set(taken.map(([n]) => n));
@@ -308,25 +323,54 @@
          (refused.size === 0 ? '' : refused.size === 1 ? `; refused ${first}` : `; ${refused.size} refused, ${first}`) +
          (unreached ? `; ${unreached} more not reached (${levelName(last + 1)} ${refused.has(last + 1) ? 'refused' : 'missing'})` : ''),
          refused.size > 0 || unreached > 0);
-    if (running) {
-      if (Quibbo.answer) Quibbo.answer(2); // the box would only end this game anyway
+    playSet(dir, null);
+    removeTree(old);
+  }
+
+  // The next game plays the set in `dir`, now: the running one ends (the
+  // box would only end it anyway), or the first one starts on it. `code` is
+  // the link's when the set is a link's level.
+  function playSet(dir, code) {
+    Quibbo.levelsDir = dir;
+    Quibbo.startLevel = 0;
+    offerEdit(code);
+    if (!started) {
+      run(['--levels', dir]);
+    } else if (running) {
+      if (Quibbo.answer) Quibbo.answer(2);
       Module._WebRestart();
     } else {
       startGame();
     }
-    removeTree(old);
   }
   function span(from, to) {
     const count = to - from + 1;
     return count + (count === 1 ? ' level: ' + levelName(from) : ` levels: ${levelName(from)} \u2026 ${levelName(to)}`);
   }
   // The game's own reading of a level file: "" when it would play it.
-  function levelRefusal(file) {
+  const levelRefusal = file => withPath(file, path => Module.UTF8ToString(Module._WebLevelRefusal(path)));
+  function withPath(file, use) {
     const top = Module.stackSave();
     try {
-      return Module.UTF8ToString(Module._WebLevelRefusal(Module.allocateUTF8OnStack(file)));
+      return use(Module.allocateUTF8OnStack(file));
     } finally {
       Module.stackRestore(top);
+    }
+  }
+  // A folder of its own for each set: /levels/1/, /levels/2/, ...
+  function newFolder() {
+    const dir = '/levels/' + (++levelsRun) + '/';
+    Module.FS.mkdirTree(dir);
+    return dir;
+  }
+  // Bytes in the game's memory for the length of `use`.
+  function withBytes(bytes, use) {
+    const at = Module._malloc(Math.max(1, bytes.length));
+    try {
+      Module.HEAPU8.set(bytes, at);
+      return use(at, bytes.length);
+    } finally {
+      Module._free(at);
     }
   }
   const megabytes = bytes => (bytes / 1048576).toFixed(bytes < 10485760 ? 1 : 0) + ' MB';
@@ -342,6 +386,99 @@
     if (e.dataTransfer && e.dataTransfer.files.length) take([...e.dataTransfer.files]);
   });
 
+  // ---- A level of a link: ADDRESS#level=CODE ----
+  // The code never reaches a server (it is the fragment). The game's C++
+  // reads its framing and checksum and builds the level file; the browser
+  // unpacks it in between (levelcode.js).
+  function linkCode() {
+    const fragment = new URLSearchParams(location.hash.replace(/^#/, ''));
+    return fragment.has('level') ? fragment.get('level') : null;
+  }
+  let shownCode = null; // the link whose level plays, or was refused, last
+
+  // Writes the link's level as QB00.BMP of a folder of its own and gives
+  // the folder; throws Error(the reason, one line) and writes nothing when
+  // the link cannot be played.
+  async function linkLevel(code) {
+    await ready;
+    if (!Module._WebReadLinkCode) throw new Error('this build of the game cannot read links');
+    const text = new TextEncoder().encode(code + '\0');
+    const why = withBytes(text, at => Module.UTF8ToString(Module._WebReadLinkCode(at)));
+    if (why) throw new Error(why);
+    const data = Module.HEAPU8.slice(Module._WebCodeData(), Module._WebCodeData() + Module._WebCodeSize());
+    const body = await QuibboCode.inflate(data, Module._WebMaxCodeBodyBytes());
+    const dir = newFolder(), file = dir + levelName(0);
+    // The level must be one the game plays, or it would play the built-in
+    // level in its place.
+    const refusal = withBytes(body, (at, size) =>
+      withPath(file, path => Module.UTF8ToString(Module._WebLevelFromCodeBody(at, size, path)))) ||
+      levelRefusal(file);
+    if (refusal) {
+      removeTree(dir);
+      throw new Error(refusal);
+    }
+    return dir;
+  }
+
+  // Plays the level of the address's link, or says in one line why not.
+  async function openLink(code) {
+    shownCode = code;
+    let dir;
+    try {
+      dir = await linkLevel(code);
+    } catch (e) {
+      if (code !== shownCode) return; // another link came meanwhile
+      const why = "This link's level cannot be played: " + String(e.message).split('\n')[0];
+      if (started) {
+        note(why, true);
+      } else {
+        $('ended-text').textContent = why;
+        $('ended').hidden = false;
+        $('new-game').hidden = $('built-in').hidden = $('start-at').hidden = true;
+        $('play-anyway').hidden = editing;
+        $('play-anyway').href = location.pathname + location.search;
+        offerEdit(null);
+      }
+      return;
+    }
+    if (code !== shownCode) { removeTree(dir); return; }
+    $('start-at').hidden = false;
+    $('play-anyway').hidden = true;
+    const old = Quibbo.levelsDir;
+    playSet(dir, code);
+    if (old !== dir) removeTree(old);
+    note("Plays the link's level");
+  }
+  // A link pasted into the address bar of an open page.
+  addEventListener('hashchange', () => {
+    const code = linkCode();
+    if (code !== null && code !== shownCode) openLink(code);
+  });
+
+  // "Edit this level" while a link's level is the set; from the editor,
+  // Back instead.
+  function offerEdit(code) {
+    $('edit').hidden = editing || code === null;
+    if (code !== null) $('edit').href = 'editor.html#level=' + encodeURIComponent(code);
+    $('back').hidden = !editing;
+  }
+  if (editing) {
+    const back = () => {
+      if (parent !== window) parent.postMessage({ quibbo: 'back' }, location.origin);
+      else location.href = 'editor.html' + location.hash;
+    };
+    $('back').onclick = back;
+    // Before the game hears it (its listener comes later, on the same
+    // window): Escape goes back instead of asking whether to quit.
+    addEventListener('keydown', e => {
+      if (e.key !== 'Escape') return;
+      e.preventDefault();
+      e.stopImmediatePropagation();
+      if (!e.repeat) back();
+    }, true);
+    offerEdit(null);
+  }
+
   let noteTimer = 0;
   // One line under the picture; the whole text is its title. A refusal
   // stays longer, to be read.
@@ -355,16 +492,24 @@
   $('full').onclick = () => Quibbo.toggleFullscreen();
   canvas.tabIndex = 0;
 
-  // ---- The program ----
+  // ---- The program: started by the page, once a link's level is written ----
+  function run(extra) {
+    started = running = true;
+    $('ended').hidden = true;
+    canvas.focus();
+    Module.callMain(args.concat(extra));
+  }
   window.Module = {
-    arguments: args,
     canvas,
+    noInitialRun: true,
     print: text => console.log(text),
     printErr: text => { console.warn(text); errors.push(text); },
     onRuntimeInitialized() {
-      running = true;
-      canvas.focus();
       loaded();
+      // A level dropped meanwhile, or the link, may have started it.
+      const code = linkCode();
+      if (code !== null) openLink(code);
+      else if (!started) run([]);
     },
     // The program itself ended (a bad command line): its first line on
     // stderr is the reason, shown where the game would be.
@@ -377,4 +522,8 @@
     },
   };
   layout();
+
+  // After one visit the page plays with no network (sw.js).
+  if ('serviceWorker' in navigator && location.protocol !== 'file:')
+    addEventListener('load', () => navigator.serviceWorker.register('sw.js').catch(() => {}));
 })();
