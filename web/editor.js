@@ -16,7 +16,16 @@
   const MAX_FILE = 64 << 20;
 
   const state = { ready: false, checks: 0, saves: 0, plays: 0, summary: '', failures: [], level: '' };
-  const Editor = window.QuibboEditor = { state };
+  // What the page's tests read: the level, where a cell is on the screen,
+  // and what Play must leave as it was.
+  const Editor = window.QuibboEditor = { state,
+    level: () => ({ name: level.name, width: level.width, height: level.height, cells: Array.from(level.cells) }),
+    spot(c, r) {
+      const box = canvas.getBoundingClientRect();
+      return { x: box.left + view.x + (c + 0.5) * view.zoom, y: box.top + view.y + (r + 0.5) * view.zoom };
+    },
+    desk: () => ({ tool, paint, view: Object.assign({}, view), undo: steps().undo.length, redo: steps().redo.length }),
+  };
   let M = null;              // the module
   let db = null;             // IndexedDB, or null where the browser keeps nothing
   let level = null;          // { name, width, height, cells, colours }
@@ -175,7 +184,7 @@
 
   // ---- Steps: a stroke, a fill, a rectangle or a resize is one; undo and redo ----
   let before = null; // the cells as they were when the step began
-  const history = () => {
+  const steps = () => {
     if (!histories.has(level.name)) histories.set(level.name, { undo: [], redo: [] });
     return histories.get(level.name);
   };
@@ -200,7 +209,7 @@
     before = null;
   }
   function record(step) {
-    const h = history();
+    const h = steps();
     h.undo.push(step);
     if (h.undo.length > UNDO_STEPS) h.undo.shift();
     h.redo.length = 0;
@@ -217,7 +226,7 @@
     }
   }
   function undo(back) {
-    const h = history(), from = back ? h.undo : h.redo, to = back ? h.redo : h.undo;
+    const h = steps(), from = back ? h.undo : h.redo, to = back ? h.redo : h.undo;
     if (!from.length || gesture) return;
     const step = from.pop();
     apply(step, back);
@@ -227,7 +236,7 @@
   function changed() {
     scheduleCheck();
     scheduleSave();
-    const h = history();
+    const h = steps();
     $('undo').disabled = !h.undo.length;
     $('redo').disabled = !h.redo.length;
     draw();

@@ -1,0 +1,276 @@
+// The level editor (web/editor.html) in headless Chromium: painting with
+// each tool, undo and redo, the level file against the level tool's, the
+// level kept over a reload, Play and back, refusals, and a level drawn on a
+// phone, shared as a link and played from it in a fresh browser profile.
+// tests/web/page.js runs it as one of its parts; alone:
+//
+//   node tests/web/editor.js BUILD_WEB_DIR NATIVE_QUIBBO
+'use strict';
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const { execFileSync } = require('child_process');
+
+const levels = path.join(__dirname, 'levels');
+const ready = page => page.waitForFunction(() => window.QuibboEditor && QuibboEditor.state.ready, null, { timeout: 20000 });
+const desk = page => page.evaluate(() => QuibboEditor.desk());
+const cells = page => page.evaluate(() => QuibboEditor.level());
+const spot = (page, c, r) => page.evaluate(([c, r]) => QuibboEditor.spot(c, r), [c, r]);
+// Every change is kept: wait until the store has caught up.
+const settled = page => page.waitForFunction(() => {
+  const s = QuibboEditor.state;
+  const now = `${s.checks}/${s.saves}`, same = window.lastSettled === now;
+  window.lastSettled = now;
+  return same;
+}, null, { polling: 300, timeout: 10000 });
+
+async function openEditor(context, log, hash = '') {
+  const page = await context.newPage();
+  page.on('console', m => { if (m.type() === 'error') log.push('editor: ' + m.text()); });
+  page.on('pageerror', e => log.push('editor page error: ' + e.message));
+  await page.goto(`${context.url}/editor.html${hash}`);
+  await ready(page);
+  return page;
+}
+const pick = (page, selector) => page.click(`#palette [data-cell="${selector}"]`);
+async function stroke(page, from, to) {
+  const a = await spot(page, ...from), b = await spot(page, ...to);
+  await page.mouse.move(a.x, a.y);
+  await page.mouse.down();
+  await page.mouse.move(b.x, b.y, { steps: 6 });
+  await page.mouse.up();
+}
+async function menu(page, id) { // folded into a menu on a narrow screen
+  if (await page.isVisible('#menu-button')) await page.click('#menu-button');
+  await page.click(id);
+}
+async function downloaded(page, id) {
+  const [file] = await Promise.all([page.waitForEvent('download', { timeout: 5000 }), menu(page, id)]);
+  return fs.readFileSync(await file.path());
+}
+
+async function editor(browser, log, tools) {
+  const { check } = tools;
+  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'quibbo-editor-'));
+  const context = await browser.newContext({ viewport: { width: 1280, height: 800 }, acceptDownloads: true });
+  context.url = browser.url;
+  let page = await openEditor(context, log);
+
+  // Each tool paints, each use is one step, and undo and redo walk them.
+  const start = await cells(page);
+  const at = (level, c, r) => level.cells[r * level.width + c];
+  await pick(page, 64);
+  await stroke(page, [2, 2], [6, 2]);
+  await page.click('[data-tool="rect"]');
+  await pick(page, 130);
+  await stroke(page, [2, 4], [4, 6]);
+  await page.click('[data-tool="fill"]');
+  await pick(page, 131);
+  const fillAt = await spot(page, 3, 5);
+  await page.mouse.click(fillAt.x, fillAt.y);
+  await page.click('[data-tool="erase"]');
+  await stroke(page, [3, 2], [3, 2]);
+  const painted = await cells(page);
+  const row = (level, r, from, to) => Array.from({ length: to - from + 1 }, (_, i) => at(level, from + i, r));
+  const paintedOk = JSON.stringify(row(painted, 2, 2, 6)) === '[64,1,64,64,64]' &&
+    [4, 5, 6].every(r => JSON.stringify(row(painted, r, 2, 4)) === '[131,131,131]') && at(painted, 5, 5) === 1;
+  const steps = (await desk(page)).undo;
+  await page.keyboard.press('Control+z');
+  await page.keyboard.press('Control+z');
+  const undone = await cells(page);
+  await page.click('#redo');
+  const redone = await cells(page);
+  check('editor: brush, rectangle, fill and eraser paint, one undo step each; undo and redo walk them',
+    paintedOk && steps === 4 && at(undone, 3, 2) === 64 && at(undone, 3, 5) === 130 && at(redone, 3, 5) === 131 &&
+    at(redone, 3, 2) === 64, JSON.stringify({ steps, row2: row(painted, 2, 2, 6), fill: at(redone, 3, 5) }));
+  await page.click('#redo');
+  // 120 steps back to the start.
+  await page.click('[data-tool="brush"]');
+  for (let i = 0; i < 116; i++) { const p = await spot(page, 1 + i % 22, 7 + Math.floor(i / 22)); await page.mouse.click(p.x, p.y); }
+  for (let i = 0; i < 120; i++) await page.keyboard.press('Control+z');
+  const back = await cells(page);
+  check('editor: 120 steps undo back to the level as it began',
+    JSON.stringify(back.cells) === JSON.stringify(start.cells) && (await desk(page)).undo === 0, JSON.stringify(await desk(page)));
+  await page.click('#redo');
+  await page.click('#redo');
+
+  // The live check: a dot walled in is named and marked on the grid.
+  await page.click('[data-tool="rect"]');
+  await pick(page, 128);
+  await stroke(page, [14, 2], [18, 6]);
+  await page.click('[data-tool="brush"]');
+  await pick(page, 64);
+  await stroke(page, [16, 4], [16, 4]);
+  await page.waitForFunction(() => /^1 problem: .*\(16, 4\)/.test(QuibboEditor.state.summary), null, { timeout: 5000 }).catch(() => {});
+  const checked = await page.evaluate(() => ({ summary: document.getElementById('summary').textContent,
+    failures: QuibboEditor.state.failures }));
+  check('editor: the live check names an unreachable dot in one line and marks its cell',
+    /^1 problem: .*\(16, 4\)/.test(checked.summary) && checked.failures.length === 1, JSON.stringify(checked));
+  if (tools.pictures) await page.screenshot({ path: path.join(tools.pictures, 'editor-marks.png') });
+
+  // The level file is the level tool's, byte for byte, for the same map:
+  // the map exported from the editor, and a map imported into it.
+  const bytes = await downloaded(page, '#save');
+  const map = await downloaded(page, '#export');
+  const make = (text, name) => {
+    fs.writeFileSync(path.join(scratch, name + '.txt'), text);
+    execFileSync(tools.leveltool, ['make', path.join(scratch, name + '.txt'), path.join(scratch, name + '.bmp')], { stdio: 'ignore' });
+    return fs.readFileSync(path.join(scratch, name + '.bmp'));
+  };
+  const drawn = await cells(page);
+  await page.setInputFiles('#pick-text', path.join(levels, 'gun.txt'));
+  await page.waitForFunction(() => QuibboEditor.state.level === 'gun');
+  const gun = await downloaded(page, '#save');
+  check('editor: saved level files equal `leveltool make` of the same map (drawn and exported; imported)',
+    bytes.equals(make(map, 'drawn')) && gun.equals(make(fs.readFileSync(path.join(levels, 'gun.txt')), 'gun')),
+    `${bytes.length} and ${gun.length} bytes`);
+
+  // A file that cannot be read is refused with why; the level stays.
+  await page.setInputFiles('#pick', { name: 'QB00.BMP', mimeType: 'image/bmp', buffer: Buffer.alloc(300, 7) });
+  await page.waitForFunction(() => /QB00\.BMP was refused: /.test(QuibboEditor.state.note || ''), null, { timeout: 5000 }).catch(() => {});
+  const refused = await page.evaluate(() => ({ note: QuibboEditor.state.note, level: QuibboEditor.state.level }));
+  check('editor: an unreadable level file is refused with why, the level left as it was',
+    /^QB00\.BMP was refused: \S.{8,}$/.test(refused.note) && refused.level === 'gun', JSON.stringify(refused));
+
+  // A reload brings back the last level edited, and keeps the others.
+  await page.selectOption('#levels', 'Level 1');
+  await page.waitForFunction(() => QuibboEditor.state.level === 'Level 1');
+  await settled(page);
+  await page.reload();
+  await ready(page);
+  const kept = await cells(page);
+  const listed = await page.$$eval('#levels option', o => o.map(e => e.value));
+  check('editor: a reload keeps the level and the list of levels', JSON.stringify(kept) === JSON.stringify(drawn) &&
+    JSON.stringify(listed) === '["gun","Level 1"]', JSON.stringify({ listed, name: kept.name }));
+
+  // Play puts the game over the editor; Escape comes back to it as it was.
+  await page.click('[data-tool="rect"]');
+  await stroke(page, [8, 12], [9, 13]);
+  await page.mouse.move(400, 400);
+  await page.mouse.wheel(0, -300);
+  const before = await desk(page);
+  await page.click('#play');
+  const frame = await page.waitForSelector('#play-frame').then(f => f.contentFrame());
+  const played = await frame.waitForFunction(() => window.Quibbo && Quibbo.state.games > 0 && Quibbo.state.passes > 5,
+    null, { timeout: 20000 }).then(() => true, () => false);
+  await page.keyboard.press('Escape');
+  const gone = await page.waitForSelector('#play-frame', { state: 'detached', timeout: 5000 }).then(() => true, () => false);
+  const after = await desk(page);
+  check('editor: Play runs the level over the editor; Escape returns to it as it was (tool, zoom, pan, undo)',
+    played && gone && JSON.stringify(after) === JSON.stringify(before) && before.undo === 1, JSON.stringify({ played, gone, before, after }));
+
+  // A broken link is refused in one line; the level being edited stays.
+  for (const [kind, code] of [['a tampered link', (await shareLink(page)).replace(/.{6}$/, 'AAAAAA').split('#level=')[1]],
+    ['a link of a later format', '9hello'], ['a link cut short', '1']]) {
+    page = await openEditor(context, log, '#level=' + code);
+    const said = await page.evaluate(() => ({ note: QuibboEditor.state.note || '', level: QuibboEditor.state.level }));
+    check(`editor: ${kind} is refused in one line, the level left as it was`, /^The link was refused: [^\n]+$/.test(said.note) &&
+      said.level === 'Level 1' && (await page.$$('#levels option')).length === 2, JSON.stringify(said));
+  }
+  await context.close();
+  await phone(browser, log, tools, scratch);
+  fs.rmSync(scratch, { recursive: true, force: true });
+}
+
+async function shareLink(page) {
+  await page.click('#share');
+  await page.waitForFunction(() => document.getElementById('link').value.includes('#level='));
+  const link = await page.inputValue('#link');
+  await page.click('#shared button[value="ok"]');
+  return link;
+}
+
+// Drawn with a finger on a phone, saved, shared, and played from the link
+// in a profile that has never seen the editor.
+async function phone(browser, log, tools, scratch) {
+  const { check } = tools;
+  const context = await browser.newContext({ viewport: { width: 390, height: 844 }, deviceScaleFactor: 3,
+    isMobile: true, hasTouch: true, acceptDownloads: true });
+  context.url = browser.url;
+  const page = await openEditor(context, log);
+  const cdp = await context.newCDPSession(page);
+  const touches = (type, points) => cdp.send('Input.dispatchTouchEvent', { type, touchPoints: points });
+  const tap = async (c, r) => { const p = await spot(page, c, r); await page.touchscreen.tap(p.x, p.y); };
+  await page.tap('#palette [data-cell="64"]');
+  for (const c of [4, 8, 12]) await tap(c, 3);
+  await page.tap('#palette [data-cell="3"]');
+  await tap(20, 2);
+  // Two fingers pinch the view wider and paint nothing.
+  const drawn = await cells(page), zoom = (await desk(page)).view.zoom;
+  const a = await spot(page, 8, 8), b = await spot(page, 14, 8);
+  await touches('touchStart', [{ x: a.x, y: a.y, id: 1 }]);
+  await touches('touchStart', [{ x: a.x, y: a.y, id: 1 }, { x: b.x, y: b.y, id: 2 }]);
+  for (let i = 1; i <= 5; i++)
+    await touches('touchMove', [{ x: a.x - 8 * i, y: a.y, id: 1 }, { x: b.x + 8 * i, y: b.y, id: 2 }]);
+  await touches('touchEnd', []);
+  const pinched = await desk(page);
+  const targets = await page.evaluate(() => [...document.querySelectorAll('#top .tool, #tools .tool, #palette .tool')]
+    .map(e => e.getBoundingClientRect()).filter(r => r.width > 0 && (r.width < 44 || r.height < 44 || r.left < 0 || r.right > innerWidth)).length);
+  check('editor on a phone: a finger paints, two fingers zoom without painting, touch targets 44 px and on screen',
+    pinched.view.zoom > zoom * 1.3 && JSON.stringify(await cells(page)) === JSON.stringify(drawn) &&
+    drawn.cells.filter(v => v === 64).length === 3 && targets === 0, JSON.stringify({ zoom, pinched, targets }));
+  if (tools.pictures) await page.screenshot({ path: path.join(tools.pictures, 'editor-phone.png') });
+
+  const saved = await downloaded(page, '#save');
+  const link = await shareLink(page);
+  fs.writeFileSync(path.join(scratch, 'phone.bmp'), saved);
+  execFileSync(tools.leveltool, ['unlink', link, path.join(scratch, 'linked.bmp')], { stdio: 'ignore' });
+  const same = fs.readFileSync(path.join(scratch, 'linked.bmp')).equals(saved);
+  await context.close();
+
+  // A fresh profile plays the link: the game's figures count its three dots.
+  const fresh = await browser.newContext({ viewport: { width: 390, height: 844 }, isMobile: true, hasTouch: true });
+  const game = await fresh.newPage();
+  const stats = [];
+  game.on('console', m => { if (m.text().startsWith('{"frames"')) stats.push(m.text()); if (m.type() === 'error') log.push('game: ' + m.text()); });
+  game.on('pageerror', e => log.push('game page error: ' + e.message));
+  const [address, code] = link.split('#level=');
+  await game.goto(`${address}index.html?args=--stats#level=${code}`);
+  const running = await game.waitForFunction(() => window.Quibbo && Quibbo.state.games > 0 && Quibbo.state.passes > 5,
+    null, { timeout: 20000 }).then(() => true, () => false);
+  await game.keyboard.press('Escape');
+  await game.waitForSelector('#box:not([hidden])', { timeout: 8000 }).catch(() => {});
+  await game.keyboard.press('Escape');
+  await game.waitForFunction(() => Quibbo.state.ended !== null, null, { timeout: 8000 }).catch(() => {});
+  const figures = stats.length ? JSON.parse(stats[stats.length - 1]) : null;
+  check('editor on a phone: saved, shared as a link that carries those bytes, played from it in a fresh profile',
+    link.startsWith(browser.url + '/#level=1') && same && running && figures && figures.dots_left === 3 && figures.enemies === 1,
+    JSON.stringify({ link: link.length, same, running, figures }));
+  await fresh.close();
+}
+
+module.exports = { editor };
+
+// Alone: serves the build folder, runs the editor's checks and says how they went.
+if (require.main === module) {
+  (async () => {
+    const http = require('http');
+    const { chromium } = require(path.join(__dirname, '../../web/node_modules/playwright-core'));
+    const root = path.resolve(process.argv[2] || 'build-web'), native = path.resolve(process.argv[3] || 'build/quibbo');
+    const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.css': 'text/css' };
+    const server = http.createServer((req, res) => {
+      const file = path.join(root, decodeURIComponent(req.url.split('?')[0]).replace(/\/$/, '/index.html'));
+      if (!file.startsWith(root) || !fs.existsSync(file)) { res.writeHead(404); res.end(); return; }
+      res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+      fs.createReadStream(file).pipe(res);
+    });
+    await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
+    const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: ['--no-sandbox'] });
+    browser.url = `http://127.0.0.1:${server.address().port}`;
+    let passed = 0, failed = 0;
+    const check = (name, ok, detail) => {
+      if (ok) passed++; else failed++;
+      console.log(`${ok ? 'PASS' : 'FAIL'} ${name}${!ok && detail !== undefined ? ': ' + detail : ''}`);
+    };
+    const log = [];
+    try {
+      await editor(browser, log, { check, serveUrl: browser.url, native, leveltool: path.join(path.dirname(native), 'leveltool'),
+        pictures: process.argv[4] });
+    } catch (e) { check('editor', false, e.stack); }
+    check('no console errors', log.length === 0, log.join(' | '));
+    await browser.close();
+    server.close();
+    console.log(`${passed} passed, ${failed} failed`);
+    process.exit(failed ? 1 : 0);
+  })();
+}
