@@ -27,6 +27,7 @@ EM_JS(int, js_has_focus, (), { return Quibbo.hasFocus() ? 1 : 0; });
 EM_JS(void, js_play_wave, (const uint8_t* samples, int bytes, int rate, int channels, int bits),
       { Quibbo.playWave(HEAPU8.subarray(samples, samples + bytes), rate, channels, bits); });
 EM_JS(void, js_toggle_fullscreen, (), { Quibbo.toggleFullscreen(); });
+EM_JS(void, js_muted, (int muted), { Quibbo.muted(!!muted); });
 EM_JS(void, js_download, (const char* path), { Quibbo.download(UTF8ToString(path)); });
 EM_JS(void, js_set_busy, (int on), { Quibbo.setBusy(!!on); });
 EM_JS(void, js_game_started, (), { Quibbo.gameStarted(); });
@@ -117,6 +118,8 @@ public:
     bool AppHasFocus() override { return m_bFocus; }
     int32_t MessageBox(const char* text, const char* caption, uint32_t type) override;
     void PlayWave(int id, const unsigned char* data, size_t size) override;
+    // The page cuts off the wave that sounds and shows the switch.
+    void MuteChanged(bool muted) override { js_muted(muted); }
 
     // The page's own events, called back while the game waits.
     void Key(const EmscriptenKeyboardEvent& event, bool down);

@@ -50,7 +50,8 @@ int32_t WebKeyCode(const char* key, const char* code) {
 }
 
 int32_t WebTouchKey(int button) {
-    static const int32_t kKeys[WEB_TOUCH_BUTTONS] = {DK_UP, DK_DOWN, DK_LEFT, DK_RIGHT, DK_SPACE};
+    static const int32_t kKeys[WEB_TOUCH_BUTTONS] = {DK_UP,    DK_DOWN, DK_LEFT, DK_RIGHT,
+                                                     DK_SPACE, 'p',     'm'};
     return button >= 0 && button < WEB_TOUCH_BUTTONS ? kKeys[button] : 0;
 }
 

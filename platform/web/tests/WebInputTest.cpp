@@ -68,6 +68,13 @@ TEST(WebKeys, TouchButtonsAndPadsMoveAndFireAsOnTheDesktop) {
     map.Key(WebTouchKey(WEB_TOUCH_FIRE), 0, false, false);
     map.Key(WebTouchKey(WEB_TOUCH_UP), 0, false, false);
     EXPECT_EQ(TakeActions(map), (Lines{"down 38", "down 209", "up 209", "up 38"}));
+    // Pause and mute are the P and M keys, which the window system keeps
+    // for itself (VK_PAUSE, VK_MUTE), so they work while paused.
+    for (int button : {WEB_TOUCH_PAUSE, WEB_TOUCH_MUTE}) {
+        map.Key(WebTouchKey(button), 0, true, false);
+        map.Key(WebTouchKey(button), 0, false, false);
+    }
+    EXPECT_EQ(TakeActions(map), (Lines{"down 19", "up 19", "down 77", "char 109", "up 77"}));
     EXPECT_EQ(WebTouchKey(WEB_TOUCH_BUTTONS), 0);
     EXPECT_EQ(WebTouchKey(-1), 0);
 
