@@ -1,13 +1,15 @@
 // The game's page in the system's headless Chromium, driven through
 // playwright-core: it serves the built folder itself on 127.0.0.1, plays the
-// page with keys, touch, the box and dropped levels, compares the canvas with
-// the native game's picture, stops its server and prints "N passed, N failed".
+// page with keys, touch, the box, dropped levels and levels of links, compares
+// the canvas with the native game's picture, installs the page and plays it
+// with its server stopped, and prints "N passed, N failed".
 //
 //   node tests/web/page.js BUILD_WEB_DIR NATIVE_QUIBBO [PICTURE_DIR]
 //
 // NATIVE_QUIBBO is the desktop build's game (its --headless run is the
-// reference); PICTURE_DIR, when given, receives screenshots of the page on a
-// desktop, a phone upright and a phone on its side.
+// reference); the level tool beside it makes the links. PICTURE_DIR, when
+// given, receives screenshots of the page on a desktop, a phone upright and
+// on its side, a refused link and the installed page offline.
 'use strict';
 const http = require('http');
 const fs = require('fs');
@@ -17,9 +19,11 @@ const { chromium } = require(process.env.PLAYWRIGHT_CORE || path.join(__dirname,
 
 const root = path.resolve(process.argv[2] || 'build-web');
 const native = path.resolve(process.argv[3] || 'build/quibbo');
+const leveltool = path.join(path.dirname(native), 'leveltool');
 const pictures = process.argv[4] ? path.resolve(process.argv[4]) : null;
 const levels = path.join(__dirname, 'levels');
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.css': 'text/css' };
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.css': 'text/css',
+  '.webmanifest': 'application/manifest+json', '.png': 'image/png', '.ico': 'image/x-icon' };
 
 let passed = 0, failed = 0;
 function check(name, ok, detail) {
@@ -27,6 +31,7 @@ function check(name, ok, detail) {
   console.log(`${ok ? 'PASS' : 'FAIL'} ${name}${!ok && detail !== undefined ? ': ' + detail : ''}`);
 }
 
+// The folder on a port of its own; a test may stop it (server.stop()).
 function serve() {
   const server = http.createServer((req, res) => {
     const file = path.join(root, decodeURIComponent(req.url.split('?')[0]).replace(/^\/$/, '/index.html'));
@@ -36,7 +41,11 @@ function serve() {
     res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
     fs.createReadStream(file).pipe(res);
   });
-  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
+  server.stop = () => { server.close(); server.closeAllConnections(); };
+  return new Promise(resolve => server.listen(0, '127.0.0.1', () => {
+    server.url = `http://127.0.0.1:${server.address().port}`;
+    resolve(server);
+  }));
 }
 
 // The figures a run prints with --stats, without its speed.
@@ -70,18 +79,22 @@ const visible = (page, id) => page.evaluate(id => {
   return !!e && !e.hidden && getComputedStyle(e).display !== 'none' && e.getBoundingClientRect().width > 0;
 }, id);
 
-// Opens the page with a command line; collects its console and its stats lines.
-async function open(context, args, log) {
+// Opens the page with a command line (and a fragment, `#level=...`);
+// collects its console and its stats lines. `wait` false: not for a game.
+async function open(context, args, log, hash = '', wait = true) {
   const page = await context.newPage();
+  watch(page, log);
+  await page.goto(`${context.url}/index.html${args ? '?args=' + encodeURIComponent(args) : ''}${hash}`);
+  if (wait) await running(page, 5);
+  return page;
+}
+function watch(page, log) {
   page.stats = [];
   page.on('console', m => {
     if (m.text().startsWith('{"frames"')) page.stats.push(m.text());
-    if (m.type() === 'error') log.push(m.text());
+    if (m.type() === 'error') log.push(m.text() + ' ' + JSON.stringify(m.location()));
   });
   page.on('pageerror', e => log.push('page error: ' + e.message));
-  await page.goto(`${context.url}/index.html${args ? '?args=' + encodeURIComponent(args) : ''}`);
-  await running(page, 5);
-  return page;
 }
 
 // Waits until the game that runs now has had `passes` idle passes.
@@ -358,7 +371,7 @@ async function phone(browser, log) {
     const inside = r => r.l >= 0 && r.t >= 0 && r.r <= box.w && r.b <= box.h;
     const apart = r => r.r <= box.screen.l || r.l >= box.screen.r || r.b <= box.screen.t || r.t >= box.screen.b;
     check(`touch buttons ${name}: shown, 48 px or more, on screen, clear of the picture`,
-      await visible(page, 'pad') && box.keys.length === 5 && !box.scrolls && inside(box.screen) &&
+      await visible(page, 'pad') && box.keys.length === 7 && !box.scrolls && inside(box.screen) &&
       box.keys.every(k => k.r - k.l >= 48 && k.b - k.t >= 48 && inside(k) && apart(k)), JSON.stringify(box));
     if (pictures) await page.screenshot({ path: path.join(pictures, `web-phone-${name}.png`) });
   }
@@ -404,6 +417,46 @@ async function phone(browser, log) {
   });
   check('the box answers a tap', tapped && tapped.message_boxes.length === 1 &&
     tapped.message_boxes[0].answer === 'cancel', JSON.stringify(tapped));
+
+  // The pause and mute buttons do what P and M do.
+  const tap = async sel => {
+    const at = await centre(sel);
+    await touches('touchStart', [{ x: at.x, y: at.y, id: 9 }]);
+    await page.waitForTimeout(50);
+    await touches('touchEnd', []);
+  };
+  await page.evaluate(() => document.getElementById('new-game').click());
+  await running(page);
+  await tap('#pause');
+  await page.waitForTimeout(200);
+  const paused = await state(page);
+  await page.waitForTimeout(400);
+  const pausedLater = await state(page);
+  await tap('#pause');
+  await page.waitForTimeout(800);
+  const going = await state(page);
+  check('touch: the pause button pauses and resumes', pausedLater.passes - paused.passes <= 1 &&
+    going.passes > pausedLater.passes + 5, JSON.stringify({ paused, pausedLater, going }));
+  // A game to the dot with sound, then again muted: no wave at all.
+  const walkToBox = () => untilBox(page, () => touches('touchStart', [{ x: up.x, y: up.y, id: 5 }]),
+    () => touches('touchEnd', []));
+  await playLevels(page, [['QB00.BMP', 'onedot.bmp']]);
+  const waves = async () => (await state(page)).waves;
+  const loud = [await waves(), await walkToBox() && await waves()];
+  await page.touchscreen.tap((await centre('#box-ok')).x, (await centre('#box-ok')).y);
+  await running(page);
+  // The game hears a button at its next pass.
+  const muteShown = on => page.waitForFunction(on => Quibbo.state.muted === on &&
+    document.getElementById('mute').classList.contains('on') === on, on, { timeout: 5000 }).then(() => true, () => false);
+  await tap('#mute');
+  const muted = await muteShown(true);
+  const quiet = [await waves(), await walkToBox() && await waves()];
+  await page.touchscreen.tap((await centre('#box-ok')).x, (await centre('#box-ok')).y);
+  await running(page);
+  await tap('#mute');
+  const unmuted = await muteShown(false);
+  check('touch: the mute button mutes (no wave, shown on the button) and unmutes',
+    loud[1] > loud[0] && muted && quiet[1] === quiet[0] && unmuted, JSON.stringify({ loud, muted, quiet, unmuted }));
   await context.close();
 }
 
@@ -580,16 +633,236 @@ async function address(browser, log) {
   await context.close();
 }
 
+// ---- Levels of links ----
+
+// The link `leveltool link` makes for a level file or text map, to the
+// page under test; its code alone.
+const linkTo = (url, file) => execFileSync(leveltool, ['link', file, url + '/index.html']).toString().trim();
+const codeOf = link => link.slice(link.indexOf('#level=') + 7);
+
+// The level file a link carries (leveltool unlink), as QB00.BMP of a folder
+// of its own, and the number of dots in it (cell byte 64).
+function unlinked(dir, name, link) {
+  const folder = path.join(dir, name);
+  fs.mkdirSync(folder, { recursive: true });
+  const file = path.join(folder, 'QB00.BMP');
+  execFileSync(leveltool, ['unlink', link, file]);
+  const b = fs.readFileSync(file);
+  const width = b.readInt32LE(18), height = b.readInt32LE(22), stride = (width + 3) & ~3;
+  let dots = 0;
+  for (let y = 0; y < height; y++)
+    for (let x = 0; x < width; x++) if (b[b.readUInt32LE(10) + y * stride + x] === 64) dots++;
+  return { folder, dots };
+}
+
+// What the page shows when it refuses a link: the line, and that nothing
+// was started or written.
+const refusal = page => page.evaluate(() => ({
+  text: document.getElementById('ended-text').textContent,
+  shown: !document.getElementById('ended').hidden,
+  games: Quibbo.state.games,
+  files: Module.FS.analyzePath('/levels').exists ? Module.FS.readdir('/levels').length - 2 : 0,
+}));
+
+async function links(browser, log, dir) {
+  const context = await browser.newContext({ viewport: { width: 1000, height: 780 } });
+  context.url = browser.url;
+  // A campaign level and a test level: each link plays its own level, as
+  // the native game plays the file the link carries, figure for figure.
+  const args = '--headless --frames 1 --stats --seed 7';
+  const sources = [['a campaign level (QB05)', path.join(__dirname, '../../levels/QB05.txt')],
+    ['a test level (gun.bmp)', path.join(levels, 'gun.bmp')]];
+  const codes = [];
+  for (const [kind, file] of sources) {
+    const link = linkTo(browser.url, file);
+    codes.push(codeOf(link));
+    const level = unlinked(dir, 'link' + codes.length, link);
+    const expected = figures(execFileSync(native, [...args.split(' '), '--levels', level.folder]).toString());
+    const page = await context.newPage();
+    watch(page, log);
+    const got = await figuresAfter(page, () => page.goto(link.replace('/index.html#', '/index.html?args=' +
+      encodeURIComponent(args) + '#')));
+    const edit = await page.evaluate(() => !document.getElementById('edit').hidden &&
+      document.getElementById('edit').getAttribute('href'));
+    check(`leveltool link of ${kind}: the page plays that level, its ${level.dots} dots, and offers to edit it`,
+      got && JSON.stringify(got) === JSON.stringify(expected) && got.dots_left === level.dots && got.level === 0 &&
+      edit === 'editor.html#level=' + codes[codes.length - 1], JSON.stringify({ got, expected, dots: level.dots, edit }));
+    await page.close();
+  }
+
+  // Broken links, one kind a row: one line on the page, no game, no file.
+  const good = codes[1];
+  const flip = (code, at) => code.slice(0, at) + (code[at] === 'A' ? 'B' : 'A') + code.slice(at + 1);
+  fs.writeFileSync(path.join(dir, 'crowded.bmp'), crowdedLevel(200));
+  const crowded = codeOf(linkTo(browser.url, path.join(dir, 'crowded.bmp')));
+  const broken = [
+    ['a flipped character', flip(good, good.length >> 1)],
+    ['a flipped last character', flip(good, good.length - 1)],
+    ['cut short', good.slice(0, good.length >> 1)],
+    ['a newer format', '9' + good.slice(1)],
+    ['empty', ''],
+    ['characters outside base64url', '1' + good.slice(1, 10) + '+/=' + good.slice(13)],
+    ['a level the game would not play (over the level budget)', crowded],
+  ];
+  let shot = false;
+  for (const [kind, code] of broken) {
+    const page = await open(context, '', log, '#level=' + code, false);
+    const shown = await page.waitForSelector('#ended:not([hidden])', { timeout: 10000 }).then(() => true, () => false);
+    await page.waitForTimeout(300); // a game, had one wrongly started
+    const seen = await refusal(page);
+    const line = /^This link's level cannot be played: [a-z].{8,}[^.]$/.test(seen.text) && !seen.text.includes('\n');
+    check(`a link with ${kind} is refused in one line, nothing played`, shown && seen.shown && line &&
+      seen.games === 0 && seen.files === 0 && !(await visible(page, 'new-game')), JSON.stringify(seen));
+    if (pictures && !shot) { shot = true; await page.screenshot({ path: path.join(pictures, 'page-refused-link.png') }); }
+    await page.close();
+  }
+
+  // A new link pasted into an open page plays at once; a broken one says so
+  // and the game goes on.
+  const page = await open(context, '--stats', log, '#level=' + codes[1]);
+  const games = (await state(page)).games;
+  const pasted = await figuresAfter(page, async () => {
+    await page.evaluate(code => { location.hash = 'level=' + code; }, codes[0]);
+    await page.waitForFunction(g => Quibbo.state.games > g, games);
+    await running(page);
+    await quit(page);
+  });
+  const campaign = unlinked(dir, 'link1', linkTo(browser.url, sources[0][1]));
+  await page.click('#new-game');
+  await running(page);
+  const before = await state(page);
+  await page.evaluate(code => { location.hash = 'level=' + code; }, flip(codes[0], 5));
+  const said = await noteFor(page, "cannot be played");
+  await page.waitForTimeout(500);
+  const after = await state(page);
+  check('a link pasted into the open page plays; a broken one is refused and the game goes on',
+    pasted && pasted.dots_left === campaign.dots && said && after.games === before.games &&
+    after.ended === null && after.passes > before.passes, JSON.stringify({ pasted, said, before, after }));
+  await page.close();
+
+  // From the editor: in a frame of its page, Back and Escape go back to it
+  // (the game never asks whether to quit).
+  await context.route(browser.url + '/parent.html', route => route.fulfill({ contentType: 'text/html',
+    body: '<link rel="icon" href="icons/favicon.ico"><iframe id="play" style="width:600px;height:700px"></iframe><script>window.said = [];' +
+      'addEventListener("message", e => said.push({ data: e.data, origin: e.origin }));</script>' }));
+  const parent = await context.newPage();
+  watch(parent, log);
+  await parent.goto(browser.url + '/parent.html');
+  await parent.evaluate(code => { document.getElementById('play').src = 'index.html?edit=1#level=' + code; }, codes[1]);
+  const frame = await (await parent.waitForSelector('#play')).contentFrame();
+  await frame.waitForFunction(() => window.Quibbo && Quibbo.state.games > 0 && Quibbo.state.passes > 5, null,
+    { timeout: 20000 });
+  const buttons = await frame.evaluate(() => ({ back: !document.getElementById('back').hidden,
+    edit: !document.getElementById('edit').hidden }));
+  await frame.click('#screen');
+  await parent.keyboard.press('Escape');
+  await parent.waitForTimeout(300);
+  await frame.click('#back');
+  await parent.waitForTimeout(300);
+  const said2 = await parent.evaluate(() => window.said);
+  const game = await frame.evaluate(() => Object.assign({}, Quibbo.state));
+  check('played from the editor: Back instead of "Edit this level"; Escape and Back post back, no quit question',
+    buttons.back && !buttons.edit && said2.length === 2 && said2.every(m => m.data && m.data.quibbo === 'back' &&
+      m.origin === browser.url) && game.boxes === 0 && game.ended === null,
+    JSON.stringify({ buttons, said: said2, game }));
+  await context.close();
+}
+
+// ---- The installable page ----
+
+// GETs a file of the server: status, type and bytes.
+const get = url => new Promise(resolve => http.get(url, res => {
+  const parts = [];
+  res.on('data', d => parts.push(d));
+  res.on('end', () => resolve({ status: res.statusCode, type: res.headers['content-type'], body: Buffer.concat(parts) }));
+}).on('error', () => resolve({ status: 0 })));
+const pngSize = b => b.length > 24 && b.readUInt32BE(0) === 0x89504e47 ? [b.readUInt32BE(16), b.readUInt32BE(20)] : null;
+
+async function webApp(browser, log, dir) {
+  // The manifest, and each icon it or the page names, at its size.
+  const manifest = await get(browser.url + '/manifest.webmanifest');
+  let app = {};
+  try { app = JSON.parse(manifest.body.toString()); } catch (e) { /* checked below */ }
+  check('the manifest loads: names, start, display, portrait, colours', manifest.status === 200 &&
+    manifest.type === 'application/manifest+json' && app.name === 'Quibbo' && app.short_name && app.description &&
+    app.start_url && app.scope && ['standalone', 'fullscreen'].includes(app.display) &&
+    app.orientation === 'portrait' && app.theme_color && app.background_color, JSON.stringify(app));
+  const html = fs.readFileSync(path.join(root, 'index.html'), 'utf8');
+  const linked = rel => (new RegExp(`<link rel="${rel}" href="([^"]+)"`).exec(html) || [])[1];
+  const icons = (app.icons || []).map(i => [i.src, i.type, i.sizes, i.purpose])
+    .concat([[linked('apple-touch-icon'), 'image/png', '180x180'], [linked('icon'), 'image/x-icon', null]]);
+  for (const [src, type, sizes, purpose] of icons) {
+    const got = await get(browser.url + '/' + src);
+    const size = pngSize(got.body);
+    const ok = got.status === 200 && got.type === type &&
+      (sizes ? size && size.join('x') === sizes : got.body.readUInt16LE(2) === 1 && got.body.readUInt16LE(4) >= 1);
+    check(`the icon ${src}${purpose ? ' (' + purpose + ')' : ''} loads: ${type}, ${sizes || 'an icon file'}`, ok,
+      JSON.stringify({ status: got.status, type: got.type, size }));
+  }
+  check('the manifest has icons of 192 and 512 px and a maskable one', ['192x192', '512x512'].every(s =>
+    (app.icons || []).some(i => i.sizes === s)) && (app.icons || []).some(i => i.purpose === 'maskable'));
+
+  // Installed in a profile of its own, from a server of its own: the
+  // installability check, the cache, then the server stopped.
+  const server = await serve();
+  const profile = fs.mkdtempSync(path.join(dir, 'profile-'));
+  const context = await chromium.launchPersistentContext(profile, { executablePath: browser.executable,
+    headless: true, args: ['--no-sandbox'], viewport: { width: 390, height: 844 }, deviceScaleFactor: 2,
+    isMobile: true, hasTouch: true });
+  context.url = server.url;
+  try {
+    // A cache of an older build, made before the worker is installed.
+    await context.addInitScript(() => { if (window.caches) caches.open('quibbo-older-build'); });
+    const page = await open(context, '--seed 7', log);
+    await page.evaluate(() => navigator.serviceWorker.ready);
+    const cdp = await context.newCDPSession(page);
+    const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
+    check('Chromium finds no installability error', installabilityErrors.length === 0,
+      JSON.stringify(installabilityErrors));
+    const sw = fs.readFileSync(path.join(root, 'sw.js'), 'utf8');
+    const name = (/const CACHE = '([^']+)'/.exec(sw) || [])[1];
+    const precached = JSON.parse(((/const FILES = (\[[^\]]*\])/.exec(sw) || [])[1] || '[]').replace(/'/g, '"'));
+    const cached = await page.evaluate(async () => {
+      const names = await caches.keys();
+      return { names, files: names.length ? (await (await caches.open(names[0])).keys()).length : 0 };
+    });
+    const every = ['index.html', 'page.js', 'levelcode.js', 'quibbo.wasm', 'manifest.webmanifest', 'icons/icon-512.png']
+      .every(f => precached.includes(f));
+    check('the worker precaches the static files under the build\'s cache, and the older cache is gone',
+      /^quibbo-[0-9a-f]{16}$/.test(name) && every && JSON.stringify(cached.names) === JSON.stringify([name]) &&
+      cached.files === precached.length, JSON.stringify({ name, precached, cached }));
+
+    // No network: the page, another command line, a link and the editor.
+    server.stop();
+    const down = await get(server.url + '/index.html');
+    await page.reload();
+    const offline = await running(page).then(() => true, () => false);
+    if (pictures) await page.screenshot({ path: path.join(pictures, 'page-offline.png') });
+    await page.goto(`${server.url}/index.html?args=${encodeURIComponent('--seed 3')}#level=${codeOf(linkTo(server.url, path.join(levels, 'onedot.bmp')))}`);
+    const linkOffline = await running(page).then(() => page.evaluate(() => Quibbo.levelsDir !== ''), () => false);
+    const editor = await page.goto(`${server.url}/editor.html`).then(r => r.ok(), () => false);
+    check('with the server stopped, a reload plays, with ?args= and a link, and the editor loads',
+      down.status === 0 && offline && linkOffline && editor, JSON.stringify({ down: down.status, offline, linkOffline, editor }));
+  } finally {
+    await context.close();
+    server.stop();
+  }
+}
+
 (async () => {
   const server = await serve();
   const dir = fs.mkdtempSync(path.join(require('os').tmpdir(), 'quibbo-web-'));
   if (pictures) fs.mkdirSync(pictures, { recursive: true });
-  const browser = await chromium.launch({ executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true, args: ['--no-sandbox'] });
-  browser.url = `http://127.0.0.1:${server.address().port}`;
+  const executable = process.env.CHROMIUM || '/usr/bin/chromium';
+  const browser = await chromium.launch({ executablePath: executable, headless: true, args: ['--no-sandbox'] });
+  browser.url = server.url;
+  browser.executable = executable;
   const log = [];
   try {
-    for (const part of [sameGame, desktop, phone, levelFiles, address]) {
+    const parts = [sameGame, desktop, phone, levelFiles, address, links, webApp];
+    // PARTS=links,webApp runs only those.
+    const only = process.env.PARTS ? process.env.PARTS.split(',') : null;
+    for (const part of parts.filter(p => !only || only.includes(p.name))) {
       try {
         await part(browser, log, dir);
       } catch (e) {
