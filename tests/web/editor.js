@@ -133,15 +133,15 @@ async function editor(browser, log, tools) {
     /^QB00\.BMP was refused: \S.{8,}$/.test(refused.note) && refused.level === 'gun', JSON.stringify(refused));
 
   // A reload brings back the last level edited, and keeps the others.
-  await page.selectOption('#levels', 'Level 1');
-  await page.waitForFunction(() => QuibboEditor.state.level === 'Level 1');
+  await page.selectOption('#levels', 'Level');
+  await page.waitForFunction(() => QuibboEditor.state.level === 'Level');
   await settled(page);
   await page.reload();
   await ready(page);
   const kept = await cells(page);
   const listed = await page.$$eval('#levels option', o => o.map(e => e.value));
   check('editor: a reload keeps the level and the list of levels', JSON.stringify(kept) === JSON.stringify(drawn) &&
-    JSON.stringify(listed) === '["gun","Level 1"]', JSON.stringify({ listed, name: kept.name }));
+    JSON.stringify(listed) === '["gun","Level"]', JSON.stringify({ listed, name: kept.name }));
 
   // Play puts the game over the editor; Escape comes back to it as it was.
   await page.click('[data-tool="rect"]');
@@ -165,7 +165,7 @@ async function editor(browser, log, tools) {
     page = await openEditor(context, log, '#level=' + code);
     const said = await page.evaluate(() => ({ note: QuibboEditor.state.note || '', level: QuibboEditor.state.level }));
     check(`editor: ${kind} is refused in one line, the level left as it was`, /^The link was refused: [^\n]+$/.test(said.note) &&
-      said.level === 'Level 1' && (await page.$$('#levels option')).length === 2, JSON.stringify(said));
+      said.level === 'Level' && (await page.$$('#levels option')).length === 2, JSON.stringify(said));
   }
   await context.close();
   await phone(browser, log, tools, scratch);
