@@ -9,7 +9,6 @@
 window.EditGrid = function (canvas, M, changed, say) {
   const ctx = canvas.getContext('2d', { alpha: false });
   const CORRIDOR = 1, SWATCH = 32, UNDO_STEPS = 200;
-  const SWATCH_ZOOM = 8; // CSS pixels a cell from which cells are drawn with their pictures
   let level = null;            // { name, width, height, cells, colours }, the page's
   const histories = new Map(); // level name -> { undo: [], redo: [] }, for this visit
   let tool = 'brush', paint = 128;
@@ -22,81 +21,63 @@ window.EditGrid = function (canvas, M, changed, say) {
     return histories.get(level.name);
   };
 
-  // ---- Swatches: each cell byte's picture, and its mean colour for the
-  // zoomed-out view, where a cell is a pixel or less ----
+  // ---- Swatches: each cell byte's picture as SWATCH x SWATCH pixels of
+  // 32 bits (RGBA in memory order); a dark square for a byte with none ----
   let swatches = new Array(256);
+  const BACK = 0xff0c0c0c, NOTHING = 0xff141414;
   function swatch(cell) {
     if (swatches[cell]) return swatches[cell];
-    const at = M._EditSwatch(cell, SWATCH), s = { image: null, rgb: [20, 20, 20], fill: '#141414' };
-    if (at) {
-      const rgba = new Uint8ClampedArray(M.HEAPU8.slice(at, at + SWATCH * SWATCH * 4)), sum = [0, 0, 0];
-      s.image = Object.assign(document.createElement('canvas'), { width: SWATCH, height: SWATCH });
-      s.image.getContext('2d').putImageData(new ImageData(rgba, SWATCH, SWATCH), 0, 0);
-      for (let i = 0; i < rgba.length; i += 4) { sum[0] += rgba[i]; sum[1] += rgba[i + 1]; sum[2] += rgba[i + 2]; }
-      s.rgb = sum.map(v => Math.round(v / (SWATCH * SWATCH)));
-      s.fill = `rgb(${s.rgb})`;
-    }
-    return (swatches[cell] = s);
+    const at = M._EditSwatch(cell, SWATCH);
+    return (swatches[cell] = at ? new Uint32Array(M.HEAPU8.slice(at, at + SWATCH * SWATCH * 4).buffer)
+      : new Uint32Array(SWATCH * SWATCH).fill(NOTHING));
   }
 
-  // The whole level a pixel a cell, kept up to date cell by cell; `dirty`
-  // is the box of cells changed since the last frame.
-  let overview = null, overviewData = null, overviewWords = null;
-  const packed = new Uint32Array(256), dirty = [0, 0, 0, 0];
-  const clean = () => dirty.splice(0, 4, Infinity, Infinity, -1, -1);
-  function rebuildOverview() {
-    swatches = new Array(256);
-    for (let b = 0; b < 256; b++) { const [r, g, bl] = swatch(b).rgb; packed[b] = 0xff000000 | bl << 16 | g << 8 | r; }
-    overview = Object.assign(document.createElement('canvas'), { width: level.width, height: level.height });
-    overviewData = overview.getContext('2d').createImageData(level.width, level.height);
-    overviewWords = new Uint32Array(overviewData.data.buffer);
-    for (let i = 0; i < level.cells.length; i++) overviewWords[i] = packed[level.cells[i]];
-    dirty.splice(0, 4, 0, 0, level.width, level.height);
-  }
-  function touched(i) {
-    overviewWords[i] = packed[level.cells[i]];
-    const c = i % level.width, r = (i - c) / level.width;
-    if (c < dirty[0]) dirty[0] = c;
-    if (r < dirty[1]) dirty[1] = r;
-    if (c >= dirty[2]) dirty[2] = c + 1;
-    if (r >= dirty[3]) dirty[3] = r + 1;
-  }
-
-  // ---- Drawing: only the cells in sight ----
-  let queued = false;
+  // ---- Drawing: every device pixel of the canvas looks up its cell and
+  // the texel of that cell's swatch, so a frame costs the same for a level
+  // of 10 cells or of 16 million, at any zoom, and needs no GPU ----
+  let queued = false, frame = null, words = null, columns = null, rows = null;
   function draw() { if (!queued) { queued = true; requestAnimationFrame(render); } }
+  // For each pixel along one side: the cell (-1 outside the level) and the texel within it.
+  function spans(out, count, origin, z, cells) {
+    for (let p = 0; p < count; p++) {
+      const u = (p + 0.5 - origin) / z, cell = Math.floor(u);
+      out[2 * p] = cell >= 0 && cell < cells ? cell : -1;
+      out[2 * p + 1] = Math.min(SWATCH - 1, Math.floor((u - cell) * SWATCH));
+    }
+  }
   function render() {
     queued = false;
-    const W = canvas.width, H = canvas.height, ratio = devicePixelRatio || 1;
-    ctx.fillStyle = '#0c0c0c';
-    ctx.fillRect(0, 0, W, H);
-    if (!level) return;
-    if (dirty[2] > dirty[0]) {
-      overview.getContext('2d').putImageData(overviewData, 0, 0, dirty[0], dirty[1], dirty[2] - dirty[0], dirty[3] - dirty[1]);
-      clean();
+    const W = canvas.width, H = canvas.height, ratio = scale();
+    if (!frame || frame.width !== W || frame.height !== H) {
+      frame = ctx.createImageData(W, H);
+      words = new Uint32Array(frame.data.buffer);
+      columns = new Int32Array(2 * W);
+      rows = new Int32Array(2 * H);
     }
-    const z = view.zoom * ratio, ox = view.x * ratio, oy = view.y * ratio, w = level.width, h = level.height;
+    if (!level) return;
+    const z = view.zoom * ratio, ox = view.x * ratio, oy = view.y * ratio, w = level.width, h = level.height, cells = level.cells;
+    spans(columns, W, ox, z, w);
+    spans(rows, H, oy, z, h);
+    const table = [];
+    for (let b = 0; b < 256; b++) table.push(swatch(b));
+    for (let y = 0, o = 0; y < H; y++) {
+      const r = rows[2 * y], texel = rows[2 * y + 1] * SWATCH, base = r * w;
+      if (r < 0) { words.fill(BACK, o, o + W); o += W; continue; }
+      for (let x = 0; x < W; x++, o++) {
+        const c = columns[2 * x];
+        words[o] = c < 0 ? BACK : table[cells[base + c]][texel + columns[2 * x + 1]];
+      }
+    }
+    ctx.putImageData(frame, 0, 0);
     const c0 = Math.max(0, Math.floor(-ox / z)), c1 = Math.min(w, Math.ceil((W - ox) / z));
     const r0 = Math.max(0, Math.floor(-oy / z)), r1 = Math.min(h, Math.ceil((H - oy) / z));
     const X = c => Math.round(ox + c * z), Y = r => Math.round(oy + r * z);
     if (c1 <= c0 || r1 <= r0) return;
-    ctx.imageSmoothingEnabled = false;
-    if (view.zoom >= SWATCH_ZOOM) {
-      for (let r = r0; r < r1; r++)
-        for (let c = c0, x = X(c0), y = Y(r), high = Y(r + 1) - y; c < c1; c++) {
-          const next = X(c + 1), s = swatch(level.cells[r * w + c]);
-          if (s.image) ctx.drawImage(s.image, x, y, next - x, high);
-          else { ctx.fillStyle = s.fill; ctx.fillRect(x, y, next - x, high); }
-          x = next;
-        }
-      if (view.zoom >= 14) { // faint lines between the cells
-        ctx.beginPath();
-        for (let c = c0; c <= c1; c++) { ctx.moveTo(X(c) + 0.5, Y(r0)); ctx.lineTo(X(c) + 0.5, Y(r1)); }
-        for (let r = r0; r <= r1; r++) { ctx.moveTo(X(c0), Y(r) + 0.5); ctx.lineTo(X(c1), Y(r) + 0.5); }
-        Object.assign(ctx, { strokeStyle: 'rgba(0, 0, 0, .28)', lineWidth: 1 }).stroke();
-      }
-    } else {
-      ctx.drawImage(overview, c0, r0, c1 - c0, r1 - r0, X(c0), Y(r0), X(c1) - X(c0), Y(r1) - Y(r0));
+    if (view.zoom >= 14) { // faint lines between the cells
+      ctx.beginPath();
+      for (let c = c0; c <= c1; c++) { ctx.moveTo(X(c) + 0.5, Y(r0)); ctx.lineTo(X(c) + 0.5, Y(r1)); }
+      for (let r = r0; r <= r1; r++) { ctx.moveTo(X(c0), Y(r) + 0.5); ctx.lineTo(X(c1), Y(r) + 0.5); }
+      Object.assign(ctx, { strokeStyle: 'rgba(0, 0, 0, .28)', lineWidth: 1 }).stroke();
     }
     Object.assign(ctx, { strokeStyle: '#666', lineWidth: 1 }).strokeRect(X(0) - 0.5, Y(0) - 0.5, X(w) - X(0) + 1, Y(h) - Y(0) + 1);
     // The cells the check names: a ring each, never smaller than a fingertip's mark.
@@ -134,8 +115,11 @@ window.EditGrid = function (canvas, M, changed, say) {
     Object.assign(view, { zoom, x: canvas.clientWidth / 2 - (c + 0.5) * zoom, y: canvas.clientHeight / 2 - (r + 0.5) * zoom });
     draw();
   }
+  // Device pixels a CSS pixel: at most 2, where a finer grid would cost
+  // time and show nothing more.
+  const scale = () => Math.min(2, devicePixelRatio || 1);
   new ResizeObserver(() => {
-    const ratio = devicePixelRatio || 1;
+    const ratio = scale();
     canvas.width = Math.max(1, Math.round(canvas.clientWidth * ratio));
     canvas.height = Math.max(1, Math.round(canvas.clientHeight * ratio));
     draw();
@@ -145,7 +129,7 @@ window.EditGrid = function (canvas, M, changed, say) {
   let before = null; // the cells as they were when the step began
   function cancel() { // a second finger came down: the first one's marks go
     if (!before) return;
-    for (let i = 0; i < before.length; i++) if (before[i] !== level.cells[i]) { level.cells[i] = before[i]; touched(i); }
+    level.cells.set(before);
     before = null;
   }
   function commit() {
@@ -170,9 +154,8 @@ window.EditGrid = function (canvas, M, changed, say) {
     const values = back ? step.from : step.to;
     if (step.grid) { // a resize: the whole level either way
       Object.assign(level, { width: values.width, height: values.height, cells: values.cells.slice() });
-      rebuildOverview();
     } else {
-      for (let n = 0; n < step.at.length; n++) { level.cells[step.at[n]] = values[n]; touched(step.at[n]); }
+      for (let n = 0; n < step.at.length; n++) level.cells[step.at[n]] = values[n];
     }
   }
   function undo(back) {
@@ -187,7 +170,7 @@ window.EditGrid = function (canvas, M, changed, say) {
   // ---- Tools ----
   function set(c, r, cell) {
     const i = r * level.width + c;
-    if (inside({ c, r }) && level.cells[i] !== cell) { level.cells[i] = cell; touched(i); }
+    if (inside({ c, r }) && level.cells[i] !== cell) { level.cells[i] = cell; }
   }
   function line(a, b, cell) { // every cell a straight stroke passes
     const dc = Math.abs(b.c - a.c), dr = Math.abs(b.r - a.r), sc = a.c < b.c ? 1 : -1, sr = a.r < b.r ? 1 : -1;
@@ -206,7 +189,6 @@ window.EditGrid = function (canvas, M, changed, say) {
       const i = stack.pop(), c = i % width;
       if (cells[i] !== old) continue;
       cells[i] = cell;
-      touched(i);
       if (c > 0) stack.push(i - 1);
       if (c < width - 1) stack.push(i + 1);
       if (i >= width) stack.push(i - width);
@@ -288,7 +270,9 @@ window.EditGrid = function (canvas, M, changed, say) {
 
   return {
     get level() { return level; },
-    view, steps, swatch, draw, fit, centre, undo, record, apply,
+    view, steps, draw,
+    // A palette button's picture.
+    picture: cell => new ImageData(new Uint8ClampedArray(swatch(cell).buffer.slice(0)), SWATCH, SWATCH), fit, centre, undo, record, apply,
     get tool() { return tool; }, set tool(name) { tool = name; },
     get paint() { return paint; }, set paint(cell) { paint = cell; },
     set marks(cells) { marks = cells; draw(); },
@@ -298,7 +282,7 @@ window.EditGrid = function (canvas, M, changed, say) {
     show(shown) {
       level = shown;
       marks = [];
-      rebuildOverview();
+      swatches = new Array(256); // a level's own colours may show in them
       fit();
     },
     rename(old, name) { histories.set(name, histories.get(old)); histories.delete(old); },

@@ -371,7 +371,7 @@
     $('palette').replaceChildren(...PALETTE.map(([cell, label]) => {
       const b = Object.assign(document.createElement('button'), { type: 'button', className: 'tool', title: label, onclick: () => choosePaint(cell) });
       const picture = Object.assign(document.createElement('canvas'), { width: 32, height: 32 });
-      if (grid.swatch(cell).image) picture.getContext('2d').drawImage(grid.swatch(cell).image, 0, 0);
+      picture.getContext('2d').putImageData(grid.picture(cell), 0, 0);
       b.dataset.cell = cell;
       b.setAttribute('role', 'radio');
       b.append(picture, Object.assign(document.createElement('span'), { textContent: label }));
