@@ -26,9 +26,14 @@ emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DQUIBBO_TESTS=OFF >/
 cmake --build build-web -j"$(nproc)" --target webapp
 
 # What a first visit to the game loads, then what the editor adds when it is
-# opened; the service worker fetches both, and the icons, once.
+# opened: the rest of the service worker's list but the icons. The worker
+# fetches them all once.
 game=(index.html page.css page.js levelcode.js quibbo.js quibbo.wasm manifest.webmanifest sw.js)
-editor=(editor.html editor.css editor.js leveledit.js leveledit.wasm)
+editor=()
+for f in $(sed -n "s/^const FILES = \[\(.*\)\];/\1/p" build-web/sw.js | tr -d "',"); do
+    case " ${game[*]} " in *" $f "*) continue ;; esac
+    [[ $f == icons/* ]] || editor+=("$f")
+done
 gzipped() {
     local total=0 f
     for f in "$@"; do

@@ -16,6 +16,7 @@ const fs = require('fs');
 const path = require('path');
 const { execFileSync } = require('child_process');
 const { chromium } = require(process.env.PLAYWRIGHT_CORE || path.join(__dirname, '../../web/node_modules/playwright-core'));
+const { editor } = require('./editor');
 
 const root = path.resolve(process.argv[2] || 'build-web');
 const native = path.resolve(process.argv[3] || 'build/quibbo');
@@ -725,6 +726,7 @@ async function links(browser, log, dir) {
     await page.evaluate(code => { location.hash = 'level=' + code; }, codes[0]);
     await page.waitForFunction(g => Quibbo.state.games > g, games);
     await running(page);
+    if (pictures) await page.screenshot({ path: path.join(pictures, 'page-link.png') });
     await quit(page);
   });
   const campaign = unlinked(dir, 'link1', linkTo(browser.url, sources[0][1]));
@@ -840,13 +842,21 @@ async function webApp(browser, log, dir) {
     if (pictures) await page.screenshot({ path: path.join(pictures, 'page-offline.png') });
     await page.goto(`${server.url}/index.html?args=${encodeURIComponent('--seed 3')}#level=${codeOf(linkTo(server.url, path.join(levels, 'onedot.bmp')))}`);
     const linkOffline = await running(page).then(() => page.evaluate(() => Quibbo.levelsDir !== ''), () => false);
-    const editor = await page.goto(`${server.url}/editor.html`).then(r => r.ok(), () => false);
+    // The editor's module, run: its own state says it is ready.
+    const editor = await page.goto(`${server.url}/editor.html`).then(r => r.ok() && page.waitForFunction(
+      () => window.QuibboEditor && QuibboEditor.state.ready, null, { timeout: 20000 }).then(() => true), () => false);
     check('with the server stopped, a reload plays, with ?args= and a link, and the editor loads',
       down.status === 0 && offline && linkOffline && editor, JSON.stringify({ down: down.status, offline, linkOffline, editor }));
   } finally {
     await context.close();
     server.stop();
   }
+}
+
+// The level editor's checks (tests/web/editor.js), with this file's tools.
+async function editorPage(browser, log) {
+  await editor(browser, log, { check, serveUrl: browser.url, native, leveltool, state, visible, open, running,
+    figures, pictures });
 }
 
 (async () => {
@@ -859,8 +869,8 @@ async function webApp(browser, log, dir) {
   browser.executable = executable;
   const log = [];
   try {
-    const parts = [sameGame, desktop, phone, levelFiles, address, links, webApp];
-    // PARTS=links,webApp runs only those.
+    const parts = [sameGame, desktop, phone, levelFiles, address, links, editorPage, webApp];
+    // PARTS=links,editorPage runs only those.
     const only = process.env.PARTS ? process.env.PARTS.split(',') : null;
     for (const part of parts.filter(p => !only || only.includes(p.name))) {
       try {

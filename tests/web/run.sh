@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The browser build's checks, for CI: every unit test compiled with em++ and
-# run under node through CTest (build-web-tests/), then the page itself in
-# headless Chromium (tests/web/page.js) against the native game's pictures.
-# Installs Emscripten, Chromium, GoogleTest's sources and playwright-core
-# (into web/node_modules) when they are missing. Needs the native game in
-# build/ (./test.sh builds it); NATIVE=path/to/quibbo for another.
+# run under node through CTest (build-web-tests/), then the page and the
+# level editor in headless Chromium (tests/web/page.js, which runs
+# tests/web/editor.js too) against the native game's pictures and the level
+# tool's links and files. Installs Emscripten, Chromium, GoogleTest's
+# sources and playwright-core (into web/node_modules) when they are missing.
+# Needs the native game and level tool in build/ (./test.sh builds them);
+# NATIVE=path/to/quibbo for another game, with its leveltool beside it.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -35,6 +37,8 @@ ctest --test-dir build-web-tests --output-on-failure -R '^Soak\.'
 
 echo "--- the page in Chromium"
 native=${NATIVE:-build/quibbo}
-[ -x "$native" ] || { echo "run.sh: no native game at $native (run ./test.sh first)" >&2; exit 1; }
+for tool in "$native" "$(dirname "$native")/leveltool"; do
+    [ -x "$tool" ] || { echo "run.sh: no $tool (run ./test.sh first)" >&2; exit 1; }
+done
 ./web.sh --build
 node tests/web/page.js build-web "$native" "${1:-}"
