@@ -139,9 +139,9 @@ async function editor(browser, log, tools) {
   await page.reload();
   await ready(page);
   const kept = await cells(page);
-  const listed = await page.$$eval('#levels option', o => o.map(e => e.value));
+  const names = await page.$$eval('#levels option', o => o.map(e => e.value));
   check('editor: a reload keeps the level and the list of levels', JSON.stringify(kept) === JSON.stringify(drawn) &&
-    JSON.stringify(listed) === '["gun","Level"]', JSON.stringify({ listed, name: kept.name }));
+    JSON.stringify(names) === '["gun","Level"]', JSON.stringify({ names, name: kept.name }));
 
   // Play puts the game over the editor; Escape comes back to it as it was.
   await page.click('[data-tool="rect"]');
@@ -167,6 +167,37 @@ async function editor(browser, log, tools) {
     check(`editor: ${kind} is refused in one line, the level left as it was`, /^The link was refused: [^\n]+$/.test(said.note) &&
       said.level === 'Level' && (await page.$$('#levels option')).length === 2, JSON.stringify(said));
   }
+  // New, resize (one step), rename, and delete after asking.
+  const answer = async (fields, button = '#ask-ok') => {
+    for (const [id, value] of Object.entries(fields)) await page.fill(id, String(value));
+    await page.click(button);
+  };
+  const until = (test, arg) => page.waitForFunction(test, arg, { timeout: 5000 }).catch(() => {});
+  const listed = () => page.$$eval('#levels option', o => o.map(e => e.value));
+  await page.click('#new');
+  await answer({ '#ask-width': 10, '#ask-height': 8 });
+  await until(() => QuibboEditor.state.level === 'Level 2');
+  const made = await cells(page);
+  await page.click('#resize');
+  await answer({ '#ask-width': 12, '#ask-height': 9 });
+  await until(() => QuibboEditor.level().width === 12);
+  const grown = await cells(page);
+  await page.click('#undo');
+  const shrunk = await cells(page);
+  await page.click('#rename');
+  await answer({ '#ask-name': 'Maze' });
+  await until(() => QuibboEditor.state.saves && document.querySelector('#levels option[value="Maze"]'));
+  await page.click('#delete');
+  await answer({}, '#ask button[value="cancel"]');
+  const spared = await listed();
+  await page.click('#delete');
+  await answer({});
+  await until(() => document.querySelectorAll('#levels option').length === 2);
+  const left = await listed();
+  check('editor: New, Resize (undone in one step), Rename and Delete (asked first)', made.name === 'Level 2' &&
+    made.width === 10 && grown.width === 12 && grown.height === 9 && JSON.stringify(shrunk) === JSON.stringify(made) &&
+    JSON.stringify(spared) === '["gun","Level","Maze"]' && JSON.stringify(left) === '["gun","Level"]',
+    JSON.stringify({ made: [made.name, made.width], grown: [grown.width, grown.height], spared, left }));
   await context.close();
   await phone(browser, log, tools, scratch);
   fs.rmSync(scratch, { recursive: true, force: true });
