@@ -6,6 +6,11 @@
 #include "platform/Resources.h"
 #include "res/ResourceIds.h"
 #include "scene/LevelText.h"
+#if QUIBBO_WITH_ZLIB
+#include "platform/LinkCode.h"
+#include "platform/zlib/RawDeflate.h"
+#include "scene/LevelCode.h"
+#endif
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -351,13 +356,60 @@ bool KeySeeds(const std::filesystem::path& dir) {
     return ok;
 }
 
+#if QUIBBO_WITH_ZLIB
+// The link target's inputs: a kind byte (0 link or code text, 1 raw deflate
+// stream, 2 body without its check sum) and the rest. Whole codes of real
+// levels, and each broken the ways a chat or a hand breaks them.
+bool CodeSeeds(const std::filesystem::path& dir) {
+    bool ok = true;
+    auto seed = [&](const std::string& name, uint8_t kind, const Bytes& b) {
+        Bytes input = {kind};
+        input.insert(input.end(), b.begin(), b.end());
+        ok = Write(dir, name, input) && ok;
+    };
+    auto text = [](const std::string& t) { return Bytes(t.begin(), t.end()); };
+    std::string error;
+    LevelGrid builtin, coloured;
+    if (!ReadLevelResource(IDB_LEVEL, &builtin, &error) ||
+        !ParseLevelText("=a 7 10 20 30\n=b 200 1 2 3\n#####\n#P.o#\n#abE#\n#####\n", &coloured,
+                        &error)) {
+        std::fprintf(stderr, "fuzz_seeds: %s\n", error.c_str());
+        return false;
+    }
+    for (const auto& [name, grid] : {std::pair<const char*, const LevelGrid&>{"builtin", builtin},
+                                     {"coloured", coloured}}) {
+        Bytes body;
+        if (!MakeLevelCodeBody(grid, &body, &error)) {
+            std::fprintf(stderr, "fuzz_seeds: %s\n", error.c_str());
+            return false;
+        }
+        const Bytes deflated = RawDeflate(body.data(), body.size());
+        const std::string code = MakeLinkCode(kLevelCodeFormat, deflated.data(), deflated.size());
+        const std::string n = name;
+        seed(n + "-code", 0, text(code));
+        seed(n + "-link", 0, text("http://127.0.0.1:8000/#level=" + code));
+        seed(n + "-code-cut", 0, text(code.substr(0, code.size() * 2 / 3)));
+        seed(n + "-code-newer", 0, text("2" + code.substr(1)));
+        seed(n + "-deflated", 1, deflated);
+        seed(n + "-body", 2, Bytes(body.begin(), body.end() - 4));
+    }
+    seed("plain-base64", 0, text("1ab+/cd=="));
+    seed("body-colours-out-of-order", 2, {1, 0, 1, 0, 2, 0, 9, 1, 2, 3, 7, 1, 2, 3, 1});
+    seed("body-too-wide", 2, {1, 16, 1, 0, 0, 0, 1});
+    return ok;
+}
+#endif
+
 } // namespace
 
 int main(int argc, char** argv) {
     const std::filesystem::path root = argc > 1 ? argv[1] : "corpus";
-    const bool ok = PictureSeeds(root / "bmp") && LevelSeeds(root / "level") &&
+    bool ok = PictureSeeds(root / "bmp") && LevelSeeds(root / "level") &&
                     ViewSeeds(root / "view") && BlitSeeds(root / "blit") &&
                     TextSeeds(root / "text") && KeySeeds(root / "keys");
+#if QUIBBO_WITH_ZLIB
+    ok = CodeSeeds(root / "code") && ok;
+#endif
     std::printf("fuzz_seeds: %s %s\n", ok ? "wrote" : "failed writing", root.string().c_str());
     return ok ? 0 : 1;
 }
