@@ -4,7 +4,7 @@
 // phone, shared as a link and played from it in a fresh browser profile.
 // tests/web/page.js runs it as one of its parts; alone:
 //
-//   node tests/web/editor.js BUILD_WEB_DIR NATIVE_QUIBBO
+//   PARTS=editorPage node tests/web/page.js BUILD_WEB_DIR NATIVE_QUIBBO
 'use strict';
 const fs = require('fs');
 const os = require('os');
@@ -143,11 +143,24 @@ async function editor(browser, log, tools) {
   check('editor: a reload keeps the level and the list of levels', JSON.stringify(kept) === JSON.stringify(drawn) &&
     JSON.stringify(names) === '["gun","Level"]', JSON.stringify({ names, name: kept.name }));
 
+  // The wheel zooms about the pointer; the right button drags the view.
+  const under = await spot(page, 10, 6), near = (await desk(page)).view.zoom;
+  await page.mouse.move(under.x, under.y);
+  await page.mouse.wheel(0, -300);
+  await page.waitForTimeout(100);
+  const zoomed = await spot(page, 10, 6), wider = (await desk(page)).view.zoom;
+  await page.mouse.down({ button: 'right' });
+  await page.mouse.move(under.x + 40, under.y - 30, { steps: 4 });
+  await page.mouse.up({ button: 'right' });
+  const panned = await spot(page, 10, 6);
+  check('editor: the wheel zooms about the pointer, the right button pans, neither paints',
+    wider > near * 1.2 && Math.hypot(zoomed.x - under.x, zoomed.y - under.y) < 1 && Math.abs(panned.x - under.x - 40) < 1 &&
+    Math.abs(panned.y - under.y + 30) < 1 && JSON.stringify(await cells(page)) === JSON.stringify(kept),
+    JSON.stringify({ under, zoomed, panned, near, wider }));
+
   // Play puts the game over the editor; Escape comes back to it as it was.
   await page.click('[data-tool="rect"]');
   await stroke(page, [8, 12], [9, 13]);
-  await page.mouse.move(400, 400);
-  await page.mouse.wheel(0, -300);
   const before = await desk(page);
   await page.click('#play');
   const frame = await page.waitForSelector('#play-frame').then(f => f.contentFrame());
@@ -271,37 +284,3 @@ async function phone(browser, log, tools, scratch) {
 }
 
 module.exports = { editor };
-
-// Alone: serves the build folder, runs the editor's checks and says how they went.
-if (require.main === module) {
-  (async () => {
-    const http = require('http');
-    const { chromium } = require(path.join(__dirname, '../../web/node_modules/playwright-core'));
-    const root = path.resolve(process.argv[2] || 'build-web'), native = path.resolve(process.argv[3] || 'build/quibbo');
-    const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.css': 'text/css' };
-    const server = http.createServer((req, res) => {
-      const file = path.join(root, decodeURIComponent(req.url.split('?')[0]).replace(/\/$/, '/index.html'));
-      if (!file.startsWith(root) || !fs.existsSync(file)) { res.writeHead(404); res.end(); return; }
-      res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
-      fs.createReadStream(file).pipe(res);
-    });
-    await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
-    const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: ['--no-sandbox'] });
-    browser.url = `http://127.0.0.1:${server.address().port}`;
-    let passed = 0, failed = 0;
-    const check = (name, ok, detail) => {
-      if (ok) passed++; else failed++;
-      console.log(`${ok ? 'PASS' : 'FAIL'} ${name}${!ok && detail !== undefined ? ': ' + detail : ''}`);
-    };
-    const log = [];
-    try {
-      await editor(browser, log, { check, serveUrl: browser.url, native, leveltool: path.join(path.dirname(native), 'leveltool'),
-        pictures: process.argv[4] });
-    } catch (e) { check('editor', false, e.stack); }
-    check('no console errors', log.length === 0, log.join(' | '));
-    await browser.close();
-    server.close();
-    console.log(`${passed} passed, ${failed} failed`);
-    process.exit(failed ? 1 : 0);
-  })();
-}
