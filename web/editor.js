@@ -32,7 +32,10 @@
 
   // ---- The module: the level in, answers out ----
   function push() {
-    M.HEAPU8.set(level.cells, M._EditSetGrid(level.width, level.height));
+    // Making room may grow the module's memory, which detaches the old view
+    // of it: the view is taken only after the call.
+    const cells = M._EditSetGrid(level.width, level.height);
+    M.HEAPU8.set(level.cells, cells);
     const count = level.colours.length / 4, at = M._EditSetColours(count);
     if (count) M.HEAPU8.set(level.colours, at);
   }
