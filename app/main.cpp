@@ -75,7 +75,7 @@ EMSCRIPTEN_KEEPALIVE const char* WebLevelRefusal(const char* path) {
 static std::vector<uint8_t> g_codeData;
 EMSCRIPTEN_KEEPALIVE const char* WebReadLinkCode(const char* code) {
     static std::string why;
-    ReadLinkCode(code, kLevelCodeFormat, &g_codeData, &why);
+    ReadLinkCode(code ? code : "", kLevelCodeFormat, &g_codeData, &why);
     return why.c_str();
 }
 EMSCRIPTEN_KEEPALIVE uint8_t* WebCodeData() {
