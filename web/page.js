@@ -442,8 +442,6 @@
       return;
     }
     if (code !== shownCode) { removeTree(dir); return; }
-    $('start-at').hidden = false;
-    $('play-anyway').hidden = true;
     const old = Quibbo.levelsDir;
     playSet(dir, code);
     if (old !== dir) removeTree(old);
@@ -495,7 +493,8 @@
   // ---- The program: started by the page, once a link's level is written ----
   function run(extra) {
     started = running = true;
-    $('ended').hidden = true;
+    $('ended').hidden = $('play-anyway').hidden = true; // a refused link's panel
+    $('start-at').hidden = false;
     canvas.focus();
     Module.callMain(args.concat(extra));
   }

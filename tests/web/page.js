@@ -360,22 +360,30 @@ async function phone(browser, log) {
   context.url = browser.url;
   const page = await open(context, '--stats --seed 7', log);
   const cdp = await context.newCDPSession(page);
-  for (const [name, width, height] of [['portrait', 390, 844], ['landscape', 844, 390]]) {
+  // A notch and a home bar: everything keeps inside the safe area.
+  const phones = [['portrait', 390, 844, { top: 47, bottom: 34, left: 0, right: 0 }],
+    ['landscape', 844, 390, { top: 0, bottom: 21, left: 47, right: 47 }]];
+  for (const [name, width, height, insets] of phones) {
     await page.setViewportSize({ width, height });
+    await cdp.send('Emulation.setSafeAreaInsetsOverride', { insets });
     await page.waitForTimeout(200);
     const box = await page.evaluate(() => {
       const rect = e => { const r = e.getBoundingClientRect(); return { l: r.left, t: r.top, r: r.right, b: r.bottom }; };
       const keys = [...document.querySelectorAll('#pad .key')].map(rect);
       return { screen: rect(document.getElementById('screen')), keys, w: innerWidth, h: innerHeight,
+        tools: [...document.querySelectorAll('#bar .tool')].filter(e => e.offsetWidth).map(rect),
         scrolls: document.documentElement.scrollWidth > innerWidth || document.documentElement.scrollHeight > innerHeight };
     });
-    const inside = r => r.l >= 0 && r.t >= 0 && r.r <= box.w && r.b <= box.h;
+    const inside = r => r.l >= insets.left && r.t >= insets.top && r.r <= box.w - insets.right &&
+      r.b <= box.h - insets.bottom;
     const apart = r => r.r <= box.screen.l || r.l >= box.screen.r || r.b <= box.screen.t || r.t >= box.screen.b;
-    check(`touch buttons ${name}: shown, 48 px or more, on screen, clear of the picture`,
+    check(`touch buttons ${name}: shown, 48 px or more, in the safe area, clear of the picture`,
       await visible(page, 'pad') && box.keys.length === 7 && !box.scrolls && inside(box.screen) &&
+      box.tools.length >= 3 && box.tools.every(inside) &&
       box.keys.every(k => k.r - k.l >= 48 && k.b - k.t >= 48 && inside(k) && apart(k)), JSON.stringify(box));
     if (pictures) await page.screenshot({ path: path.join(pictures, `web-phone-${name}.png`) });
   }
+  await cdp.send('Emulation.setSafeAreaInsetsOverride', { insets: {} });
   await page.setViewportSize({ width: 390, height: 844 });
   await page.waitForTimeout(300); // the page lays itself out again
 
