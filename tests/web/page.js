@@ -723,6 +723,13 @@ async function links(browser, log, dir) {
     check(`a link with ${kind} is refused in one line, nothing played`, shown && seen.shown && line &&
       seen.games === 0 && seen.files === 0 && !(await visible(page, 'new-game')), JSON.stringify(seen));
     if (pictures && !shot) { shot = true; await page.screenshot({ path: path.join(pictures, 'page-refused-link.png') }); }
+    if (code !== '') { await page.close(); continue; }
+    // Levels dropped then start the first game, on them.
+    await playLevels(page, [['QB00.BMP', 'onedot.bmp']]);
+    const dropped = await page.evaluate(() => ({ dir: Quibbo.levelsDir, games: Quibbo.state.games,
+      panel: !document.getElementById('ended').hidden }));
+    check('levels dropped on a refused link\'s page are played', dropped.dir !== '' && dropped.games === 1 &&
+      !dropped.panel, JSON.stringify(dropped));
     await page.close();
   }
 
