@@ -376,8 +376,8 @@ bool CodeSeeds(const std::filesystem::path& dir) {
         std::fprintf(stderr, "fuzz_seeds: %s\n", error.c_str());
         return false;
     }
-    for (const auto& [name, grid] : {std::pair<const char*, const LevelGrid&>{"builtin", builtin},
-                                     {"coloured", coloured}}) {
+    for (const auto& [name, grid] :
+         {std::pair<const char*, const LevelGrid&>{"builtin", builtin}, {"coloured", coloured}}) {
         Bytes body;
         if (!MakeLevelCodeBody(grid, &body, &error)) {
             std::fprintf(stderr, "fuzz_seeds: %s\n", error.c_str());
@@ -405,8 +405,8 @@ bool CodeSeeds(const std::filesystem::path& dir) {
 int main(int argc, char** argv) {
     const std::filesystem::path root = argc > 1 ? argv[1] : "corpus";
     bool ok = PictureSeeds(root / "bmp") && LevelSeeds(root / "level") &&
-                    ViewSeeds(root / "view") && BlitSeeds(root / "blit") &&
-                    TextSeeds(root / "text") && KeySeeds(root / "keys");
+              ViewSeeds(root / "view") && BlitSeeds(root / "blit") && TextSeeds(root / "text") &&
+              KeySeeds(root / "keys");
 #if QUIBBO_WITH_ZLIB
     ok = CodeSeeds(root / "code") && ok;
 #endif

@@ -34,9 +34,9 @@ void ComesBack(const std::vector<uint8_t>& body, const LevelGrid& grid) {
     FUZZ_CHECK(again == body, "a grid's body is the body it was read from");
     const std::string code = MakeDeflatedLinkCode(kLevelCodeFormat, again.data(), again.size());
     std::vector<uint8_t> unpacked;
-    FUZZ_CHECK(ReadDeflatedLinkCode(code, kLevelCodeFormat, kMaxLevelCodeBodyBytes, &unpacked,
-                                    &error),
-               "a grid's code reads");
+    FUZZ_CHECK(
+        ReadDeflatedLinkCode(code, kLevelCodeFormat, kMaxLevelCodeBodyBytes, &unpacked, &error),
+        "a grid's code reads");
     FUZZ_CHECK(unpacked == body, "a grid's code unpacks to its body");
     LevelGrid back;
     FUZZ_CHECK(ReadLevelCodeBody(unpacked.data(), unpacked.size(), &back, &error),

@@ -96,7 +96,8 @@ bool DecodeBase64Url(std::string_view text, std::vector<uint8_t>* bytes, std::st
     // The last character's unused bits are 0 in every code written here: a
     // code whose are not was changed, even if its bytes would read.
     if (held > 0 && (bits & ((1u << held) - 1)) != 0)
-        return Refuse(bytes, error, "the link's code has a wrong last character: it was changed or cut");
+        return Refuse(bytes, error,
+                      "the link's code has a wrong last character: it was changed or cut");
     if (error)
         error->clear();
     return true;

@@ -182,8 +182,8 @@ LevelCheck CheckLevel(const LevelGrid& grid) {
         for (LevelCell enemy : enemies) {
             const int d = distance(enemy);
             if (d < 0)
-                failAt({enemy},
-                       "the enemy at " + At(enemy) + " is walled in: it can never reach the player");
+                failAt({enemy}, "the enemy at " + At(enemy) +
+                                    " is walled in: it can never reach the player");
             else if (d <= kUnfairEnemyWalk)
                 failAt({enemy}, "the enemy at " + At(enemy) + " starts " + std::to_string(d) +
                                     " cells' walk from the player start (" +
@@ -194,8 +194,8 @@ LevelCheck CheckLevel(const LevelGrid& grid) {
         while (north < kOpenCellsNorthOfStart && IsOpen(grid, start.column, start.row - north - 1))
             ++north;
         if (north < kOpenCellsNorthOfStart)
-            failAt({start}, "the start " + At(start) + " looks north at a wall: " +
-                                std::to_string(north) +
+            failAt({start}, "the start " + At(start) +
+                                " looks north at a wall: " + std::to_string(north) +
                                 (north == 1 ? " open cell" : " open cells") + " straight north, " +
                                 std::to_string(kOpenCellsNorthOfStart) + " needed");
     }

@@ -34,8 +34,8 @@ std::string ColourProblem(const LevelColour& c, int previous) {
 std::string SideProblem(int width, int height) {
     if (width >= 1 && height >= 1 && width <= kMaxLevelSide && height <= kMaxLevelSide)
         return "";
-    return std::to_string(width) + " x " + std::to_string(height) + " cells; a level side has 1 to " +
-           std::to_string(kMaxLevelSide);
+    return std::to_string(width) + " x " + std::to_string(height) +
+           " cells; a level side has 1 to " + std::to_string(kMaxLevelSide);
 }
 
 bool Refuse(LevelGrid* grid, std::string* error, const std::string& why) {

@@ -64,9 +64,9 @@ bool RawInflate(const uint8_t* data, size_t size, size_t maxBytes, std::vector<u
     const unsigned leftOver = z.avail_in;
     inflateEnd(&z);
     if (result == Z_STREAM_END)
-        return leftOver == 0 ? true
-                             : Refuse(out, error,
-                                      "the link's code goes on past its end: it was changed");
+        return leftOver == 0
+                   ? true
+                   : Refuse(out, error, "the link's code goes on past its end: it was changed");
     if (result == Z_DATA_ERROR)
         return Refuse(out, error, "the link's code is damaged: it does not unpack");
     if (result == Z_MEM_ERROR)

@@ -27,9 +27,14 @@ TEST(LinkCode, Base64UrlHasNoPaddingAndTheUrlAlphabet) {
     const struct {
         std::vector<uint8_t> bytes;
         const char* text;
-    } cases[] = {{Bytes(""), ""},       {Bytes("f"), "Zg"},         {Bytes("fo"), "Zm8"},
-                 {Bytes("foo"), "Zm9v"}, {Bytes("foob"), "Zm9vYg"}, {Bytes("fooba"), "Zm9vYmE"},
-                 {Bytes("foobar"), "Zm9vYmFy"}, {{0xFB, 0xFF, 0xBF}, "-_-_"}};
+    } cases[] = {{Bytes(""), ""},
+                 {Bytes("f"), "Zg"},
+                 {Bytes("fo"), "Zm8"},
+                 {Bytes("foo"), "Zm9v"},
+                 {Bytes("foob"), "Zm9vYg"},
+                 {Bytes("fooba"), "Zm9vYmE"},
+                 {Bytes("foobar"), "Zm9vYmFy"},
+                 {{0xFB, 0xFF, 0xBF}, "-_-_"}};
     for (const auto& c : cases) {
         EXPECT_EQ(c.text, EncodeBase64Url(c.bytes.data(), c.bytes.size()));
         std::vector<uint8_t> back = {1, 2};
@@ -59,12 +64,12 @@ TEST(LinkCode, RefusesWhatNoEncoderWrites) {
         {"2" + good.substr(1), "made by a newer Quibbo (format 2)"},
         {"0" + good.substr(1), "not of a format this Quibbo reads"},
         {"x" + good.substr(1), "not of a format this Quibbo reads"},
-        {good + "=", "a character no code has, at place 11"}, // padding
-        {good.substr(0, 3) + "+" + good.substr(4), "at place 3"},   // plain base64's
+        {good + "=", "a character no code has, at place 11"},     // padding
+        {good.substr(0, 3) + "+" + good.substr(4), "at place 3"}, // plain base64's
         {good.substr(0, 3) + "/" + good.substr(4), "at place 3"},
         {good.substr(0, 3) + " " + good.substr(4), "at place 3"},
         {good.substr(0, 3) + "\xC3\xA9" + good.substr(5), "at place 3"},
-        {good + "AAA", "a length no code has"}, // 13 after the format: 4n + 1
+        {good + "AAA", "a length no code has"},             // 13 after the format: 4n + 1
         {good.substr(0, 10) + "B", "wrong last character"}, // unused low bits set
         {"1" + std::string(kMaxLinkCodeChars, 'A'), "longer than any link's"},
     };

@@ -110,10 +110,14 @@ TEST(LevelCode, BodiesWithAMatchingSumButImpossibleFieldsAreRefused) {
         {"a colour short", Sealed(2, 2, {brown}, 4, 2), "where a level of its size has"},
         {"a cell short", Sealed(2, 2, {}, 3), "13 bytes where a level of its size has 14"},
         {"a byte after", Sealed(2, 2, {}, 5), "15 bytes where a level of its size has 14"},
-        {"colours out of order", Sealed(1, 1, {grey, brown}, 1), "colour 7 is not listed after colour 130"},
-        {"a colour twice", Sealed(1, 1, {brown, brown}, 1), "colour 7 is not listed after colour 7"},
-        {"a default colour", Sealed(1, 1, {{130, 140, 140, 132}}, 1), "colour 130 is listed but is the default"},
-        {"near the see-through red", Sealed(1, 1, {{7, 250, 1, 2}}, 1), "so near the see-through red"},
+        {"colours out of order", Sealed(1, 1, {grey, brown}, 1),
+         "colour 7 is not listed after colour 130"},
+        {"a colour twice", Sealed(1, 1, {brown, brown}, 1),
+         "colour 7 is not listed after colour 7"},
+        {"a default colour", Sealed(1, 1, {{130, 140, 140, 132}}, 1),
+         "colour 130 is listed but is the default"},
+        {"near the see-through red", Sealed(1, 1, {{7, 250, 1, 2}}, 1),
+         "so near the see-through red"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

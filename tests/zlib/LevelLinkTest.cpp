@@ -55,8 +55,8 @@ TEST(LevelLink, EveryCampaignLevelAndTheBuiltInOneComeBackByteForByte) {
         std::vector<uint8_t> text;
         ASSERT_TRUE(ReadWholeFile(path.c_str(), kMaxLevelFileBytes, &text, &error)) << error;
         levels.emplace_back(std::filesystem::path(path).stem().string(), LevelGrid());
-        ASSERT_TRUE(ParseLevelText(std::string(text.begin(), text.end()), &levels.back().second,
-                                   &error))
+        ASSERT_TRUE(
+            ParseLevelText(std::string(text.begin(), text.end()), &levels.back().second, &error))
             << path << ": " << error;
     }
     for (const auto& [name, grid] : levels) {
@@ -65,8 +65,8 @@ TEST(LevelLink, EveryCampaignLevelAndTheBuiltInOneComeBackByteForByte) {
         EXPECT_EQ(MakeLevelBitmap(grid), LevelFileOf(code, &error)) << error;
         // Not a test of a limit (the page's needs are met by a wide margin):
         // the lengths are printed for whoever weighs the format.
-        std::printf("link of %s (%d x %d): %zu characters\n", name.c_str(), grid.width,
-                    grid.height, kAddressChars + code.size());
+        std::printf("link of %s (%d x %d): %zu characters\n", name.c_str(), grid.width, grid.height,
+                    kAddressChars + code.size());
     }
 }
 
@@ -90,9 +90,9 @@ TEST(LevelLink, ACutChangedOrForeignCodeIsRefusedInOneLine) {
         bad.push_back(changed);
     }
     bad.push_back("2" + code.substr(1));
-    bad.push_back(code + "AAAA");                              // bytes past the stream's end
-    bad.push_back(code.substr(0, 5) + "*" + code.substr(6));   // outside the alphabet
-    bad.push_back(std::string(kMaxLinkCodeChars + 1, '1'));    // far too long
+    bad.push_back(code + "AAAA");                            // bytes past the stream's end
+    bad.push_back(code.substr(0, 5) + "*" + code.substr(6)); // outside the alphabet
+    bad.push_back(std::string(kMaxLinkCodeChars + 1, '1'));  // far too long
     for (const std::string& b : bad) {
         error.clear();
         EXPECT_TRUE(LevelFileOf(b, &error).empty()) << b.substr(0, 60);
