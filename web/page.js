@@ -453,11 +453,12 @@
     if (code !== null && code !== shownCode) openLink(code);
   });
 
-  // "Edit this level" while a link's level is the set; from the editor,
-  // Back instead.
+  // The editor is always a tap away; while a link's level is the set it
+  // opens that level ("Edit this level"). From the editor, Back instead.
   function offerEdit(code) {
-    $('edit').hidden = editing || code === null;
-    if (code !== null) $('edit').href = 'editor.html#level=' + encodeURIComponent(code);
+    $('edit').hidden = editing;
+    $('edit').textContent = code === null ? 'Editor' : 'Edit this level';
+    $('edit').href = code === null ? 'editor.html' : 'editor.html#level=' + encodeURIComponent(code);
     $('back').hidden = !editing;
   }
   if (editing) {
