@@ -5,6 +5,9 @@
 #ifdef QUIBBO_WITH_SDL
 #include "platform/sdl/Sdl.h"
 #endif
+#ifdef _WIN32
+#include "platform/win32/Win32.h"
+#endif
 #ifdef __EMSCRIPTEN__
 #include "platform/LinkCode.h"
 #include "platform/Sound.h"
@@ -29,7 +32,9 @@ CBackend* MakeBackend(const PlatConfig& config) {
 #endif
     if (config.headless)
         return HeadlessMakeBackend(config);
-#ifdef QUIBBO_WITH_SDL
+#if defined(_WIN32)
+    return Win32MakeBackend(config);
+#elif defined(QUIBBO_WITH_SDL)
     return SdlMakeBackend(config);
 #else
     std::fprintf(stderr, "quibbo: this build has no window backend; run it with --headless\n");
@@ -107,6 +112,9 @@ EMSCRIPTEN_KEEPALIVE const char* WebLevelFromCodeBody(const uint8_t* body, int s
 #endif
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    Win32UseParentConsole();
+#endif
     COptions options;
     std::string error;
     if (!options.Parse(argc, argv, &error)) {

@@ -14,6 +14,13 @@ set(QUIBBO_CAMPAIGN_LEVELS)
 set(tool leveltool)
 if(EMSCRIPTEN)
   set(tool node --no-experimental-fetch $<TARGET_FILE:leveltool>)
+elseif(WIN32 AND CMAKE_CROSSCOMPILING)
+  # The Windows build's tool runs under Wine, in a prefix of the build's own.
+  if(NOT QUIBBO_WINE)
+    message(FATAL_ERROR "Making the campaign's levels for Windows needs Wine (apt-get install wine64)")
+  endif()
+  set(tool ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wine WINEDEBUG=-all
+    ${QUIBBO_WINE} $<TARGET_FILE:leveltool>)
 endif()
 foreach(map ${QUIBBO_CAMPAIGN_MAPS})
   get_filename_component(name ${map} NAME_WE)

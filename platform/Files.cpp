@@ -8,15 +8,45 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <direct.h>
+#include <windows.h>
+#endif
 
 namespace {
 
 const size_t kMaxUserDirsBytes = 64 * 1024;
 
+#ifdef _WIN32
+// Windows takes forward slashes too: the game's paths use them throughout.
+std::string ForwardSlashes(std::string path) {
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+#endif
+
 // An environment variable that holds an absolute path, or "".
 std::string AbsoluteEnv(const char* name) {
     const char* value = std::getenv(name);
+#ifdef _WIN32
+    const std::string path = ForwardSlashes(value ? value : "");
+    return path.size() >= 3 && path[1] == ':' && path[2] == '/' ? path : "";
+#else
     return value && value[0] == '/' ? value : "";
+#endif
+}
+
+int MakeFolder(const std::string& path) {
+#ifdef _WIN32
+    // "C:" is no folder to make.
+    if (path.size() == 2 && path[1] == ':')
+        return 0;
+    return _mkdir(path.c_str());
+#else
+    return mkdir(path.c_str(), 0755);
+#endif
 }
 
 bool IsFolder(const std::string& path) {
@@ -33,6 +63,10 @@ std::string WithSlash(std::string folder) {
 // The pictures folder the desktop names, or "": the variable itself, else
 // its line in user-dirs.dirs, XDG_PICTURES_DIR="$HOME/Pictures".
 std::string PicturesFolder() {
+#ifdef _WIN32
+    const std::string profile = AbsoluteEnv("USERPROFILE");
+    return profile.empty() ? "" : WithSlash(profile) + "Pictures";
+#endif
     std::string folder = AbsoluteEnv("XDG_PICTURES_DIR");
     if (!folder.empty())
         return folder;
@@ -82,9 +116,15 @@ const char* PlatGetProgramFolder() {
     if (!known) {
         known = true;
         char path[4096];
+#ifdef _WIN32
+        const long n = static_cast<long>(GetModuleFileNameA(nullptr, path, sizeof path - 1));
+        if (n > 0 && n < static_cast<long>(sizeof path - 1)) {
+            const std::string exe = ForwardSlashes(std::string(path, static_cast<size_t>(n)));
+#else
         const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
         if (n > 0 && n < static_cast<ssize_t>(sizeof path - 1)) { // else possibly cut short
             const std::string exe(path, static_cast<size_t>(n));
+#endif
             const size_t slash = exe.rfind('/');
             if (slash != std::string::npos)
                 folder = exe.substr(0, slash + 1);
@@ -94,6 +134,10 @@ const char* PlatGetProgramFolder() {
 }
 
 std::string PlatUserDataFolder() {
+#ifdef _WIN32
+    const std::string local = AbsoluteEnv("LOCALAPPDATA");
+    return local.empty() ? "" : WithSlash(local) + "Quibbo/";
+#endif
     const std::string data = AbsoluteEnv("XDG_DATA_HOME");
     if (!data.empty())
         return WithSlash(data) + "quibbo/";
@@ -114,10 +158,10 @@ bool PlatMakeFolders(const std::string& folder) {
     for (size_t slash = folder.find('/', 1); slash != std::string::npos;
          slash = folder.find('/', slash + 1)) {
         const std::string part = folder.substr(0, slash);
-        if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST)
+        if (MakeFolder(part) != 0 && errno != EEXIST)
             return false;
     }
-    if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST)
+    if (MakeFolder(folder) != 0 && errno != EEXIST)
         return false;
     return IsFolder(folder);
 }

@@ -8,6 +8,9 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
+#ifndef O_BINARY
+#define O_BINARY 0 // only Windows tells text files from others
+#endif
 
 namespace {
 
@@ -118,7 +121,7 @@ bool PlatSaveNumberedScreenshot(const std::string& folder, std::string* path) {
         const std::string candidate = folder + name;
         // Claiming the name first means a file that appears between the
         // look and the write is never overwritten.
-        const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY, 0644);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;

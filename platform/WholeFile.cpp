@@ -3,6 +3,12 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+// Windows opens files as text unless told otherwise, and has neither
+// close-on-exec nor FIFOs to keep from blocking.
+#define O_CLOEXEC O_BINARY
+#define O_NONBLOCK 0
+#endif
 
 namespace {
 

@@ -1,0 +1,475 @@
+// The Windows side of the Win32 backend: only this file includes <windows.h>.
+#include "platform/win32/Win32Device.h"
+#include <windows.h>
+#include <mmsystem.h>
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+static_assert(WVK_BACK == VK_BACK && WVK_TAB == VK_TAB && WVK_RETURN == VK_RETURN &&
+                  WVK_SHIFT == VK_SHIFT && WVK_CONTROL == VK_CONTROL && WVK_PAUSE == VK_PAUSE &&
+                  WVK_ESCAPE == VK_ESCAPE && WVK_SPACE == VK_SPACE,
+              "keys that type and modifiers");
+static_assert(WVK_LEFT == VK_LEFT && WVK_UP == VK_UP && WVK_RIGHT == VK_RIGHT &&
+                  WVK_DOWN == VK_DOWN && WVK_F1 == VK_F1 && WVK_F12 == VK_F12,
+              "arrows and function keys");
+
+namespace {
+
+// XInput's state record, as its header lays it out (mingw's copy of the
+// header is not needed: the DLL is looked for when the program runs).
+struct PadGamepad {
+    WORD wButtons;
+    BYTE bLeftTrigger;
+    BYTE bRightTrigger;
+    SHORT sThumbLX;
+    SHORT sThumbLY;
+    SHORT sThumbRX;
+    SHORT sThumbRY;
+};
+struct PadState {
+    DWORD dwPacketNumber;
+    PadGamepad Gamepad;
+};
+typedef DWORD(WINAPI* PadGetState)(DWORD, PadState*);
+
+const wchar_t kClassName[] = L"QuibboWindow";
+// Pads are looked at this often while the game waits for input.
+const DWORD kPadLookMs = 16;
+// A pad slot found empty is looked at again only this often: asking XInput
+// about an empty slot is slow.
+const DWORD kEmptyPadLookMs = 2000;
+
+CWin32Device* g_pDevice = nullptr;
+
+std::wstring Wide(const char* text) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    if (n <= 0)
+        return L"";
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text, -1, &wide[0], n);
+    wide.resize(static_cast<size_t>(n - 1));
+    return wide;
+}
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (g_pDevice)
+        return g_pDevice->Handle(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// The box of a MessageBox call comes up over the middle of the game window
+// rather than wherever Windows would put it: a hook moves it as it is
+// activated.
+HWND g_hBoxOwner = nullptr;
+HHOOK g_hBoxHook = nullptr;
+
+LRESULT CALLBACK CentreBox(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+        const HWND box = reinterpret_cast<HWND>(wParam);
+        RECT owner, rect;
+        if (g_hBoxOwner && GetWindowRect(g_hBoxOwner, &owner) && GetWindowRect(box, &rect)) {
+            const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+            SetWindowPos(box, nullptr, (owner.left + owner.right - w) / 2,
+                         (owner.top + owner.bottom - h) / 2, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        UnhookWindowsHookEx(g_hBoxHook);
+        g_hBoxHook = nullptr;
+        return 0;
+    }
+    return CallNextHookEx(g_hBoxHook, code, wParam, lParam);
+}
+
+// Per-monitor DPI awareness, where Windows offers it (10, version 1703 on):
+// the window is then measured in real pixels and the picture stays sharp.
+// Older Windows, and Wine, keep their default.
+void BecomeDpiAware() {
+    typedef BOOL(WINAPI * SetContext)(HANDLE);
+    const HMODULE user = GetModuleHandleW(L"user32.dll");
+    const auto set = user ? reinterpret_cast<SetContext>(reinterpret_cast<void*>(
+                                GetProcAddress(user, "SetProcessDpiAwarenessContext")))
+                          : nullptr;
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+    if (set)
+        set(reinterpret_cast<HANDLE>(static_cast<intptr_t>(-4)));
+}
+
+} // namespace
+
+CWin32Device::CWin32Device() {
+    LARGE_INTEGER value;
+    QueryPerformanceFrequency(&value);
+    m_qwFrequency = value.QuadPart > 0 ? value.QuadPart : 1;
+    QueryPerformanceCounter(&value);
+    m_qwStart = value.QuadPart;
+}
+
+CWin32Device::~CWin32Device() {
+    if (m_nSound == 1)
+        StopSound();
+    if (m_hwnd)
+        DestroyWindow(static_cast<HWND>(m_hwnd));
+    if (g_pDevice == this)
+        g_pDevice = nullptr;
+}
+
+bool CWin32Device::Open(int width, int height, int scale, bool fullscreen) {
+    m_nWidth = width;
+    m_nHeight = height;
+    BecomeDpiAware();
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    wc.lpszClassName = kClassName;
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        std::fprintf(stderr, "quibbo: cannot open a window; run with --headless instead\n");
+        return false;
+    }
+    // Whole-number scale, no larger than the desktop's work area allows.
+    const DWORD style = WS_OVERLAPPEDWINDOW;
+    RECT work;
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
+        work = RECT{0, 0, width * scale, height * scale};
+    RECT rect;
+    for (scale = scale > 0 ? scale : 1;; --scale) {
+        rect = RECT{0, 0, width * scale, height * scale};
+        AdjustWindowRectEx(&rect, style, FALSE, 0);
+        if (scale == 1 || (rect.right - rect.left <= work.right - work.left &&
+                           rect.bottom - rect.top <= work.bottom - work.top))
+            break;
+    }
+    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    g_pDevice = this;
+    const HWND hwnd = CreateWindowExW(
+        0, kClassName, L"Quibbo", style, work.left + (work.right - work.left - w) / 2,
+        work.top + (work.bottom - work.top - h) / 2, w, h, nullptr, nullptr, instance, nullptr);
+    if (!hwnd) {
+        std::fprintf(stderr, "quibbo: cannot open a window; run with --headless instead\n");
+        return false;
+    }
+    m_hwnd = hwnd;
+    ShowWindow(hwnd, SW_SHOW);
+    if (fullscreen)
+        ToggleFullscreen();
+    SetForegroundWindow(hwnd);
+    SetFocus(hwnd);
+    m_bFocus = GetForegroundWindow() == hwnd || GetFocus() == hwnd;
+    return true;
+}
+
+uint64_t CWin32Device::Microseconds() const {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    // In two steps, so that neither overflows nor loses the fraction.
+    const uint64_t ticks = static_cast<uint64_t>(now.QuadPart - m_qwStart);
+    const uint64_t frequency = static_cast<uint64_t>(m_qwFrequency);
+    return ticks / frequency * 1000000u + ticks % frequency * 1000000u / frequency;
+}
+
+int CWin32Device::RefreshHz() const {
+    DEVMODEW mode = {};
+    mode.dmSize = sizeof mode;
+    if (EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode) && mode.dmDisplayFrequency > 1)
+        return static_cast<int>(mode.dmDisplayFrequency);
+    return 60;
+}
+
+void CWin32Device::Sleep(uint32_t ms) const {
+    ::Sleep(ms);
+}
+
+void CWin32Device::ClientSize(int* width, int* height) const {
+    RECT client = {};
+    GetClientRect(static_cast<HWND>(m_hwnd), &client);
+    *width = client.right;
+    *height = client.bottom;
+}
+
+void CWin32Device::Put(const void* pixels, int pitch) {
+    m_pPixels = pixels;
+    m_nPitch = pitch;
+    const HWND hwnd = static_cast<HWND>(m_hwnd);
+    if (!hwnd)
+        return;
+    const HDC dc = GetDC(hwnd);
+    Paint(dc);
+    ReleaseDC(hwnd, dc);
+}
+
+void CWin32Device::Paint(void* context) {
+    const HDC dc = static_cast<HDC>(context);
+    int cw, ch;
+    ClientSize(&cw, &ch);
+    // The largest whole multiple of the picture that fits, never below 1:1,
+    // in the middle; the rest of the client area is black.
+    int scale = std::min(cw / m_nWidth, ch / m_nHeight);
+    if (scale < 1)
+        scale = 1;
+    const int w = m_nWidth * scale, h = m_nHeight * scale;
+    const int x = (cw - w) / 2, y = (ch - h) / 2;
+    const HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    const RECT borders[4] = {{0, 0, cw, y}, {0, y + h, cw, ch}, {0, y, x, y + h},
+                             {x + w, y, cw, y + h}};
+    for (const RECT& r : borders)
+        if (r.right > r.left && r.bottom > r.top)
+            FillRect(dc, &r, black);
+    if (!m_pPixels) {
+        const RECT all = {x, y, x + w, y + h};
+        FillRect(dc, &all, black);
+        return;
+    }
+    // RGB 565 as three bit fields; a negative height lays the rows out top
+    // down, as the framebuffer has them.
+    struct {
+        BITMAPINFOHEADER header;
+        DWORD masks[3];
+    } info = {};
+    info.header.biSize = sizeof info.header;
+    info.header.biWidth = m_nPitch / 2;
+    info.header.biHeight = -m_nHeight;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = 16;
+    info.header.biCompression = BI_BITFIELDS;
+    info.masks[0] = 0xF800;
+    info.masks[1] = 0x07E0;
+    info.masks[2] = 0x001F;
+    StretchDIBits(dc, x, y, w, h, 0, 0, m_nWidth, m_nHeight, m_pPixels,
+                  reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, SRCCOPY);
+}
+
+void CWin32Device::Pump(bool wait, std::vector<Win32Event>* events) {
+    m_pEvents = events;
+    if (wait) {
+        // Pads send no messages: with one plugged in, wake to look at it.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, m_bAnyPad ? kPadLookMs : INFINITE,
+                                  QS_ALLINPUT);
+    }
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            events->push_back(Win32Event{Win32Event::CLOSE});
+            continue;
+        }
+        // No TranslateMessage: the input map makes the game's characters.
+        DispatchMessageW(&msg);
+    }
+    if (m_bCloseAsked)
+        events->push_back(Win32Event{Win32Event::CLOSE});
+    m_bCloseAsked = false;
+    m_pEvents = nullptr;
+}
+
+void CWin32Device::PollPads(Win32Pad pads[kPads]) {
+    if (!m_bXInputTried) {
+        m_bXInputTried = true;
+        // Windows 8 and later have the first; the second is on every
+        // Windows since Vista. Without either the keys still play.
+        HMODULE dll = LoadLibraryW(L"xinput1_4.dll");
+        if (!dll)
+            dll = LoadLibraryW(L"xinput9_1_0.dll");
+        if (dll)
+            m_pXInputGetState = reinterpret_cast<void*>(GetProcAddress(dll, "XInputGetState"));
+    }
+    const auto get = reinterpret_cast<PadGetState>(m_pXInputGetState);
+    if (!get)
+        return;
+    const DWORD now = GetTickCount();
+    const bool lookAtEmpty = static_cast<int32_t>(now - m_dwNextPadLook) >= 0;
+    if (lookAtEmpty)
+        m_dwNextPadLook = now + kEmptyPadLookMs;
+    m_bAnyPad = false;
+    for (int i = 0; i < kPads; ++i) {
+        if (!pads[i].connected && !lookAtEmpty)
+            continue;
+        PadState state = {};
+        if (get(static_cast<DWORD>(i), &state) != ERROR_SUCCESS) {
+            pads[i] = Win32Pad();
+            continue;
+        }
+        m_bAnyPad = true;
+        pads[i].connected = true;
+        pads[i].buttons = state.Gamepad.wButtons;
+        pads[i].stickX = state.Gamepad.sThumbLX;
+        pads[i].stickY = state.Gamepad.sThumbLY;
+        pads[i].leftTrigger = state.Gamepad.bLeftTrigger;
+        pads[i].rightTrigger = state.Gamepad.bRightTrigger;
+    }
+}
+
+void CWin32Device::ToggleFullscreen() {
+    const HWND hwnd = static_cast<HWND>(m_hwnd);
+    if (!hwnd)
+        return;
+    if (!m_bFullscreen) {
+        // Borderless over the whole monitor the window stands on.
+        MONITORINFO monitor = {};
+        monitor.cbSize = sizeof monitor;
+        RECT rect;
+        if (!GetWindowRect(hwnd, &rect) ||
+            !GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &monitor))
+            return;
+        m_windowed[0] = rect.left;
+        m_windowed[1] = rect.top;
+        m_windowed[2] = rect.right;
+        m_windowed[3] = rect.bottom;
+        m_windowedStyle = GetWindowLongW(hwnd, GWL_STYLE);
+        SetWindowLongW(hwnd, GWL_STYLE, (m_windowedStyle & ~WS_OVERLAPPEDWINDOW) | WS_POPUP);
+        const RECT& m = monitor.rcMonitor;
+        SetWindowPos(hwnd, HWND_TOP, m.left, m.top, m.right - m.left, m.bottom - m.top,
+                     SWP_FRAMECHANGED | SWP_NOOWNERZORDER);
+        m_bFullscreen = true;
+    } else {
+        SetWindowLongW(hwnd, GWL_STYLE, m_windowedStyle);
+        SetWindowPos(hwnd, nullptr, m_windowed[0], m_windowed[1], m_windowed[2] - m_windowed[0],
+                     m_windowed[3] - m_windowed[1],
+                     SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOOWNERZORDER);
+        m_bFullscreen = false;
+    }
+    InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void CWin32Device::SetWaitCursor(bool on) {
+    m_bWaitCursor = on;
+    if (on && !m_hWaitCursor)
+        m_hWaitCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT));
+    SetCursor(on && m_hWaitCursor ? static_cast<HCURSOR>(m_hWaitCursor)
+                                  : LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
+}
+
+int CWin32Device::Ask(const char* text, const char* caption, uint32_t type) {
+    const HWND owner = static_cast<HWND>(m_hwnd);
+    g_hBoxOwner = owner;
+    g_hBoxHook = SetWindowsHookExW(WH_CBT, CentreBox, nullptr, GetCurrentThreadId());
+    const int answer = MessageBoxW(owner, Wide(text).c_str(),
+                                   Wide(caption[0] ? caption : "Quibbo").c_str(),
+                                   type | MB_SETFOREGROUND);
+    if (g_hBoxHook) { // the box never came up
+        UnhookWindowsHookEx(g_hBoxHook);
+        g_hBoxHook = nullptr;
+    }
+    if (answer == 0) {
+        // No box can be shown: say it where it can still be read.
+        std::fprintf(stderr, "%s: %s\n", caption[0] ? caption : "Quibbo", text);
+        return IDOK;
+    }
+    return answer;
+}
+
+bool CWin32Device::OpenSound() {
+    if (m_nSound < 0) {
+        m_nSound = waveOutGetNumDevs() > 0 ? 1 : 0;
+        if (!m_nSound)
+            std::fprintf(stderr, "quibbo: no audio device; playing on without sound\n");
+    }
+    return m_nSound == 1;
+}
+
+void CWin32Device::PlayWave(const unsigned char* data, size_t size) {
+    if (m_nSound != 1 || !data || size < 44)
+        return;
+    // From memory, while the game goes on; a new wave cuts off the last, as
+    // on the handheld. SND_NODEFAULT: a wave Windows cannot read is silent.
+    PlaySoundW(reinterpret_cast<LPCWSTR>(data), nullptr, SND_MEMORY | SND_ASYNC | SND_NODEFAULT);
+}
+
+void CWin32Device::StopSound() {
+    PlaySoundW(nullptr, nullptr, 0);
+}
+
+intptr_t CWin32Device::Handle(void* window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    const HWND hwnd = static_cast<HWND>(window);
+    switch (message) {
+    case WM_CLOSE:
+        // The game shuts down in order: it is asked, and destroys nothing
+        // yet. (A close while a box is up is heard once the box is gone.)
+        m_bCloseAsked = true;
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+        m_bFocus = message == WM_SETFOCUS;
+        Win32Event event{Win32Event::FOCUS};
+        event.down = m_bFocus;
+        if (m_pEvents)
+            m_pEvents->push_back(event);
+        return 0;
+    }
+    case WM_GETMINMAXINFO: {
+        // Never smaller than the picture at 1:1.
+        RECT rect = {0, 0, m_nWidth, m_nHeight};
+        AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)), FALSE, 0);
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMinTrackSize.x = rect.right - rect.left;
+        info->ptMinTrackSize.y = rect.bottom - rect.top;
+        return 0;
+    }
+    case 0x02E0: { // WM_DPICHANGED: the size Windows suggests for the new monitor
+        const RECT* r = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    case WM_SIZE:
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1; // the picture and its borders cover everything
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        const HDC dc = BeginPaint(hwnd, &ps);
+        Paint(dc);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_SETCURSOR:
+        if (m_bWaitCursor && LOWORD(lParam) == HTCLIENT) {
+            SetCursor(static_cast<HCURSOR>(m_hWaitCursor));
+            return TRUE;
+        }
+        break;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP: {
+        const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+        const bool alt = (GetKeyState(VK_MENU) & 0x8000) != 0;
+        // Alt+F4 closes the window as everywhere on Windows.
+        if (wParam == VK_F4 && alt)
+            break;
+        Win32Event event{Win32Event::KEY};
+        event.vk = static_cast<uint32_t>(wParam);
+        event.down = down;
+        event.repeat = down && (lParam & (1 << 30)) != 0;
+        event.extended = (lParam & (1 << 24)) != 0;
+        // The right Shift has no extended bit: its scan code tells it.
+        if (wParam == VK_SHIFT)
+            event.extended = ((lParam >> 16) & 0xFF) == 0x36;
+        event.shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+        event.ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+        event.alt = alt;
+        if (m_pEvents)
+            m_pEvents->push_back(event);
+        // Not to DefWindowProc: F10 and Alt would open the (absent) menu.
+        return 0;
+    }
+    case WM_SYSCHAR:
+        return 0; // no beep for Alt+Return
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void Win32UseParentConsole() {
+    // A windowed program has no console of its own. Started from one (for
+    // --help, --stats or --headless), it writes to that one, unless its
+    // output already goes somewhere (a pipe or a file).
+    if (GetStdHandle(STD_OUTPUT_HANDLE) || !AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    std::freopen("CONOUT$", "w", stdout);
+    std::freopen("CONOUT$", "w", stderr);
+}
