@@ -14,13 +14,13 @@ set(QUIBBO_CAMPAIGN_LEVELS)
 set(tool leveltool)
 if(EMSCRIPTEN)
   set(tool node --no-experimental-fetch $<TARGET_FILE:leveltool>)
-elseif(WIN32 AND CMAKE_CROSSCOMPILING)
-  # The Windows build's tool runs under Wine, in a prefix of the build's own.
-  if(NOT QUIBBO_WINE)
-    message(FATAL_ERROR "Making the campaign's levels for Windows needs Wine (apt-get install wine64)")
+elseif(CMAKE_CROSSCOMPILING)
+  # A tool built for another system runs under its emulator (Wine for the
+  # Windows build: cmake/mingw-w64.cmake).
+  if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
+    message(FATAL_ERROR "Making the campaign's levels needs a way to run ${CMAKE_SYSTEM_NAME} programs here (for Windows: apt-get install wine64)")
   endif()
-  set(tool ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wine WINEDEBUG=-all
-    ${QUIBBO_WINE} $<TARGET_FILE:leveltool>)
+  set(tool ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:leveltool>)
 endif()
 foreach(map ${QUIBBO_CAMPAIGN_MAPS})
   get_filename_component(name ${map} NAME_WE)

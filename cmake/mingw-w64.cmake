@@ -17,8 +17,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 # Programs built here run under Wine on the build machine (the campaign's
-# level tool, test discovery).
+# level tool, the tests), in a Wine prefix of the build's own rather than
+# the user's ~/.wine.
 find_program(QUIBBO_WINE NAMES wine PATHS /usr/bin NO_CMAKE_FIND_ROOT_PATH)
 if(QUIBBO_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${QUIBBO_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wine
+    WINEDEBUG=-all ${QUIBBO_WINE})
+  # Tests are listed when ctest runs, not while building.
+  set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
 endif()

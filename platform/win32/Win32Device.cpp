@@ -63,10 +63,26 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 // activated.
 HWND g_hBoxOwner = nullptr;
 HHOOK g_hBoxHook = nullptr;
+HWND g_hBox = nullptr;
+// A question ("Quit Quibbo?") is asked with Escape and answered Yes with a
+// second Escape, as in the game's other windows; Windows' own Yes/No box
+// would ignore it.
+HHOOK g_hEscapeHook = nullptr;
+
+LRESULT CALLBACK EscapeSaysYes(int code, WPARAM wParam, LPARAM lParam) {
+    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && g_hBox && msg->message == WM_KEYDOWN &&
+        msg->wParam == VK_ESCAPE) {
+        PostMessageW(g_hBox, WM_COMMAND, IDYES, 0);
+        return TRUE;
+    }
+    return CallNextHookEx(g_hEscapeHook, code, wParam, lParam);
+}
 
 LRESULT CALLBACK CentreBox(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE) {
         const HWND box = reinterpret_cast<HWND>(wParam);
+        g_hBox = box;
         RECT owner, rect;
         if (g_hBoxOwner && GetWindowRect(g_hBoxOwner, &owner) && GetWindowRect(box, &rect)) {
             const int w = rect.right - rect.left, h = rect.bottom - rect.top;
@@ -345,6 +361,13 @@ int CWin32Device::Ask(const char* text, const char* caption, uint32_t type) {
     const HWND owner = static_cast<HWND>(m_hwnd);
     g_hBoxOwner = owner;
     g_hBoxHook = SetWindowsHookExW(WH_CBT, CentreBox, nullptr, GetCurrentThreadId());
+    g_hBox = nullptr;
+    // Return, a fire key, keeps the game going: No is the default.
+    if ((type & 0xF) == MB_YESNO) {
+        type |= MB_DEFBUTTON2;
+        g_hEscapeHook =
+            SetWindowsHookExW(WH_MSGFILTER, EscapeSaysYes, nullptr, GetCurrentThreadId());
+    }
     const int answer = MessageBoxW(owner, Wide(text).c_str(),
                                    Wide(caption[0] ? caption : "Quibbo").c_str(),
                                    type | MB_SETFOREGROUND);
@@ -352,6 +375,11 @@ int CWin32Device::Ask(const char* text, const char* caption, uint32_t type) {
         UnhookWindowsHookEx(g_hBoxHook);
         g_hBoxHook = nullptr;
     }
+    if (g_hEscapeHook) {
+        UnhookWindowsHookEx(g_hEscapeHook);
+        g_hEscapeHook = nullptr;
+    }
+    g_hBox = nullptr;
     if (answer == 0) {
         // No box can be shown: say it where it can still be read.
         std::fprintf(stderr, "%s: %s\n", caption[0] ? caption : "Quibbo", text);
