@@ -100,7 +100,7 @@ bool CMainFrame::PreTranslateMessage(PlatMsg* msg) {
         return CFrameWnd::PreTranslateMessage(msg);
     // Paused by the player, the window still hears Escape: quitting is
     // asked about as in play, and No leaves the game paused.
-    if (m_pWorld->m_bPaused) {
+    if (m_pWorld->IsPaused()) {
         if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) {
             AskToQuit();
             return true;
@@ -197,7 +197,7 @@ void CMainFrame::DestroyWorld() {
 bool CMainFrame::IdleTick() {
     if (m_pWorld == nullptr)
         return false;
-    if (m_pWorld->m_bPaused && PlatGetFocus() != nullptr)
+    if (m_pWorld->IsPaused() && PlatGetFocus() != nullptr)
         m_pWorld->SetPaused(false);
 
     HWND focus = PlatGetFocus();
@@ -304,7 +304,7 @@ bool CMainFrame::ChangeLevel(bool bAdvance) {
     m_pWorld->SetPaused(true);
     PlatInvalidate(m_hWnd, false);
     char text[256];
-    std::snprintf(text, sizeof text, LoadString(IDS_GAME_OVER).c_str(), m_pWorld->m_nScore);
+    std::snprintf(text, sizeof text, LoadString(IDS_GAME_OVER).c_str(), m_pWorld->GetScore());
     if (AskUser(m_hWnd, text, MB_OKCANCEL | MB_ICONINFORMATION) == IDCANCEL) {
         PlatPostMessage(m_hWnd, WM_CLOSE, 0, 0);
         return true;

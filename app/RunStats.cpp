@@ -13,13 +13,13 @@ void CRunStats::Reset() {
 
 void CRunStats::Capture(const CWorld& world, int level) {
     m_nLevel = level;
-    m_nScore = world.m_nScore;
-    m_nLives = world.m_nLives;
-    m_nShots = world.m_nShots;
-    m_x = world.m_camera.x;
-    m_z = world.m_camera.z;
-    m_heading = world.m_camera.heading;
-    m_dFrameSeconds = world.m_dFrameSeconds;
+    m_nScore = world.GetScore();
+    m_nLives = world.GetLives();
+    m_nShots = world.GetShots();
+    m_x = world.GetCamera().x;
+    m_z = world.GetCamera().z;
+    m_heading = world.GetCamera().heading;
+    m_dFrameSeconds = world.GetFrameSeconds();
     m_nDotsLeft = 0;
     m_nEnemies = 0;
     if (const CMaze* maze = world.GetMaze()) {

@@ -172,7 +172,7 @@ void BM_Present(benchmark::State& state) {
     if (!game)
         return;
     for (auto _ : state)
-        benchmark::DoNotOptimize(game->World().m_screen.Present());
+        benchmark::DoNotOptimize(game->Screen().Present());
 }
 BENCHMARK(BM_Present)->Apply(FormatArgs);
 
@@ -181,7 +181,7 @@ void BM_FadeOut(benchmark::State& state) {
     if (!game)
         return;
     for (auto _ : state)
-        benchmark::DoNotOptimize(game->World().m_screen.FadeOut());
+        benchmark::DoNotOptimize(game->Screen().FadeOut());
 }
 BENCHMARK(BM_FadeOut)->Apply(FormatArgs)->Unit(benchmark::kMicrosecond);
 

@@ -95,6 +95,33 @@ public:
     // built. A load that fails without a reason gives a general one.
     std::string GetLevelRefusal() const;
 
+    // ---- What the world holds, read-only ----
+    // The frame window reads the figures it reports and the pause; only the
+    // world's own frames, keys and rules change them. (Tests set up states
+    // the rules would take long to reach through WorldProbe, in tests/.)
+    const CScreen& GetScreen() const { return m_screen; }
+    const CPose& GetCamera() const { return m_camera; }
+    const CMatrix& GetView() const { return m_view; }
+    uint32_t GetLastTick() const { return m_dwLastTick; }
+    int GetScore() const { return m_nScore; }
+    int GetLives() const { return m_nLives; }
+    int GetShots() const { return m_nShots; }
+    int GetOverlayTime() const { return m_nOverlayTime; }
+    bool IsPaused() const { return m_bPaused; }
+    bool IsInvulnerable() const { return m_bInvulnerable; }
+    bool HasMuzzleFlash() const { return m_bMuzzleFlash; }
+    // Wall-clock seconds spent in the frames Tick ran, for the frame rate a
+    // run reports.
+    double GetFrameSeconds() const { return m_dFrameSeconds; }
+
+private:
+    friend struct WorldProbe;
+
+    // The tail every level start shares; `built` is the maze build's result.
+    bool StartLevel(bool built, bool bReset);
+    // Puts the camera in the middle of the maze's start cell, heading 0.
+    void PlaceOnStartCell();
+
     CScreen m_screen;
     CSceneNode m_root;
     CPose m_camera;
@@ -111,16 +138,7 @@ public:
     CSurface m_gun;
     CSurface m_flash;
     CSurface m_lifeIcon;
-    // Wall-clock seconds spent in the frames Tick ran, for the frame rate a
-    // run reports.
     double m_dFrameSeconds = 0.0;
-
-private:
-    // The tail every level start shares; `built` is the maze build's result.
-    bool StartLevel(bool built, bool bReset);
-    // Puts the camera in the middle of the maze's start cell, heading 0.
-    void PlaceOnStartCell();
-
     EMove m_nMove = MOVE_STAND;
     ETurn m_nTurn = TURN_NONE;
     PictureTables m_pictures;

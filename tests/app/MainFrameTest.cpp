@@ -44,6 +44,7 @@ protected:
         return ok && m_pFrame != nullptr && m_pFrame->m_pWorld != nullptr;
     }
     CWorld& World() { return *m_pFrame->m_pWorld; }
+    WorldProbe Probe() { return WorldProbe(World()); }
     bool Key(uint32_t message, uint32_t vk) {
         PlatMsg msg = {m_pFrame->m_hWnd, message, vk, 0};
         return m_pFrame->PreTranslateMessage(&msg);
@@ -85,23 +86,23 @@ TEST_F(MainFrameTest, ReturnAndTheActionButtonsFire) {
     ASSERT_TRUE(Start());
     const uint32_t fireKeys[] = {VK_RETURN, VK_LWIN, VK_F23, 209, 210, 211, 212, 213};
     for (uint32_t vk : fireKeys) {
-        World().m_nShots = 1;
-        World().m_bMuzzleFlash = false;
+        Probe().nShots = 1;
+        Probe().bMuzzleFlash = false;
         EXPECT_TRUE(Key(WM_KEYDOWN, vk)) << vk;
-        EXPECT_EQ(World().m_nShots, 0) << vk;
-        EXPECT_TRUE(World().m_bMuzzleFlash) << vk;
+        EXPECT_EQ(World().GetShots(), 0) << vk;
+        EXPECT_TRUE(World().HasMuzzleFlash()) << vk;
     }
     // With no shots the key is still taken; nothing happens.
-    World().m_bMuzzleFlash = false;
+    Probe().bMuzzleFlash = false;
     HeadlessClearLog();
     EXPECT_TRUE(Key(WM_KEYDOWN, VK_RETURN));
-    EXPECT_FALSE(World().m_bMuzzleFlash);
+    EXPECT_FALSE(World().HasMuzzleFlash());
     EXPECT_EQ(HeadlessLastWave(), IDW_SHOT); // from the last real shot only
     // Codes next to the fire codes do nothing and are passed on.
-    World().m_nShots = 1;
+    Probe().nShots = 1;
     for (uint32_t vk : {208u, 214u, 90u, 92u, 133u, 135u}) {
         EXPECT_FALSE(Key(WM_KEYDOWN, vk)) << vk;
-        EXPECT_EQ(World().m_nShots, 1) << vk;
+        EXPECT_EQ(World().GetShots(), 1) << vk;
     }
     EXPECT_FALSE(Key(WM_KEYUP, VK_RETURN));
 }
@@ -115,18 +116,18 @@ TEST_F(MainFrameTest, OtherKeysPassOnButCharactersAreSwallowed) {
 
     // A paused world takes no keys at all.
     World().SetPaused(true);
-    World().m_nShots = 1;
+    Probe().nShots = 1;
     EXPECT_FALSE(Key(WM_KEYDOWN, VK_UP));
     EXPECT_FALSE(Key(WM_KEYDOWN, VK_RETURN));
     EXPECT_FALSE(Key(WM_CHAR, 'a'));
     EXPECT_EQ(World().GetMove(), MOVE_STAND);
-    EXPECT_EQ(World().m_nShots, 1);
+    EXPECT_EQ(World().GetShots(), 1);
 }
 
 TEST_F(MainFrameTest, TheLoopPausesWhileTheFocusIsElsewhere) {
     WriteLevelFile(m_strFolder, "QB00.BMP", kOneDotLevel);
     ASSERT_TRUE(Start());
-    ASSERT_FALSE(World().m_bPaused);
+    ASSERT_FALSE(World().IsPaused());
     EXPECT_TRUE(m_pFrame->IdleTick());
     int presents = HeadlessPresentCount();
 
@@ -135,7 +136,7 @@ TEST_F(MainFrameTest, TheLoopPausesWhileTheFocusIsElsewhere) {
     HeadlessSetFocus(nullptr);
     HeadlessClearLog();
     EXPECT_FALSE(m_pFrame->IdleTick());
-    EXPECT_TRUE(World().m_bPaused);
+    EXPECT_TRUE(World().IsPaused());
     EXPECT_EQ(World().GetMove(), MOVE_STAND);
     EXPECT_EQ(HeadlessPresentCount(), presents);
     const auto& log = HeadlessCallLog();
@@ -147,9 +148,9 @@ TEST_F(MainFrameTest, TheLoopPausesWhileTheFocusIsElsewhere) {
     Key(WM_KEYDOWN, VK_UP); // ignored: still paused
     EXPECT_EQ(World().GetMove(), MOVE_STAND);
     EXPECT_TRUE(m_pFrame->IdleTick());
-    EXPECT_FALSE(World().m_bPaused);
+    EXPECT_FALSE(World().IsPaused());
     EXPECT_EQ(HeadlessPresentCount(), presents + 1);
-    EXPECT_EQ(World().m_camera.z, 3.5);
+    EXPECT_EQ(World().GetCamera().z, 3.5);
 }
 
 TEST_F(MainFrameTest, WithoutAWorldTheLoopDoesNothing) {
@@ -181,18 +182,18 @@ TEST_F(MainFrameTest, CreatingTheWorldFillsThePictureListsInOrder) {
     EXPECT_EQ(g_itemImages[2]->height, 134);
     EXPECT_EQ(g_itemImages[4]->width, 72); // the lamp
     EXPECT_EQ(g_enemyImages[0]->height, 159);
-    EXPECT_EQ(World().m_gun.width, 150);
-    EXPECT_EQ(World().m_flash.width, 107);
-    EXPECT_EQ(World().m_lifeIcon.width, 20);
-    EXPECT_EQ(World().m_nOverlayTime, 5000);
-    EXPECT_EQ(World().m_overlay.height, 300);
-    EXPECT_FALSE(World().m_bInvulnerable);
+    EXPECT_EQ(Probe().gun.width, 150);
+    EXPECT_EQ(Probe().flash.width, 107);
+    EXPECT_EQ(Probe().lifeIcon.width, 20);
+    EXPECT_EQ(World().GetOverlayTime(), 5000);
+    EXPECT_EQ(Probe().overlay.height, 300);
+    EXPECT_FALSE(World().IsInvulnerable());
     EXPECT_NE(CSurface::DigitGlyphs[9].pixels, nullptr);
 }
 
 TEST_F(MainFrameTest, TheAccessWordIsFoundInAnyCase) {
     ASSERT_TRUE(Start("-x foo/ALWAYSthewalrus.txt"));
-    EXPECT_TRUE(World().m_bInvulnerable);
+    EXPECT_TRUE(World().IsInvulnerable());
 
     EXPECT_TRUE(HasAccessWord("AlwaysTheWalrus"));
     EXPECT_TRUE(HasAccessWord("xxalwaysthewalrusxx"));
@@ -217,13 +218,13 @@ TEST_F(MainFrameTest, AfterTheBuiltInLevelComesTheSecondLevelFile) {
     std::string second = WriteLevelFile(m_strFolder, "QB01.BMP", kOneDotLevel);
     ASSERT_TRUE(Start());
     EXPECT_EQ(World().GetMaze()->GetDotsLeft(), 38);
-    World().m_nScore = 380;
-    World().m_nLives = 3;
+    Probe().nScore = 380;
+    Probe().nLives = 3;
     EXPECT_TRUE(m_pFrame->ChangeLevel(true));
     EXPECT_EQ(g_nLevel, 1);
     EXPECT_EQ(World().GetMaze()->GetLevelPath(), second);
-    EXPECT_EQ(World().m_nScore, 380);
-    EXPECT_EQ(World().m_nLives, 3);
+    EXPECT_EQ(World().GetScore(), 380);
+    EXPECT_EQ(World().GetLives(), 3);
     EXPECT_TRUE(g_runStats.m_boxes.empty());
 }
 
@@ -231,14 +232,14 @@ TEST_F(MainFrameTest, ABrokenFirstLevelIsRetriedWithoutFallbackAfterGameOver) {
     WriteBytes(m_strFolder, "QB00.BMP", 300, 0x33);
     ASSERT_TRUE(Start()); // fell back to the built-in level
     EXPECT_EQ(World().GetMaze()->GetDotsLeft(), 38);
-    World().m_nScore = 70;
+    Probe().nScore = 70;
     HeadlessAddAnswer(IDOK);
     testing::internal::CaptureStderr();
     EXPECT_FALSE(m_pFrame->ChangeLevel(false));
     const std::string said = testing::internal::GetCapturedStderr();
     ASSERT_EQ(g_runStats.m_boxes.size(), 1u);
     EXPECT_EQ(g_runStats.m_boxes[0].text, "GAME OVER\nScore: 70");
-    EXPECT_EQ(World().m_nOverlayTime, 5000);
+    EXPECT_EQ(World().GetOverlayTime(), 5000);
 #ifndef __EMSCRIPTEN__ // node writes stderr past the descriptor GoogleTest captures
     // The retry's refusal is said before the "Can't load level." box.
     EXPECT_EQ(said, "quibbo: " + m_strFolder + "QB00.BMP refused (the file does not start with "
@@ -250,7 +251,7 @@ TEST_F(MainFrameTest, GameOverPausesBehindABlackWindowAndCancelCloses) {
     ASSERT_TRUE(Start());
     HeadlessClearLog();
     EXPECT_TRUE(m_pFrame->ChangeLevel(false)); // no answers: Cancel
-    EXPECT_TRUE(World().m_bPaused);
+    EXPECT_TRUE(World().IsPaused());
     EXPECT_EQ(g_nLevel, 0);
     const auto& log = HeadlessCallLog();
     auto suspend = std::find(log.begin(), log.end(), "GXSuspend");

@@ -339,11 +339,11 @@ inline bool ShotWouldHit(const CWorld& world) {
     const CMaze* maze = world.GetMaze();
     if (maze == nullptr)
         return false;
-    const double rad = world.m_camera.heading * 0.017453292519943295;
+    const double rad = world.GetCamera().heading * 0.017453292519943295;
     const double stepX = std::sin(rad), stepZ = -std::cos(rad);
     for (int i = 0; i < 10; ++i) {
-        const int cx = static_cast<int>(world.m_camera.x + i * stepX);
-        const int cz = static_cast<int>(world.m_camera.z + i * stepZ);
+        const int cx = static_cast<int>(world.GetCamera().x + i * stepX);
+        const int cz = static_cast<int>(world.GetCamera().z + i * stepZ);
         if (maze->IsWallAt(cx, cz))
             return false;
         for (int k = 0; k < maze->GetChildCount(); ++k) {
@@ -423,15 +423,15 @@ public:
         }
         // A life lost puts the player back on the start with every dot back.
         // (With the access word a touch costs nothing and changes nothing.)
-        if (m_nLives >= 0 && world->m_nLives < m_nLives) {
-            m_pResult->catches += m_nLives - world->m_nLives;
+        if (m_nLives >= 0 && world->GetLives() < m_nLives) {
+            m_pResult->catches += m_nLives - world->GetLives();
             m_bPlanned = false;
             if (m_config.traceEvery > 0)
                 std::fprintf(stderr, "frame %d: caught at (%.2f, %.2f) on the way to (%d, %d)\n",
                              pass, m_lastX, m_lastZ, m_target.column, m_target.row);
         }
-        m_nLives = world->m_nLives;
-        if (g_runStats.m_events[EV_GAME_OVER] > 0 || world->m_bPaused)
+        m_nLives = world->GetLives();
+        if (g_runStats.m_events[EV_GAME_OVER] > 0 || world->IsPaused())
             return more;
         Steer(*world, pass);
         return more;
@@ -444,7 +444,7 @@ private:
         const CMaze* maze = world.GetMaze();
         if (maze == nullptr)
             return;
-        const CPose& pose = world.m_camera;
+        const CPose& pose = world.GetCamera();
         const LevelCell here = {static_cast<int>(pose.x), static_cast<int>(pose.z)};
         // Standing on a dot that will not go: with the access word an enemy
         // can keep touching the player, and a touch wins over the dot. Go
@@ -499,8 +499,8 @@ private:
         m_nStill = steer.move != MOVE_STAND && !moved ? m_nStill + 1 : 0;
         m_lastX = pose.x;
         m_lastZ = pose.z;
-        const bool fire =
-            m_config.shoot && world.m_nShots > 0 && !world.m_bMuzzleFlash && ShotWouldHit(world);
+        const bool fire = m_config.shoot && world.GetShots() > 0 && !world.HasMuzzleFlash() &&
+                          ShotWouldHit(world);
         m_keys.Apply(pass + 1, steer, fire);
         if (m_config.traceEvery > 0 && pass % m_config.traceEvery == 0)
             std::fprintf(stderr,

@@ -38,20 +38,20 @@ namespace soak {
 // 0 <= lives <= 5, shots >= 0, and the camera at a finite place.
 inline std::string CheckFigures(const CWorld& world) {
     char what[160];
-    if (world.m_nScore < 0) {
-        std::snprintf(what, sizeof what, "score %d is negative", world.m_nScore);
+    if (world.GetScore() < 0) {
+        std::snprintf(what, sizeof what, "score %d is negative", world.GetScore());
         return what;
     }
-    if (world.m_nLives < 0 || world.m_nLives > 5) {
-        std::snprintf(what, sizeof what, "lives %d outside 0..5", world.m_nLives);
+    if (world.GetLives() < 0 || world.GetLives() > 5) {
+        std::snprintf(what, sizeof what, "lives %d outside 0..5", world.GetLives());
         return what;
     }
-    if (world.m_nShots < 0) {
-        std::snprintf(what, sizeof what, "shots %d are negative", world.m_nShots);
+    if (world.GetShots() < 0) {
+        std::snprintf(what, sizeof what, "shots %d are negative", world.GetShots());
         return what;
     }
-    if (!std::isfinite(world.m_camera.x) || !std::isfinite(world.m_camera.z) ||
-        !std::isfinite(world.m_camera.heading))
+    if (!std::isfinite(world.GetCamera().x) || !std::isfinite(world.GetCamera().z) ||
+        !std::isfinite(world.GetCamera().heading))
         return "the camera is not at a finite place";
     return "";
 }
@@ -63,7 +63,7 @@ inline std::string CheckWorld(const CWorld& world) {
     if (!problem.empty())
         return problem;
     char what[160];
-    const double x = world.m_camera.x, z = world.m_camera.z;
+    const double x = world.GetCamera().x, z = world.GetCamera().z;
     const CMaze* maze = world.GetMaze();
     if (maze == nullptr || maze->GetWidth() == 0)
         return ""; // no level built: the game ends before another frame

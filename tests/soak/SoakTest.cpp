@@ -141,18 +141,18 @@ TEST_F(SoakCheckTest, FindsEveryBrokenFigureAndPlace) {
     ASSERT_TRUE(StartLevel("#####\n#.o.#\n#.P.#\n#####\n"));
     EXPECT_EQ(soak::CheckWorld(*m_pWorld), "");
 
-    m_pWorld->m_nScore = -10;
+    Probe().nScore = -10;
     EXPECT_NE(soak::CheckWorld(*m_pWorld).find("score"), std::string::npos);
-    m_pWorld->m_nScore = 0;
+    Probe().nScore = 0;
     for (int lives : {-1, 6}) {
-        m_pWorld->m_nLives = lives;
+        Probe().nLives = lives;
         EXPECT_NE(soak::CheckWorld(*m_pWorld).find("lives"), std::string::npos);
     }
-    m_pWorld->m_nLives = 0; // after the last catch: still sound
+    Probe().nLives = 0; // after the last catch: still sound
     EXPECT_EQ(soak::CheckWorld(*m_pWorld), "");
-    m_pWorld->m_nShots = -1;
+    Probe().nShots = -1;
     EXPECT_NE(soak::CheckWorld(*m_pWorld).find("shots"), std::string::npos);
-    m_pWorld->m_nShots = 0;
+    Probe().nShots = 0;
 
     m_pWorld->SetCamera(0.5, 1.5, 0.0); // the wall on the left
     EXPECT_NE(soak::CheckWorld(*m_pWorld).find("inside wall"), std::string::npos);
@@ -167,8 +167,8 @@ TEST_F(SoakCheckTest, FindsEveryBrokenFigureAndPlace) {
 TEST_F(SoakCheckTest, OnlyTheLevelsOwnStartMayLieInAWall) {
     // No start marker: the player is put in the middle cell, a wall here.
     ASSERT_TRUE(StartLevel("o....\n.###.\n.###.\n.###.\n.....\n"));
-    EXPECT_EQ(m_pWorld->m_camera.x, 2.5);
-    EXPECT_EQ(m_pWorld->m_camera.z, 2.5);
+    EXPECT_EQ(m_pWorld->GetCamera().x, 2.5);
+    EXPECT_EQ(m_pWorld->GetCamera().z, 2.5);
     EXPECT_EQ(soak::CheckWorld(*m_pWorld), "");
     m_pWorld->SetCamera(1.5, 1.5, 0.0);
     EXPECT_NE(soak::CheckWorld(*m_pWorld).find("inside wall"), std::string::npos);

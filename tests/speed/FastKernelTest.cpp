@@ -306,7 +306,7 @@ TEST(FastKernels, FadeFramesAreTheTintedCopiesOfTheBackBuffer) {
         display.format = f.flags;
         speed::CRouteGame game(display, 1, true);
         ASSERT_TRUE(game.IsReady());
-        CScreen& screen = game.World().m_screen;
+        CScreen& screen = game.Screen();
         FillRawWords(screen.backBuffer, rng);
         const int32_t percents[] = {0, 1, 9, 10, 33, 50, 67, 90, 99, 100, -5, 250};
         for (int32_t percent : percents) {

@@ -72,7 +72,7 @@ void ExpectSameFrames(const LevelGrid& grid, uint32_t seed, int frames) {
     std::unique_ptr<CTestMaze> fast = Build(grid, tables), plain = Build(grid, tables);
     speed::CRouteGame game(HeadlessDisplay(), 1, true); // for a screen to project with
     ASSERT_TRUE(game.IsReady());
-    const CScreen& screen = game.World().m_screen;
+    const CScreen& screen = game.World().GetScreen();
     const double reach = SideReach(screen.width, screen.projectionScale);
     // Where the faces the maze leaves out are drawn: it must stay blank.
     CSurface blank;

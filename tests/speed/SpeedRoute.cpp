@@ -5,6 +5,7 @@
 #include "platform/WindowSystem.h"
 #include "res/ResourceIds.h"
 #include "scene/Maze.h"
+#include "world/WorldProbe.h"
 #include <cstdlib>
 
 namespace speed {
@@ -65,22 +66,26 @@ CRouteGame::~CRouteGame() {
 
 bool CRouteGame::LoadLevelResource(int id) {
     const bool built = m_pWorld->LoadLevelResource(id, IDB_SKY, IDB_FLOOR);
-    m_startX = m_pWorld->m_camera.x;
-    m_startZ = m_pWorld->m_camera.z;
+    m_startX = m_pWorld->GetCamera().x;
+    m_startZ = m_pWorld->GetCamera().z;
     m_nFrame = 0;
     return built;
 }
 
 bool CRouteGame::LoadLevelFile(const std::string& path) {
     const bool built = m_pWorld->LoadLevelFile(path.c_str(), IDB_SKY, IDB_FLOOR);
-    m_startX = m_pWorld->m_camera.x;
-    m_startZ = m_pWorld->m_camera.z;
+    m_startX = m_pWorld->GetCamera().x;
+    m_startZ = m_pWorld->GetCamera().z;
     m_nFrame = 0;
     return built;
 }
 
 void CRouteGame::GiveShots(int count) {
-    m_pWorld->m_nShots = count;
+    WorldProbe(*m_pWorld).nShots = count;
+}
+
+CScreen& CRouteGame::Screen() {
+    return WorldProbe(*m_pWorld).screen;
 }
 
 void CRouteGame::Rewind() {

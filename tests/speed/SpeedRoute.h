@@ -63,6 +63,8 @@ public:
     void Rewind();
 
     CWorld& World() { return *m_pWorld; }
+    // The world's screen, to draw on and present.
+    CScreen& Screen();
 
 private:
     CFrameWnd* m_pFrame = nullptr;

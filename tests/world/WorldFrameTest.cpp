@@ -93,41 +93,41 @@ private:
 } // namespace
 
 TEST_F(WorldTest, LevelStartsPlaceThePlayerAndSetTheCounters) {
-    EXPECT_TRUE(m_pWorld->m_bPaused); // a new world waits for its first level
+    EXPECT_TRUE(m_pWorld->IsPaused()); // a new world waits for its first level
     ASSERT_TRUE(StartLevel(kOpenRoom));
-    EXPECT_EQ(m_pWorld->m_camera.x, 5.5);
-    EXPECT_EQ(m_pWorld->m_camera.y, 0.5);
-    EXPECT_EQ(m_pWorld->m_camera.z, 5.5);
-    EXPECT_EQ(m_pWorld->m_camera.heading, 0.0);
-    ExpectSameMatrix(m_pWorld->m_view, m_pWorld->m_camera.GetViewMatrix());
-    EXPECT_EQ(m_pWorld->m_nLives, 5);
-    EXPECT_EQ(m_pWorld->m_nScore, 0);
-    EXPECT_EQ(m_pWorld->m_nShots, 0);
-    EXPECT_FALSE(m_pWorld->m_bPaused);
+    EXPECT_EQ(m_pWorld->GetCamera().x, 5.5);
+    EXPECT_EQ(m_pWorld->GetCamera().y, 0.5);
+    EXPECT_EQ(m_pWorld->GetCamera().z, 5.5);
+    EXPECT_EQ(m_pWorld->GetCamera().heading, 0.0);
+    ExpectSameMatrix(m_pWorld->GetView(), m_pWorld->GetCamera().GetViewMatrix());
+    EXPECT_EQ(m_pWorld->GetLives(), 5);
+    EXPECT_EQ(m_pWorld->GetScore(), 0);
+    EXPECT_EQ(m_pWorld->GetShots(), 0);
+    EXPECT_FALSE(m_pWorld->IsPaused());
 
     // The next level keeps score and lives; shots never carry over.
-    m_pWorld->m_nScore = 30;
-    m_pWorld->m_nLives = 2;
-    m_pWorld->m_nShots = 3;
+    Probe().nScore = 30;
+    Probe().nLives = 2;
+    Probe().nShots = 3;
     m_pWorld->SetCamera(2.5, 3.5, 90.0);
     EXPECT_TRUE(m_pWorld->ReloadLevelFile(m_strLevel.c_str(), false));
-    EXPECT_EQ(m_pWorld->m_camera.x, 5.5);
-    EXPECT_EQ(m_pWorld->m_camera.z, 5.5);
-    EXPECT_EQ(m_pWorld->m_camera.heading, 0.0);
-    EXPECT_EQ(m_pWorld->m_nScore, 30);
-    EXPECT_EQ(m_pWorld->m_nLives, 2);
-    EXPECT_EQ(m_pWorld->m_nShots, 0);
+    EXPECT_EQ(m_pWorld->GetCamera().x, 5.5);
+    EXPECT_EQ(m_pWorld->GetCamera().z, 5.5);
+    EXPECT_EQ(m_pWorld->GetCamera().heading, 0.0);
+    EXPECT_EQ(m_pWorld->GetScore(), 30);
+    EXPECT_EQ(m_pWorld->GetLives(), 2);
+    EXPECT_EQ(m_pWorld->GetShots(), 0);
 
     // A level that does not build still starts: counters set, world running.
-    m_pWorld->m_nShots = 3;
+    Probe().nShots = 3;
     m_pWorld->SetPaused(true);
     std::string missing = m_strFolder + "missing.bmp";
     EXPECT_FALSE(m_pWorld->ReloadLevelFile(missing.c_str(), true));
-    EXPECT_EQ(m_pWorld->m_nShots, 0);
-    EXPECT_EQ(m_pWorld->m_nLives, 5);
-    EXPECT_EQ(m_pWorld->m_nScore, 0);
-    EXPECT_FALSE(m_pWorld->m_bPaused);
-    EXPECT_EQ(m_pWorld->m_camera.heading, 0.0);
+    EXPECT_EQ(m_pWorld->GetShots(), 0);
+    EXPECT_EQ(m_pWorld->GetLives(), 5);
+    EXPECT_EQ(m_pWorld->GetScore(), 0);
+    EXPECT_FALSE(m_pWorld->IsPaused());
+    EXPECT_EQ(m_pWorld->GetCamera().heading, 0.0);
 }
 
 TEST_F(WorldTest, LevelLoadsReplaceTheMaze) {
@@ -135,14 +135,14 @@ TEST_F(WorldTest, LevelLoadsReplaceTheMaze) {
     std::string missing = m_strFolder + "missing.bmp";
     EXPECT_FALSE(m_pWorld->LoadLevelFile(missing.c_str(), IDB_SKY, IDB_FLOOR));
     ASSERT_NE(Maze(), nullptr);
-    EXPECT_EQ(m_pWorld->m_root.GetChildCount(), 1); // the old maze is gone, not kept beside
+    EXPECT_EQ(Probe().root.GetChildCount(), 1); // the old maze is gone, not kept beside
     EXPECT_EQ(Maze()->GetWidth(), 0);
-    EXPECT_FALSE(m_pWorld->m_bPaused);
+    EXPECT_FALSE(m_pWorld->IsPaused());
 }
 
 TEST_F(WorldTest, SteeringMovesAndTurnsWithCaps) {
     ASSERT_TRUE(StartLevel(kOpenRoom));
-    CPose& cam = m_pWorld->m_camera;
+    const CPose& cam = m_pWorld->GetCamera();
 
     m_pWorld->OnMoveKey(MOVE_FORWARD, true);
     m_pWorld->Steer(5000); // a stall moves at most 0.4 of a cell
@@ -166,31 +166,31 @@ TEST_F(WorldTest, SteeringMovesAndTurnsWithCaps) {
     m_pWorld->Steer(20000);
     EXPECT_DOUBLE_EQ(cam.heading, 2.0);
     EXPECT_DOUBLE_EQ(cam.z, 5.6);
-    ExpectSameMatrix(m_pWorld->m_view, cam.GetViewMatrix());
+    ExpectSameMatrix(m_pWorld->GetView(), cam.GetViewMatrix());
 }
 
 TEST_F(WorldTest, StepComesBeforeTheTurnAndAnyKeyRebuildsTheView) {
     ASSERT_TRUE(StartLevel(kOpenRoom));
-    CPose& cam = m_pWorld->m_camera;
+    CPose& cam = Probe().camera; // turned by hand below
     m_pWorld->OnMoveKey(MOVE_FORWARD, true);
     m_pWorld->OnTurnKey(TURN_RIGHT, true);
     m_pWorld->Steer(100);
     EXPECT_EQ(cam.x, 5.5); // walked along heading 0, turned afterwards
     EXPECT_DOUBLE_EQ(cam.z, 5.4);
     EXPECT_DOUBLE_EQ(cam.heading, 4.0);
-    ExpectSameMatrix(m_pWorld->m_view, cam.GetViewMatrix());
+    ExpectSameMatrix(m_pWorld->GetView(), cam.GetViewMatrix());
 
     // Without a key nothing is rebuilt; with one, even a zero step rebuilds.
-    CMatrix before = m_pWorld->m_view;
+    CMatrix before = m_pWorld->GetView();
     cam.heading = 90.0;
     m_pWorld->OnMoveKey(MOVE_FORWARD, false);
     m_pWorld->OnTurnKey(TURN_RIGHT, false);
     m_pWorld->Steer(16);
-    ExpectSameMatrix(m_pWorld->m_view, before);
+    ExpectSameMatrix(m_pWorld->GetView(), before);
     m_pWorld->OnTurnKey(TURN_LEFT, true);
     m_pWorld->Steer(0);
     EXPECT_EQ(cam.heading, 90.0);
-    ExpectSameMatrix(m_pWorld->m_view, cam.GetViewMatrix());
+    ExpectSameMatrix(m_pWorld->GetView(), cam.GetViewMatrix());
 }
 
 TEST_F(WorldTest, WallsPushThePlayerBackAfterEveryStep) {
@@ -198,12 +198,12 @@ TEST_F(WorldTest, WallsPushThePlayerBackAfterEveryStep) {
     m_pWorld->OnMoveKey(MOVE_FORWARD, true);
     for (int i = 0; i < 20; ++i)
         m_pWorld->Steer(400);
-    EXPECT_NEAR(m_pWorld->m_camera.z, 1.42, 1e-9);
-    EXPECT_EQ(m_pWorld->m_camera.x, 5.5);
+    EXPECT_NEAR(m_pWorld->GetCamera().z, 1.42, 1e-9);
+    EXPECT_EQ(m_pWorld->GetCamera().x, 5.5);
     m_pWorld->OnMoveKey(MOVE_FORWARD, false);
     m_pWorld->OnTurnKey(TURN_RIGHT, true);
     m_pWorld->Steer(1000); // turning never collides
-    EXPECT_NEAR(m_pWorld->m_camera.z, 1.42, 1e-9);
+    EXPECT_NEAR(m_pWorld->GetCamera().z, 1.42, 1e-9);
 }
 
 TEST_F(WorldTest, TickRunsFramesByTheClock) {
@@ -213,24 +213,24 @@ TEST_F(WorldTest, TickRunsFramesByTheClock) {
     EXPECT_EQ(HeadlessPresentCount(), 0);
 
     ASSERT_TRUE(StartLevel(kOpenRoom));
-    EXPECT_EQ(m_pWorld->m_dwLastTick, PlatGetTickCount());
+    EXPECT_EQ(m_pWorld->GetLastTick(), PlatGetTickCount());
     m_pWorld->OnMoveKey(MOVE_FORWARD, true);
-    HeadlessSetClock(m_pWorld->m_dwLastTick + 100);
+    HeadlessSetClock(m_pWorld->GetLastTick() + 100);
     EXPECT_TRUE(m_pWorld->Tick(&event));
     EXPECT_EQ(event, EV_NONE);
-    EXPECT_DOUBLE_EQ(m_pWorld->m_camera.z, 5.4);
-    EXPECT_EQ(m_pWorld->m_dwLastTick, PlatGetTickCount());
+    EXPECT_DOUBLE_EQ(m_pWorld->GetCamera().z, 5.4);
+    EXPECT_EQ(m_pWorld->GetLastTick(), PlatGetTickCount());
     EXPECT_EQ(HeadlessPresentCount(), 1);
 
     // The tick count wraps; the step is still the 96 ms that went by.
     m_pWorld->SetPaused(true);
     HeadlessSetClock(0xFFFFFFF0u - 500);
     m_pWorld->SetPaused(false); // waits 500 ms, then restarts the clock
-    EXPECT_EQ(m_pWorld->m_dwLastTick, 0xFFFFFFF0u);
+    EXPECT_EQ(m_pWorld->GetLastTick(), 0xFFFFFFF0u);
     m_pWorld->OnMoveKey(MOVE_FORWARD, true);
     HeadlessSetClock(0x50);
     EXPECT_TRUE(m_pWorld->Tick(&event));
-    EXPECT_DOUBLE_EQ(m_pWorld->m_camera.z, 5.4 - 0.096);
+    EXPECT_DOUBLE_EQ(m_pWorld->GetCamera().z, 5.4 - 0.096);
 
     m_pWorld->SetPaused(true);
     event = 3;
@@ -244,7 +244,7 @@ TEST_F(WorldTest, PauseSuspendsAndForgetsKeysResumeRestartsTheClock) {
     m_pWorld->OnTurnKey(TURN_LEFT, true);
     HeadlessClearLog();
     m_pWorld->SetPaused(true);
-    EXPECT_TRUE(m_pWorld->m_bPaused);
+    EXPECT_TRUE(m_pWorld->IsPaused());
     EXPECT_TRUE(LogHas("GXSuspend"));
     EXPECT_EQ(m_pWorld->GetMove(), MOVE_STAND);
     EXPECT_EQ(m_pWorld->GetTurn(), TURN_NONE);
@@ -255,20 +255,20 @@ TEST_F(WorldTest, PauseSuspendsAndForgetsKeysResumeRestartsTheClock) {
     m_pWorld->SetPaused(false);
     EXPECT_TRUE(LogHas("GXResume"));
     EXPECT_TRUE(LogHas("Sleep 500"));
-    EXPECT_EQ(m_pWorld->m_dwLastTick, PlatGetTickCount());
+    EXPECT_EQ(m_pWorld->GetLastTick(), PlatGetTickCount());
     EXPECT_EQ(m_pWorld->GetMove(), MOVE_STAND); // still not walking although up was held
     m_pWorld->OnMoveKey(MOVE_FORWARD, true);
     HeadlessSetClock(PlatGetTickCount() + 16);
     int event = 0;
     EXPECT_TRUE(m_pWorld->Tick(&event));
-    EXPECT_DOUBLE_EQ(m_pWorld->m_camera.z, 5.5 - 0.016);
+    EXPECT_DOUBLE_EQ(m_pWorld->GetCamera().z, 5.5 - 0.016);
 }
 
 TEST_F(WorldTest, FrameRunsItsStepsInOrderAndPaintsFarthestFirst) {
     ASSERT_TRUE(StartLevel(kOpenRoom));
     std::vector<std::string> log;
-    CLoggingNode* node = new CLoggingNode(&m_pWorld->m_root, &log);
-    m_pWorld->m_root.AddChild(node);
+    CLoggingNode* node = new CLoggingNode(&Probe().root, &log);
+    Probe().root.AddChild(node);
     node->Add(new CLoggingDrawable(-1.0, "near", &log));
     node->Add(new CLoggingDrawable(-5.0, "far", &log));
     node->Add(new CLoggingDrawable(-3.0, "middle", &log));
@@ -292,15 +292,15 @@ TEST_F(WorldTest, FrameRunsItsStepsInOrderAndPaintsFarthestFirst) {
 
 TEST_F(WorldTest, OverlayTimeCountsDownByFrameTime) {
     ASSERT_TRUE(StartLevel(kOpenRoom));
-    m_pWorld->m_nOverlayTime = 5000;
+    Probe().nOverlayTime = 5000;
     m_pWorld->RunFrame(16);
-    EXPECT_EQ(m_pWorld->m_nOverlayTime, 4984);
+    EXPECT_EQ(m_pWorld->GetOverlayTime(), 4984);
     m_pWorld->RunFrame(4000);
-    EXPECT_EQ(m_pWorld->m_nOverlayTime, 984);
+    EXPECT_EQ(m_pWorld->GetOverlayTime(), 984);
     m_pWorld->RunFrame(1000);
-    EXPECT_EQ(m_pWorld->m_nOverlayTime, -16); // it may fall below zero once
+    EXPECT_EQ(m_pWorld->GetOverlayTime(), -16); // it may fall below zero once
     m_pWorld->RunFrame(1000);
-    EXPECT_EQ(m_pWorld->m_nOverlayTime, -16);
+    EXPECT_EQ(m_pWorld->GetOverlayTime(), -16);
 }
 
 TEST_F(WorldTest, MazesAreBuiltWithTheWorldsPictures) {

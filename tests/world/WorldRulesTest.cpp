@@ -71,24 +71,24 @@ TEST_F(WorldTest, DotsAndGunsScoreAndSound) {
 
     m_pWorld->SetCamera(4.5, 2.5, 0.0);
     EXPECT_EQ(m_pWorld->CheckEvents(), EV_GUN);
-    EXPECT_EQ(m_pWorld->m_nShots, 2);
+    EXPECT_EQ(m_pWorld->GetShots(), 2);
     EXPECT_EQ(HeadlessLastWave(), IDW_GUN_PICKUP);
     EXPECT_EQ(m_pWorld->CheckEvents(), EV_NONE); // taken
 
     m_pWorld->SetCamera(4.5, 3.5, 0.0);
     int presents = HeadlessPresentCount();
     EXPECT_EQ(m_pWorld->CheckEvents(), EV_DOT);
-    EXPECT_EQ(m_pWorld->m_nScore, 10);
+    EXPECT_EQ(m_pWorld->GetScore(), 10);
     EXPECT_EQ(HeadlessLastWave(), IDW_DOT);
     EXPECT_EQ(HeadlessPresentCount(), presents); // no fade for a dot
 
     // The last dot also fades the picture out: eleven frames.
     m_pWorld->SetCamera(6.5, 3.5, 0.0);
     EXPECT_EQ(m_pWorld->CheckEvents(), EV_LAST_DOT);
-    EXPECT_EQ(m_pWorld->m_nScore, 20);
+    EXPECT_EQ(m_pWorld->GetScore(), 20);
     EXPECT_EQ(HeadlessLastWave(), IDW_DOT);
     EXPECT_EQ(HeadlessPresentCount(), presents + 11);
-    EXPECT_EQ(m_pWorld->m_nLives, 5);
+    EXPECT_EQ(m_pWorld->GetLives(), 5);
 }
 
 TEST_F(WorldTest, WalkingOntoADotReportsItFromTheFrame) {
@@ -97,7 +97,7 @@ TEST_F(WorldTest, WalkingOntoADotReportsItFromTheFrame) {
     // 0.1 a frame from z = 4.5: the dot's row is entered on the sixth frame.
     EXPECT_EQ(Frames(5, 100), EV_NONE);
     EXPECT_EQ(m_pWorld->RunFrame(100), EV_DOT);
-    EXPECT_EQ(m_pWorld->m_nScore, 10);
+    EXPECT_EQ(m_pWorld->GetScore(), 10);
 }
 
 TEST_F(WorldTest, CaughtWithLivesToSpareRestartsTheLevel) {
@@ -111,18 +111,18 @@ TEST_F(WorldTest, CaughtWithLivesToSpareRestartsTheLevel) {
     m_pWorld->SetCamera(1.3, 1.3, 45.0); // in the enemy's cell, 0.42 from it
     int presents = HeadlessPresentCount();
     EXPECT_EQ(m_pWorld->CheckEvents(), EV_CAUGHT);
-    EXPECT_EQ(m_pWorld->m_nLives, 4);
+    EXPECT_EQ(m_pWorld->GetLives(), 4);
     EXPECT_EQ(HeadlessLastWave(), IDW_CAUGHT);
     EXPECT_EQ(HeadlessPresentCount(), presents + 11);
-    EXPECT_EQ(m_pWorld->m_camera.x, 4.5);
-    EXPECT_EQ(m_pWorld->m_camera.z, 4.5);
-    EXPECT_EQ(m_pWorld->m_camera.heading, 0.0);
+    EXPECT_EQ(m_pWorld->GetCamera().x, 4.5);
+    EXPECT_EQ(m_pWorld->GetCamera().z, 4.5);
+    EXPECT_EQ(m_pWorld->GetCamera().heading, 0.0);
     // The whole level is back; what was earned stays.
     EXPECT_EQ(Maze()->GetDotsLeft(), 2);
     EXPECT_EQ(Maze()->GetCell(4, 3), CELL_ITEM + ITEM_DOT);
     EXPECT_EQ(Maze()->GetCell(4, 2), CELL_ITEM + ITEM_GUN);
-    EXPECT_EQ(m_pWorld->m_nScore, 10);
-    EXPECT_EQ(m_pWorld->m_nShots, 2);
+    EXPECT_EQ(m_pWorld->GetScore(), 10);
+    EXPECT_EQ(m_pWorld->GetShots(), 2);
 }
 
 TEST_F(WorldTest, CaughtAfterTheLevelFileChangedPlaysOnInAWholeMaze) {
@@ -138,8 +138,8 @@ TEST_F(WorldTest, CaughtAfterTheLevelFileChangedPlaysOnInAWholeMaze) {
     EXPECT_EQ(caught(), EV_CAUGHT);
     EXPECT_EQ(Maze()->GetDotsLeft(), 2);
     EXPECT_EQ(Maze()->GetChildCount(), 1);
-    EXPECT_EQ(m_pWorld->m_camera.x, 4.5);
-    EXPECT_EQ(m_pWorld->m_camera.z, 4.5);
+    EXPECT_EQ(m_pWorld->GetCamera().x, 4.5);
+    EXPECT_EQ(m_pWorld->GetCamera().z, 4.5);
     // A smaller level: its own start, not the old one outside it.
     WriteLevelFile(m_strFolder, "level.bmp",
                    "#####\n"
@@ -149,8 +149,8 @@ TEST_F(WorldTest, CaughtAfterTheLevelFileChangedPlaysOnInAWholeMaze) {
     EXPECT_EQ(caught(), EV_CAUGHT);
     EXPECT_EQ(Maze()->GetWidth(), 5);
     EXPECT_EQ(Maze()->GetDotsLeft(), 0);
-    EXPECT_EQ(m_pWorld->m_camera.x, 2.5);
-    EXPECT_EQ(m_pWorld->m_camera.z, 2.5);
+    EXPECT_EQ(m_pWorld->GetCamera().x, 2.5);
+    EXPECT_EQ(m_pWorld->GetCamera().z, 2.5);
     EXPECT_FALSE(Maze()->IsWallAt(2, 2));
 }
 
@@ -158,15 +158,15 @@ TEST_F(WorldTest, CaughtWithTheLastLifeEndsTheGameWhereItStands) {
     ASSERT_TRUE(StartLevel(kRulesLevel));
     m_pWorld->SetCamera(4.5, 3.5, 0.0);
     m_pWorld->CheckEvents();
-    m_pWorld->m_nLives = 1;
+    Probe().nLives = 1;
     m_pWorld->SetCamera(1.3, 1.3, 45.0);
     int presents = HeadlessPresentCount();
     EXPECT_EQ(m_pWorld->CheckEvents(), EV_GAME_OVER);
-    EXPECT_EQ(m_pWorld->m_nLives, 0);
+    EXPECT_EQ(m_pWorld->GetLives(), 0);
     EXPECT_EQ(HeadlessLastWave(), IDW_CAUGHT);
     EXPECT_EQ(HeadlessPresentCount(), presents + 11);
-    EXPECT_EQ(m_pWorld->m_camera.x, 1.3);
-    EXPECT_EQ(m_pWorld->m_camera.heading, 45.0);
+    EXPECT_EQ(m_pWorld->GetCamera().x, 1.3);
+    EXPECT_EQ(m_pWorld->GetCamera().heading, 45.0);
     EXPECT_EQ(Maze()->GetDotsLeft(), 1); // not rebuilt
 }
 
@@ -175,16 +175,16 @@ TEST_F(WorldTest, InvulnerablePlayersAreCaughtWithoutConsequence) {
     ASSERT_TRUE(StartLevel(kRulesLevel));
     m_pWorld->SetCamera(4.5, 3.5, 0.0);
     m_pWorld->CheckEvents();
-    m_pWorld->m_nLives = 1;
+    Probe().nLives = 1;
     m_pWorld->SetCamera(1.3, 1.3, 45.0);
     HeadlessClearLog();
     int presents = HeadlessPresentCount();
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(m_pWorld->CheckEvents(), EV_CAUGHT);
-    EXPECT_EQ(m_pWorld->m_nLives, 1);
+    EXPECT_EQ(m_pWorld->GetLives(), 1);
     EXPECT_EQ(LogCount("PlayWave " + std::to_string(IDW_CAUGHT)), 0);
     EXPECT_EQ(HeadlessPresentCount(), presents);
-    EXPECT_EQ(m_pWorld->m_camera.x, 1.3);
+    EXPECT_EQ(m_pWorld->GetCamera().x, 1.3);
     EXPECT_EQ(Maze()->GetDotsLeft(), 1);
 }
 
@@ -193,49 +193,49 @@ TEST_F(WorldTest, FiringNeedsShotsAndOneFrameBetweenShots) {
     m_pWorld->RunFrame(0);
     EXPECT_FALSE(m_pWorld->Fire());
     EXPECT_EQ(HeadlessLastWave(), 0);
-    EXPECT_FALSE(m_pWorld->m_bMuzzleFlash);
+    EXPECT_FALSE(m_pWorld->HasMuzzleFlash());
 
-    m_pWorld->m_nShots = 3;
+    Probe().nShots = 3;
     EXPECT_TRUE(m_pWorld->Fire()); // nine cells up: the last sample
-    EXPECT_EQ(m_pWorld->m_nShots, 2);
-    EXPECT_TRUE(m_pWorld->m_bMuzzleFlash);
-    EXPECT_EQ(m_pWorld->m_nScore, 50);
+    EXPECT_EQ(m_pWorld->GetShots(), 2);
+    EXPECT_TRUE(m_pWorld->HasMuzzleFlash());
+    EXPECT_EQ(m_pWorld->GetScore(), 50);
     EXPECT_EQ(LogCount("Sleep 300"), 1);
     EXPECT_EQ(LogCount("PlayWave " + std::to_string(IDW_SHOT)), 1);
     EXPECT_EQ(HeadlessLastWave(), IDW_HIT);
     EXPECT_EQ(Maze()->GetChildCount(), 0); // the enemy is gone
 
     EXPECT_FALSE(m_pWorld->Fire()); // the flash has not been shown yet
-    EXPECT_EQ(m_pWorld->m_nShots, 2);
+    EXPECT_EQ(m_pWorld->GetShots(), 2);
     m_pWorld->RunFrame(0);
-    EXPECT_FALSE(m_pWorld->m_bMuzzleFlash);
+    EXPECT_FALSE(m_pWorld->HasMuzzleFlash());
     EXPECT_FALSE(m_pWorld->Fire()); // nothing left to hit, but the shot is spent
-    EXPECT_EQ(m_pWorld->m_nShots, 1);
+    EXPECT_EQ(m_pWorld->GetShots(), 1);
 }
 
 TEST_F(WorldTest, ShotsReachTenCellsAndStopAtWalls) {
     // Ten cells up is out of reach although the enemy is on screen.
     ASSERT_TRUE(StartLevel(Corridor(3)));
     m_pWorld->RunFrame(0);
-    m_pWorld->m_nShots = 1;
+    Probe().nShots = 1;
     EXPECT_FALSE(m_pWorld->Fire());
-    EXPECT_EQ(m_pWorld->m_nShots, 0);
+    EXPECT_EQ(m_pWorld->GetShots(), 0);
     EXPECT_EQ(Maze()->GetChildCount(), 1);
-    EXPECT_EQ(m_pWorld->m_nScore, 0);
+    EXPECT_EQ(m_pWorld->GetScore(), 0);
 
     // A wall between the two stops the shot.
     ASSERT_TRUE(StartLevel(Corridor(6, 9)));
     m_pWorld->RunFrame(0);
-    m_pWorld->m_nShots = 1;
+    Probe().nShots = 1;
     EXPECT_FALSE(m_pWorld->Fire());
-    EXPECT_EQ(m_pWorld->m_nShots, 0);
+    EXPECT_EQ(m_pWorld->GetShots(), 0);
     EXPECT_EQ(Maze()->GetChildCount(), 1);
     EXPECT_EQ(HeadlessLastWave(), IDW_SHOT);
     // Its trace is on the screen's minimap at once, up to the wall.
     const uint32_t kYellow = 0x00FCF8; // as a 565 pixel reads back
     int32_t left = 0, top = 0, ox = 0, oy = 0;
     Maze()->GetMinimapOrigin(&left, &top);
-    CScreen& screen = m_pWorld->m_screen;
+    CScreen& screen = Probe().screen;
     screen.BeginDraw(&ox, &oy);
     const uint32_t traced = screen.GetPixel(ox + left + 2, oy + top + 10);
     const uint32_t wall = screen.GetPixel(ox + left + 2, oy + top + 9);
@@ -249,16 +249,16 @@ TEST_F(WorldTest, AnEnemyInThePlayersCellIsHitFirst) {
     // In the enemy's cell, behind and beside it: too far to be caught.
     m_pWorld->SetCamera(2.8, 12.9, 0.0);
     ASSERT_EQ(m_pWorld->RunFrame(0), EV_NONE);
-    m_pWorld->m_nShots = 1;
+    Probe().nShots = 1;
     EXPECT_TRUE(m_pWorld->Fire());
     EXPECT_EQ(Maze()->GetChildCount(), 0);
 }
 
 TEST_F(WorldTest, GunShowsWhileThereAreShotsAndFlashesForOneFrame) {
     ASSERT_TRUE(StartLevel(kRulesLevel));
-    CScreen& screen = m_pWorld->m_screen;
-    Fill(m_pWorld->m_gun, 10, 8, kGreen);
-    Fill(m_pWorld->m_flash, 6, 4, kWhite);
+    CScreen& screen = Probe().screen;
+    Fill(Probe().gun, 10, 8, kGreen);
+    Fill(Probe().flash, 6, 4, kWhite);
 
     Clear(screen);
     m_pWorld->DrawGun(screen); // no shots, no flash: nothing
@@ -266,8 +266,8 @@ TEST_F(WorldTest, GunShowsWhileThereAreShotsAndFlashesForOneFrame) {
 
     // The shot: the flash centred on the gun's top-left corner, 40 % over
     // black, for this frame only; the gun over it in the bottom-right corner.
-    m_pWorld->m_nShots = 1;
-    m_pWorld->m_bMuzzleFlash = true;
+    Probe().nShots = 1;
+    Probe().bMuzzleFlash = true;
     m_pWorld->DrawGun(screen);
     EXPECT_EQ(screen.GetPixel(230, 312), OnScreen(kGreen));
     EXPECT_EQ(screen.GetPixel(239, 319), OnScreen(kGreen));
@@ -277,7 +277,7 @@ TEST_F(WorldTest, GunShowsWhileThereAreShotsAndFlashesForOneFrame) {
     EXPECT_NE(flash, OnScreen(kWhite));
     EXPECT_EQ(screen.GetPixel(226, 310), 0u);
     EXPECT_EQ(screen.GetPixel(227, 309), 0u);
-    EXPECT_FALSE(m_pWorld->m_bMuzzleFlash);
+    EXPECT_FALSE(m_pWorld->HasMuzzleFlash());
 
     Clear(screen);
     m_pWorld->DrawGun(screen);
@@ -286,8 +286,8 @@ TEST_F(WorldTest, GunShowsWhileThereAreShotsAndFlashesForOneFrame) {
 
     // The last shot still shows its flash, with the gun.
     Clear(screen);
-    m_pWorld->m_nShots = 0;
-    m_pWorld->m_bMuzzleFlash = true;
+    Probe().nShots = 0;
+    Probe().bMuzzleFlash = true;
     m_pWorld->DrawGun(screen);
     EXPECT_EQ(screen.GetPixel(227, 310), flash);
     EXPECT_EQ(screen.GetPixel(230, 312), OnScreen(kGreen));
@@ -295,13 +295,13 @@ TEST_F(WorldTest, GunShowsWhileThereAreShotsAndFlashesForOneFrame) {
 
 TEST_F(WorldTest, HudShowsThePlayerSpareLivesAndTheOverlay) {
     ASSERT_TRUE(StartLevel(kRulesLevel));
-    CScreen& screen = m_pWorld->m_screen;
-    Fill(m_pWorld->m_lifeIcon, 4, 3, kWhite);
-    Fill(m_pWorld->m_overlay, 20, 10, kBlue);
+    CScreen& screen = Probe().screen;
+    Fill(Probe().lifeIcon, 4, 3, kWhite);
+    Fill(Probe().overlay, 20, 10, kBlue);
 
     // Four spare lives of five, at the top right.
     Clear(screen);
-    m_pWorld->m_root.DrawOverlay(screen); // places the minimap
+    Probe().root.DrawOverlay(screen); // places the minimap
     int32_t left = 0, top = 0;
     Maze()->GetMinimapOrigin(&left, &top);
     EXPECT_EQ(left, (240 - 9) / 2);
@@ -316,8 +316,8 @@ TEST_F(WorldTest, HudShowsThePlayerSpareLivesAndTheOverlay) {
 
     // One life: no icon; the overlay centred while its time runs.
     Clear(screen);
-    m_pWorld->m_nLives = 1;
-    m_pWorld->m_nOverlayTime = 1;
+    Probe().nLives = 1;
+    Probe().nOverlayTime = 1;
     m_pWorld->DrawHud(screen);
     EXPECT_EQ(screen.GetPixel(236, 5), 0u);
     EXPECT_EQ(screen.GetPixel(110, 155), OnScreen(kBlue));
@@ -327,8 +327,8 @@ TEST_F(WorldTest, HudShowsThePlayerSpareLivesAndTheOverlay) {
 
     // Two lives: one icon, flush with the right edge.
     Clear(screen);
-    m_pWorld->m_nLives = 2;
-    m_pWorld->m_nOverlayTime = 0;
+    Probe().nLives = 2;
+    Probe().nOverlayTime = 0;
     m_pWorld->DrawHud(screen);
     EXPECT_EQ(screen.GetPixel(236, 5), OnScreen(kWhite));
     EXPECT_EQ(screen.GetPixel(235, 5), 0u);
@@ -337,53 +337,53 @@ TEST_F(WorldTest, HudShowsThePlayerSpareLivesAndTheOverlay) {
 
 TEST_F(WorldTest, PicturesThatDoNotLoadStayHidden) {
     EXPECT_FALSE(m_pWorld->LoadHudImages(9001, 9002, 9003));
-    EXPECT_EQ(m_pWorld->m_gun.pixels, nullptr);
-    EXPECT_EQ(m_pWorld->m_flash.pixels, nullptr);
-    EXPECT_EQ(m_pWorld->m_lifeIcon.pixels, nullptr);
-    m_pWorld->m_nOverlayTime = 300;
+    EXPECT_EQ(Probe().gun.pixels, nullptr);
+    EXPECT_EQ(Probe().flash.pixels, nullptr);
+    EXPECT_EQ(Probe().lifeIcon.pixels, nullptr);
+    Probe().nOverlayTime = 300;
     EXPECT_FALSE(m_pWorld->ShowOverlay(9004, 5000));
-    EXPECT_EQ(m_pWorld->m_nOverlayTime, 0);
+    EXPECT_EQ(m_pWorld->GetOverlayTime(), 0);
 }
 
 TEST_F(WorldTest, AMissingGunPictureDoesNotBlockLaterShots) {
     ASSERT_TRUE(StartLevel(Corridor(4)));
-    ASSERT_EQ(m_pWorld->m_gun.pixels, nullptr);
-    m_pWorld->m_nShots = 2;
+    ASSERT_EQ(Probe().gun.pixels, nullptr);
+    Probe().nShots = 2;
     m_pWorld->SetCamera(2.5, 13.5, 90.0); // at the wall: the shots hit nothing
     EXPECT_FALSE(m_pWorld->Fire());
     m_pWorld->RunFrame(0);
-    EXPECT_FALSE(m_pWorld->m_bMuzzleFlash);
+    EXPECT_FALSE(m_pWorld->HasMuzzleFlash());
     EXPECT_FALSE(m_pWorld->Fire());
-    EXPECT_EQ(m_pWorld->m_nShots, 0);
+    EXPECT_EQ(m_pWorld->GetShots(), 0);
 }
 
 TEST_F(WorldTest, TheOverlayPictureIsLoadedOnceAndShownForItsTime) {
     ASSERT_TRUE(m_pWorld->ShowOverlay(IDB_TITLE, 5000));
-    EXPECT_EQ(m_pWorld->m_nOverlayTime, 5000);
-    ASSERT_EQ(m_pWorld->m_overlay.width, 240);
-    ASSERT_EQ(m_pWorld->m_overlay.height, 300);
-    uint32_t original = m_pWorld->m_overlay.GetPixel(0, 0);
+    EXPECT_EQ(m_pWorld->GetOverlayTime(), 5000);
+    ASSERT_EQ(Probe().overlay.width, 240);
+    ASSERT_EQ(Probe().overlay.height, 300);
+    uint32_t original = Probe().overlay.GetPixel(0, 0);
     uint32_t marked = OnScreen(original == OnScreen(kGreen) ? kWhite : kGreen);
-    m_pWorld->m_overlay.SetPixel(0, 0, marked);
+    Probe().overlay.SetPixel(0, 0, marked);
 
     // The same picture again: kept as it is, time restarted.
-    m_pWorld->m_nOverlayTime = -3;
+    Probe().nOverlayTime = -3;
     ASSERT_TRUE(m_pWorld->ShowOverlay(IDB_TITLE, 5000));
-    EXPECT_EQ(m_pWorld->m_nOverlayTime, 5000);
-    EXPECT_EQ(m_pWorld->m_overlay.GetPixel(0, 0), marked);
+    EXPECT_EQ(m_pWorld->GetOverlayTime(), 5000);
+    EXPECT_EQ(Probe().overlay.GetPixel(0, 0), marked);
 
     // A picture that is not there hides the overlay; the title then loads anew.
     EXPECT_FALSE(m_pWorld->ShowOverlay(9004, 5000));
-    EXPECT_EQ(m_pWorld->m_nOverlayTime, 0);
+    EXPECT_EQ(m_pWorld->GetOverlayTime(), 0);
     ASSERT_TRUE(m_pWorld->ShowOverlay(IDB_TITLE, 1000));
-    EXPECT_EQ(m_pWorld->m_overlay.GetPixel(0, 0), original);
-    EXPECT_EQ(m_pWorld->m_nOverlayTime, 1000);
+    EXPECT_EQ(Probe().overlay.GetPixel(0, 0), original);
+    EXPECT_EQ(m_pWorld->GetOverlayTime(), 1000);
 }
 
 TEST_F(WorldTest, TheScoreIsDrawnAtTheTopLeft) {
     ASSERT_TRUE(StartLevel(kRulesLevel));
     ASSERT_NE(CSurface::DigitGlyphs[1].pixels, nullptr);
-    CScreen& screen = m_pWorld->m_screen;
+    CScreen& screen = Probe().screen;
     auto inked = [&](int32_t x0, int32_t x1) {
         int n = 0;
         for (int32_t y = 5; y < 25; ++y)
@@ -392,12 +392,12 @@ TEST_F(WorldTest, TheScoreIsDrawnAtTheTopLeft) {
         return n;
     };
     Clear(screen);
-    m_pWorld->m_nScore = 0;
+    Probe().nScore = 0;
     m_pWorld->DrawHud(screen);
     EXPECT_GT(inked(5, 15), 0);
     EXPECT_EQ(inked(15, 45), 0); // one digit, no leading zeros
     Clear(screen);
-    m_pWorld->m_nScore = 150;
+    Probe().nScore = 150;
     m_pWorld->DrawHud(screen);
     EXPECT_GT(inked(25, 35), 0);
     EXPECT_EQ(inked(35, 45), 0);

@@ -75,7 +75,7 @@ void WorldTest::MakeWorld(bool bInvulnerable) {
 bool WorldTest::StartLevel(const std::string& text) {
     m_strLevel = WriteLevelFile(m_strFolder, "level.bmp", text);
     if (m_pWorld->GetMaze() == nullptr)
-        m_pWorld->m_root.AddChild(new CMaze(&m_pWorld->m_root, 1));
+        Probe().root.AddChild(new CMaze(&Probe().root, 1));
     return m_pWorld->ReloadLevelFile(m_strLevel.c_str(), true);
 }
 

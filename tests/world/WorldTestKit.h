@@ -2,6 +2,7 @@
 // written from text maps, and a world on a headless frame window.
 #pragma once
 #include "world/World.h"
+#include "world/WorldProbe.h"
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -35,6 +36,8 @@ protected:
     // the sky and floor of the maze in place. Returns the build's result.
     bool StartLevel(const std::string& text);
     CMaze* Maze() const { return m_pWorld->GetMaze(); }
+    // The world's state, writable.
+    WorldProbe Probe() const { return WorldProbe(*m_pWorld); }
     // Runs `count` frames of `dt` ms and returns the last frame's event.
     int Frames(int count, int dt);
 
