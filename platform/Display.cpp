@@ -3,6 +3,7 @@
 #include "platform/Backend.h"
 #include "platform/GX.h"
 #include "platform/PlatformInternal.h"
+#include "platform/Presenter.h"
 
 namespace {
 struct DisplayState {
@@ -57,19 +58,18 @@ int GXEndDraw() {
         return 0;
     g_display.drawing = false;
     ++g_display.presents;
-    CBackend* backend = PlatBackend();
     // On the device what was drawn is on the glass at once, and so it is
     // here; only the run loop waits for frame slots, so a bracket outside
-    // the frame (a shot's trace) costs no frame.
-    backend->Framebuffer().MarkShown();
-    backend->Show();
+    // the frame costs no frame.
+    PlatBackend()->Framebuffer().MarkShown();
+    PlatPresenter().Show();
     return 1;
 }
 
 void PlatHoldPicture() {
     PlatTrace("HoldPicture");
     if (g_display.open && !g_display.suspended)
-        PlatBackend()->HoldPicture();
+        PlatPresenter().Hold();
 }
 
 int GXSuspend() {

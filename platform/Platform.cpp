@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 #include "platform/Backend.h"
 #include "platform/PlatformInternal.h"
+#include "platform/Presenter.h"
 #include "platform/Sound.h"
 #include "platform/WindowSystem.h"
 #include <cerrno>
@@ -20,13 +21,16 @@ class CQuietBackend : public CBackend {
 public:
     CQuietBackend() { m_framebuffer.Configure(240, 320, 16, kfDirect565, 0, 0); }
     void Release() override {}
-    bool IsHeadless() const override { return true; }
-    uint32_t TickCount() override { return 0; }
+    uint64_t Microseconds() override { return 0; }
     void Sleep(uint32_t) override {}
     CFramebuffer& Framebuffer() override { return m_framebuffer; }
+    void PutPicture() override {}
+    void PumpEvents() override {}
     void WaitEvents() override { PlatPostQuitMessage(0); }
     int32_t MessageBox(const char*, const char*, uint32_t) override { return IDCANCEL; }
     void PlayWave(int, const unsigned char*, size_t) override {}
+    void MuteChanged(bool) override {}
+    void SetWaitCursor(bool) override {}
 
 private:
     CFramebuffer m_framebuffer;
@@ -39,6 +43,10 @@ CQuietBackend& Quiet() {
 
 CBackend* g_pBackend = nullptr; // null: the quiet one
 CBackend* g_pStarted = nullptr; // the one PlatStartup started; PlatShutdown releases it
+PlatScriptHooks g_hooks;
+int g_nPasses = 0;
+int g_nFrameLimit = 0;
+bool g_bAppFocus = true;
 
 } // namespace
 
@@ -50,34 +58,76 @@ void PlatSetBackend(CBackend* backend) {
     g_pBackend = backend;
 }
 
-bool CBackend::BeginPass() {
-    if (QueueBeforePass(m_nPasses + 1))
+void PlatSetScriptHooks(const PlatScriptHooks& hooks) {
+    g_hooks = hooks;
+}
+
+PlatRect PlatClientArea(const PlatRect& rect, bool frame) {
+    return frame && g_hooks.fixedFrameClient ? g_hooks.frameClient : rect;
+}
+
+void PlatSetAppFocus(bool has) {
+    g_bAppFocus = has;
+}
+
+bool PlatAppHasFocus() {
+    return g_bAppFocus;
+}
+
+bool PlatBeginPass() {
+    if (g_hooks.queueBeforePass && g_hooks.queueBeforePass(g_nPasses + 1))
         return true;
-    ++m_nPasses;
-    PassStarted();
+    ++g_nPasses;
+    if (g_hooks.passStarted)
+        g_hooks.passStarted();
     return false;
 }
 
-void CBackend::EndPass() {
-    WaitForFrameSlot();
-    if (m_nFrameLimit > 0 && m_nPasses >= m_nFrameLimit)
+void PlatEndPass() {
+    PlatPresenter().WaitForFrameSlot();
+    if (g_nFrameLimit > 0 && g_nPasses >= g_nFrameLimit)
         PlatPostQuitMessage(0);
 }
 
+int PlatPasses() {
+    return g_nPasses;
+}
+
+void PlatSkipPasses(int passes) {
+    if (passes > g_nPasses)
+        g_nPasses = passes;
+}
+
+void PlatSetFrameLimit(int frames) {
+    g_nFrameLimit = frames > 0 ? frames : 0;
+}
+
+int PlatFrameLimit() {
+    return g_nFrameLimit;
+}
+
 void PlatTrace(const char* format, ...) {
-    CBackend* backend = PlatBackend();
-    if (!backend->Records())
+    if (!g_hooks.record)
         return;
     char line[512];
     va_list args;
     va_start(args, format);
     std::vsnprintf(line, sizeof line, format, args);
     va_end(args);
-    backend->Record(line);
+    g_hooks.record(line);
+}
+
+void PlatResetRun() {
+    g_hooks = PlatScriptHooks();
+    g_nPasses = 0;
+    g_nFrameLimit = 0;
+    g_bAppFocus = true;
+    PlatPresenter().Start(nullptr, 0, 0);
 }
 
 bool PlatStartup(const PlatConfig& config, PlatBackendMaker make) {
     PlatShutdown();
+    PlatResetRun();
     CBackend* backend = make ? make(config) : nullptr;
     if (!backend)
         return false;
@@ -87,7 +137,7 @@ bool PlatStartup(const PlatConfig& config, PlatBackendMaker make) {
     PlatSetBackend(backend);
     PlatResetWindowSystem();
     PlatResetDisplayState();
-    backend->SetFrameLimit(config.frames);
+    PlatSetFrameLimit(config.frames);
     g_pStarted = backend;
     PlatSetMuted(!config.sound);
     return true;
@@ -98,13 +148,19 @@ void PlatShutdown() {
     // read; the next start resets it.
     PlatResetWindowSystem();
     PlatSetBackend(nullptr);
-    if (g_pStarted)
+    if (g_pStarted) {
+        // What the run counted stays to be read, as the headless backend's
+        // own records do; nothing goes to the device any more.
+        g_hooks = PlatScriptHooks();
+        g_bAppFocus = true;
+        PlatPresenter().Stop();
         g_pStarted->Release();
+    }
     g_pStarted = nullptr;
 }
 
 bool PlatIsHeadless() {
-    return PlatBackend()->IsHeadless();
+    return g_hooks.record || PlatBackend() == &Quiet();
 }
 
 bool PlatSaveScreenshot(const char* path) {

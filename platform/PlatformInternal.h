@@ -36,3 +36,46 @@ bool PlatIsPaused();
 // GX state: display closed, input closed, not suspended, no frames presented.
 void PlatResetDisplayState();
 int PlatPresentCount();
+
+// ---- The run loop's idle passes ----
+// Before a pass: true when input that belongs ahead of it was queued (the
+// loop handles it and asks again); otherwise the pass is counted, numbered
+// from 1, and may run.
+bool PlatBeginPass();
+// After a pass: the loop's one wait for the next frame slot, then the end
+// of the run (a quit, exit code 0) once the frame limit is reached.
+void PlatEndPass();
+int PlatPasses(); // idle passes run so far (or let go by while waiting)
+// Passes up to `passes` went by while the loop waited (a script skipping
+// to its next input).
+void PlatSkipPasses(int passes);
+// 0: no limit. PlatStartup sets it from PlatConfig::frames.
+void PlatSetFrameLimit(int frames);
+int PlatFrameLimit();
+
+// The device says whether the program has the keyboard (true until told
+// otherwise); a change is then told with PlatFocusChanged.
+void PlatSetAppFocus(bool has);
+bool PlatAppHasFocus();
+
+// What a backend that plays a script (the headless one) adds to the run
+// loop beside the device. Set when it starts; PlatStartup and PlatShutdown
+// clear them.
+struct PlatScriptHooks {
+    // Queues the input scripted for pass `pass`; true when there was any.
+    bool (*queueBeforePass)(int pass) = nullptr;
+    void (*passStarted)() = nullptr; // a pass is about to run
+    // Keeps one line of the call record; null: nobody formats lines.
+    void (*record)(const char* line) = nullptr;
+    // Every frame window's client area, in screen coordinates; when unset
+    // a frame's client area is its whole rectangle.
+    bool fixedFrameClient = false;
+    PlatRect frameClient = {0, 0, 0, 0};
+};
+void PlatSetScriptHooks(const PlatScriptHooks& hooks);
+// Before a backend starts the platform is as new: no hooks, no passes, no
+// frame limit, the focus, and a presenter with no device.
+void PlatResetRun();
+// The client area of a window whose rectangle is `rect`; `frame` tells a
+// frame window from a dialog.
+PlatRect PlatClientArea(const PlatRect& rect, bool frame);

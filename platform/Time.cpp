@@ -1,12 +1,14 @@
 #include "platform/Time.h"
 #include "platform/Backend.h"
 #include "platform/PlatformInternal.h"
+#include "platform/Presenter.h"
 
 uint32_t PlatGetTickCount() {
-    return PlatBackend()->TickCount();
+    return static_cast<uint32_t>(PlatBackend()->Microseconds() / 1000);
 }
 
 void PlatSleep(uint32_t ms) {
     PlatTrace("Sleep %u", ms);
+    PlatPresenter().ShowPending();
     PlatBackend()->Sleep(ms);
 }

@@ -1,5 +1,5 @@
 #include "platform/WinApp.h"
-#include "platform/Backend.h"
+#include "platform/PlatformInternal.h"
 #include "platform/WindowSystem.h"
 #include "platform/Wnd.h"
 #include <string>
@@ -49,12 +49,11 @@ int CWinApp::RunLoop() {
     PlatMsg msg;
     for (;;) {
         while (idle && !PlatPeekMessage(&msg, false)) {
-            CBackend* backend = PlatBackend();
-            if (backend->BeginPass()) // input that belongs ahead of the pass came in
+            if (PlatBeginPass()) // input that belongs ahead of the pass came in
                 continue;
             if (!OnIdle(count++))
                 idle = false;
-            backend->EndPass();
+            PlatEndPass();
         }
         do {
             if (!PlatGetMessage(&msg))

@@ -5,6 +5,7 @@
 #include "platform/FrameWnd.h"
 #include "platform/PausedSign.h"
 #include "platform/PlatformInternal.h"
+#include "platform/Presenter.h"
 #include "platform/Sound.h"
 #include "platform/WinApp.h"
 #include "platform/WindowSystem.h"
@@ -71,7 +72,7 @@ HWND NextActive(HWND leaving) {
 // program (another tab) has it. Not while a box of ours is up: the box says
 // itself why the game waits, and the game-over box stands on black.
 bool IsHeld() {
-    return (g_bUserPause || !PlatBackend()->AppHasFocus()) && g_nBoxesUp == 0;
+    return (g_bUserPause || !PlatAppHasFocus()) && g_nBoxesUp == 0;
 }
 
 // PAUSED over the picture as it stands, once each time the game comes to be
@@ -86,7 +87,7 @@ void ShowPausedSign() {
         DrawPausedSign(framebuffer,
                        main ? main->client : PlatRect{0, 0, props.cxWidth, props.cyHeight});
         framebuffer.MarkShown();
-        PlatBackend()->Show();
+        PlatPresenter().Show();
     }
     g_bSignUp = held;
 }
@@ -139,7 +140,7 @@ HWND PlatCreateWindow(CWnd* owner, const char* title, uint32_t style, uint32_t e
     const bool frame = dynamic_cast<CFrameWnd*>(owner) != nullptr;
     PlatWindow* w = new PlatWindow{owner,        title ? title : "",
                                    style,        exStyle,
-                                   rect,         PlatBackend()->ClientArea(rect, frame),
+                                   rect,         PlatClientArea(rect, frame),
                                    Find(parent), frame,
                                    false,        false,
                                    false};
@@ -243,7 +244,7 @@ void PlatCenterWindow(HWND hwnd) {
     const int32_t left = desk.left + (desk.right - desk.left - width) / 2;
     const int32_t top = desk.top + (desk.bottom - desk.top - height) / 2;
     w->rect = {left, top, left + width, top + height};
-    w->client = PlatBackend()->ClientArea(w->rect, w->frame);
+    w->client = PlatClientArea(w->rect, w->frame);
 }
 
 uint32_t PlatGetExStyle(HWND hwnd) {
@@ -260,7 +261,7 @@ void PlatSetExStyle(HWND hwnd, uint32_t exStyle) {
 }
 
 HWND PlatGetFocus() {
-    if (g_nBoxesUp > 0 || g_bUserPause || !PlatBackend()->AppHasFocus())
+    if (g_nBoxesUp > 0 || g_bUserPause || !PlatAppHasFocus())
         return nullptr;
     return g_active;
 }
@@ -299,7 +300,7 @@ void PlatPostInput(uint32_t message, uint32_t wParam, int32_t lParam) {
     // Paused by the player, the keyboard is still ours: Escape goes to the
     // window that would have it, to ask whether to quit.
     if (!focus && key && wParam == VK_ESCAPE && g_bUserPause && g_nBoxesUp == 0 &&
-        PlatBackend()->AppHasFocus())
+        PlatAppHasFocus())
         focus = g_active;
     if (!focus) {
         PlatTrace("Input %u %u dropped: no focus", message, wParam);
@@ -330,6 +331,7 @@ void PlatRequestClose() {
 }
 
 bool PlatPeekMessage(PlatMsg* msg, bool remove) {
+    PlatPresenter().ShowPending();
     PlatBackend()->PumpEvents();
     if (!g_queue.empty()) {
         *msg = g_queue.front();
@@ -358,7 +360,10 @@ bool PlatPeekMessage(PlatMsg* msg, bool remove) {
 
 bool PlatGetMessage(PlatMsg* msg) {
     while (!PlatPeekMessage(msg, true))
+    {
+        PlatPresenter().ShowPending();
         PlatBackend()->WaitEvents();
+    }
     return msg->message != WM_QUIT;
 }
 
@@ -399,17 +404,18 @@ void PlatFillClient(HWND hwnd, uint32_t colour) {
     if (!w)
         return;
     PlatTrace("FillClient 0x%06x", colour & 0xFFFFFF);
-    CBackend* backend = PlatBackend();
     // The windows share the device screen with the direct display, as on
     // the handheld: a paint lands in the same framebuffer.
-    backend->Framebuffer().Fill(w->client, colour);
-    backend->Framebuffer().MarkShown();
-    backend->Show();
+    CFramebuffer& framebuffer = PlatBackend()->Framebuffer();
+    framebuffer.Fill(w->client, colour);
+    framebuffer.MarkShown();
+    PlatPresenter().Show();
 }
 
 int32_t PlatMessageBox(HWND owner, const char* text, const char* caption, uint32_t type) {
     PlatTrace("MessageBox %s", text ? text : "");
     ++g_nBoxesUp; // the box holds the focus while it is up
+    PlatPresenter().ShowPending(); // the box comes up over the picture as it stands
     const int32_t answer =
         PlatBackend()->MessageBox(text ? text : "", caption ? caption : "", type);
     --g_nBoxesUp;
@@ -431,7 +437,7 @@ bool PlatSHInitDialog(const SHINITDLGINFO* info) {
     PlatWindow* w = Find(info->hDlg);
     if (w && (info->dwMask & SHIDIM_FLAGS) && (info->dwFlags & SHIDIF_FULLSCREENNOMENUBAR)) {
         w->rect = DesktopRect();
-        w->client = PlatBackend()->ClientArea(w->rect, w->frame);
+        w->client = PlatClientArea(w->rect, w->frame);
     }
     return true;
 }

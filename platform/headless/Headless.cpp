@@ -1,6 +1,7 @@
 // The controls of Headless.h, on the one headless backend.
 #include "platform/headless/Headless.h"
 #include "platform/PlatformInternal.h"
+#include "platform/Presenter.h"
 #include "platform/Sound.h"
 #include "platform/headless/HeadlessBackend.h"
 
@@ -10,6 +11,17 @@ namespace {
 CHeadlessBackend& Headless() {
     static CHeadlessBackend backend;
     return backend;
+}
+
+// The run loop reaches the script and the record through these.
+bool QueueBeforePass(int pass) {
+    return Headless().QueueBeforePass(pass);
+}
+void PassStarted() {
+    Headless().PassStarted();
+}
+void Record(const char* line) {
+    Headless().Record(line);
 }
 } // namespace
 
@@ -24,7 +36,18 @@ bool HeadlessReset(const HeadlessDisplay& display) {
     PlatResetWindowSystem();
     PlatResetDisplayState();
     PlatSetMuted(false);
-    return Headless().Reset(display);
+    PlatResetRun();
+    const bool ok = Headless().Reset(display);
+    PlatScriptHooks hooks;
+    hooks.queueBeforePass = QueueBeforePass;
+    hooks.passStarted = PassStarted;
+    hooks.record = Record;
+    hooks.fixedFrameClient = true;
+    hooks.frameClient = Headless().FrameClient();
+    PlatSetScriptHooks(hooks);
+    // Every picture is kept and nothing is paced: the clock is the script's.
+    PlatPresenter().Start(&Headless(), 0, 0);
+    return ok;
 }
 
 void HeadlessAddKey(int frame, uint32_t message, uint32_t vk, int32_t lParam) {
@@ -40,7 +63,7 @@ void HeadlessSetStep(uint32_t ms) {
 }
 
 void HeadlessSetFrameLimit(int frames) {
-    Headless().SetFrameLimit(frames);
+    PlatSetFrameLimit(frames);
 }
 
 void HeadlessSetClock(uint32_t ms) {
@@ -48,11 +71,11 @@ void HeadlessSetClock(uint32_t ms) {
 }
 
 int HeadlessIdlePasses() {
-    return Headless().Passes();
+    return PlatPasses();
 }
 
 void HeadlessSetFocus(HWND hwnd) {
-    Headless().m_bAppFocus = hwnd != nullptr;
+    PlatSetAppFocus(hwnd != nullptr);
     if (hwnd)
         PlatSetActiveWindow(hwnd);
     PlatFocusChanged();
@@ -87,7 +110,7 @@ int HeadlessPresentCount() {
 }
 
 int HeadlessFrameWaits() {
-    return Headless().m_nFrameWaits;
+    return PlatPresenter().FrameWaits();
 }
 
 int HeadlessLastWave() {

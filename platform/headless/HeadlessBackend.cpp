@@ -23,21 +23,17 @@ bool CHeadlessBackend::Reset(const HeadlessDisplay& display) {
     }
     m_dwClock = 0;
     m_dwStep = 16;
-    m_bAppFocus = true;
     m_script.clear();
     m_answers.clear();
     m_log.clear();
     m_boxes.clear();
     m_nLastWave = 0;
-    m_nFrameWaits = 0;
-    m_nPasses = 0;
-    SetFrameLimit(0);
     return ok;
 }
 
 void CHeadlessBackend::Configure(const PlatConfig& config) {
     m_dwStep = config.dtMs;
-    SetFrameLimit(config.frames);
+    PlatSetFrameLimit(config.frames);
     // Collected, then sorted once: a long script must not cost a search and
     // an insertion for every key. Equal frames keep the script's order.
     m_script.clear();
@@ -59,9 +55,7 @@ void CHeadlessBackend::Record(const std::string& line) {
         m_log.push_back(line);
 }
 
-PlatRect CHeadlessBackend::ClientArea(const PlatRect& rect, bool frame) {
-    if (!frame)
-        return rect;
+PlatRect CHeadlessBackend::FrameClient() const {
     const PlatPoint o = m_display.clientOrigin;
     return {o.x, o.y, o.x + m_display.clientWidth, o.y + m_display.clientHeight};
 }
@@ -77,20 +71,16 @@ bool CHeadlessBackend::QueueThrough(int frame) {
     return any;
 }
 
-bool CHeadlessBackend::QueueBeforePass(int pass) {
-    return QueueThrough(pass);
-}
-
 void CHeadlessBackend::WaitEvents() {
     // Only the script can send anything here. Waiting lets the passes up to
     // its next frame go by; with nothing scripted (or only beyond the frame
     // limit) the wait would never end, so the run ends instead.
     if (!m_script.empty()) {
         const int frame = m_script.front().frame;
-        if (FrameLimit() == 0 || frame <= FrameLimit()) {
-            if (frame - 1 > m_nPasses) {
-                m_dwClock += static_cast<uint32_t>(frame - 1 - m_nPasses) * m_dwStep;
-                m_nPasses = frame - 1;
+        if (PlatFrameLimit() == 0 || frame <= PlatFrameLimit()) {
+            if (frame - 1 > PlatPasses()) {
+                m_dwClock += static_cast<uint32_t>(frame - 1 - PlatPasses()) * m_dwStep;
+                PlatSkipPasses(frame - 1);
             }
             QueueThrough(frame);
             return;

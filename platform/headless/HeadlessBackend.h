@@ -19,17 +19,24 @@ public:
     void Configure(const PlatConfig& config);
 
     void Release() override {}
-    bool IsHeadless() const override { return true; }
-    bool Records() const override { return true; }
-    void Record(const std::string& line) override;
-    uint32_t TickCount() override { return m_dwClock; }
+    uint64_t Microseconds() override { return static_cast<uint64_t>(m_dwClock) * 1000; }
     void Sleep(uint32_t ms) override { m_dwClock += ms; }
     CFramebuffer& Framebuffer() override { return m_framebuffer; }
-    PlatRect ClientArea(const PlatRect& rect, bool frame) override;
+    void PutPicture() override {} // every picture stays in the framebuffer
+    void PumpEvents() override {} // input comes before passes (QueueBeforePass)
     void WaitEvents() override;
-    bool AppHasFocus() override { return m_bAppFocus; }
     int32_t MessageBox(const char* text, const char* caption, uint32_t type) override;
     void PlayWave(int id, const unsigned char* data, size_t size) override;
+    void MuteChanged(bool /*muted*/) override {}
+    void SetWaitCursor(bool /*on*/) override {}
+
+    // ---- The run loop's script hooks (PlatScriptHooks) ----
+    // Queues the scripted input of pass `pass`; true when any was queued.
+    bool QueueBeforePass(int pass) { return QueueThrough(pass); }
+    void PassStarted() { m_dwClock += m_dwStep; }
+    void Record(const std::string& line);
+    // The frame windows' client area, as the display lays it out.
+    PlatRect FrameClient() const;
 
     struct ScriptedKey {
         int frame;
@@ -42,18 +49,11 @@ public:
     HeadlessDisplay m_display;
     uint32_t m_dwClock = 0;
     uint32_t m_dwStep = 16;
-    bool m_bAppFocus = true;
     std::deque<ScriptedKey> m_script; // by frame; in the order added within a frame
     std::deque<int32_t> m_answers;
     std::vector<std::string> m_log;
     std::vector<HeadlessBox> m_boxes;
     int m_nLastWave = 0;
-    int m_nFrameWaits = 0;
-
-protected:
-    bool QueueBeforePass(int pass) override;
-    void PassStarted() override { m_dwClock += m_dwStep; }
-    void WaitForFrameSlot() override { ++m_nFrameWaits; }
 
 private:
     // Queues the scripted keys of every frame up to `frame`; true when any

@@ -5,6 +5,7 @@
 #include "platform/Files.h"
 #include "platform/InputMap.h"
 #include "platform/PlatformInternal.h"
+#include "platform/Presenter.h"
 #include "platform/Resources.h"
 #include "platform/sdl/QuietStderr.h"
 #include "platform/sdl/Sdl.h"
@@ -53,30 +54,27 @@ public:
     ~CSdlBackend() override;
     bool Start(const PlatConfig& config);
 
-    bool IsHeadless() const override { return false; }
-    uint32_t TickCount() override { return SDL_GetTicks(); }
+    void Release() override { delete this; }
+    uint64_t Microseconds() override;
     void Sleep(uint32_t ms) override {
-        ShowPending();
-        SDL_Delay(ms);
+        if (ms > 0)
+            SDL_Delay(ms);
     }
     CFramebuffer& Framebuffer() override { return m_framebuffer; }
-    void Show() override;
-    void HoldPicture() override;
-    void SetWaitCursor(bool on) override;
+    void PutPicture() override {
+        Upload();
+        Render();
+    }
     void PumpEvents() override;
     void WaitEvents() override;
-    bool AppHasFocus() override { return m_bFocus; }
     int32_t MessageBox(const char* text, const char* caption, uint32_t type) override;
     void PlayWave(int id, const unsigned char* data, size_t size) override {
         m_sound.Play(id, data, size);
     }
     void MuteChanged(bool muted) override;
-
-protected:
-    void WaitForFrameSlot() override;
+    void SetWaitCursor(bool on) override;
 
 private:
-    void ShowPending();
     void Handle(const SDL_Event& event);
     void Perform();
     void Upload();
@@ -94,13 +92,8 @@ private:
     CSdlSound m_sound;
     CSdlPads m_pads;
     CInputMap m_input;
-    bool m_bFocus = false;
     bool m_bSoundTried = false; // the audio device was asked for, once at most
-    int m_nFps = 0;
-    Uint64 m_qwNextFrame = 0; // performance-counter time the next frame may start
-    Uint64 m_qwNextShow = 0;  // performance-counter time the display can take a new picture
-    Uint64 m_qwRefresh = 0;   // performance-counter ticks of one display refresh
-    bool m_bPending = false;  // the framebuffer changed since it was last put up
+    Uint64 m_qwStart = 0;       // the performance counter when the window opened
 };
 
 CSdlBackend::~CSdlBackend() {
@@ -141,7 +134,7 @@ bool CSdlBackend::Start(const PlatConfig& config) {
         return false;
     }
     m_framebuffer.Configure(kScreenWidth, kScreenHeight, 16, kfDirect565, 0, 0);
-    m_nFps = config.fps > 0 ? config.fps : 0;
+    m_qwStart = SDL_GetPerformanceCounter();
 
     // Whole-number scale, no larger than the desktop allows.
     int scale = config.scale > 0 ? config.scale : 1;
@@ -188,14 +181,14 @@ bool CSdlBackend::Start(const PlatConfig& config) {
     const int hz = SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.refresh_rate > 0
                        ? mode.refresh_rate
                        : 60;
-    m_qwRefresh = SDL_GetPerformanceFrequency() / static_cast<Uint64>(hz);
+    PlatPresenter().Start(this, 1000000u / static_cast<uint64_t>(hz), config.fps);
     m_framebuffer.MarkShown();
-    Show();
+    PlatPresenter().Show();
     // Ask for the keyboard: the game only runs while it has the focus, and
     // without a window manager nobody else would hand it over.
     SDL_RaiseWindow(m_pWindow);
     SDL_SetWindowInputFocus(m_pWindow);
-    m_bFocus = (SDL_GetWindowFlags(m_pWindow) & SDL_WINDOW_INPUT_FOCUS) != 0;
+    PlatSetAppFocus((SDL_GetWindowFlags(m_pWindow) & SDL_WINDOW_INPUT_FOCUS) != 0);
 
     // Pads are a bonus: without SDL's controller support the keys still play.
     m_pads.Open();
@@ -255,58 +248,10 @@ void CSdlBackend::Render() {
     SDL_RenderPresent(m_pRenderer);
 }
 
-void CSdlBackend::Show() {
-    // The display takes one picture a refresh, so brackets that end faster
-    // than that (a shot's trace, cell by cell; the steps of a fade) are
-    // folded into the next picture, which goes up as soon as the loop looks
-    // for input, sleeps or waits: never later, and never with a wait of its own.
-    const Uint64 now = SDL_GetPerformanceCounter();
-    if (now < m_qwNextShow) {
-        m_bPending = true;
-        return;
-    }
-    m_qwNextShow = now + m_qwRefresh;
-    m_bPending = false;
-    Upload();
-    Render();
-}
-
-void CSdlBackend::ShowPending() {
-    if (!m_bPending)
-        return;
-    m_qwNextShow = 0;
-    Show();
-}
-
-void CSdlBackend::HoldPicture() {
-    const auto waitUntil = [](Uint64 when) {
-        const Uint64 now = SDL_GetPerformanceCounter();
-        if (now < when)
-            SDL_Delay(static_cast<Uint32>((when - now) * 1000 / SDL_GetPerformanceFrequency()));
-    };
-    if (m_bPending) {
-        waitUntil(m_qwNextShow);
-        ShowPending();
-    }
-    waitUntil(m_qwNextShow);
-}
-
-void CSdlBackend::WaitForFrameSlot() {
-    ShowPending();
-    // Frames are due on a fixed schedule; a frame that is far behind starts
-    // the schedule again rather than rushing to catch up.
-    if (m_nFps <= 0)
-        return;
+uint64_t CSdlBackend::Microseconds() {
+    const Uint64 ticks = SDL_GetPerformanceCounter() - m_qwStart;
     const Uint64 frequency = SDL_GetPerformanceFrequency();
-    const Uint64 period = frequency / static_cast<Uint64>(m_nFps);
-    const Uint64 now = SDL_GetPerformanceCounter();
-    if (m_qwNextFrame == 0 || now >= m_qwNextFrame + period) {
-        m_qwNextFrame = now + period;
-        return;
-    }
-    if (now < m_qwNextFrame)
-        SDL_Delay(static_cast<Uint32>((m_qwNextFrame - now) * 1000 / frequency));
-    m_qwNextFrame += period;
+    return ticks / frequency * 1000000u + ticks % frequency * 1000000u / frequency;
 }
 
 void CSdlBackend::SetWaitCursor(bool on) {
@@ -316,7 +261,6 @@ void CSdlBackend::SetWaitCursor(bool on) {
 }
 
 void CSdlBackend::PumpEvents() {
-    ShowPending();
     SDL_Event event;
     while (SDL_PollEvent(&event))
         Handle(event);
@@ -325,7 +269,6 @@ void CSdlBackend::PumpEvents() {
 }
 
 void CSdlBackend::WaitEvents() {
-    ShowPending();
     SDL_Event event;
     if (SDL_WaitEvent(&event))
         Handle(event);
@@ -345,11 +288,11 @@ void CSdlBackend::Handle(const SDL_Event& event) {
             PlatRequestClose();
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-            m_bFocus = true;
+            PlatSetAppFocus(true);
             PlatFocusChanged();
             break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
-            m_bFocus = false;
+            PlatSetAppFocus(false);
             PlatFocusChanged();
             break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
@@ -371,7 +314,7 @@ void CSdlBackend::Handle(const SDL_Event& event) {
         break;
     case SDL_RENDER_TARGETS_RESET:
     case SDL_RENDER_DEVICE_RESET:
-        Show();
+        PlatPresenter().Show();
         break;
     case SDL_KEYDOWN:
     case SDL_KEYUP:
@@ -410,7 +353,6 @@ void CSdlBackend::SaveScreenshot() {
 }
 
 int32_t CSdlBackend::MessageBox(const char* text, const char* caption, uint32_t type) {
-    ShowPending(); // the box comes up over the picture as it stands
     const bool choice = (type & 0xF) == MB_OKCANCEL;
     const bool question = (type & 0xF) == MB_YESNO;
     const SDL_MessageBoxButtonData okCancel[2] = {

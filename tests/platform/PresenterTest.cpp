@@ -1,0 +1,119 @@
+// The presenter on a device whose clock moves only when it sleeps or the
+// test says so: folding, holding and the frame schedule, to the microsecond.
+#include "platform/Backend.h"
+#include "platform/Presenter.h"
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+class CFakeDevice : public CBackend {
+public:
+    void Release() override {}
+    uint64_t Microseconds() override { return now; }
+    void Sleep(uint32_t ms) override {
+        sleeps.push_back(ms);
+        now += ms * 1000ull;
+    }
+    CFramebuffer& Framebuffer() override { return framebuffer; }
+    void PutPicture() override { shownAt.push_back(now); }
+    void PumpEvents() override {}
+    void WaitEvents() override {}
+    int32_t MessageBox(const char*, const char*, uint32_t) override { return 0; }
+    void PlayWave(int, const unsigned char*, size_t) override {}
+    void MuteChanged(bool) override {}
+    void SetWaitCursor(bool) override {}
+
+    uint64_t now = 1000000;
+    std::vector<uint64_t> shownAt;
+    std::vector<uint32_t> sleeps;
+    CFramebuffer framebuffer;
+};
+
+const uint64_t kRefresh = 16666; // 60 Hz
+
+struct PresenterTest : ::testing::Test {
+    CFakeDevice device;
+    CPresenter presenter;
+};
+
+} // namespace
+
+TEST_F(PresenterTest, PicturesWithinARefreshFoldIntoTheNextWithoutWaiting) {
+    presenter.Start(&device, kRefresh, 0);
+    presenter.Show(); // up at once
+    for (int cell = 0; cell < 10; ++cell) { // a shot's trace, 1 ms a cell
+        device.now += 1000;
+        presenter.Show();
+    }
+    EXPECT_EQ(device.shownAt.size(), 1u);
+    EXPECT_TRUE(device.sleeps.empty()); // a bracket never waits
+    presenter.ShowPending();            // the loop looks for input
+    ASSERT_EQ(device.shownAt.size(), 2u);
+    EXPECT_EQ(device.shownAt[1], device.now);
+    presenter.ShowPending(); // nothing more waits
+    EXPECT_EQ(presenter.Shows(), 2);
+
+    device.now += kRefresh; // a refresh later, the next one goes straight up
+    presenter.Show();
+    EXPECT_EQ(presenter.Shows(), 3);
+}
+
+TEST_F(PresenterTest, AHeldPictureIsUpForAWholeRefresh) {
+    presenter.Start(&device, kRefresh, 0);
+    // Eleven steps of a fade, each drawn in no time and held: each goes up
+    // a refresh after the last, whatever waited.
+    for (int step = 0; step < 11; ++step) {
+        presenter.Show();
+        presenter.Hold();
+    }
+    ASSERT_EQ(device.shownAt.size(), 11u);
+    for (size_t i = 1; i < device.shownAt.size(); ++i)
+        EXPECT_GE(device.shownAt[i] - device.shownAt[i - 1], kRefresh) << i;
+    EXPECT_GE(device.now - device.shownAt.back(), kRefresh);
+    EXPECT_LT(device.now - device.shownAt.front(), 12 * kRefresh);
+
+    // Where every picture is kept there is nothing to hold.
+    CFakeDevice kept;
+    presenter.Start(&kept, 0, 0);
+    for (int step = 0; step < 11; ++step) {
+        presenter.Show();
+        presenter.Hold();
+    }
+    EXPECT_EQ(kept.shownAt.size(), 11u);
+    EXPECT_TRUE(kept.sleeps.empty());
+}
+
+TEST_F(PresenterTest, FramesKeepAFixedScheduleAndALateOneStartsItAgain) {
+    presenter.Start(&device, kRefresh, 50); // 20 ms a frame
+    presenter.WaitForFrameSlot();           // the first starts the schedule
+    device.now += 5000;                     // a pass of 5 ms
+    presenter.WaitForFrameSlot();
+    device.now += 25000; // late, but within a frame: no wait, no reset
+    presenter.WaitForFrameSlot();
+    device.now += 60000; // far behind: the schedule starts again
+    presenter.WaitForFrameSlot();
+    device.now += 1000;
+    presenter.WaitForFrameSlot();
+    const std::vector<uint32_t> expected = {0, 15, 0, 0, 19};
+    EXPECT_EQ(device.sleeps, expected);
+    EXPECT_EQ(presenter.FrameWaits(), 5);
+
+    // A folded picture goes up before the wait; with no frame rate the
+    // device still gets its one wait a pass, of nothing.
+    CFakeDevice free;
+    presenter.Start(&free, kRefresh, 0);
+    presenter.Show();
+    presenter.Show();
+    presenter.WaitForFrameSlot();
+    EXPECT_EQ(free.shownAt.size(), 2u);
+    EXPECT_EQ(free.sleeps, std::vector<uint32_t>{0});
+
+    // No device: nothing is shown or waited for, and the waits still count.
+    presenter.Start(nullptr, kRefresh, 60);
+    presenter.Show();
+    presenter.Hold();
+    presenter.WaitForFrameSlot();
+    EXPECT_EQ(presenter.Shows(), 0);
+    EXPECT_EQ(presenter.FrameWaits(), 1);
+}
