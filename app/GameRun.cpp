@@ -3,12 +3,12 @@
 #include "app/QuibboApp.h"
 #include "app/RunStats.h"
 #include "platform/Platform.h"
+#include "platform/Rand.h"
 #include <cstdio>
-#include <cstdlib>
 
 int RunGame(const COptions& options, PlatBackendMaker make, CRunStats* stats) {
     // Without a seed the generator starts where an unseeded program's does.
-    std::srand(options.m_bSeed ? options.m_dwSeed : 1u);
+    PlatSeedRand(options.m_bSeed ? options.m_dwSeed : 1u);
     g_nLevel = options.m_nLevel;
     g_runStats.Reset();
 

@@ -16,6 +16,7 @@
 // refuses is not followed by the built-in level the game falls back on,
 // which plays the same every time (fuzz_view looks at it from anywhere).
 #include "FuzzGame.h"
+#include "platform/Rand.h"
 #include <cerrno>
 #include <unistd.h>
 
@@ -77,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // As the game starts: the file when it is present and builds. A file
     // refused leaves the maze empty, for the built-in level to take over.
-    std::srand(1);
+    PlatSeedRand(1);
     g_nLevel = 0;
     if (!IsLevelFilePresent(first)) {
         Settle();

@@ -11,6 +11,7 @@
 // (16 bits, degrees), the number of frames (1 + byte % 4), and per frame a
 // key byte (as fuzz_level's, bits 0-4) and its milliseconds (byte * 4).
 #include "FuzzGame.h"
+#include "platform/Rand.h"
 #include "scene/Enemy.h"
 
 namespace {
@@ -47,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Game& game = StartGame(Screen());
     CMainFrame* frame = game.frame;
     CWorld* world = game.World();
-    std::srand(1);
+    PlatSeedRand(1);
     g_nLevel = 0;
     FUZZ_CHECK(world->ReloadLevelResource(IDB_LEVEL, true), "the built-in level builds");
     CMaze* maze = world->GetMaze();

@@ -2,10 +2,10 @@
 #include "gfx/Screen.h"
 #include "math3d/Math3d.h"
 #include "math3d/Sprite.h"
+#include "platform/Rand.h"
 #include "scene/Maze.h"
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
@@ -34,7 +34,7 @@ CEnemy::~CEnemy() {
 
 bool CEnemy::SetImages(CSurface* const* table, int count, int periodMs) {
     m_nPeriod = periodMs > 0 ? periodMs : 1;
-    m_nClock = std::rand() % m_nPeriod;
+    m_nClock = PlatRand() % m_nPeriod;
     m_images.clear();
     for (int i = 0; table && i < count; ++i)
         m_images.push_back(table[i]);
@@ -120,7 +120,7 @@ int CEnemy::ChooseDirection(const CPose& viewer) {
         std::copy(order, order + 4, open);
         nOpen = 4;
     }
-    return open[std::rand() % nOpen];
+    return open[PlatRand() % nOpen];
 }
 
 void CEnemy::Update(int elapsedMs, const CPose& viewer) {

@@ -16,6 +16,7 @@
 #include "app/RunStats.h"
 #include "platform/Platform.h"
 #include "platform/PlatformTypes.h"
+#include "platform/Rand.h"
 #include "platform/headless/Headless.h"
 #include "scene/Enemy.h"
 #include "scene/LevelCheck.h"
@@ -562,7 +563,7 @@ inline Result Play(const Config& config) {
         std::fprintf(stderr, "levelbot: %s\n", error.c_str());
         return result;
     }
-    std::srand(options.m_bSeed ? options.m_dwSeed : 1u);
+    PlatSeedRand(options.m_bSeed ? options.m_dwSeed : 1u);
     g_nLevel = 0;
     g_runStats.Reset();
     if (PlatStartup(options.m_config, HeadlessMakeBackend)) {

@@ -2,7 +2,7 @@
 #include "scene/Enemy.h"
 #include "MazeTestLevels.h"
 #include "math3d/Sprite.h"
-#include <cstdlib>
+#include "platform/Rand.h"
 #include <gtest/gtest.h>
 #include <set>
 
@@ -122,13 +122,13 @@ TEST(Enemy, SightingAlongARowOrColumnWinsUntilAWallHidesThePlayer) {
 // out, and after a load that changes the walls.
 TEST(Enemy, SightingMatchesTheCellByCellScan) {
     TestTables tables;
-    std::srand(5);
+    PlatSeedRand(5);
     std::unique_ptr<CMaze> maze;
     for (int level = 0; level < 2; ++level) {
         std::string text;
         for (int r = 0; r < 12; ++r) {
             for (int c = 0; c < 17; ++c)
-                text += std::rand() % (level == 0 ? 4 : 2) == 0 ? '#' : '.';
+                text += PlatRand() % (level == 0 ? 4 : 2) == 0 ? '#' : '.';
             text += '\n';
         }
         if (level == 0) {
@@ -140,10 +140,10 @@ TEST(Enemy, SightingMatchesTheCellByCellScan) {
         for (int i = 0; i < 20000; ++i) {
             // Each grid starts with the same line and end: a run kept from
             // the first grid would answer for the second.
-            const bool bRow = i < 23 ? true : std::rand() % 2 == 0;
-            const int line = i < 23 ? 3 : std::rand() % 16 - 2;
-            const int from = i < 23 ? i - 3 : std::rand() % 23 - 3;
-            const int to = i < 23 ? 8 : std::rand() % 23 - 3;
+            const bool bRow = i < 23 ? true : PlatRand() % 2 == 0;
+            const int line = i < 23 ? 3 : PlatRand() % 16 - 2;
+            const int from = i < 23 ? i - 3 : PlatRand() % 23 - 3;
+            const int to = i < 23 ? 8 : PlatRand() % 23 - 3;
             bool bClear = true;
             for (int k = std::min(from, to); k < std::max(from, to) && bClear; ++k)
                 bClear = !(bRow ? maze->IsWallAt(k, line) : maze->IsWallAt(line, k));
@@ -161,7 +161,7 @@ TEST(Enemy, SightingMatchesTheCellByCellScan) {
 }
 
 TEST(Enemy, KeepsItsWayUntilTenSecondsThenPicksAnyOpenWay) {
-    std::srand(12345);
+    PlatSeedRand(12345);
     EnemyInMaze t("#########\n"
                   "#.......#\n"
                   "#########\n",
@@ -189,7 +189,7 @@ TEST(Enemy, KeepsItsWayUntilTenSecondsThenPicksAnyOpenWay) {
 }
 
 TEST(Enemy, BlockedWaysPickAmongOpenNeighboursOrAnyWhenWalledIn) {
-    std::srand(777);
+    PlatSeedRand(777);
     EnemyInMaze t(kCross, 4, 3);
     std::set<int> seen;
     for (int i = 0; i < 200; ++i) {
@@ -211,7 +211,7 @@ TEST(Enemy, BlockedWaysPickAmongOpenNeighboursOrAnyWhenWalledIn) {
 }
 
 TEST(Enemy, NeverLeavesTheGrid) {
-    std::srand(99);
+    PlatSeedRand(99);
     // The open ring on the outermost cells: every neighbour outside the grid
     // is a wall, and even chasing the player inside one cell (which walks
     // without looking at walls) stops at the edge.

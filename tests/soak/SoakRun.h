@@ -14,6 +14,7 @@
 #include "app/RunStats.h"
 #include "platform/Platform.h"
 #include "platform/PlatformTypes.h"
+#include "platform/Rand.h"
 #include "platform/headless/Headless.h"
 #include "scene/LevelBudget.h"
 #include "scene/LevelText.h"
@@ -605,7 +606,7 @@ inline Report Run(const Config& config) {
     // and figures, the headless platform with its frame limit and step, here
     // on the scenario's screen.
     const bool bPeak = ResetPeakResident();
-    std::srand(config.seed);
+    PlatSeedRand(config.seed);
     g_nLevel = 0;
     g_runStats.Reset();
     PlatConfig platform;

@@ -2,11 +2,11 @@
 #include "app/MainFrame.h"
 #include "app/PictureLists.h"
 #include "platform/FrameWnd.h"
+#include "platform/Rand.h"
 #include "platform/WindowSystem.h"
 #include "res/ResourceIds.h"
 #include "scene/Maze.h"
 #include "world/WorldProbe.h"
-#include <cstdlib>
 
 namespace speed {
 
@@ -41,7 +41,7 @@ int RouteFrames(const std::vector<RouteLeg>& route) {
 
 CRouteGame::CRouteGame(const HeadlessDisplay& display, uint32_t seed, bool bInvulnerable) {
     HeadlessReset(display);
-    std::srand(seed);
+    PlatSeedRand(seed);
     LoadSharedPictures();
     m_pFrame = new CFrameWnd; // deletes itself with its window
     PlatRect desktop;

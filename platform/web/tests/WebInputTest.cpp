@@ -5,7 +5,6 @@
 #include "platform/Resources.h"
 #include "platform/web/WebKeys.h"
 #include "platform/web/WebWave.h"
-#include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
@@ -158,30 +157,6 @@ TEST(WebWaves, FilesThatCannotPlayAreRefused) {
     cut[0] = 'X';
     EXPECT_FALSE(WebReadWave(cut.data(), cut.size(), &wave));
     EXPECT_FALSE(WebReadWave(nullptr, 0, &wave));
-}
-
-} // namespace
-
-namespace {
-
-// The enemies choose their ways with rand: in the browser it must give what
-// Linux's C library gives, seed for seed.
-TEST(WebRand, TheSequencesOfTheDesktopsCLibrary) {
-    const struct {
-        unsigned seed;
-        int first[3];
-    } cases[] = {
-        {1, {1804289383, 846930886, 1681692777}},
-        {0, {1804289383, 846930886, 1681692777}}, // 0 seeds as 1
-        {7, {1045618677, 1863967299, 1272579899}},
-        {2147483653u, {902410239, 292943431, 1491539546}},
-        {4294967295u, {254925627, 1205188300, 366127624}},
-    };
-    for (const auto& c : cases) {
-        std::srand(c.seed);
-        for (int expected : c.first)
-            EXPECT_EQ(std::rand(), expected) << c.seed;
-    }
 }
 
 } // namespace

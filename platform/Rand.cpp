@@ -1,14 +1,9 @@
-// The C library's rand and srand for the browser build, as Linux's C library
-// (glibc) has them: the enemies choose their ways with rand, so the browser's
-// own C library, whose generator differs, would send them elsewhere and the
-// pictures would part from the desktop's within seconds. The browser build
-// links this in place of its C library's pair.
-//
-// The generator: 34 words seeded by a multiplicative congruential step, then
-// an additive lagged-Fibonacci sequence r[i] = r[i-3] + r[i-31] (mod 2^32),
-// the first 310 terms thrown away, each result the term shifted right once.
+// glibc's generator (its TYPE_3 random, which rand calls): 34 words seeded by
+// a multiplicative congruential step, then an additive lagged-Fibonacci
+// sequence r[i] = r[i-3] + r[i-31] (mod 2^32), the first 310 terms thrown
+// away, each result the term shifted right once.
+#include "platform/Rand.h"
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
@@ -54,14 +49,10 @@ CRand& State() {
 
 } // namespace
 
-extern "C" {
-
-int rand(void) {
-    return static_cast<int>(State().Next() >> 1);
-}
-
-void srand(unsigned int seed) {
+void PlatSeedRand(unsigned int seed) {
     State().Seed(seed);
 }
 
-} // extern "C"
+int PlatRand() {
+    return static_cast<int>(State().Next() >> 1);
+}
