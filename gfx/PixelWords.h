@@ -1,10 +1,20 @@
-// Internal helpers of the surface code: a surface's format, raw pixel words
-// and little-endian fields. Not for use outside gfx/.
+// Internal helpers of the surface code: a surface's format, raw pixel words,
+// little-endian fields, and what the drawing routines share (clipping, the
+// key test, vector lanes, exact stepping, overlap). Not for use outside gfx/.
 #pragma once
 #include "gfx/Surface.h"
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+
+// The x86-64 kernels of the wider levels (see gfx/KernelLevel.h); a file
+// that writes them includes <immintrin.h> when this is 1.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define QUIBBO_X86_KERNELS 1
+#else
+#define QUIBBO_X86_KERNELS 0
+#endif
 
 namespace gfx {
 
@@ -45,6 +55,72 @@ inline uint16_t ReadLe16(const uint8_t* p) {
 
 inline uint32_t MakeColour(uint32_t red, uint32_t green, uint32_t blue) {
     return red | green << 8 | blue << 16;
+}
+
+// ---- Shared by the drawing routines (SurfaceBlit, SurfaceTrapezoid,
+// SurfaceBlend) ----
+
+// A half-open rectangle of destination pixels.
+struct Span2D {
+    int64_t left, top, right, bottom;
+    bool Empty() const { return left >= right || top >= bottom; }
+};
+
+// (x, y, x + w, y + h) intersected with the destination's area.
+inline Span2D ClipToDest(const CSurface& dest, int64_t x, int64_t y, int64_t w, int64_t h) {
+    return Span2D{std::max<int64_t>(x, 0), std::max<int64_t>(y, 0),
+                  std::min<int64_t>(x + w, dest.width), std::min<int64_t>(y + h, dest.height)};
+}
+
+inline bool IsKeyColour(uint32_t c) {
+    return c >= 248 && c <= 255;
+}
+
+// Sixteen bytes of pixel words, for the keyed copy of packed rows. The
+// compiler lowers these to the machine's vector instructions where it has
+// them and to plain words elsewhere.
+typedef uint16_t Lanes16 __attribute__((vector_size(16)));
+typedef uint32_t Lanes32 __attribute__((vector_size(16)));
+template <typename Word> struct LanesOf;
+template <> struct LanesOf<uint16_t> { typedef Lanes16 Type; };
+template <> struct LanesOf<uint32_t> { typedef Lanes32 Type; };
+
+// n * numerator / denominator for n = n0, n0 + 1, ..., one step at a time
+// without a division: the quotient and the remainder advance by the whole
+// and the fractional part of numerator / denominator. All values are
+// non-negative and denominator is positive.
+struct Stepper {
+    uint64_t quotient, remainder; // of n * numerator / denominator
+    uint64_t wholeStep, partStep, denominator;
+
+    Stepper(uint64_t n0, uint64_t numerator, uint64_t denominator_)
+        : wholeStep(numerator / denominator_), partStep(numerator % denominator_),
+          denominator(denominator_) {
+        const unsigned __int128 start = (unsigned __int128)n0 * numerator;
+        quotient = uint64_t(start / denominator);
+        remainder = uint64_t(start % denominator);
+    }
+    // Advances n by one.
+    void Step() {
+        remainder += partStep;
+        const uint64_t carry = remainder >= denominator ? 1 : 0;
+        remainder -= carry * denominator;
+        quotient += wholeStep + carry;
+    }
+};
+
+// Whether two surfaces' pixels share memory (words of `bytes` bytes).
+inline bool Overlap(const CSurface& a, const CSurface& b, int64_t bytes) {
+    auto range = [bytes](const CSurface& s, uintptr_t* lo, uintptr_t* hi) {
+        const int64_t x = int64_t(s.width - 1) * s.xPitch, y = int64_t(s.height - 1) * s.yPitch;
+        *lo = uintptr_t(s.pixels) + uintptr_t(std::min<int64_t>(x, 0) + std::min<int64_t>(y, 0));
+        *hi = uintptr_t(s.pixels) +
+              uintptr_t(std::max<int64_t>(x, 0) + std::max<int64_t>(y, 0) + bytes);
+    };
+    uintptr_t alo, ahi, blo, bhi;
+    range(a, &alo, &ahi);
+    range(b, &blo, &bhi);
+    return alo < bhi && blo < ahi;
 }
 
 } // namespace gfx
