@@ -4,9 +4,11 @@
 #include "platform/Backend.h"
 #include "platform/InputMap.h"
 #include "platform/PlatformInternal.h"
+#include "platform/Presenter.h"
+#include "platform/Time.h"
 #include "platform/WinApp.h"
 #include "platform/Wnd.h"
-#include "platform/headless/HeadlessBackend.h"
+#include "platform/headless/Headless.h"
 #include "platform/web/Web.h"
 #include "platform/web/WebKeys.h"
 #include "platform/web/WebWave.h"
@@ -57,7 +59,7 @@ const int kScreenHeight = 320;
 const int kIdleMs = 8;
 // A browser paints once its code returns, so a frame that comes sooner than
 // this after the last one is folded into the next.
-const double kRefreshMs = 1000.0 / 60;
+const uint64_t kRefreshUs = 1000000 / 60;
 
 // The page asked for a new game (levels were dropped) while one was running.
 bool g_bRestart = false;
@@ -92,6 +94,11 @@ void Present(const CFramebuffer& framebuffer) {
     js_present(reinterpret_cast<const uint8_t*>(rgba.data()), props.cxWidth, props.cyHeight);
 }
 
+// What the page shows of the run, read by its tests.
+void Publish(int shows) {
+    js_publish(PlatPasses(), shows, PlatAppHasFocus());
+}
+
 void SaveScreenshot() {
     std::string path;
     if (PlatSaveNumberedScreenshot("/tmp/", &path))
@@ -103,23 +110,25 @@ public:
     ~CWebBackend() override;
     void Start(const PlatConfig& config);
 
-    bool IsHeadless() const override { return false; }
-    uint32_t TickCount() override { return static_cast<uint32_t>(emscripten_get_now() - m_dStart); }
+    void Release() override { delete this; }
+    uint64_t Microseconds() override {
+        return static_cast<uint64_t>((emscripten_get_now() - m_dStart) * 1000);
+    }
+    // Every wait hands the browser its thread: the page is painted and its
+    // events come in then.
     void Sleep(uint32_t ms) override {
-        ShowPending();
+        Publish(PlatPresenter().Shows());
         emscripten_sleep(ms);
     }
     CFramebuffer& Framebuffer() override { return m_framebuffer; }
-    void Show() override;
-    void HoldPicture() override;
-    void SetWaitCursor(bool on) override { js_set_busy(on); }
+    void PutPicture() override { Present(m_framebuffer); }
     void PumpEvents() override;
     void WaitEvents() override;
-    bool AppHasFocus() override { return m_bFocus; }
     int32_t MessageBox(const char* text, const char* caption, uint32_t type) override;
     void PlayWave(int id, const unsigned char* data, size_t size) override;
     // The page cuts off the wave that sounds and shows the switch.
     void MuteChanged(bool muted) override { js_muted(muted); }
+    void SetWaitCursor(bool on) override { js_set_busy(on); }
 
     // The page's own events, called back while the game waits.
     void Key(const EmscriptenKeyboardEvent& event, bool down);
@@ -127,30 +136,20 @@ public:
     // The window lost the keyboard (`lost`), or its focus or visibility
     // changed otherwise: the game pauses as it does on the desktop.
     void FocusChanged(bool lost) {
-        m_bFocus = !lost && js_has_focus() != 0;
+        PlatSetAppFocus(!lost && js_has_focus() != 0);
         PlatFocusChanged();
     }
     bool Asking() const { return m_bAsking; }
 
-protected:
-    void WaitForFrameSlot() override;
-
 private:
-    void ShowPending();
     void PollPads();
     void Perform();
 
     CFramebuffer m_framebuffer;
     CInputMap m_input;
-    bool m_bFocus = false;
     bool m_bAsking = false;
     bool m_bClosing = false; // this game was asked to end for new levels
-    bool m_bPending = false; // the framebuffer changed since it was last put up
-    int m_nFps = 60;
-    int m_nShows = 0;
     double m_dStart = 0;
-    double m_dNextShow = 0;
-    double m_dNextFrame = 0;
     std::map<int, std::vector<bool>> m_padButtons; // by pad index, as last seen
     std::map<int, std::vector<int>> m_padAxes;
 };
@@ -205,70 +204,21 @@ CWebBackend::~CWebBackend() {
 
 void CWebBackend::Start(const PlatConfig& config) {
     m_framebuffer.Configure(kScreenWidth, kScreenHeight, 16, kfDirect565, 0, 0);
-    m_nFps = config.fps > 0 ? config.fps : 0;
     m_dStart = emscripten_get_now();
-    m_bFocus = js_has_focus() != 0;
+    PlatSetAppFocus(js_has_focus() != 0);
     g_pWeb = this;
     ListenToPage(true);
     js_game_started();
+    // The same fixed schedule as the desktop's; the browser gets its thread
+    // back every pass all the same, in the presenter's wait.
+    PlatPresenter().Start(this, kRefreshUs, config.fps);
     m_framebuffer.MarkShown();
-    Show();
-}
-
-void CWebBackend::Show() {
-    const double now = emscripten_get_now();
-    if (now < m_dNextShow) {
-        m_bPending = true;
-        return;
-    }
-    m_dNextShow = now + kRefreshMs;
-    m_bPending = false;
-    Present(m_framebuffer);
-    ++m_nShows;
-}
-
-void CWebBackend::HoldPicture() {
-    // The browser paints only while it has its thread: sleeping until the
-    // next refresh both puts a waiting picture up and lets it be painted.
-    const auto waitUntil = [](double when) {
-        const double now = emscripten_get_now();
-        if (now < when)
-            emscripten_sleep(static_cast<unsigned>(when - now + 0.999));
-    };
-    if (m_bPending) {
-        waitUntil(m_dNextShow);
-        ShowPending();
-    }
-    waitUntil(m_dNextShow);
-}
-
-void CWebBackend::ShowPending() {
-    if (!m_bPending)
-        return;
-    m_dNextShow = 0;
-    Show();
-}
-
-void CWebBackend::WaitForFrameSlot() {
-    ShowPending();
-    js_publish(m_nPasses, m_nShows, m_bFocus);
-    // The same fixed schedule as the desktop's; but the browser must get its
-    // thread back every pass, or nothing would be painted and no key heard.
-    const double now = emscripten_get_now();
-    const double period = m_nFps > 0 ? 1000.0 / m_nFps : 0;
-    if (m_dNextFrame == 0 || now >= m_dNextFrame + period) {
-        m_dNextFrame = now + period;
-        emscripten_sleep(0);
-        return;
-    }
-    emscripten_sleep(now < m_dNextFrame ? static_cast<unsigned>(m_dNextFrame - now) : 0);
-    m_dNextFrame += period;
+    PlatPresenter().Show();
 }
 
 void CWebBackend::PumpEvents() {
-    ShowPending();
     PollPads();
-    m_input.Tick(TickCount());
+    m_input.Tick(PlatGetTickCount());
     Perform();
     // New levels came: the game ends as its close button would end it, once
     // it has a window to close (a close sent while it starts would be lost
@@ -281,9 +231,7 @@ void CWebBackend::PumpEvents() {
 }
 
 void CWebBackend::WaitEvents() {
-    ShowPending();
-    js_publish(m_nPasses, m_nShows, m_bFocus);
-    emscripten_sleep(kIdleMs);
+    Sleep(kIdleMs);
     PumpEvents();
 }
 
@@ -304,7 +252,7 @@ void CWebBackend::Key(const EmscriptenKeyboardEvent& event, bool down) {
 void CWebBackend::PollPads() {
     if (emscripten_sample_gamepad_data() != EMSCRIPTEN_RESULT_SUCCESS)
         return;
-    const uint32_t now = TickCount();
+    const uint32_t now = PlatGetTickCount();
     const int count = emscripten_get_num_gamepads();
     for (int pad = 0; pad < count; ++pad) {
         EmscriptenGamepadEvent state;
@@ -358,7 +306,6 @@ void CWebBackend::Perform() {
 }
 
 int32_t CWebBackend::MessageBox(const char* text, const char* caption, uint32_t type) {
-    ShowPending(); // the box comes up over the picture as it stands
     const uint32_t kind = type & 0xF;
     const int buttons = kind == MB_OKCANCEL ? 1 : kind == MB_YESNO ? 2 : 0;
     m_bAsking = true;
@@ -379,39 +326,52 @@ void CWebBackend::PlayWave(int /*id*/, const unsigned char* data, size_t size) {
 }
 
 // A scripted run: the headless backend's exact game, shown on the canvas.
-// The page paints only when the run yields, so a frame goes up then (and at
-// the end), not at every bracket.
-class CWebScriptedBackend : public CHeadlessBackend {
+// The page paints only when the run yields, so a picture goes up then (and
+// at the end), not at every bracket; the virtual clock does not see it.
+class CWebScriptedBackend : public CBackend {
 public:
+    explicit CWebScriptedBackend(CBackend* headless) : m_headless(*headless) {}
+
     void Release() override {
-        ShowPending();
+        Paint();
+        m_headless.Release();
         delete this;
     }
-    void Show() override { m_bPending = true; }
-
-protected:
-    void WaitForFrameSlot() override {
-        CHeadlessBackend::WaitForFrameSlot();
-        // Paint now and then, so the run can be watched; the virtual clock
-        // does not see it.
-        const double now = emscripten_get_now();
-        if (now >= m_dNextYield) {
-            ShowPending();
-            js_publish(m_nPasses, m_nShows, m_bAppFocus);
+    uint64_t Microseconds() override { return m_headless.Microseconds(); }
+    // The presenter waits once a pass: now and then the run yields there,
+    // so that it can be watched.
+    void Sleep(uint32_t ms) override {
+        m_headless.Sleep(ms);
+        if (emscripten_get_now() >= m_dNextYield) {
+            Paint();
+            Publish(m_nShows);
             emscripten_sleep(0);
-            m_dNextYield = emscripten_get_now() + kRefreshMs;
+            m_dNextYield = emscripten_get_now() + kRefreshUs / 1000.0;
         }
     }
+    CFramebuffer& Framebuffer() override { return m_headless.Framebuffer(); }
+    void PutPicture() override { m_bPending = true; }
+    void PumpEvents() override { m_headless.PumpEvents(); }
+    void WaitEvents() override { m_headless.WaitEvents(); }
+    int32_t MessageBox(const char* text, const char* caption, uint32_t type) override {
+        return m_headless.MessageBox(text, caption, type);
+    }
+    void PlayWave(int id, const unsigned char* data, size_t size) override {
+        m_headless.PlayWave(id, data, size);
+    }
+    void MuteChanged(bool muted) override { m_headless.MuteChanged(muted); }
+    void SetWaitCursor(bool on) override { m_headless.SetWaitCursor(on); }
 
 private:
-    void ShowPending() {
+    void Paint() {
         if (!m_bPending)
             return;
         m_bPending = false;
-        Present(m_framebuffer);
+        Present(Framebuffer());
         ++m_nShows;
     }
 
+    CBackend& m_headless;
     bool m_bPending = false;
     int m_nShows = 0;
     double m_dNextYield = 0;
@@ -423,8 +383,9 @@ CBackend* WebMakeBackend(const PlatConfig& config) {
     if (!js_has_page())
         return nullptr;
     if (config.headless) {
-        CWebScriptedBackend* scripted = new CWebScriptedBackend;
-        scripted->Configure(config);
+        CWebScriptedBackend* scripted = new CWebScriptedBackend(HeadlessMakeBackend(config));
+        // Pictures go to the canvas through it; the headless pace stands.
+        PlatPresenter().Start(scripted, 0, 0);
         js_game_started();
         return scripted;
     }
