@@ -110,17 +110,8 @@ struct Stepper {
 };
 
 // Whether two surfaces' pixels share memory (words of `bytes` bytes).
-inline bool Overlap(const CSurface& a, const CSurface& b, int64_t bytes) {
-    auto range = [bytes](const CSurface& s, uintptr_t* lo, uintptr_t* hi) {
-        const int64_t x = int64_t(s.width - 1) * s.xPitch, y = int64_t(s.height - 1) * s.yPitch;
-        *lo = uintptr_t(s.pixels) + uintptr_t(std::min<int64_t>(x, 0) + std::min<int64_t>(y, 0));
-        *hi = uintptr_t(s.pixels) +
-              uintptr_t(std::max<int64_t>(x, 0) + std::max<int64_t>(y, 0) + bytes);
-    };
-    uintptr_t alo, ahi, blo, bhi;
-    range(a, &alo, &ahi);
-    range(b, &blo, &bhi);
-    return alo < bhi && blo < ahi;
-}
+// Defined once, in SurfaceBlit.cpp: it runs once a call, so inlining it into
+// every routine buys nothing.
+bool Overlap(const CSurface& a, const CSurface& b, int64_t bytes);
 
 } // namespace gfx
