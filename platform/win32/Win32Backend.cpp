@@ -7,60 +7,16 @@
 #include "platform/Presenter.h"
 #include "platform/win32/Win32.h"
 #include "platform/win32/Win32Device.h"
+#include "platform/win32/Win32Input.h"
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 namespace {
 
 const int kScreenWidth = 240;
 const int kScreenHeight = 320;
-
-// The input map's key for a Windows virtual key, or 0 for a key it drops.
-int32_t DesktopKey(const Win32Event& key) {
-    const uint32_t vk = key.vk;
-    if (vk >= 'A' && vk <= 'Z')
-        return static_cast<int32_t>(vk - 'A' + 'a');
-    if (vk >= '0' && vk <= '9')
-        return static_cast<int32_t>(vk);
-    if (vk >= WVK_F1 && vk <= WVK_F12)
-        return DK_F1 + static_cast<int32_t>(vk - WVK_F1);
-    switch (vk) {
-    case WVK_BACK: return DK_BACKSPACE;
-    case WVK_TAB: return DK_TAB;
-    case WVK_RETURN: return key.extended ? DK_KP_ENTER : DK_RETURN;
-    case WVK_ESCAPE: return DK_ESCAPE;
-    case WVK_SPACE: return DK_SPACE;
-    case WVK_PAUSE: return DK_PAUSE;
-    case WVK_LEFT: return DK_LEFT;
-    case WVK_RIGHT: return DK_RIGHT;
-    case WVK_UP: return DK_UP;
-    case WVK_DOWN: return DK_DOWN;
-    case WVK_SHIFT: return key.extended ? DK_RSHIFT : DK_LSHIFT;
-    case WVK_CONTROL: return key.extended ? DK_RCTRL : DK_LCTRL;
-    default: return 0;
-    }
-}
-
-// XInput's buttons as the input map numbers them.
-const struct {
-    uint16_t bit;
-    int button;
-} kPadButtons[] = {
-    {WPAD_A, PAD_A},
-    {WPAD_B, PAD_B},
-    {WPAD_X, PAD_X},
-    {WPAD_Y, PAD_Y},
-    {WPAD_START, PAD_START},
-    {WPAD_DPAD_UP, PAD_DPAD_UP},
-    {WPAD_DPAD_DOWN, PAD_DPAD_DOWN},
-    {WPAD_DPAD_LEFT, PAD_DPAD_LEFT},
-    {WPAD_DPAD_RIGHT, PAD_DPAD_RIGHT},
-};
-
-int32_t Trigger(uint8_t value) {
-    return value * 32767 / 255;
-}
 
 class CWin32Backend : public CBackend {
 public:
@@ -137,12 +93,7 @@ void CWin32Backend::Pump(bool wait) {
             PlatFocusChanged();
             break;
         case Win32Event::KEY:
-            if (const int32_t key = DesktopKey(event)) {
-                const uint16_t mod = static_cast<uint16_t>(
-                    (event.shift ? DKMOD_SHIFT : 0) | (event.ctrl ? DKMOD_CTRL : 0) |
-                    (event.alt ? DKMOD_ALT : 0));
-                m_input.Key(key, mod, event.down, event.repeat);
-            }
+            Win32FeedKey(m_input, event);
             break;
         }
     }
@@ -156,27 +107,8 @@ void CWin32Backend::Pads(uint32_t now) {
     Win32Pad was[CWin32Device::kPads];
     std::copy(m_pads, m_pads + CWin32Device::kPads, was);
     m_device.PollPads(m_pads);
-    for (int i = 0; i < CWin32Device::kPads; ++i) {
-        const Win32Pad& pad = m_pads[i];
-        if (was[i].connected && !pad.connected) {
-            m_input.PadRemoved(i);
-            continue;
-        }
-        for (const auto& b : kPadButtons) {
-            const bool down = (pad.buttons & b.bit) != 0;
-            if (down != ((was[i].buttons & b.bit) != 0))
-                m_input.PadButton(i, b.button, down, now);
-        }
-        if (pad.stickX != was[i].stickX)
-            m_input.PadAxis(i, PAD_AXIS_LEFTX, pad.stickX, now);
-        // XInput counts up as positive; the input map, down.
-        if (pad.stickY != was[i].stickY)
-            m_input.PadAxis(i, PAD_AXIS_LEFTY, -1 - pad.stickY, now);
-        if (pad.leftTrigger != was[i].leftTrigger)
-            m_input.PadAxis(i, PAD_AXIS_TRIGGERLEFT, Trigger(pad.leftTrigger), now);
-        if (pad.rightTrigger != was[i].rightTrigger)
-            m_input.PadAxis(i, PAD_AXIS_TRIGGERRIGHT, Trigger(pad.rightTrigger), now);
-    }
+    for (int i = 0; i < CWin32Device::kPads; ++i)
+        Win32FeedPad(m_input, i, was[i], m_pads[i], now);
 }
 
 void CWin32Backend::SaveScreenshot() {
@@ -191,10 +123,6 @@ void CWin32Backend::SaveScreenshot() {
 } // namespace
 
 CBackend* Win32MakeBackend(const PlatConfig& config) {
-    CWin32Backend* backend = new CWin32Backend;
-    if (!backend->Start(config)) {
-        delete backend;
-        return nullptr;
-    }
-    return backend;
+    std::unique_ptr<CWin32Backend> backend(new CWin32Backend);
+    return backend->Start(config) ? backend.release() : nullptr;
 }

@@ -221,13 +221,10 @@ void CWin32Device::Paint(void* context) {
     const HDC dc = static_cast<HDC>(context);
     int cw, ch;
     ClientSize(&cw, &ch);
-    // The largest whole multiple of the picture that fits, never below 1:1,
-    // in the middle; the rest of the client area is black.
-    int scale = std::min(cw / m_nWidth, ch / m_nHeight);
-    if (scale < 1)
-        scale = 1;
-    const int w = m_nWidth * scale, h = m_nHeight * scale;
-    const int x = (cw - w) / 2, y = (ch - h) / 2;
+    // The rest of the client area is black.
+    const Win32Fit fit = Win32FitPicture(cw, ch, m_nWidth, m_nHeight);
+    const int w = m_nWidth * fit.scale, h = m_nHeight * fit.scale;
+    const int x = fit.x, y = fit.y;
     const HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     const RECT borders[4] = {{0, 0, cw, y}, {0, y + h, cw, ch}, {0, y, x, y + h},
                              {x + w, y, cw, y + h}};
@@ -442,6 +439,18 @@ intptr_t CWin32Device::Handle(void* window, uint32_t message, uintptr_t wParam, 
         return 0;
     }
     case WM_SIZE:
+        // The minimum size holds only for the player's dragging: a window
+        // made smaller some other way would crop the picture, so it grows
+        // back to the picture at 1:1.
+        if (wParam != SIZE_MINIMIZED &&
+            (LOWORD(lParam) < m_nWidth || HIWORD(lParam) < m_nHeight)) {
+            RECT rect = {0, 0, std::max<int>(LOWORD(lParam), m_nWidth),
+                         std::max<int>(HIWORD(lParam), m_nHeight)};
+            AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)),
+                               FALSE, 0);
+            SetWindowPos(hwnd, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
         InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
     case WM_ERASEBKGND:

@@ -59,6 +59,14 @@ struct Win32Pad {
     uint8_t leftTrigger = 0, rightTrigger = 0;
 };
 
+// The picture of `width` x `height` in a client area of `clientWidth` x
+// `clientHeight`: the largest whole multiple that fits, never below 1:1,
+// in the middle (an offset is negative where a picture at 1:1 is cropped).
+struct Win32Fit {
+    int x, y, scale;
+};
+Win32Fit Win32FitPicture(int clientWidth, int clientHeight, int width, int height);
+
 class CWin32Device {
 public:
     static const int kPads = 4;

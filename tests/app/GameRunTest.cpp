@@ -386,6 +386,10 @@ TEST_F(GameRunTest, LevelsComeFromTheDataFolderWhenNoneLieBesideTheProgram) {
 // set, then the campaign. A campaign starts at QB01.BMP, after the built-in
 // level, and a set of that kind counts as much as one with QB00.BMP.
 TEST_F(GameRunTest, AnInstalledGameFindsItsCampaignAfterThePlayersOwnLevels) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the installed layout (bin/, share/quibbo/levels/, the XDG data folder) is "
+                    "the Linux install's; on Windows the campaign lies beside quibbo.exe";
+#endif
     plattest::ScopedEnv env;
     env.Set("XDG_DATA_HOME", (m_strFolder + "data").c_str());
     const std::string bin = m_strFolder + "prefix/bin/";

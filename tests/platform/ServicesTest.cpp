@@ -12,7 +12,9 @@
 #include <string>
 #include <csignal>
 #include <sys/stat.h>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 #include <unistd.h>
 
 TEST(Resources, TheFourStringsAndAMissingOne) {
@@ -78,7 +80,11 @@ TEST(Files, ProgramFolderHoldsTheRunningProgram) {
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ('/', folder.back());
     struct stat st;
+#ifdef _WIN32
+    EXPECT_EQ(0, stat((folder + "quibbo_tests.exe").c_str(), &st));
+#else
     EXPECT_EQ(0, stat((folder + "quibbo_tests").c_str(), &st));
+#endif
 }
 
 namespace {
@@ -135,6 +141,7 @@ TEST(CommandLine, RefusesWhatItDoesNotKnow) {
 }
 
 
+#ifndef _WIN32
 // Screenshots and the player's levels go where the desktop says, worked out
 // from a scratch home.
 TEST(UserFolders, FollowTheXdgVariablesAndThePicturesFolder) {
@@ -244,3 +251,29 @@ TEST(UserFolders, ReadOnlyASmallRegularUserDirsFile) {
     EXPECT_EQ(PlatPrintablePath(PlatScreenshotFolder()), home + "/Pic\\ntures\\t\\x1B/Quibbo/");
     std::filesystem::remove_all(home);
 }
+#else
+// On Windows the player's files go under the local application data, and
+// screenshots into Pictures of the user's profile once it exists; paths
+// are spelled with forward slashes, as the game's own are.
+TEST(UserFolders, FollowLocalAppDataAndTheProfilesPictures) {
+    std::string home = testing::TempDir() + "quibbo-home-" + std::to_string(getpid());
+    for (char& c : home)
+        if (c == '\\')
+            c = '/';
+    ASSERT_TRUE(PlatMakeFolders(home + "/Local"));
+    plattest::ScopedEnv env;
+    env.Set("LOCALAPPDATA", (home + "/Local").c_str());
+    env.Set("USERPROFILE", home.c_str());
+    EXPECT_EQ(PlatUserDataFolder(), home + "/Local/Quibbo/");
+    EXPECT_EQ(PlatScreenshotFolder(), home + "/Local/Quibbo/screenshots/");
+    struct stat st;
+    EXPECT_EQ(stat((home + "/Local/Quibbo/screenshots").c_str(), &st), 0) << "made";
+    ASSERT_TRUE(PlatMakeFolders(home + "/Pictures"));
+    EXPECT_EQ(PlatScreenshotFolder(), home + "/Pictures/Quibbo/");
+    env.Set("LOCALAPPDATA", "relative\\data"); // not absolute: ignored
+    EXPECT_EQ(PlatUserDataFolder(), "");
+    env.Set("USERPROFILE", nullptr);
+    EXPECT_EQ(PlatScreenshotFolder(), "");
+    std::filesystem::remove_all(home);
+}
+#endif

@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Quibbo for Windows under Wine: builds with ./win.sh (the unit tests too),
+# runs the unit tests, checks that quibbo.exe --headless plays a key script
+# to the same figures and the same last picture as the Linux build, and that
+# under Xvfb the game's window shows the game and walks when keys are sent.
+# Installs what is missing first.
+#
+#   tests/win/run.sh [LINUX_QUIBBO]     (default build/quibbo)
+#   SHOTS=DIR keeps the window's screenshots in DIR.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+native=${1:-build/quibbo}
+[ -x "$native" ] || { echo "tests/win/run.sh: no Linux build at $native (./test.sh makes it)" >&2; exit 1; }
+
+tools/deps.sh g++-mingw-w64-x86-64-posix wine64 libz-mingw-w64-dev zip googletest \
+    xvfb xdotool imagemagick
+QUIBBO_TESTS=ON ./win.sh
+native=$(realpath "$native")
+win=$PWD/build-win
+
+work=$(mktemp -d)
+xvfb=""
+game=""
+cleanup() {
+    [ -n "$game" ] && kill "$game" 2>/dev/null || true
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+    WINEPREFIX="$work/wine" wineserver -k 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+export WINEPREFIX="$work/wine" WINEDEBUG=-all
+fail() { echo "tests/win/run.sh: $*" >&2; exit 1; }
+echo "--- making a Wine prefix"
+wine wineboot -i >/dev/null 2>&1 || true
+
+echo "--- the unit tests under Wine"
+# From the build folder, where the tests' paths are worked out.
+(cd "$win/tests" && wine ./quibbo_tests.exe --gtest_brief=1) || fail "unit tests failed under Wine"
+
+echo "--- the same figures and picture as Linux"
+keys=""
+for ((f = 30; f < 6000; f += 200)); do
+    keys+="$f:+up,$((f + 150)):-up,$((f + 155)):+right,$((f + 185)):-right,$((f + 190)):fire,"
+done
+echo "${keys%,}" >"$work/route.keys"
+mkdir -p "$work/levels"
+cp "$win"/QB0[1-3].BMP "$work/levels/"
+args=(--headless --frames 6000 --seed 7 --keys @route.keys --stats --levels levels --no-confirm)
+# fps is the one figure that depends on the machine.
+figures() { sed 's/"fps": [^,]*, //'; }
+(cd "$work" && "$native" "${args[@]}" --screenshot linux.bmp | figures >linux.json)
+(cd "$work" && wine "$win/quibbo.exe" "${args[@]}" --screenshot windows.bmp | tr -d '\r' |
+    figures >windows.json)
+cat "$work/windows.json"
+cmp "$work/linux.json" "$work/windows.json" || fail "--stats differ: $(cat "$work/linux.json")"
+cmp "$work/linux.bmp" "$work/windows.bmp" || fail "the last pictures differ"
+cmp "$win/QB03.BMP" "$(dirname "$native")/QB03.BMP" ||
+    fail "leveltool.exe made another QB03.BMP than Linux's"
+
+echo "--- the window under Xvfb"
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 800x800x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=$display
+for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+(cd "$work" && exec wine "$win/quibbo.exe" --nosound --scale 2 --levels levels) &
+game=$!
+window=""
+for _ in $(seq 150); do
+    window=$(xdotool search --name '^Quibbo$' 2>/dev/null | head -n1 || true)
+    [ -n "$window" ] && break
+    sleep 0.1
+done
+[ -n "$window" ] || fail "no window named Quibbo within 15 s"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+echo "window $WIDTH x $HEIGHT at $X,$Y"
+[ "$WIDTH" -eq 480 ] && [ "$HEIGHT" -eq 640 ] || fail "the window is $WIDTH x $HEIGHT, not 480 x 640"
+shots=${SHOTS:-$work}
+mkdir -p "$shots"
+shot() { import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$shots/$1"; }
+sleep 3
+shot win-title.png
+# The title picture, a game's worth of colours (an empty window has one).
+colours=$(convert "$shots/win-title.png" -format '%k' info:)
+echo "title picture: $colours colours"
+[ "$colours" -gt 16 ] || fail "the window shows no picture ($colours colours)"
+# Keys go through the X server's test extension to the window with the
+# focus, the game's (Wine ignores keys sent to a window by other means).
+xdotool keydown Up
+sleep 1.5
+xdotool keyup Up
+sleep 0.5
+shot win-walked.png
+changed=$(compare -metric AE "$shots/win-title.png" "$shots/win-walked.png" null: 2>&1 || true)
+echo "pixels changed by walking: $changed of $((WIDTH * HEIGHT))"
+[ "${changed%%.*}" -gt $((WIDTH * HEIGHT / 10)) ] || fail "Up did not walk (only $changed pixels changed)"
+# Escape asks "Quit Quibbo?" in Windows' own box; Escape again says Yes.
+xdotool key Escape
+sleep 1
+shot win-quit.png
+xdotool key Escape
+for _ in $(seq 50); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$game" 2>/dev/null && fail "Escape, Escape did not end the game"
+game=""
+echo "tests/win/run.sh: all passed"
