@@ -1,8 +1,8 @@
 #include "app/LoadingDlg.h"
+#include "gfx/Display.h"
 #include "gfx/Surface.h"
 #include "platform/GX.h"
 #include "platform/Resources.h"
-#include "platform/Time.h"
 #include "platform/WindowSystem.h"
 #include "res/ResourceIds.h"
 
@@ -10,7 +10,6 @@ namespace {
 
 const int IDD_LOADING = 102;
 const uint32_t kPureRed = 0x000000FF; // the title picture's own ground
-const uint32_t kFullScreenWaitMs = 500;
 // The dialog's size on the handheld's screen; the shell then stretches it
 // over the whole screen.
 const int32_t kWidth = 240;
@@ -28,13 +27,10 @@ void DrawTitle(HWND hwnd) {
     // for the moment the picture takes.
     GXOpenDisplay(hwnd, 0);
     CSurface screen;
-    screen.pixels = static_cast<uint8_t*>(GXBeginDraw());
-    if (screen.pixels != nullptr) {
-        screen.SetFormat(GXGetDisplayProperties());
+    BeginScreenDraw(screen);
+    if (screen.pixels != nullptr)
         screen.Blit(title, origin.x, origin.y, false);
-        GXEndDraw();
-    }
-    screen.pixels = nullptr; // borrowed, never owned
+    EndScreenDraw(screen);
     GXCloseDisplay();
 }
 
@@ -62,14 +58,7 @@ bool CLoadingDlg::OnInitDialog() {
     PlatSendMessage(m_hWnd, WM_SETICON, 0, m_nIcon);
     PlatCenterWindow(m_hWnd);
     PlatShowWindow(m_hWnd, SW_SHOW);
-    PlatSipShowIM(SIPF_OFF);
-    PlatSleep(kFullScreenWaitMs);
-    PlatSetExStyle(m_hWnd, PlatGetExStyle(m_hWnd) | WS_EX_TOPMOST);
-    SHINITDLGINFO info = {SHIDIM_FLAGS, m_hWnd, SHIDIF_FULLSCREENNOMENUBAR};
-    PlatSHInitDialog(&info);
-    PlatSHFullScreen(m_hWnd, SHFS_HIDETASKBAR);
-    PlatSHFullScreen(m_hWnd, SHFS_HIDESTARTICON);
-    PlatSHFullScreen(m_hWnd, SHFS_HIDESIPBUTTON);
+    EnterFullScreen(m_hWnd);
     // Let the dialog paint itself completely before the slow loading starts.
     PlatMsg msg;
     while (PlatPeekMessage(&msg))

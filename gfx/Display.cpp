@@ -38,9 +38,7 @@ void CDisplay::GetClientOrigin(int32_t* x, int32_t* y) const {
     *y = topLeft.y;
 }
 
-void CDisplay::OpenInput() {
-    PlatShowWindow(window, SW_SHOW);
-    GXOpenInput();
+void EnterFullScreen(HWND window) {
     PlatSipShowIM(SIPF_OFF);
     // The shell needs a moment before it accepts the full-screen calls.
     PlatSleep(500);
@@ -52,6 +50,12 @@ void CDisplay::OpenInput() {
     PlatSHFullScreen(window, SHFS_HIDESIPBUTTON);
 }
 
+void CDisplay::OpenInput() {
+    PlatShowWindow(window, SW_SHOW);
+    GXOpenInput();
+    EnterFullScreen(window);
+}
+
 void CDisplay::CloseInput() {
     GXCloseInput();
     PlatSetExStyle(window, PlatGetExStyle(window) & ~uint32_t(WS_EX_TOPMOST));
@@ -61,14 +65,23 @@ void CDisplay::CloseInput() {
     PlatSHFullScreen(window, SHFS_SHOWSIPBUTTON);
 }
 
+void BeginScreenDraw(CSurface& screen) {
+    screen.pixels = static_cast<uint8_t*>(GXBeginDraw());
+    screen.SetFormat(GXGetDisplayProperties());
+}
+
+void EndScreenDraw(CSurface& screen) {
+    GXEndDraw();
+    screen.pixels = nullptr; // borrowed, never owned
+}
+
 void CDisplay::BeginDraw(int32_t* x, int32_t* y) {
     GetClientOrigin(x, y);
-    pixels = static_cast<uint8_t*>(GXBeginDraw());
-    SetFormat(GXGetDisplayProperties());
+    BeginScreenDraw(*this);
 }
 
 void CDisplay::EndDraw() {
-    GXEndDraw();
+    EndScreenDraw(*this);
     PointAtBackBuffer();
 }
 
@@ -83,20 +96,17 @@ bool CDisplay::Present() {
 }
 
 bool CDisplay::FadeOut() {
-    int32_t x = 0, y = 0;
-    GetClientOrigin(&x, &y);
     for (int32_t percent = 100; percent >= 0; percent -= 10) {
         CSurface frame;
         if (!TintBackBuffer(frame, percent))
             return false;
-        pixels = static_cast<uint8_t*>(GXBeginDraw());
-        SetFormat(GXGetDisplayProperties());
+        int32_t x = 0, y = 0;
+        BeginDraw(&x, &y);
         Blit(frame, x, y, false);
-        GXEndDraw();
+        EndDraw();
         // Each of the eleven steps is seen: a window folds pictures that
         // come faster than its display takes them.
         PlatHoldPicture();
-        PointAtBackBuffer();
     }
     return true;
 }

@@ -4,6 +4,18 @@
 #include "gfx/Surface.h"
 #include "platform/PlatformTypes.h"
 
+// The one bracket of direct drawing, for the game's frames, the fade and
+// the loading picture alike: from BeginScreenDraw `screen` addresses the
+// framebuffer (no pixels while the display is closed or suspended);
+// EndScreenDraw puts what was drawn on the glass and lets go of it.
+void BeginScreenDraw(CSurface& screen);
+void EndScreenDraw(CSurface& screen);
+
+// The shell's full screen for `window`, asked for as the handheld wants it:
+// the input panel away, the moment the shell needs, then topmost and with
+// no bars.
+void EnterFullScreen(HWND window);
+
 // The CSurface base is the screen surface the game draws on. Outside a
 // BeginDraw..EndDraw bracket it borrows the back buffer's pixels and format;
 // inside it addresses the framebuffer with the platform's pitches. It never

@@ -4,7 +4,7 @@
 // wait, a screen it can put up, input, boxes and sound. Only platform/ and
 // the programs that choose a backend include this header.
 //
-// Contract for a backend (see HACKING.md, "How to add a backend"):
+// Contract for a backend (see HACKING.md, "Adding a backend"):
 // - It lives in its own folder under platform/, builds as its own library
 //   and offers one maker function of type PlatBackendMaker, which starts the
 //   device and tells the presenter its pace (PlatPresenter().Start).
@@ -68,6 +68,16 @@ public:
     // The busy cursor over the game while a long job runs.
     virtual void SetWaitCursor(bool on) = 0;
 };
+
+// A maker's body: a new `Device`, started with its `bool Start(const
+// PlatConfig&)`; null (and nothing left behind) when it cannot start.
+template <typename Device> CBackend* PlatStartDevice(const PlatConfig& config) {
+    Device* device = new Device;
+    if (device->Start(config))
+        return device;
+    delete device;
+    return nullptr;
+}
 
 // The running backend: a quiet one that shows and hears nothing until
 // PlatStartup starts another.

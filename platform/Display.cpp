@@ -61,9 +61,13 @@ int GXEndDraw() {
     // On the device what was drawn is on the glass at once, and so it is
     // here; only the run loop waits for frame slots, so a bracket outside
     // the frame costs no frame.
+    PlatScreenChanged();
+    return 1;
+}
+
+void PlatScreenChanged() {
     PlatBackend()->Framebuffer().MarkShown();
     PlatPresenter().Show();
-    return 1;
 }
 
 void PlatHoldPicture() {

@@ -33,6 +33,11 @@ void PlatRequestClose();
 void PlatTogglePause();
 bool PlatIsPaused();
 
+// The one way to the glass: the framebuffer was drawn on (a direct-drawing
+// bracket ended, a window was painted, the pause sign went up). It becomes
+// what a screenshot saves, and goes up through the presenter.
+void PlatScreenChanged();
+
 // GX state: display closed, input closed, not suspended, no frames presented.
 void PlatResetDisplayState();
 int PlatPresentCount();

@@ -86,8 +86,7 @@ void ShowPausedSign() {
         const GXDisplayProperties& props = framebuffer.Properties();
         DrawPausedSign(framebuffer,
                        main ? main->client : PlatRect{0, 0, props.cxWidth, props.cyHeight});
-        framebuffer.MarkShown();
-        PlatPresenter().Show();
+        PlatScreenChanged();
     }
     g_bSignUp = held;
 }
@@ -406,10 +405,8 @@ void PlatFillClient(HWND hwnd, uint32_t colour) {
     PlatTrace("FillClient 0x%06x", colour & 0xFFFFFF);
     // The windows share the device screen with the direct display, as on
     // the handheld: a paint lands in the same framebuffer.
-    CFramebuffer& framebuffer = PlatBackend()->Framebuffer();
-    framebuffer.Fill(w->client, colour);
-    framebuffer.MarkShown();
-    PlatPresenter().Show();
+    PlatBackend()->Framebuffer().Fill(w->client, colour);
+    PlatScreenChanged();
 }
 
 int32_t PlatMessageBox(HWND owner, const char* text, const char* caption, uint32_t type) {

@@ -399,10 +399,5 @@ int32_t CSdlBackend::MessageBox(const char* text, const char* caption, uint32_t 
 } // namespace
 
 CBackend* SdlMakeBackend(const PlatConfig& config) {
-    CSdlBackend* backend = new CSdlBackend;
-    if (!backend->Start(config)) {
-        delete backend;
-        return nullptr;
-    }
-    return backend;
+    return PlatStartDevice<CSdlBackend>(config);
 }
