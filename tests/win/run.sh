@@ -30,6 +30,13 @@ cleanup() {
 trap cleanup EXIT
 export WINEPREFIX="$work/wine" WINEDEBUG=-all
 fail() { echo "tests/win/run.sh: $*" >&2; exit 1; }
+# One X display for the whole run: Wine's programs share the desktop of the
+# first one started, so it must start with the display there.
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 800x800x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=$display
+for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 echo "--- making a Wine prefix"
 wine wineboot -i >/dev/null 2>&1 || true
 
@@ -58,11 +65,6 @@ cmp "$win/QB03.BMP" "$(dirname "$native")/QB03.BMP" ||
     fail "leveltool.exe made another QB03.BMP than Linux's"
 
 echo "--- the window under Xvfb"
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 800x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 (cd "$work" && exec wine "$win/quibbo.exe" --nosound --scale 2 --levels levels) &
 game=$!
 window=""
