@@ -10,7 +10,6 @@
 #include "platform/win32/Win32Input.h"
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -123,6 +122,5 @@ void CWin32Backend::SaveScreenshot() {
 } // namespace
 
 CBackend* Win32MakeBackend(const PlatConfig& config) {
-    std::unique_ptr<CWin32Backend> backend(new CWin32Backend);
-    return backend->Start(config) ? backend.release() : nullptr;
+    return PlatStartDevice<CWin32Backend>(config);
 }
