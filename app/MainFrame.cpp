@@ -226,7 +226,7 @@ bool CMainFrame::IdleTick() {
 }
 
 void LoadSharedPictures() {
-    CSurface::LoadDigitGlyphs();
+    LoadDigitGlyphs();
     // Wall type t is entries 2t and 2t + 1, item type t entry t: the order
     // is the level legend's (tiles, wood, stone, brick, hedge; dot, gun,
     // barrel, crate, lamp).

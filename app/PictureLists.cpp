@@ -1,9 +1,12 @@
 #include "app/PictureLists.h"
 #include "gfx/Surface.h"
+#include "res/ResourceIds.h"
 
 std::vector<CSurface*> g_wallTextures;
 std::vector<CSurface*> g_itemImages;
 std::vector<CSurface*> g_enemyImages;
+// Entry 9 is destroyed first at exit: statics go in reverse order.
+CSurface g_digitGlyphs[10];
 
 namespace {
 
@@ -38,6 +41,14 @@ void AddWallTexture(int id, bool bDarker) {
     g_wallTextures.push_back(pDark);
 }
 
+// The glyphs are counted from IDB_DIGIT0.
+static_assert(IDB_DIGIT9 == IDB_DIGIT0 + 9, "the digit glyphs have ten ids in a row");
+
+void LoadDigitGlyphs() {
+    for (int d = 0; d < 10; ++d)
+        g_digitGlyphs[d].LoadBitmapResource(IDB_DIGIT0 + d);
+}
+
 void AddItemImage(int id) {
     g_itemImages.push_back(LoadPicture(id));
 }
@@ -66,5 +77,6 @@ PictureTables SharedPictureTables() {
     tables.itemCount = static_cast<int>(g_itemImages.size());
     tables.enemies = g_enemyImages.data();
     tables.enemyCount = static_cast<int>(g_enemyImages.size());
+    tables.digits = g_digitGlyphs;
     return tables;
 }

@@ -9,6 +9,7 @@
 // change, and the plain copies, the scaled copy, the blend and the single
 // pixel copy must give exactly the pixels a simple model of them gives.
 #include "FuzzSupport.h"
+#include "app/PictureLists.h"
 #include "gfx/Surface.h"
 #include "platform/Framebuffer.h"
 #include <algorithm>
@@ -142,7 +143,7 @@ void CheckEquals(const CSurface& dest, const std::vector<uint32_t>& expected, co
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::UseDisplayFormat(0);
-    CSurface::LoadDigitGlyphs();
+    LoadDigitGlyphs();
     return 0;
 }
 
@@ -272,9 +273,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     default: { // DrawNumber: glyphs go right from x, one glyph high
         const int32_t x = c[0], y = c[1];
         const int32_t digits = (n1 & 0x100) ? n1 : int32_t(uint32_t(n1) % 16);
-        FUZZ_CHECK(dest.DrawNumber(n0, x, y, digits), "digits draw once the glyphs are loaded");
+        FUZZ_CHECK(dest.DrawNumber(g_digitGlyphs, n0, x, y, digits),
+                   "digits draw once the glyphs are loaded");
         int64_t glyphHeight = 0;
-        for (const CSurface& glyph : CSurface::DigitGlyphs)
+        for (const CSurface& glyph : g_digitGlyphs)
             glyphHeight = std::max<int64_t>(glyphHeight, glyph.height);
         CheckOutsideUnchanged(dest, before, x, y, INT64_MAX, int64_t(y) + glyphHeight,
                               "DrawNumber stays right of x and inside the glyphs' rows");

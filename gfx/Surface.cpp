@@ -1,15 +1,11 @@
 #include "gfx/Surface.h"
 #include "gfx/PixelWords.h"
-#include "res/ResourceIds.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
 using namespace gfx;
-
-// Entry 9 is destroyed first at exit: statics go in reverse order.
-CSurface CSurface::DigitGlyphs[10];
 
 CSurface::~CSurface() {
     Free();
@@ -166,12 +162,4 @@ bool CSurface::CopyTinted(const CSurface& source, int32_t redPercent, int32_t gr
         }
     }
     return true;
-}
-
-// The glyphs are counted from IDB_DIGIT0.
-static_assert(IDB_DIGIT9 == IDB_DIGIT0 + 9, "the digit glyphs have ten ids in a row");
-
-void CSurface::LoadDigitGlyphs() {
-    for (int d = 0; d < 10; ++d)
-        DigitGlyphs[d].LoadBitmapResource(IDB_DIGIT0 + d);
 }

@@ -115,14 +115,11 @@ public:
     bool StretchToTrapezoid(const CSurface& source, int32_t left, int32_t right, int32_t topLeft,
                             int32_t topRight, int32_t bottomLeft, int32_t bottomRight);
     // `value` in decimal, zero-padded to at least `digits` characters, drawn
-    // with the digit glyphs (keyed) from (x, y) rightwards. A minus sign is
-    // not drawn. False when the destination or glyph 0 is empty.
-    bool DrawNumber(int32_t value, int32_t x, int32_t y, int32_t digits);
-
-    // The ten digit glyphs, empty until LoadDigitGlyphs fills entry d from
-    // bitmap resource IDB_DIGIT0 + d.
-    static CSurface DigitGlyphs[10];
-    static void LoadDigitGlyphs();
+    // from (x, y) rightwards with `glyphs` (keyed): ten pictures, entry d the
+    // digit d, each moving the pen by its width. A minus sign is not drawn.
+    // False when the destination is empty, or glyphs is null or its glyph 0
+    // is empty.
+    bool DrawNumber(const CSurface* glyphs, int32_t value, int32_t x, int32_t y, int32_t digits);
 
     // The six format fields as the platform's record, and setting them as
     // one block (for a surface that borrows a framebuffer).

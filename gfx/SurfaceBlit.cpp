@@ -348,8 +348,9 @@ void CSurface::CopySample(const CSurface& source, int32_t sx, int32_t sy, uint8_
     CopyRawPixel(PixelAddress(source, sx, sy), to, useKey);
 }
 
-bool CSurface::DrawNumber(int32_t value, int32_t x, int32_t y, int32_t digits) {
-    if (!pixels || !DigitGlyphs[0].pixels)
+bool CSurface::DrawNumber(const CSurface* glyphs, int32_t value, int32_t x, int32_t y,
+                          int32_t digits) {
+    if (!pixels || !glyphs || !glyphs[0].pixels)
         return false;
     // The characters of value formatted with "%0<digits>d": an optional minus
     // sign (not drawn, takes no room), zeros up to `digits` characters in all
@@ -372,7 +373,7 @@ bool CSurface::DrawNumber(int32_t value, int32_t x, int32_t y, int32_t digits) {
             Blit(glyph, int32_t(at), y, true);
     };
     int64_t pen = x;
-    const CSurface& zero = DigitGlyphs[0];
+    const CSurface& zero = glyphs[0];
     const int64_t zeroWidth = zero.width;
     // The run of zeros: only those that can show are visited, the pen moves
     // over the rest by arithmetic.
@@ -385,7 +386,7 @@ bool CSurface::DrawNumber(int32_t value, int32_t x, int32_t y, int32_t digits) {
         drawGlyph(zero, pen + i * zeroWidth);
     pen += zeros * zeroWidth;
     for (int i = count - 1; i >= 0; --i) {
-        const CSurface& glyph = DigitGlyphs[number[i] - '0'];
+        const CSurface& glyph = glyphs[number[i] - '0'];
         drawGlyph(glyph, pen);
         pen += glyph.width;
     }

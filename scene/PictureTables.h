@@ -1,7 +1,8 @@
-// The pictures a maze builds with, handed down by whoever owns them (the
-// game's program-wide lists, a test's or a tool's stand-ins): each kind a
-// table of `count` pointers that the maze and its drawables use but never
-// own. The pictures must outlive every drawable built with them.
+// The pictures a maze builds with, and the score's digits, handed down by
+// whoever owns them (the game's program-wide lists, a test's or a tool's
+// stand-ins): each kind a table that the maze, its drawables and the world
+// use but never own. The pictures must outlive every drawable built with
+// them.
 #pragma once
 
 class CSurface;
@@ -18,4 +19,7 @@ struct PictureTables {
     // The enemies' pictures; without any an enemy roams unseen.
     CSurface* const* enemies = nullptr;
     int enemyCount = 0;
+    // The ten digit glyphs the head-up display writes the score with, entry
+    // d the digit d (the maze does not use them); null writes no score.
+    const CSurface* digits = nullptr;
 };

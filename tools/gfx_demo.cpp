@@ -4,11 +4,12 @@
 // black, and writes a 24-bit BMP screenshot after each step.
 // Usage: gfx_demo [output prefix] [555|565|888]
 //   writes <prefix>_frame.bmp, <prefix>_half.bmp, <prefix>_faded.bmp
+#include "app/PictureLists.h"
 #include "gfx/Screen.h"
 #include "platform/FrameWnd.h"
-#include "platform/headless/Headless.h"
 #include "platform/Platform.h"
 #include "platform/WindowSystem.h"
+#include "platform/headless/Headless.h"
 #include "res/ResourceIds.h"
 
 #include <cstdio>
@@ -85,7 +86,7 @@ int main(int argc, char** argv) {
         LoadOrPaint(enemy, IDB_ENEMY, 32, 32, true);
         LoadOrPaint(dot, IDB_DOT, 16, 16, true);
         LoadOrPaint(flash, IDB_FLASH, 64, 64, true);
-        CSurface::LoadDigitGlyphs();
+        LoadDigitGlyphs();
 
         // A floor gradient below a sky strip, drawn pixel by pixel.
         for (int32_t y = 0; y < screen.height; ++y)
@@ -104,7 +105,7 @@ int main(int argc, char** argv) {
         // A 40 percent overlay with its key.
         screen.BlendBlit(flash, 60, 90, true, 40);
         // The score at its usual place, zero-padded to five digits.
-        screen.DrawNumber(4711, 5, 5, 5);
+        screen.DrawNumber(g_digitGlyphs, 4711, 5, 5, 5);
 
         if (!screen.Present() || !Save(prefix + "_frame.bmp"))
             result = 1;

@@ -132,7 +132,7 @@ void CWorld::DrawHud(CScreen& screen) {
                         kHudMargin, true);
     }
 
-    screen.DrawNumber(m_nScore, kHudMargin, kHudMargin, 1);
+    screen.DrawNumber(m_pictures.digits, m_nScore, kHudMargin, kHudMargin, 1);
 
     if (m_nOverlayTime > 0)
         screen.Blit(m_overlay, (screen.width - m_overlay.width) / 2,

@@ -188,7 +188,7 @@ TEST_F(MainFrameTest, CreatingTheWorldFillsThePictureListsInOrder) {
     EXPECT_EQ(World().GetOverlayTime(), 5000);
     EXPECT_EQ(Probe().overlay.height, 300);
     EXPECT_FALSE(World().IsInvulnerable());
-    EXPECT_NE(CSurface::DigitGlyphs[9].pixels, nullptr);
+    EXPECT_NE(g_digitGlyphs[9].pixels, nullptr);
 }
 
 TEST_F(MainFrameTest, TheAccessWordIsFoundInAnyCase) {

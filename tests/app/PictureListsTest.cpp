@@ -1,7 +1,8 @@
-// The three program-wide picture lists.
+// The three program-wide picture lists and the digit glyphs.
 #include "app/PictureLists.h"
 #include "app/MainFrame.h"
 #include "gfx/Surface.h"
+#include "platform/Resources.h"
 #include "platform/headless/Headless.h"
 #include "res/ResourceIds.h"
 #include "scene/LevelReport.h"
@@ -115,4 +116,15 @@ TEST_F(PictureLists, FreeingEmptiesTheListsAndTwiceIsHarmless) {
     // Filled again after freeing, the pairs start at entry 0 once more.
     AddWallTexture(IDB_WALL_WOOD, true);
     EXPECT_EQ(2u, g_wallTextures.size());
+}
+
+TEST_F(PictureLists, DigitGlyphsFillAllTenFromTheResourcesAndReachTheTables) {
+    LoadDigitGlyphs();
+    const unsigned char* data = nullptr;
+    size_t size = 0;
+    for (int d = 0; d < 10; ++d)
+        EXPECT_EQ(g_digitGlyphs[d].pixels != nullptr,
+                  PlatFindResource(IDB_DIGIT0 + d, PLAT_RT_BITMAP, &data, &size))
+            << d;
+    EXPECT_EQ(g_digitGlyphs, SharedPictureTables().digits);
 }

@@ -1,8 +1,6 @@
-// DrawNumber with the digit glyphs: zero padding, the skipped minus sign,
-// glyph advance, and what happens before the glyphs are loaded.
+// DrawNumber with digit glyphs of the test's own: zero padding, the skipped
+// minus sign, glyph advance, and what happens without glyphs.
 #include "GfxTestUtil.h"
-#include "platform/Resources.h"
-#include "res/ResourceIds.h"
 
 #include <gtest/gtest.h>
 
@@ -20,14 +18,11 @@ uint32_t DigitColour(int d) {
 class DigitGlyphs : public testing::Test {
 protected:
     void SetUp() override { UseFormat(k565); }
-    void TearDown() override {
-        for (CSurface& g : CSurface::DigitGlyphs)
-            g.Free();
-    }
+    CSurface m_glyphs[10];
     // Glyphs of `w` x 20 pixels: red border one pixel wide, digit colour inside.
     void MakeGlyphs(int32_t w = 10) {
         for (int d = 0; d < 10; ++d) {
-            CSurface& g = CSurface::DigitGlyphs[d];
+            CSurface& g = m_glyphs[d];
             ASSERT_TRUE(g.Create(w, 20));
             for (int32_t y = 0; y < 20; ++y)
                 for (int32_t x = 0; x < w; ++x)
@@ -60,7 +55,7 @@ TEST_F(DigitGlyphs, PadsWithZerosAndSkipsTheSign) {
     MakeGlyphs();
     CSurface screen;
     ASSERT_TRUE(screen.Create(240, 40));
-    ASSERT_TRUE(screen.DrawNumber(7, 5, 5, 3));
+    ASSERT_TRUE(screen.DrawNumber(m_glyphs, 7, 5, 5, 3));
     EXPECT_EQ(ReadDigits(screen, 5, 5), "007");
     // The red border stayed transparent.
     EXPECT_EQ(screen.GetPixel(5, 5), 0u);
@@ -68,7 +63,7 @@ TEST_F(DigitGlyphs, PadsWithZerosAndSkipsTheSign) {
 
     CSurface minus;
     ASSERT_TRUE(minus.Create(240, 40));
-    ASSERT_TRUE(minus.DrawNumber(-5, 0, 0, 1));
+    ASSERT_TRUE(minus.DrawNumber(m_glyphs, -5, 0, 0, 1));
     EXPECT_EQ(ReadDigits(minus, 0, 0), "5") << "the minus sign takes no room";
 }
 
@@ -86,7 +81,7 @@ TEST_F(DigitGlyphs, SameCharactersAsZeroPaddedFormatting) {
                     expect += *p;
             CSurface screen;
             ASSERT_TRUE(screen.Create(200, 20));
-            ASSERT_TRUE(screen.DrawNumber(value, 0, 0, digits));
+            ASSERT_TRUE(screen.DrawNumber(m_glyphs, value, 0, 0, digits));
             EXPECT_EQ(ReadDigits(screen, 0, 0), expect) << value << " with " << digits;
         }
     }
@@ -96,14 +91,14 @@ TEST_F(DigitGlyphs, GlyphWidthsMoveThePen) {
     MakeGlyphs(6);
     CSurface screen;
     ASSERT_TRUE(screen.Create(100, 30));
-    ASSERT_TRUE(screen.DrawNumber(908, 3, 2, 4));
+    ASSERT_TRUE(screen.DrawNumber(m_glyphs, 908, 3, 2, 4));
     EXPECT_EQ(ReadDigits(screen, 3, 2, 6), "0908");
 
     // A glyph that failed to load draws nothing and has no width to move by.
-    CSurface::DigitGlyphs[5].Free();
+    m_glyphs[5].Free();
     CSurface gap;
     ASSERT_TRUE(gap.Create(100, 30));
-    ASSERT_TRUE(gap.DrawNumber(353, 0, 0, 1));
+    ASSERT_TRUE(gap.DrawNumber(m_glyphs, 353, 0, 0, 1));
     EXPECT_EQ(ReadDigits(gap, 0, 0, 6), "33");
 }
 
@@ -112,42 +107,34 @@ TEST_F(DigitGlyphs, ClipsAndBoundsTheWork) {
     CSurface screen;
     ASSERT_TRUE(screen.Create(50, 30));
     // Starting left of the screen: the part that lands inside is drawn.
-    ASSERT_TRUE(screen.DrawNumber(12345, -20, 0, 1));
+    ASSERT_TRUE(screen.DrawNumber(m_glyphs, 12345, -20, 0, 1));
     EXPECT_EQ(ReadDigits(screen, 0, 0), "345");
     // A huge width fills the visible row with zeros and returns at once.
     CSurface wide;
     ASSERT_TRUE(wide.Create(50, 30));
-    ASSERT_TRUE(wide.DrawNumber(9, 0, 0, INT32_MAX));
+    ASSERT_TRUE(wide.DrawNumber(m_glyphs, 9, 0, 0, INT32_MAX));
     EXPECT_EQ(ReadDigits(wide, 0, 0), "00000");
     // Far right or far down: nothing, but still a success.
     CSurface off;
     ASSERT_TRUE(off.Create(50, 30));
-    EXPECT_TRUE(off.DrawNumber(5, INT32_MAX, 0, 3));
-    EXPECT_TRUE(off.DrawNumber(5, 0, INT32_MAX, 3));
-    EXPECT_TRUE(off.DrawNumber(5, INT32_MIN, INT32_MIN, 3));
+    EXPECT_TRUE(off.DrawNumber(m_glyphs, 5, INT32_MAX, 0, 3));
+    EXPECT_TRUE(off.DrawNumber(m_glyphs, 5, 0, INT32_MAX, 3));
+    EXPECT_TRUE(off.DrawNumber(m_glyphs, 5, INT32_MIN, INT32_MIN, 3));
     EXPECT_EQ(Colours(off), std::vector<uint32_t>(50 * 30, 0u));
 }
 
-TEST_F(DigitGlyphs, NothingBeforeTheGlyphsAreLoaded) {
+TEST_F(DigitGlyphs, NothingWithoutGlyphs) {
     CSurface screen, empty;
     ASSERT_TRUE(screen.Create(40, 30));
-    EXPECT_FALSE(screen.DrawNumber(7, 0, 0, 3));
+    EXPECT_FALSE(screen.DrawNumber(m_glyphs, 7, 0, 0, 3));
     EXPECT_EQ(Colours(screen), std::vector<uint32_t>(40 * 30, 0u));
     MakeGlyphs();
-    EXPECT_FALSE(empty.DrawNumber(7, 0, 0, 3)) << "no destination";
+    EXPECT_FALSE(screen.DrawNumber(nullptr, 7, 0, 0, 3)) << "no glyphs";
+    EXPECT_EQ(Colours(screen), std::vector<uint32_t>(40 * 30, 0u));
+    EXPECT_FALSE(empty.DrawNumber(m_glyphs, 7, 0, 0, 3)) << "no destination";
     // Only glyph 0 decides.
-    CSurface::DigitGlyphs[0].Free();
-    EXPECT_FALSE(screen.DrawNumber(111, 0, 0, 1));
-}
-
-TEST_F(DigitGlyphs, LoadDigitGlyphsFillsAllTenFromTheResources) {
-    CSurface::LoadDigitGlyphs();
-    const unsigned char* data = nullptr;
-    size_t size = 0;
-    for (int d = 0; d < 10; ++d)
-        EXPECT_EQ(CSurface::DigitGlyphs[d].pixels != nullptr,
-                  PlatFindResource(IDB_DIGIT0 + d, PLAT_RT_BITMAP, &data, &size))
-            << d;
+    m_glyphs[0].Free();
+    EXPECT_FALSE(screen.DrawNumber(m_glyphs, 111, 0, 0, 1));
 }
 
 TEST_F(DigitGlyphs, ZerosReachingInFromFarLeft) {
@@ -157,16 +144,16 @@ TEST_F(DigitGlyphs, ZerosReachingInFromFarLeft) {
     // Two billion zeros starting far to the left: the last ones and the
     // number land inside, and the call does not walk through the rest.
     const int32_t x = -2000000003;
-    ASSERT_TRUE(screen.DrawNumber(42, x, 0, 200000002));
+    ASSERT_TRUE(screen.DrawNumber(m_glyphs, 42, x, 0, 200000002));
     // The zeros end at x + 200000000 * 10 = -3, so "42" sits at -3 and 7.
     EXPECT_EQ(ReadDigits(screen, 7, 0), "2");
     EXPECT_EQ(screen.GetPixel(3, 10), DigitColour(4) & 0x00F8FCF8);
     // Glyphs of no width never move the pen.
-    for (CSurface& g : CSurface::DigitGlyphs) {
+    for (CSurface& g : m_glyphs) {
         g.width = 0;
     }
     CSurface other;
     ASSERT_TRUE(other.Create(50, 30));
-    EXPECT_TRUE(other.DrawNumber(7, 0, 0, INT32_MAX));
+    EXPECT_TRUE(other.DrawNumber(m_glyphs, 7, 0, 0, INT32_MAX));
     EXPECT_EQ(Colours(other), std::vector<uint32_t>(50 * 30, 0u));
 }

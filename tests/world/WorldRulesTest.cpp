@@ -1,6 +1,7 @@
 // The rules: dots, guns, being caught, shooting, and what the head-up display
 // draws.
 #include "WorldTestKit.h"
+#include "app/PictureLists.h"
 #include "platform/headless/Headless.h"
 #include "res/ResourceIds.h"
 #include "scene/Maze.h"
@@ -382,7 +383,7 @@ TEST_F(WorldTest, TheOverlayPictureIsLoadedOnceAndShownForItsTime) {
 
 TEST_F(WorldTest, TheScoreIsDrawnAtTheTopLeft) {
     ASSERT_TRUE(StartLevel(kRulesLevel));
-    ASSERT_NE(CSurface::DigitGlyphs[1].pixels, nullptr);
+    ASSERT_NE(g_digitGlyphs[1].pixels, nullptr);
     CScreen& screen = Probe().screen;
     auto inked = [&](int32_t x0, int32_t x1) {
         int n = 0;
