@@ -1,12 +1,12 @@
 // The maze's part of every frame: the drawables of a region of cells, the
 // transform of the cells near the viewer, projection and the list of what
 // is visible, the sky's drift, and the background and minimap drawing.
-#include "scene/Maze.h"
 #include "gfx/Screen.h"
 #include "math3d/Math3d.h"
 #include "math3d/Sprite.h"
 #include "math3d/WallQuad.h"
 #include "scene/Enemy.h"
+#include "scene/Maze.h"
 #include "scene/MazeWall.h"
 #include <algorithm>
 #include <cmath>
@@ -173,4 +173,3 @@ void CMaze::DrawOverlay(CScreen& screen) {
     screen.Blit(m_minimap, left, top, true);
     CSceneNode::DrawOverlay(screen);
 }
-

@@ -1,10 +1,10 @@
 // The maze's answers to the game: the start cell, the enemies' line of
 // sight, the wall push, the pick-ups and the shot's probe.
-#include "scene/Maze.h"
 #include "gfx/Screen.h"
 #include "math3d/Math3d.h"
 #include "math3d/Sprite.h"
 #include "scene/Enemy.h"
+#include "scene/Maze.h"
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
