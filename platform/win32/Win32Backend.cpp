@@ -58,8 +58,7 @@ bool CWin32Backend::Start(const PlatConfig& config) {
     m_framebuffer.Configure(kScreenWidth, kScreenHeight, 16, kfDirect565, 0, 0);
     if (!m_device.Open(kScreenWidth, kScreenHeight, config.scale, config.fullscreen))
         return false;
-    PlatPresenter().Start(this, 1000000u / static_cast<uint64_t>(m_device.RefreshHz()),
-                          config.fps);
+    PlatPresenter().Start(this, 1000000u / static_cast<uint64_t>(m_device.RefreshHz()), config.fps);
     m_framebuffer.MarkShown();
     PlatPresenter().Show();
     // The game runs only while it has the keyboard.

@@ -1,10 +1,11 @@
 // The Windows side of the Win32 backend: only this file includes <windows.h>.
 #include "platform/win32/Win32Device.h"
-#include <windows.h>
-#include <mmsystem.h>
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <windows.h>
+// After <windows.h>, whose types it uses.
+#include <mmsystem.h>
 
 static_assert(WVK_BACK == VK_BACK && WVK_TAB == VK_TAB && WVK_RETURN == VK_RETURN &&
                   WVK_SHIFT == VK_SHIFT && WVK_CONTROL == VK_CONTROL && WVK_PAUSE == VK_PAUSE &&
@@ -143,7 +144,9 @@ bool CWin32Device::Open(int width, int height, int scale, bool fullscreen) {
     wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
     wc.lpszClassName = kClassName;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-        std::fprintf(stderr, "quibbo: cannot open a window; run with --headless instead\n");
+        std::fprintf(stderr,
+                     "quibbo: cannot open a window (error %lu); run with --headless instead\n",
+                     GetLastError());
         return false;
     }
     // Whole-number scale, no larger than the desktop's work area allows.
@@ -165,7 +168,9 @@ bool CWin32Device::Open(int width, int height, int scale, bool fullscreen) {
         0, kClassName, L"Quibbo", style, work.left + (work.right - work.left - w) / 2,
         work.top + (work.bottom - work.top - h) / 2, w, h, nullptr, nullptr, instance, nullptr);
     if (!hwnd) {
-        std::fprintf(stderr, "quibbo: cannot open a window; run with --headless instead\n");
+        std::fprintf(stderr,
+                     "quibbo: cannot open a window (error %lu); run with --headless instead\n",
+                     GetLastError());
         return false;
     }
     m_hwnd = hwnd;
@@ -226,8 +231,8 @@ void CWin32Device::Paint(void* context) {
     const int w = m_nWidth * fit.scale, h = m_nHeight * fit.scale;
     const int x = fit.x, y = fit.y;
     const HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    const RECT borders[4] = {{0, 0, cw, y}, {0, y + h, cw, ch}, {0, y, x, y + h},
-                             {x + w, y, cw, y + h}};
+    const RECT borders[4] = {
+        {0, 0, cw, y}, {0, y + h, cw, ch}, {0, y, x, y + h}, {x + w, y, cw, y + h}};
     for (const RECT& r : borders)
         if (r.right > r.left && r.bottom > r.top)
             FillRect(dc, &r, black);
@@ -365,9 +370,9 @@ int CWin32Device::Ask(const char* text, const char* caption, uint32_t type) {
         g_hEscapeHook =
             SetWindowsHookExW(WH_MSGFILTER, EscapeSaysYes, nullptr, GetCurrentThreadId());
     }
-    const int answer = MessageBoxW(owner, Wide(text).c_str(),
-                                   Wide(caption[0] ? caption : "Quibbo").c_str(),
-                                   type | MB_SETFOREGROUND);
+    const int answer =
+        MessageBoxW(owner, Wide(text).c_str(), Wide(caption[0] ? caption : "Quibbo").c_str(),
+                    type | MB_SETFOREGROUND);
     if (g_hBoxHook) { // the box never came up
         UnhookWindowsHookEx(g_hBoxHook);
         g_hBoxHook = nullptr;
@@ -442,12 +447,11 @@ intptr_t CWin32Device::Handle(void* window, uint32_t message, uintptr_t wParam, 
         // The minimum size holds only for the player's dragging: a window
         // made smaller some other way would crop the picture, so it grows
         // back to the picture at 1:1.
-        if (wParam != SIZE_MINIMIZED &&
-            (LOWORD(lParam) < m_nWidth || HIWORD(lParam) < m_nHeight)) {
+        if (wParam != SIZE_MINIMIZED && (LOWORD(lParam) < m_nWidth || HIWORD(lParam) < m_nHeight)) {
             RECT rect = {0, 0, std::max<int>(LOWORD(lParam), m_nWidth),
                          std::max<int>(HIWORD(lParam), m_nHeight)};
-            AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)),
-                               FALSE, 0);
+            AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)), FALSE,
+                               0);
             SetWindowPos(hwnd, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         }

@@ -11,19 +11,32 @@ int32_t Win32DesktopKey(const Win32Event& key) {
     if (vk >= WVK_F1 && vk <= WVK_F12)
         return DK_F1 + static_cast<int32_t>(vk - WVK_F1);
     switch (vk) {
-    case WVK_BACK: return DK_BACKSPACE;
-    case WVK_TAB: return DK_TAB;
-    case WVK_RETURN: return key.extended ? DK_KP_ENTER : DK_RETURN;
-    case WVK_ESCAPE: return DK_ESCAPE;
-    case WVK_SPACE: return DK_SPACE;
-    case WVK_PAUSE: return DK_PAUSE;
-    case WVK_LEFT: return DK_LEFT;
-    case WVK_RIGHT: return DK_RIGHT;
-    case WVK_UP: return DK_UP;
-    case WVK_DOWN: return DK_DOWN;
-    case WVK_SHIFT: return key.extended ? DK_RSHIFT : DK_LSHIFT;
-    case WVK_CONTROL: return key.extended ? DK_RCTRL : DK_LCTRL;
-    default: return 0;
+    case WVK_BACK:
+        return DK_BACKSPACE;
+    case WVK_TAB:
+        return DK_TAB;
+    case WVK_RETURN:
+        return key.extended ? DK_KP_ENTER : DK_RETURN;
+    case WVK_ESCAPE:
+        return DK_ESCAPE;
+    case WVK_SPACE:
+        return DK_SPACE;
+    case WVK_PAUSE:
+        return DK_PAUSE;
+    case WVK_LEFT:
+        return DK_LEFT;
+    case WVK_RIGHT:
+        return DK_RIGHT;
+    case WVK_UP:
+        return DK_UP;
+    case WVK_DOWN:
+        return DK_DOWN;
+    case WVK_SHIFT:
+        return key.extended ? DK_RSHIFT : DK_LSHIFT;
+    case WVK_CONTROL:
+        return key.extended ? DK_RCTRL : DK_LCTRL;
+    default:
+        return 0;
     }
 }
 
@@ -31,9 +44,8 @@ void Win32FeedKey(CInputMap& map, const Win32Event& key) {
     const int32_t code = Win32DesktopKey(key);
     if (!code)
         return;
-    const uint16_t mod = static_cast<uint16_t>((key.shift ? DKMOD_SHIFT : 0) |
-                                               (key.ctrl ? DKMOD_CTRL : 0) |
-                                               (key.alt ? DKMOD_ALT : 0));
+    const uint16_t mod = static_cast<uint16_t>(
+        (key.shift ? DKMOD_SHIFT : 0) | (key.ctrl ? DKMOD_CTRL : 0) | (key.alt ? DKMOD_ALT : 0));
     map.Key(code, mod, key.down, key.repeat);
 }
 

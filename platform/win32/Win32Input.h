@@ -11,5 +11,4 @@ int32_t Win32DesktopKey(const Win32Event& key);
 void Win32FeedKey(CInputMap& map, const Win32Event& key);
 // What changed on pad `index` between two looks, to the input map; a pad that
 // went away releases what it held.
-void Win32FeedPad(CInputMap& map, int index, const Win32Pad& was, const Win32Pad& now,
-                  uint32_t ms);
+void Win32FeedPad(CInputMap& map, int index, const Win32Pad& was, const Win32Pad& now, uint32_t ms);

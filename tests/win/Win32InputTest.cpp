@@ -2,9 +2,9 @@
 // under Wine by tests/win/run.sh): Windows' keys and XInput's pads reach the
 // input map as the SDL backend's do, and the picture sits at a whole-number
 // scale in the middle of any window.
+#include "platform/win32/Win32Input.h"
 #include "platform/InputActions.h"
 #include "platform/win32/Win32Device.h"
-#include "platform/win32/Win32Input.h"
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -43,7 +43,7 @@ TEST(Win32Input, VirtualKeysAreTheDesktopsKeys) {
         {WVK_ESCAPE, false, DK_ESCAPE},
         {WVK_PAUSE, false, DK_PAUSE},
         {WVK_BACK, false, DK_BACKSPACE},
-        {0x2D, true, 0}, // Insert: not one of the game's
+        {0x2D, true, 0},  // Insert: not one of the game's
         {0x90, false, 0}, // Num Lock
         {0x60, false, 0}, // the keypad's 0, not the digit key's
     };
@@ -91,20 +91,24 @@ TEST(Win32Input, PadChangesAreTheSdlPadsChanges) {
         std::function<void(CInputMap&)> sdl;
     } cases[] = {
         {"A down", idle, a, [](CInputMap& m) { m.PadButton(0, PAD_A, true, 100); }},
-        {"A up", a, idle, [](CInputMap& m) {
+        {"A up", a, idle,
+         [](CInputMap& m) {
              m.PadButton(0, PAD_A, true, 0);
              m.PadButton(0, PAD_A, false, 100);
          }},
         {"stick up", idle, up, [](CInputMap& m) { m.PadAxis(0, PAD_AXIS_LEFTY, -32768, 100); }},
-        {"triggers", idle, triggers, [](CInputMap& m) {
+        {"triggers", idle, triggers,
+         [](CInputMap& m) {
              m.PadAxis(0, PAD_AXIS_TRIGGERLEFT, 32767, 100);
              m.PadAxis(0, PAD_AXIS_TRIGGERRIGHT, 16448, 100);
          }},
-        {"D-pad and Start", idle, dpad, [](CInputMap& m) {
+        {"D-pad and Start", idle, dpad,
+         [](CInputMap& m) {
              m.PadButton(0, PAD_START, true, 100);
              m.PadButton(0, PAD_DPAD_LEFT, true, 100);
          }},
-        {"unplugged holding A", a, gone, [](CInputMap& m) {
+        {"unplugged holding A", a, gone,
+         [](CInputMap& m) {
              m.PadButton(0, PAD_A, true, 0);
              m.PadRemoved(0);
          }},
@@ -126,8 +130,7 @@ TEST(Win32Picture, WholeNumberScaleInTheMiddle) {
         int cw, ch;
         Win32Fit fit;
     } cases[] = {
-        {240, 320, {0, 0, 1}},
-        {480, 640, {0, 0, 2}},
+        {240, 320, {0, 0, 1}},      {480, 640, {0, 0, 2}},
         {800, 800, {160, 80, 2}},   // full screen on a square display
         {1920, 1080, {600, 60, 3}}, // a wide display: the height decides
         {479, 1000, {119, 340, 1}}, // just short of twice as wide
