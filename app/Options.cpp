@@ -1,5 +1,6 @@
 #include "app/Options.h"
 #include "platform/CommandLine.h"
+#include "platform/Files.h"
 #include "platform/Numbers.h"
 #include "platform/PlatformTypes.h"
 #include "platform/WholeFile.h"
@@ -269,13 +270,8 @@ std::string UsageText() {
            "M turns the sound off and on, also while paused. Escape asks \"Quit\n"
            "Quibbo?\" (Escape again says yes; --no-confirm quits at once), also while\n"
            "paused. F11 or Alt+Return switches full screen on and off; F12 saves the\n"
-           "screen as quibbo-001.bmp, quibbo-002.bmp, ... in Quibbo/ of your pictures\n"
-           "folder, or else in ~/.local/share/quibbo/screenshots/.\n"
-           "\n"
-           "Levels: QB00.BMP, QB01.BMP, ... from the first folder that holds QB00.BMP\n"
-           "or QB01.BMP: the program's own, then ~/.local/share/quibbo/levels/\n"
-           "($XDG_DATA_HOME/quibbo/levels/), then the installed campaign in\n"
-           "share/quibbo/levels/ beside the program's bin/; --levels overrides them.\n"
+           "screen as quibbo-001.bmp, quibbo-002.bmp, ... in Quibbo/ of your pictures\n" +
+           PlatScreenshotFolderHelp() + "\n" + PlatLevelFoldersHelp() +
            "Without QB00.BMP the built-in level comes first and QB01.BMP follows it.\n"
            "With --level N a new game (score 0, five lives) starts at level N; a level\n"
            "N that is missing or does not build ends the run with status 255.\n"

@@ -176,6 +176,29 @@ std::string PlatScreenshotFolder() {
     return PlatMakeFolders(folder) ? folder : "";
 }
 
+// A Windows player knows the environment's names, not the XDG ones; the zip
+// puts the campaign beside the program, so there is no share/ to name.
+#ifdef _WIN32
+const char* PlatScreenshotFolderHelp() {
+    return "folder, or else in %LOCALAPPDATA%\\Quibbo\\screenshots\\.\n";
+}
+const char* PlatLevelFoldersHelp() {
+    return "Levels: QB00.BMP, QB01.BMP, ... from the first folder that holds QB00.BMP\n"
+           "or QB01.BMP: the program's own, where the campaign comes, then\n"
+           "%LOCALAPPDATA%\\Quibbo\\levels\\; --levels overrides them.\n";
+}
+#else
+const char* PlatScreenshotFolderHelp() {
+    return "folder, or else in ~/.local/share/quibbo/screenshots/.\n";
+}
+const char* PlatLevelFoldersHelp() {
+    return "Levels: QB00.BMP, QB01.BMP, ... from the first folder that holds QB00.BMP\n"
+           "or QB01.BMP: the program's own, then ~/.local/share/quibbo/levels/\n"
+           "($XDG_DATA_HOME/quibbo/levels/), then the installed campaign in\n"
+           "share/quibbo/levels/ beside the program's bin/; --levels overrides them.\n";
+}
+#endif
+
 std::string PlatPrintablePath(const std::string& path) {
     std::string shown;
     for (const char c : path) {

@@ -23,6 +23,11 @@ std::string PlatSharedDataFolder(const std::string& program = PlatGetProgramFold
 // exists, else screenshots/ in PlatUserDataFolder(). Created when missing;
 // "" when no such folder can be made.
 std::string PlatScreenshotFolder();
+// The help's words for the folders above on this system: where the player
+// finds screenshots when there is no pictures folder, and the paragraph
+// on where levels are looked for. Each ends with a newline.
+const char* PlatScreenshotFolderHelp();
+const char* PlatLevelFoldersHelp();
 // Creates `folder` and the folders above it as needed; true when it exists.
 bool PlatMakeFolders(const std::string& folder);
 // `path` as one line for a message: a newline, tab or other control

@@ -259,4 +259,12 @@ TEST(Options, HelpStopsParsing) {
                                "--answers LIST", "--screenshot FILE", "--stats", "--seed N",
                                "--levels DIR", "--level N", "--scale N", "--fullscreen", "--fps N", "--nosound"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
+    // The folders named are the ones this system's player knows.
+#ifdef _WIN32
+    EXPECT_EQ(usage.find("~/"), std::string::npos);
+    EXPECT_EQ(usage.find("XDG"), std::string::npos);
+    EXPECT_NE(usage.find("%LOCALAPPDATA%\\Quibbo\\levels\\"), std::string::npos);
+#else
+    EXPECT_NE(usage.find("~/.local/share/quibbo/levels/"), std::string::npos);
+#endif
 }
