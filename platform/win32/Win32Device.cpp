@@ -120,9 +120,13 @@ CWin32Device::CWin32Device() {
     m_qwFrequency = value.QuadPart > 0 ? value.QuadPart : 1;
     QueryPerformanceCounter(&value);
     m_qwStart = value.QuadPart;
+    // Windows sleeps to its 15.6 ms tick unless asked for a finer one: a
+    // 16 ms frame slot would then last one tick or two.
+    timeBeginPeriod(1);
 }
 
 CWin32Device::~CWin32Device() {
+    timeEndPeriod(1);
     if (m_nSound == 1)
         StopSound();
     if (m_hwnd)
