@@ -1,0 +1,26 @@
+// A run as the game's core lived it: every look at the clock and every input
+// it took, stamped with where in the run it came, so that the same build can
+// live it again anywhere, frame for frame.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+// One input as the game's core took it in, stamped with where it came:
+struct RunInput {
+    enum Kind : uint8_t { kKey = 0, kFocus = 1, kClose = 2, kAnswer = 3 };
+    uint32_t pass = 0;    // idle passes run when it came (PlatPasses())
+    uint32_t taken = 0;   // messages taken off the queue by then, since the start
+    uint8_t kind = kKey;
+    uint32_t message = 0; // kKey: WM_KEYDOWN or WM_KEYUP; kFocus: 1 has / 0 lost;
+                          // kAnswer: the box's answer (IDOK, IDCANCEL, IDYES, IDNO); kClose: 0
+    uint32_t wParam = 0;  // kKey: the key code (1..255)
+    int32_t lParam = 0;   // kKey: as PlatPostInput got it
+};
+
+struct RunTape {
+    // Every look the game took at its clock, as milliseconds since the look
+    // before (the first: the value itself). About one a frame.
+    std::vector<uint32_t> clock;
+    std::vector<RunInput> inputs; // in the order they came; stamps never go down
+    uint32_t passes = 0;          // idle passes of the whole run
+};
