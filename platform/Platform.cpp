@@ -67,6 +67,8 @@ PlatRect PlatClientArea(const PlatRect& rect, bool frame) {
 }
 
 void PlatSetAppFocus(bool has) {
+    if (PlatTapeTakesFocus(has))
+        return;
     g_bAppFocus = has;
 }
 

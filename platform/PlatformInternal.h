@@ -38,6 +38,24 @@ bool PlatIsPaused();
 // what a screenshot saves, and goes up through the presenter.
 void PlatScreenChanged();
 
+// ---- The run's tape (platform/RunTape.h), where the core takes things in ----
+// A look at the clock: `live` recorded, or the tape's value in its place.
+uint32_t PlatTapeClock(uint32_t live);
+// An input from the device: recorded; true when the tape replays instead
+// (the viewer has it), and it goes no further.
+bool PlatTapeTakesKey(uint32_t message, uint32_t wParam, int32_t lParam);
+bool PlatTapeTakesFocus(bool has);
+bool PlatTapeTakesClose();
+// A box: true with the tape's answer when replaying; the answer given is
+// recorded.
+bool PlatTapeAnswer(int32_t* answer);
+void PlatTapeRecordAnswer(int32_t answer);
+void PlatTapeTaken();   // a message was taken off the queue
+void PlatTapeDeliver(); // inputs whose place has come go in now
+// The loop would wait for input: true when the tape gave it something
+// instead (its next input, or the end of the run).
+bool PlatTapeWait();
+
 // GX state: display closed, input closed, not suspended, no frames presented.
 void PlatResetDisplayState();
 int PlatPresentCount();

@@ -24,3 +24,28 @@ struct RunTape {
     std::vector<RunInput> inputs; // in the order they came; stamps never go down
     uint32_t passes = 0;          // idle passes of the whole run
 };
+
+// ---- Recording and replaying the run the platform is running ----
+
+// From now on every look the game takes at its clock and every input the
+// core takes in (keys, the focus, the close button, a box's answer) go into
+// `tape`, which must outlive the recording; null stops it. When the program
+// does not have the keyboard as recording starts, the tape's first input
+// says so.
+void PlatRecordRun(RunTape* tape);
+// From now on the game's clock and inputs come from `tape`, which must
+// outlive the replay; null stops it. The device's own input steers the
+// viewer instead (PlatReplayViewerKey). `paced`: a frame starts no sooner
+// than its time on the tape, over the speed, after the replay began (a
+// window); otherwise frames run at once. A box is answered from the tape
+// and not shown. When the loop would wait for input, the passes up to the
+// tape's next input go by; once the tape has none left, the run ends.
+void PlatReplayRun(const RunTape* tape, bool paced);
+bool PlatIsReplaying();
+
+// The viewer of a paced replay: Pause, P or Space (the fire keys) stop and
+// go on; 1, 2 and 4 set the speed; Escape or Q end the replay. True when
+// the key was the viewer's (every key is, while replaying).
+bool PlatReplayViewerKey(uint32_t message, uint32_t wParam);
+int PlatReplaySpeed();
+bool PlatReplayHeld(); // the viewer stopped it

@@ -4,7 +4,7 @@
 #include "platform/Presenter.h"
 
 uint32_t PlatGetTickCount() {
-    return static_cast<uint32_t>(PlatBackend()->Microseconds() / 1000);
+    return PlatTapeClock(static_cast<uint32_t>(PlatBackend()->Microseconds() / 1000));
 }
 
 void PlatSleep(uint32_t ms) {

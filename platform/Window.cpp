@@ -285,6 +285,8 @@ void PlatFocusChanged() {
 void PlatPostInput(uint32_t message, uint32_t wParam, int32_t lParam) {
     // The pause and mute keys must be heard while the player has paused, so
     // they never reach a window: a press toggles, a release is dropped.
+    if (PlatTapeTakesKey(message, wParam, lParam))
+        return;
     const bool key = message == WM_KEYDOWN || message == WM_KEYUP;
     if (key && (wParam == VK_PAUSE || wParam == VK_MUTE)) {
         if (message == WM_KEYDOWN && lParam == 0 && g_nBoxesUp == 0) {
@@ -319,6 +321,8 @@ void PlatTogglePause() {
 }
 
 void PlatRequestClose() {
+    if (PlatTapeTakesClose())
+        return;
     CWinApp* app = PlatGetApp();
     HWND target = app && app->m_pMainWnd ? app->m_pMainWnd->m_hWnd : nullptr;
     if (!target)
@@ -332,10 +336,13 @@ void PlatRequestClose() {
 bool PlatPeekMessage(PlatMsg* msg, bool remove) {
     PlatPresenter().ShowPending();
     PlatBackend()->PumpEvents();
+    PlatTapeDeliver();
     if (!g_queue.empty()) {
         *msg = g_queue.front();
-        if (remove)
+        if (remove) {
             g_queue.pop_front();
+            PlatTapeTaken();
+        }
         return true;
     }
     // As on the device: the quit request comes after every posted message,
@@ -360,6 +367,8 @@ bool PlatPeekMessage(PlatMsg* msg, bool remove) {
 bool PlatGetMessage(PlatMsg* msg) {
     while (!PlatPeekMessage(msg, true))
     {
+        if (PlatTapeWait())
+            continue;
         PlatPresenter().ShowPending();
         PlatBackend()->WaitEvents();
     }
@@ -413,8 +422,10 @@ int32_t PlatMessageBox(HWND owner, const char* text, const char* caption, uint32
     PlatTrace("MessageBox %s", text ? text : "");
     ++g_nBoxesUp; // the box holds the focus while it is up
     PlatPresenter().ShowPending(); // the box comes up over the picture as it stands
-    const int32_t answer =
-        PlatBackend()->MessageBox(text ? text : "", caption ? caption : "", type);
+    int32_t answer = 0;
+    if (!PlatTapeAnswer(&answer))
+        answer = PlatBackend()->MessageBox(text ? text : "", caption ? caption : "", type);
+    PlatTapeRecordAnswer(answer);
     --g_nBoxesUp;
     if (Find(owner))
         g_active = owner;
