@@ -88,6 +88,8 @@ void WaitForTapeTime(uint32_t tapeTime) {
 } // namespace
 
 void PlatRecordRun(RunTape* tape) {
+    if (g_tape.recording)
+        g_tape.recording->passes = static_cast<uint32_t>(PlatPasses());
     g_tape.recording = tape;
     g_tape.lastLook = 0;
     g_tape.taken = 0;

@@ -29,7 +29,8 @@ struct RunTape {
 
 // From now on every look the game takes at its clock and every input the
 // core takes in (keys, the focus, the close button, a box's answer) go into
-// `tape`, which must outlive the recording; null stops it. When the program
+// `tape`, which must outlive the recording; null stops it, and gives the
+// tape the passes run. When the program
 // does not have the keyboard as recording starts, the tape's first input
 // says so.
 void PlatRecordRun(RunTape* tape);

@@ -218,7 +218,8 @@ void CWebBackend::Start(const PlatConfig& config) {
 
 void CWebBackend::PumpEvents() {
     PollPads();
-    m_input.Tick(PlatGetTickCount());
+    // The device's own clock: the game's is the run's, recorded and replayed.
+    m_input.Tick(static_cast<uint32_t>(Microseconds() / 1000));
     Perform();
     // New levels came: the game ends as its close button would end it, once
     // it has a window to close (a close sent while it starts would be lost
@@ -252,7 +253,7 @@ void CWebBackend::Key(const EmscriptenKeyboardEvent& event, bool down) {
 void CWebBackend::PollPads() {
     if (emscripten_sample_gamepad_data() != EMSCRIPTEN_RESULT_SUCCESS)
         return;
-    const uint32_t now = PlatGetTickCount();
+    const uint32_t now = static_cast<uint32_t>(Microseconds() / 1000);
     const int count = emscripten_get_num_gamepads();
     for (int pad = 0; pad < count; ++pad) {
         EmscriptenGamepadEvent state;
