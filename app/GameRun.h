@@ -4,6 +4,8 @@
 // figures are written.
 #pragma once
 #include "app/Options.h"
+#include "app/RunFile.h"
+#include <string>
 
 class CRunStats;
 
@@ -21,4 +23,19 @@ enum : int {
 // *stats (if given) receives the run's figures. With m_bStats the JSON line
 // is also printed on standard output. Nothing of the run survives it: every
 // run starts from a fresh level number, fresh lists and a fresh platform.
-int RunGame(const COptions& options, PlatBackendMaker make, CRunStats* stats = nullptr);
+// Every run is recorded as it goes (LastRecordedRun); with `replay` the run
+// is that one instead: its clock and inputs, on options PrepareReplay made.
+int RunGame(const COptions& options, PlatBackendMaker make, CRunStats* stats = nullptr,
+            const RunRecord* replay = nullptr);
+
+// The record of the run going on, or of the last one that ended.
+const RunRecord& LastRecordedRun();
+
+// Options that play `run` again: its seed, start level, words and
+// confirmation, and the folder of its levels, the first that holds them of
+// --levels (when *options has one) or else the folders the game looks in;
+// a level the run carries is written into `scratch`. In a window the tape
+// paces the frames, so no frame rate is kept to. False, with one line
+// naming what is missing in *why, when the levels are not at hand.
+bool PrepareReplay(const RunRecord& run, const std::string& scratch, COptions* options,
+                   std::string* why);

@@ -185,6 +185,10 @@ void AddOptions(CCommandLine& line, COptions& options, std::string* keys, std::s
                 &options.m_nLevel, 0, kMaxLevelNumber);
     line.AddSwitch("--no-confirm", "Escape quits at once, without asking",
                    &options.m_bNoConfirm);
+    line.AddString("--record", "FILE", "when the game ends, write the run to FILE",
+                   &options.m_strRecord);
+    line.AddString("--replay", "FILE", "play the run in FILE again (P pauses, 1/2/4 speed)",
+                   &options.m_strReplay);
 }
 
 } // namespace
@@ -252,6 +256,15 @@ bool COptions::Parse(int argc, const char* const* argv, std::string* error) {
         *error = "--keys and --answers need --headless";
         return false;
     }
+    // A replay's input, seed, words and levels are all the run's own.
+    if (!m_strReplay.empty() &&
+        (!m_keys.empty() || !m_answers.empty() || m_bSeed || !m_strRecord.empty() ||
+         m_nLevel != 0 || m_bNoConfirm || !m_strCmdLine.empty())) {
+        *error = "--replay takes the run's own keys, answers, seed, level and words: "
+                 "give none of --keys, --answers, --seed, --level, --no-confirm, --record "
+                 "or words with it";
+        return false;
+    }
     return true;
 }
 
@@ -275,6 +288,17 @@ std::string UsageText() {
            "Without QB00.BMP the built-in level comes first and QB01.BMP follows it.\n"
            "With --level N a new game (score 0, five lives) starts at level N; a level\n"
            "N that is missing or does not build ends the run with status 255.\n"
+           "\n"
+           "Runs: every game is recorded as it goes: its seed, its levels, every key\n"
+           "and the time of every frame, a few kilobytes for ten minutes. --record\n"
+           "FILE writes it to FILE when the game ends. --replay FILE plays it again,\n"
+           "frame for frame: in a window at its own speed (P, Pause or Space stop\n"
+           "and go on, 1, 2 and 4 set the speed, Escape or Q end it), or with\n"
+           "--headless at full speed, where --stats gives the figures the game\n"
+           "ended with. A run plays on the levels it was played on, looked for in\n"
+           "--levels DIR, else where the game looks; when they are not there it\n"
+           "says which file is missing and exits with status 2. A file downloaded\n"
+           "from the page, or a text file holding a run's link, replays too.\n"
            "\n"
            "Key scripts: comma-separated FRAME:EVENT items. EVENT is +KEY (down),\n"
            "-KEY (up) or KEY (down, then up); KEY is up, down, left, right, fire\n"

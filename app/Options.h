@@ -35,6 +35,8 @@ public:
     uint32_t m_dwSeed = 0;
     bool m_bHelp = false;
     bool m_bNoConfirm = false; // --no-confirm
+    std::string m_strRecord;   // --record FILE: the run is written there at its end
+    std::string m_strReplay;   // --replay FILE
     // The words that are neither options nor option values, joined by
     // single spaces: the text the game searches for the access word.
     std::string m_strCmdLine;

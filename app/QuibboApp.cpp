@@ -17,14 +17,24 @@ bool HoldsLevelSet(const std::string& folder) {
 
 } // namespace
 
-std::string FindLevelFolder(const std::string& program) {
+std::vector<std::string> LevelFolders(const std::string& program) {
     // Levels beside the program come first (a build plays its own); then the
     // player's own set in the data folder, which stands in for the installed
-    // campaign; then that campaign. The set is taken whole from one place.
+    // campaign; then that campaign.
+    std::vector<std::string> folders;
     const std::string user = PlatUserDataFolder().empty() ? "" : PlatUserDataFolder() + "levels/";
     const std::string shared =
         PlatSharedDataFolder(program).empty() ? "" : PlatSharedDataFolder(program) + "levels/";
     for (const std::string& folder : {program, user, shared}) {
+        if (!folder.empty())
+            folders.push_back(folder);
+    }
+    return folders;
+}
+
+std::string FindLevelFolder(const std::string& program) {
+    // The set is taken whole from one place.
+    for (const std::string& folder : LevelFolders(program)) {
         if (HoldsLevelSet(folder))
             return folder;
     }

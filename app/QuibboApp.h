@@ -4,6 +4,7 @@
 #include "platform/Files.h"
 #include "platform/WinApp.h"
 #include <string>
+#include <vector>
 
 class CQuibboApp : public CWinApp {
 public:
@@ -35,3 +36,6 @@ public:
 // a level set (QB00.BMP or QB01.BMP), else `program` (whose missing files
 // mean the built-in level alone).
 std::string FindLevelFolder(const std::string& program = PlatGetProgramFolder());
+// Those three folders in that order (those that can be named), for a search
+// of a set of its own (a replay looking for the levels its run played).
+std::vector<std::string> LevelFolders(const std::string& program = PlatGetProgramFolder());

@@ -1,6 +1,14 @@
 // The program: the command line, then one run of the game.
 #include "app/GameRun.h"
 #include "app/Options.h"
+#include "app/RunFile.h"
+#include "platform/WholeFile.h"
+#ifndef __EMSCRIPTEN__
+#include "app/RunFileIo.h"
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+#endif
 #include "platform/headless/Headless.h"
 #ifdef QUIBBO_WITH_SDL
 #include "platform/sdl/Sdl.h"
@@ -40,6 +48,80 @@ CBackend* MakeBackend(const PlatConfig& config) {
     std::fprintf(stderr, "quibbo: this build has no window backend; run it with --headless\n");
     return nullptr;
 #endif
+}
+
+// The run in `path`: a run file, a run's link or code (native), or the bare
+// body the page writes after unpacking a link.
+bool LoadRun(const std::string& path, RunRecord* run, std::string* why) {
+#ifdef __EMSCRIPTEN__
+    std::vector<uint8_t> body;
+    if (!ReadWholeFile(path.c_str(), kMaxRunBodyBytes, &body, why))
+        return false;
+    return ReadRunBody(body.data(), body.size(), run, why);
+#else
+    return ReadRunFile(path, run, why);
+#endif
+}
+
+// Where a level the run carries is written for the game to read.
+std::string ReplayScratchFolder() {
+#ifdef __EMSCRIPTEN__
+    return "/runs/level/";
+#else
+    std::error_code failure;
+    const std::filesystem::path temp = std::filesystem::temp_directory_path(failure);
+    if (failure)
+        return "";
+    // A name of this moment's own, so two replays never share one.
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    return (temp / ("quibbo-replay-" + std::to_string(stamp))).string() + "/";
+#endif
+}
+
+// Plays the run of --replay, or says in one line why it cannot.
+int Replay(COptions options) {
+    RunRecord run;
+    std::string why;
+    const std::string scratch = ReplayScratchFolder();
+    int status = EXIT_BAD_COMMAND_LINE;
+    if (LoadRun(options.m_strReplay, &run, &why) &&
+        PrepareReplay(run, scratch, &options, &why))
+        status = RunGame(options, MakeBackend, nullptr, &run);
+    else
+        std::fprintf(stderr, "quibbo: cannot replay %s: %s\n", options.m_strReplay.c_str(),
+                     why.c_str());
+#ifndef __EMSCRIPTEN__
+    std::error_code failure;
+    if (!scratch.empty())
+        std::filesystem::remove_all(scratch, failure);
+#endif
+    return status;
+}
+
+// The game, then its run written where --record asks.
+int PlayAndRecord(const COptions& options) {
+    if (!options.m_strReplay.empty())
+        return Replay(options);
+    int status = RunGame(options, MakeBackend);
+    if (!options.m_strRecord.empty()) {
+        std::string why;
+#ifdef __EMSCRIPTEN__
+        std::vector<uint8_t> body;
+        const bool written = MakeRunBody(LastRecordedRun(), &body, &why) &&
+                             WriteWholeFile(options.m_strRecord.c_str(), body);
+        if (!written && why.empty())
+            why = "it cannot be written";
+#else
+        const bool written = WriteRunFile(options.m_strRecord, LastRecordedRun(), &why);
+#endif
+        if (!written) {
+            std::fprintf(stderr, "quibbo: cannot write the run %s: %s\n",
+                         options.m_strRecord.c_str(), why.c_str());
+            if (status == EXIT_NORMAL)
+                status = EXIT_SCREENSHOT_FAILED; // a run asked for and not kept is no success
+        }
+    }
+    return status;
 }
 
 } // namespace
@@ -125,14 +207,17 @@ int main(int argc, char** argv) {
         std::fputs(UsageText().c_str(), stdout);
         return EXIT_NORMAL;
     }
-    int status = RunGame(options, MakeBackend);
+    int status = PlayAndRecord(options);
 #ifdef __EMSCRIPTEN__
     // A page outlives its games: the player may start another, on levels of
     // their own or at a level of their choice.
     while (WebNextGame(status, &options.m_strLevelsDir, &options.m_nLevel)) {
         // Sound muted with M stays muted in the next game on the page.
         options.m_config.sound = !PlatIsMuted();
-        status = RunGame(options, MakeBackend);
+        // A replay from the page's address is played once; then games.
+        options.m_strReplay.clear();
+        options.m_strRecord.clear();
+        status = PlayAndRecord(options);
     }
 #endif
     return status;

@@ -33,6 +33,9 @@ void PlatRequestClose();
 void PlatTogglePause();
 bool PlatIsPaused();
 
+// PAUSED over the picture as it stands, on the main window's client area.
+void PlatPutPausedSign();
+
 // The one way to the glass: the framebuffer was drawn on (a direct-drawing
 // bracket ended, a window was painted, the pause sign went up). It becomes
 // what a screenshot saves, and goes up through the presenter.

@@ -128,6 +128,9 @@ bool PlatReplayViewerKey(uint32_t message, uint32_t wParam) {
         return true;
     if (wParam == VK_PAUSE || wParam == VK_APP1 || wParam == 'P') {
         g_tape.held = !g_tape.held;
+        // As the game's own pause shows; the next frame paints over it.
+        if (g_tape.held)
+            PlatPutPausedSign();
         Reanchor();
     } else if (wParam == '1' || wParam == '2' || wParam == '4') {
         g_tape.speed = static_cast<int>(wParam - '0');

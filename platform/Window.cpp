@@ -79,15 +79,8 @@ bool IsHeld() {
 // held; the first frame after the resume paints over it.
 void ShowPausedSign() {
     const bool held = IsHeld();
-    if (held && !g_bSignUp) {
-        CWinApp* app = PlatGetApp();
-        PlatWindow* main = app && app->m_pMainWnd ? Find(app->m_pMainWnd->m_hWnd) : nullptr;
-        CFramebuffer& framebuffer = PlatBackend()->Framebuffer();
-        const GXDisplayProperties& props = framebuffer.Properties();
-        DrawPausedSign(framebuffer,
-                       main ? main->client : PlatRect{0, 0, props.cxWidth, props.cyHeight});
-        PlatScreenChanged();
-    }
+    if (held && !g_bSignUp)
+        PlatPutPausedSign();
     g_bSignUp = held;
 }
 
@@ -318,6 +311,15 @@ void PlatTogglePause() {
     g_bUserPause = !g_bUserPause;
     PlatTrace("Pause %d", g_bUserPause ? 1 : 0);
     PlatFocusChanged(); // which puts the sign up
+}
+
+void PlatPutPausedSign() {
+    CWinApp* app = PlatGetApp();
+    PlatWindow* main = app && app->m_pMainWnd ? Find(app->m_pMainWnd->m_hWnd) : nullptr;
+    CFramebuffer& framebuffer = PlatBackend()->Framebuffer();
+    const GXDisplayProperties& props = framebuffer.Properties();
+    DrawPausedSign(framebuffer, main ? main->client : PlatRect{0, 0, props.cxWidth, props.cyHeight});
+    PlatScreenChanged();
 }
 
 void PlatRequestClose() {

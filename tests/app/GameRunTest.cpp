@@ -565,3 +565,80 @@ TEST_F(GameRunTest, WalkingPastTheFarCornerOfASideOpeningDoesNotSnag) {
               EXIT_NORMAL);
     EXPECT_GE(m_stats.m_x, 48.4);
 }
+
+// Every run is recorded; played again from its record with another clock
+// step, so that only the tape's clock can give the same game, it ends with
+// the same figures and the same last picture. The runs cover what goes on
+// the tape: held keys, the pause key, a box and its answer, a shot, a catch,
+// the access word, another seed and a level chosen on the command line.
+TEST_F(GameRunTest, ARecordedRunReplaysToTheSameFiguresAndPicture) {
+    Level(0, kChased);
+    Level(1, kTwoRowsUp);
+    const struct {
+        int frames;
+        const char* keys;
+        const char* answers;
+        const char* words;
+        uint32_t dt;
+        int level;
+    } runs[] = {
+        {200, "1:+right,40:-right,41:+left,90:-left,100:fire", "", "", 16, 0},
+        {300, "5:+up,30:pause,80:pause,90:escape,120:-up,121:+left", "no", "", 23, 1},
+        {400, "1:fire,2:+down,60:-down,61:+right", "", "ALWAYSTHEWALRUS", 9, 0},
+        {500, "3:+right,200:escape", "yes", "", 16, 0},
+        {3000, "", "ok,cancel", "", 16, 0}, // caught to the end, twice
+
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.keys);
+        m_nLevel = run.level;
+        COptions options;
+        options.m_config.headless = true;
+        options.m_config.frames = run.frames;
+        options.m_config.dtMs = run.dt;
+        options.m_strLevelsDir = m_strFolder;
+        options.m_strCmdLine = run.words;
+        options.m_nLevel = run.level;
+        options.m_bSeed = true;
+        options.m_dwSeed = 7;
+        std::string error;
+        ASSERT_TRUE(ParseKeyScript(run.keys, &options.m_keys, &error)) << error;
+        ASSERT_TRUE(ParseAnswers(run.answers, &options.m_answers, &error)) << error;
+        const int status = RunGame(options, HeadlessMakeBackend, &m_stats);
+        CRunStats lived = m_stats;
+        const std::vector<uint8_t> picture = HeadlessFramebufferMemory();
+        const RunRecord record = LastRecordedRun();
+        EXPECT_EQ(record.tape.passes, static_cast<uint32_t>(HeadlessIdlePasses()));
+        EXPECT_EQ(record.seed, 7u);
+        EXPECT_EQ(record.words, run.words);
+
+        COptions again;
+        again.m_config.headless = true;
+        again.m_config.dtMs = 5;
+        again.m_strLevelsDir = m_strFolder;
+        ASSERT_TRUE(PrepareReplay(record, m_strFolder + "scratch/", &again, &error)) << error;
+        EXPECT_EQ(again.m_strLevelsDir, m_strFolder);
+        CRunStats replayed;
+        EXPECT_EQ(RunGame(again, HeadlessMakeBackend, &replayed, &record), status);
+        // Every figure but the time the machine took.
+        lived.m_dFrameSeconds = replayed.m_dFrameSeconds = 0;
+        EXPECT_EQ(replayed.ToJson(), lived.ToJson());
+        EXPECT_TRUE(HeadlessFramebufferMemory() == picture);
+        // The replay's own record is the run it played, to be shared again.
+        EXPECT_TRUE(LastRecordedRun() == record);
+    }
+}
+
+// A run whose levels are not where it looks is refused, naming the file.
+TEST_F(GameRunTest, AReplayNamesTheLevelItCannotFind) {
+    Level(0, kTwoRowsUp);
+    Level(1, kOneDotLevel);
+    ASSERT_EQ(Run(30, "1:+up"), EXIT_NORMAL);
+    const RunRecord record = LastRecordedRun();
+    Level(1, kTwoRowsUp); // changed since
+    COptions again;
+    again.m_strLevelsDir = m_strFolder;
+    std::string why;
+    EXPECT_FALSE(PrepareReplay(record, m_strFolder + "scratch/", &again, &why));
+    EXPECT_NE(why.find("QB01.BMP"), std::string::npos) << why;
+}

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Quibbo for Windows under Wine: builds with ./win.sh (the unit tests too),
 # runs the unit tests, checks that quibbo.exe --headless plays a key script
-# to the same figures and the same last picture as the Linux build, and that
+# to the same figures and the same last picture as the Linux build, that a
+# run recorded on either replays on the other to them, and that
 # under Xvfb the game's window shows the game and walks when keys are sent.
 # Installs what is missing first.
 #
@@ -29,6 +30,7 @@ cleanup() {
 }
 trap cleanup EXIT
 export WINEPREFIX="$work/wine" WINEDEBUG=-all
+source tests/xwindow.sh
 fail() { echo "tests/win/run.sh: $*" >&2; exit 1; }
 # One X display for the whole run: Wine's programs share the desktop of the
 # first one started, so it must start with the display there.
@@ -61,19 +63,24 @@ figures() { sed 's/"fps": [^,]*, //'; }
 cat "$work/windows.json"
 cmp "$work/linux.json" "$work/windows.json" || fail "--stats differ: $(cat "$work/linux.json")"
 cmp "$work/linux.bmp" "$work/windows.bmp" || fail "the last pictures differ"
+echo "--- runs recorded on one replay on the other"
+(cd "$work" && "$native" "${args[@]}" --record linux.qrun >/dev/null)
+(cd "$work" && wine "$win/quibbo.exe" --replay linux.qrun --headless --levels levels --stats \
+    --screenshot linux-on-windows.bmp | tr -d '\r' | figures >linux-on-windows.json)
+cmp "$work/linux.json" "$work/linux-on-windows.json" || fail "a Linux run replays otherwise on Windows"
+cmp "$work/linux.bmp" "$work/linux-on-windows.bmp" || fail "a Linux run ends on another picture on Windows"
+(cd "$work" && wine "$win/quibbo.exe" "${args[@]}" --record windows.qrun >/dev/null)
+(cd "$work" && "$native" --replay windows.qrun --headless --levels levels --stats \
+    --screenshot windows-on-linux.bmp | figures >windows-on-linux.json)
+cmp "$work/windows.json" "$work/windows-on-linux.json" || fail "a Windows run replays otherwise on Linux"
+cmp "$work/windows.bmp" "$work/windows-on-linux.bmp" || fail "a Windows run ends on another picture on Linux"
 cmp "$win/QB03.BMP" "$(dirname "$native")/QB03.BMP" ||
     fail "leveltool.exe made another QB03.BMP than Linux's"
 
 echo "--- the window under Xvfb"
 (cd "$work" && exec wine "$win/quibbo.exe" --nosound --scale 2 --levels levels) &
 game=$!
-window=""
-for _ in $(seq 150); do
-    window=$(xdotool search --name '^Quibbo$' 2>/dev/null | head -n1 || true)
-    [ -n "$window" ] && break
-    sleep 0.1
-done
-[ -n "$window" ] || fail "no window named Quibbo within 15 s"
+window=$(quibbo_window)
 eval "$(xdotool getwindowgeometry --shell "$window")"
 echo "window $WIDTH x $HEIGHT at $X,$Y"
 [ "$WIDTH" -eq 480 ] && [ "$HEIGHT" -eq 640 ] || fail "the window is $WIDTH x $HEIGHT, not 480 x 640"
