@@ -7,6 +7,8 @@
 #include "res/ResourceIds.h"
 #include "scene/LevelText.h"
 #if QUIBBO_WITH_ZLIB
+#include "../tests/app/RunRecords.h"
+#include "app/RunFileIo.h"
 #include "platform/LinkCode.h"
 #include "platform/zlib/RawDeflate.h"
 #include "scene/LevelCode.h"
@@ -398,6 +400,64 @@ bool CodeSeeds(const std::filesystem::path& dir) {
     seed("body-too-wide", 2, {1, 16, 1, 0, 0, 0, 1});
     return ok;
 }
+
+// The run target's inputs: a kind byte (0 link or code text, 1 file, 2 raw
+// deflate stream, 3 body fields without tag, version and check sum) and the
+// rest. Runs of every shape of level set, in every form, and some broken.
+bool RunSeeds(const std::filesystem::path& dir) {
+    bool ok = true;
+    auto seed = [&](const std::string& name, uint8_t kind, const Bytes& b) {
+        Bytes input = {kind};
+        input.insert(input.end(), b.begin(), b.end());
+        ok = Write(dir, name, input) && ok;
+    };
+    auto text = [](const std::string& t) { return Bytes(t.begin(), t.end()); };
+    LevelGrid grid;
+    Bytes levelBody;
+    std::string error;
+    if (!ReadLevelResource(IDB_LEVEL, &grid, &error) || !MakeLevelCodeBody(grid, &levelBody, &error)) {
+        std::fprintf(stderr, "fuzz_seeds: %s\n", error.c_str());
+        return false;
+    }
+    RunRecord carried = runtest::SmallRun();
+    carried.levels = RunLevels();
+    carried.levels.levelBody = levelBody;
+    RunRecord bare;
+    bare.levels.builtinFirst = true;
+    const RunRecord small = runtest::SmallRun();
+    for (const auto& [name, run] : {std::pair<const char*, const RunRecord&>{"small", small},
+                                    {"carried", carried},
+                                    {"bare", bare}}) {
+        Bytes body;
+        if (!MakeRunBody(run, &body, &error)) {
+            std::fprintf(stderr, "fuzz_seeds: %s\n", error.c_str());
+            return false;
+        }
+        const Bytes deflated = RawDeflate(body.data(), body.size());
+        const std::string code = MakeRunCode(run);
+        Bytes file(kRunFileMagic, kRunFileMagic + sizeof kRunFileMagic);
+        file.insert(file.end(), deflated.begin(), deflated.end());
+        const std::string n = name;
+        seed(n + "-code", 0, text(code));
+        seed(n + "-link", 0, text("http://127.0.0.1:8000/#run=" + code + "\n"));
+        seed(n + "-code-cut", 0, text(code.substr(0, code.size() * 2 / 3)));
+        seed(n + "-file", 1, file);
+        seed(n + "-file-bare", 1, body);
+        seed(n + "-file-text", 1, text(" " + code + "\r\n"));
+        seed(n + "-deflated", 2, deflated);
+        seed(n + "-body", 3, Bytes(body.begin() + 5, body.end() - 4));
+    }
+    Bytes longBody;
+    if (!MakeRunBody(runtest::LongRun(), &longBody, &error)) {
+        std::fprintf(stderr, "fuzz_seeds: %s\n", error.c_str());
+        return false;
+    }
+    seed("long-deflated", 2, RawDeflate(longBody.data(), longBody.size()));
+    // Counts larger than the bytes, and a clock of many looks from few bytes.
+    seed("body-inputs-too-many", 3, {1, 0, 2, 0, 1, 2, 3, 4, 0, 0, 0, 0, 0xFF, 0x7F});
+    seed("body-clock-huge", 3, {1, 0, 2, 0, 1, 2, 3, 4, 0, 0, 0, 1, 16, 0xFF, 0xFF, 0xFF, 0x03, 0});
+    return ok;
+}
 #endif
 
 } // namespace
@@ -409,6 +469,7 @@ int main(int argc, char** argv) {
               KeySeeds(root / "keys");
 #if QUIBBO_WITH_ZLIB
     ok = CodeSeeds(root / "code") && ok;
+    ok = RunSeeds(root / "run") && ok;
 #endif
     std::printf("fuzz_seeds: %s %s\n", ok ? "wrote" : "failed writing", root.string().c_str());
     return ok ? 0 : 1;
