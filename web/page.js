@@ -1,7 +1,7 @@
 // The page's half of the browser backend (platform/web): the canvas and its
 // scale, the box, the end of a game, sound, touch buttons, levels of the
-// player's own or of a link, and pictures to save. The game calls
-// window.Quibbo; the page calls the game's exported Web... functions.
+// player's own or of a link, and pictures to save (runs: runs.js). The game
+// calls window.Quibbo; the page calls the game's exported Web... functions.
 'use strict';
 (function () {
   const $ = id => document.getElementById(id);
@@ -18,6 +18,8 @@
   let started = false;  // the program was started (a refused link starts nothing)
   let endedResolve = null;
   let levelsRun = 0;
+  let replaying = '';   // the run file the game that runs replays, if it does
+  let firstReplay = ''; // the first game's, from its command line
   let pictures = 0;     // pictures saved
   let errors = [];      // the game's lines on stderr since it started
   // The game's functions and files exist once quibbo.wasm has loaded;
@@ -35,6 +37,7 @@
     state: { games: 0, passes: 0, shows: 0, focus: false, ended: null, waves: 0, boxes: 0 },
     levelsDir: '',
     startLevel: 0, // the next game's first level, as --level gives it
+    replayPath: '', // the run file the next game replays, if it is a replay
 
     present(rgba, width, height) {
       if (!image || image.width !== width || image.height !== height) image = context.createImageData(width, height);
@@ -85,17 +88,14 @@
     download(path) {
       const bytes = Module.FS.readFile(path);
       Module.FS.unlink(path);
-      const link = document.createElement('a');
-      link.href = URL.createObjectURL(new Blob([bytes], { type: 'image/bmp' }));
-      link.download = 'quibbo-' + String(++pictures).padStart(3, '0') + '.bmp';
-      document.body.appendChild(link);
-      link.click();
-      link.remove();
-      setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+      save(bytes, 'quibbo-' + String(++pictures).padStart(3, '0') + '.bmp', 'image/bmp');
     },
 
     gameStarted() {
-      Object.assign(Quibbo.state, { games: Quibbo.state.games + 1, passes: 0, shows: 0, ended: null });
+      // The first game replays what its command line says, the next ones
+      // what the page asked for (the game reads replayPath as it starts them).
+      replaying = Quibbo.state.games === 0 ? firstReplay : Quibbo.replayPath;
+      Object.assign(Quibbo.state, { games: Quibbo.state.games + 1, passes: 0, shows: 0, ended: null, replay: replaying });
     },
 
     setBusy(on) { document.body.classList.toggle('busy', on); },
@@ -147,8 +147,9 @@
       $('ended-text').textContent = status === 255 ? 'The game ended: a level could not be loaded.' : 'Thanks for playing';
       $('new-game').hidden = false;
       $('ended').hidden = false;
-      $('built-in').hidden = !Quibbo.levelsDir;
+      $('built-in').hidden = !Quibbo.levelsDir.startsWith('/levels/'); // the player's own
       offerLevels();
+      runs.ended(replaying);
       $('new-game').focus();
       return new Promise(resolve => { endedResolve = resolve; });
     },
@@ -178,15 +179,20 @@
     canvas.focus();
     if (endedResolve) { const go = endedResolve; endedResolve = null; go(); }
   }
-  $('new-game').onclick = startGame;
+  $('new-game').onclick = () => { Quibbo.replayPath = ''; startGame(); };
   // Back from the player's own levels to the game's.
-  $('built-in').onclick = () => {
-    removeTree(Quibbo.levelsDir);
-    Quibbo.levelsDir = '';
-    Quibbo.startLevel = 0;
+  $('built-in').onclick = () => playLevels('', 0);
+  // A normal game on the levels in `dir` ('' the game's own), from level
+  // `start`; a set of the page's own that is no longer played goes.
+  function playLevels(dir, start) {
+    const old = Quibbo.levelsDir;
+    Quibbo.levelsDir = dir;
+    Quibbo.startLevel = start;
+    Quibbo.replayPath = '';
+    if (old !== dir) removeTree(old);
     offerEdit(null);
     startGame();
-  };
+  }
 
   function stopWave() {
     if (playing) { try { playing.stop(); } catch (e) { /* already over */ } }
@@ -264,10 +270,11 @@
   }
   const levelName = n => 'QB' + String(n).padStart(2, '0') + '.BMP';
 
-  // A set replaces the last: its folder goes, files and all.
+  // A set replaces the last: its folder goes, files and all (the page's own
+  // folders only: never the campaign's).
   function removeTree(dir) {
     const fs = Module.FS;
-    if (!dir || !fs.analyzePath(dir).exists) return;
+    if (!dir.startsWith('/levels/') || !fs.analyzePath(dir).exists) return;
     for (const name of fs.readdir(dir)) {
       if (name === '.' || name === '..') continue;
       const at = dir.replace(/\/$/, '') + '/' + name;
@@ -333,15 +340,32 @@
   function playSet(dir, code) {
     Quibbo.levelsDir = dir;
     Quibbo.startLevel = 0;
+    Quibbo.replayPath = '';
     offerEdit(code);
+    playNext(['--levels', dir]);
+  }
+  // The next game, now: the running one ends (the box would only end it
+  // anyway), or the first one starts with `first` on its command line.
+  function playNext(first) {
     if (!started) {
-      run(['--levels', dir]);
+      run(first);
     } else if (running) {
       if (Quibbo.answer) Quibbo.answer(2);
       Module._WebRestart();
     } else {
       startGame();
     }
+  }
+  // A run file written by runs.js: the next game replays it, on the levels
+  // in `dir`, which the game checked are the run's.
+  function replay(file, dir) {
+    const old = Quibbo.levelsDir;
+    Quibbo.levelsDir = dir;
+    Quibbo.startLevel = 0;
+    Quibbo.replayPath = file;
+    if (old !== dir) removeTree(old);
+    offerEdit(null);
+    playNext(['--levels', dir, '--replay', file]);
   }
   function span(from, to) {
     const count = to - from + 1;
@@ -375,7 +399,11 @@
   }
   const megabytes = bytes => (bytes / 1048576).toFixed(bytes < 10485760 ? 1 : 0) + ' MB';
   // Whatever goes wrong with a pick is said on the page, never thrown.
-  const take = files => takeLevels(files).catch(e => note('The levels could not be taken: ' + e.message, true));
+  const take = files => {
+    const run = files.find(f => runs.isRunFile(f));
+    if (run) return runs.takeFile(run);
+    takeLevels(files).catch(e => note('The levels could not be taken: ' + e.message, true));
+  };
 
   $('pick').addEventListener('change', e => { take([...e.target.files]); e.target.value = ''; });
   addEventListener('dragover', e => { e.preventDefault(); document.body.classList.add('dragging'); });
@@ -428,17 +456,7 @@
       dir = await linkLevel(code);
     } catch (e) {
       if (code !== shownCode) return; // another link came meanwhile
-      const why = "This link's level cannot be played: " + String(e.message).split('\n')[0];
-      if (started) {
-        note(why, true);
-      } else {
-        $('ended-text').textContent = why;
-        $('ended').hidden = false;
-        $('new-game').hidden = $('built-in').hidden = $('start-at').hidden = true;
-        $('play-anyway').hidden = editing;
-        $('play-anyway').href = location.pathname + location.search;
-        offerEdit(null);
-      }
+      refuse("This link's level cannot be played: " + String(e.message).split('\n')[0]);
       return;
     }
     if (code !== shownCode) { removeTree(dir); return; }
@@ -446,6 +464,21 @@
     playSet(dir, code);
     if (old !== dir) removeTree(old);
     note("Plays the link's level");
+  }
+  // A link refused: in the end panel before any game, else on the note line
+  // while the game goes on.
+  function refuse(why) {
+    if (started) {
+      note(why, true);
+    } else {
+      $('ended-text').textContent = why;
+      $('ended').hidden = false;
+      $('new-game').hidden = $('built-in').hidden = $('start-at').hidden = true;
+      $('share-run').hidden = $('download-run').hidden = $('play-run').hidden = true;
+      $('play-anyway').hidden = editing;
+      $('play-anyway').href = location.pathname + location.search;
+      offerEdit(null);
+    }
   }
   // A link pasted into the address bar of an open page.
   addEventListener('hashchange', () => {
@@ -494,10 +527,12 @@
   // ---- The program: started by the page, once a link's level is written ----
   function run(extra) {
     started = running = true;
+    const all = args.concat(extra), at = all.lastIndexOf('--replay');
+    firstReplay = at >= 0 ? all[at + 1] || '' : '';
     $('ended').hidden = $('play-anyway').hidden = true; // a refused link's panel
     $('start-at').hidden = false;
     canvas.focus();
-    Module.callMain(args.concat(extra));
+    Module.callMain(all);
   }
   window.Module = {
     canvas,
@@ -507,8 +542,9 @@
     onRuntimeInitialized() {
       loaded();
       // A level dropped meanwhile, or the link, may have started it.
-      const code = linkCode();
+      const code = linkCode(), runCode = runs.runCode();
       if (code !== null) openLink(code);
+      else if (runCode !== null) runs.openCode(runCode);
       else if (!started) run([]);
     },
     // The program itself ended (a bad command line): its first line on
@@ -521,6 +557,17 @@
       $('new-game').hidden = $('built-in').hidden = true;
     },
   };
+  // Bytes the player keeps, as a download.
+  function save(bytes, name, type) {
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([bytes], { type }));
+    link.download = name;
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+  }
+  const runs = window.QuibboRuns({ $, ready, note, withBytes, withPath, save, megabytes, replay, refuse, playLevels });
   layout();
 
   // After one visit the page plays with no network (sw.js).
