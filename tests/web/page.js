@@ -15,6 +15,7 @@ const http = require('http');
 const fs = require('fs');
 const path = require('path');
 const { execFileSync } = require('child_process');
+const zlib = require('zlib');
 const { chromium } = require(process.env.PLAYWRIGHT_CORE || path.join(__dirname, '../../web/node_modules/playwright-core'));
 const { editor } = require('./editor');
 
@@ -785,6 +786,195 @@ async function links(browser, log, dir) {
   await context.close();
 }
 
+// ---- Runs: recorded in the page, replayed natively, and the other way ----
+
+// The link's code of a run file as the native game writes it ("QBRZ" and
+// the raw deflate of the body), and the file of a body.
+const runCodeOf = file => 'r' + fs.readFileSync(file).subarray(4).toString('base64url');
+const runFileOf = body => Buffer.concat([Buffer.from('QBRZ'), zlib.deflateRawSync(body)]);
+// The canvas against a native screenshot: how many pixels differ.
+async function pixelsDiffer(page, shot) {
+  const expected = readBmp(shot), got = await canvasPixels(page);
+  if (got.length !== expected.rgba.length) return got.length;
+  let differ = 0;
+  for (let i = 0; i < got.length; i += 4)
+    if (got[i] !== expected.rgba[i] || got[i + 1] !== expected.rgba[i + 1] || got[i + 2] !== expected.rgba[i + 2]) differ++;
+  return differ;
+}
+// The figures of the run the page replays, once it has ended (a replay in
+// the canvas takes the run's own time).
+async function replayed(page, count = 0) {
+  await page.waitForFunction(c => document.readyState === 'complete' && Quibbo.state.ended !== null, count,
+    { timeout: 60000 }).catch(() => {});
+  for (let waited = 0; page.stats.length <= count && waited < 2000; waited += 50) await page.waitForTimeout(50);
+  return page.stats.length > count ? figures(page.stats[page.stats.length - 1]) : null;
+}
+// The end panel's buttons that show.
+const offered = page => page.$$eval('#ended button, #ended a', b => b.filter(e => !e.hidden).map(e => e.id));
+
+async function runs(browser, log, dir) {
+  const context = await browser.newContext({ viewport: { width: 1000, height: 780 }, acceptDownloads: true });
+  context.url = browser.url;
+
+  // 1. A game played with keys in the canvas; its run, downloaded, replays
+  // natively to the same figures and the same last picture.
+  let page = await open(context, '--stats', log);
+  const played = await figuresAfter(page, async () => {
+    await holdKey(page, 'ArrowUp', 700);
+    await holdKey(page, 'ArrowRight', 250);
+    await page.keyboard.press('Space');
+    await holdKey(page, 'ArrowUp', 400);
+    await quit(page);
+  });
+  await page.waitForSelector('#download-run:not([hidden])', { timeout: 5000 }).catch(() => {});
+  const buttons = await offered(page);
+  const [download] = await Promise.all([page.waitForEvent('download', { timeout: 5000 }).catch(() => null),
+    page.click('#download-run').catch(() => {})]);
+  const file = path.join(dir, 'page.qrun'), shot = path.join(dir, 'page-replayed.bmp');
+  if (download) await download.saveAs(file);
+  let replayedNatively = null, differ = -1;
+  if (fs.existsSync(file)) {
+    replayedNatively = figures(execFileSync(native, ['--replay', file, '--headless', '--stats', '--screenshot', shot]).toString());
+    differ = await pixelsDiffer(page, shot);
+  }
+  check('a game played with keys: its downloaded run replays natively to the page\'s figures and picture',
+    played && replayedNatively && JSON.stringify(replayedNatively) === JSON.stringify(played) && played.message_boxes.length === 1 &&
+    download.suggestedFilename().match(/^quibbo-run-\d{3}\.qrun$/) && differ === 0 &&
+    JSON.stringify(buttons) === JSON.stringify(['new-game', 'share-run', 'download-run']),
+    JSON.stringify({ played, replayedNatively, differ, buttons, name: download && download.suggestedFilename() }));
+
+  // Its link: the length, and the link opens in a fresh browser (a context
+  // of its own) and replays there too, at the run's own pace.
+  await page.click('#share-run');
+  await page.waitForSelector('#run-shared[open]', { timeout: 5000 }).catch(() => {});
+  const link = await page.inputValue('#run-link').catch(() => '');
+  const size = await page.textContent('#run-link-size').catch(() => '');
+  console.log(`     the page's run of ${played ? played.frames : '?'} frames: a link of ${link.length} characters`);
+  await page.close();
+  const fresh = await browser.newContext({ viewport: { width: 600, height: 800 } });
+  fresh.url = browser.url;
+  page = await fresh.newPage();
+  watch(page, log);
+  const start = Date.now();
+  await page.goto(link.replace('/#', '/index.html?args=--stats#'));
+  const again = await replayed(page);
+  const seconds = (Date.now() - start) / 1000;
+  check('the run\'s link, in a fresh browser, replays the game at its pace', /#run=r[\w-]+$/.test(link) &&
+    size === `${link.length} characters` && again && JSON.stringify(again) === JSON.stringify(played) &&
+    seconds > 0.8 * played.frames / 60, JSON.stringify({ again, seconds, size }));
+  await fresh.close();
+
+  // 2. A run recorded natively replays in the page to the same figures and
+  // picture: in the canvas from its link, and with --headless at once.
+  const keys = '20:+up,70:-up,75:+left,95:-left,100:fire,110:+up,180:-up,190:escape';
+  const record = path.join(dir, 'native.qrun'), nativeShot = path.join(dir, 'native-run.bmp');
+  const recorded = figures(execFileSync(native, ['--headless', '--frames', '260', '--keys', keys, '--seed', '11',
+    '--answers', 'no', '--record', record, '--stats', '--screenshot', nativeShot]).toString());
+  const code = runCodeOf(record);
+  for (const [how, args] of [['in the canvas from its link', '--stats'], ['headless (--replay --headless --stats)', '--headless --stats']]) {
+    page = await open(context, args, log, '#run=' + code, false);
+    const got = await replayed(page);
+    const off = await pixelsDiffer(page, nativeShot);
+    const shown = await page.evaluate(() => ({ replay: Quibbo.state.replay, files: Module.FS.readdir('/runs').length - 2 }));
+    if (pictures && how.startsWith('in')) await page.screenshot({ path: path.join(pictures, 'page-replay.png') });
+    check(`a native run replays ${how}: the same figures and picture`, got &&
+      JSON.stringify(got) === JSON.stringify(recorded) && off === 0 && shown.replay === '/runs/1.qrun' && shown.files === 1,
+      JSON.stringify({ got, recorded, off, shown }));
+    await page.close();
+  }
+
+  // 3. A link's level travels inside its run: played in one page, the run's
+  // link replays it in a fresh one, where "Play this level" plays that level.
+  const levelLink = linkTo(browser.url, path.join(levels, 'gun.bmp')), levelCode = codeOf(levelLink);
+  const gun = unlinked(dir, 'run-level', levelLink);
+  page = await open(context, '--stats', log, '#level=' + levelCode);
+  const onLevel = await figuresAfter(page, async () => {
+    await holdKey(page, 'ArrowUp', 500);
+    await page.keyboard.press('Space');
+    await holdKey(page, 'ArrowLeft', 300);
+    await quit(page);
+  });
+  await page.click('#share-run');
+  const levelRun = await page.inputValue('#run-link');
+  await page.close();
+  const other = await browser.newContext({ viewport: { width: 600, height: 800 } });
+  other.url = browser.url;
+  page = await other.newPage();
+  watch(page, log);
+  await page.goto(levelRun.replace('/#', '/index.html?args=--stats#'));
+  const carried = await replayed(page);
+  const after = await offered(page);
+  const count = page.stats.length;
+  await page.click('#play-run').catch(() => {});
+  await running(page).catch(() => {});
+  const playing = await state(page);
+  const fresh2 = await figuresAfter(page, () => quit(page));
+  check('a link\'s level travels in its run: replayed in a fresh browser, then "Play this level" plays it',
+    onLevel && carried && JSON.stringify(carried) === JSON.stringify(onLevel) && after.includes('play-run') &&
+    playing.games === 2 && playing.replay === '' && fresh2 && page.stats.length === count + 1 &&
+    fresh2.dots_left === gun.dots && fresh2.level === 0,
+    JSON.stringify({ onLevel, carried, after, playing, fresh2 }));
+
+  // Broken runs, one kind a row: one line, nothing played, nothing kept.
+  const body = zlib.inflateRawSync(fs.readFileSync(record).subarray(4));
+  const newer = Buffer.from(body);
+  newer[4] = 2; // the version
+  newer.writeUInt32LE(zlib.crc32(newer.subarray(0, newer.length - 4)), newer.length - 4);
+  const flip = (text, at) => text.slice(0, at) + (text[at] === 'A' ? 'B' : 'A') + text.slice(at + 1);
+  const broken = [
+    ['a flipped character', flip(code, code.length >> 1), null],
+    ['a flipped last character', flip(code, code.length - 1), null],
+    ['cut short', code.slice(0, code.length >> 1), null],
+    ['a newer format', 'r' + zlib.deflateRawSync(newer).toString('base64url'), /newer Quibbo/],
+    ['a level link\'s code', levelCode, /format/],
+  ];
+  for (const [kind, bad, why] of broken) {
+    page = await open(other, '', log, '#run=' + bad, false);
+    const shown = await page.waitForSelector('#ended:not([hidden])', { timeout: 10000 }).then(() => true, () => false);
+    await page.waitForTimeout(300); // a game, had one wrongly started
+    const seen = await page.evaluate(() => ({ text: document.getElementById('ended-text').textContent,
+      games: Quibbo.state.games, files: Module.FS.analyzePath('/runs').exists ? Module.FS.readdir('/runs').length - 2 : 0 }));
+    check(`a run link with ${kind} is refused in one line, nothing played`, shown && seen.games === 0 &&
+      seen.files === 0 && /^This run cannot be played: [a-z].{8,}$/.test(seen.text) && !seen.text.includes('\n') &&
+      (!why || why.test(seen.text)), JSON.stringify(seen));
+    await page.close();
+  }
+
+  // A run file dropped on the page (a game going on) replays, and so does a
+  // run's link pasted into its address; a file that is not a run is refused
+  // by name, and the game goes on.
+  page = await open(other, '--stats', log);
+  await giveFiles(page, [{ name: 'not-a-run.qrun', bytes: Buffer.from('hello') }]);
+  const refused = await noteFor(page, 'cannot be played');
+  const games = (await state(page)).games;
+  await giveFiles(page, [{ name: 'native.qrun', bytes: fs.readFileSync(record) }]);
+  await page.waitForFunction(g => Quibbo.state.games > g, games, { timeout: 10000 }).catch(() => {});
+  const dropped = await replayed(page, page.stats.length); // after the figures of the game it ended
+  await page.click('#new-game');
+  await running(page);
+  const before = await state(page);
+  await page.evaluate(code => { location.hash = 'run=' + code; }, code);
+  await page.waitForFunction(g => Quibbo.state.games > g, before.games, { timeout: 10000 }).catch(() => {});
+  const pasted = await replayed(page, page.stats.length);
+  const kept = await filesUnder(page, '/runs');
+  check('a dropped run file and a pasted run link replay; a file that is not a run is refused by name', refused &&
+    /not-a-run\.qrun/.test(refused.text) && dropped && JSON.stringify(dropped) === JSON.stringify(recorded) &&
+    pasted && JSON.stringify(pasted) === JSON.stringify(recorded) && kept.count === 1,
+    JSON.stringify({ refused, dropped, pasted, kept }));
+  await other.close();
+  await context.close();
+
+  // A run of 5 minutes, natively, as a link: it must fit in 8,000 characters.
+  const long = path.join(dir, 'long.qrun');
+  const moves = ['up', 'left', 'up', 'right', 'down', 'fire'];
+  const script = Array.from({ length: 300 }, (_, i) => `${i * 60 + 10}:+${moves[i % 6]},${i * 60 + 40}:-${moves[i % 6]}`).join(',')
+    .replace(/[+-]fire/g, 'fire');
+  execFileSync(native, ['--headless', '--frames', '18000', '--keys', script, '--no-confirm', '--record', long]);
+  const longLink = browser.url + '/#run=' + runCodeOf(long);
+  console.log(`     a 5-minute run (18,000 frames, 600 key presses): a link of ${longLink.length} characters`);
+  check('a 5-minute run\'s link is under 8,000 characters', longLink.length < 8000, longLink.length);
+}
+
 // ---- The installable page ----
 
 // GETs a file of the server: status, type and bytes.
@@ -843,7 +1033,7 @@ async function webApp(browser, log, dir) {
       const names = await caches.keys();
       return { names, files: names.length ? (await (await caches.open(names[0])).keys()).length : 0 };
     });
-    const every = ['index.html', 'page.js', 'levelcode.js', 'quibbo.wasm', 'manifest.webmanifest', 'icons/icon-512.png']
+    const every = ['index.html', 'page.js', 'levelcode.js', 'runs.js', 'quibbo.wasm', 'manifest.webmanifest', 'icons/icon-512.png']
       .every(f => precached.includes(f));
     check('the worker precaches the static files under the build\'s cache, and the older cache is gone',
       /^quibbo-[0-9a-f]{16}$/.test(name) && every && JSON.stringify(cached.names) === JSON.stringify([name]) &&
@@ -884,7 +1074,7 @@ async function editorPage(browser, log) {
   browser.executable = executable;
   const log = [];
   try {
-    const parts = [sameGame, desktop, phone, levelFiles, address, links, editorPage, webApp];
+    const parts = [sameGame, desktop, phone, levelFiles, address, links, runs, editorPage, webApp];
     // PARTS=links,editorPage runs only those.
     const only = process.env.PARTS ? process.env.PARTS.split(',') : null;
     for (const part of parts.filter(p => !only || only.includes(p.name))) {
