@@ -340,8 +340,7 @@ bool ReadInputs(Reader& in, std::vector<RunInput>* inputs) {
         switch (input.kind) {
         case RunInput::kKey: {
             uint32_t lParam;
-            if (!in.U8(&message, "inputs") || !in.U8(&key, "inputs") ||
-                !in.V(&lParam, "inputs"))
+            if (!in.U8(&message, "inputs") || !in.U8(&key, "inputs") || !in.V(&lParam, "inputs"))
                 return false;
             if (message >= 3)
                 return in.Fail("a key input's message is " + std::to_string(message));
@@ -375,8 +374,8 @@ bool Refuse(RunRecord* run, std::string* error, const std::string& why) {
 }
 
 bool SameInput(const RunInput& a, const RunInput& b) {
-    return a.pass == b.pass && a.taken == b.taken && a.kind == b.kind &&
-           a.message == b.message && a.wParam == b.wParam && a.lParam == b.lParam;
+    return a.pass == b.pass && a.taken == b.taken && a.kind == b.kind && a.message == b.message &&
+           a.wParam == b.wParam && a.lParam == b.lParam;
 }
 
 bool SameFile(const RunLevelFile& a, const RunLevelFile& b) {
@@ -455,8 +454,9 @@ bool ReadRunBody(const uint8_t* body, size_t size, RunRecord* run, std::string* 
     if (body[4] != kVersion)
         return Refuse(run, error, "it is not a Quibbo run (version 0)");
     if (size > kMaxRunBodyBytes)
-        return Refuse(run, error, "the run is larger than any run (" + std::to_string(size) +
-                                      " bytes; at most " + std::to_string(kMaxRunBodyBytes) + ")");
+        return Refuse(run, error,
+                      "the run is larger than any run (" + std::to_string(size) +
+                          " bytes; at most " + std::to_string(kMaxRunBodyBytes) + ")");
     const size_t summed = size - kCrcBytes;
     Reader sum(body + summed, kCrcBytes);
     uint32_t crc = 0;
@@ -469,10 +469,9 @@ bool ReadRunBody(const uint8_t* body, size_t size, RunRecord* run, std::string* 
     uint32_t startLevel, wordsSize;
     uint8_t flags;
     const uint8_t* words;
-    bool read = in.V(&result.seed, "seed") && in.V(&startLevel, "start level") &&
-                in.U8(&flags, "flags") &&
-                in.Count(&wordsSize, kMaxRunWordsBytes, 1, "bytes of words") &&
-                in.Bytes(wordsSize, &words);
+    bool read =
+        in.V(&result.seed, "seed") && in.V(&startLevel, "start level") && in.U8(&flags, "flags") &&
+        in.Count(&wordsSize, kMaxRunWordsBytes, 1, "bytes of words") && in.Bytes(wordsSize, &words);
     if (read && !StartLevelProblem(startLevel).empty())
         read = in.Fail(StartLevelProblem(startLevel));
     if (read && (flags & ~(kNoConfirmFlag | kBuiltinFirstFlag)) != 0)

@@ -415,7 +415,8 @@ bool RunSeeds(const std::filesystem::path& dir) {
     LevelGrid grid;
     Bytes levelBody;
     std::string error;
-    if (!ReadLevelResource(IDB_LEVEL, &grid, &error) || !MakeLevelCodeBody(grid, &levelBody, &error)) {
+    if (!ReadLevelResource(IDB_LEVEL, &grid, &error) ||
+        !MakeLevelCodeBody(grid, &levelBody, &error)) {
         std::fprintf(stderr, "fuzz_seeds: %s\n", error.c_str());
         return false;
     }

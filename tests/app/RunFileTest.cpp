@@ -60,7 +60,8 @@ struct Pieces {
     Bytes inputs = V(0);
     Bytes tail;
     Bytes Body() const {
-        return Sealed(Cat({head, flags, words, builtin, files, level, passes, clock, inputs, tail}));
+        return Sealed(
+            Cat({head, flags, words, builtin, files, level, passes, clock, inputs, tail}));
     }
 };
 
@@ -104,7 +105,8 @@ TEST(RunFile, EveryRecordComesBackFieldForFieldAndByteForByte) {
     extremes.levels.files = {{0, kMaxLevelFileBytes, 0}, {99, 1, 0xFFFFFFFF}};
     extremes.tape.clock = {0, 0xFFFFFFFF, 0xFFFFFFFF, 0, 0x80, 0x7F};
     extremes.tape.passes = 0xFFFFFFFF;
-    extremes.tape.inputs = {Key(0, 0, WM_KEYDOWN, 1, INT32_MIN), Key(0, 0, WM_KEYUP, 255, INT32_MAX),
+    extremes.tape.inputs = {Key(0, 0, WM_KEYDOWN, 1, INT32_MIN),
+                            Key(0, 0, WM_KEYUP, 255, INT32_MAX),
                             Key(0xFFFFFFFF, 0xFFFFFFFF, WM_KEYDOWN, 'A', -1)};
     RunRecord carried = runtest::SmallRun();
     carried.levels = RunLevels();
@@ -144,7 +146,8 @@ TEST(RunFile, RecordsTheBodyCannotHoldAreRefused) {
         {"level file 0 is out of order", [](RunRecord& r) { r.levels.files[1].number = 0; }},
         {"level file 100 is out of order", [](RunRecord& r) { r.levels.files[2].number = 100; }},
         {"has 0 bytes", [](RunRecord& r) { r.levels.files[1].size = 0; }},
-        {"built-in level is played before QB00", [](RunRecord& r) { r.levels.builtinFirst = true; }},
+        {"built-in level is played before QB00",
+         [](RunRecord& r) { r.levels.builtinFirst = true; }},
         {"neither QB00.BMP", [](RunRecord& r) { r.levels.files.erase(r.levels.files.begin()); }},
         {"check sum without", [](RunRecord& r) { r.levels.builtinCrc = 5; }},
         {"carried level comes with", [](RunRecord& r) { r.levels.levelBody = LevelBody(); }},
@@ -153,7 +156,8 @@ TEST(RunFile, RecordsTheBodyCannotHoldAreRefused) {
              r.levels = RunLevels();
              r.levels.levelBody = {1, 2, 3};
          }},
-        {"8388609 clock looks", [](RunRecord& r) { r.tape.clock.assign(kMaxRunClockLooks + 1, 16); }},
+        {"8388609 clock looks",
+         [](RunRecord& r) { r.tape.clock.assign(kMaxRunClockLooks + 1, 16); }},
         {"of kind 4", [](RunRecord& r) { r.tape.inputs[0].kind = 4; }},
         {"message 260", [](RunRecord& r) { r.tape.inputs[0].message = 260; }},
         {"key code 256", [](RunRecord& r) { r.tape.inputs[0].wParam = 256; }},
@@ -195,14 +199,26 @@ TEST(RunFile, BodiesNoQuibboWroteAreRefusedInOneLine) {
 
     const Bytes key = Cat({V(1), V(0), {0}});
     const std::vector<std::pair<std::string, std::function<void(Pieces&)>>> fields = {
-        {"start level 10000", [](Pieces& p) { p.head = Cat({V(1), V(10000)}); }},
-        {"longer than it needs", [](Pieces& p) { p.head = {0x81, 0x00, 0x00}; }},
-        {"larger than 32 bits", [](Pieces& p) { p.head = Cat({V(1ull << 32), V(0)}); }},
+        {"start level 10000",
+         [](Pieces& p) {
+             p.head = Cat({V(1), V(10000)});
+         }},
+        {"longer than it needs",
+         [](Pieces& p) {
+             p.head = {0x81, 0x00, 0x00};
+         }},
+        {"larger than 32 bits",
+         [](Pieces& p) {
+             p.head = Cat({V(1ull << 32), V(0)});
+         }},
         {"larger than 32 bits", [](Pieces& p) { p.head = {0x80, 0x80, 0x80, 0x80, 0x80, 0x01}; }},
         {"unknown flags 6", [](Pieces& p) { p.flags = {6}; }},
         {"4097 bytes of words; at most 4096", [](Pieces& p) { p.words = V(4097); }},
         {"50 bytes of words cannot fit", [](Pieces& p) { p.words = V(50); }},
-        {"zero byte", [](Pieces& p) { p.words = Cat({V(3), {'a', 0, 'b'}}); }},
+        {"zero byte",
+         [](Pieces& p) {
+             p.words = Cat({V(3), {'a', 0, 'b'}});
+         }},
         {"101 level files; at most 100", [](Pieces& p) { p.files = V(101); }},
         {"5 level files cannot fit", [](Pieces& p) { p.files = V(5); }},
         {"level file 0 is out of order",
@@ -212,9 +228,17 @@ TEST(RunFile, BodiesNoQuibboWroteAreRefusedInOneLine) {
              p.files = Cat({V(2), {0}, V(200), {0, 0, 0, 0}, {0}, V(200), {0, 0, 0, 0}});
          }},
         {"level file 100 is out of order",
-         [](Pieces& p) { p.files = Cat({V(1), {100}, V(200), {0, 0, 0, 0}}); }},
-        {"level file 3 has 0 bytes", [](Pieces& p) { p.files = Cat({V(1), {3}, V(0), {0, 0, 0, 0}}); }},
-        {"played before QB00.BMP", [](Pieces& p) { p.files = Cat({V(1), {0}, V(200), {0, 0, 0, 0}}); }},
+         [](Pieces& p) {
+             p.files = Cat({V(1), {100}, V(200), {0, 0, 0, 0}});
+         }},
+        {"level file 3 has 0 bytes",
+         [](Pieces& p) {
+             p.files = Cat({V(1), {3}, V(0), {0, 0, 0, 0}});
+         }},
+        {"played before QB00.BMP",
+         [](Pieces& p) {
+             p.files = Cat({V(1), {0}, V(200), {0, 0, 0, 0}});
+         }},
         {"neither QB00.BMP nor",
          [](Pieces& p) {
              p.flags = {0};
@@ -227,25 +251,55 @@ TEST(RunFile, BodiesNoQuibboWroteAreRefusedInOneLine) {
              p.level = Cat({V(3), {1, 2, 3}});
          }},
         {"carried level comes with other levels",
-         [](Pieces& p) { p.level = Cat({V(LevelBody().size()), LevelBody()}); }},
-        {"a clock run of no looks", [](Pieces& p) { p.clock = Cat({V(1), V(16), V(0)}); }},
+         [](Pieces& p) {
+             p.level = Cat({V(LevelBody().size()), LevelBody()});
+         }},
+        {"a clock run of no looks",
+         [](Pieces& p) {
+             p.clock = Cat({V(1), V(16), V(0)});
+         }},
         {"same value follow",
-         [](Pieces& p) { p.clock = Cat({V(2), V(16), V(3), V(16), V(4)}); }},
+         [](Pieces& p) {
+             p.clock = Cat({V(2), V(16), V(3), V(16), V(4)});
+         }},
         {"more than 8388608 clock looks",
-         [](Pieces& p) { p.clock = Cat({V(2), V(16), V(1u << 22), V(17), V((1u << 22) + 1)}); }},
+         [](Pieces& p) {
+             p.clock = Cat({V(2), V(16), V(1u << 22), V(17), V((1u << 22) + 1)});
+         }},
         {"1000 clock runs cannot fit", [](Pieces& p) { p.clock = V(1000); }},
         {"1000 inputs cannot fit", [](Pieces& p) { p.inputs = V(1000); }},
-        {"ends inside the inputs", [](Pieces& p) { p.inputs = Cat({V(1), V(0), V(0), {0}}); }},
-        {"of kind 4", [](Pieces& p) { p.inputs = Cat({V(1), V(0), V(0), {4}}); }},
-        {"message is 3", [key](Pieces& p) { p.inputs = Cat({V(1), key, {3, 65}, V(0)}); }},
-        {"key code 0", [key](Pieces& p) { p.inputs = Cat({V(1), key, {0, 0}, V(0)}); }},
-        {"neither 'has' nor 'lost'", [](Pieces& p) { p.inputs = Cat({V(1), V(0), V(0), {1, 2}}); }},
-        {"answer is 3", [](Pieces& p) { p.inputs = Cat({V(1), V(0), V(0), {3, 3}}); }},
+        {"ends inside the inputs",
+         [](Pieces& p) {
+             p.inputs = Cat({V(1), V(0), V(0), {0}});
+         }},
+        {"of kind 4",
+         [](Pieces& p) {
+             p.inputs = Cat({V(1), V(0), V(0), {4}});
+         }},
+        {"message is 3",
+         [key](Pieces& p) {
+             p.inputs = Cat({V(1), key, {3, 65}, V(0)});
+         }},
+        {"key code 0",
+         [key](Pieces& p) {
+             p.inputs = Cat({V(1), key, {0, 0}, V(0)});
+         }},
+        {"neither 'has' nor 'lost'",
+         [](Pieces& p) {
+             p.inputs = Cat({V(1), V(0), V(0), {1, 2}});
+         }},
+        {"answer is 3",
+         [](Pieces& p) {
+             p.inputs = Cat({V(1), V(0), V(0), {3, 3}});
+         }},
         {"past 32 bits",
          [](Pieces& p) {
              p.inputs = Cat({V(2), V(0xFFFFFFFF), V(0), {2}, V(1), V(0), {2}});
          }},
-        {"comes at pass 10 of 9", [](Pieces& p) { p.inputs = Cat({V(1), V(10), V(0), {2}}); }},
+        {"comes at pass 10 of 9",
+         [](Pieces& p) {
+             p.inputs = Cat({V(1), V(10), V(0), {2}});
+         }},
         {"1 bytes are left over after the inputs", [](Pieces& p) { p.tail = {0}; }},
     };
     for (const auto& [why, change] : fields) {

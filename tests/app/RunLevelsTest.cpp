@@ -69,7 +69,8 @@ TEST(RunLevels, AFolderIsDescribedAsTheGameWouldPlayIt) {
     const std::string one = WriteLevelFile(campaign, "QB01.BMP", kLevelA);
     const std::string two = WriteLevelFile(campaign, "QB02.BMP", kLevelB);
     WriteBytes(campaign, "QB03.BMP", 99, 'x');
-    const std::string five = WriteBytes(campaign, "QB05.BMP", 300, 'x'); // not a level: still played
+    const std::string five =
+        WriteBytes(campaign, "QB05.BMP", 300, 'x'); // not a level: still played
     levels = DescribeRunLevels(campaign.substr(0, campaign.size() - 1));
     EXPECT_TRUE(levels.builtinFirst);
     EXPECT_EQ(levels.builtinCrc, BuiltinCrc());
@@ -112,8 +113,8 @@ TEST(RunLevels, AReplayFindsTheFolderWithExactlyTheSameFiles) {
     const std::string one = WriteLevelFile(played, "QB01.BMP", kLevelB);
     const RunLevels levels = DescribeRunLevels(played);
     ASSERT_EQ(levels.files.size(), 2u);
-    const std::string wantOne =
-        "QB01.BMP (" + std::to_string(levels.files[1].size) + " bytes, CRC " + Hex(levels.files[1].crc) + ")";
+    const std::string wantOne = "QB01.BMP (" + std::to_string(levels.files[1].size) +
+                                " bytes, CRC " + Hex(levels.files[1].crc) + ")";
 
     const std::string missing = ScratchFolder(); // QB00.BMP only
     WriteLevelFile(missing, "QB00.BMP", kLevelA);

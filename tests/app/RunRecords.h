@@ -39,12 +39,9 @@ inline RunRecord SmallRun() {
     run.levels.files = {{0, 5000, 0x12345678}, {1, 70000, 0xFFFFFFFF}, {2, 100, 0}};
     run.tape.clock = {123456789, 16, 17, 17, 16, 17, 17, 0, 0, 250};
     run.tape.passes = 40;
-    run.tape.inputs = {Key(3, 1, WM_KEYDOWN, VK_UP, 0),
-                       Key(3, 1, WM_CHAR, 'w', 1),
-                       Key(9, 4, WM_KEYUP, VK_UP, -7),
-                       Other(12, 4, RunInput::kFocus, 0),
-                       Other(20, 6, RunInput::kFocus, 1),
-                       Other(30, 9, RunInput::kAnswer, IDCANCEL),
+    run.tape.inputs = {Key(3, 1, WM_KEYDOWN, VK_UP, 0),   Key(3, 1, WM_CHAR, 'w', 1),
+                       Key(9, 4, WM_KEYUP, VK_UP, -7),    Other(12, 4, RunInput::kFocus, 0),
+                       Other(20, 6, RunInput::kFocus, 1), Other(30, 9, RunInput::kAnswer, IDCANCEL),
                        Other(40, 12, RunInput::kClose, 0)};
     return run;
 }

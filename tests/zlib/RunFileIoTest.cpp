@@ -66,7 +66,8 @@ TEST(RunFileIo, EveryFormOfARunReadsBackAsTheRunWritten) {
             EXPECT_TRUE(ReadRunFile(path, &back, &error)) << path << ": " << error;
             EXPECT_TRUE(back == run) << path;
         }
-        for (const std::string& text : {code, "\t" + code + " ", "http://127.0.0.1:8000/#run=" + code}) {
+        for (const std::string& text :
+             {code, "\t" + code + " ", "http://127.0.0.1:8000/#run=" + code}) {
             RunRecord back;
             EXPECT_TRUE(ReadRunCode(text, &back, &error)) << error;
             EXPECT_TRUE(back == run);
@@ -103,7 +104,8 @@ TEST(RunFileIo, WhatIsNoRunIsRefusedInOneLine) {
          "the run is damaged: the link's code is damaged"},
         {Write(folder, "changed", Framed(changed)), "the run's checksum does not match"},
         {Write(folder, "trailing", trailing), "the run is damaged: the link's code goes on past"},
-        {Write(folder, "bomb", Framed(hugeBody)), "the run is damaged: the link's code unpacks to more"},
+        {Write(folder, "bomb", Framed(hugeBody)),
+         "the run is damaged: the link's code unpacks to more"},
         {Write(folder, "cut.qrun", Bytes(body.begin(), body.end() - 1)), "checksum does not match"},
         {Write(folder, "level-code.txt", Text("#run=1" + code.substr(1))), "not of a format"},
         {Write(folder, "cut-code.txt", Text(code.substr(0, code.size() - 5))), "the link's code"},
