@@ -149,7 +149,7 @@
       $('ended').hidden = false;
       $('built-in').hidden = !Quibbo.levelsDir.startsWith('/levels/'); // the player's own
       offerLevels();
-      runs.ended(replaying);
+      runs.ended(replaying, status);
       $('new-game').focus();
       return new Promise(resolve => { endedResolve = resolve; });
     },

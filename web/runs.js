@@ -16,8 +16,9 @@ window.QuibboRuns = function (page) {
   const text = pointer => Module.UTF8ToString(pointer);
 
   // ---- A game ended: its run, while the game still holds it ----
-  function ended(replay) {
+  function ended(replay, status) {
     replayed = replay;
+    if (replay && status !== 255) $('ended-text').textContent = 'The end of the run';
     offered = null;
     if (replay && Module.FS.analyzePath(replay).exists) {
       offered = Module.FS.readFile(replay);

@@ -873,12 +873,18 @@ async function runs(browser, log, dir) {
   const code = runCodeOf(record);
   for (const [how, args] of [['in the canvas from its link', '--stats'], ['headless (--replay --headless --stats)', '--headless --stats']]) {
     page = await open(context, args, log, '#run=' + code, false);
+    if (pictures && how.startsWith('in')) {
+      await page.waitForFunction(() => Quibbo.state.passes > 150, null, { timeout: 20000 }).catch(() => {});
+      await page.screenshot({ path: path.join(pictures, 'page-replaying.png') });
+    }
     const got = await replayed(page);
     const off = await pixelsDiffer(page, nativeShot);
-    const shown = await page.evaluate(() => ({ replay: Quibbo.state.replay, files: Module.FS.readdir('/runs').length - 2 }));
-    if (pictures && how.startsWith('in')) await page.screenshot({ path: path.join(pictures, 'page-replay.png') });
+    const shown = await page.evaluate(() => ({ replay: Quibbo.state.replay, files: Module.FS.readdir('/runs').length - 2,
+      said: document.getElementById('ended-text').textContent }));
+    if (pictures && how.startsWith('in')) await page.screenshot({ path: path.join(pictures, 'page-replayed.png') });
     check(`a native run replays ${how}: the same figures and picture`, got &&
-      JSON.stringify(got) === JSON.stringify(recorded) && off === 0 && shown.replay === '/runs/1.qrun' && shown.files === 1,
+      JSON.stringify(got) === JSON.stringify(recorded) && off === 0 && shown.replay === '/runs/1.qrun' && shown.files === 1 &&
+      shown.said === 'The end of the run',
       JSON.stringify({ got, recorded, off, shown }));
     await page.close();
   }
@@ -963,6 +969,28 @@ async function runs(browser, log, dir) {
     JSON.stringify({ refused, dropped, pasted, kept }));
   await other.close();
   await context.close();
+
+  // Half a minute played in the page, with a key every 0.4 s or so: the
+  // link's length, and where five minutes at that rate would bring it (the
+  // page's clock, read each frame, costs more than the keys).
+  const minute = await browser.newContext({ viewport: { width: 600, height: 800 } });
+  minute.url = browser.url;
+  page = await open(minute, '--stats', log);
+  const began = Date.now(), moves30 = ['ArrowUp', 'ArrowLeft', 'ArrowUp', 'ArrowRight', 'ArrowDown', 'Space'];
+  for (let i = 0; Date.now() - began < 30000; i++) {
+    if (await visible(page, 'box')) await page.keyboard.press('Enter'); // game over: play on
+    await holdKey(page, moves30[i % 6], 150 + (i * 37) % 400);
+    await page.waitForTimeout(50 + (i * 53) % 200);
+  }
+  const half = await figuresAfter(page, () => quit(page));
+  await page.click('#share-run');
+  const halfLink = await page.inputValue('#run-link');
+  const fiveMinutes = Math.round(link.length + (halfLink.length - link.length) * 18000 / (half.frames - played.frames));
+  console.log(`     ${half.frames} frames played in the page: a link of ${halfLink.length} characters; ` +
+    `5 minutes at that rate: about ${fiveMinutes}`);
+  check('five minutes played in the page would fit a link of 8,000 characters', fiveMinutes < 8000,
+    JSON.stringify({ frames: half.frames, characters: halfLink.length, fiveMinutes }));
+  await minute.close();
 
   // A run of 5 minutes, natively, as a link: it must fit in 8,000 characters.
   const long = path.join(dir, 'long.qrun');
