@@ -14,7 +14,7 @@ const uint8_t kNoConfirmFlag = 1, kBuiltinFirstFlag = 2;
 const uint32_t kKeyMessages[] = {WM_KEYDOWN, WM_KEYUP, WM_CHAR};
 // The fewest bytes of one entry of each list: what a count is checked
 // against before anything is read for it.
-const size_t kFileMinBytes = 1 + 1 + 4, kRunMinBytes = 2, kInputMinBytes = 3;
+const size_t kFileMinBytes = 1 + 1 + 4, kInputMinBytes = 3;
 
 class Writer {
 public:
@@ -46,11 +46,6 @@ class Reader {
 public:
     Reader(const uint8_t* data, size_t size) : m_p(data), m_left(size) {}
     size_t Left() const { return m_left; }
-    const uint8_t* Here() const { return m_p; }
-    void Rewind(const uint8_t* at, size_t left) {
-        m_p = at;
-        m_left = left;
-    }
     const std::string& Why() const { return m_why; }
     bool Fail(const std::string& why) {
         m_why = why;
@@ -233,18 +228,21 @@ std::string RecordProblem(const RunRecord& run) {
     return "";
 }
 
+// A look of a window's frame is 16 or 17 (ms) give or take a little: one
+// byte each, which the deflate of a file or link packs by the pattern of
+// those bytes, tighter than runs of equal looks would pack (a window's
+// looks seldom repeat for long).
+const uint8_t kLongLook = 255;
+
 void WriteClock(Writer& out, const std::vector<uint32_t>& clock) {
-    size_t runs = 0;
-    for (size_t i = 0; i < clock.size(); ++i)
-        runs += i == 0 || clock[i] != clock[i - 1];
-    out.V(static_cast<uint32_t>(runs));
-    for (size_t i = 0; i < clock.size();) {
-        size_t end = i + 1;
-        while (end < clock.size() && clock[end] == clock[i])
-            ++end;
-        out.V(clock[i]);
-        out.V(static_cast<uint32_t>(end - i));
-        i = end;
+    out.V(static_cast<uint32_t>(clock.size()));
+    for (const uint32_t look : clock) {
+        if (look < kLongLook) {
+            out.U8(static_cast<uint8_t>(look));
+        } else {
+            out.U8(kLongLook);
+            out.U32(look);
+        }
     }
 }
 
@@ -289,34 +287,25 @@ bool ReadLevels(Reader& in, uint8_t flags, RunLevels* levels) {
     return true;
 }
 
-// The clock's runs are read twice: once to count the looks they give
-// (nothing is kept), then, with that many looks reserved, to give them.
 bool ReadClock(Reader& in, std::vector<uint32_t>* clock) {
-    uint32_t runs;
-    if (!in.Count(&runs, UINT32_MAX, kRunMinBytes, "clock runs"))
+    uint32_t looks;
+    if (!in.Count(&looks, kMaxRunClockLooks, 1, "clock looks"))
         return false;
-    const uint8_t* start = in.Here();
-    const size_t left = in.Left();
-    size_t looks = 0;
-    uint32_t value = 0, count = 0;
-    for (uint32_t i = 0; i < runs; ++i) {
-        const uint32_t previous = value;
-        if (!in.V(&value, "clock") || !in.V(&count, "clock"))
-            return false;
-        if (count == 0)
-            return in.Fail("a clock run of no looks");
-        if (i > 0 && value == previous)
-            return in.Fail("two clock runs of the same value follow each other");
-        looks += count;
-        if (looks > kMaxRunClockLooks)
-            return in.Fail("more than " + std::to_string(kMaxRunClockLooks) + " clock looks");
-    }
-    in.Rewind(start, left);
     clock->reserve(looks);
-    for (uint32_t i = 0; i < runs; ++i) {
-        in.V(&value, "clock");
-        in.V(&count, "clock");
-        clock->insert(clock->end(), count, value);
+    for (uint32_t i = 0; i < looks; ++i) {
+        uint8_t look;
+        if (!in.U8(&look, "clock"))
+            return false;
+        if (look < kLongLook) {
+            clock->push_back(look);
+            continue;
+        }
+        uint32_t value;
+        if (!in.U32(&value, "clock"))
+            return false;
+        if (value < kLongLook)
+            return in.Fail("a clock look of " + std::to_string(value) + " is written long");
+        clock->push_back(value);
     }
     return true;
 }

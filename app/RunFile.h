@@ -20,9 +20,8 @@
 //   v  b, 0 or the bytes of a carried level; then b bytes, a body that
 //      ReadLevelCodeBody reads (so b is at most kMaxLevelCodeBodyBytes)
 //   v  passes
-//   v  r clock runs; r x (v value, v count): count looks of that value,
-//      count at least 1, each value other than the run's before; at most
-//      kMaxRunClockLooks looks in all
+//   v  c clock looks, at most kMaxRunClockLooks; c x: 1 the look, 0 to
+//      254; or 255 then 4 the look, 255 or more
 //   v  i inputs; i x:
 //        v  pass minus the input before's (the first: minus 0)
 //        v  taken minus the input before's
@@ -103,7 +102,7 @@ bool MakeRunBody(const RunRecord& run, std::vector<uint8_t>* body, std::string* 
 // out of its range, stamps going down, counts that do not fit the bytes
 // left, bytes after the check sum. Counts are checked against the bytes
 // left before anything is allocated for them, so a body never costs more
-// than its size justifies (the clock's runs: at most kMaxRunClockLooks).
+// than its size justifies.
 bool ReadRunBody(const uint8_t* body, size_t size, RunRecord* run, std::string* error);
 
 // Equal field for field (the levels and the tape included).

@@ -454,9 +454,10 @@ bool RunSeeds(const std::filesystem::path& dir) {
         return false;
     }
     seed("long-deflated", 2, RawDeflate(longBody.data(), longBody.size()));
-    // Counts larger than the bytes, and a clock of many looks from few bytes.
+    // Counts larger than the bytes, and a look written long.
     seed("body-inputs-too-many", 3, {1, 0, 2, 0, 1, 2, 3, 4, 0, 0, 0, 0, 0xFF, 0x7F});
-    seed("body-clock-huge", 3, {1, 0, 2, 0, 1, 2, 3, 4, 0, 0, 0, 1, 16, 0xFF, 0xFF, 0xFF, 0x03, 0});
+    seed("body-clock-huge", 3, {1, 0, 2, 0, 1, 2, 3, 4, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x03, 16, 0});
+    seed("body-clock-long", 3, {1, 0, 2, 0, 1, 2, 3, 4, 0, 0, 0, 2, 16, 0xFF, 17, 0, 0, 0, 0});
     return ok;
 }
 #endif

@@ -29,9 +29,10 @@ bool Refused(bool read, const RunRecord& run, const std::string& error) {
     return true;
 }
 
-// A few bytes make a clock of millions of looks, and under the sanitizers
-// each pass over them takes most of a second: such a record goes through
-// its body alone, not also through its code and file.
+// A deflated file of a few kilobytes unpacks to a clock of millions of
+// looks, and under the sanitizers each pass over them takes most of a
+// second: such a record goes through its body alone, not also through its
+// code and file.
 const size_t kWholeRoundTripLooks = size_t(1) << 20;
 
 // A record that was read: its body, code and file give it back.
