@@ -43,27 +43,27 @@ std::string Describe(const RunLevelFile& file) {
     return LevelFileName("", file.number) + text;
 }
 
-// Why `folder` does not hold exactly `files`, or "". Sizes are compared
-// before any file is read.
+// Why `folder` does not hold exactly `files`, or "": first a level the run
+// needs and the folder lacks (what a player would look for), then a level
+// the folder has and the run did not. Sizes are compared before any file
+// is read.
 std::string FolderProblem(const std::vector<RunLevelFile>& files, const std::string& folder) {
     const std::string shown = PlatPrintablePath(folder);
-    size_t next = 0; // the first of `files` not yet met
-    for (int number = 0; number < int(kMaxRunLevelFiles); ++number) {
-        const bool wanted = next < files.size() && files[next].number == number;
-        const std::string path = LevelFileName(folder, number);
-        if (!wanted) {
-            if (IsLevelFilePresent(path))
-                return LevelFileName("", number) + " is in " + shown +
-                       ", but the run had no such level";
-            continue;
-        }
-        const RunLevelFile& file = files[next++];
+    std::vector<bool> wanted(kMaxRunLevelFiles, false);
+    for (const RunLevelFile& file : files) {
+        wanted[file.number] = true;
+        const std::string path = LevelFileName(folder, file.number);
         uint64_t size = 0;
         std::vector<uint8_t> bytes;
         if (!IsLevelFilePresent(path) || !PlatGetFileSize(path.c_str(), &size) ||
-            size != file.size || !ReadLevelFileBytes(folder, number, &bytes) ||
+            size != file.size || !ReadLevelFileBytes(folder, file.number, &bytes) ||
             Crc32(bytes.data(), bytes.size()) != file.crc)
             return Describe(file) + " is not in " + shown;
+    }
+    for (int number = 0; number < int(kMaxRunLevelFiles); ++number) {
+        if (!wanted[number] && IsLevelFilePresent(LevelFileName(folder, number)))
+            return LevelFileName("", number) + " is in " + shown +
+                   ", but the run had no such level";
     }
     return "";
 }
