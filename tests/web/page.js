@@ -855,8 +855,9 @@ async function runs(browser, log, dir) {
   fresh.url = browser.url;
   page = await fresh.newPage();
   watch(page, log);
-  const start = Date.now();
   await page.goto(link.replace('/#', '/index.html?args=--stats#'));
+  await page.waitForFunction(() => window.Quibbo && Quibbo.state.games > 0, null, { timeout: 20000 }).catch(() => {});
+  const start = Date.now();
   const again = await replayed(page);
   const seconds = (Date.now() - start) / 1000;
   check('the run\'s link, in a fresh browser, replays the game at its pace', /#run=r[\w-]+$/.test(link) &&
@@ -950,23 +951,28 @@ async function runs(browser, log, dir) {
   // run's link pasted into its address; a file that is not a run is refused
   // by name, and the game goes on.
   page = await open(other, '--stats', log);
+  const limit = await page.evaluate(() => Module._WebMaxRunBodyBytes());
+  await giveFiles(page, [{ name: 'huge.qrun', size: limit + 1 }]);
+  const huge = await noteFor(page, 'huge.qrun');
+  const read = await page.evaluate(() => window.readBytes);
   await giveFiles(page, [{ name: 'not-a-run.qrun', bytes: Buffer.from('hello') }]);
-  const refused = await noteFor(page, 'cannot be played');
+  const refused = await noteFor(page, 'not-a-run');
   const games = (await state(page)).games;
   await giveFiles(page, [{ name: 'native.qrun', bytes: fs.readFileSync(record) }]);
   await page.waitForFunction(g => Quibbo.state.games > g, games, { timeout: 10000 }).catch(() => {});
   const dropped = await replayed(page, page.stats.length); // after the figures of the game it ended
-  await page.click('#new-game');
+  if (await visible(page, 'new-game')) await page.click('#new-game');
   await running(page);
   const before = await state(page);
   await page.evaluate(code => { location.hash = 'run=' + code; }, code);
   await page.waitForFunction(g => Quibbo.state.games > g, before.games, { timeout: 10000 }).catch(() => {});
   const pasted = await replayed(page, page.stats.length);
   const kept = await filesUnder(page, '/runs');
-  check('a dropped run file and a pasted run link replay; a file that is not a run is refused by name', refused &&
-    /not-a-run\.qrun/.test(refused.text) && dropped && JSON.stringify(dropped) === JSON.stringify(recorded) &&
+  check('a dropped run file and a pasted run link replay; a file that is not a run, or too large (unread), is refused by name',
+    refused && /^This run cannot be played: not-a-run\.qrun/.test(refused.text) && huge && read === 0 &&
+    /^This run cannot be played: huge\.qrun is 8\.0 MB, more than a run can be$/.test(huge.text) && dropped && JSON.stringify(dropped) === JSON.stringify(recorded) &&
     pasted && JSON.stringify(pasted) === JSON.stringify(recorded) && kept.count === 1,
-    JSON.stringify({ refused, dropped, pasted, kept }));
+    JSON.stringify({ refused, huge, read, dropped, pasted, kept }));
   await other.close();
   await context.close();
 
