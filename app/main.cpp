@@ -2,7 +2,6 @@
 #include "app/GameRun.h"
 #include "app/Options.h"
 #include "app/RunFile.h"
-#include "platform/WholeFile.h"
 #ifndef __EMSCRIPTEN__
 #include "app/RunFileIo.h"
 #include <chrono>
@@ -19,6 +18,7 @@
 #ifdef __EMSCRIPTEN__
 #include "platform/LinkCode.h"
 #include "platform/Sound.h"
+#include "app/WebRun.h"
 #include "platform/web/Web.h"
 #include "scene/LevelBitmap.h"
 #include "scene/LevelBudget.h"
@@ -54,10 +54,7 @@ CBackend* MakeBackend(const PlatConfig& config) {
 // body the page writes after unpacking a link.
 bool LoadRun(const std::string& path, RunRecord* run, std::string* why) {
 #ifdef __EMSCRIPTEN__
-    std::vector<uint8_t> body;
-    if (!ReadWholeFile(path.c_str(), kMaxRunBodyBytes, &body, why))
-        return false;
-    return ReadRunBody(body.data(), body.size(), run, why);
+    return WebReadRunFile(path, run, why);
 #else
     return ReadRunFile(path, run, why);
 #endif
@@ -214,8 +211,9 @@ int main(int argc, char** argv) {
     while (WebNextGame(status, &options.m_strLevelsDir, &options.m_nLevel)) {
         // Sound muted with M stays muted in the next game on the page.
         options.m_config.sound = !PlatIsMuted();
-        // A replay from the page's address is played once; then games.
-        options.m_strReplay.clear();
+        // The page may ask for a replay (a run's link, a run file dropped);
+        // otherwise the next game is the player's.
+        options.m_strReplay = WebNextReplay();
         options.m_strRecord.clear();
         status = PlayAndRecord(options);
     }

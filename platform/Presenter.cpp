@@ -65,6 +65,23 @@ void CPresenter::WaitForFrameSlot() {
     m_qwNextFrame += m_qwPeriod;
 }
 
+uint64_t CPresenter::FrameTime(uint64_t now) {
+    if (m_qwPeriod == 0 || m_qwNextFrame == 0)
+        return now;
+    const uint64_t half = m_qwPeriod / 2;
+    uint64_t time;
+    if (now >= m_qwNextFrame) {
+        time = m_qwNextFrame + (now - m_qwNextFrame + half) / m_qwPeriod * m_qwPeriod;
+    } else {
+        const uint64_t back = (m_qwNextFrame - now + half) / m_qwPeriod * m_qwPeriod;
+        time = back <= m_qwNextFrame ? m_qwNextFrame - back : 0;
+    }
+    if (time < m_qwTimeGiven)
+        time = m_qwTimeGiven;
+    m_qwTimeGiven = time;
+    return time;
+}
+
 CPresenter& PlatPresenter() {
     static CPresenter presenter;
     return presenter;

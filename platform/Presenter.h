@@ -41,6 +41,14 @@ public:
     // so a device that must hand its thread back (the browser) gets it.
     void WaitForFrameSlot();
 
+    // The time the game reads at device time `now`: on a frame schedule the
+    // frame slot nearest to it, so that a frame's look at the clock steps by
+    // whole slots however late or early its wake-up was (and a recorded
+    // run's clock packs into almost nothing); without a schedule `now`
+    // itself. On a schedule never earlier than a time given before, though
+    // a late frame starts the schedule again on another grid.
+    uint64_t FrameTime(uint64_t now);
+
     int Shows() const { return m_nShows; }           // pictures put up
     int FrameWaits() const { return m_nFrameWaits; } // frame slots waited for
 
@@ -52,6 +60,7 @@ private:
     uint64_t m_qwPeriod = 0;   // of one frame; 0: no schedule
     uint64_t m_qwNextShow = 0; // when the display can take a new picture
     uint64_t m_qwNextFrame = 0; // when the next frame may start; 0: not yet
+    uint64_t m_qwTimeGiven = 0; // FrameTime's last answer
     bool m_bPending = false;   // the framebuffer changed since it was last put up
     int m_nShows = 0;
     int m_nFrameWaits = 0;

@@ -4,7 +4,8 @@
 #include "platform/Presenter.h"
 
 uint32_t PlatGetTickCount() {
-    return PlatTapeClock(static_cast<uint32_t>(PlatBackend()->Microseconds() / 1000));
+    const uint64_t now = PlatPresenter().FrameTime(PlatBackend()->Microseconds());
+    return PlatTapeClock(static_cast<uint32_t>(now / 1000));
 }
 
 void PlatSleep(uint32_t ms) {

@@ -117,3 +117,29 @@ TEST_F(PresenterTest, FramesKeepAFixedScheduleAndALateOneStartsItAgain) {
     EXPECT_EQ(presenter.Shows(), 0);
     EXPECT_EQ(presenter.FrameWaits(), 1);
 }
+
+// The game's look at the clock after each frame's wait is the frame's slot,
+// whatever the wake-up's jitter, so its steps are whole slots; a late frame
+// that starts the schedule again never takes the time back; and with no
+// schedule (headless, or no frame rate) the time is the device's own.
+TEST_F(PresenterTest, AFramesLookAtTheClockIsItsSlot) {
+    presenter.Start(&device, kRefresh, 60);
+    EXPECT_EQ(presenter.FrameTime(device.now), device.now); // no schedule yet
+    presenter.WaitForFrameSlot();
+    const int jitter[] = {-900, 300, 2500, -40, 0, 1700, -2000, 600};
+    uint64_t last = presenter.FrameTime(device.now);
+    for (const int late : jitter) {
+        device.now += 4000; // the frame's work
+        presenter.WaitForFrameSlot();
+        const uint64_t time = presenter.FrameTime(device.now + late);
+        EXPECT_EQ(time - last, 16666u) << late;
+        last = time;
+    }
+    device.now += 200000; // far behind: a new schedule on another grid
+    presenter.WaitForFrameSlot();
+    EXPECT_GE(presenter.FrameTime(device.now - 8000), last);
+
+    presenter.Start(&device, kRefresh, 0);
+    presenter.WaitForFrameSlot();
+    EXPECT_EQ(presenter.FrameTime(device.now + 777), device.now + 777);
+}
