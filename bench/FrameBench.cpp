@@ -8,6 +8,8 @@
 // iterations), after one pass to warm up, so every repetition averages the
 // same frames: standing, walking and turning in corridors and against walls.
 #include "gfx/KernelLevel.h"
+#include "platform/RunTape.h"
+#include "platform/Time.h"
 #include "res/ResourceIds.h"
 #include "scene/LevelText.h"
 #include "soak/SoakRun.h"
@@ -68,6 +70,22 @@ BENCHMARK(BM_FrameLevel130)
     ->Arg(2)
     ->Iterations(RouteFrames(Level130Route()))
     ->Unit(benchmark::kMicrosecond);
+
+// What recording adds to a frame: the frame's one look at the clock, kept on
+// the run's tape (inputs come far less often than frames, and cost the same
+// push). Against BM_FrameLevel130, measured in the same run.
+void BM_FrameClockLookRecorded(benchmark::State& state) {
+    CRouteGame game(DisplayOf(0), kSeed, true); // the headless platform, started
+    RunTape tape;
+    tape.clock.reserve(static_cast<size_t>(state.max_iterations));
+    PlatRecordRun(&tape);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PlatGetTickCount());
+    PlatRecordRun(nullptr);
+    if (tape.clock.size() != static_cast<size_t>(state.iterations()))
+        state.SkipWithError("the looks were not recorded");
+}
+BENCHMARK(BM_FrameClockLookRecorded)->Iterations(1000000)->Unit(benchmark::kNanosecond);
 
 // The same frames with the portable kernels only, as a machine without
 // AVX2 or AVX-512 (or the browser) draws them.
