@@ -57,10 +57,10 @@ int RunGame(const COptions& options, PlatBackendMaker make, CRunStats* stats,
     g_run.startLevel = options.m_nLevel;
     g_run.noConfirm = options.m_bNoConfirm;
     g_run.words = options.m_strCmdLine;
-    g_run.levels = replay ? replay->levels
-                          : DescribeRunLevels(options.m_strLevelsDir.empty()
-                                                  ? FindLevelFolder()
-                                                  : options.m_strLevelsDir);
+    g_run.levels = replay
+                       ? replay->levels
+                       : DescribeRunLevels(options.m_strLevelsDir.empty() ? FindLevelFolder()
+                                                                          : options.m_strLevelsDir);
     if (PlatStartup(config, make)) {
         if (replay)
             PlatReplayRun(&replay->tape, !config.headless);

@@ -24,9 +24,8 @@ bool ParseKeyName(const std::string& name, uint32_t* vk) {
         const char* name;
         uint32_t vk;
     } kNames[] = {
-        {"up", VK_UP},       {"down", VK_DOWN},   {"left", VK_LEFT},
-        {"right", VK_RIGHT}, {"fire", VK_RETURN}, {"escape", VK_ESCAPE},
-        {"pause", VK_PAUSE}, {"mute", VK_MUTE},
+        {"up", VK_UP},       {"down", VK_DOWN},     {"left", VK_LEFT},   {"right", VK_RIGHT},
+        {"fire", VK_RETURN}, {"escape", VK_ESCAPE}, {"pause", VK_PAUSE}, {"mute", VK_MUTE},
     };
     std::string lower = Lower(name);
     for (const auto& entry : kNames) {
@@ -93,8 +92,8 @@ bool ReadFile(const std::string& path, std::string* text, std::string* why) {
     const bool page = EM_ASM_INT({ return typeof window == "object" ? 1 : 0; }) != 0;
     const std::string normal = std::filesystem::path(path).lexically_normal().string();
     if (page && normal.rfind(kPageFilesFolder, 0) != 0) {
-        *why = path + ": a page reads key scripts only from its own files, under " +
-               kPageFilesFolder;
+        *why =
+            path + ": a page reads key scripts only from its own files, under " + kPageFilesFolder;
         return false;
     }
 #endif
@@ -183,8 +182,7 @@ void AddOptions(CCommandLine& line, COptions& options, std::string* keys, std::s
                    &options.m_strLevelsDir);
     line.AddInt("--level", "N", "start at level N: 0 the first, N >= 1 the file QBnn.BMP",
                 &options.m_nLevel, 0, kMaxLevelNumber);
-    line.AddSwitch("--no-confirm", "Escape quits at once, without asking",
-                   &options.m_bNoConfirm);
+    line.AddSwitch("--no-confirm", "Escape quits at once, without asking", &options.m_bNoConfirm);
     line.AddString("--record", "FILE", "when the game ends, write the run to FILE",
                    &options.m_strRecord);
     line.AddString("--replay", "FILE", "play the run in FILE again (P pauses, 1/2/4 speed)",

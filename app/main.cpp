@@ -16,9 +16,9 @@
 #include "platform/win32/Win32.h"
 #endif
 #ifdef __EMSCRIPTEN__
+#include "app/WebRun.h"
 #include "platform/LinkCode.h"
 #include "platform/Sound.h"
-#include "app/WebRun.h"
 #include "platform/web/Web.h"
 #include "scene/LevelBitmap.h"
 #include "scene/LevelBudget.h"
@@ -81,8 +81,7 @@ int Replay(COptions options) {
     std::string why;
     const std::string scratch = ReplayScratchFolder();
     int status = EXIT_BAD_COMMAND_LINE;
-    if (LoadRun(options.m_strReplay, &run, &why) &&
-        PrepareReplay(run, scratch, &options, &why))
+    if (LoadRun(options.m_strReplay, &run, &why) && PrepareReplay(run, scratch, &options, &why))
         status = RunGame(options, MakeBackend, nullptr, &run);
     else
         std::fprintf(stderr, "quibbo: cannot replay %s: %s\n", options.m_strReplay.c_str(),

@@ -57,11 +57,11 @@ private:
 
     CBackend* m_pDevice = nullptr;
     uint64_t m_qwRefresh = 0;
-    uint64_t m_qwPeriod = 0;   // of one frame; 0: no schedule
-    uint64_t m_qwNextShow = 0; // when the display can take a new picture
+    uint64_t m_qwPeriod = 0;    // of one frame; 0: no schedule
+    uint64_t m_qwNextShow = 0;  // when the display can take a new picture
     uint64_t m_qwNextFrame = 0; // when the next frame may start; 0: not yet
     uint64_t m_qwTimeGiven = 0; // FrameTime's last answer
-    bool m_bPending = false;   // the framebuffer changed since it was last put up
+    bool m_bPending = false;    // the framebuffer changed since it was last put up
     int m_nShows = 0;
     int m_nFrameWaits = 0;
 };

@@ -8,8 +8,8 @@
 // One input as the game's core took it in, stamped with where it came:
 struct RunInput {
     enum Kind : uint8_t { kKey = 0, kFocus = 1, kClose = 2, kAnswer = 3 };
-    uint32_t pass = 0;    // idle passes run when it came (PlatPasses())
-    uint32_t taken = 0;   // messages taken off the queue by then, since the start
+    uint32_t pass = 0;  // idle passes run when it came (PlatPasses())
+    uint32_t taken = 0; // messages taken off the queue by then, since the start
     uint8_t kind = kKey;
     uint32_t message = 0; // kKey: WM_KEYDOWN or WM_KEYUP; kFocus: 1 has / 0 lost;
                           // kAnswer: the box's answer (IDOK, IDCANCEL, IDYES, IDNO); kClose: 0

@@ -318,7 +318,8 @@ void PlatPutPausedSign() {
     PlatWindow* main = app && app->m_pMainWnd ? Find(app->m_pMainWnd->m_hWnd) : nullptr;
     CFramebuffer& framebuffer = PlatBackend()->Framebuffer();
     const GXDisplayProperties& props = framebuffer.Properties();
-    DrawPausedSign(framebuffer, main ? main->client : PlatRect{0, 0, props.cxWidth, props.cyHeight});
+    DrawPausedSign(framebuffer,
+                   main ? main->client : PlatRect{0, 0, props.cxWidth, props.cyHeight});
     PlatScreenChanged();
 }
 
@@ -367,8 +368,7 @@ bool PlatPeekMessage(PlatMsg* msg, bool remove) {
 }
 
 bool PlatGetMessage(PlatMsg* msg) {
-    while (!PlatPeekMessage(msg, true))
-    {
+    while (!PlatPeekMessage(msg, true)) {
         if (PlatTapeWait())
             continue;
         PlatPresenter().ShowPending();
@@ -422,7 +422,7 @@ void PlatFillClient(HWND hwnd, uint32_t colour) {
 
 int32_t PlatMessageBox(HWND owner, const char* text, const char* caption, uint32_t type) {
     PlatTrace("MessageBox %s", text ? text : "");
-    ++g_nBoxesUp; // the box holds the focus while it is up
+    ++g_nBoxesUp;                  // the box holds the focus while it is up
     PlatPresenter().ShowPending(); // the box comes up over the picture as it stands
     int32_t answer = 0;
     if (!PlatTapeAnswer(&answer))

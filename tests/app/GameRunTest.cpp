@@ -3,11 +3,11 @@
 // access word, and the figures a run reports.
 #include "app/GameRun.h"
 #include "../platform/PlatformTestApp.h"
+#include "../world/WorldTestKit.h"
 #include "app/MainFrame.h"
 #include "app/QuibboApp.h"
-#include "platform/Files.h"
-#include "../world/WorldTestKit.h"
 #include "app/RunStats.h"
+#include "platform/Files.h"
 #include "platform/PlatformTypes.h"
 #include "platform/headless/Headless.h"
 #include "res/ResourceIds.h"
@@ -203,7 +203,8 @@ TEST_F(GameRunTest, TheLevelChosenOnTheCommandLineStartsANewGame) {
         EXPECT_NE(said.find("--level " + std::to_string(level) + ": " + m_strFolder + "QB0"),
                   std::string::npos)
             << said;
-        EXPECT_NE(said.find(level == 3 ? "no such level file" : "QB04.BMP: refused (the file does not start with \"BM\")"),
+        EXPECT_NE(said.find(level == 3 ? "no such level file"
+                                       : "QB04.BMP: refused (the file does not start with \"BM\")"),
                   std::string::npos)
             << said;
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
@@ -441,7 +442,8 @@ TEST_F(GameRunTest, ThePauseKeyStopsTheGameAndShowsTheSign) {
     const GXDisplayProperties props = GXGetDisplayProperties();
     auto colour = [&](int x, int y) {
         uint16_t word;
-        std::memcpy(&word, HeadlessFramebufferOrigin() + x * props.cbxPitch + y * props.cbyPitch, 2);
+        std::memcpy(&word, HeadlessFramebufferOrigin() + x * props.cbxPitch + y * props.cbyPitch,
+                    2);
         return word;
     };
     EXPECT_EQ(colour(67, 149), 0xFFE0); // yellow in 5-6-5
@@ -478,8 +480,7 @@ TEST_F(GameRunTest, EscapeWhilePausedAsksToo) {
     EXPECT_EQ(m_stats.m_nFrames, 9); // still paused
     const GXDisplayProperties props = GXGetDisplayProperties();
     uint16_t word;
-    std::memcpy(&word, HeadlessFramebufferOrigin() + 67 * props.cbxPitch + 149 * props.cbyPitch,
-                2);
+    std::memcpy(&word, HeadlessFramebufferOrigin() + 67 * props.cbxPitch + 149 * props.cbyPitch, 2);
     EXPECT_EQ(word, 0xFFE0); // the sign's yellow
     EXPECT_EQ(Run(50, "10:pause,12:escape,20:pause", "no"), EXIT_NORMAL);
     EXPECT_EQ(m_stats.m_nFrames, 9 + 31); // the pause key resumes as ever
@@ -560,9 +561,9 @@ TEST_F(GameRunTest, AScreenshotThatCannotBeWrittenFailsTheRun) {
 TEST_F(GameRunTest, WalkingPastTheFarCornerOfASideOpeningDoesNotSnag) {
     // Along the built-in level's wall, east past a side opening: the corner
     // beyond it once held the player at x = 42.58 for the rest of the walk.
-    EXPECT_EQ(Run(900, "2:+up,127:-up,128:+right,267:-right,268:+up,893:-up", "",
-                  "AlwaysTheWalrus"),
-              EXIT_NORMAL);
+    EXPECT_EQ(
+        Run(900, "2:+up,127:-up,128:+right,267:-right,268:+up,893:-up", "", "AlwaysTheWalrus"),
+        EXIT_NORMAL);
     EXPECT_GE(m_stats.m_x, 48.4);
 }
 

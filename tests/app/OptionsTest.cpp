@@ -97,13 +97,29 @@ TEST(Options, DefaultsLeaveThePlatformAlone) {
 TEST(Options, EveryOptionReachesItsField) {
     COptions options;
     std::string error;
-    ASSERT_TRUE(
-        ParseArgs({"--headless", "--frames",     "300",          "--dt=20", "--keys=1:+up,2:fire",
-                   "--answers",  "ok,cancel",    "--screenshot", "x.bmp",   "--stats",
-                   "--seed",     "4294967295",   "--levels",     "/tmp",    "--scale",
-                   "3",          "--fullscreen", "--fps",        "0",       "--nosound",
-                   "--level",    "12"},
-                  &options, &error))
+    ASSERT_TRUE(ParseArgs({"--headless",
+                           "--frames",
+                           "300",
+                           "--dt=20",
+                           "--keys=1:+up,2:fire",
+                           "--answers",
+                           "ok,cancel",
+                           "--screenshot",
+                           "x.bmp",
+                           "--stats",
+                           "--seed",
+                           "4294967295",
+                           "--levels",
+                           "/tmp",
+                           "--scale",
+                           "3",
+                           "--fullscreen",
+                           "--fps",
+                           "0",
+                           "--nosound",
+                           "--level",
+                           "12"},
+                          &options, &error))
         << error;
     EXPECT_TRUE(options.m_config.headless);
     EXPECT_EQ(options.m_config.frames, 300);
@@ -255,11 +271,12 @@ TEST(Options, HelpStopsParsing) {
     ASSERT_TRUE(ParseArgs({"--help", "--bogus"}, &options, &error));
     EXPECT_TRUE(options.m_bHelp);
     std::string usage = UsageText();
-    for (const char* option : {"--headless", "--frames N", "--dt MS", "--keys SCRIPT",
-                               "--answers LIST", "--screenshot FILE", "--stats", "--seed N",
-                               "--levels DIR", "--level N", "--scale N", "--fullscreen", "--fps N", "--nosound"})
+    for (const char* option :
+         {"--headless", "--frames N", "--dt MS", "--keys SCRIPT", "--answers LIST",
+          "--screenshot FILE", "--stats", "--seed N", "--levels DIR", "--level N", "--scale N",
+          "--fullscreen", "--fps N", "--nosound"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
-    // The folders named are the ones this system's player knows.
+        // The folders named are the ones this system's player knows.
 #ifdef _WIN32
     EXPECT_EQ(usage.find("~/"), std::string::npos);
     EXPECT_EQ(usage.find("XDG"), std::string::npos);

@@ -1,7 +1,7 @@
 // The presenter on a device whose clock moves only when it sleeps or the
 // test says so: folding, holding and the frame schedule, to the microsecond.
-#include "platform/Backend.h"
 #include "platform/Presenter.h"
+#include "platform/Backend.h"
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -41,7 +41,7 @@ struct PresenterTest : ::testing::Test {
 
 TEST_F(PresenterTest, PicturesWithinARefreshFoldIntoTheNextWithoutWaiting) {
     presenter.Start(&device, kRefresh, 0);
-    presenter.Show(); // up at once
+    presenter.Show();                       // up at once
     for (int cell = 0; cell < 10; ++cell) { // a shot's trace, 1 ms a cell
         device.now += 1000;
         presenter.Show();
