@@ -118,7 +118,9 @@ TEST(Options, EveryOptionReachesItsField) {
                            "0",
                            "--nosound",
                            "--level",
-                           "12"},
+                           "12",
+                           "--record",
+                           "r.qrun"},
                           &options, &error))
         << error;
     EXPECT_TRUE(options.m_config.headless);
@@ -136,6 +138,9 @@ TEST(Options, EveryOptionReachesItsField) {
     EXPECT_EQ(options.m_config.fps, 0);
     EXPECT_FALSE(options.m_config.sound);
     EXPECT_EQ(options.m_nLevel, 12);
+    EXPECT_EQ(options.m_strRecord, "r.qrun");
+    ASSERT_TRUE(ParseArgs({"--replay", "r.qrun", "--headless", "--stats"}, &options, &error));
+    EXPECT_EQ(options.m_strReplay, "r.qrun");
 }
 
 // The access word is looked for in these words only: a folder or file named
@@ -168,6 +173,12 @@ TEST(Options, BadCommandLinesNameTheProblem) {
         {"--level", "-1"},
         {"--level", "one"},
         {"--level", "10000"},
+        // A replay is the run's own game: its keys, seed, level and words.
+        {"--replay", "r.qrun", "--headless", "--keys", "1:up"},
+        {"--replay", "r.qrun", "--seed", "3"},
+        {"--replay", "r.qrun", "--level", "2"},
+        {"--replay", "r.qrun", "--record", "s.qrun"},
+        {"--replay", "r.qrun", "alwaysthewalrus"},
     };
     for (const auto& args : bad) {
         COptions options;
