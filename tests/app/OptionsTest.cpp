@@ -139,8 +139,10 @@ TEST(Options, EveryOptionReachesItsField) {
     EXPECT_FALSE(options.m_config.sound);
     EXPECT_EQ(options.m_nLevel, 12);
     EXPECT_EQ(options.m_strRecord, "r.qrun");
-    ASSERT_TRUE(ParseArgs({"--replay", "r.qrun", "--headless", "--stats"}, &options, &error));
-    EXPECT_EQ(options.m_strReplay, "r.qrun");
+    COptions replay;
+    ASSERT_TRUE(ParseArgs({"--replay", "r.qrun", "--headless", "--stats"}, &replay, &error))
+        << error;
+    EXPECT_EQ(replay.m_strReplay, "r.qrun");
 }
 
 // The access word is looked for in these words only: a folder or file named
