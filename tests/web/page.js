@@ -982,8 +982,10 @@ async function runs(browser, log, dir) {
   const minute = await browser.newContext({ viewport: { width: 600, height: 800 } });
   minute.url = browser.url;
   page = await open(minute, '--stats', log);
+  // QUIBBO_PAGE_PLAY_SECONDS=300 plays the whole five minutes instead.
+  const playMs = Number(process.env.QUIBBO_PAGE_PLAY_SECONDS || 30) * 1000;
   const began = Date.now(), moves30 = ['ArrowUp', 'ArrowLeft', 'ArrowUp', 'ArrowRight', 'ArrowDown', 'Space'];
-  for (let i = 0; Date.now() - began < 30000; i++) {
+  for (let i = 0; Date.now() - began < playMs; i++) {
     if (await visible(page, 'box')) await page.keyboard.press('Enter'); // game over: play on
     await holdKey(page, moves30[i % 6], 150 + (i * 37) % 400);
     await page.waitForTimeout(50 + (i * 53) % 200);
