@@ -90,6 +90,13 @@ async function open(context, args, log, hash = '', wait = true) {
   if (wait) await running(page, 5);
   return page;
 }
+// Share this run's link: the page deflates the run first, so the link is
+// read once its dialog is open ("" when it never opens).
+async function sharedLink(page) {
+  await page.click('#share-run');
+  await page.waitForSelector('#run-shared[open]', { timeout: 10000 }).catch(() => {});
+  return page.inputValue('#run-link').catch(() => '');
+}
 function watch(page, log) {
   page.stats = [];
   page.on('console', m => {
@@ -845,9 +852,7 @@ async function runs(browser, log, dir) {
 
   // Its link: the length, and the link opens in a fresh browser (a context
   // of its own) and replays there too, at the run's own pace.
-  await page.click('#share-run');
-  await page.waitForSelector('#run-shared[open]', { timeout: 5000 }).catch(() => {});
-  const link = await page.inputValue('#run-link').catch(() => '');
+  const link = await sharedLink(page);
   const size = await page.textContent('#run-link-size').catch(() => '');
   console.log(`     the page's run of ${played ? played.frames : '?'} frames: a link of ${link.length} characters`);
   await page.close();
@@ -901,8 +906,7 @@ async function runs(browser, log, dir) {
     await holdKey(page, 'ArrowLeft', 300);
     await quit(page);
   });
-  await page.click('#share-run');
-  const levelRun = await page.inputValue('#run-link');
+  const levelRun = await sharedLink(page);
   await page.close();
   const other = await browser.newContext({ viewport: { width: 600, height: 800 } });
   other.url = browser.url;
@@ -991,8 +995,7 @@ async function runs(browser, log, dir) {
     await page.waitForTimeout(50 + (i * 53) % 200);
   }
   const half = await figuresAfter(page, () => quit(page));
-  await page.click('#share-run');
-  const halfLink = await page.inputValue('#run-link');
+  const halfLink = await sharedLink(page);
   const fiveMinutes = Math.round(link.length + (halfLink.length - link.length) * 18000 / (half.frames - played.frames));
   console.log(`     ${half.frames} frames played in the page: a link of ${halfLink.length} characters; ` +
     `5 minutes at that rate: about ${fiveMinutes}`);
