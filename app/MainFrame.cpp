@@ -98,6 +98,11 @@ bool CMainFrame::PreCreateWindow(PlatCreateStruct& cs) {
 bool CMainFrame::PreTranslateMessage(PlatMsg* msg) {
     if (m_pWorld == nullptr)
         return CFrameWnd::PreTranslateMessage(msg);
+    // A key that arrives with the focus back acts on the frame that resumes,
+    // as it would one frame later: the resume must not swallow it.
+    const bool key = msg->message == WM_KEYDOWN || msg->message == WM_KEYUP;
+    if (key && m_pWorld->IsPaused() && PlatGetFocus() == m_hWnd)
+        m_pWorld->SetPaused(false);
     // Paused by the player, the window still hears Escape: quitting is
     // asked about as in play, and No leaves the game paused.
     if (m_pWorld->IsPaused()) {
@@ -124,6 +129,12 @@ bool CMainFrame::PreTranslateMessage(PlatMsg* msg) {
             return true;
         case VK_LEFT:
             m_pWorld->OnTurnKey(TURN_LEFT, bDown);
+            return true;
+        case VK_STRAFERIGHT:
+            m_pWorld->OnStrafeKey(STRAFE_RIGHT, bDown);
+            return true;
+        case VK_STRAFELEFT:
+            m_pWorld->OnStrafeKey(STRAFE_LEFT, bDown);
             return true;
         case VK_ESCAPE:
             if (bDown)

@@ -24,8 +24,16 @@ bool ParseKeyName(const std::string& name, uint32_t* vk) {
         const char* name;
         uint32_t vk;
     } kNames[] = {
-        {"up", VK_UP},       {"down", VK_DOWN},     {"left", VK_LEFT},   {"right", VK_RIGHT},
-        {"fire", VK_RETURN}, {"escape", VK_ESCAPE}, {"pause", VK_PAUSE}, {"mute", VK_MUTE},
+        {"up", VK_UP},
+        {"down", VK_DOWN},
+        {"left", VK_LEFT},
+        {"right", VK_RIGHT},
+        {"fire", VK_RETURN},
+        {"escape", VK_ESCAPE},
+        {"pause", VK_PAUSE},
+        {"mute", VK_MUTE},
+        {"strafeleft", VK_STRAFELEFT},
+        {"straferight", VK_STRAFERIGHT},
     };
     std::string lower = Lower(name);
     for (const auto& entry : kNames) {
@@ -60,9 +68,9 @@ bool ParseKeyItem(const std::string& item, std::vector<KeyScriptEvent>* out, std
     }
     uint32_t vk = 0;
     if (!ParseKeyName(event, &vk)) {
-        *error =
-            "bad key in '" + item +
-            "': expected up, down, left, right, fire, escape, pause, mute or a key code 1..255";
+        *error = "bad key in '" + item +
+                 "': expected up, down, left, right, strafeleft, straferight, fire, escape, pause, "
+                 "mute or a key code 1..255";
         return false;
     }
     int f = static_cast<int>(frame);
@@ -273,10 +281,12 @@ std::string UsageText() {
     AddOptions(line, options, &keys, &answers, &seed);
     return line.Usage("quibbo") +
            "\n"
-           "Play: the arrow keys or W, A, S and D walk and turn; Space, Ctrl or Return\n"
+           "Play: the arrow keys or W, A, S and D walk and turn; Q and E, comma and\n"
+           "full stop, or Alt with Left and Right sidestep; Space, Ctrl or Return\n"
            "fires (so do the handheld's action buttons, key codes 91, 134 and 209 to\n"
-           "213). A gamepad's D-pad or left stick walks and turns; its A, B, X and Y\n"
-           "buttons and its triggers fire. P, Pause or a gamepad's Start pauses and\n"
+           "213). A gamepad's D-pad or left stick walks and turns, its shoulder\n"
+           "buttons sidestep, and its A, B, X and Y buttons and its triggers fire.\n"
+           "P, Pause or a gamepad's Start pauses and\n"
            "resumes; the game also pauses while another window has the keyboard.\n"
            "M turns the sound off and on, also while paused. Escape asks \"Quit\n"
            "Quibbo?\" (Escape again says yes; --no-confirm quits at once), also while\n"
@@ -299,8 +309,9 @@ std::string UsageText() {
            "from the page, or a text file holding a run's link, replays too.\n"
            "\n"
            "Key scripts: comma-separated FRAME:EVENT items. EVENT is +KEY (down),\n"
-           "-KEY (up) or KEY (down, then up); KEY is up, down, left, right, fire\n"
-           "(Return), escape, pause, mute (M) or a key code 1 to 255. The events of\n"
+           "-KEY (up) or KEY (down, then up); KEY is up, down, left, right,\n"
+           "strafeleft, straferight, fire (Return), escape, pause, mute (M) or a key\n"
+           "code 1 to 255. The events of\n"
            "frame F arrive, in order, before frame F runs; frames count from 1. A\n"
            "script file may also separate items with white space and hold # comments.\n"
            "Answers: ok or cancel (yes or no) for each message box in turn; cancel (no)\n"

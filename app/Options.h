@@ -45,7 +45,8 @@ public:
 // Parses a key script: items FRAME:EVENT separated by commas (a file may also
 // separate them by white space and hold '#' comments to the end of a line).
 // EVENT is +KEY (down), -KEY (up) or KEY (down, then up); KEY is up, down,
-// left, right, fire (Return), escape, pause, mute (M), in any letter case,
+// left, right, strafeleft, straferight, fire (Return), escape, pause, mute
+// (M), in any letter case,
 // or a key code 1..255.
 // FRAME is 1 or more. Appends to *events; false with the problem in *error,
 // leaving *events as it was.

@@ -7,7 +7,6 @@
 
 namespace {
 
-const uint8_t kVersion = 1;
 const size_t kCrcBytes = 4;
 const uint8_t kNoConfirmFlag = 1, kBuiltinFirstFlag = 2;
 // The key messages an input may carry, by their code in the body.
@@ -394,7 +393,7 @@ bool MakeRunBody(const RunRecord& run, std::vector<uint8_t>* body, std::string* 
     }
     Writer out(body);
     out.Bytes(kRunBodyTag, sizeof kRunBodyTag);
-    out.U8(kVersion);
+    out.U8(kRunFormatVersion);
     out.V(run.seed);
     out.V(static_cast<uint32_t>(run.startLevel));
     out.U8(static_cast<uint8_t>((run.noConfirm ? kNoConfirmFlag : 0) |
@@ -438,10 +437,14 @@ bool ReadRunBody(const uint8_t* body, size_t size, RunRecord* run, std::string* 
         return Refuse(run, error, "it is not a Quibbo run");
     if (size < sizeof kRunBodyTag + 1 + kCrcBytes)
         return Refuse(run, error, "the run is cut short");
-    if (body[4] > kVersion)
+    if (body[4] > kRunFormatVersion)
         return Refuse(run, error, "the run was made by a newer Quibbo");
-    if (body[4] != kVersion)
+    if (body[4] == 0)
         return Refuse(run, error, "it is not a Quibbo run (version 0)");
+    if (body[4] != kRunFormatVersion)
+        return Refuse(run, error,
+                      "the run was made by an older Quibbo (run format " + std::to_string(body[4]) +
+                          "), whose game this one no longer plays");
     if (size > kMaxRunBodyBytes)
         return Refuse(run, error,
                       "the run is larger than any run (" + std::to_string(size) +

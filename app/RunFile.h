@@ -9,7 +9,8 @@
 // 5 bytes, never a needless last byte of 0 (so each value has one spelling)
 // and never above 0xFFFFFFFF. Fixed-size numbers are little-endian.
 //   4  "QRUN"
-//   1  version, 1 (a higher one was made by a newer Quibbo)
+//   1  version, 2 (a higher one was made by a newer Quibbo; 1, by an older
+//      one whose rules differ, is refused)
 //   v  seed
 //   v  startLevel, 0 to kMaxRunStartLevel
 //   1  flags: 1 noConfirm, 2 builtinFirst; the other bits 0
@@ -44,6 +45,10 @@
 #include <string>
 #include <vector>
 
+// The body's version. 2: the catch hold, the level cards, sidestep, no wait
+// on a resume, keys at the unpause and named level files play differently
+// from 1, so a run of 1 is refused rather than played wrong.
+const uint8_t kRunFormatVersion = 2;
 // The first bytes of every body.
 const uint8_t kRunBodyTag[4] = {'Q', 'R', 'U', 'N'};
 // The format character of run links (MakeLinkCode).
@@ -98,11 +103,10 @@ bool MakeRunBody(const RunRecord& run, std::vector<uint8_t>* body, std::string* 
 
 // The record of a body. Refused, with *run reset and a one-line reason in
 // *error (if given): not a run, cut short, a newer version ("the run was
-// made by a newer Quibbo"), a check sum that does not match, then any field
-// out of its range, stamps going down, counts that do not fit the bytes
-// left, bytes after the check sum. Counts are checked against the bytes
-// left before anything is allocated for them, so a body never costs more
-// than its size justifies.
+// made by a newer Quibbo") or an older one ("... run format 1 ..."), a check sum that does not
+// match, then any field out of its range, stamps going down, counts that do not fit the bytes left,
+// bytes after the check sum. Counts are checked against the bytes left before anything is allocated
+// for them, so a body never costs more than its size justifies.
 bool ReadRunBody(const uint8_t* body, size_t size, RunRecord* run, std::string* error);
 
 // Equal field for field (the levels and the tape included).

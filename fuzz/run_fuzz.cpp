@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
     default: {
         std::vector<uint8_t> body(kRunBodyTag, kRunBodyTag + sizeof kRunBodyTag);
-        body.push_back(1);
+        body.push_back(kRunFormatVersion);
         body.insert(body.end(), data + 1, data + size);
         const uint32_t crc = Crc32(body.data(), body.size());
         for (int i = 0; i < 4; ++i)

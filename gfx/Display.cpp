@@ -40,8 +40,10 @@ void CDisplay::GetClientOrigin(int32_t* x, int32_t* y) const {
 
 void EnterFullScreen(HWND window) {
     PlatSipShowIM(SIPF_OFF);
-    // The shell needs a moment before it accepts the full-screen calls.
-    PlatSleep(500);
+    // Only a shell that needs a moment before it takes the full-screen calls
+    // is waited for; none of ours does.
+    if (const uint32_t settle = PlatShellSettleMs())
+        PlatSleep(settle);
     PlatSetExStyle(window, PlatGetExStyle(window) | WS_EX_TOPMOST);
     SHINITDLGINFO info = {SHIDIM_FLAGS, window, SHIDIF_FULLSCREENNOMENUBAR};
     PlatSHInitDialog(&info);

@@ -12,8 +12,8 @@ void BeginScreenDraw(CSurface& screen);
 void EndScreenDraw(CSurface& screen);
 
 // The shell's full screen for `window`, asked for as the handheld wants it:
-// the input panel away, the moment the shell needs, then topmost and with
-// no bars.
+// the input panel away, the moment the device's shell needs (none here),
+// then topmost and with no bars.
 void EnterFullScreen(HWND window);
 
 // The CSurface base is the screen surface the game draws on. Outside a
@@ -46,7 +46,7 @@ public:
     // the same result.
     bool TintBackBuffer(CSurface& frame, int32_t percent) const;
     void Suspend();
-    // Opens input again in full (with its wait), then resumes the display.
+    // Opens input again in full, then resumes the display.
     void Resume();
     void OpenInput();
     void CloseInput();

@@ -36,6 +36,13 @@ void CPose::MoveForward(double distance) {
     z = z - c * distance;
 }
 
+void CPose::MoveRight(double distance) {
+    double s, c;
+    SinCosDegrees(heading, &s, &c);
+    x = c * distance + x;
+    z = s * distance + z;
+}
+
 CMatrix CPose::GetViewMatrix() const {
     CMatrix view;
     view.SetView(x, y, z, heading);

@@ -15,6 +15,9 @@ public:
     void Turn(double delta);
     // Moves along the heading on the floor plane; y never changes.
     void MoveForward(double distance);
+    // Moves across the heading on the floor plane, to the right for a
+    // positive distance; y never changes.
+    void MoveRight(double distance);
     // SetView from this position and heading.
     CMatrix GetViewMatrix() const;
 

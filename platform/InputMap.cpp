@@ -9,6 +9,10 @@ const uint32_t kFireKeys[] = {VK_APP1, VK_APP2, VK_APP3, VK_APP4, VK_APP5, VK_AP
 // for none). False for keys the device has no counterpart for.
 bool DeviceKey(int32_t key, uint16_t mod, uint32_t* vk, uint32_t* ch) {
     *ch = 0;
+    if ((key == DK_LEFT || key == DK_RIGHT) && (mod & DKMOD_ALT)) {
+        *vk = key == DK_LEFT ? VK_STRAFELEFT : VK_STRAFERIGHT;
+        return true;
+    }
     switch (key) {
     case DK_UP:
     case 'w':
@@ -25,6 +29,14 @@ bool DeviceKey(int32_t key, uint16_t mod, uint32_t* vk, uint32_t* ch) {
     case DK_RIGHT:
     case 'd':
         *vk = VK_RIGHT;
+        return true;
+    case 'q':
+    case ',':
+        *vk = VK_STRAFELEFT;
+        return true;
+    case 'e':
+    case '.':
+        *vk = VK_STRAFERIGHT;
         return true;
     case DK_SPACE:
     case DK_LCTRL:
@@ -107,12 +119,25 @@ void CInputMap::Key(int32_t key, uint16_t mod, bool down, bool repeat) {
         return;
     }
     uint32_t vk, ch;
-    if (!DeviceKey(key, mod, &vk, &ch))
-        return;
     if (!down) {
-        Post(WM_KEYUP, vk);
+        auto held = m_keysDown.find(key);
+        if (held != m_keysDown.end()) {
+            Post(WM_KEYUP, held->second);
+            m_keysDown.erase(held);
+        } else if (DeviceKey(key, mod, &vk, &ch)) {
+            Post(WM_KEYUP, vk);
+        }
         return;
     }
+    if (!DeviceKey(key, mod, &vk, &ch))
+        return;
+    // A repeat goes on as what the press was; a press starts afresh, in
+    // case the window never heard the last release.
+    auto held = m_keysDown.find(key);
+    if (repeat && held != m_keysDown.end())
+        vk = held->second;
+    else
+        m_keysDown[key] = vk;
     const int32_t lParam = repeat ? 1 : 0;
     Post(WM_KEYDOWN, vk, lParam);
     if (ch)
@@ -172,6 +197,13 @@ void CInputMap::Fire(Pad& pad, int source, bool down, uint32_t now) {
     }
 }
 
+void CInputMap::Shoulder(Pad& pad, int side, bool down) {
+    if (pad.shoulder[side] == down)
+        return;
+    pad.shoulder[side] = down;
+    Post(down ? WM_KEYDOWN : WM_KEYUP, side == 0 ? VK_STRAFELEFT : VK_STRAFERIGHT);
+}
+
 void CInputMap::PadButton(int32_t pad, int button, bool down, uint32_t now) {
     Pad& p = m_pads[pad];
     switch (button) {
@@ -187,6 +219,10 @@ void CInputMap::PadButton(int32_t pad, int button, bool down, uint32_t now) {
     case PAD_X:
     case PAD_Y:
         Fire(p, FIRE_A + (button - PAD_A), down, now);
+        break;
+    case PAD_LEFTSHOULDER:
+    case PAD_RIGHTSHOULDER:
+        Shoulder(p, button - PAD_LEFTSHOULDER, down);
         break;
     case PAD_START:
         Post(down ? WM_KEYDOWN : WM_KEYUP, VK_PAUSE);
@@ -226,6 +262,8 @@ void CInputMap::PadRemoved(int32_t pad) {
     Pad& p = it->second;
     for (int source = 0; source < FIRES; ++source)
         Fire(p, source, false, 0);
+    for (int side = 0; side < 2; ++side)
+        Shoulder(p, side, false);
     for (bool& held : p.dpad)
         held = false;
     p.stickX = p.stickY = 0;

@@ -49,6 +49,8 @@ enum : int {
     PAD_X = 2,
     PAD_Y = 3,
     PAD_START = 6,
+    PAD_LEFTSHOULDER = 9,
+    PAD_RIGHTSHOULDER = 10,
     PAD_DPAD_UP = 11,
     PAD_DPAD_DOWN = 12,
     PAD_DPAD_LEFT = 13,
@@ -89,7 +91,8 @@ public:
     static const uint32_t kRepeatInterval = 40;
 
     // A key went down (`repeat`: held down, the keyboard repeats it) or up.
-    // The arrows and W, A, S, D are the direction buttons; Space, Ctrl and
+    // The arrows and W, A, S, D are the direction buttons; Q and E, `,` and
+    // `.`, and Alt with Left or Right sidestep; Space, Ctrl and
     // Return fire; Escape is the device's Escape (the game asks before it
     // quits); P and Pause are the pause key (VK_PAUSE); F11 and Alt+Return
     // toggle full screen; F12 takes a screenshot. Letters, digits, Tab, Backspace, Shift and F1 to
@@ -100,8 +103,8 @@ public:
     // Pad events. `pad` tells pads apart (any number, as long as it is
     // unique while the pad is plugged in); `now` is the tick count in ms.
     // The D-pad and the left stick are the direction buttons; A, B, X and Y
-    // fire as the action buttons 209 to 212, either trigger as 213; Start is
-    // the pause key.
+    // fire as the action buttons 209 to 212, either trigger as 213; the
+    // shoulder buttons sidestep; Start is the pause key.
     void PadButton(int32_t pad, int button, bool down, uint32_t now);
     void PadAxis(int32_t pad, int axis, int32_t value, uint32_t now);
     // The pad went away: whatever it held is released.
@@ -141,6 +144,7 @@ private:
         int stickX = 0; // -1, 0 or 1 after the thresholds
         int stickY = 0;
         bool fire[FIRES] = {};
+        bool shoulder[2] = {}; // left, right: sidestep
         bool shown[DIRS] = {}; // the direction as the game last heard it
         int repeating = -1;    // the fire source that repeats, or -1
         uint32_t nextRepeat = 0;
@@ -150,8 +154,12 @@ private:
     void Command(InputAction::Kind kind);
     void Directions(Pad& pad);
     void Fire(Pad& pad, int source, bool down, uint32_t now);
+    void Shoulder(Pad& pad, int side, bool down);
     static int Axis(int state, int32_t value);
 
     std::map<int32_t, Pad> m_pads;
+    // What each held key went down as: a key comes up as what it went down
+    // as, so Left pressed with Alt and let go after Alt stops the sidestep.
+    std::map<int32_t, uint32_t> m_keysDown;
     std::deque<InputAction> m_out;
 };

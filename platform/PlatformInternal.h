@@ -6,8 +6,13 @@
 // One line in the call record, when the backend keeps one (headless).
 void PlatTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// A device with a shell that needs a moment before its full-screen calls
+// sets it here, after its start (PlatShellSettleMs).
+void PlatSetShellSettle(uint32_t ms);
+
 // Forgets every window (their owners' handles are cleared, no messages are
-// sent), every queued message, the quit request and the focus.
+// sent), every queued message, the quit request, the focus and the shell's
+// settle time.
 void PlatResetWindowSystem();
 // Removes a window without sending it anything: for an owner that is being
 // deleted and can no longer take messages.

@@ -63,6 +63,10 @@ enum : uint32_t {
     VK_PAUSE = 19,
     // The M key: mutes and unmutes the sound, also kept by the window system.
     VK_MUTE = 'M',
+    // Sidestep, which the handheld had no button for: two codes Windows
+    // leaves unassigned, so no device key is ever mistaken for them.
+    VK_STRAFELEFT = 0x88,
+    VK_STRAFERIGHT = 0x89,
 };
 
 // Message box types and answers.

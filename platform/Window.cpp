@@ -39,6 +39,7 @@ HWND g_reported = nullptr; // the focus the windows were last told about
 int g_nBoxesUp = 0;
 bool g_bUserPause = false; // the player pressed the pause key
 bool g_bSignUp = false;    // PAUSED stands over the picture
+uint32_t g_dwShellSettleMs = 0;
 
 PlatWindow* Find(HWND hwnd) {
     if (!hwnd)
@@ -115,6 +116,7 @@ void PlatResetWindowSystem() {
     g_nBoxesUp = 0;
     g_bUserPause = false;
     g_bSignUp = false;
+    g_dwShellSettleMs = 0;
 }
 
 void PlatForgetWindow(HWND hwnd) {
@@ -455,6 +457,14 @@ bool PlatSHInitDialog(const SHINITDLGINFO* info) {
 bool PlatSipShowIM(uint32_t flags) {
     PlatTrace("SipShowIM %u", flags);
     return true;
+}
+
+void PlatSetShellSettle(uint32_t ms) {
+    g_dwShellSettleMs = ms;
+}
+
+uint32_t PlatShellSettleMs() {
+    return g_dwShellSettleMs;
 }
 
 void PlatSetWaitCursor(bool on) {

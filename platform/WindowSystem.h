@@ -60,5 +60,10 @@ int32_t PlatMessageBox(HWND owner, const char* text, const char* caption, uint32
 bool PlatSHFullScreen(HWND hwnd, uint32_t flags);
 bool PlatSHInitDialog(const SHINITDLGINFO* info);
 bool PlatSipShowIM(uint32_t flags);
+// How long the shell needs, once the input panel is away, before it takes
+// the full-screen calls: the device's to say (PlatSetShellSettle). 0, no
+// wait, on every device here: none has the handheld's shell, and a wait on
+// every resume is a freeze the player feels.
+uint32_t PlatShellSettleMs();
 
 void PlatSetWaitCursor(bool on);

@@ -94,6 +94,7 @@ void CWorld::SetPaused(bool bPaused) {
     }
     m_nMove = MOVE_STAND;
     m_nTurn = TURN_NONE;
+    m_nStrafe = STRAFE_NONE;
 }
 
 void CWorld::OnMoveKey(EMove move, bool bDown) {
@@ -102,6 +103,10 @@ void CWorld::OnMoveKey(EMove move, bool bDown) {
 
 void CWorld::OnTurnKey(ETurn turn, bool bDown) {
     m_nTurn = bDown ? turn : TURN_NONE;
+}
+
+void CWorld::OnStrafeKey(EStrafe strafe, bool bDown) {
+    m_nStrafe = bDown ? strafe : STRAFE_NONE;
 }
 
 bool CWorld::Tick(int* event) {
@@ -139,6 +144,14 @@ void CWorld::Steer(int dt) {
     } else if (m_nMove == MOVE_BACKWARD) {
         double d = std::max(ms * -kWalkPerMs, -kMaxStep);
         m_camera.MoveForward(d);
+        m_root.Collide(m_camera);
+        steered = true;
+    }
+    // After the walk, each step with its own push-out, as a player walking
+    // and sidestepping into a corner is pushed out of both walls.
+    if (m_nStrafe != STRAFE_NONE) {
+        const double d = std::min(ms * kWalkPerMs, kMaxStep);
+        m_camera.MoveRight(m_nStrafe == STRAFE_RIGHT ? d : -d);
         m_root.Collide(m_camera);
         steered = true;
     }

@@ -25,6 +25,8 @@ enum : int {
 // How the player walks and turns.
 enum EMove : int { MOVE_STAND = 0, MOVE_FORWARD = 1, MOVE_BACKWARD = 2 };
 enum ETurn : int { TURN_NONE = 0, TURN_RIGHT = 1, TURN_LEFT = 2 }; // right: the heading grows
+// Sidestep: across the heading at walking speed.
+enum EStrafe : int { STRAFE_NONE = 0, STRAFE_RIGHT = 1, STRAFE_LEFT = 2 };
 
 class CWorld {
 public:
@@ -50,8 +52,8 @@ public:
 
     // Places the camera (eye height unchanged) and rebuilds the view matrix.
     void SetCamera(double x, double z, double heading);
-    // Pausing suspends the screen; resuming resumes it (with its full-screen
-    // wait) and restarts the frame clock. Either way held keys are forgotten.
+    // Pausing suspends the screen; resuming resumes it and restarts the
+    // frame clock. Either way held keys are forgotten.
     void SetPaused(bool bPaused);
 
     // ---- The player's keys, between frames ----
@@ -61,8 +63,10 @@ public:
     // while the other is still held.
     void OnMoveKey(EMove move, bool bDown);
     void OnTurnKey(ETurn turn, bool bDown);
+    void OnStrafeKey(EStrafe strafe, bool bDown);
     EMove GetMove() const { return m_nMove; }
     ETurn GetTurn() const { return m_nTurn; }
+    EStrafe GetStrafe() const { return m_nStrafe; }
 
     // Runs one frame with the milliseconds since the previous one and stores
     // its event code in *event. A paused world runs nothing, leaves *event
@@ -141,6 +145,7 @@ private:
     double m_dFrameSeconds = 0.0;
     EMove m_nMove = MOVE_STAND;
     ETurn m_nTurn = TURN_NONE;
+    EStrafe m_nStrafe = STRAFE_NONE;
     PictureTables m_pictures;
     CSceneFrame m_frame;
 };

@@ -43,8 +43,9 @@ static_assert(Same(DK_RIGHT, SDLK_RIGHT) && Same(DK_LEFT, SDLK_LEFT) && Same(DK_
 static_assert(Same(DK_LCTRL, SDLK_LCTRL) && Same(DK_RCTRL, SDLK_RCTRL) &&
                   Same(DK_LSHIFT, SDLK_LSHIFT) && Same(DK_RSHIFT, SDLK_RSHIFT),
               "modifier keys");
-static_assert(Same(SDLK_a, 'a') && Same(SDLK_z, 'z') && Same(SDLK_0, '0') && Same(SDLK_9, '9'),
-              "letters, digits");
+static_assert(Same(SDLK_a, 'a') && Same(SDLK_z, 'z') && Same(SDLK_0, '0') && Same(SDLK_9, '9') &&
+                  Same(SDLK_COMMA, ',') && Same(SDLK_PERIOD, '.'),
+              "letters, digits, the sidestep's punctuation");
 static_assert(Same(DKMOD_SHIFT, KMOD_SHIFT) && Same(DKMOD_CTRL, KMOD_CTRL) &&
                   Same(DKMOD_ALT, KMOD_ALT),
               "modifier bits");
@@ -178,9 +179,8 @@ bool CSdlBackend::Start(const PlatConfig& config) {
     SDL_RenderSetIntegerScale(m_pRenderer, SDL_TRUE);
 
     SDL_DisplayMode mode;
-    const int hz = SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.refresh_rate > 0
-                       ? mode.refresh_rate
-                       : 60;
+    const int hz =
+        SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.refresh_rate > 0 ? mode.refresh_rate : 60;
     PlatPresenter().Start(this, 1000000u / static_cast<uint64_t>(hz), config.fps);
     m_framebuffer.MarkShown();
     PlatPresenter().Show();
@@ -378,8 +378,8 @@ int32_t CSdlBackend::MessageBox(const char* text, const char* caption, uint32_t 
     // place a box with a parent away from it, and centred on the display it
     // stands over the game, which starts there.
     int top = 0;
-    const bool framed = SDL_GetWindowBordersSize(m_pWindow, &top, nullptr, nullptr, nullptr) == 0 &&
-                        top > 0;
+    const bool framed =
+        SDL_GetWindowBordersSize(m_pWindow, &top, nullptr, nullptr, nullptr) == 0 && top > 0;
     box.window = framed ? m_pWindow : nullptr;
     box.title = title;
     box.message = text;

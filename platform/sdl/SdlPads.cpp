@@ -15,6 +15,9 @@ static_assert(Same(PAD_A, SDL_CONTROLLER_BUTTON_A) && Same(PAD_B, SDL_CONTROLLER
                   Same(PAD_X, SDL_CONTROLLER_BUTTON_X) && Same(PAD_Y, SDL_CONTROLLER_BUTTON_Y) &&
                   Same(PAD_START, SDL_CONTROLLER_BUTTON_START),
               "face buttons");
+static_assert(Same(PAD_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_LEFTSHOULDER) &&
+                  Same(PAD_RIGHTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER),
+              "shoulder buttons");
 static_assert(Same(PAD_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_UP) &&
                   Same(PAD_DPAD_DOWN, SDL_CONTROLLER_BUTTON_DPAD_DOWN) &&
                   Same(PAD_DPAD_LEFT, SDL_CONTROLLER_BUTTON_DPAD_LEFT) &&

@@ -159,6 +159,11 @@ CWebBackend* g_pWeb = nullptr; // the running one, for the page's callbacks
 EM_BOOL OnKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     if (!g_pWeb || g_pWeb->Asking())
         return EM_FALSE;
+    // Alt with an arrow is the browser's Back and Forward: the page's
+    // sidestep keys are Q, E, comma and full stop.
+    if (event->altKey && (WebKeyCode(event->key, event->code) == DK_LEFT ||
+                          WebKeyCode(event->key, event->code) == DK_RIGHT))
+        return EM_FALSE;
     g_pWeb->Key(*event, true);
     // The page must not scroll on the arrows or Space, nor open its own
     // tools on F12; shortcuts with Ctrl or Alt and a letter stay the browser's.

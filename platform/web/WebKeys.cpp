@@ -50,8 +50,8 @@ int32_t WebKeyCode(const char* key, const char* code) {
 }
 
 int32_t WebTouchKey(int button) {
-    static const int32_t kKeys[WEB_TOUCH_BUTTONS] = {DK_UP,    DK_DOWN, DK_LEFT, DK_RIGHT,
-                                                     DK_SPACE, 'p',     'm'};
+    static const int32_t kKeys[WEB_TOUCH_BUTTONS] = {DK_UP, DK_DOWN, DK_LEFT, DK_RIGHT, DK_SPACE,
+                                                     'p',   'm',     'q',     'e'};
     return button >= 0 && button < WEB_TOUCH_BUTTONS ? kKeys[button] : 0;
 }
 
@@ -73,6 +73,10 @@ int WebPadButton(int standardButton) {
         return PAD_DPAD_LEFT;
     case 15:
         return PAD_DPAD_RIGHT;
+    case 4:
+        return PAD_LEFTSHOULDER;
+    case 5:
+        return PAD_RIGHTSHOULDER;
     case 9:
         return PAD_START;
     default:

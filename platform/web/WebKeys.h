@@ -15,8 +15,10 @@ enum : int {
     WEB_TOUCH_LEFT,
     WEB_TOUCH_RIGHT,
     WEB_TOUCH_FIRE,
-    WEB_TOUCH_PAUSE, // P: pauses and resumes
-    WEB_TOUCH_MUTE,  // M: mutes and unmutes
+    WEB_TOUCH_PAUSE,       // P: pauses and resumes
+    WEB_TOUCH_MUTE,        // M: mutes and unmutes
+    WEB_TOUCH_STRAFELEFT,  // sidesteps, as Q does
+    WEB_TOUCH_STRAFERIGHT, // as E does
     WEB_TOUCH_BUTTONS
 };
 // The key a touch button stands for; 0 for a number out of range.

@@ -14,6 +14,8 @@ static_assert(WVK_BACK == VK_BACK && WVK_TAB == VK_TAB && WVK_RETURN == VK_RETUR
 static_assert(WVK_LEFT == VK_LEFT && WVK_UP == VK_UP && WVK_RIGHT == VK_RIGHT &&
                   WVK_DOWN == VK_DOWN && WVK_F1 == VK_F1 && WVK_F12 == VK_F12,
               "arrows and function keys");
+static_assert(WVK_OEM_COMMA == VK_OEM_COMMA && WVK_OEM_PERIOD == VK_OEM_PERIOD,
+              "the sidestep's punctuation keys");
 
 namespace {
 

@@ -24,6 +24,8 @@ enum : uint32_t {
     WVK_DOWN = 0x28,
     WVK_F1 = 0x70,
     WVK_F12 = 0x7B,
+    WVK_OEM_COMMA = 0xBC,
+    WVK_OEM_PERIOD = 0xBE,
 };
 
 // XInput's button bits, checked the same way.
@@ -33,6 +35,8 @@ enum : uint16_t {
     WPAD_DPAD_LEFT = 0x0004,
     WPAD_DPAD_RIGHT = 0x0008,
     WPAD_START = 0x0010,
+    WPAD_LEFT_SHOULDER = 0x0100,
+    WPAD_RIGHT_SHOULDER = 0x0200,
     WPAD_A = 0x1000,
     WPAD_B = 0x2000,
     WPAD_X = 0x4000,

@@ -35,6 +35,10 @@ int32_t Win32DesktopKey(const Win32Event& key) {
         return key.extended ? DK_RSHIFT : DK_LSHIFT;
     case WVK_CONTROL:
         return key.extended ? DK_RCTRL : DK_LCTRL;
+    case WVK_OEM_COMMA:
+        return ',';
+    case WVK_OEM_PERIOD:
+        return '.';
     default:
         return 0;
     }
@@ -61,6 +65,8 @@ const struct {
     {WPAD_X, PAD_X},
     {WPAD_Y, PAD_Y},
     {WPAD_START, PAD_START},
+    {WPAD_LEFT_SHOULDER, PAD_LEFTSHOULDER},
+    {WPAD_RIGHT_SHOULDER, PAD_RIGHTSHOULDER},
     {WPAD_DPAD_UP, PAD_DPAD_UP},
     {WPAD_DPAD_DOWN, PAD_DPAD_DOWN},
     {WPAD_DPAD_LEFT, PAD_DPAD_LEFT},

@@ -7,9 +7,9 @@
 #include "app/QuibboApp.h"
 #include "app/RunStats.h"
 #include "platform/GX.h"
-#include "platform/headless/Headless.h"
 #include "platform/Time.h"
 #include "platform/WindowSystem.h"
+#include "platform/headless/Headless.h"
 #include "res/ResourceIds.h"
 #include "scene/Maze.h"
 #include <algorithm>
@@ -114,14 +114,16 @@ TEST_F(MainFrameTest, OtherKeysPassOnButCharactersAreSwallowed) {
     EXPECT_TRUE(Key(WM_CHAR, 'a'));
     EXPECT_FALSE(Key(WM_PAINT, 0));
 
-    // A paused world takes no keys at all.
+    // A world paused for want of the keyboard takes no keys at all.
     World().SetPaused(true);
+    HeadlessSetFocus(nullptr);
     Probe().nShots = 1;
     EXPECT_FALSE(Key(WM_KEYDOWN, VK_UP));
     EXPECT_FALSE(Key(WM_KEYDOWN, VK_RETURN));
     EXPECT_FALSE(Key(WM_CHAR, 'a'));
     EXPECT_EQ(World().GetMove(), MOVE_STAND);
     EXPECT_EQ(World().GetShots(), 1);
+    EXPECT_TRUE(World().IsPaused());
 }
 
 TEST_F(MainFrameTest, TheLoopPausesWhileTheFocusIsElsewhere) {
@@ -144,9 +146,12 @@ TEST_F(MainFrameTest, TheLoopPausesWhileTheFocusIsElsewhere) {
 
     // Back after ten seconds: resumed, and the frame's step is not ten seconds.
     HeadlessSetClock(PlatGetTickCount() + 10000);
+    // A key that comes with the focus resumes the world and acts at once,
+    // before the pass's frame, as a key a frame later would.
     HeadlessSetFocus(m_pFrame->m_hWnd);
-    Key(WM_KEYDOWN, VK_UP); // ignored: still paused
-    EXPECT_EQ(World().GetMove(), MOVE_STAND);
+    EXPECT_TRUE(Key(WM_KEYDOWN, VK_UP));
+    EXPECT_FALSE(World().IsPaused());
+    EXPECT_EQ(World().GetMove(), MOVE_FORWARD);
     EXPECT_TRUE(m_pFrame->IdleTick());
     EXPECT_FALSE(World().IsPaused());
     EXPECT_EQ(HeadlessPresentCount(), presents + 1);
@@ -242,8 +247,9 @@ TEST_F(MainFrameTest, ABrokenFirstLevelIsRetriedWithoutFallbackAfterGameOver) {
     EXPECT_EQ(World().GetOverlayTime(), 5000);
 #ifndef __EMSCRIPTEN__ // node writes stderr past the descriptor GoogleTest captures
     // The retry's refusal is said before the "Can't load level." box.
-    EXPECT_EQ(said, "quibbo: " + m_strFolder + "QB00.BMP refused (the file does not start with "
-                                              "\"BM\")\n");
+    EXPECT_EQ(said, "quibbo: " + m_strFolder +
+                        "QB00.BMP refused (the file does not start with "
+                        "\"BM\")\n");
 #endif
 }
 

@@ -42,7 +42,7 @@ Bytes Crc(const Bytes& bytes) {
 
 // The tag, a version and the fields, sealed with a check sum that matches,
 // so only the fields can be what is refused.
-Bytes Sealed(const Bytes& fields, uint8_t version = 1) {
+Bytes Sealed(const Bytes& fields, uint8_t version = kRunFormatVersion) {
     const Bytes body = Cat({{'Q', 'R', 'U', 'N', version}, fields});
     return Cat({body, Crc(body)});
 }
@@ -308,11 +308,12 @@ TEST(RunFile, BodiesNoQuibboWroteAreRefusedInOneLine) {
     const std::vector<std::pair<std::string, Bytes>> wholes = {
         {"the run is cut short", {}},
         {"the run is cut short", {'Q', 'R', 'U'}},
-        {"the run is cut short", {'Q', 'R', 'U', 'N', 1, 0, 0, 0}},
-        {"it is not a Quibbo run", {'Q', 'R', 'U', 'X', 1, 0, 0, 0, 0}},
+        {"the run is cut short", {'Q', 'R', 'U', 'N', 2, 0, 0, 0}},
+        {"it is not a Quibbo run", {'Q', 'R', 'U', 'X', 2, 0, 0, 0, 0}},
         {"it is not a Quibbo run", {'B', 'M'}},
         {"it is not a Quibbo run (version 0)", Sealed(Cat({V(1), V(0)}), 0)},
-        {"the run was made by a newer Quibbo", Sealed(Cat({V(1), V(0)}), 2)},
+        {"made by an older Quibbo (run format 1)", Sealed(Cat({V(1), V(0)}), 1)},
+        {"the run was made by a newer Quibbo", Sealed(Cat({V(1), V(0)}), 3)},
         {"checksum does not match", changed},
         {"larger than any run", huge},
     };

@@ -5,6 +5,8 @@
 #include "gfx/Screen.h"
 #include "platform/FrameWnd.h"
 #include "platform/GX.h"
+#include "platform/PlatformInternal.h"
+#include "platform/Time.h"
 #include "platform/WindowSystem.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +33,7 @@ int Count(const std::vector<std::string>& calls, const std::string& line) {
 }
 
 const std::vector<std::string> kOpenInput = {
-    "ShowWindow 5",      "GXOpenInput",    "SipShowIM 0",     "Sleep 500",     "SetExStyle 8",
+    "ShowWindow 5",      "GXOpenInput",    "SipShowIM 0",     "SetExStyle 8",
     "SHInitDialog 1 16", "SHFullScreen 2", "SHFullScreen 32", "SHFullScreen 8"};
 
 // A view of the headless framebuffer as the platform describes it.
@@ -235,13 +237,27 @@ TEST_F(DisplayTest, SuspendAndResumeRepeatTheFullScreenEntry) {
     EXPECT_EQ(screen.pixels, screen.backBuffer.pixels);
     EXPECT_EQ(screen.GetPixel(0, 0), 0x00F8FCF8u);
 
+    // No device here has a shell to wait for: the resume takes no time.
     HeadlessClearLog();
+    const uint32_t before = PlatGetTickCount();
     screen.Resume();
     std::vector<std::string> expect = kOpenInput;
     expect.push_back("GXResume");
     EXPECT_EQ(Calls(), expect);
+    EXPECT_EQ(PlatGetTickCount(), before);
     EXPECT_TRUE(screen.Present());
     EXPECT_EQ(fb.s.GetPixel(0, 0), 0x00F8FCF8u);
+
+    // A device whose shell needs a moment is given it, after the input
+    // panel goes and before the full-screen calls.
+    PlatSetShellSettle(120);
+    screen.Suspend();
+    HeadlessClearLog();
+    screen.Resume();
+    expect.insert(expect.begin() + 3, "Sleep 120");
+    EXPECT_EQ(Calls(), expect);
+    EXPECT_EQ(PlatGetTickCount(), before + 120);
+    PlatSetShellSettle(0);
 }
 
 TEST_F(DisplayTest, WallQuadsDrawIntoTheBackBuffer) {

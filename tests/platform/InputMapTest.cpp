@@ -36,6 +36,34 @@ TEST(InputKeys, ArrowsAndWasdWalkAndTurnWithoutTyping) {
     EXPECT_EQ(TakeActions(map), (Lines{"repeat 38"}));
 }
 
+TEST(InputKeys, QECommaFullStopAndAltArrowsSidestep) {
+    CInputMap map;
+    for (int32_t key : {int32_t('q'), int32_t(',')})
+        EXPECT_EQ(Press(map, key), (Lines{"down 136", "up 136"})) << key;
+    for (int32_t key : {int32_t('e'), int32_t('.')})
+        EXPECT_EQ(Press(map, key), (Lines{"down 137", "up 137"})) << key;
+    EXPECT_EQ(Press(map, DK_LEFT, DKMOD_ALT), (Lines{"down 136", "up 136"}));
+    EXPECT_EQ(Press(map, DK_RIGHT, DKMOD_ALT), (Lines{"down 137", "up 137"}));
+    // Alt let go before the arrow: the arrow comes up as the sidestep it
+    // went down as, and its repeats stay sidesteps.
+    map.Key(DK_LEFT, DKMOD_ALT, true, false);
+    map.Key(DK_LEFT, 0, true, true);
+    map.Key(DK_LEFT, 0, false, false);
+    EXPECT_EQ(TakeActions(map), (Lines{"down 136", "repeat 136", "up 136"}));
+    // A fresh press without Alt turns, even if the last release was lost.
+    map.Key(DK_LEFT, DKMOD_ALT, true, false);
+    map.Key(DK_LEFT, 0, true, false);
+    EXPECT_EQ(TakeActions(map), (Lines{"down 136", "down 37"}));
+    // The shoulder buttons, once each however often the pad says so; a pad
+    // that goes away lets go of the one it held.
+    map.PadButton(1, PAD_LEFTSHOULDER, true, 0);
+    map.PadButton(1, PAD_LEFTSHOULDER, true, 0);
+    map.PadButton(1, PAD_LEFTSHOULDER, false, 0);
+    map.PadButton(1, PAD_RIGHTSHOULDER, true, 0);
+    map.PadRemoved(1);
+    EXPECT_EQ(TakeActions(map), (Lines{"down 136", "up 136", "down 137", "up 137"}));
+}
+
 TEST(InputKeys, SpaceCtrlAndReturnFireAndRepeatWhileHeld) {
     CInputMap map;
     for (int32_t key : {int32_t(DK_SPACE), int32_t(DK_LCTRL), int32_t(DK_RCTRL)})
@@ -68,8 +96,8 @@ TEST(InputKeys, WindowKeysEscapeAndPauseActOncePerPress) {
 
 TEST(InputKeys, OtherKeysPassOnAsTheDevicesOrNotAtAll) {
     CInputMap map;
-    EXPECT_EQ(Press(map, 'q'), (Lines{"down 81", "char 113", "up 81"}));
-    EXPECT_EQ(Press(map, 'q', DKMOD_SHIFT), (Lines{"down 81", "char 81", "up 81"}));
+    EXPECT_EQ(Press(map, 'x'), (Lines{"down 88", "char 120", "up 88"}));
+    EXPECT_EQ(Press(map, 'x', DKMOD_SHIFT), (Lines{"down 88", "char 88", "up 88"}));
     EXPECT_EQ(Press(map, '7'), (Lines{"down 55", "char 55", "up 55"}));
     EXPECT_EQ(Press(map, DK_TAB), (Lines{"down 9", "char 9", "up 9"}));
     EXPECT_EQ(Press(map, DK_LSHIFT), (Lines{"down 16", "up 16"}));
@@ -124,7 +152,7 @@ TEST(InputPads, DpadAndStickTogetherAreOneButton) {
     map.PadButton(1, PAD_START, true, 0);
     map.PadButton(1, PAD_START, false, 0);
     EXPECT_EQ(TakeActions(map), (Lines{"down 19", "up 19"}));
-    for (int button : {4, 5, 7, 8, 9, 10, 15, 20, -1, 99})
+    for (int button : {4, 5, 7, 8, 15, 20, -1, 99})
         map.PadButton(1, button, true, 0);
     for (int axis : {2, 3, 6, -1})
         map.PadAxis(1, axis, 32767, 0);

@@ -929,7 +929,7 @@ async function runs(browser, log, dir) {
   // Broken runs, one kind a row: one line, nothing played, nothing kept.
   const body = zlib.inflateRawSync(fs.readFileSync(record).subarray(4));
   const newer = Buffer.from(body);
-  newer[4] = 2; // the version
+  newer[4] = 3; // the version
   newer.writeUInt32LE(zlib.crc32(newer.subarray(0, newer.length - 4)), newer.length - 4);
   const flip = (text, at) => text.slice(0, at) + (text[at] === 'A' ? 'B' : 'A') + text.slice(at + 1);
   const broken = [
