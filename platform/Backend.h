@@ -16,6 +16,9 @@
 //   business, not the device's.
 // - It reports the keyboard focus with PlatSetAppFocus, and input as queued
 //   messages (PlatPostInput and the other calls of PlatformInternal.h).
+// - A device with a shell that needs a moment before its full-screen calls
+//   says how long with PlatSetShellSettle after its start; none here does,
+//   and the wait would fall on every resume.
 #pragma once
 #include "platform/Framebuffer.h"
 #include "platform/Platform.h"

@@ -43,6 +43,8 @@ TEST(Win32Input, VirtualKeysAreTheDesktopsKeys) {
         {WVK_ESCAPE, false, DK_ESCAPE},
         {WVK_PAUSE, false, DK_PAUSE},
         {WVK_BACK, false, DK_BACKSPACE},
+        {WVK_OEM_COMMA, false, ','}, // sidestep, as Q and E are
+        {WVK_OEM_PERIOD, false, '.'},
         {0x2D, true, 0},  // Insert: not one of the game's
         {0x90, false, 0}, // Num Lock
         {0x60, false, 0}, // the keypad's 0, not the digit key's
@@ -69,6 +71,12 @@ TEST(Win32Input, KeysWithTheirModifiersActAsOnTheOtherDesktops) {
     Win32FeedKey(map, Key(WVK_F12, true));
     EXPECT_EQ(TakeActions(map), (Lines{"fullscreen", "fullscreen", "screenshot"}));
 
+    Win32Event altLeft = Key(WVK_LEFT, true, true);
+    altLeft.alt = true;
+    Win32FeedKey(map, altLeft);
+    Win32FeedKey(map, Key(WVK_LEFT, false, true)); // Alt let go first
+    EXPECT_EQ(TakeActions(map), (Lines{"down 136", "up 136"}));
+
     Win32FeedKey(map, Key(0x2D, true, true)); // dropped
     EXPECT_EQ(TakeActions(map), Lines{});
 }
@@ -83,7 +91,7 @@ TEST(Win32Input, PadChangesAreTheSdlPadsChanges) {
     up.stickY = 32767; // XInput: up is positive
     triggers.leftTrigger = 255;
     triggers.rightTrigger = 128;
-    dpad.buttons = WPAD_DPAD_LEFT | WPAD_START;
+    dpad.buttons = WPAD_DPAD_LEFT | WPAD_START | WPAD_RIGHT_SHOULDER;
     const struct {
         const char* what;
         const Win32Pad& was;
@@ -102,9 +110,10 @@ TEST(Win32Input, PadChangesAreTheSdlPadsChanges) {
              m.PadAxis(0, PAD_AXIS_TRIGGERLEFT, 32767, 100);
              m.PadAxis(0, PAD_AXIS_TRIGGERRIGHT, 16448, 100);
          }},
-        {"D-pad and Start", idle, dpad,
+        {"D-pad, Start and a shoulder", idle, dpad,
          [](CInputMap& m) {
              m.PadButton(0, PAD_START, true, 100);
+             m.PadButton(0, PAD_RIGHTSHOULDER, true, 100);
              m.PadButton(0, PAD_DPAD_LEFT, true, 100);
          }},
         {"unplugged holding A", a, gone,

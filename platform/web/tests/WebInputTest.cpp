@@ -41,6 +41,10 @@ TEST(WebKeys, BrowserKeysPlayAsTheDesktopsKeys) {
         {"Enter", "NumpadEnter", {"down 13", "char 13", "up 13"}},
         {"Escape", "Escape", {"down 27", "up 27"}}, // the game asks before it quits
         {"p", "KeyP", {"down 19", "up 19"}},
+        {"q", "KeyQ", {"down 136", "up 136"}}, // sidestep
+        {",", "Comma", {"down 136", "up 136"}},
+        {"e", "KeyE", {"down 137", "up 137"}},
+        {".", "Period", {"down 137", "up 137"}},
         {"Pause", "Pause", {"down 19", "up 19"}},
         {"F11", "F11", {"fullscreen"}},
         {"F12", "F12", {"screenshot"}},
@@ -74,17 +78,23 @@ TEST(WebKeys, TouchButtonsAndPadsMoveAndFireAsOnTheDesktop) {
         map.Key(WebTouchKey(button), 0, false, false);
     }
     EXPECT_EQ(TakeActions(map), (Lines{"down 19", "up 19", "down 77", "char 109", "up 77"}));
+    for (int button : {WEB_TOUCH_STRAFELEFT, WEB_TOUCH_STRAFERIGHT})
+        map.Key(WebTouchKey(button), 0, true, false);
+    EXPECT_EQ(TakeActions(map), (Lines{"down 136", "down 137"}));
     EXPECT_EQ(WebTouchKey(WEB_TOUCH_BUTTONS), 0);
     EXPECT_EQ(WebTouchKey(-1), 0);
 
-    // The standard layout: A, B, X, Y; Start as button 9; then the D-pad as
-    // buttons 12 to 15.
+    // The standard layout: A, B, X, Y; the shoulders as 4 and 5; Start as
+    // button 9; then the D-pad as buttons 12 to 15.
     map.PadButton(0, WebPadButton(14), true, 0);
     map.PadButton(0, WebPadButton(14), false, 10);
     map.PadButton(0, WebPadButton(0), true, 20);
     map.PadButton(0, WebPadButton(9), true, 30);
-    EXPECT_EQ(TakeActions(map), (Lines{"down 37", "up 37", "down 209", "down 19"}));
-    for (int button : {4, 5, 6, 7, 8, 10, 11, 16, 17, -1})
+    map.PadButton(0, WebPadButton(4), true, 40); // the shoulders sidestep
+    map.PadButton(0, WebPadButton(5), true, 40);
+    EXPECT_EQ(TakeActions(map),
+              (Lines{"down 37", "up 37", "down 209", "down 19", "down 136", "down 137"}));
+    for (int button : {6, 7, 8, 10, 11, 16, 17, -1})
         EXPECT_EQ(WebPadButton(button), -1) << button;
 }
 

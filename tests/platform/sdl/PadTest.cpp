@@ -97,10 +97,15 @@ TEST_F(PadTest, ButtonsAreTheDevicesButtons) {
         ASSERT_TRUE(m_pad.SetButton(face[i], false));
         EXPECT_EQ(Pump(), (Lines{"up " + code})) << i;
     }
-    // Start is the pause key; a button the game has no use for says nothing.
+    // Start is the pause key, the shoulders sidestep; a button the game has
+    // no use for says nothing.
     ASSERT_TRUE(m_pad.SetButton(6 /* start */, true));
     EXPECT_EQ(Pump(), (Lines{"down 19"}));
     ASSERT_TRUE(m_pad.SetButton(9 /* left shoulder */, true));
+    EXPECT_EQ(Pump(), (Lines{"down 136"}));
+    ASSERT_TRUE(m_pad.SetButton(10 /* right shoulder */, true));
+    EXPECT_EQ(Pump(), (Lines{"down 137"}));
+    ASSERT_TRUE(m_pad.SetButton(7 /* left stick */, true));
     EXPECT_EQ(Pump(), Lines{});
 }
 
