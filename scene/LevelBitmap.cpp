@@ -1,6 +1,8 @@
 #include "scene/LevelBitmap.h"
 #include "platform/Resources.h"
 #include "platform/WholeFile.h"
+#include "res/ResourceIds.h"
+#include <cstring>
 
 namespace {
 
@@ -25,9 +27,23 @@ bool Fail(LevelGrid* grid, std::string* error, const std::string& why) {
     grid->height = 0;
     std::vector<uint8_t>().swap(grid->cells);
     grid->colours.clear();
+    grid->name.clear();
     if (error)
         *error = why;
     return false;
+}
+
+// The name kept after the rows that end at `rowsEnd`, or "" when the data
+// holds none there (a resource, a file of another writer, one cut short).
+std::string NameAfterRows(const uint8_t* data, size_t size, uint64_t rowsEnd) {
+    const size_t markBytes = sizeof kLevelNameMark;
+    if (rowsEnd > size || size - rowsEnd < markBytes + 1)
+        return "";
+    const uint8_t* p = data + rowsEnd;
+    const size_t length = p[markBytes];
+    if (std::memcmp(p, kLevelNameMark, markBytes) != 0 || length > size - rowsEnd - markBytes - 1)
+        return "";
+    return CleanLevelName(std::string(reinterpret_cast<const char*>(p) + markBytes + 1, length));
 }
 
 } // namespace
@@ -78,9 +94,37 @@ bool ReadLevelDib(const uint8_t* data, size_t size, LevelGrid* grid, std::string
         for (int c = 0; c < width; ++c)
             dst[c] = src[c];
     }
+    grid->name = NameAfterRows(data, size, rowsStart + uint64_t(stride) * uint64_t(height));
     if (error)
         error->clear();
     return true;
+}
+
+std::string CleanLevelName(const std::string& name) {
+    std::string clean;
+    for (char ch : name)
+        if (ch >= ' ' && ch <= '~' && (ch != ' ' || !clean.empty()))
+            clean += ch;
+    if (clean.size() > kMaxLevelNameChars)
+        clean.resize(kMaxLevelNameChars);
+    while (!clean.empty() && clean.back() == ' ')
+        clean.pop_back();
+    return clean;
+}
+
+bool TrimLevelName(const std::string& typed, std::string* name) {
+    const size_t first = typed.find_first_not_of(" \t");
+    const std::string trimmed =
+        first == std::string::npos ? ""
+                                   : typed.substr(first, typed.find_last_not_of(" \t") + 1 - first);
+    if (CleanLevelName(trimmed) != trimmed)
+        return false;
+    *name = trimmed;
+    return true;
+}
+
+std::string ResourceLevelName(int id) {
+    return id == IDB_LEVEL ? "The Old Maze" : "";
 }
 
 void LevelPaletteColour(int index, uint8_t* red, uint8_t* green, uint8_t* blue) {
@@ -128,7 +172,10 @@ bool ReadLevelResource(int id, LevelGrid* grid, std::string* error) {
     std::string why;
     if (!FindLevelBytes(id, &bytes, &why))
         return Fail(grid, error, why);
-    return ReadLevelDib(bytes.info, bytes.size, grid, error);
+    if (!ReadLevelDib(bytes.info, bytes.size, grid, error))
+        return false;
+    grid->name = ResourceLevelName(id);
+    return true;
 }
 
 bool ReadLevelFile(const char* path, LevelGrid* grid, std::string* error) {

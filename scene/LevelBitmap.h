@@ -60,6 +60,28 @@ struct LevelColour {
     uint8_t red, green, blue;
 };
 
+// A level's name is short printable ASCII: the game draws it on a screen
+// 240 pixels wide, and it comes from files and links anyone can make.
+const size_t kMaxLevelNameChars = 24;
+
+// The name as a level may carry it: bytes outside printable ASCII dropped,
+// blanks at either end trimmed, then cut to kMaxLevelNameChars (and trimmed
+// again). A name that comes back unchanged is clean.
+std::string CleanLevelName(const std::string& name);
+// The name a person typed: blanks and tabs at either end dropped into
+// *name; false (with *name unchanged) when the rest is not clean.
+bool TrimLevelName(const std::string& typed, std::string* name);
+
+// What follows the last pixel row of a level file that has a name: the
+// mark, one byte of length (1 to kMaxLevelNameChars) and the name. Every
+// reader of the format takes exactly `height` rows after the colour table
+// and ignores what comes after, so a named level still loads anywhere.
+const char kLevelNameMark[4] = {'Q', 'N', 'A', 'M'};
+
+// The name of the level in bitmap resource `id` ("" for none): a resource
+// has no room after its rows, so the built-in level's is given here.
+std::string ResourceLevelName(int id);
+
 // A level's cells: row-major, row 0 the top row of the picture.
 struct LevelGrid {
     int width = 0;
@@ -69,6 +91,7 @@ struct LevelGrid {
     // index, each index at most once. The game reads only the cells; the
     // colours let a level's own palette go through text and back.
     std::vector<LevelColour> colours;
+    std::string name; // clean (see CleanLevelName); "" for none
 };
 
 // The default colour (red, green, blue) of palette index i in a level
@@ -119,9 +142,11 @@ bool FindLevelBytes(int id, LevelBytes* bytes, std::string* error);
 // may lack its padding. Fails, reading nothing outside the data, when any of
 // this does not hold or the colour table and rows run past the end. On
 // failure *grid is emptied and *error (if given) says why, in one line.
-// The palette entries that differ from the default go to grid->colours.
+// The palette entries that differ from the default go to grid->colours, and
+// the name after the rows (kLevelNameMark), cleaned, to grid->name.
 bool ReadLevelDib(const uint8_t* data, size_t size, LevelGrid* grid, std::string* error);
 
-// ReadLevelDib on the bytes of resource `id` or of the file at `path`.
+// ReadLevelDib on the bytes of resource `id` (named by ResourceLevelName) or
+// of the file at `path`.
 bool ReadLevelResource(int id, LevelGrid* grid, std::string* error);
 bool ReadLevelFile(const char* path, LevelGrid* grid, std::string* error);

@@ -52,6 +52,9 @@ bool MakeLevelCodeBody(const LevelGrid& grid, std::vector<uint8_t>* body, std::s
     std::string why = SideProblem(grid.width, grid.height);
     if (why.empty() && grid.cells.size() != size_t(grid.width) * size_t(grid.height))
         why = "the grid has " + std::to_string(grid.cells.size()) + " cells, not width x height";
+    if (why.empty() && CleanLevelName(grid.name) != grid.name)
+        why = "its name is not 1 to " + std::to_string(kMaxLevelNameChars) +
+              " printable ASCII characters";
     if (why.empty() && grid.colours.size() > 256)
         why = "the grid has more than 256 colours";
     int previous = -1;
@@ -64,13 +67,18 @@ bool MakeLevelCodeBody(const LevelGrid& grid, std::vector<uint8_t>* body, std::s
             *error = "no link can carry this level: " + why;
         return false;
     }
-    body->reserve(kFixedBytes + 4 * grid.colours.size() + grid.cells.size() + kCrcBytes);
+    body->reserve(kFixedBytes + 4 * grid.colours.size() + grid.cells.size() + 1 + grid.name.size() +
+                  kCrcBytes);
     PutU16(*body, uint32_t(grid.width));
     PutU16(*body, uint32_t(grid.height));
     PutU16(*body, uint32_t(grid.colours.size()));
     for (const LevelColour& c : grid.colours)
         body->insert(body->end(), {c.index, c.red, c.green, c.blue});
     body->insert(body->end(), grid.cells.begin(), grid.cells.end());
+    if (!grid.name.empty()) {
+        body->push_back(uint8_t(grid.name.size()));
+        body->insert(body->end(), grid.name.begin(), grid.name.end());
+    }
     const uint32_t crc = Crc32(body->data(), body->size());
     PutU16(*body, crc & 0xFFFF);
     PutU16(*body, crc >> 16);
@@ -104,10 +112,18 @@ bool ReadLevelCodeBody(const uint8_t* body, size_t size, LevelGrid* grid, std::s
         return Refuse(grid, error, std::to_string(count) + " colours; a level has at most 256");
     const size_t cells = size_t(width) * size_t(height);
     const size_t expected = kFixedBytes + 4 * count + cells + kCrcBytes;
-    if (size != expected)
+    // Past the cells: nothing, or a name's length and the name.
+    const size_t nameBytes = size > expected + 1 ? size - expected - 1 : 0;
+    const uint8_t* named = body + (nameBytes > 0 ? expected - kCrcBytes : 0);
+    if (size != expected && (nameBytes == 0 || *named != nameBytes))
         return Refuse(grid, error,
                       std::to_string(size) + " bytes where a level of its size has " +
-                          std::to_string(expected));
+                          std::to_string(expected) + " (more with a name)");
+    const std::string name(reinterpret_cast<const char*>(named) + 1, nameBytes);
+    if (CleanLevelName(name) != name)
+        return Refuse(grid, error,
+                      "its name is not 1 to " + std::to_string(kMaxLevelNameChars) +
+                          " printable ASCII characters");
     LevelGrid result;
     result.width = width;
     result.height = height;
@@ -122,6 +138,7 @@ bool ReadLevelCodeBody(const uint8_t* body, size_t size, LevelGrid* grid, std::s
         previous = c.index;
     }
     result.cells.assign(p, p + cells);
+    result.name = name;
     *grid = std::move(result);
     if (error)
         error->clear();

@@ -7,8 +7,11 @@
 //   u16 n                          colours that differ from the default, 0 to 256
 //   n x (u8 index, u8 red, u8 green, u8 blue)   by strictly rising index
 //   width * height cell bytes      row-major, top row first
+//   only for a named level: u8 m (1 to kMaxLevelNameChars), m bytes of
+//     its name, clean (CleanLevelName)
 //   u32 CRC-32 of every byte before it
-// and nothing after.
+// and nothing after. A body without the name is the first links' body, so
+// they read as a level without a name.
 #pragma once
 #include "scene/LevelBitmap.h"
 #include <cstddef>
@@ -24,14 +27,15 @@ const char kLevelLinkMark[] = "#level=";
 // The largest body of any level: a code whose body unpacks to more is
 // refused as it unpacks.
 const size_t kMaxLevelCodeBodyBytes =
-    6 + 256 * 4 + static_cast<size_t>(kMaxLevelSide) * kMaxLevelSide + 4;
+    6 + 256 * 4 + static_cast<size_t>(kMaxLevelSide) * kMaxLevelSide + 1 + kMaxLevelNameChars + 4;
 
 // The body of a grid. Refused, with *body empty and a one-line reason in
 // *error (if given), for a grid no link can carry: a side outside 1 to
 // kMaxLevelSide, cells not width * height, colours not by strictly rising
 // index, equal to the default colour, or so near the see-through red that
 // the minimap would leave them out (see IsNearColourKey; a text map refuses
-// those too). Every grid ParseLevelText reads is carried.
+// those too), or a name that is not clean. Every grid ParseLevelText reads
+// is carried.
 bool MakeLevelCodeBody(const LevelGrid& grid, std::vector<uint8_t>* body, std::string* error);
 
 // The grid of a body. Refused, with *grid emptied and a one-line reason in

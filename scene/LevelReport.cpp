@@ -21,6 +21,7 @@ std::string Plural(int n, const char* one, const char* many) {
 LevelReport ReportOnMaze(const CMaze& maze, CSurface* const* wallTable, int wallCount,
                          CSurface* const* itemTable, int itemCount) {
     LevelReport report;
+    report.name = maze.GetName();
     report.width = maze.GetWidth();
     report.height = maze.GetHeight();
     maze.GetStartCell(&report.startColumn, &report.startRow);
@@ -64,6 +65,8 @@ LevelReport ReportOnMaze(const CMaze& maze, CSurface* const* wallTable, int wall
 
 std::string FormatLevelReport(const LevelReport& report) {
     std::string out;
+    if (!report.name.empty())
+        out += "name: " + report.name + "\n";
     out += "size: " + std::to_string(report.width) + " x " + std::to_string(report.height) +
            " cells\n";
     out += "start: column " + std::to_string(report.startColumn) + ", row " +

@@ -14,6 +14,7 @@ const int kProgramWallTextures = 10;
 const int kProgramItemImages = 5;
 
 struct LevelReport {
+    std::string name; // as the maze read it; "" for none
     int width = 0;
     int height = 0;
     bool hasStart = false; // a start marker exists
@@ -37,7 +38,7 @@ struct LevelReport {
 LevelReport ReportOnMaze(const CMaze& maze, CSurface* const* wallTable, int wallCount,
                          CSurface* const* itemTable, int itemCount);
 
-// Several lines of text: size, start, dots, guns, decorations, enemies,
-// wall faces by texture entry (the entries with faces), and warnings for what a player would notice
-// (no dots, no start marker, items that are never built, invisible walls).
+// Several lines of text: the name (when there is one), size, start, dots, guns, decorations,
+// enemies, wall faces by texture entry (the entries with faces), and warnings for what a player
+// would notice (no dots, no start marker, items that are never built, invisible walls).
 std::string FormatLevelReport(const LevelReport& report);

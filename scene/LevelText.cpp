@@ -101,6 +101,16 @@ bool ParseLevelText(const std::string& text, LevelGrid* grid, std::string* error
             line.pop_back();
         if (line.empty() || line[0] == ';')
             continue;
+        if (line.compare(0, 6, "=name ") == 0 || line.compare(0, 6, "=name\t") == 0) {
+            std::string name;
+            if (!TrimLevelName(line.substr(6), &name) || name.empty()) {
+                why = LineRef(lineNo) + "a level's name is 1 to " +
+                      std::to_string(kMaxLevelNameChars) + " printable ASCII characters";
+                break;
+            }
+            result.name = name;
+            continue;
+        }
         if (line[0] == '=') {
             // "=C N" or "=C N R G B"
             const char* p = line.c_str() + 1;
@@ -223,6 +233,8 @@ bool FormatLevelText(const LevelGrid& grid, std::string* text, std::string* erro
     if (!spare)
         spare = '!';
     std::string out;
+    if (!grid.name.empty())
+        out += "=name " + grid.name + "\n";
     const auto define = [&out](char ch, int b, const LevelColour* c) {
         out += "=" + std::string(1, ch) + " " + std::to_string(b);
         if (c)
@@ -293,6 +305,15 @@ std::vector<uint8_t> MakeLevelBitmap(const LevelGrid& grid, bool withFileHeader)
         const uint8_t* src = grid.cells.data() + static_cast<size_t>(row) * grid.width;
         out.insert(out.end(), src, src + grid.width);
         out.insert(out.end(), stride - static_cast<size_t>(grid.width), 0);
+    }
+    const std::string name = CleanLevelName(grid.name);
+    if (!name.empty()) {
+        out.insert(out.end(), kLevelNameMark, kLevelNameMark + sizeof kLevelNameMark);
+        out.push_back(static_cast<uint8_t>(name.size()));
+        out.insert(out.end(), name.begin(), name.end());
+        if (withFileHeader) // the file's size covers the name
+            for (int i = 0; i < 4; ++i)
+                out[2 + i] = static_cast<uint8_t>(out.size() >> (8 * i));
     }
     return out;
 }

@@ -18,6 +18,8 @@
 // "=C N R G B" does the same and gives palette index N the minimap colour
 // (R, G, B), each 0 to 255. A colour the 5-6-5 display would turn into the
 // see-through red is refused; pure red itself makes the cells see-through.
+// A line "=name NAME" gives the level its name (1 to kMaxLevelNameChars
+// printable ASCII characters; blanks at either end do not count).
 // Trailing carriage returns are ignored; every other character counts.
 #pragma once
 #include "scene/LevelBitmap.h"
@@ -34,7 +36,7 @@ bool LegendCellForChar(char ch, uint8_t* cell);
 bool ParseLevelText(const std::string& text, LevelGrid* grid, std::string* error);
 
 // Prints a grid as a text map that ParseLevelText reads back exactly, its
-// colours included. Bytes the legend lacks get free characters, announced by
+// colours and name included. Bytes the legend lacks get free characters, announced by
 // "=C N" lines first; coloured bytes get "=C N R G B" lines (a byte no cell
 // uses on a character the rows do not use). False (with the reason) only
 // when a grid needs more distinct unnamed bytes than there are printable
@@ -44,7 +46,8 @@ bool FormatLevelText(const LevelGrid& grid, std::string* text, std::string* erro
 // An uncompressed bottom-up 8-bit BMP of the grid with the full 256-entry
 // palette above (LevelPaletteColour, with the grid's colours in their
 // places): the 14-byte file header, the 40-byte information header, the
-// colour table and the rows padded to 4 bytes. Without the file header the
+// colour table and the rows padded to 4 bytes, then the name, if any (see
+// kLevelNameMark). Without the file header the
 // result has the layout of a bitmap resource.
 std::vector<uint8_t> MakeLevelBitmap(const LevelGrid& grid, bool withFileHeader = true);
 

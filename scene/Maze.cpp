@@ -61,6 +61,7 @@ bool CMaze::AdoptGrid(bool bRead, LevelGrid& grid) {
     m_sightRuns[1].bValid = false;
     m_nWidth = grid.width;
     m_nHeight = grid.height;
+    m_strName.swap(grid.name);
     return bRead;
 }
 
@@ -108,6 +109,8 @@ bool CMaze::ReadGridAndMinimap(const LevelBytes& bytes) {
     m_strRefusal.clear();
     if (!ReadGrid(bytes.info, bytes.size, &m_strRefusal))
         return false;
+    if (m_nLevelResourceId != 0)
+        m_strName = ResourceLevelName(m_nLevelResourceId);
     if (m_minimap.LoadDib(bytes.info, bytes.size))
         return true;
     m_strRefusal = "its picture cannot be read as a minimap";

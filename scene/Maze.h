@@ -146,6 +146,9 @@ public:
     CSurface& GetFloor() { return m_floor; }
     CSurface& GetMinimap() { return m_minimap; }
     const std::string& GetLevelPath() const { return m_strLevelPath; }
+    // The name of the level last read (clean, at most kMaxLevelNameChars;
+    // "" when it has none).
+    const std::string& GetName() const { return m_strName; }
     int GetLevelResourceId() const { return m_nLevelResourceId; }
 
     // Appends the maze's own drawables whose cell (the cell their region test
@@ -177,6 +180,7 @@ private:
     int m_nDotsLeft = 0;
     double m_dSkyDrift = 0.0;
     std::string m_strLevelPath;
+    std::string m_strName;
     int m_nLevelResourceId = 0;
     PictureTables m_pictures; // of the last build, for Restart
     // The bytes of the level last built, for a Restart whose source fails.

@@ -63,6 +63,8 @@ const char* const kUsage =
     "\"=C N\" makes character C stand for cell byte N (0 to 255); \"=C N R G B\"\n"
     "also gives byte N the minimap colour R G B (each 0 to 255; 255 0 0 is\n"
     "see-through, and colours the display would turn into it are refused).\n"
+    "A line \"=name NAME\" names the level (1 to 24 printable ASCII characters);\n"
+    "the level file keeps the name after its pixel rows, and links carry it.\n"
     "Blank lines are skipped. The legend:\n"
     "  .  1   corridor                 o  64  dot\n"
     "  P  2   player start             G  65  gun\n"

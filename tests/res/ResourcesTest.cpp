@@ -7,13 +7,16 @@
 #include "platform/Resources.h"
 #include "res/ResourceIds.h"
 #include "scene/LevelBitmap.h"
+#include "scene/LevelText.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -395,14 +398,16 @@ TEST(ResourceIcon, IsAWholeSmallBitmapFile) {
 
 namespace {
 
-// The built-in level as text, kept next to the generator that writes it.
-std::vector<std::string> ReadLevelText() {
+// A file of the project's tree, by its path from the top.
+std::string ProjectPath(const std::string& file) {
     std::string path = __FILE__;
     const size_t at = path.rfind("tests/res/");
-    if (at == std::string::npos)
-        return {};
-    path = path.substr(0, at) + "tools/art/level130.txt";
-    std::ifstream in(path);
+    return at == std::string::npos ? "" : path.substr(0, at) + file;
+}
+
+// The built-in level as text, kept next to the generator that writes it.
+std::vector<std::string> ReadLevelText() {
+    std::ifstream in(ProjectPath("tools/art/level130.txt"));
     std::vector<std::string> rows;
     std::string line;
     while (std::getline(in, line))
@@ -429,6 +434,35 @@ TEST(BuiltInLevel, MatchesItsTextMapCellForCell) {
             EXPECT_EQ(level.IndexAt(c, r), index.at(text[r][c])) << "cell " << c << "," << r;
         }
     }
+}
+
+TEST(BuiltInLevel, JoinsTheCampaignCellForCell) {
+    // The campaign's map that carries the built-in level's name is that
+    // level: the game plays the same grid whether it starts from the
+    // program or reaches it as a file.
+    LevelGrid builtIn;
+    std::string error;
+    ASSERT_TRUE(ReadLevelResource(IDB_LEVEL, &builtIn, &error)) << error;
+    ASSERT_FALSE(builtIn.name.empty());
+    int found = 0;
+    for (int n = 0; n < 100; ++n) {
+        char name[16];
+        std::snprintf(name, sizeof name, "levels/QB%02d.txt", n);
+        std::ifstream in(ProjectPath(name));
+        if (!in)
+            continue;
+        const std::string text((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+        LevelGrid map;
+        ASSERT_TRUE(ParseLevelText(text, &map, &error)) << name << ": " << error;
+        if (map.name != builtIn.name)
+            continue;
+        ++found;
+        EXPECT_EQ(builtIn.width, map.width) << name;
+        EXPECT_EQ(builtIn.height, map.height) << name;
+        EXPECT_TRUE(builtIn.cells == map.cells) << name << " differs from resource " << IDB_LEVEL;
+    }
+    EXPECT_EQ(1, found) << "maps in levels/ named \"" << builtIn.name << "\"";
 }
 
 TEST(BuiltInLevel, HasItsPaletteCountsAndStart) {

@@ -3,6 +3,7 @@
 #include "scene/LevelCode.h"
 #include "MazeTestLevels.h"
 #include "platform/LinkCode.h"
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -72,6 +73,62 @@ TEST(LevelCode, BodyGivesBackTheGridColoursIncluded) {
     ASSERT_TRUE(ReadLevelCodeBody(body.data(), body.size(), &back, &error)) << error;
     ExpectSameGrid(grid, back);
     EXPECT_EQ(MakeLevelBitmap(grid), MakeLevelBitmap(back));
+}
+
+TEST(LevelCode, ANameTravelsAfterTheCellsAndABodyWithoutOneStillReads) {
+    LevelGrid grid = ColouredGrid();
+    std::vector<uint8_t> unnamed, body;
+    std::string error;
+    ASSERT_TRUE(MakeLevelCodeBody(grid, &unnamed, &error)) << error;
+    grid.name = "The Wheel";
+    ASSERT_TRUE(MakeLevelCodeBody(grid, &body, &error)) << error;
+    // The first links' body, then the name's length and the name.
+    ASSERT_EQ(unnamed.size() + 1 + 9, body.size());
+    EXPECT_TRUE(std::equal(unnamed.begin(), unnamed.end() - 4, body.begin()));
+    EXPECT_EQ(9, body[unnamed.size() - 4]);
+    LevelGrid back;
+    ASSERT_TRUE(ReadLevelCodeBody(body.data(), body.size(), &back, &error)) << error;
+    ExpectSameGrid(grid, back);
+    EXPECT_EQ("The Wheel", back.name);
+    back.name = "left over";
+    ASSERT_TRUE(ReadLevelCodeBody(unnamed.data(), unnamed.size(), &back, &error)) << error;
+    EXPECT_EQ("", back.name);
+
+    // A sealed body whose name is not one MakeLevelCodeBody writes.
+    const auto resealed = [&](size_t length, const std::string& name) {
+        std::vector<uint8_t> b(unnamed.begin(), unnamed.end() - 4);
+        b.push_back(uint8_t(length));
+        b.insert(b.end(), name.begin(), name.end());
+        const uint32_t crc = Crc32(b.data(), b.size());
+        PutU16(&b, crc & 0xFFFF);
+        PutU16(&b, crc >> 16);
+        return b;
+    };
+    const struct {
+        std::vector<uint8_t> body;
+        const char* reason;
+    } bad[] = {
+        {resealed(0, ""), "39 bytes where a level of its size has 38 (more with a name)"},
+        {resealed(4, "Wheel"), "where a level of its size has"},
+        {resealed(6, "Wheel"), "where a level of its size has"},
+        {resealed(5, "Whe\nl"), "its name is not 1 to 24 printable ASCII"},
+        {resealed(5, " Whee"), "its name is not"},
+        {resealed(25, std::string(25, 'W')), "its name is not"},
+    };
+    for (const auto& c : bad) {
+        EXPECT_FALSE(ReadLevelCodeBody(c.body.data(), c.body.size(), &back, &error));
+        EXPECT_NE(std::string::npos, error.find(c.reason)) << error;
+        EXPECT_EQ("", back.name);
+    }
+    const std::vector<uint8_t> longest = resealed(24, std::string(24, 'W'));
+    EXPECT_TRUE(ReadLevelCodeBody(longest.data(), longest.size(), &back, nullptr));
+    EXPECT_EQ(24u, back.name.size());
+    // Nor is a grid with such a name carried.
+    for (const char* name : {"tab\there", " lead", "\x80\xff"}) {
+        grid.name = name;
+        EXPECT_FALSE(MakeLevelCodeBody(grid, &body, &error)) << name;
+        EXPECT_NE(std::string::npos, error.find("its name is not")) << error;
+    }
 }
 
 TEST(LevelCode, EveryCutOrChangedByteOfABodyIsRefused) {

@@ -2,7 +2,9 @@
 // fit its own headers fails without reading outside it.
 #include "MazeTestLevels.h"
 #include "platform/headless/Headless.h"
+#include "res/ResourceIds.h"
 #include "scene/LevelBitmap.h"
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -89,6 +91,86 @@ TEST(MazeLevelFile, FileWithHeaderLoadsAndBadFilesFail) {
     std::remove(path.c_str());
     EXPECT_FALSE(ReadLevelFile(path.c_str(), &grid, &error));
     EXPECT_NE(std::string::npos, error.find("cannot open"));
+}
+
+TEST(MazeLevelFile, ANameAfterTheRowsIsReadBackAndIgnoredByReadersOfRows) {
+    LevelGrid grid = GridFromText(kSmallLevel);
+    const std::vector<uint8_t> plain = MakeLevelBitmap(grid);
+    grid.name = "The Yard";
+    std::vector<uint8_t> named = MakeLevelBitmap(grid);
+    // The plain file, then the mark, the length and the name; the file
+    // header's size covers them.
+    ASSERT_EQ(plain.size() + 4 + 1 + 8, named.size());
+    EXPECT_TRUE(std::equal(plain.begin() + 6, plain.end(), named.begin() + 6));
+    EXPECT_EQ(named.size(), size_t(named[2] | named[3] << 8 | named[4] << 16));
+    EXPECT_EQ(0, std::memcmp(named.data() + plain.size(), "QNAM\x08The Yard", 13));
+
+    const std::vector<uint8_t> dib(named.begin() + 14, named.end());
+    LevelGrid read;
+    std::string error;
+    ASSERT_TRUE(ReadExact(dib, &read, &error)) << error;
+    EXPECT_EQ("The Yard", read.name);
+    EXPECT_EQ(grid.cells, read.cells);
+    // What a file may hold after its rows: cut anywhere in the name, a wrong
+    // mark or a length past the end is no name; bytes a name may not hold
+    // are dropped. The level loads all the same.
+    const size_t rowsEnd = dib.size() - 13;
+    const struct {
+        size_t keep; // bytes of `dib`
+        size_t at;   // then one byte changed here (0: none)
+        uint8_t to;
+        const char* name;
+    } cases[] = {
+        {rowsEnd, 0, 0, ""},
+        {rowsEnd + 4, 0, 0, ""},
+        {dib.size() - 1, 0, 0, ""},
+        {dib.size(), rowsEnd, 'q', ""},
+        {dib.size(), rowsEnd + 4, 9, ""},
+        {dib.size(), rowsEnd + 4, 4, "The"},
+        {dib.size(), rowsEnd + 5, ' ', "he Yard"},
+        {dib.size(), rowsEnd + 8, 0x07, "TheYard"},
+        {dib.size(), rowsEnd + 12, 0xE9, "The Yar"},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> data(dib.begin(), dib.begin() + c.keep);
+        if (c.at)
+            data[c.at] = c.to;
+        ASSERT_TRUE(ReadExact(data, &read, &error)) << c.keep << " " << error;
+        EXPECT_EQ(c.name, read.name) << c.keep << " " << c.at;
+        EXPECT_EQ(grid.cells, read.cells);
+    }
+
+    // The maze keeps the name of the level it loaded; the built-in level
+    // has its given one, and a level without a name has none.
+    TestTables tables;
+    const std::string path = ScratchPath("named.bmp");
+    ASSERT_TRUE(WriteWholeFile(path.c_str(), named));
+    CMaze maze(nullptr, 1);
+    ASSERT_TRUE(maze.LoadNextFromFile(path.c_str(), tables.Pictures()));
+    EXPECT_EQ("The Yard", maze.GetName());
+    ASSERT_TRUE(maze.LoadNextFromResource(IDB_LEVEL, tables.Pictures()));
+    EXPECT_EQ("The Old Maze", maze.GetName());
+    ASSERT_TRUE(WriteWholeFile(path.c_str(), plain));
+    ASSERT_TRUE(maze.LoadNextFromFile(path.c_str(), tables.Pictures()));
+    EXPECT_EQ("", maze.GetName());
+    std::remove(path.c_str());
+}
+
+TEST(MazeLevelFile, CleanNamesArePrintableShortAndTrimmed) {
+    EXPECT_EQ("The Window", CleanLevelName("The Window"));
+    EXPECT_EQ("Tab and newline", CleanLevelName("  Tab\t and\n newline \r"));
+    EXPECT_EQ("Caf", CleanLevelName("Caf\xc3\xa9"));
+    EXPECT_EQ("", CleanLevelName(std::string("\0\x7f\x1b", 3)));
+    EXPECT_EQ(std::string(24, 'x'), CleanLevelName(std::string(100, 'x')));
+    // Cut to 24, then the blank the cut left at the end goes too.
+    EXPECT_EQ("Twenty-three characters", CleanLevelName("Twenty-three characters and more"));
+    std::string typed = "kept";
+    EXPECT_TRUE(TrimLevelName(" \t Typed name \t", &typed));
+    EXPECT_EQ("Typed name", typed);
+    EXPECT_FALSE(TrimLevelName("Two\nlines", &typed));
+    EXPECT_EQ("Typed name", typed);
+    EXPECT_TRUE(TrimLevelName("   ", &typed));
+    EXPECT_EQ("", typed);
 }
 
 TEST(MazeLevelFile, MalformedHeadersFailCleanly) {

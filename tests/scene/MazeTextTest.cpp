@@ -62,6 +62,10 @@ TEST(MazeText, ProblemsNameTheirLine) {
         {"=q 1 2 300 4\n###\n", "0 to 255"},
         {"###\n=q 1 250 3 7\n", "line 2: this colour is so near the see-through red"},
         {"=q 1 248 0 0\n###\n", "see-through red"},
+        {"=name\n###\n", "=C N"},
+        {"=name \t \n###\n", "line 1: a level's name is 1 to 24 printable ASCII"},
+        {"###\n=name Caf\xc3\xa9\n", "line 2: a level's name"},
+        {"=name A name longer than the screen\n###\n", "1 to 24"},
     };
     for (const Case& c : cases) {
         LevelGrid grid;
@@ -74,6 +78,21 @@ TEST(MazeText, ProblemsNameTheirLine) {
     std::string error;
     EXPECT_FALSE(ParseLevelText(std::string(kMaxLevelSide + 1, '#'), &grid, &error));
     EXPECT_TRUE(ParseLevelText(std::string(kMaxLevelSide, '#'), &grid, &error)) << error;
+}
+
+TEST(MazeText, ANameLineNamesTheLevelAndFormatWritesItBack) {
+    LevelGrid grid = GridFromText("; a comment, then the name, blanks round it\n"
+                                  "=name \t The Window  \n"
+                                  "#P#\n");
+    EXPECT_EQ("The Window", grid.name);
+    std::string text, error;
+    ASSERT_TRUE(FormatLevelText(grid, &text, &error)) << error;
+    EXPECT_EQ("=name The Window\n#P#\n", text);
+    // A later line wins, as a definition's does; "=n 5" still defines 'n'.
+    grid = GridFromText("=name One\n=name Two\n=n 5\nn\n");
+    EXPECT_EQ("Two", grid.name);
+    EXPECT_EQ(5, grid.cells[0]);
+    EXPECT_EQ("", GridFromText("#P#\n").name);
 }
 
 TEST(MazeText, FormatReadsBackExactlyForEveryByte) {

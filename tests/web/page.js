@@ -210,7 +210,7 @@ async function desktop(browser, log) {
   const offered = await page.$$eval('#start-level option', o => o.map(e => e.value));
   check('the end of a game says thanks, offers another and the campaign\'s levels to start at',
     /Thanks for playing/.test(await page.textContent('#ended')) && await visible(page, 'new-game') &&
-    offered.length === 16 && offered[15] === '15', JSON.stringify(offered));
+    offered.length === 17 && offered[16] === '16', JSON.stringify(offered));
   await page.selectOption('#start-level', { value: '1' });
   await page.click('#new-game');
   await running(page);

@@ -64,6 +64,7 @@ void Replace(LevelGrid& grid) {
     current.height = grid.height;
     current.cells.swap(grid.cells);
     current.colours.assign(grid.colours.begin(), grid.colours.end());
+    current.name = grid.name;
     SettleColours(&current);
 }
 
@@ -118,6 +119,21 @@ uint8_t* EditSetGrid(int width, int height) {
     grid.cells.assign(size_t(width) * size_t(height), CELL_CORRIDOR);
     grid.colours.clear();
     return grid.cells.data();
+}
+
+const char* EditName() {
+    return Hand(State().grid.name);
+}
+
+const char* EditSetName(const char* name) {
+    // Anything a name may not hold is refused rather than dropped, so the
+    // editor shows the name it keeps.
+    std::string text;
+    if (!TrimLevelName(name ? name : "", &text))
+        return Hand("a level's name is at most " + std::to_string(kMaxLevelNameChars) +
+                    " printable ASCII characters");
+    State().grid.name = text;
+    return Hand("");
 }
 
 uint8_t* EditSetColours(int count) {

@@ -15,8 +15,8 @@
 
 extern "C" {
 
-// A new current grid of width x height corridor cells, colours cleared:
-// returns its cells to fill. Null (grid unchanged) when a side is outside
+// A new current grid of width x height corridor cells, colours cleared and
+// the name kept: returns its cells to fill. Null (grid unchanged) when a side is outside
 // 1..kMaxLevelSide.
 EDIT_EXPORT uint8_t* EditSetGrid(int width, int height);
 // Room for `count` colours of 4 bytes (index, red, green, blue) replacing the
@@ -29,6 +29,11 @@ EDIT_EXPORT int EditHeight();
 EDIT_EXPORT uint8_t* EditCells();
 EDIT_EXPORT int EditColourCount();
 EDIT_EXPORT uint8_t* EditColours();
+// The level's name ("" for none), and a new one: "" when it is set, or the
+// reason it is refused (name unchanged). Names are 0 to kMaxLevelNameChars
+// printable ASCII characters; blanks at either end are dropped.
+EDIT_EXPORT const char* EditName();
+EDIT_EXPORT const char* EditSetName(const char* name);
 
 // The checks `leveltool check` runs, as JSON: counts, start, budget, tour
 // length, each failure with the cells it is about, and the tool's report.

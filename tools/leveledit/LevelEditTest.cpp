@@ -126,7 +126,7 @@ TEST(LevelEdit, CheckAnswersInJsonThatNamesEachFailure) {
 
 TEST(LevelEdit, SavesTheLevelToolsBytesAndReadsThemBack) {
     int compared = 0;
-    for (int n = 1; n < 100; ++n) {
+    for (int n = 0; n < 100; ++n) {
         char name[8];
         std::snprintf(name, sizeof name, "QB%02d", n);
         const std::vector<uint8_t> map =
@@ -135,6 +135,8 @@ TEST(LevelEdit, SavesTheLevelToolsBytesAndReadsThemBack) {
             break;
         ASSERT_STREQ("", EditReadText(std::string(map.begin(), map.end()).c_str())) << name;
         const std::vector<int> drawn = Current();
+        const std::string level = EditName();
+        EXPECT_NE("", level) << name << " has no name";
         // What `leveltool make` wrote for the build.
         const std::vector<uint8_t> made =
             FileBytes(std::string(QUIBBO_CAMPAIGN_LEVELS) + "/" + name + ".BMP");
@@ -143,6 +145,7 @@ TEST(LevelEdit, SavesTheLevelToolsBytesAndReadsThemBack) {
         EditSetGrid(3, 3);
         ASSERT_STREQ("", EditReadBitmap(made.data(), int(made.size()))) << name;
         EXPECT_EQ(drawn, Current()) << name << " read from its file";
+        EXPECT_EQ(level, EditName()) << name << " read from its file";
         const std::vector<uint8_t> text = Output(EditFormatText());
         EditSetGrid(3, 3);
         ASSERT_STREQ("", EditReadText(std::string(text.begin(), text.end()).c_str())) << name;
@@ -163,6 +166,34 @@ TEST(LevelEdit, SavesTheLevelToolsBytesAndReadsThemBack) {
     EditSetGrid(1, 1);
     ASSERT_STREQ("", EditReadBitmap(file.data(), int(file.size())));
     EXPECT_EQ(kept, Current());
+}
+
+TEST(LevelEdit, KeepsTheNameTheEditorSetsAndSavesIt) {
+    ASSERT_STREQ("", EditReadText("=name Old\n#####\n#P.o#\n#####\n"));
+    EXPECT_STREQ("Old", EditName());
+    // The page pushes its grid before every call: the name stays.
+    EditSetGrid(5, 3);
+    EXPECT_STREQ("Old", EditName());
+    EXPECT_STREQ("", EditSetName("  New name\t"));
+    EXPECT_STREQ("New name", EditName());
+    for (const char* bad : {"Two\nlines", "Caf\xc3\xa9", "Longer than the screen holds"}) {
+        EXPECT_STRNE("", EditSetName(bad)) << bad;
+        EXPECT_STREQ("New name", EditName());
+    }
+    // In the file, the text and the link's body; gone once set to nothing.
+    const std::vector<uint8_t> file = Output(EditMakeBitmap());
+    const std::vector<uint8_t> text = Output(EditFormatText());
+    EXPECT_EQ(0u, std::string(text.begin(), text.end()).find("=name New name\n"));
+    const std::vector<uint8_t> body = Output(EditCodeBody());
+    EXPECT_STREQ("", EditSetName(""));
+    ASSERT_STREQ("", EditReadBitmap(file.data(), int(file.size())));
+    EXPECT_STREQ("New name", EditName());
+    EXPECT_STREQ("", EditSetName(nullptr));
+    ASSERT_STREQ("", EditReadCodeBody(body.data(), int(body.size())));
+    EXPECT_STREQ("New name", EditName());
+    EXPECT_STREQ("", EditSetName(""));
+    const std::vector<uint8_t> unnamed = Output(EditFormatText());
+    EXPECT_EQ(std::string::npos, std::string(unnamed.begin(), unnamed.end()).find("=name"));
 }
 
 TEST(LevelEdit, RefusedInputLeavesTheGridAsItWas) {
