@@ -60,6 +60,12 @@ bool IsFireKey(uint32_t vk) {
     return vk == VK_RETURN || vk == VK_LWIN || vk == VK_F23 || (vk >= VK_APP1 && vk <= VK_APP5);
 }
 
+// The keys that walk, turn, sidestep and fire.
+bool IsPlayKey(uint32_t vk) {
+    return (vk >= VK_LEFT && vk <= VK_DOWN) || vk == VK_STRAFELEFT || vk == VK_STRAFERIGHT ||
+           IsFireKey(vk);
+}
+
 } // namespace
 
 bool HasAccessWord(const char* cmdLine) {
@@ -113,6 +119,21 @@ bool CMainFrame::PreTranslateMessage(PlatMsg* msg) {
         return CFrameWnd::PreTranslateMessage(msg);
     }
 
+    if (key && IsPlayKey(msg->wParam)) {
+        const bool bPress = msg->message == WM_KEYDOWN && msg->lParam == 0;
+        // No input through a catch's hold; a press ends the end card.
+        if (m_pWorld->IsStill()) {
+            if (bPress)
+                m_pWorld->SkipEndCard();
+            return true;
+        }
+        const bool bStale = msg->wParam < m_staleKeys.size() && m_staleKeys[msg->wParam];
+        if (bStale && msg->message == WM_KEYDOWN && !bPress)
+            return true; // a key held through the stop must be pressed again
+        if (bStale)
+            m_staleKeys[msg->wParam] = false;
+    }
+
     switch (msg->message) {
     case WM_KEYDOWN:
     case WM_KEYUP: {
@@ -156,6 +177,22 @@ bool CMainFrame::PreTranslateMessage(PlatMsg* msg) {
         break;
     }
     return CFrameWnd::PreTranslateMessage(msg);
+}
+
+int32_t CMainFrame::WindowProc(uint32_t message, uint32_t wParam, int32_t lParam) {
+    if (message == WM_MUTECHANGED) {
+        if (m_pWorld != nullptr)
+            m_pWorld->ShowSoundSign(wParam != 0);
+        return 0;
+    }
+    return CFrameWnd::WindowProc(message, wParam, lParam);
+}
+
+bool CMainFrame::CardIfBuilt(bool built) {
+    // The merge of level names fills in the name.
+    if (built)
+        m_pWorld->ShowLevelCard(g_nLevel, std::string());
+    return built;
 }
 
 void CMainFrame::AskToQuit() {
@@ -223,10 +260,13 @@ bool CMainFrame::IdleTick() {
         if (event >= EV_CAUGHT && event <= EV_GAME_OVER)
             ++g_runStats.m_events[event];
     }
+    // The world has let go of every motion; what is held stays let go.
+    if (event == EV_CAUGHT || event == EV_LAST_DOT)
+        m_staleKeys.set();
     bool loaded = true;
     if (event == EV_GAME_OVER)
         loaded = ChangeLevel(false);
-    else if (event == EV_LAST_DOT)
+    else if (event == EV_LEVEL_DONE)
         loaded = ChangeLevel(true);
     if (loaded)
         return true;
@@ -238,6 +278,7 @@ bool CMainFrame::IdleTick() {
 
 void LoadSharedPictures() {
     LoadDigitGlyphs();
+    LoadFontGlyphs();
     // Wall type t is entries 2t and 2t + 1, item type t entry t: the order
     // is the level legend's (tiles, wood, stone, brick, hedge; dot, gun,
     // barrel, crate, lamp).
@@ -273,11 +314,11 @@ bool CMainFrame::CreateWorld() {
     // the built-in level; the failed maze is replaced.
     std::string first = LevelFileName(LevelFolder(), 0);
     if (IsLevelFilePresent(first)) {
-        if (m_pWorld->LoadLevelFile(first.c_str(), IDB_SKY, IDB_FLOOR))
+        if (CardIfBuilt(m_pWorld->LoadLevelFile(first.c_str(), IDB_SKY, IDB_FLOOR)))
             return true;
         SayRefused(first, *m_pWorld, "; playing the built-in level");
     }
-    return m_pWorld->LoadLevelResource(IDB_LEVEL, IDB_SKY, IDB_FLOOR);
+    return CardIfBuilt(m_pWorld->LoadLevelResource(IDB_LEVEL, IDB_SKY, IDB_FLOOR));
 }
 
 bool CMainFrame::StartChosenLevel() {
@@ -285,7 +326,7 @@ bool CMainFrame::StartChosenLevel() {
     const std::string chosen = LevelFileName(LevelFolder(), g_nLevel);
     std::string why = "there is no such level file";
     if (IsLevelFilePresent(chosen)) {
-        if (m_pWorld->LoadLevelFile(chosen.c_str(), IDB_SKY, IDB_FLOOR))
+        if (CardIfBuilt(m_pWorld->LoadLevelFile(chosen.c_str(), IDB_SKY, IDB_FLOOR)))
             return true;
         why = "refused (" + m_pWorld->GetLevelRefusal() + ")";
     }
@@ -305,7 +346,7 @@ bool CMainFrame::ChangeLevel(bool bAdvance) {
     if (!bAdvance || !IsLevelFilePresent(next))
         g_nLevel = 0;
     if (g_nLevel != 0) {
-        if (m_pWorld->ReloadLevelFile(next.c_str(), false)) // score and lives carry over
+        if (CardIfBuilt(m_pWorld->ReloadLevelFile(next.c_str(), false))) // score, lives carry over
             return true;
         SayRefused(next, *m_pWorld, ""); // before "Can't load level."
         return false;
@@ -323,10 +364,10 @@ bool CMainFrame::ChangeLevel(bool bAdvance) {
     m_pWorld->ShowOverlay(IDB_TITLE, kTitleShowMs);
     std::string first = LevelFileName(LevelFolder(), g_nLevel);
     if (IsLevelFilePresent(first)) {
-        if (m_pWorld->ReloadLevelFile(first.c_str(), true))
+        if (CardIfBuilt(m_pWorld->ReloadLevelFile(first.c_str(), true)))
             return true;
         SayRefused(first, *m_pWorld, ""); // before "Can't load level."
         return false;
     }
-    return m_pWorld->ReloadLevelResource(IDB_LEVEL, true);
+    return CardIfBuilt(m_pWorld->ReloadLevelResource(IDB_LEVEL, true));
 }

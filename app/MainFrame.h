@@ -3,6 +3,7 @@
 // and moves from level to level until the game is over.
 #pragma once
 #include "platform/FrameWnd.h"
+#include <bitset>
 #include <string>
 
 class CWorld;
@@ -22,6 +23,8 @@ public:
     // (which reaches the window only when the player paused) asks to quit.
     // True when the message was consumed.
     bool PreTranslateMessage(PlatMsg* msg) override;
+    // WM_MUTECHANGED: the world shows the sound sign.
+    int32_t WindowProc(uint32_t message, uint32_t wParam, int32_t lParam) override;
     int OnCreate(PlatCreateStruct* cs) override;
     void OnPaint() override;
     void OnDestroy() override;
@@ -49,6 +52,15 @@ public:
     void AskToQuit();
 
     CWorld* m_pWorld = nullptr; // owned
+
+private:
+    // Names the level just started on its card when it built; gives back
+    // `built`.
+    bool CardIfBuilt(bool built);
+
+    // Keys held into a catch's hold or an end card: their repeats act only
+    // after the key is pressed again (or let go).
+    std::bitset<256> m_staleKeys;
 };
 
 // The digit glyphs and the three picture lists every level shares: wall

@@ -7,12 +7,14 @@ std::vector<CSurface*> g_itemImages;
 std::vector<CSurface*> g_enemyImages;
 // Entry 9 is destroyed first at exit: statics go in reverse order.
 CSurface g_digitGlyphs[10];
+CSurface g_fontGlyphs[CSurface::GlyphCount];
 
 namespace {
 
 // The darker copy shades the faces on the upper and right sides of a
 // corridor, so the walls read by direction without any lighting.
 const int kDarkerPercent = 60;
+const int kFontSheetColumns = 16;
 
 CSurface* LoadPicture(int id) {
     CSurface* pSurface = new CSurface;
@@ -49,6 +51,25 @@ void LoadDigitGlyphs() {
         g_digitGlyphs[d].LoadBitmapResource(IDB_DIGIT0 + d);
 }
 
+void LoadFontGlyphs() {
+    CSurface sheet;
+    for (CSurface& glyph : g_fontGlyphs)
+        glyph.Free();
+    if (!sheet.LoadBitmapResource(IDB_FONT))
+        return;
+    const int rows = (CSurface::GlyphCount + kFontSheetColumns - 1) / kFontSheetColumns;
+    const int32_t cellWidth = sheet.width / kFontSheetColumns;
+    const int32_t cellHeight = sheet.height / rows;
+    for (int n = 0; n < CSurface::GlyphCount; ++n) {
+        CSurface& glyph = g_fontGlyphs[n];
+        // An unkeyed blit of the sheet, shifted, copies one cell whole,
+        // its see-through ground with it.
+        if (glyph.Create(cellWidth, cellHeight))
+            glyph.Blit(sheet, -(n % kFontSheetColumns) * cellWidth,
+                       -(n / kFontSheetColumns) * cellHeight, false);
+    }
+}
+
 void AddItemImage(int id) {
     g_itemImages.push_back(LoadPicture(id));
 }
@@ -78,5 +99,6 @@ PictureTables SharedPictureTables() {
     tables.enemies = g_enemyImages.data();
     tables.enemyCount = static_cast<int>(g_enemyImages.size());
     tables.digits = g_digitGlyphs;
+    tables.font = g_fontGlyphs;
     return tables;
 }

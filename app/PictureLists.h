@@ -20,6 +20,10 @@ extern std::vector<CSurface*> g_enemyImages;
 // LoadDigitGlyphs, released at exit.
 extern CSurface g_digitGlyphs[10];
 
+// The glyphs of the game's words, entry c - CSurface::FirstGlyph for
+// character c: empty until LoadFontGlyphs, released at exit.
+extern CSurface g_fontGlyphs[CSurface::GlyphCount];
+
 // Always appends exactly two entries, so wall type t's pair stays at 2t and
 // 2t + 1: the picture of bitmap resource `id`, then its darker copy (when
 // bDarker) or null. A picture that does not load stays as an empty surface
@@ -28,6 +32,10 @@ void AddWallTexture(int id, bool bDarker);
 // Fills g_digitGlyphs[d] from bitmap resource IDB_DIGIT0 + d; again on a
 // second call, in place.
 void LoadDigitGlyphs();
+// Cuts g_fontGlyphs out of bitmap resource IDB_FONT, a sheet of equal
+// cells, 16 a row in character order; a sheet that does not load leaves
+// them empty.
+void LoadFontGlyphs();
 // Appends one entry (an empty surface when the picture does not load).
 void AddItemImage(int id);
 void AddEnemyImage(int id);

@@ -87,6 +87,16 @@ void CDisplay::EndDraw() {
     PointAtBackBuffer();
 }
 
+void CDisplay::BeginDrawOverPause(int32_t* x, int32_t* y) {
+    GXResume();
+    BeginDraw(x, y);
+}
+
+void CDisplay::EndDrawOverPause() {
+    EndDraw();
+    GXSuspend();
+}
+
 bool CDisplay::Present() {
     int32_t x = 0, y = 0;
     BeginDraw(&x, &y);

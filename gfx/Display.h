@@ -34,6 +34,10 @@ public:
     // position of the client area. Brackets never nest.
     void BeginDraw(int32_t* x, int32_t* y);
     void EndDraw();
+    // The same bracket over the picture a suspended display left on the
+    // glass (a sign over the paused game); the display stays suspended.
+    void BeginDrawOverPause(int32_t* x, int32_t* y);
+    void EndDrawOverPause();
     // One raw copy of the back buffer to the client area's place on screen.
     // False when there is no framebuffer or no back buffer.
     bool Present();

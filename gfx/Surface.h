@@ -120,6 +120,16 @@ public:
     // False when the destination is empty, or glyphs is null or its glyph 0
     // is empty.
     bool DrawNumber(const CSurface* glyphs, int32_t value, int32_t x, int32_t y, int32_t digits);
+    // The glyph table of the game's words: entry c - FirstGlyph is the
+    // picture of printable ASCII character c (' ' to '~').
+    enum { FirstGlyph = ' ', GlyphCount = 95 };
+    // `text` drawn from (x, y) rightwards with `glyphs` (keyed, GlyphCount
+    // entries), each glyph moving the pen by its width; a character outside
+    // the table is drawn as '?'. False when the destination is empty, or
+    // glyphs or text is null.
+    bool DrawWords(const CSurface* glyphs, const char* text, int32_t x, int32_t y);
+    // How far DrawWords moves the pen over `text`; 0 without glyphs or text.
+    static int64_t WordsWidth(const CSurface* glyphs, const char* text);
 
     // The six format fields as the platform's record, and setting them as
     // one block (for a surface that borrows a framebuffer).

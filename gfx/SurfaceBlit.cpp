@@ -392,3 +392,36 @@ bool CSurface::DrawNumber(const CSurface* glyphs, int32_t value, int32_t x, int3
     }
     return true;
 }
+
+namespace {
+
+const CSurface& GlyphOf(const CSurface* glyphs, char c) {
+    const int code = static_cast<unsigned char>(c);
+    const bool inTable =
+        code >= CSurface::FirstGlyph && code < CSurface::FirstGlyph + CSurface::GlyphCount;
+    return glyphs[(inTable ? code : '?') - CSurface::FirstGlyph];
+}
+
+} // namespace
+
+int64_t CSurface::WordsWidth(const CSurface* glyphs, const char* text) {
+    int64_t width = 0;
+    for (const char* c = glyphs && text ? text : ""; *c; ++c)
+        width += GlyphOf(glyphs, *c).width;
+    return width;
+}
+
+bool CSurface::DrawWords(const CSurface* glyphs, const char* text, int32_t x, int32_t y) {
+    if (!pixels || !glyphs || !text)
+        return false;
+    // As DrawNumber: only a glyph that can touch the destination is drawn,
+    // which keeps every position passed on within 32 bits.
+    int64_t pen = x;
+    for (const char* c = text; *c && pen < width; ++c) {
+        const CSurface& glyph = GlyphOf(glyphs, *c);
+        if (pen + glyph.width > 0)
+            Blit(glyph, int32_t(pen), y, true);
+        pen += glyph.width;
+    }
+    return true;
+}

@@ -36,6 +36,10 @@ enum : uint32_t {
     WM_KEYDOWN = 0x0100,
     WM_KEYUP = 0x0101,
     WM_CHAR = 0x0102,
+    // Ours, sent to the main window when the mute key turned the sound off
+    // (wParam 1) or on (wParam 0), so that the game can say so; never
+    // queued, so it takes no place in a run's count of messages.
+    WM_MUTECHANGED = 0x8001,
 };
 
 // Virtual-key codes the game and the backends agree on.

@@ -85,6 +85,15 @@ void ShowPausedSign() {
     g_bSignUp = held;
 }
 
+// The mute key: the switch, then word of it to the main window, at once,
+// as the pause sign goes up at once, also while the game waits paused.
+void ToggleMute() {
+    PlatSetMuted(!PlatIsMuted());
+    CWinApp* app = PlatGetApp();
+    if (app && app->m_pMainWnd)
+        PlatSendMessage(app->m_pMainWnd->m_hWnd, WM_MUTECHANGED, PlatIsMuted() ? 1 : 0, 0);
+}
+
 void Unlink(PlatWindow* w) {
     g_windows.erase(std::find(g_windows.begin(), g_windows.end(), w));
     g_queue.erase(std::remove_if(g_queue.begin(), g_queue.end(),
@@ -288,7 +297,7 @@ void PlatPostInput(uint32_t message, uint32_t wParam, int32_t lParam) {
             if (wParam == VK_PAUSE)
                 PlatTogglePause();
             else
-                PlatSetMuted(!PlatIsMuted());
+                ToggleMute();
         }
         return;
     }

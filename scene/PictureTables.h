@@ -22,4 +22,7 @@ struct PictureTables {
     // The ten digit glyphs the head-up display writes the score with, entry
     // d the digit d (the maze does not use them); null writes no score.
     const CSurface* digits = nullptr;
+    // The glyphs of the game's words (CSurface::GlyphCount of them, from
+    // CSurface::FirstGlyph); null writes no words.
+    const CSurface* font = nullptr;
 };

@@ -65,6 +65,13 @@ bool CWorld::StartLevel(bool built, bool bReset) {
         m_nLives = kStartLives;
         m_nScore = 0;
     }
+    m_nHoldMs = 0;
+    m_nEndCardMs = 0;
+    m_bEndCardSkipped = false;
+    m_nLevelCardMs = 0;
+    m_nLevelMs = 0;
+    m_nLevelDots = 0;
+    m_nLevelStartScore = m_nScore;
     SetPaused(false);
     return built;
 }
@@ -92,6 +99,10 @@ void CWorld::SetPaused(bool bPaused) {
         // The pause and the resume's own wait are not game time.
         m_dwLastTick = PlatGetTickCount();
     }
+    ReleaseKeys();
+}
+
+void CWorld::ReleaseKeys() {
     m_nMove = MOVE_STAND;
     m_nTurn = TURN_NONE;
     m_nStrafe = STRAFE_NONE;
@@ -123,14 +134,25 @@ bool CWorld::Tick(int* event) {
 }
 
 int CWorld::RunFrame(int dt) {
-    Steer(dt);
+    const bool still = IsStill();
+    if (!still) {
+        Steer(dt);
+        m_nLevelMs += dt;
+    }
+    // A still frame is drawn as if no time had passed, so nothing in the
+    // maze moves under the sign.
     m_frame.Run(
-        m_root, m_camera, m_view, dt, m_screen, [this](CScreen& screen) { DrawGun(screen); },
-        [this](CScreen& screen) { DrawHud(screen); });
+        m_root, m_camera, m_view, still ? 0 : dt, m_screen,
+        [this](CScreen& screen) { DrawGun(screen); }, [this](CScreen& screen) { DrawHud(screen); });
+    // The level's card waits for the title to go.
     if (m_nOverlayTime > 0)
         m_nOverlayTime -= dt;
+    else if (m_nLevelCardMs > 0)
+        m_nLevelCardMs -= dt;
+    if (m_nSoundSignMs > 0)
+        m_nSoundSignMs -= dt;
     // After the present, so a fade works on the picture just shown.
-    return CheckEvents();
+    return still ? RunStill(dt) : CheckEvents();
 }
 
 void CWorld::Steer(int dt) {

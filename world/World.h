@@ -19,8 +19,16 @@ class CMaze;
 // EV_GUN and EV_DOT are handled inside the world; after EV_LAST_DOT the
 // frame window moves on to the next level) and this one.
 enum : int {
-    EV_GAME_OVER = 5, // the last life is lost: the frame window ends the game
+    EV_GAME_OVER = 5,  // the last life is lost: the frame window ends the game
+    EV_LEVEL_DONE = 6, // the level's end card is over: on to the next level
 };
+
+// How long the game stands still after a catch, and how long each card
+// stands, in milliseconds of the game's clock.
+const int kCaughtHoldMs = 1000;
+const int kLevelCardMs = 2000;
+const int kEndCardMs = 2000;
+const int kSoundSignMs = 1000;
 
 // How the player walks and turns.
 enum EMove : int { MOVE_STAND = 0, MOVE_FORWARD = 1, MOVE_BACKWARD = 2 };
@@ -56,6 +64,18 @@ public:
     // frame clock. Either way held keys are forgotten.
     void SetPaused(bool bPaused);
 
+    // The card that names a level as it starts: "LEVEL number" and `name`
+    // (none when empty), over the live view for kLevelCardMs once the
+    // title overlay is gone. The frame window calls it at every level
+    // start; a catch's restart does not, and a catch takes the card away.
+    void ShowLevelCard(int number, const std::string& name);
+    // The mute switch changed: SOUND OFF or SOUND ON for kSoundSignMs of
+    // play, or, while paused, drawn at once over the paused picture until
+    // the resume. Nothing of the simulation depends on it.
+    void ShowSoundSign(bool muted);
+    // Ends the level's end card now: the next frame reports EV_LEVEL_DONE.
+    void SkipEndCard();
+
     // ---- The player's keys, between frames ----
     // The frame window decides which key means what, and gives a paused
     // world no keys. A key going down sets its motion, so the last key
@@ -67,6 +87,15 @@ public:
     EMove GetMove() const { return m_nMove; }
     ETurn GetTurn() const { return m_nTurn; }
     EStrafe GetStrafe() const { return m_nStrafe; }
+
+    // After a catch the game holds (kCaughtHoldMs: CAUGHT over the frame,
+    // the lost life going); after the last dot the end card stands
+    // (kEndCardMs, or until skipped). Either way the world stands still:
+    // no steering, no enemy moves, no catches, no shots, and the keys held
+    // when it began are let go.
+    bool IsHolding() const { return m_nHoldMs > 0; }
+    bool IsEndCardUp() const { return m_nEndCardMs > 0; }
+    bool IsStill() const { return IsHolding() || IsEndCardUp(); }
 
     // Runs one frame with the milliseconds since the previous one and stores
     // its event code in *event. A paused world runs nothing, leaves *event
@@ -111,6 +140,16 @@ public:
     int GetLives() const { return m_nLives; }
     int GetShots() const { return m_nShots; }
     int GetOverlayTime() const { return m_nOverlayTime; }
+    int GetHoldTime() const { return m_nHoldMs; }
+    int GetEndCardTime() const { return m_nEndCardMs; }
+    int GetLevelCardTime() const { return m_nLevelCardMs; }
+    int GetSoundSignTime() const { return m_nSoundSignMs; }
+    // The level in play so far: milliseconds of frames played (not the
+    // holds, the end card or pauses), dots eaten since the last (re)start
+    // and points scored since the level began.
+    int GetLevelTime() const { return m_nLevelMs; }
+    int GetLevelDots() const { return m_nLevelDots; }
+    int GetLevelScore() const { return m_nScore - m_nLevelStartScore; }
     bool IsPaused() const { return m_bPaused; }
     bool IsInvulnerable() const { return m_bInvulnerable; }
     bool HasMuzzleFlash() const { return m_bMuzzleFlash; }
@@ -125,6 +164,15 @@ private:
     bool StartLevel(bool built, bool bReset);
     // Puts the camera in the middle of the maze's start cell, heading 0.
     void PlaceOnStartCell();
+    // The still frames' rule: counts the hold or the end card down by
+    // `dt` and returns what its end brings.
+    int RunStill(int dt);
+    // Lets go of every held key's motion.
+    void ReleaseKeys();
+    // The cards, the CAUGHT sign and the sound sign, over the head-up display.
+    void DrawSigns(CScreen& screen);
+    // `text` centred across `target` with its top at y.
+    void DrawCentred(CSurface& target, const std::string& text, int32_t y) const;
 
     CScreen m_screen;
     CSceneNode m_root;
@@ -142,6 +190,17 @@ private:
     CSurface m_gun;
     CSurface m_flash;
     CSurface m_lifeIcon;
+    int m_nHoldMs = 0;    // ms left of the catch's hold
+    int m_nEndCardMs = 0; // ms left of the level's end card
+    bool m_bEndCardSkipped = false;
+    int m_nLevelCardMs = 0; // ms left of the level's start card
+    int m_nSoundSignMs = 0; // ms left of SOUND OFF / SOUND ON
+    bool m_bSoundOff = false;
+    int m_nCardLevel = 0;
+    std::string m_strCardName;
+    int m_nLevelMs = 0;
+    int m_nLevelDots = 0;
+    int m_nLevelStartScore = 0;
     double m_dFrameSeconds = 0.0;
     EMove m_nMove = MOVE_STAND;
     ETurn m_nTurn = TURN_NONE;

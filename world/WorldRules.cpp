@@ -6,6 +6,7 @@
 #include "world/PlayWave.h"
 #include "world/World.h"
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -17,6 +18,8 @@ const uint32_t kHitPauseMs = 300; // the hit is felt: the whole game holds still
 const int kFlashPercent = 40;
 const int kHudMargin = 5;
 const uint32_t kPlayerDotColour = 0x0000FFFF; // yellow
+const int kLineGap = 4;                       // pixels between lines of words
+const int kSoundSignTop = 32;                 // below the score
 
 // The picture last loaded into a world's overlay, so that showing it again
 // does not reload it.
@@ -35,17 +38,37 @@ int CWorld::CheckEvents() {
     case EV_DOT:
         PlayWave(IDW_DOT);
         m_nScore += kDotPoints;
+        ++m_nLevelDots;
         break;
     case EV_LAST_DOT:
         PlayWave(IDW_DOT);
         m_nScore += kDotPoints;
-        m_screen.FadeOut();
+        ++m_nLevelDots;
+        m_nEndCardMs = kEndCardMs;
+        m_nLevelCardMs = 0;
+        ReleaseKeys();
         break;
     case EV_CAUGHT:
         if (m_bInvulnerable)
             break;
         --m_nLives;
         PlayWave(IDW_CAUGHT);
+        m_nHoldMs = kCaughtHoldMs;
+        m_nLevelCardMs = 0;
+        ReleaseKeys();
+        break;
+    default:
+        break;
+    }
+    return code;
+}
+
+int CWorld::RunStill(int dt) {
+    if (m_nHoldMs > 0) {
+        m_nHoldMs -= dt;
+        if (m_nHoldMs > 0)
+            return EV_NONE;
+        m_nHoldMs = 0;
         m_screen.FadeOut();
         if (m_nLives < 1)
             return EV_GAME_OVER;
@@ -56,16 +79,54 @@ int CWorld::CheckEvents() {
         if (CMaze* maze = GetMaze())
             maze->Restart();
         PlaceOnStartCell();
-        break;
-    default:
-        break;
+        m_nLevelDots = 0;
+        ReleaseKeys();
+        return EV_NONE;
     }
-    return code;
+    m_nEndCardMs = m_bEndCardSkipped ? 0 : m_nEndCardMs - dt;
+    if (m_nEndCardMs > 0)
+        return EV_NONE;
+    m_nEndCardMs = 0;
+    m_bEndCardSkipped = false;
+    m_screen.FadeOut();
+    return EV_LEVEL_DONE;
+}
+
+void CWorld::SkipEndCard() {
+    // Counted down by the next frame, so that the card's last frame is
+    // still a frame of the card.
+    if (m_nEndCardMs > 0)
+        m_bEndCardSkipped = true;
+}
+
+void CWorld::ShowLevelCard(int number, const std::string& name) {
+    m_nCardLevel = number;
+    m_strCardName = name;
+    m_nLevelCardMs = kLevelCardMs;
+}
+
+void CWorld::ShowSoundSign(bool muted) {
+    m_bSoundOff = muted;
+    if (!m_bPaused) {
+        m_nSoundSignMs = kSoundSignMs;
+        return;
+    }
+    // Paused, no frame will come to draw it: it goes over the paused
+    // picture now, and the first frame after the resume paints it over.
+    m_nSoundSignMs = 0;
+    int32_t x = 0, y = 0;
+    m_screen.BeginDrawOverPause(&x, &y);
+    const char* text = muted ? "SOUND OFF" : "SOUND ON";
+    const int64_t across = CSurface::WordsWidth(m_pictures.font, text);
+    m_screen.DrawWords(m_pictures.font, text,
+                       static_cast<int32_t>(x + (m_screen.backBuffer.width - across) / 2),
+                       y + kSoundSignTop);
+    m_screen.EndDrawOverPause();
 }
 
 bool CWorld::Fire() {
     // One shot a frame: the flash of the last one has not been shown yet.
-    if (m_nShots <= 0 || m_bMuzzleFlash)
+    if (m_nShots <= 0 || m_bMuzzleFlash || IsStill())
         return false;
     PlayWave(IDW_SHOT);
     m_bMuzzleFlash = true;
@@ -112,6 +173,15 @@ void CWorld::DrawGun(CScreen& screen) {
         m_bMuzzleFlash = false;
     }
     screen.Blit(m_gun, gx, gy, true);
+    // The shots left, beside the gun at its foot.
+    const CSurface* digits = m_pictures.digits;
+    if (m_nShots > 0 && digits != nullptr) {
+        int32_t across = 0;
+        for (int n = m_nShots; n > 0; n /= 10)
+            across += digits[n % 10].width;
+        screen.DrawNumber(digits, m_nShots, gx - across,
+                          screen.height - digits[0].height - kHudMargin, 1);
+    }
 }
 
 void CWorld::DrawHud(CScreen& screen) {
@@ -125,11 +195,22 @@ void CWorld::DrawHud(CScreen& screen) {
     }
 
     // The life being played is not shown.
+    const int32_t iconWidth = m_lifeIcon.width;
     if (m_nLives > 1 && m_lifeIcon.pixels != nullptr) {
         int spare = m_nLives - 1;
         for (int i = 0; i < spare; ++i)
-            screen.Blit(m_lifeIcon, screen.width - spare * m_lifeIcon.width + i * m_lifeIcon.width,
-                        kHudMargin, true);
+            screen.Blit(m_lifeIcon, screen.width - spare * iconWidth + i * iconWidth, kHudMargin,
+                        true);
+    }
+    // Through a catch's hold the life just lost shrinks away where it stood,
+    // left of the spare ones, steadily, never blinking.
+    if (m_nHoldMs > 0 && m_nLives >= 1 && m_lifeIcon.pixels != nullptr) {
+        const int32_t w = iconWidth * m_nHoldMs / kCaughtHoldMs;
+        const int32_t h = m_lifeIcon.height * m_nHoldMs / kCaughtHoldMs;
+        const int32_t left = screen.width - m_nLives * iconWidth;
+        if (w > 0 && h > 0)
+            screen.StretchBlit(m_lifeIcon, left + (iconWidth - w) / 2,
+                               kHudMargin + (m_lifeIcon.height - h) / 2, w, h, true);
     }
 
     screen.DrawNumber(m_pictures.digits, m_nScore, kHudMargin, kHudMargin, 1);
@@ -137,6 +218,43 @@ void CWorld::DrawHud(CScreen& screen) {
     if (m_nOverlayTime > 0)
         screen.Blit(m_overlay, (screen.width - m_overlay.width) / 2,
                     (screen.height - m_overlay.height) / 2, true);
+    DrawSigns(screen);
+}
+
+void CWorld::DrawCentred(CSurface& target, const std::string& text, int32_t y) const {
+    const int64_t across = CSurface::WordsWidth(m_pictures.font, text.c_str());
+    target.DrawWords(m_pictures.font, text.c_str(),
+                     static_cast<int32_t>((target.width - across) / 2), y);
+}
+
+void CWorld::DrawSigns(CScreen& screen) {
+    const CSurface* font = m_pictures.font;
+    if (font == nullptr)
+        return;
+    const int32_t line = font[0].height + kLineGap;
+    const int32_t top = screen.height / 3;
+    char text[64];
+    if (m_nLevelCardMs > 0 && m_nOverlayTime <= 0) {
+        std::snprintf(text, sizeof text, "LEVEL %d", m_nCardLevel);
+        DrawCentred(screen, text, top);
+        if (!m_strCardName.empty())
+            DrawCentred(screen, m_strCardName, top + line);
+    }
+    if (m_nEndCardMs > 0) {
+        const int seconds = m_nLevelMs / 1000;
+        std::snprintf(text, sizeof text, "LEVEL %d CLEAR", m_nCardLevel);
+        DrawCentred(screen, text, top);
+        std::snprintf(text, sizeof text, "TIME %d:%02d", seconds / 60, seconds % 60);
+        DrawCentred(screen, text, top + 2 * line);
+        std::snprintf(text, sizeof text, "SCORE %d", GetLevelScore());
+        DrawCentred(screen, text, top + 3 * line);
+        std::snprintf(text, sizeof text, "DOTS %d", m_nLevelDots);
+        DrawCentred(screen, text, top + 4 * line);
+    }
+    if (m_nHoldMs > 0)
+        DrawCentred(screen, "CAUGHT", (screen.height - font[0].height) / 2);
+    if (m_nSoundSignMs > 0)
+        DrawCentred(screen, m_bSoundOff ? "SOUND OFF" : "SOUND ON", kSoundSignTop);
 }
 
 bool CWorld::LoadHudImages(int gunId, int flashId, int lifeIconId) {

@@ -133,12 +133,15 @@ TEST_F(GameRunTest, WalkingTwoRowsUpEatsTheDotOnFrame94) {
 TEST_F(GameRunTest, LevelFilesFollowEachOtherThenTheGameIsOver) {
     Level(0, kOneDotLevel);
     Level(1, kOneDotLevel);
-    // Starting a level forgets the keys: up is pressed again on the new level.
-    EXPECT_EQ(Run(500, "1:+up,40:+up", "cancel"), EXIT_NORMAL);
+    // Starting a level forgets the keys: up is pressed again on the new
+    // level, once the first one's end card has stood its two seconds.
+    EXPECT_EQ(Run(500, "1:+up,170:+up", "cancel"), EXIT_NORMAL);
     EXPECT_EQ(m_stats.m_events[EV_LAST_DOT], 2);
     EXPECT_EQ(m_stats.m_nScore, 20); // score carried over to the second level
     EXPECT_EQ(m_stats.m_nLives, 5);
-    EXPECT_EQ(m_stats.m_nFrames, 71); // Cancel closes the program at once
+    // Each last dot at 31 frames of walking, each end card 125 frames;
+    // Cancel closes the program at once.
+    EXPECT_EQ(m_stats.m_nFrames, 170 + 31 + 125);
     ASSERT_EQ(m_stats.m_boxes.size(), 1u);
     EXPECT_EQ(m_stats.m_boxes[0].text, "GAME OVER\nScore: 20");
     EXPECT_EQ(m_stats.m_boxes[0].answer, IDCANCEL);
@@ -180,7 +183,7 @@ TEST_F(GameRunTest, TheLevelChosenOnTheCommandLineStartsANewGame) {
     EXPECT_EQ(m_stats.m_nLives, 5);
 
     m_nLevel = 2;
-    EXPECT_EQ(Run(60, "1:+up", "ok"), EXIT_NORMAL);
+    EXPECT_EQ(Run(200, "1:+up", "ok"), EXIT_NORMAL);
     ASSERT_EQ(m_stats.m_boxes.size(), 1u); // QB03 is missing: the game is over
     EXPECT_EQ(m_stats.m_boxes[0].text, "GAME OVER\nScore: 10");
     EXPECT_EQ(m_stats.m_nLevel, 0);
@@ -242,11 +245,23 @@ TEST_F(GameRunTest, ABrokenNextLevelEndsTheProgram) {
         EXPECT_EQ(Run(500, "1:+up"), EXIT_LEVEL_FAILED) << why;
         const std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(m_stats.m_nExitCode, 255);
-        EXPECT_EQ(m_stats.m_nFrames, 32);
+        EXPECT_EQ(m_stats.m_nFrames, 32 + 125); // after the end card
         ASSERT_EQ(m_stats.m_boxes.size(), 1u);
         EXPECT_EQ(m_stats.m_boxes[0].text, "Can't load level.");
         ExpectRefusal(said, m_strFolder + "QB01.BMP", why, "");
     }
+}
+
+TEST_F(GameRunTest, APressEndsTheEndCardButAHeldKeyDoesNot) {
+    Level(0, kOneDotLevel);
+    Level(1, kOneDotLevel);
+    // Up, held from the first level's walk, neither skips the card nor
+    // walks on the next level; fire pressed on frame 60 skips it there.
+    EXPECT_EQ(Run(100, "1:+up,60:+fire", "cancel"), EXIT_NORMAL);
+    EXPECT_EQ(m_stats.m_events[EV_LAST_DOT], 1);
+    EXPECT_EQ(m_stats.m_nLevel, 1); // the card would have stood to frame 157
+    EXPECT_EQ(m_stats.m_nDotsLeft, 1);
+    EXPECT_TRUE(m_stats.m_boxes.empty());
 }
 
 TEST_F(GameRunTest, ASmallNextLevelCountsAsMissing) {
@@ -260,7 +275,7 @@ TEST_F(GameRunTest, ASmallNextLevelCountsAsMissing) {
 TEST_F(GameRunTest, FiveCatchesEndTheGame) {
     Level(0, kChased);
     EXPECT_EQ(Run(3000, "", "cancel"), EXIT_NORMAL);
-    EXPECT_EQ(m_stats.m_events[EV_CAUGHT], 4);
+    EXPECT_EQ(m_stats.m_events[EV_CAUGHT], 5); // the last one too: its hold comes first
     EXPECT_EQ(m_stats.m_events[EV_GAME_OVER], 1);
     EXPECT_EQ(m_stats.m_nLives, 0);
     EXPECT_LT(m_stats.m_nFrames, 3000);

@@ -7,6 +7,8 @@
 #include "app/QuibboApp.h"
 #include "app/RunStats.h"
 #include "platform/GX.h"
+#include "platform/PlatformInternal.h"
+#include "platform/Sound.h"
 #include "platform/Time.h"
 #include "platform/WindowSystem.h"
 #include "platform/headless/Headless.h"
@@ -319,4 +321,97 @@ TEST(RunStats, JsonCarriesEveryFigure) {
     EXPECT_EQ(json.back(), '}');
     EXPECT_EQ(json.find('\n'), std::string::npos);
     EXPECT_EQ(JsonQuote(std::string("\x01", 1)), "\"\\u0001\"");
+}
+
+namespace {
+
+// One idle pass with 16 ms on the game's clock.
+void Step(CMainFrame& frame) {
+    HeadlessSetClock(PlatGetTickCount() + 16);
+    frame.IdleTick();
+}
+
+bool Repeat(CMainFrame& frame, uint32_t vk) {
+    PlatMsg msg = {frame.m_hWnd, WM_KEYDOWN, vk, 1};
+    return frame.PreTranslateMessage(&msg);
+}
+
+} // namespace
+
+TEST_F(MainFrameTest, KeysHeldThroughACatchActOnlyWhenPressedAgain) {
+    // The enemy two cells ahead comes for the player standing still.
+    WriteLevelFile(m_strFolder, "QB00.BMP", "######\n#P..E#\n######\n");
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(World().GetLevelCardTime(), kLevelCardMs); // the level's start
+    Probe().nOverlayTime = 0;
+    EXPECT_TRUE(Key(WM_KEYDOWN, VK_RIGHT));
+    EXPECT_TRUE(Repeat(*m_pFrame, VK_RIGHT));
+    EXPECT_EQ(World().GetTurn(), TURN_RIGHT);
+    for (int i = 0; i < 1000 && !World().IsHolding(); ++i)
+        Step(*m_pFrame);
+    ASSERT_TRUE(World().IsHolding());
+    EXPECT_EQ(World().GetTurn(), TURN_NONE);
+    EXPECT_EQ(World().GetLevelCardTime(), 0); // a catch takes the card away
+
+    // Nothing is taken in the hold: a press, a repeat, a shot.
+    int frames = 0;
+    for (; World().IsHolding(); ++frames) {
+        EXPECT_TRUE(Key(WM_KEYDOWN, VK_UP));
+        EXPECT_TRUE(Repeat(*m_pFrame, VK_RIGHT));
+        EXPECT_EQ(World().GetMove(), MOVE_STAND);
+        EXPECT_EQ(World().GetTurn(), TURN_NONE);
+        Step(*m_pFrame);
+    }
+    EXPECT_EQ(frames, (kCaughtHoldMs + 15) / 16);
+    EXPECT_EQ(World().GetLives(), 4);
+    EXPECT_EQ(World().GetLevelCardTime(), 0); // and it does not come back
+
+    // After it the held keys' repeats stay let go until pressed again.
+    EXPECT_TRUE(Repeat(*m_pFrame, VK_RIGHT));
+    EXPECT_TRUE(Repeat(*m_pFrame, VK_UP));
+    EXPECT_EQ(World().GetTurn(), TURN_NONE);
+    EXPECT_EQ(World().GetMove(), MOVE_STAND);
+    EXPECT_TRUE(Key(WM_KEYDOWN, VK_RIGHT));
+    EXPECT_TRUE(Repeat(*m_pFrame, VK_RIGHT));
+    EXPECT_EQ(World().GetTurn(), TURN_RIGHT);
+    EXPECT_TRUE(Key(WM_KEYUP, VK_UP)); // let go, then held anew: its repeats act
+    EXPECT_TRUE(Key(WM_KEYDOWN, VK_UP));
+    EXPECT_EQ(World().GetMove(), MOVE_FORWARD);
+}
+
+TEST_F(MainFrameTest, TheMuteKeyShowsItsSignInPlayAndOverThePausedPicture) {
+    ASSERT_TRUE(Start());
+    Step(*m_pFrame);
+    const bool muted = PlatIsMuted();
+    PlatPostInput(WM_KEYDOWN, VK_MUTE, 0);
+    EXPECT_NE(PlatIsMuted(), muted);
+    EXPECT_EQ(World().GetSoundSignTime(), kSoundSignMs);
+    const uint32_t tick = World().GetLastTick();
+    Step(*m_pFrame);
+    EXPECT_EQ(World().GetSoundSignTime(), kSoundSignMs - 16);
+    EXPECT_EQ(World().GetLastTick(), tick + 16); // the game's clock as ever
+
+    // Paused: at once over the picture as it stands, below the score.
+    PlatPostInput(WM_KEYDOWN, VK_PAUSE, 0);
+    m_pFrame->IdleTick();
+    ASSERT_TRUE(World().IsPaused());
+    const std::vector<uint8_t> paused = HeadlessFramebufferMemory();
+    const int presents = HeadlessPresentCount();
+    PlatPostInput(WM_KEYDOWN, VK_MUTE, 0);
+    EXPECT_EQ(PlatIsMuted(), muted);
+    EXPECT_EQ(HeadlessPresentCount(), presents + 1);
+    EXPECT_EQ(World().GetSoundSignTime(), 0);
+    const std::vector<uint8_t>& signed_ = HeadlessFramebufferMemory();
+    const GXDisplayProperties props = GXGetDisplayProperties();
+    size_t first = signed_.size(), last = 0;
+    for (size_t i = 0; i < signed_.size(); ++i) {
+        if (signed_[i] != paused[i]) {
+            first = std::min(first, i);
+            last = i;
+        }
+    }
+    ASSERT_LE(first, last);
+    EXPECT_GE(int64_t(first) / props.cbyPitch, 32);
+    EXPECT_LT(int64_t(last) / props.cbyPitch, 32 + 18);
+    PlatPostInput(WM_KEYDOWN, VK_PAUSE, 0);
 }

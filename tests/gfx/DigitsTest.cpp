@@ -157,3 +157,47 @@ TEST_F(DigitGlyphs, ZerosReachingInFromFarLeft) {
     EXPECT_TRUE(other.DrawNumber(m_glyphs, 7, 0, 0, INT32_MAX));
     EXPECT_EQ(Colours(other), std::vector<uint32_t>(50 * 30, 0u));
 }
+
+// The words' table with the digits where '0'..'9' go and each other
+// character a plain glyph of its own colour: the words draw what DrawNumber
+// draws, wherever the line stands against the screen's edges.
+TEST_F(DigitGlyphs, WordsDrawWhatTheDigitsDrawUpToTheEdges) {
+    MakeGlyphs(10);
+    CSurface font[CSurface::GlyphCount];
+    for (int n = 0; n < CSurface::GlyphCount; ++n) {
+        const int c = CSurface::FirstGlyph + n;
+        if (c >= '0' && c <= '9') {
+            ASSERT_TRUE(font[n].CopyTinted(m_glyphs[c - '0'], 100, 100, 100));
+        } else {
+            ASSERT_TRUE(font[n].Create(7, 20));
+            for (int32_t y = 0; y < 20; ++y)
+                for (int32_t x = 0; x < 7; ++x)
+                    font[n].SetPixel(x, y, uint32_t(0x00400000 + n));
+        }
+    }
+    EXPECT_EQ(CSurface::WordsWidth(font, "0123456789"), 100);
+    EXPECT_EQ(CSurface::WordsWidth(font, "A\x01"), 14);
+    for (int32_t x : {-1000, -95, -37, 0, 3, 150, 235, 239, 240, 5000}) {
+        for (int32_t y : {-19, 0, 150, 310}) {
+            CSurface number, words;
+            ASSERT_TRUE(number.Create(240, 320));
+            ASSERT_TRUE(words.Create(240, 320));
+            ASSERT_TRUE(number.DrawNumber(m_glyphs, 123456789, x, y, 10));
+            ASSERT_TRUE(words.DrawWords(font, "0123456789", x, y));
+            for (int32_t py = 0; py < 320; ++py)
+                for (int32_t px = 0; px < 240; ++px)
+                    ASSERT_EQ(words.GetPixel(px, py), number.GetPixel(px, py))
+                        << "line at " << x << ", " << y << ": pixel " << px << ", " << py;
+        }
+    }
+    // A character past the table is drawn as a question mark.
+    CSurface odd, asked;
+    ASSERT_TRUE(odd.Create(20, 20));
+    ASSERT_TRUE(asked.Create(20, 20));
+    odd.DrawWords(font, "\x01\xC3", 2, 0);
+    asked.DrawWords(font, "??", 2, 0);
+    for (int32_t x = 0; x < 20; ++x)
+        EXPECT_EQ(odd.GetPixel(x, 5), asked.GetPixel(x, 5)) << x;
+    EXPECT_FALSE(odd.DrawWords(nullptr, "A", 0, 0));
+    EXPECT_FALSE(odd.DrawWords(font, nullptr, 0, 0));
+}

@@ -66,6 +66,8 @@ CRouteGame::~CRouteGame() {
 
 bool CRouteGame::LoadLevelResource(int id) {
     const bool built = m_pWorld->LoadLevelResource(id, IDB_SKY, IDB_FLOOR);
+    // As the frame window starts every level: its card after the title.
+    m_pWorld->ShowLevelCard(0, std::string());
     m_startX = m_pWorld->GetCamera().x;
     m_startZ = m_pWorld->GetCamera().z;
     m_nFrame = 0;
@@ -74,6 +76,8 @@ bool CRouteGame::LoadLevelResource(int id) {
 
 bool CRouteGame::LoadLevelFile(const std::string& path) {
     const bool built = m_pWorld->LoadLevelFile(path.c_str(), IDB_SKY, IDB_FLOOR);
+    // As the frame window starts every level: its card after the title.
+    m_pWorld->ShowLevelCard(0, std::string());
     m_startX = m_pWorld->GetCamera().x;
     m_startZ = m_pWorld->GetCamera().z;
     m_nFrame = 0;

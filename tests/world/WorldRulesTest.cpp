@@ -83,12 +83,16 @@ TEST_F(WorldTest, DotsAndGunsScoreAndSound) {
     EXPECT_EQ(HeadlessLastWave(), IDW_DOT);
     EXPECT_EQ(HeadlessPresentCount(), presents); // no fade for a dot
 
-    // The last dot also fades the picture out: eleven frames.
+    // The last dot puts the end card up; the picture fades out (eleven
+    // frames) when the card has stood its time.
     m_pWorld->SetCamera(6.5, 3.5, 0.0);
     EXPECT_EQ(m_pWorld->CheckEvents(), EV_LAST_DOT);
     EXPECT_EQ(m_pWorld->GetScore(), 20);
     EXPECT_EQ(HeadlessLastWave(), IDW_DOT);
-    EXPECT_EQ(HeadlessPresentCount(), presents + 11);
+    EXPECT_EQ(HeadlessPresentCount(), presents);
+    EXPECT_TRUE(m_pWorld->IsEndCardUp());
+    EXPECT_EQ(m_pWorld->RunFrame(kEndCardMs), EV_LEVEL_DONE);
+    EXPECT_EQ(HeadlessPresentCount(), presents + 1 + 11);
     EXPECT_EQ(m_pWorld->GetLives(), 5);
 }
 
@@ -110,11 +114,28 @@ TEST_F(WorldTest, CaughtWithLivesToSpareRestartsTheLevel) {
     ASSERT_EQ(Maze()->GetDotsLeft(), 1);
 
     m_pWorld->SetCamera(1.3, 1.3, 45.0); // in the enemy's cell, 0.42 from it
+    m_pWorld->OnMoveKey(MOVE_FORWARD, true);
     int presents = HeadlessPresentCount();
     EXPECT_EQ(m_pWorld->CheckEvents(), EV_CAUGHT);
     EXPECT_EQ(m_pWorld->GetLives(), 4);
     EXPECT_EQ(HeadlessLastWave(), IDW_CAUGHT);
-    EXPECT_EQ(HeadlessPresentCount(), presents + 11);
+    EXPECT_EQ(m_pWorld->GetMove(), MOVE_STAND); // the held key is let go
+
+    // A second of frames stands still where the player was caught, a key
+    // pressed in it moves nothing and a shot does not go off; the last
+    // frame fades out and puts the player back on the start.
+    const int holdFrames = (kCaughtHoldMs + 15) / 16;
+    m_pWorld->OnTurnKey(TURN_RIGHT, true);
+    EXPECT_FALSE(m_pWorld->Fire());
+    EXPECT_EQ(Frames(holdFrames - 1, 16), EV_NONE);
+    EXPECT_TRUE(m_pWorld->IsHolding());
+    EXPECT_EQ(m_pWorld->GetCamera().x, 1.3);
+    EXPECT_EQ(m_pWorld->GetCamera().heading, 45.0);
+    EXPECT_EQ(m_pWorld->GetLevelTime(), 0);
+    EXPECT_EQ(m_pWorld->RunFrame(16), EV_NONE);
+    EXPECT_FALSE(m_pWorld->IsHolding());
+    EXPECT_EQ(HeadlessPresentCount(), presents + holdFrames + 11);
+    EXPECT_EQ(m_pWorld->GetTurn(), TURN_NONE); // pressed in the hold: pressed again
     EXPECT_EQ(m_pWorld->GetCamera().x, 4.5);
     EXPECT_EQ(m_pWorld->GetCamera().z, 4.5);
     EXPECT_EQ(m_pWorld->GetCamera().heading, 0.0);
@@ -130,7 +151,9 @@ TEST_F(WorldTest, CaughtAfterTheLevelFileChangedPlaysOnInAWholeMaze) {
     ASSERT_TRUE(StartLevel(kRulesLevel));
     auto caught = [&] {
         m_pWorld->SetCamera(1.3, 1.3, 45.0); // in the enemy's cell
-        return m_pWorld->CheckEvents();
+        const int event = m_pWorld->CheckEvents();
+        m_pWorld->RunFrame(kCaughtHoldMs);
+        return event;
     };
     // Junk: the level as loaded, never an empty maze with nothing to win.
     WriteBytes(m_strFolder, "level.bmp", 4096, 0x5A);
@@ -161,11 +184,13 @@ TEST_F(WorldTest, CaughtWithTheLastLifeEndsTheGameWhereItStands) {
     m_pWorld->CheckEvents();
     Probe().nLives = 1;
     m_pWorld->SetCamera(1.3, 1.3, 45.0);
-    int presents = HeadlessPresentCount();
-    EXPECT_EQ(m_pWorld->CheckEvents(), EV_GAME_OVER);
+    EXPECT_EQ(m_pWorld->CheckEvents(), EV_CAUGHT);
     EXPECT_EQ(m_pWorld->GetLives(), 0);
     EXPECT_EQ(HeadlessLastWave(), IDW_CAUGHT);
-    EXPECT_EQ(HeadlessPresentCount(), presents + 11);
+    // The hold comes first, then the game is over.
+    int presents = HeadlessPresentCount();
+    EXPECT_EQ(m_pWorld->RunFrame(kCaughtHoldMs), EV_GAME_OVER);
+    EXPECT_EQ(HeadlessPresentCount(), presents + 1 + 11);
     EXPECT_EQ(m_pWorld->GetCamera().x, 1.3);
     EXPECT_EQ(m_pWorld->GetCamera().heading, 45.0);
     EXPECT_EQ(Maze()->GetDotsLeft(), 1); // not rebuilt
@@ -265,9 +290,10 @@ TEST_F(WorldTest, GunShowsWhileThereAreShotsAndFlashesForOneFrame) {
     m_pWorld->DrawGun(screen); // no shots, no flash: nothing
     EXPECT_EQ(screen.GetPixel(235, 315), 0u);
 
-    // The shot: the flash centred on the gun's top-left corner, 40 % over
-    // black, for this frame only; the gun over it in the bottom-right corner.
-    Probe().nShots = 1;
+    // The last shot: the flash centred on the gun's top-left corner, 40 %
+    // over black, for this frame only; the gun over it in the bottom-right
+    // corner.
+    Probe().nShots = 0;
     Probe().bMuzzleFlash = true;
     m_pWorld->DrawGun(screen);
     EXPECT_EQ(screen.GetPixel(230, 312), OnScreen(kGreen));
@@ -279,19 +305,26 @@ TEST_F(WorldTest, GunShowsWhileThereAreShotsAndFlashesForOneFrame) {
     EXPECT_EQ(screen.GetPixel(226, 310), 0u);
     EXPECT_EQ(screen.GetPixel(227, 309), 0u);
     EXPECT_FALSE(m_pWorld->HasMuzzleFlash());
-
     Clear(screen);
     m_pWorld->DrawGun(screen);
-    EXPECT_EQ(screen.GetPixel(227, 310), 0u);
-    EXPECT_EQ(screen.GetPixel(230, 312), OnScreen(kGreen));
+    EXPECT_EQ(screen.GetPixel(230, 312), 0u); // no shots: no gun
 
-    // The last shot still shows its flash, with the gun.
-    Clear(screen);
-    Probe().nShots = 0;
-    Probe().bMuzzleFlash = true;
-    m_pWorld->DrawGun(screen);
-    EXPECT_EQ(screen.GetPixel(227, 310), flash);
-    EXPECT_EQ(screen.GetPixel(230, 312), OnScreen(kGreen));
+    // With shots the gun stays, and their count stands beside it, at its
+    // foot: the score's digits, right-aligned to the gun's left edge.
+    for (int shots : {3, 12}) {
+        Clear(screen);
+        Probe().nShots = shots;
+        m_pWorld->DrawGun(screen);
+        EXPECT_EQ(screen.GetPixel(230, 312), OnScreen(kGreen));
+        CSurface expected;
+        ASSERT_TRUE(expected.Create(screen.width, screen.height));
+        const CSurface* digits = SharedPictureTables().digits;
+        const int32_t across = digits[0].width * (shots < 10 ? 1 : 2);
+        expected.DrawNumber(digits, shots, 230 - across, screen.height - digits[0].height - 5, 1);
+        for (int32_t y = 280; y < screen.height; ++y)
+            for (int32_t x = 200; x < 230; ++x)
+                ASSERT_EQ(screen.GetPixel(x, y), expected.GetPixel(x, y)) << shots << " at " << x;
+    }
 }
 
 TEST_F(WorldTest, HudShowsThePlayerSpareLivesAndTheOverlay) {

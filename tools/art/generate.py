@@ -16,6 +16,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
 import bmpfile  # noqa: E402
+import font  # noqa: E402
 import level  # noqa: E402
 import sounds  # noqa: E402
 import sprites  # noqa: E402
@@ -44,6 +45,7 @@ PICTURES = {
     "wall_hedge.bmp": ((240, 240), "hedge"),
     "crate.bmp": ((120, 120), "crate"),
     "lamp.bmp": ((72, 134), "lamp"),
+    "font.bmp": ((font.CELL_W * font.COLUMNS, font.CELL_H * font.ROWS), "font"),
 }
 for _d in range(10):
     PICTURES["digit%d.bmp" % _d] = ((10, 20), _d)
@@ -91,6 +93,7 @@ def draw_all():
         "life_icon": sprites.life_icon(),
         "digits": [sprites.digit(d) for d in range(10)],
         "icon": sprites.icon(),
+        "font": font.sheet(),
     }
     pics["title"] = title.title(pics)
     return pics
