@@ -8,6 +8,7 @@
 #include "platform/WinApp.h"
 #include "platform/WindowSystem.h"
 #include "res/ResourceIds.h"
+#include "scene/Maze.h"
 #include "world/World.h"
 #include <cctype>
 #include <cstdio>
@@ -189,9 +190,8 @@ int32_t CMainFrame::WindowProc(uint32_t message, uint32_t wParam, int32_t lParam
 }
 
 bool CMainFrame::CardIfBuilt(bool built) {
-    // The merge of level names fills in the name.
     if (built)
-        m_pWorld->ShowLevelCard(g_nLevel, std::string());
+        m_pWorld->ShowLevelCard(g_nLevel, m_pWorld->GetMaze()->GetName());
     return built;
 }
 

@@ -67,7 +67,7 @@ CRouteGame::~CRouteGame() {
 bool CRouteGame::LoadLevelResource(int id) {
     const bool built = m_pWorld->LoadLevelResource(id, IDB_SKY, IDB_FLOOR);
     // As the frame window starts every level: its card after the title.
-    m_pWorld->ShowLevelCard(0, std::string());
+    m_pWorld->ShowLevelCard(0, m_pWorld->GetMaze()->GetName());
     m_startX = m_pWorld->GetCamera().x;
     m_startZ = m_pWorld->GetCamera().z;
     m_nFrame = 0;
@@ -77,7 +77,7 @@ bool CRouteGame::LoadLevelResource(int id) {
 bool CRouteGame::LoadLevelFile(const std::string& path) {
     const bool built = m_pWorld->LoadLevelFile(path.c_str(), IDB_SKY, IDB_FLOOR);
     // As the frame window starts every level: its card after the title.
-    m_pWorld->ShowLevelCard(0, std::string());
+    m_pWorld->ShowLevelCard(0, m_pWorld->GetMaze()->GetName());
     m_startX = m_pWorld->GetCamera().x;
     m_startZ = m_pWorld->GetCamera().z;
     m_nFrame = 0;
