@@ -16,7 +16,6 @@ const int kShotSamples = 10;      // cells probed along a shot, the player's own
 const uint32_t kHitPauseMs = 300; // the hit is felt: the whole game holds still
 const int kFlashPercent = 40;
 const int kHudMargin = 5;
-const uint32_t kPlayerDotColour = 0x0000FFFF; // yellow
 
 // The picture last loaded into a world's overlay, so that showing it again
 // does not reload it.
@@ -115,14 +114,7 @@ void CWorld::DrawGun(CScreen& screen) {
 }
 
 void CWorld::DrawHud(CScreen& screen) {
-    if (CMaze* maze = GetMaze()) {
-        int32_t left = 0, top = 0;
-        maze->GetMinimapOrigin(&left, &top);
-        int32_t x = static_cast<int32_t>(left + m_camera.x);
-        int32_t y = static_cast<int32_t>(top + m_camera.z);
-        if (x >= 0 && x < screen.width && y >= 0 && y < screen.height)
-            screen.SetPixel(x, y, kPlayerDotColour);
-    }
+    // The player's arrow is the maze's: it is drawn with the minimap.
 
     // The life being played is not shown.
     if (m_nLives > 1 && m_lifeIcon.pixels != nullptr) {
