@@ -11,8 +11,10 @@ namespace {
 // turned by quarter turns. Row r is dy = r - 3, bit c is dx = c - 3. A
 // turned triangle would come out ragged at seven pixels.
 const uint8_t kArrows[2][kArrowSide] = {
-    {0x08, 0x1C, 0x3E, 0x7F, 0x1C, 0x1C, 0x1C}, // ...#... / ..###.. / .#####. / ####### / ..###..
-    {0x7C, 0x78, 0x70, 0x78, 0x4C, 0x06, 0x03}, // ..##### / ...#### / ....### / ...#### / ..##..#
+    // ...#... / ..###.. / .#####. / ####### / ..###.. / ..###.. / ..###..
+    {0x08, 0x1C, 0x3E, 0x7F, 0x1C, 0x1C, 0x1C},
+    // ..##### / ...#### / ...#### / ..##### / .###..# / ###.... / ##.....
+    {0x7C, 0x78, 0x78, 0x7C, 0x4E, 0x07, 0x03},
 };
 const int32_t kArrowReach = kArrowSide / 2;
 const int32_t kDash = 2; // pixels on, then as many off

@@ -232,14 +232,16 @@ TEST_F(WorldTest, ShotsReachTenCellsAndStopAtWalls) {
     EXPECT_EQ(m_pWorld->GetShots(), 0);
     EXPECT_EQ(Maze()->GetChildCount(), 1);
     EXPECT_EQ(HeadlessLastWave(), IDW_SHOT);
-    // Its trace is on the screen's minimap at once, up to the wall.
+    // Its trace is on the screen's minimap at once, up to the wall: the
+    // cells' squares at three pixels a cell.
     const uint32_t kYellow = 0x00FCF8; // as a 565 pixel reads back
-    int32_t left = 0, top = 0, ox = 0, oy = 0;
-    Maze()->GetMinimapOrigin(&left, &top);
+    const MinimapView& v = Maze()->GetMinimapView();
+    ASSERT_EQ(3, v.scale);
+    int32_t ox = 0, oy = 0;
     CScreen& screen = Probe().screen;
     screen.BeginDraw(&ox, &oy);
-    const uint32_t traced = screen.GetPixel(ox + left + 2, oy + top + 10);
-    const uint32_t wall = screen.GetPixel(ox + left + 2, oy + top + 9);
+    const uint32_t traced = screen.GetPixel(ox + v.origin.x + 2 * 3, oy + v.origin.y + 10 * 3);
+    const uint32_t wall = screen.GetPixel(ox + v.origin.x + 2 * 3, oy + v.origin.y + 9 * 3 + 2);
     screen.EndDraw();
     EXPECT_EQ(traced, kYellow);
     EXPECT_NE(wall, kYellow);
@@ -302,13 +304,16 @@ TEST_F(WorldTest, HudShowsThePlayerSpareLivesAndTheOverlay) {
 
     // Four spare lives of five, at the top right.
     Clear(screen);
-    Probe().root.DrawOverlay(screen); // places the minimap
-    int32_t left = 0, top = 0;
-    Maze()->GetMinimapOrigin(&left, &top);
-    EXPECT_EQ(left, (240 - 9) / 2);
-    EXPECT_EQ(top, 320 - 6);
+    // The player's arrow is the minimap's, drawn with it: the hud leaves
+    // that place alone.
+    Probe().root.DrawOverlay(screen, m_pWorld->GetCamera());
+    const MinimapView& v = Maze()->GetMinimapView();
+    EXPECT_EQ(v.box.left, (240 - 27) / 2);
+    EXPECT_EQ(v.box.top, 320 - 18);
+    EXPECT_EQ(screen.GetPixel(v.origin.x + 13, v.origin.y + 13), OnScreen(kMinimapPlayer));
+    Clear(screen);
     m_pWorld->DrawHud(screen);
-    EXPECT_EQ(screen.GetPixel(left + 4, top + 4), OnScreen(0x00FFFF)); // yellow player
+    EXPECT_EQ(screen.GetPixel(v.origin.x + 13, v.origin.y + 13), 0u);
     EXPECT_EQ(screen.GetPixel(224, 5), OnScreen(kWhite));
     EXPECT_EQ(screen.GetPixel(239, 7), OnScreen(kWhite));
     EXPECT_EQ(screen.GetPixel(223, 5), 0u);
