@@ -87,20 +87,21 @@ TEST(FrameHashes, BuiltInLevelWalkInEveryDisplayFormat) {
     // the title over the game, again when the title picture was redrawn and
     // again when it was given the keys to play with; from the fourth on again
     // when a player touching a wall's corner was pushed round it instead of
-    // along one axis.
+    // along one axis; all of them again when the minimap got its opaque
+    // ground, the game's own colours and the player's arrow.
     const std::vector<std::vector<uint64_t>> expected = {
-        {0xB1760CE70D3C8BCBull, 0x5388280BF6AF1FC1ull, 0xFE4CB572FF69DF43ull, 0xC870D79D555F208Dull,
-         0xE7806F82960E8560ull, 0x7A76324DA739067Cull, 0x8AF17B696D3B5AF5ull, 0xCCF1CDB2334B1B6Bull,
-         0x5C14549CEB6C0683ull},
-        {0x61539B6AF60A0BE8ull, 0xB0830CC5CD758BE6ull, 0x9A0EED31948FF087ull, 0x1A2893F2E0E44372ull,
-         0x872F2866190338ACull, 0x90B5638B8940D86Full, 0xC55B51D391E94F70ull, 0x90BDC4C01FB9BC72ull,
-         0x62955EE2D97A4046ull},
-        {0xCB4B6924FE8F2626ull, 0x65E93291E798AFB1ull, 0xE0713524B40B9BC1ull, 0xFF25A9FC83E8BB39ull,
-         0xC551EEADB98B5A29ull, 0x22D7DB79B5459326ull, 0x6991084412E8B052ull, 0x66BBE18F9E728C97ull,
-         0x1B358CDD8100A03Eull},
-        {0xDB091BE7CDE9453Aull, 0xE0BC5A50EA6B8D4Full, 0x7D0BEE1B88596F95ull, 0x52832BFA87F9E6C2ull,
-         0x83EE24AFDB87D51Full, 0xCAC801202DF20954ull, 0x3C366AAC1ED7BDC3ull, 0x39AD11C8038E4B9Dull,
-         0x1A17D435695DE2C2ull},
+        {0xEEDB279B5FA51BBAull, 0x282D6508A2200062ull, 0x7D55FF995499BCCAull, 0xA4F24A4401096CC3ull,
+         0xA2FA1718E9A0A860ull, 0xE5BF6BAAF3CC210Cull, 0x7D325DC4FFBF02B6ull, 0x9E56455C30BAF159ull,
+         0x684DC1270C6A9528ull},
+        {0x0E64E1B1A39D0B4Eull, 0x49FE281D47751069ull, 0xDE04B029849DC7FAull, 0x6AC8A4C5163C608Eull,
+         0xA872033F02DBA4AEull, 0x645A5C28AB13F6CCull, 0xB046D6F24532BD61ull, 0xDA1AC0E4F6DCF880ull,
+         0xBF72F707D35C41CAull},
+        {0x8DF1D1099F9EDEE2ull, 0xC77741B045E6BEF9ull, 0x276DACF821148864ull, 0xA14BE51F473266E1ull,
+         0x55957ED2ED72316Eull, 0xF814C5DF8A1CDAECull, 0x34AC41F750205BA8ull, 0x50CF1EEC4521C4C1ull,
+         0x874588849EF681FDull},
+        {0xC9541A16971CCA33ull, 0x8417B598822CADD3ull, 0x45C8048FE0D27907ull, 0xB6016FA26D4B0A8Aull,
+         0xD47A0B97106D7130ull, 0x10ACAC3AF807918Dull, 0x2286244945D273CBull, 0x96CBD1F40575A821ull,
+         0x6AA2D7C1FDA90F58ull},
     };
     for (size_t s = 0; s < std::size(screens); ++s) {
         CRouteGame game(DisplayFor(screens[s]), kSeed, false);
@@ -122,12 +123,14 @@ TEST(FrameHashes, TiledLevelWalkDrawsTheSameAsBefore) {
         ASSERT_TRUE(game.IsReady());
         ASSERT_TRUE(game.LoadLevelFile(path));
         // Recorded from the plain renderer; the first four stretches again
-        // with the redrawn title picture and again with the keys on it, and
-        // from the fourth on again with the push round a wall's corner.
+        // with the redrawn title picture and again with the keys on it, from
+        // the fourth on again with the push round a wall's corner, and all
+        // again when the minimap became a 144 x 72 window in the game's
+        // colours with the player's arrow.
         const std::vector<uint64_t> expected = {
-            0xDC925718B13FE2F6ull, 0xE84EF367C0A3219Bull, 0x7BAF8FFA2BFFD998ull,
-            0x8D4CE67DC0343FEBull, 0x02B93920947CD88Full, 0x4F6AA80B445DC8B3ull,
-            0xC01AA5C9373F4A0Cull, 0x680AC956A52E6A75ull, 0xC00A0484E800873Cull};
+            0xF6C26007CF5B76DDull, 0x370121F3915EF977ull, 0x4907DE0AD64AB3B0ull,
+            0x53B0C61569580537ull, 0x918671A0E3E5319Dull, 0x4DBE53D5A3A7C76Full,
+            0xA468E0B6266B4545ull, 0x9F674606BFD92B4Bull, 0x19F761F8E557133Cull};
         ExpectWalk("256 x 256 tiled level", WalkHashes(game), expected);
     }
     std::filesystem::remove_all(folder);
