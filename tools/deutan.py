@@ -2,8 +2,9 @@
 """How a picture looks to a player without green cones (deuteranopia), and
 how far apart colours stay for such a player.
 
-  deutan.py in.bmp out.png [scale]   the picture as a deuteranope sees it,
-                                     side by side with the original
+  deutan.py in.bmp out.png [scale [top]]
+                                     the picture (from row `top` down) as a
+                                     deuteranope sees it, beside the original
   deutan.py --pairs R,G,B R,G,B ...  the distance (CIE76 delta E) between
                                      every two colours, plain and simulated,
                                      and each colour's contrast to the first
@@ -80,12 +81,13 @@ def main():
     if len(sys.argv) < 3:
         sys.exit(__doc__)
     w, h, rows = read_bmp(open(sys.argv[1], "rb").read())
+    rows = rows[int(sys.argv[4]) if len(sys.argv) > 4 else 0:]
     cache = {}
     out = []
     for px in rows:
         seen = [cache.setdefault(p, simulate(p)) for p in px]
         out.append(list(px) + [(0, 0, 0)] * 4 + seen)
-    write_png(sys.argv[2], 2 * w + 4, h, out, int(sys.argv[3]) if len(sys.argv) > 3 else 1)
+    write_png(sys.argv[2], 2 * w + 4, len(out), out, int(sys.argv[3]) if len(sys.argv) > 3 else 1)
 
 
 if __name__ == "__main__":
