@@ -248,13 +248,15 @@ TEST(Minimap, TheArrowPointsAlongTheHeading) {
 
 namespace {
 
-// Relative luminance of an sRGB colour value, as contrast ratios use it.
+// Channel `i` (0 red, 1 green, 2 blue) of a colour value as linear light.
+double Linear(uint32_t c, int i) {
+    const double s = ((c >> (8 * i)) & 0xFF) / 255.0;
+    return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+}
+
+// Relative luminance, as contrast ratios use it.
 double Luminance(uint32_t c) {
-    auto lin = [](uint32_t v) {
-        const double s = v / 255.0;
-        return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * lin(c & 0xFF) + 0.7152 * lin((c >> 8) & 0xFF) + 0.0722 * lin((c >> 16) & 0xFF);
+    return 0.2126 * Linear(c, 0) + 0.7152 * Linear(c, 1) + 0.0722 * Linear(c, 2);
 }
 
 double Contrast(uint32_t a, uint32_t b) {
@@ -268,11 +270,7 @@ std::array<double, 3> Deutan(uint32_t c) {
     const double m[3][3] = {{0.367322, 0.860646, -0.227968},
                             {0.280085, 0.672501, 0.047413},
                             {-0.011820, 0.042940, 0.968881}};
-    double lin[3];
-    for (int i = 0; i < 3; ++i) {
-        const double s = ((c >> (8 * i)) & 0xFF) / 255.0;
-        lin[i] = s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-    }
+    const double lin[3] = {Linear(c, 0), Linear(c, 1), Linear(c, 2)};
     std::array<double, 3> out;
     for (int i = 0; i < 3; ++i) {
         const double v =
@@ -285,8 +283,8 @@ std::array<double, 3> Deutan(uint32_t c) {
 } // namespace
 
 TEST(Minimap, TheGamesColoursStayApartAlsoWithoutGreenCones) {
-    const uint32_t marks[] = {kMinimapWall,  kMinimapDot,    kMinimapGun,
-                              kMinimapEnemy, kMinimapPlayer, kMinimapTrace};
+    const uint32_t marks[] = {kMinimapGround, kMinimapWall,   kMinimapDot,  kMinimapGun,
+                              kMinimapEnemy,  kMinimapPlayer, kMinimapTrace};
     for (uint32_t a : marks) {
         for (uint32_t b : marks) {
             if (a == b)
