@@ -10,7 +10,6 @@
 #include "app/MainFrame.h"
 #include "app/PictureLists.h"
 #include "gfx/Screen.h"
-#include "math3d/Math3d.h"
 #include "math3d/Pose.h"
 #include "platform/Numbers.h"
 #include "platform/Platform.h"
