@@ -455,14 +455,11 @@ TEST_F(MazeDraw, ShotTraceIsPlacedByTheWindowsOriginAndClipped) {
     EXPECT_EQ(kYellow, m_pScreen->GetPixel(v.origin.x + 12 + ox, v.origin.y + 3 + oy));
     m_pScreen->EndDraw();
     // A trace outside the window is not drawn (and nothing breaks).
-    CMaze tall(nullptr, 1);
     std::string text = "#.#\n";
     for (int i = 0; i < 400; ++i)
         text += "#.#\n";
-    m_strPath = ScratchPath("tall.bmp");
-    ASSERT_TRUE(WriteWholeFile(m_strPath.c_str(), MakeLevelBitmap(GridFromText(text))));
-    ASSERT_TRUE(tall.LoadNextFromFile(m_strPath.c_str(), m_tables.Pictures()));
-    std::remove(m_strPath.c_str());
+    std::unique_ptr<CMaze> pTall = LoadFromText(text, "tall.bmp");
+    CMaze& tall = *pTall;
     tall.DrawOverlay(*m_pScreen, PoseAt(1.5, 10.5));
     const MinimapView t = tall.GetMinimapView();
     ASSERT_TRUE(t.goesOn[3]);
