@@ -113,6 +113,61 @@ void CSurface::SetPixel(int32_t x, int32_t y, uint32_t c) {
     }
 }
 
+namespace {
+
+// Words rather than colours: the table is made once, each cell is one load
+// and one store.
+template <typename Word>
+void PaintIndexed(CSurface& s, const uint8_t* indices, const uint32_t* words) {
+    for (int32_t y = 0; y < s.height; ++y) {
+        uint8_t* p = PixelAddress(s, 0, y);
+        const uint8_t* from = indices + static_cast<size_t>(y) * s.width;
+        for (int32_t x = 0; x < s.width; ++x, p += s.xPitch)
+            WriteWord<Word>(p, Word(words[from[x]]));
+    }
+}
+
+template <typename Word> void FillSpan(const CSurface& s, const Span2D& span, uint32_t word) {
+    const int64_t count = span.right - span.left;
+    for (int64_t y = span.top; y < span.bottom; ++y) {
+        uint8_t* p = PixelAddress(s, span.left, y);
+        for (int64_t n = count; n > 0; --n, p += s.xPitch)
+            WriteWord<Word>(p, Word(word));
+    }
+}
+
+} // namespace
+
+bool CSurface::CreateIndexed(const uint8_t* indices, int32_t w, int32_t h,
+                             const uint32_t* colours) {
+    if (!Create(w, h) || !pixels)
+        return false;
+    const EPixelFormat format = FormatOf(*this);
+    uint32_t words[256];
+    for (int i = 0; i < 256; ++i)
+        words[i] = ColourToPixel(format, colours[i]);
+    if (bitsPerPixel == 16)
+        PaintIndexed<uint16_t>(*this, indices, words);
+    else if (bitsPerPixel == 32)
+        PaintIndexed<uint32_t>(*this, indices, words);
+    return true;
+}
+
+bool CSurface::Fill(const PlatRect& rect, uint32_t colour) {
+    if (!pixels)
+        return false;
+    const Span2D span = ClipToDest(*this, rect.left, rect.top, int64_t(rect.right) - rect.left,
+                                   int64_t(rect.bottom) - rect.top);
+    if (span.Empty())
+        return true;
+    const uint32_t word = ColourToPixel(FormatOf(*this), colour);
+    if (bitsPerPixel == 16)
+        FillSpan<uint16_t>(*this, span, word);
+    else if (bitsPerPixel == 32)
+        FillSpan<uint32_t>(*this, span, word);
+    return true;
+}
+
 // One channel scaled by a percentage, clamped to 0..255. 64-bit so that no
 // percentage can overflow; the clamp at 0 keeps a negative percentage from
 // spilling into the neighbouring channels.

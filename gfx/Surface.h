@@ -74,6 +74,11 @@ public:
     bool LoadBmp(const uint8_t* file, size_t size);
     // LoadBmp on the file at `path`, read whole.
     bool LoadBitmapFile(const char* path);
+    // An all-new width x height surface (as Create) whose pixel (x, y) is
+    // colours[indices[y * width + x]]: `indices` holds width * height bytes,
+    // `colours` 256 colour values. False as Create.
+    bool CreateIndexed(const uint8_t* indices, int32_t width, int32_t height,
+                       const uint32_t* colours);
     // Makes this surface a copy of `source` with each channel scaled by a
     // percentage (clamped at 255). 100/100/100 is one block copy. Fails,
     // leaving this surface empty, when the source is empty.
@@ -93,6 +98,8 @@ public:
     // own pure red, 0x7C00), raw 32-bit word 0x00FF0000; through GetPixel a
     // colour value 248..255.
 
+    // Every pixel of `rect` that lies on the surface becomes `colour`.
+    bool Fill(const PlatRect& rect, uint32_t colour);
     // All of `source` with its top-left at (x, y).
     bool Blit(const CSurface& source, int32_t x, int32_t y, bool useKey);
     // One pixel; nothing unless both (sx, sy) and (dx, dy) are inside.

@@ -15,7 +15,6 @@ const double kStepPerMs = 0.0008;
 const double kMaxStep = 0.4;
 const double kCatchDistance = 0.8;
 const int64_t kForcedTurnMs = 10000;
-const uint32_t kColourRed = 0x000000FF;
 
 } // namespace
 
@@ -163,15 +162,12 @@ bool CEnemy::IsInRegion(const PlatRect& region) const {
     return RegionContains(region, cell.x, cell.y);
 }
 
-void CEnemy::DrawOverlay(CScreen& screen) {
-    if (!m_pMaze || !screen.pixels)
+void CEnemy::DrawOverlay(CScreen& screen, const CPose&) {
+    if (!m_pMaze)
         return;
-    int32_t left = 0, top = 0;
-    m_pMaze->GetMinimapOrigin(&left, &top);
-    const int32_t x = TruncateToInt32(left + m_pose.x);
-    const int32_t y = TruncateToInt32(top + m_pose.z);
-    if (x >= 0 && y >= 0 && x < screen.width && y < screen.height)
-        screen.SetPixel(x, y, kColourRed);
+    const MinimapView& view = m_pMaze->GetMinimapView();
+    if (view.scale > 0)
+        screen.Fill(view.Square(m_pose.x, m_pose.z, std::max(view.scale, 2)), kMinimapEnemy);
 }
 
 int CEnemy::Interact(const CPose& viewer, CSceneNode** hit) {

@@ -1,5 +1,5 @@
 // One enemy: a child node of the maze that roams the grid and chases the
-// player. It shows as a billboard one cell high, as a red dot on the minimap,
+// player. It shows as a billboard one cell high, as a square on the minimap,
 // catches the player when both stand in one cell close together, and can be
 // shot while it is on screen.
 //
@@ -47,8 +47,9 @@ public:
     void Update(int elapsedMs, const CPose& viewer) override;
     // The enemy's cell (x and z truncated) lies in the region.
     bool IsInRegion(const PlatRect& region) const override;
-    // A pure red dot on the maze's minimap.
-    void DrawOverlay(CScreen& screen) override;
+    // A square on the maze's last minimap (a cell's size, at least 2
+    // pixels), with its top-left corner where the pose lies.
+    void DrawOverlay(CScreen& screen, const CPose& viewer) override;
     // EV_CAUGHT with *hit set when the viewer stands in the enemy's cell
     // closer than 0.8; else EV_NONE.
     int Interact(const CPose& viewer, CSceneNode** hit) override;

@@ -102,19 +102,24 @@ bool CMaze::LoadCommon(const char* path, int levelId, bool bBackground, int skyI
 }
 
 bool CMaze::ReadGridAndMinimap(const LevelBytes& bytes) {
-    // One read of the level, one header reader: the grid and the minimap
-    // come from the same bytes, so they cannot disagree on what is a level.
-    // The minimap takes the 8-bit route of the grid (a full colour table,
-    // rows right after it) for a resource too.
+    // The minimap is painted from the grid, so the two cannot disagree; the
+    // level's own palette is not read (see MinimapCellColour).
     m_strRefusal.clear();
     if (!ReadGrid(bytes.info, bytes.size, &m_strRefusal))
         return false;
     if (m_nLevelResourceId != 0)
         m_strName = ResourceLevelName(m_nLevelResourceId);
-    if (m_minimap.LoadDib(bytes.info, bytes.size))
+    if (PaintMinimap())
         return true;
-    m_strRefusal = "its picture cannot be read as a minimap";
+    m_strRefusal = "there is no memory for its minimap";
     return false;
+}
+
+bool CMaze::PaintMinimap() {
+    uint32_t colours[256];
+    for (int cell = 0; cell < 256; ++cell)
+        colours[cell] = MinimapCellColour(static_cast<uint8_t>(cell));
+    return m_minimap.CreateIndexed(m_grid.data(), m_nWidth, m_nHeight, colours);
 }
 
 void CMaze::KeepBytes(LevelBytes& bytes) {

@@ -1,5 +1,5 @@
 // The maze: a level's cell grid and everything built from it. It reads a
-// level bitmap into the grid, keeps the same bitmap as the minimap picture,
+// level bitmap into the grid, paints the minimap picture from the grid,
 // owns the sky and floor pictures, builds one wall quad for every wall face
 // that borders an open cell, one sprite for every item and one enemy child
 // for every enemy start, draws the sky, floor and minimap, and answers the
@@ -12,6 +12,7 @@
 #include "scene/LevelBitmap.h"
 #include "scene/LevelBudget.h"
 #include "scene/MazeWall.h"
+#include "scene/Minimap.h"
 #include "scene/PictureTables.h"
 #include "scene/SceneNode.h"
 #include <memory>
@@ -33,7 +34,7 @@ public:
     // unseen, and there are no item sprites and no dots to count).
 
     // Clears the maze, then reads the grid from bitmap resource `levelId`,
-    // the minimap picture from the same resource, the sky and floor pictures,
+    // paints the minimap picture from it, loads the sky and floor pictures,
     // and builds. False at the first failure; the maze is then partly or
     // wholly empty and must not be drawn.
     bool LoadFromResource(int levelId, int skyId, int floorId,
@@ -78,9 +79,10 @@ public:
     // The sky, turned by the viewer's heading plus the drift, and the floor
     // below it. Nothing else clears the back buffer.
     void DrawBackground(CScreen& screen, const CPose& viewer) override;
-    // The minimap at the bottom centre (pure red see-through), then each
-    // enemy's dot. Stores the minimap origin.
-    void DrawOverlay(CScreen& screen) override;
+    // The minimap placed by PlaceMinimap for the viewer, the dashes where
+    // it goes on, each enemy's dot, and last the viewer's arrow. Stores the
+    // placement for the enemies and the shot's trace.
+    void DrawOverlay(CScreen& screen, const CPose& viewer) override;
     // The enemies (nothing), then pushes the viewer at least 0.42 away from
     // the walls around its cell: x and z axes first; only when neither axis
     // moved, straight away from the first wall corner closer than 0.42.
@@ -92,7 +94,8 @@ public:
     int Interact(const CPose& viewer, CSceneNode** hit) override;
     // A wall cell stops the shot (the maze itself). Otherwise the cell's
     // trace is drawn straight onto `screen`'s framebuffer (when there is a
-    // screen), on the minimap, and the enemies are asked.
+    // screen), on the cell's square of the last minimap, clipped to it, and
+    // the enemies are asked.
     CSceneNode* Probe(const PlatPoint& cell, CScreen* screen) override;
 
     // The base's frame passes with the base's results, but over the maze's
@@ -131,14 +134,11 @@ public:
 
     int GetDotsLeft() const { return m_nDotsLeft; }
     double GetSkyDrift() const { return m_dSkyDrift; }
-    // Where the minimap's top-left pixel was drawn in the last DrawOverlay;
-    // (0, 0) before the first.
-    void GetMinimapOrigin(int32_t* left, int32_t* top) const {
-        *left = m_minimapOrigin.x;
-        *top = m_minimapOrigin.y;
-    }
+    // Where the last DrawOverlay drew the minimap; scale 0 before the first.
+    const MinimapView& GetMinimapView() const { return m_minimapView; }
     // The maze's own pictures; a caller may also fill them itself (a tool
-    // drawing with pictures of its own).
+    // drawing with pictures of its own). The minimap holds a pixel a cell,
+    // in MinimapCellColour; a taken item turns to ground.
     const CSurface& GetSky() const { return m_sky; }
     const CSurface& GetFloor() const { return m_floor; }
     const CSurface& GetMinimap() const { return m_minimap; }
@@ -161,6 +161,8 @@ private:
     bool LoadCommon(const char* path, int levelId, bool bBackground, int skyId, int floorId,
                     const PictureTables& pictures);
     bool ReadGridAndMinimap(const LevelBytes& bytes);
+    // Paints m_minimap from the grid; false when it cannot be allocated.
+    bool PaintMinimap();
     // Takes over the bytes of the level just built (`bytes` is left empty).
     void KeepBytes(LevelBytes& bytes);
     void BuildWalls(CSurface* const* wallTable, int wallCount, size_t faceCount);
@@ -174,7 +176,7 @@ private:
     CSurface m_floor;
     CSurface m_minimap;
     std::vector<uint8_t> m_grid; // row-major, row 0 the top of the picture
-    PlatPoint m_minimapOrigin = {0, 0};
+    MinimapView m_minimapView;
     int m_nWidth = 0;
     int m_nHeight = 0;
     int m_nDotsLeft = 0;

@@ -166,10 +166,29 @@ void CMaze::DrawBackground(CScreen& screen, const CPose& viewer) {
     screen.Blit(m_floor, 0, floorTop, false);
 }
 
-void CMaze::DrawOverlay(CScreen& screen) {
-    const int32_t left = (screen.width - m_minimap.width) / 2;
-    const int32_t top = screen.height - m_minimap.height;
-    m_minimapOrigin = PlatPoint{left, top};
-    screen.Blit(m_minimap, left, top, true);
-    CSceneNode::DrawOverlay(screen);
+void CMaze::DrawOverlay(CScreen& screen, const CPose& viewer) {
+    m_minimapView = m_minimap.pixels ? PlaceMinimap(m_minimap.width, m_minimap.height, screen.width,
+                                                    screen.height, viewer.x, viewer.z)
+                                     : MinimapView();
+    const MinimapView& v = m_minimapView;
+    if (v.scale == 1) {
+        // The window's part of the picture, borrowed: a level of any size
+        // costs the box's pixels, never the whole picture's.
+        CSurface part;
+        part.SetFormat(m_minimap.Format());
+        part.pixels = m_minimap.pixels +
+                      static_cast<ptrdiff_t>(v.box.left - v.origin.x) * m_minimap.xPitch +
+                      static_cast<ptrdiff_t>(v.box.top - v.origin.y) * m_minimap.yPitch;
+        part.width = v.box.right - v.box.left;
+        part.height = v.box.bottom - v.box.top;
+        screen.Blit(part, v.box.left, v.box.top, false);
+    } else if (v.scale > 1) {
+        screen.StretchBlit(m_minimap, v.origin.x, v.origin.y, m_minimap.width * v.scale,
+                           m_minimap.height * v.scale, false);
+    }
+    if (v.scale > 0)
+        DrawMinimapEdges(screen, v);
+    CSceneNode::DrawOverlay(screen, viewer);
+    if (v.scale > 0)
+        DrawMinimapArrow(screen, v, viewer.x, viewer.z, viewer.heading);
 }

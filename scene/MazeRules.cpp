@@ -14,8 +14,6 @@ namespace {
 // 0.3 x 1.4: more than the player's largest step (0.4), so one push always
 // brings the player back before a wall cell can be reached.
 const double kPushRadius = 0.42;
-const uint32_t kColourRed = 0x000000FF;    // the minimap's see-through colour
-const uint32_t kColourYellow = 0x0000FFFF; // the shot's trace
 
 } // namespace
 
@@ -155,7 +153,7 @@ int CMaze::Interact(const CPose& viewer, CSceneNode** hit) {
     if (t != ITEM_DOT && t != ITEM_GUN)
         return EV_NONE; // decorations stay
     if (m_minimap.pixels && cx < m_minimap.width && cz < m_minimap.height)
-        m_minimap.SetPixel(cx, cz, kColourRed);
+        m_minimap.SetPixel(cx, cz, MinimapCellColour(CELL_CORRIDOR));
     m_grid[static_cast<size_t>(cz) * m_nWidth + cx] = CELL_CORRIDOR;
     RemoveItemSprite(cx, cz);
     if (hit)
@@ -171,13 +169,12 @@ CSceneNode* CMaze::Probe(const PlatPoint& cell, CScreen* pScreen) {
         return this;
     // The trace goes straight to the framebuffer, so it shows on the minimap
     // at once, before the next frame; it is not part of the back buffer.
-    if (pScreen) {
+    if (pScreen && m_minimapView.scale > 0) {
         int32_t ox = 0, oy = 0;
         pScreen->BeginDraw(&ox, &oy);
-        const int64_t x = int64_t(m_minimapOrigin.x) + cell.x + ox;
-        const int64_t y = int64_t(m_minimapOrigin.y) + cell.y + oy;
-        if (pScreen->pixels && x >= 0 && y >= 0 && x < pScreen->width && y < pScreen->height)
-            pScreen->SetPixel(static_cast<int32_t>(x), static_cast<int32_t>(y), kColourYellow);
+        const PlatRect r = m_minimapView.Square(cell.x, cell.y, m_minimapView.scale);
+        pScreen->Fill(PlatRect{r.left + ox, r.top + oy, r.right + ox, r.bottom + oy},
+                      kMinimapTrace);
         pScreen->EndDraw();
     }
     return CSceneNode::Probe(cell, pScreen);

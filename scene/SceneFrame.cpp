@@ -47,7 +47,7 @@ bool CSceneFrame::Run(CSceneNode& root, const CPose& viewer, const CMatrix& view
 
     if (overScene)
         overScene(screen);
-    root.DrawOverlay(screen);
+    root.DrawOverlay(screen, viewer);
     if (overAll)
         overAll(screen);
     return screen.Present();

@@ -119,9 +119,9 @@ void CSceneNode::DrawBackground(CScreen& screen, const CPose& viewer) {
         m_children[i]->DrawBackground(screen, viewer);
 }
 
-void CSceneNode::DrawOverlay(CScreen& screen) {
+void CSceneNode::DrawOverlay(CScreen& screen, const CPose& viewer) {
     for (std::size_t i = 0; i < m_children.size(); ++i)
-        m_children[i]->DrawOverlay(screen);
+        m_children[i]->DrawOverlay(screen, viewer);
 }
 
 void CSceneNode::Collide(CPose& viewer) {

@@ -72,7 +72,8 @@ public:
     virtual int CollectVisible(std::vector<CDrawable*>& list);
     // What lies behind the drawables, turned as `viewer` looks.
     virtual void DrawBackground(CScreen& screen, const CPose& viewer);
-    virtual void DrawOverlay(CScreen& screen);
+    // Over the scene, for a frame seen by `viewer`.
+    virtual void DrawOverlay(CScreen& screen, const CPose& viewer);
     // Pushes the viewer out of walls; the base asks each child.
     virtual void Collide(CPose& viewer);
     // The first child answering non-zero (an EV_ code) ends the search; that

@@ -10,7 +10,6 @@
 #include "app/MainFrame.h"
 #include "app/PictureLists.h"
 #include "gfx/Screen.h"
-#include "math3d/Math3d.h"
 #include "math3d/Pose.h"
 #include "platform/Numbers.h"
 #include "platform/Platform.h"
@@ -32,18 +31,9 @@ class CDemoWnd : public CWnd {};
 
 // One frame as the world runs it, without the world's gun and score; returns
 // the number of drawables drawn.
-size_t RunFrame(CSceneFrame& frame, CScreen& screen, CSceneNode& root, CMaze& maze,
-                const CPose& camera, int dt) {
-    frame.Run(root, camera, camera.GetViewMatrix(), dt, screen, CSceneFrame::Layer(),
-              [&](CScreen& s) {
-                  // The player's own dot, as the world's head-up display draws it.
-                  int32_t left = 0, top = 0;
-                  maze.GetMinimapOrigin(&left, &top);
-                  const int32_t px = TruncateToInt32(left + camera.x);
-                  const int32_t pz = TruncateToInt32(top + camera.z);
-                  if (px >= 0 && pz >= 0 && px < s.width && pz < s.height)
-                      s.SetPixel(px, pz, 0x0000FFFF);
-              });
+size_t RunFrame(CSceneFrame& frame, CScreen& screen, CSceneNode& root, const CPose& camera,
+                int dt) {
+    frame.Run(root, camera, camera.GetViewMatrix(), dt, screen);
     return frame.GetDrawnCount();
 }
 
@@ -90,9 +80,9 @@ int main(int argc, char** argv) {
         CMaze* maze = new CMaze(&root, 1);
         root.AddChild(maze);
         const PictureTables pictures = SharedPictureTables();
-        const bool bLoaded =
-            level.empty() ? maze->LoadFromResource(IDB_LEVEL, IDB_SKY, IDB_FLOOR, pictures)
-                          : maze->LoadFromFile(level.c_str(), IDB_SKY, IDB_FLOOR, pictures);
+        const bool bLoaded = level.empty()
+                                 ? maze->LoadFromResource(IDB_LEVEL, IDB_SKY, IDB_FLOOR, pictures)
+                                 : maze->LoadFromFile(level.c_str(), IDB_SKY, IDB_FLOOR, pictures);
         if (!hwnd || !screen.pixels || !bLoaded) {
             std::fprintf(stderr, "maze_demo: %s\n",
                          bLoaded ? "no headless display" : "the level does not load");
@@ -109,7 +99,7 @@ int main(int argc, char** argv) {
                 camera.heading = heading;
                 size_t drawn = 0;
                 for (int f = 0; f < frames; ++f)
-                    drawn = RunFrame(frame, screen, root, *maze, camera, 16);
+                    drawn = RunFrame(frame, screen, root, camera, 16);
                 std::printf("heading %3d at (%.2f, %.2f): %zu drawables drawn\n", heading, camera.x,
                             camera.z, drawn);
                 char name[32];

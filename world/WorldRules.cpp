@@ -17,9 +17,8 @@ const int kShotSamples = 10;      // cells probed along a shot, the player's own
 const uint32_t kHitPauseMs = 300; // the hit is felt: the whole game holds still
 const int kFlashPercent = 40;
 const int kHudMargin = 5;
-const uint32_t kPlayerDotColour = 0x0000FFFF; // yellow
-const int kLineGap = 4;                       // pixels between lines of words
-const int kSoundSignTop = 32;                 // below the score
+const int kLineGap = 4;       // pixels between lines of words
+const int kSoundSignTop = 32; // below the score
 
 // The picture last loaded into a world's overlay, so that showing it again
 // does not reload it.
@@ -173,26 +172,20 @@ void CWorld::DrawGun(CScreen& screen) {
         m_bMuzzleFlash = false;
     }
     screen.Blit(m_gun, gx, gy, true);
-    // The shots left, beside the gun at its foot.
+    // The shots left, over the gun's right end: at its foot the minimap,
+    // which is drawn later and may reach 144 pixels across, would hide it.
     const CSurface* digits = m_pictures.digits;
     if (m_nShots > 0 && digits != nullptr) {
         int32_t across = 0;
         for (int n = m_nShots; n > 0; n /= 10)
             across += digits[n % 10].width;
-        screen.DrawNumber(digits, m_nShots, gx - across,
-                          screen.height - digits[0].height - kHudMargin, 1);
+        screen.DrawNumber(digits, m_nShots, screen.width - kHudMargin - across,
+                          gy - digits[0].height - kHudMargin, 1);
     }
 }
 
 void CWorld::DrawHud(CScreen& screen) {
-    if (CMaze* maze = GetMaze()) {
-        int32_t left = 0, top = 0;
-        maze->GetMinimapOrigin(&left, &top);
-        int32_t x = static_cast<int32_t>(left + m_camera.x);
-        int32_t y = static_cast<int32_t>(top + m_camera.z);
-        if (x >= 0 && x < screen.width && y >= 0 && y < screen.height)
-            screen.SetPixel(x, y, kPlayerDotColour);
-    }
+    // The player's arrow is the maze's: it is drawn with the minimap.
 
     // The life being played is not shown.
     const int32_t iconWidth = m_lifeIcon.width;

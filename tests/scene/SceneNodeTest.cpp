@@ -78,9 +78,10 @@ public:
         m_pSeenViewer = &viewer;
         CSceneNode::DrawBackground(screen, viewer);
     }
-    void DrawOverlay(CScreen& screen) override {
+    void DrawOverlay(CScreen& screen, const CPose& viewer) override {
         Note("overlay");
-        CSceneNode::DrawOverlay(screen);
+        m_pSeenOverlayViewer = &viewer;
+        CSceneNode::DrawOverlay(screen, viewer);
     }
     int Interact(const CPose& viewer, CSceneNode** hit) override {
         Note("interact");
@@ -106,6 +107,7 @@ public:
     bool m_bProbeHit = false;
     // What the last DrawBackground and Probe were handed.
     const CPose* m_pSeenViewer = nullptr;
+    const CPose* m_pSeenOverlayViewer = nullptr;
     const CScreen* m_pSeenScreen = nullptr;
 };
 
@@ -201,10 +203,11 @@ TEST(SceneNode, ScreenTraversalsRunChildrenFirst) {
     log.clear();
     const CPose viewer;
     root.DrawBackground(*screen, viewer);
-    root.DrawOverlay(*screen);
+    root.DrawOverlay(*screen, viewer);
     EXPECT_EQ(log, (Log{"background 0", "background 1", "background 11", "background 2",
                         "overlay 0", "overlay 1", "overlay 11", "overlay 2"}));
     EXPECT_EQ(static_cast<CLoggedNode*>(a->GetChild(0))->m_pSeenViewer, &viewer);
+    EXPECT_EQ(static_cast<CLoggedNode*>(a->GetChild(0))->m_pSeenOverlayViewer, &viewer);
 }
 
 TEST(SceneNode, InteractAndProbeStopAtTheFirstAnswer) {

@@ -87,22 +87,23 @@ TEST(FrameHashes, BuiltInLevelWalkInEveryDisplayFormat) {
     // the title over the game, again when the title picture was redrawn and
     // again when it was given the keys to play with; from the fourth on again
     // when a player touching a wall's corner was pushed round it instead of
-    // along one axis; all again when the shots left came to stand beside
-    // the gun, the walk holding two from its start, and with the level's
-    // card after the title (frames 313 to 437).
+    // along one axis; all of them again when the minimap got its opaque
+    // ground, the game's own colours and the player's arrow, and again when
+    // the shots left came to stand over the gun and the level card (with
+    // the level's name) to follow the title.
     const std::vector<std::vector<uint64_t>> expected = {
-        {0xDF0C481E8AEBF58Bull, 0x4B31AE660033AE38ull, 0x124C8CCA12C6B4F0ull, 0x57BFAAF5E0A2616Eull,
-         0x5DF273D84A88416Eull, 0x3E247AE4C211AE65ull, 0x81CFB61961E8EB64ull, 0x759A6D745344B5B9ull,
-         0x4DE61730F225B1AFull},
-        {0x6C9CC1A62DE901ECull, 0x8C26746B0F7735FDull, 0x4F3C224CCAD2001Full, 0xE5DCAF7E77E0377Eull,
-         0xC40816AACE5FBE73ull, 0x869E0B9A936DE233ull, 0x58B143DED196756Bull, 0xF33BB606551E72F4ull,
-         0xD7F04F908239F070ull},
-        {0x851F868116CA3E92ull, 0x214850FB7036508Cull, 0xB02AFA4AE43C04ECull, 0x394F749C9BC390AEull,
-         0xD535ED78DB9B8411ull, 0xAE2925DF71598DB1ull, 0x1880EBE97C57899Eull, 0xEF7AE68FD280EB8Aull,
-         0xD8ADDAAEF49426C9ull},
-        {0xBFD78D28DFD7EF32ull, 0x1740F9A5757005FEull, 0x587DE28BA42C71CBull, 0x7C0319F0C7350C80ull,
-         0xEE69040F1371F7C8ull, 0x733ECE2F1AD10CEAull, 0xB762F70D32B07CDDull, 0x65BEA3C420B9AC76ull,
-         0x35B381D1F44A58E0ull},
+        {0x0414D8E003773CEBull, 0x83D104F4D1921E98ull, 0x7E829EAAA83E16C1ull, 0x4B8044FC97A03988ull,
+         0xAA9D6AC14777CF85ull, 0x3981E2C26B9E162Cull, 0x797D7929E606B8E8ull, 0x02CAA95DEC985C59ull,
+         0x3189D3DFC08E9D08ull},
+        {0xA34CA61313E4B0AFull, 0x79ADB1E2396FCE82ull, 0x0B18D05AB32EFEFAull, 0x9EE25B7F2C8AE126ull,
+         0x56F1D2E705AA6412ull, 0x3301AFC52EEB9402ull, 0x016A7979E65C129Aull, 0x54FC0E4D0484B260ull,
+         0xE9B5F08542586234ull},
+        {0x6019D92B6CBFF5D4ull, 0xBB33B06E78DE5017ull, 0xBEA75B13929A2E12ull, 0xF0A6F8A6C86E0C06ull,
+         0xF24E522B42F7E9AFull, 0x9CF54A04AC623160ull, 0x08FD4267DE1BBE95ull, 0xBD333D72CD040425ull,
+         0x2AB7D13473362D52ull},
+        {0xE3B4B585F4B254F4ull, 0xCED5B98376023AC1ull, 0xB45251D5A3F64E79ull, 0xD12C51F27100F730ull,
+         0xCAB2BDF8F995934Eull, 0x5BF0697607F6379Cull, 0xE9EE6F81C1FF617Aull, 0x6BDBC2D4EE9DAABCull,
+         0xFDF28DCF821767FDull},
     };
     for (size_t s = 0; s < std::size(screens); ++s) {
         CRouteGame game(DisplayFor(screens[s]), kSeed, false);
@@ -124,13 +125,16 @@ TEST(FrameHashes, TiledLevelWalkDrawsTheSameAsBefore) {
         ASSERT_TRUE(game.IsReady());
         ASSERT_TRUE(game.LoadLevelFile(path));
         // Recorded from the plain renderer; the first four stretches again
-        // with the redrawn title picture and again with the keys on it, and
-        // from the fourth on again with the push round a wall's corner; all
-        // again with the shot count beside the gun and the level's card.
+        // with the redrawn title picture and again with the keys on it, from
+        // the fourth on again with the push round a wall's corner, and all
+        // again when the minimap became a 144 x 72 window in the game's
+        // colours with the player's arrow, and the fourth and fifth again
+        // when the level card came to follow the title (the shots left stand
+        // over the gun, hidden before under the minimap).
         const std::vector<uint64_t> expected = {
-            0x1B0D4A473DA9A004ull, 0xE3B6A0B6D2C71CC3ull, 0x7C4624DC17C6342Dull,
-            0x4029BE118C67C2C3ull, 0x0A0BDAF923C67F2Cull, 0xEA585D3D8B3DFC88ull,
-            0xB345CA1B0CB9142Bull, 0x28AF78DBECC7A0A1ull, 0xB7E986C7B7FE5034ull};
+            0x7DFF14463DA25307ull, 0x163AE825015E75E8ull, 0x18EA23CA227F8DB8ull,
+            0xD8C43F922C0481BAull, 0x75A38997736E5FB9ull, 0xAB5970CE5A38DD1Aull,
+            0x4AAEB0F5D8C67D0Bull, 0x27699C3FD355A7B7ull, 0xBD60A6CC02FF98C1ull};
         ExpectWalk("256 x 256 tiled level", WalkHashes(game), expected);
     }
     std::filesystem::remove_all(folder);

@@ -79,7 +79,7 @@ public:
         Note("collect");
         return CSceneNode::CollectVisible(list);
     }
-    void DrawOverlay(CScreen&) override { Note("overlay"); }
+    void DrawOverlay(CScreen&, const CPose&) override { Note("overlay"); }
     void Collide(CPose&) override { Note("collide"); }
     int Interact(const CPose&, CSceneNode**) override {
         Note("interact");

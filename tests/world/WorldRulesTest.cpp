@@ -257,14 +257,16 @@ TEST_F(WorldTest, ShotsReachTenCellsAndStopAtWalls) {
     EXPECT_EQ(m_pWorld->GetShots(), 0);
     EXPECT_EQ(Maze()->GetChildCount(), 1);
     EXPECT_EQ(HeadlessLastWave(), IDW_SHOT);
-    // Its trace is on the screen's minimap at once, up to the wall.
+    // Its trace is on the screen's minimap at once, up to the wall: the
+    // cells' squares at three pixels a cell.
     const uint32_t kYellow = 0x00FCF8; // as a 565 pixel reads back
-    int32_t left = 0, top = 0, ox = 0, oy = 0;
-    Maze()->GetMinimapOrigin(&left, &top);
+    const MinimapView& v = Maze()->GetMinimapView();
+    ASSERT_EQ(3, v.scale);
+    int32_t ox = 0, oy = 0;
     CScreen& screen = Probe().screen;
     screen.BeginDraw(&ox, &oy);
-    const uint32_t traced = screen.GetPixel(ox + left + 2, oy + top + 10);
-    const uint32_t wall = screen.GetPixel(ox + left + 2, oy + top + 9);
+    const uint32_t traced = screen.GetPixel(ox + v.origin.x + 2 * 3, oy + v.origin.y + 10 * 3);
+    const uint32_t wall = screen.GetPixel(ox + v.origin.x + 2 * 3, oy + v.origin.y + 9 * 3 + 2);
     screen.EndDraw();
     EXPECT_EQ(traced, kYellow);
     EXPECT_NE(wall, kYellow);
@@ -309,8 +311,9 @@ TEST_F(WorldTest, GunShowsWhileThereAreShotsAndFlashesForOneFrame) {
     m_pWorld->DrawGun(screen);
     EXPECT_EQ(screen.GetPixel(230, 312), 0u); // no shots: no gun
 
-    // With shots the gun stays, and their count stands beside it, at its
-    // foot: the score's digits, right-aligned to the gun's left edge.
+    // With shots the gun stays, and their count stands over its right end,
+    // clear of the minimap at the bottom: the score's digits, right-aligned
+    // as far in as the score is from the left.
     for (int shots : {3, 12}) {
         Clear(screen);
         Probe().nShots = shots;
@@ -320,9 +323,10 @@ TEST_F(WorldTest, GunShowsWhileThereAreShotsAndFlashesForOneFrame) {
         ASSERT_TRUE(expected.Create(screen.width, screen.height));
         const CSurface* digits = SharedPictureTables().digits;
         const int32_t across = digits[0].width * (shots < 10 ? 1 : 2);
-        expected.DrawNumber(digits, shots, 230 - across, screen.height - digits[0].height - 5, 1);
-        for (int32_t y = 280; y < screen.height; ++y)
-            for (int32_t x = 200; x < 230; ++x)
+        expected.DrawNumber(digits, shots, screen.width - 5 - across, 312 - digits[0].height - 5,
+                            1);
+        for (int32_t y = 250; y < 312; ++y)
+            for (int32_t x = 180; x < screen.width; ++x)
                 ASSERT_EQ(screen.GetPixel(x, y), expected.GetPixel(x, y)) << shots << " at " << x;
     }
 }
@@ -335,13 +339,16 @@ TEST_F(WorldTest, HudShowsThePlayerSpareLivesAndTheOverlay) {
 
     // Four spare lives of five, at the top right.
     Clear(screen);
-    Probe().root.DrawOverlay(screen); // places the minimap
-    int32_t left = 0, top = 0;
-    Maze()->GetMinimapOrigin(&left, &top);
-    EXPECT_EQ(left, (240 - 9) / 2);
-    EXPECT_EQ(top, 320 - 6);
+    // The player's arrow is the minimap's, drawn with it: the hud leaves
+    // that place alone.
+    Probe().root.DrawOverlay(screen, m_pWorld->GetCamera());
+    const MinimapView& v = Maze()->GetMinimapView();
+    EXPECT_EQ(v.box.left, (240 - 27) / 2);
+    EXPECT_EQ(v.box.top, 320 - 18);
+    EXPECT_EQ(screen.GetPixel(v.origin.x + 13, v.origin.y + 13), OnScreen(kMinimapPlayer));
+    Clear(screen);
     m_pWorld->DrawHud(screen);
-    EXPECT_EQ(screen.GetPixel(left + 4, top + 4), OnScreen(0x00FFFF)); // yellow player
+    EXPECT_EQ(screen.GetPixel(v.origin.x + 13, v.origin.y + 13), 0u);
     EXPECT_EQ(screen.GetPixel(224, 5), OnScreen(kWhite));
     EXPECT_EQ(screen.GetPixel(239, 7), OnScreen(kWhite));
     EXPECT_EQ(screen.GetPixel(223, 5), 0u);
