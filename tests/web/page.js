@@ -1072,7 +1072,7 @@ async function webApp(browser, log, dir) {
       const names = await caches.keys();
       return { names, files: names.length ? (await (await caches.open(names[0])).keys()).length : 0 };
     });
-    const every = ['index.html', 'page.js', 'levelcode.js', 'runs.js', 'quibbo.wasm', 'manifest.webmanifest', 'icons/icon-512.png']
+    const every = ['index.html', 'page.js', 'words.js', 'levelcode.js', 'runs.js', 'quibbo.wasm', 'manifest.webmanifest', 'icons/icon-512.png']
       .every(f => precached.includes(f));
     check('the worker precaches the static files under the build\'s cache, and the older cache is gone',
       /^quibbo-[0-9a-f]{16}$/.test(name) && every && JSON.stringify(cached.names) === JSON.stringify([name]) &&
