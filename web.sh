@@ -28,7 +28,7 @@ cmake --build build-web -j"$(nproc)" --target webapp
 # What a first visit to the game loads, then what the editor adds when it is
 # opened: the rest of the service worker's list but the icons. The worker
 # fetches them all once.
-game=(index.html page.css page.js levelcode.js runs.js quibbo.js quibbo.wasm manifest.webmanifest sw.js)
+game=(index.html page.css page.js words.js levelcode.js runs.js quibbo.js quibbo.wasm manifest.webmanifest sw.js)
 editor=()
 for f in $(sed -n "s/^const FILES = \[\(.*\)\];/\1/p" build-web/sw.js | tr -d "',"); do
     case " ${game[*]} " in *" $f "*) continue ;; esac

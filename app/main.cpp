@@ -17,9 +17,11 @@
 #endif
 #ifdef __EMSCRIPTEN__
 #include "app/WebRun.h"
+#include "platform/Files.h"
 #include "platform/LinkCode.h"
 #include "platform/Sound.h"
 #include "platform/web/Web.h"
+#include "res/ResourceIds.h"
 #include "scene/LevelBitmap.h"
 #include "scene/LevelBudget.h"
 #include "scene/LevelCode.h"
@@ -147,6 +149,22 @@ EMSCRIPTEN_KEEPALIVE const char* WebLevelRefusal(const char* path) {
         why = "it cannot be read as a level";
     }
     return why.c_str();
+}
+
+// The name of the level file at `path`, as the game would show it on the
+// level's card; for no file, the built-in level's, which the game plays in
+// its place when it is the first. "" for a level without a name. Valid
+// until the next call.
+EMSCRIPTEN_KEEPALIVE const char* WebLevelName(const char* path) {
+    static std::string name;
+    LevelGrid grid;
+    std::string why;
+    uint64_t size = 0;
+    if (!PlatGetFileSize(path, &size))
+        name = ResourceLevelName(IDB_LEVEL);
+    else
+        name = ReadLevelFile(path, &grid, &why) ? grid.name : "";
+    return name.c_str();
 }
 
 // ---- Links that carry a level: the page unpacks the code's data with the

@@ -6,6 +6,7 @@
 'use strict';
 (function () {
   const $ = id => document.getElementById(id);
+  const { count } = QuibboWords;
   const canvas = $('grid');
   // What the palette offers, as cell bytes, in the order shown.
   const PALETTE = [[1, 'Corridor'], [128, 'Tiles'], [129, 'Wood'], [130, 'Stone'], [131, 'Brick'], [132, 'Hedge'],
@@ -36,8 +37,8 @@
     // of it: the view is taken only after the call.
     const cells = M._EditSetGrid(level.width, level.height);
     M.HEAPU8.set(level.cells, cells);
-    const count = level.colours.length / 4, at = M._EditSetColours(count);
-    if (count) M.HEAPU8.set(level.colours, at);
+    const colours = level.colours.length / 4, at = M._EditSetColours(colours);
+    if (colours) M.HEAPU8.set(level.colours, at);
   }
   const output = size => M.HEAPU8.slice(M._EditOutput(), M._EditOutput() + size);
   function pull() {
@@ -88,9 +89,10 @@
     push();
     const result = JSON.parse(text(M._EditCheck())), failures = result.failures || [], n = failures.length;
     grid.marks = failures.flatMap(f => f.cells || []);
-    const line = n === 0 && result.fits ? `Can be finished, plays fair: ${result.dots} dots, ${result.guns} guns, ${result.enemies} enemies`
+    const line = n === 0 && result.fits
+      ? `Can be finished, plays fair: ${count(result.dots, 'dot')}, ${count(result.guns, 'gun')}, ${count(result.enemies, 'enemy', 'enemies')}`
       : n === 0 ? 'Over the level budget: ' + result.budget
-      : `${n} problem${n === 1 ? '' : 's'}: ${failures[0].text}${n > 1 ? ' \u2026' : ''}`;
+      : `${count(n, 'problem')}: ${failures[0].text}${n > 1 ? ' \u2026' : ''}`;
     $('summary').textContent = line;
     $('summary').classList.toggle('bad', n > 0 || !result.fits);
     Object.assign(state, { checks: state.checks + 1, summary: line, failures: failures.map(f => f.text) });
@@ -311,8 +313,8 @@
   $('share').onclick = async () => {
     const link = state.link = new URL('.', location.href).href + '#level=' + await linkCode();
     $('link').value = link;
-    $('link-size').textContent = `${link.length} characters`;
-    $('send').hidden = !navigator.share;
+    $('link-size').textContent = count(link.length, 'character');
+    $('send').hidden = !canShare();
     $('shared').showModal();
     $('link').select();
   };
@@ -325,7 +327,12 @@
     if (navigator.clipboard) navigator.clipboard.writeText($('link').value).then(() => note('Copied'), fallback);
     else fallback();
   };
-  $('send').onclick = () => navigator.share({ title: 'Quibbo: ' + level.name, url: $('link').value }).catch(() => {});
+  // Many desktop browsers have no share sheet: the button is hidden there,
+  // and a click that comes anyway (a stale dialog) does nothing.
+  const canShare = () => typeof navigator.share === 'function';
+  $('send').onclick = () => {
+    if (canShare()) navigator.share({ title: 'Quibbo: ' + level.name, url: $('link').value }).catch(() => {});
+  };
 
   // ---- The rest of the page ----
   let noteTimer = 0;

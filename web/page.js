@@ -164,10 +164,18 @@
     while (n < 1000 && fs.analyzePath(Quibbo.levelsDir + 'QB' + String(n).padStart(2, '0') + '.BMP').exists) n++;
     return n;
   }
+  // Numbered as --level numbers them: 0 the first level, N the file QBnn.BMP,
+  // each with the name its card shows.
+  function levelLabel(n) {
+    if (!window.Module || !Module._WebLevelName) return String(n);
+    const file = Quibbo.levelsDir + 'QB' + String(n).padStart(2, '0') + '.BMP';
+    const name = withPath(file, at => Module.UTF8ToString(Module._WebLevelName(at)));
+    return name ? n + ' ' + name : String(n);
+  }
   function offerLevels() {
     const select = $('start-level'), count = levelCount();
     select.replaceChildren();
-    for (let n = 0; n < count; n++) select.add(new Option(String(n + 1), String(n)));
+    for (let n = 0; n < count; n++) select.add(new Option(levelLabel(n), String(n)));
     select.value = String(Math.min(Quibbo.startLevel, count - 1));
   }
   $('start-level').onchange = e => { Quibbo.startLevel = +e.target.value; };
@@ -205,12 +213,21 @@
     const ratio = window.devicePixelRatio || 1;
     const landscape = innerWidth > innerHeight;
     const game = $('game');
-    let width = game.clientWidth, height = game.clientHeight - $('bar').offsetHeight;
+    let width = game.clientWidth, height = game.clientHeight;
+    // What shares the column with the picture (the tools, the note's line,
+    // upright the hint and the pad) has its height first; what stands over
+    // the page (on its side, the pad, the hint and the note) has none.
+    for (const row of game.children) {
+      const style = getComputedStyle(row);
+      if (row === $('stage') || style.display === 'none' || style.position === 'absolute') continue;
+      height -= row.offsetHeight + parseFloat(style.marginTop) + parseFloat(style.marginBottom);
+    }
     if (touch && landscape) width -= 2 * Math.max($('dpad').offsetWidth, $('actions').offsetWidth) + 48;
-    else if (touch) height -= $('pad').offsetHeight + 16;
+    else if (touch) height -= 16;
     const scale = Math.max(1, Math.floor(Math.min(width * ratio / W, height * ratio / H)));
     canvas.style.width = W * scale / ratio + 'px';
     canvas.style.height = H * scale / ratio + 'px';
+    game.style.setProperty('--side', (game.clientWidth - W * scale / ratio) / 2 + 'px');
     Quibbo.state.scale = scale;
   }
   addEventListener('resize', layout);
@@ -368,8 +385,8 @@
     playNext(['--levels', dir, '--replay', file]);
   }
   function span(from, to) {
-    const count = to - from + 1;
-    return count + (count === 1 ? ' level: ' + levelName(from) : ` levels: ${levelName(from)} \u2026 ${levelName(to)}`);
+    const levels = QuibboWords.count(to - from + 1, 'level');
+    return levels + (from === to ? ': ' + levelName(from) : `: ${levelName(from)} \u2026 ${levelName(to)}`);
   }
   // The game's own reading of a level file: "" when it would play it.
   const levelRefusal = file => withPath(file, path => Module.UTF8ToString(Module._WebLevelRefusal(path)));
@@ -463,7 +480,7 @@
     const old = Quibbo.levelsDir;
     playSet(dir, code);
     if (old !== dir) removeTree(old);
-    note("Plays the link's level");
+    note(editing ? "Plays the editor's level" : "Plays the link's level");
   }
   // A link refused: in the end panel before any game, else on the note line
   // while the game goes on.

@@ -40,9 +40,9 @@ window.QuibboRuns = function (page) {
     if (!offered) return;
     const link = await linkOf(offered);
     $('run-link').value = link;
-    $('run-link-size').textContent = `${link.length} characters`;
+    $('run-link-size').textContent = QuibboWords.count(link.length, 'character');
     console.log(`run link: ${link.length} characters for a run of ${offered.length} bytes`);
-    $('send-run').hidden = !navigator.share;
+    $('send-run').hidden = !canShare();
     $('run-shared').showModal();
     $('run-link').select();
   };
@@ -55,7 +55,11 @@ window.QuibboRuns = function (page) {
     if (navigator.clipboard) navigator.clipboard.writeText($('run-link').value).then(() => note('Copied'), fallback);
     else fallback();
   };
-  $('send-run').onclick = () => navigator.share({ title: 'A run of Quibbo', url: $('run-link').value }).catch(() => {});
+  // As the editor's Share: no share sheet, no button, and never a call.
+  const canShare = () => typeof navigator.share === 'function';
+  $('send-run').onclick = () => {
+    if (canShare()) navigator.share({ title: 'A run of Quibbo', url: $('run-link').value }).catch(() => {});
+  };
   $('download-run').onclick = async () => {
     if (!offered) return;
     const data = await QuibboCode.deflate(offered);

@@ -20,10 +20,11 @@ summary=$("$levelbot" route "$first" "$dir/route.keys") || {
 }
 echo "$summary"
 frames=$(echo "$summary" | sed -n 's/^frames: //p')
-# A few frames into level 1. The player's own levels (an empty data folder
-# here) must not stand in for the campaign.
+# A few frames into level 1, after the two seconds (125 frames) of QB00's
+# end card. The player's own levels (an empty data folder here) must not
+# stand in for the campaign.
 stats=$(cd "$dir" && XDG_DATA_HOME="$dir/no-data" "$quibbo" --headless --keys @"$dir/route.keys" \
-    --stats --frames $((frames + 20)) AlwaysTheWalrus) || {
+    --stats --frames $((frames + 150)) AlwaysTheWalrus) || {
     echo "quibbo failed: $stats"
     exit 1
 }

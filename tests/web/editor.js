@@ -166,11 +166,39 @@ async function editor(browser, log, tools) {
   const frame = await page.waitForSelector('#play-frame').then(f => f.contentFrame());
   const played = await frame.waitForFunction(() => window.Quibbo && Quibbo.state.games > 0 && Quibbo.state.passes > 5,
     null, { timeout: 20000 }).then(() => true, () => false);
+  const playNote = played ? await frame.textContent('#note') : '';
   await page.keyboard.press('Escape');
   const gone = await page.waitForSelector('#play-frame', { state: 'detached', timeout: 5000 }).then(() => true, () => false);
   const after = await desk(page);
-  check('editor: Play runs the level over the editor; Escape returns to it as it was (tool, zoom, pan, undo)',
-    played && gone && JSON.stringify(after) === JSON.stringify(before) && before.undo === 1, JSON.stringify({ played, gone, before, after }));
+  check('editor: Play runs the level over the editor, saying so; Escape returns to it as it was (tool, zoom, pan, undo)',
+    played && playNote === "Plays the editor's level" && gone && JSON.stringify(after) === JSON.stringify(before) &&
+    before.undo === 1, JSON.stringify({ played, playNote, gone, before, after }));
+
+  // Share... is offered only where the browser has a share sheet, and hands
+  // it the link; where there is none, it is neither shown nor called.
+  const shareWith = async sheet => {
+    await page.evaluate(sheet => {
+      window.thrown = [];
+      window.sharedWith = null;
+      document.getElementById('link').value = ''; // the last link's, until this one is made
+      addEventListener('error', e => thrown.push(e.message));
+      if (sheet) navigator.share = async data => { window.sharedWith = data; };
+      else delete Navigator.prototype.share, delete navigator.share;
+    }, sheet);
+    await page.click('#share');
+    await page.waitForFunction(() => document.getElementById('link').value.includes('#level='));
+    const shown = await page.isVisible('#send');
+    await page.evaluate(() => document.getElementById('send').click()); // as a stale dialog's button would
+    await page.waitForTimeout(100);
+    const seen = await page.evaluate(() => ({ link: document.getElementById('link').value, sharedWith, thrown }));
+    await page.click('#shared button[value="ok"]');
+    return Object.assign(seen, { shown });
+  };
+  const without = await shareWith(false), withSheet = await shareWith(true);
+  check('editor: Share... shows and sends the link only where the browser can share',
+    !without.shown && without.sharedWith === null && without.thrown.length === 0 &&
+    withSheet.shown && withSheet.sharedWith && withSheet.sharedWith.url === withSheet.link,
+    JSON.stringify({ without, withSheet }));
 
   // A broken link is refused in one line; the level being edited stays.
   for (const [kind, code] of [['a tampered link', (await shareLink(page)).replace(/.{6}$/, 'AAAAAA').split('#level=')[1]],
@@ -237,8 +265,15 @@ async function phone(browser, log, tools, scratch) {
   const tap = async (c, r) => { const p = await spot(page, c, r); await page.touchscreen.tap(p.x, p.y); };
   await page.tap('#palette [data-cell="64"]');
   for (const c of [4, 8, 12]) await tap(c, 3);
+  await page.tap('#palette [data-cell="65"]');
+  await tap(16, 3);
   await page.tap('#palette [data-cell="3"]');
   await tap(20, 2);
+  // Counted in words: one of a thing is one.
+  const words = 'Can be finished, plays fair: 3 dots, 1 gun, 1 enemy';
+  await page.waitForFunction(w => QuibboEditor.state.summary === w, words, { timeout: 5000 }).catch(() => {});
+  const counted = await page.evaluate(() => QuibboEditor.state.summary);
+  check('editor: the check counts in words (3 dots, 1 gun, 1 enemy)', counted === words, counted);
   // Two fingers pinch the view wider and paint nothing.
   const drawn = await cells(page), zoom = (await desk(page)).view.zoom;
   const a = await spot(page, 8, 8), b = await spot(page, 14, 8);

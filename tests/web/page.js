@@ -180,7 +180,8 @@ async function desktop(browser, log) {
   check('canvas at a whole-number scale, pixelated, no scrolling',
     look.width === 240 * look.scale && look.height === 320 * look.scale && look.scale >= 2 &&
     look.rendering === 'pixelated' && look.fits, JSON.stringify(look));
-  check('no touch buttons without a touch screen', !(await visible(page, 'pad')));
+  check('no touch buttons and no touch hint without a touch screen', !(await visible(page, 'pad')) &&
+    !(await visible(page, 'hint')));
   if (pictures) await page.screenshot({ path: path.join(pictures, 'web-desktop.png') });
   const silent = await page.evaluate(() => !Quibbo.audio && Quibbo.state.waves === 0);
 
@@ -207,10 +208,14 @@ async function desktop(browser, log) {
     JSON.stringify(asked) === '["Quit Quibbo?","Yes","No"]' && playedOn && walked &&
     JSON.stringify(walked.message_boxes.map(b => b.answer)) === '["no","yes"]',
     JSON.stringify({ asked, playedOn, boxes: walked && walked.message_boxes }));
-  const offered = await page.$$eval('#start-level option', o => o.map(e => e.value));
-  check('the end of a game says thanks, offers another and the campaign\'s levels to start at',
+  // Numbered as --level numbers them: "1" is QB01, the level after the first.
+  const offered = await page.$$eval('#start-level option', o => o.map(e => [e.value, e.textContent]));
+  const campaign = fs.readdirSync(path.join(__dirname, '../../levels')).filter(f => /^QB\d\d\.txt$/.test(f)).length;
+  check('the end of a game says thanks, offers another and the campaign\'s levels to start at, numbered as --level',
     /Thanks for playing/.test(await page.textContent('#ended')) && await visible(page, 'new-game') &&
-    offered.length === 17 && offered[16] === '16', JSON.stringify(offered));
+    offered.length === campaign && offered.every(([value, label], n) => value === String(n) && label.startsWith(String(n))) &&
+    offered[0][1] === '0 First Steps' && offered[13][1] === '13 The Old Maze',
+    JSON.stringify(offered));
   await page.selectOption('#start-level', { value: '1' });
   await page.click('#new-game');
   await running(page);
@@ -361,35 +366,54 @@ async function sameGame(browser, log, dir) {
   await context.close();
 }
 
-// A phone: the buttons round the picture, upright and on its side.
-async function phone(browser, log) {
+// A phone: the buttons round the picture, upright and on its side, while a
+// link's level starts and says so on the note's line.
+async function phone(browser, log, dir) {
   const context = await browser.newContext({ viewport: { width: 390, height: 844 }, deviceScaleFactor: 3,
     isMobile: true, hasTouch: true });
   context.url = browser.url;
-  const page = await open(context, '--stats --seed 7', log);
+  const link = linkTo(browser.url, path.join(levels, 'gun.bmp'));
+  const page = await open(context, '--stats --seed 7', log, '#level=' + codeOf(link));
+  const said = await page.textContent('#note');
   const cdp = await context.newCDPSession(page);
   // A notch and a home bar: everything keeps inside the safe area.
   const phones = [['portrait', 390, 844, { top: 47, bottom: 34, left: 0, right: 0 }],
-    ['landscape', 844, 390, { top: 0, bottom: 21, left: 47, right: 47 }]];
+    ['landscape', 844, 390, { top: 0, bottom: 21, left: 47, right: 47 }],
+    ['narrow', 360, 640, { top: 24, bottom: 0, left: 0, right: 0 }]];
   for (const [name, width, height, insets] of phones) {
     await page.setViewportSize({ width, height });
     await cdp.send('Emulation.setSafeAreaInsetsOverride', { insets });
     await page.waitForTimeout(200);
-    const box = await page.evaluate(() => {
+    const box = await page.evaluate(said => {
       const rect = e => { const r = e.getBoundingClientRect(); return { l: r.left, t: r.top, r: r.right, b: r.bottom }; };
       const keys = [...document.querySelectorAll('#pad .key')].map(rect);
+      // The note lasts a few seconds: its words stay for the measure.
+      const note = document.getElementById('note');
+      if (!note.textContent) note.textContent = said;
       return { screen: rect(document.getElementById('screen')), keys, w: innerWidth, h: innerHeight,
         tools: [...document.querySelectorAll('#bar .tool')].filter(e => e.offsetWidth).map(rect),
+        note: rect(note), hint: rect(document.getElementById('hint')), hintText: document.getElementById('hint').textContent,
         scrolls: document.documentElement.scrollWidth > innerWidth || document.documentElement.scrollHeight > innerHeight };
-    });
+    }, said);
     const inside = r => r.l >= insets.left && r.t >= insets.top && r.r <= box.w - insets.right &&
       r.b <= box.h - insets.bottom;
-    const apart = r => r.r <= box.screen.l || r.l >= box.screen.r || r.b <= box.screen.t || r.t >= box.screen.b;
+    const apart = (a, b) => a.r <= b.l || a.l >= b.r || a.b <= b.t || a.t >= b.b;
     check(`touch buttons ${name}: shown, 48 px or more, in the safe area, clear of the picture`,
-      await visible(page, 'pad') && box.keys.length === 7 && !box.scrolls && inside(box.screen) &&
+      await visible(page, 'pad') && box.keys.length === 9 && !box.scrolls && inside(box.screen) &&
       box.tools.length >= 3 && box.tools.every(inside) &&
-      box.keys.every(k => k.r - k.l >= 48 && k.b - k.t >= 48 && inside(k) && apart(k)), JSON.stringify(box));
+      box.keys.every(k => k.r - k.l >= 48 && k.b - k.t >= 48 && inside(k) && apart(k, box.screen)), JSON.stringify(box));
+    // The note on a line of its own; the tools in one row, each label on one line.
+    const one = (values, tolerance) => values.every(v => Math.abs(v - values[0]) <= tolerance);
+    check(`${name}: the note clear of the tools, the buttons and the picture; the tools one even row`,
+      said === "Plays the link's level" && inside(box.note) && [box.screen, ...box.keys, ...box.tools].every(r => apart(box.note, r)) &&
+      one(box.tools.map(r => r.t), 0) && one(box.tools.map(r => r.b - r.t), 0) && box.tools[0].b - box.tools[0].t < 40,
+      JSON.stringify({ said, note: box.note, tools: box.tools }));
+    // The title's keys mean nothing to a thumb: a line of the page says what the buttons do.
+    check(`${name}: the touch hint names the buttons, clear of the picture and the buttons`, inside(box.hint) &&
+      ['walk', 'turn', 'sidestep', 'FIRE'].every(w => box.hintText.includes(w)) &&
+      [box.screen, ...box.keys, ...box.tools].every(r => apart(box.hint, r)), JSON.stringify({ hint: box.hint, text: box.hintText }));
     if (pictures) await page.screenshot({ path: path.join(pictures, `web-phone-${name}.png`) });
+    if (pictures && name === 'portrait') await page.screenshot({ path: path.join(pictures, 'web-phone-link.png') });
   }
   await cdp.send('Emulation.setSafeAreaInsetsOverride', { insets: {} });
   await page.setViewportSize({ width: 390, height: 844 });
@@ -422,6 +446,36 @@ async function phone(browser, log) {
   });
   check('touch: the D-pad walks and turns while fire shoots (two fingers)', held === 2 && played &&
     played.z < 5 && played.heading > 0 && played.shots === 1, JSON.stringify({ held, played }));
+
+  // Sidestep: the corner buttons are the game's touch buttons 7 and 8. Held,
+  // each moves the player across its heading, the two ways apart, and the
+  // heading stays. The last part needs the game's own sidestep
+  // (WEB_TOUCH_STRAFELEFT and WEB_TOUCH_STRAFERIGHT in platform/web/WebKeys.h).
+  await page.evaluate(() => {
+    const game = Module._WebTouch;
+    window.touched = [];
+    Module._WebTouch = (button, down) => { touched.push([button, down]); game(button, down); };
+  });
+  const gunDir = path.join(dir, 'phone-gun');
+  fs.mkdirSync(gunDir, { recursive: true });
+  fs.copyFileSync(path.join(levels, 'gun.bmp'), path.join(gunDir, 'QB00.BMP'));
+  const begin = figures(execFileSync(native, ['--headless', '--frames', '1', '--stats', '--levels', gunDir]).toString());
+  const sidestep = async side => {
+    const at = await centre(`#pad .${side}`);
+    await playLevels(page, [['QB00.BMP', 'gun.bmp']]);
+    return figuresAfter(page, async () => {
+      await touches('touchStart', [{ x: at.x, y: at.y, id: 6 }]);
+      await page.waitForTimeout(400);
+      await touches('touchEnd', []);
+      await quit(page);
+    });
+  };
+  const toLeft = await sidestep('left-side'), toRight = await sidestep('right-side');
+  const sent = await page.evaluate(() => JSON.stringify(touched));
+  check('touch: the sidestep buttons send the game buttons 7 and 8, down then up', sent === '[[7,1],[7,0],[8,1],[8,0]]', sent);
+  const across = f => f && f.heading === begin.heading && Math.abs(f.z - begin.z) < 0.01 ? f.x - begin.x : 0;
+  check('touch: the sidestep buttons move the player across its heading, one each way (with the game\'s sidestep)',
+    across(toLeft) * across(toRight) < 0, JSON.stringify({ begin, toLeft, toRight }));
 
   // The box answers a tap.
   await page.evaluate(() => document.getElementById('new-game').click());
@@ -854,6 +908,9 @@ async function runs(browser, log, dir) {
   // of its own) and replays there too, at the run's own pace.
   const link = await sharedLink(page);
   const size = await page.textContent('#run-link-size').catch(() => '');
+  const sheet = await page.evaluate(() => typeof navigator.share === 'function');
+  check('the run\'s Share... is offered only where the browser has a share sheet', (await visible(page, 'send-run')) === sheet,
+    String(sheet));
   console.log(`     the page's run of ${played ? played.frames : '?'} frames: a link of ${link.length} characters`);
   await page.close();
   const fresh = await browser.newContext({ viewport: { width: 600, height: 800 } });
@@ -1072,7 +1129,7 @@ async function webApp(browser, log, dir) {
       const names = await caches.keys();
       return { names, files: names.length ? (await (await caches.open(names[0])).keys()).length : 0 };
     });
-    const every = ['index.html', 'page.js', 'levelcode.js', 'runs.js', 'quibbo.wasm', 'manifest.webmanifest', 'icons/icon-512.png']
+    const every = ['index.html', 'page.js', 'words.js', 'levelcode.js', 'runs.js', 'quibbo.wasm', 'manifest.webmanifest', 'icons/icon-512.png']
       .every(f => precached.includes(f));
     check('the worker precaches the static files under the build\'s cache, and the older cache is gone',
       /^quibbo-[0-9a-f]{16}$/.test(name) && every && JSON.stringify(cached.names) === JSON.stringify([name]) &&
