@@ -139,3 +139,42 @@ TEST(FrameHashes, TiledLevelWalkDrawsTheSameAsBefore) {
     }
     std::filesystem::remove_all(folder);
 }
+
+TEST(FrameHashes, ACatchHoldsTheFrameThenTheLevelStartsAgain) {
+    // An enemy two cells ahead of a player who stands still: the hold's
+    // second of still frames with CAUGHT and the heart going, the fade,
+    // then the level back at its start.
+    LevelGrid grid;
+    std::string error;
+    ASSERT_TRUE(ParseLevelText("#########\n"
+                               "#..o....#\n"
+                               "#...P.E.#\n"
+                               "#.......#\n"
+                               "#########\n",
+                               &grid, &error))
+        << error;
+    const std::string folder = ScratchFolder();
+    const std::string path = folder + "caught.bmp";
+    ASSERT_TRUE(WriteWholeFile(path.c_str(), MakeLevelBitmap(grid)));
+    {
+        CRouteGame game(HeadlessDisplay(), kSeed, false);
+        ASSERT_TRUE(game.IsReady());
+        ASSERT_TRUE(game.LoadLevelFile(path));
+        const std::vector<RouteLeg> stand = {{"stand", 400, MOVE_STAND, TURN_NONE, false}};
+        int caughtAt = -1;
+        uint64_t hash = kFnvOffset;
+        for (int i = 0; i < 400 && (caughtAt < 0 || i < caughtAt + 80); ++i) {
+            const int event = game.NextFrame(stand);
+            if (event == EV_CAUGHT && caughtAt < 0)
+                caughtAt = i;
+            if (caughtAt >= 0)
+                hash = HashAppend(HashAppend(hash, FramebufferHash()), uint64_t(event));
+        }
+        ASSERT_GE(caughtAt, 0) << "the enemy never caught the player";
+        EXPECT_EQ(game.World().GetLives(), 4);
+        // Recorded when a catch came to hold the frame for a second.
+        EXPECT_EQ(hash, 0x55D81005C978943Dull)
+            << "caught at frame " << caughtAt << ", frames hash " << std::hex << hash;
+    }
+    std::filesystem::remove_all(folder);
+}
