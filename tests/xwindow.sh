@@ -12,3 +12,22 @@ quibbo_window() {
     [ -n "$window" ] || fail "no window named Quibbo within 15 s"
     echo "$window"
 }
+
+# Starts Xvfb (800 x 800) on a display of its own and waits until it
+# answers; exports DISPLAY and leaves its pid in `xvfb` for the caller's
+# cleanup.
+start_xvfb() {
+    local display=:$((90 + RANDOM % 100))
+    Xvfb "$display" -screen 0 800x800x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb=$!
+    export DISPLAY=$display
+    for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+}
+
+# A window manager gives the game the keyboard as a desktop would; its pid
+# is left in `wm`.
+start_openbox() {
+    openbox >/dev/null 2>&1 &
+    wm=$!
+    sleep 1
+}

@@ -23,14 +23,8 @@ trap cleanup EXIT
 source tests/xwindow.sh
 fail() { echo "tests/run/resume.sh: $*" >&2; exit 1; }
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 800x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-wm=$!
-sleep 1
+start_xvfb
+start_openbox
 
 (cd "$work" && HOME="$work" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" \
     exec "$game" --nosound --no-confirm --levels "$work" --stats >stats.json) &

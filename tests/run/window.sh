@@ -26,15 +26,8 @@ trap cleanup EXIT
 source tests/xwindow.sh
 fail() { echo "tests/run/window.sh: $*" >&2; exit 1; }
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 800x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-# A window manager gives the game the keyboard as a desktop would.
-openbox >/dev/null 2>&1 &
-wm=$!
-sleep 1
+start_xvfb
+start_openbox
 
 (cd "$work" && exec "$game" --nosound --seed 11 --record run.qrun --stats \
     --screenshot live.bmp >live.json) &

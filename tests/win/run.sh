@@ -34,11 +34,7 @@ source tests/xwindow.sh
 fail() { echo "tests/win/run.sh: $*" >&2; exit 1; }
 # One X display for the whole run: Wine's programs share the desktop of the
 # first one started, so it must start with the display there.
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 800x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+start_xvfb
 echo "--- making a Wine prefix"
 wine wineboot -i >/dev/null 2>&1 || true
 
