@@ -115,11 +115,8 @@ void CWorld::ShowSoundSign(bool muted) {
     m_nSoundSignMs = 0;
     int32_t x = 0, y = 0;
     m_screen.BeginDrawOverPause(&x, &y);
-    const char* text = muted ? "SOUND OFF" : "SOUND ON";
-    const int64_t across = CSurface::WordsWidth(m_pictures.font, text);
-    m_screen.DrawWords(m_pictures.font, text,
-                       static_cast<int32_t>(x + (m_screen.backBuffer.width - across) / 2),
-                       y + kSoundSignTop);
+    DrawCentred(m_screen, muted ? "SOUND OFF" : "SOUND ON", x, m_screen.backBuffer.width,
+                y + kSoundSignTop);
     m_screen.EndDrawOverPause();
 }
 
@@ -214,10 +211,11 @@ void CWorld::DrawHud(CScreen& screen) {
     DrawSigns(screen);
 }
 
-void CWorld::DrawCentred(CSurface& target, const std::string& text, int32_t y) const {
+void CWorld::DrawCentred(CSurface& target, const std::string& text, int32_t left, int32_t width,
+                         int32_t y) const {
     const int64_t across = CSurface::WordsWidth(m_pictures.font, text.c_str());
     target.DrawWords(m_pictures.font, text.c_str(),
-                     static_cast<int32_t>((target.width - across) / 2), y);
+                     static_cast<int32_t>(left + (width - across) / 2), y);
 }
 
 void CWorld::DrawSigns(CScreen& screen) {
