@@ -172,11 +172,11 @@ private:
     // The cards, the CAUGHT sign and the sound sign, over the head-up display.
     void DrawSigns(CScreen& screen);
     // `text` centred across `target` with its top at y.
-    void DrawCentred(CSurface& target, const std::string& text, int32_t y) const {
+    void DrawCentred(CSurface& target, const char* text, int32_t y) const {
         DrawCentred(target, text, 0, target.width, y);
     }
     // Centred across the `width` pixels of `target` from column `left`.
-    void DrawCentred(CSurface& target, const std::string& text, int32_t left, int32_t width,
+    void DrawCentred(CSurface& target, const char* text, int32_t left, int32_t width,
                      int32_t y) const;
 
     CScreen m_screen;

@@ -211,11 +211,10 @@ void CWorld::DrawHud(CScreen& screen) {
     DrawSigns(screen);
 }
 
-void CWorld::DrawCentred(CSurface& target, const std::string& text, int32_t left, int32_t width,
+void CWorld::DrawCentred(CSurface& target, const char* text, int32_t left, int32_t width,
                          int32_t y) const {
-    const int64_t across = CSurface::WordsWidth(m_pictures.font, text.c_str());
-    target.DrawWords(m_pictures.font, text.c_str(),
-                     static_cast<int32_t>(left + (width - across) / 2), y);
+    const int64_t across = CSurface::WordsWidth(m_pictures.font, text);
+    target.DrawWords(m_pictures.font, text, static_cast<int32_t>(left + (width - across) / 2), y);
 }
 
 void CWorld::DrawSigns(CScreen& screen) {
@@ -229,7 +228,7 @@ void CWorld::DrawSigns(CScreen& screen) {
         std::snprintf(text, sizeof text, "LEVEL %d", m_nCardLevel);
         DrawCentred(screen, text, top);
         if (!m_strCardName.empty())
-            DrawCentred(screen, m_strCardName, top + line);
+            DrawCentred(screen, m_strCardName.c_str(), top + line);
     }
     if (m_nEndCardMs > 0) {
         const int seconds = m_nLevelMs / 1000;
