@@ -434,6 +434,13 @@ public:
         m_nLives = world->GetLives();
         if (g_runStats.m_events[EV_GAME_OVER] > 0 || world->IsPaused())
             return more;
+        // Caught, the game stands still and forgets the keys held through
+        // its hold: a player lets go and presses afresh once it is over.
+        if (world->IsHolding()) {
+            m_keys.Apply(pass + 1, Steering(), false);
+            m_bPlanned = false;
+            return more;
+        }
         Steer(*world, pass);
         return more;
     }
