@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-tools/deps.sh g++-mingw-w64-x86-64-posix wine64 libz-mingw-w64-dev zip
+tools/deps.sh g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev zip
 tests=${QUIBBO_TESTS:-OFF}
 [ "$tests" = ON ] && tools/deps.sh googletest
 out=build-win

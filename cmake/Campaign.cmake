@@ -18,7 +18,7 @@ elseif(CMAKE_CROSSCOMPILING)
   # A tool built for another system runs under its emulator (Wine for the
   # Windows build: cmake/mingw-w64.cmake).
   if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
-    message(FATAL_ERROR "Making the campaign's levels needs a way to run ${CMAKE_SYSTEM_NAME} programs here (for Windows: apt-get install wine64)")
+    message(FATAL_ERROR "Making the campaign's levels needs a way to run ${CMAKE_SYSTEM_NAME} programs here (for Windows: apt-get install wine wine64)")
   endif()
   set(tool ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:leveltool>)
 endif()

@@ -13,7 +13,7 @@ cd "$(dirname "$0")/../.."
 native=${1:-build/quibbo}
 [ -x "$native" ] || { echo "tests/win/run.sh: no Linux build at $native (./test.sh makes it)" >&2; exit 1; }
 
-tools/deps.sh g++-mingw-w64-x86-64-posix wine64 libz-mingw-w64-dev zip googletest \
+tools/deps.sh g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev zip googletest \
     xvfb xdotool imagemagick
 QUIBBO_TESTS=ON ./win.sh
 native=$(realpath "$native")
