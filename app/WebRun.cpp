@@ -6,6 +6,7 @@
 #include "app/GameRun.h"
 #include "app/QuibboApp.h"
 #include "app/RunLevels.h"
+#include "platform/Files.h"
 #include "platform/LinkCode.h"
 #include "platform/WholeFile.h"
 #include <cstdio>
@@ -33,6 +34,10 @@ namespace {
 // A level a run carries is written here when the page checks the run; the
 // folder is one of the page's own, so a new set of levels frees it.
 const char kCarriedLevelFolder[] = "/levels/run/";
+// A run of the built-in level alone names no file: it replays on an empty
+// folder of the page's own, which is sure to exist (the first folder the
+// game would look in may not, and --levels would refuse it).
+const char kNoLevelFolder[] = "/levels/none/";
 
 std::vector<uint8_t> g_body;     // the last game's run, as WebRunBody made it
 std::vector<uint8_t> g_codeData; // a run code's deflated data
@@ -105,6 +110,11 @@ EMSCRIPTEN_KEEPALIVE const char* WebCheckRunBody(const char* path, const char* l
         folders.insert(folders.begin(), "./");
     if (levelsDir && levelsDir[0])
         folders.insert(folders.begin(), levelsDir);
+    if (run.levels.files.empty() && run.levels.levelBody.empty()) {
+        if (!PlatMakeFolders(kNoLevelFolder))
+            return "the page could not make a folder to replay it in";
+        folders.insert(folders.begin(), kNoLevelFolder);
+    }
     if (!FindRunLevels(run.levels, folders, kCarriedLevelFolder, &g_levelsDir, &why))
         return why.c_str();
     g_startLevel = run.startLevel;

@@ -16,12 +16,13 @@
   let playing = null;   // the wave that sounds now; a new one cuts it off
   let running = false;  // a game is on (not the end-of-game state)
   let started = false;  // the program was started (a refused link starts nothing)
+  let exited = false;   // the program itself ended (a bad command line): no game can follow
   let endedResolve = null;
   let levelsRun = 0;
   let replaying = '';   // the run file the game that runs replays, if it does
   let firstReplay = ''; // the first game's, from its command line
   let pictures = 0;     // pictures saved
-  let errors = [];      // the game's lines on stderr since it started
+  let errors = [];      // the game's lines on stderr since the last game ended
   // The game's functions and files exist once quibbo.wasm has loaded;
   // levels given sooner wait for it.
   let loaded;
@@ -144,7 +145,12 @@
     ended(status) {
       running = false;
       Quibbo.state.ended = status;
-      $('ended-text').textContent = status === 255 ? 'The game ended: a level could not be loaded.' : 'Thanks for playing';
+      // A game that failed (a replay that could not start, a picture that
+      // could not be saved) says why, as the native game does on stderr.
+      const why = errors.find(line => /^quibbo: /.test(line)) || errors[0];
+      errors = [];
+      $('ended-text').textContent = status === 255 ? 'The game ended: a level could not be loaded.'
+        : status !== 0 ? why || `The game ended with status ${status}.` : 'Thanks for playing';
       $('new-game').hidden = false;
       $('ended').hidden = false;
       $('built-in').hidden = !Quibbo.levelsDir.startsWith('/levels/'); // the player's own
@@ -181,6 +187,8 @@
   $('start-level').onchange = e => { Quibbo.startLevel = +e.target.value; };
 
   function startGame() {
+    // Known before the game starts: a replay that fails to start never says.
+    replaying = Quibbo.replayPath;
     $('ended').hidden = true;
     running = true;
     Quibbo.state.ended = null;
@@ -364,9 +372,14 @@
   // The next game, now: the running one ends (the box would only end it
   // anyway), or the first one starts with `first` on its command line.
   function playNext(first) {
-    if (!started) {
+    if (exited) {
+      // Nothing runs a game any more: a link in the address starts afresh.
+      if (linkCode() !== null || runs.runCode() !== null) location.reload();
+      else note('Reload the page to play', true);
+    } else if (!started) {
       run(first);
     } else if (running) {
+      replaying = Quibbo.replayPath;
       if (Quibbo.answer) Quibbo.answer(2);
       Module._WebRestart();
     } else {
@@ -480,7 +493,7 @@
     const old = Quibbo.levelsDir;
     playSet(dir, code);
     if (old !== dir) removeTree(old);
-    note(editing ? "Plays the editor's level" : "Plays the link's level");
+    if (!exited) note(editing ? "Plays the editor's level" : "Plays the link's level");
   }
   // A link refused: in the end panel before any game, else on the note line
   // while the game goes on.
@@ -545,7 +558,7 @@
   function run(extra) {
     started = running = true;
     const all = args.concat(extra), at = all.lastIndexOf('--replay');
-    firstReplay = at >= 0 ? all[at + 1] || '' : '';
+    replaying = firstReplay = at >= 0 ? all[at + 1] || '' : '';
     $('ended').hidden = $('play-anyway').hidden = true; // a refused link's panel
     $('start-at').hidden = false;
     canvas.focus();
@@ -568,10 +581,16 @@
     // stderr is the reason, shown where the game would be.
     onExit(status) {
       running = false;
+      exited = true;
       if (status === 0) return;
       $('ended-text').textContent = errors[0] || 'The game ended with status ' + status + '.';
       $('ended').hidden = false;
-      $('new-game').hidden = $('built-in').hidden = true;
+      $('new-game').hidden = $('built-in').hidden = $('start-at').hidden = true;
+      $('share-run').hidden = $('download-run').hidden = $('play-run').hidden = true;
+      // Never a page with no way on: the built-in levels, without the
+      // command line when that was what failed.
+      $('play-anyway').hidden = editing;
+      $('play-anyway').href = location.pathname + (status === 2 ? '' : location.search);
     },
   };
   // Bytes the player keeps, as a download.
@@ -584,7 +603,8 @@
     link.remove();
     setTimeout(() => URL.revokeObjectURL(link.href), 10000);
   }
-  const runs = window.QuibboRuns({ $, ready, note, withBytes, withPath, save, megabytes, replay, refuse, playLevels });
+  const runs = window.QuibboRuns({ $, ready, note, withBytes, withPath, save, megabytes, replay, refuse, playLevels,
+                                   alive: () => !exited });
   layout();
 
   // After one visit the page plays with no network (sw.js).

@@ -18,10 +18,11 @@ window.QuibboRuns = function (page) {
   // ---- A game ended: its run, while the game still holds it ----
   function ended(replay, status) {
     replayed = replay;
-    if (replay && status !== 255) $('ended-text').textContent = 'The end of the run';
+    if (replay && status === 0) $('ended-text').textContent = 'The end of the run';
     offered = null;
-    if (replay && Module.FS.analyzePath(replay).exists) {
-      offered = Module.FS.readFile(replay);
+    if (replay) {
+      // A replay's run is its file; one that could not be read is no run.
+      if (Module.FS.analyzePath(replay).exists) offered = Module.FS.readFile(replay);
     } else if (Module._WebRunBody) {
       const at = Module._WebRunBody(); // first: it makes the body the size is of
       offered = Module.HEAPU8.slice(at, at + Module._WebRunBodySize());
@@ -101,8 +102,8 @@ window.QuibboRuns = function (page) {
     page.refuse('This run cannot be played: ' + String(why).split('\n')[0]);
   }
 
-  async function unpack(data) {
-    return QuibboCode.inflate(data, Module._WebMaxRunBodyBytes(), words);
+  async function unpack(data, what = words) {
+    return QuibboCode.inflate(data, Module._WebMaxRunBodyBytes(), what);
   }
   // The body a run's code (the text after "#run=") carries.
   async function fromCode(code) {
@@ -124,7 +125,7 @@ window.QuibboRuns = function (page) {
       body = await fromCode(code);
       if (code !== shownCode) return; // another link came meanwhile
       replay(body);
-      note('Replays the link\'s run');
+      if (page.alive()) note('Replays the link\'s run');
     } catch (e) {
       if (code === shownCode) refuse(e.message);
     }
@@ -150,7 +151,7 @@ window.QuibboRuns = function (page) {
         throw new Error(`${file.name}: the browser could not read it`);
       }
       const starts = tag => tag.every((b, i) => bytes[i] === b);
-      if (starts(magic)) return replay(await unpack(bytes.subarray(magic.length)));
+      if (starts(magic)) return replay(await unpack(bytes.subarray(magic.length), { thing: file.name, most: 'any run can be' }));
       if (starts(new TextEncoder().encode('QRUN'))) return replay(bytes);
       const words = new TextDecoder().decode(bytes.subarray(0, 65536)).trim();
       const code = /(?:#run=|^)(r[A-Za-z0-9_-]*)$/.exec(words);
