@@ -93,20 +93,30 @@ void PlatRecordRun(RunTape* tape) {
     g_tape.recording = tape;
     g_tape.lastLook = 0;
     g_tape.taken = 0;
-    if (tape && !PlatAppHasFocus())
-        Record(RunInput::kFocus, 0);
+    // Where the run starts with the keyboard or without it is the device's
+    // (a window may come up without it); a replay must start the same way
+    // whatever its own device says.
+    if (tape)
+        Record(RunInput::kFocus, PlatAppHasFocus() ? 1 : 0);
 }
 
 void PlatReplayRun(const RunTape* tape, bool paced) {
     g_tape = Tape();
     g_tape.replaying = tape;
     g_tape.paced = paced;
-    // The focus the recorded game started without.
-    if (tape && !tape->inputs.empty() && tape->inputs[0].kind == RunInput::kFocus &&
+    if (!tape)
+        return;
+    // The focus the recorded game started with, not the one this device's
+    // window came up with (its own focus changes are not the run's).
+    bool focus = true;
+    if (!tape->inputs.empty() && tape->inputs[0].kind == RunInput::kFocus &&
         tape->inputs[0].pass == 0 && tape->inputs[0].taken == 0) {
-        PlatSetAppFocus(tape->inputs[0].message != 0);
+        focus = tape->inputs[0].message != 0;
         g_tape.inputAt = 1;
     }
+    g_tape.delivering = true;
+    PlatSetAppFocus(focus);
+    g_tape.delivering = false;
 }
 
 bool PlatIsReplaying() {
