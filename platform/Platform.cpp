@@ -77,6 +77,8 @@ bool PlatAppHasFocus() {
 }
 
 bool PlatBeginPass() {
+    if (g_nPasses == 0 && PlatTapeFirstPass())
+        return true;
     if (g_hooks.queueBeforePass && g_hooks.queueBeforePass(g_nPasses + 1))
         return true;
     ++g_nPasses;

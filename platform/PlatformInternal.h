@@ -60,6 +60,10 @@ bool PlatTapeAnswer(int32_t* answer);
 void PlatTapeRecordAnswer(int32_t answer);
 void PlatTapeTaken();   // a message was taken off the queue
 void PlatTapeDeliver(); // inputs whose place has come go in now
+// The first pass is about to begin: what the device sent while the game
+// was starting goes in now, recorded or replayed alike. True when anything
+// went in (the loop then takes it before the pass).
+bool PlatTapeFirstPass();
 // The loop would wait for input: true when the tape gave it something
 // instead (its next input, or the end of the run).
 bool PlatTapeWait();

@@ -25,6 +25,11 @@ struct Tape {
     bool held = false;
     bool quit = false;
     uint32_t taken = 0; // messages taken off the queue since the run began
+    // Before the first pass the game is still being made: where in that an
+    // input lands (before the window, before the first clock look) has no
+    // place a stamp can name, so the device's inputs wait for the first pass.
+    bool started = false;
+    std::vector<RunInput> early;
 };
 
 Tape g_tape;
@@ -35,6 +40,14 @@ bool IsAnswer(const RunInput& input) {
 
 void Record(uint8_t kind, uint32_t message, uint32_t wParam = 0, int32_t lParam = 0) {
     RunInput input;
+    if (!g_tape.started) {
+        input.kind = kind;
+        input.message = message;
+        input.wParam = wParam;
+        input.lParam = lParam;
+        g_tape.early.push_back(input);
+        return;
+    }
     input.pass = static_cast<uint32_t>(PlatPasses());
     input.taken = g_tape.taken;
     input.kind = kind;
@@ -93,20 +106,33 @@ void PlatRecordRun(RunTape* tape) {
     g_tape.recording = tape;
     g_tape.lastLook = 0;
     g_tape.taken = 0;
-    if (tape && !PlatAppHasFocus())
-        Record(RunInput::kFocus, 0);
+    g_tape.early.clear();
+    // Where the run starts with the keyboard or without it is the device's
+    // (a window may come up without it); a replay must start the same way
+    // whatever its own device says.
+    g_tape.started = true;
+    if (tape)
+        Record(RunInput::kFocus, PlatAppHasFocus() ? 1 : 0);
+    g_tape.started = PlatPasses() > 0;
 }
 
 void PlatReplayRun(const RunTape* tape, bool paced) {
     g_tape = Tape();
     g_tape.replaying = tape;
     g_tape.paced = paced;
-    // The focus the recorded game started without.
-    if (tape && !tape->inputs.empty() && tape->inputs[0].kind == RunInput::kFocus &&
+    if (!tape)
+        return;
+    // The focus the recorded game started with, not the one this device's
+    // window came up with (its own focus changes are not the run's).
+    bool focus = true;
+    if (!tape->inputs.empty() && tape->inputs[0].kind == RunInput::kFocus &&
         tape->inputs[0].pass == 0 && tape->inputs[0].taken == 0) {
-        PlatSetAppFocus(tape->inputs[0].message != 0);
+        focus = tape->inputs[0].message != 0;
         g_tape.inputAt = 1;
     }
+    g_tape.delivering = true;
+    PlatSetAppFocus(focus);
+    g_tape.delivering = false;
 }
 
 bool PlatIsReplaying() {
@@ -172,12 +198,16 @@ bool PlatTapeTakesKey(uint32_t message, uint32_t wParam, int32_t lParam) {
         return PlatReplayViewerKey(message, wParam);
     if (g_tape.recording)
         Record(RunInput::kKey, message, wParam, lParam);
-    return false;
+    return g_tape.recording && !g_tape.started;
 }
 
 bool PlatTapeTakesFocus(bool has) {
     if (g_tape.replaying && !g_tape.delivering)
         return true;
+    if (g_tape.recording && !g_tape.started) {
+        Record(RunInput::kFocus, has ? 1 : 0);
+        return true;
+    }
     if (g_tape.recording && has != PlatAppHasFocus())
         Record(RunInput::kFocus, has ? 1 : 0);
     return false;
@@ -192,7 +222,7 @@ bool PlatTapeTakesClose() {
     }
     if (g_tape.recording)
         Record(RunInput::kClose, 0);
-    return false;
+    return g_tape.recording && !g_tape.started;
 }
 
 bool PlatTapeAnswer(int32_t* answer) {
@@ -249,7 +279,7 @@ const RunInput* NextInput() {
 } // namespace
 
 void PlatTapeDeliver() {
-    if (!g_tape.replaying || g_tape.delivering)
+    if (!g_tape.replaying || g_tape.delivering || !g_tape.started)
         return;
     const uint32_t pass = static_cast<uint32_t>(PlatPasses());
     // Each input comes where it came in the recorded run: after the same
@@ -275,4 +305,23 @@ bool PlatTapeWait() {
     ++g_tape.inputAt;
     Deliver(*input);
     return true;
+}
+
+bool PlatTapeFirstPass() {
+    if (g_tape.started)
+        return false;
+    g_tape.started = true;
+    if (g_tape.replaying) {
+        const size_t at = g_tape.inputAt;
+        PlatTapeDeliver();
+        return g_tape.inputAt != at;
+    }
+    if (!g_tape.recording)
+        return false;
+    // Each goes in as the device sent it, and onto the tape as it goes in.
+    std::vector<RunInput> early;
+    early.swap(g_tape.early);
+    for (const RunInput& input : early)
+        Deliver(input);
+    return !early.empty();
 }

@@ -30,9 +30,8 @@ struct RunTape {
 // From now on every look the game takes at its clock and every input the
 // core takes in (keys, the focus, the close button, a box's answer) go into
 // `tape`, which must outlive the recording; null stops it, and gives the
-// tape the passes run. When the program
-// does not have the keyboard as recording starts, the tape's first input
-// says so.
+// tape the passes run. The tape's first input is the focus the program
+// has as recording starts.
 void PlatRecordRun(RunTape* tape);
 // From now on the game's clock and inputs come from `tape`, which must
 // outlive the replay; null stops it. The device's own input steers the

@@ -8,6 +8,7 @@
 #include "app/QuibboApp.h"
 #include "app/RunStats.h"
 #include "platform/Files.h"
+#include "platform/PlatformInternal.h"
 #include "platform/PlatformTypes.h"
 #include "platform/headless/Headless.h"
 #include "res/ResourceIds.h"
@@ -657,4 +658,41 @@ TEST_F(GameRunTest, AReplayNamesTheLevelItCannotFind) {
     std::string why;
     EXPECT_FALSE(PrepareReplay(record, m_strFolder + "scratch/", &again, &why));
     EXPECT_NE(why.find("QB01.BMP"), std::string::npos) << why;
+}
+
+// A device whose window comes up without the keyboard, as a desktop's may.
+CBackend* UnfocusedMakeBackend(const PlatConfig& config) {
+    CBackend* backend = HeadlessMakeBackend(config);
+    PlatSetAppFocus(false);
+    return backend;
+}
+
+// The focus a run starts with is the run's: recorded with the keyboard and
+// replayed where the window comes up without it, the game still plays; and
+// recorded without it (nothing moves), replayed where the device has it,
+// nothing moves either.
+TEST_F(GameRunTest, AReplayStartsWithTheRecordedFocusWhateverTheWindowHas) {
+    Level(0, kTwoRowsUp);
+    const PlatBackendMaker makers[] = {HeadlessMakeBackend, UnfocusedMakeBackend};
+    for (int recorded = 0; recorded < 2; ++recorded) {
+        SCOPED_TRACE(recorded);
+        COptions options;
+        options.m_config.headless = true;
+        options.m_config.frames = 60;
+        options.m_strLevelsDir = m_strFolder;
+        std::string error;
+        ASSERT_TRUE(ParseKeyScript("1:+up,40:-up", &options.m_keys, &error)) << error;
+        RunGame(options, makers[recorded], &m_stats);
+        CRunStats lived = m_stats;
+        EXPECT_EQ(lived.m_nFrames > 0, recorded == 0);
+        const RunRecord record = LastRecordedRun();
+        COptions again;
+        again.m_config.headless = true;
+        again.m_strLevelsDir = m_strFolder;
+        ASSERT_TRUE(PrepareReplay(record, m_strFolder + "scratch/", &again, &error)) << error;
+        CRunStats replayed;
+        RunGame(again, makers[1 - recorded], &replayed, &record);
+        lived.m_dFrameSeconds = replayed.m_dFrameSeconds = 0;
+        EXPECT_EQ(replayed.ToJson(), lived.ToJson());
+    }
 }
