@@ -224,6 +224,16 @@ std::string RecordProblem(const RunRecord& run) {
         pass = in.pass;
         taken = in.taken;
     }
+    // A pass either runs a frame, which looks at the clock, or waits for
+    // input, and a replay lets waiting passes go by up to the next input's
+    // stamp: after the last input every pass but the last must have looked.
+    // A run of more passes would replay on a clock it does not hold.
+    const uint64_t explained =
+        uint64_t(pass) + tape.clock.size() + tape.inputs.size() + kRunPassesSpare;
+    if (tape.passes > explained || tape.passes > uint32_t(kMaxRunPasses))
+        return std::to_string(tape.passes) +
+               " passes, more than its clock and inputs account for (" +
+               std::to_string(std::min<uint64_t>(explained, kMaxRunPasses)) + ")";
     return "";
 }
 

@@ -40,6 +40,7 @@
 // a QB00.BMP is in the set; a carried level comes with no files.
 #pragma once
 #include "platform/RunTape.h"
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -66,6 +67,12 @@ const int32_t kMaxRunStartLevel = 9999;    // as --level takes it
 const size_t kMaxRunWordsBytes = 4096;     // the free words of the command line
 const size_t kMaxRunLevelFiles = 100;      // QB00.BMP to QB99.BMP
 const size_t kMaxRunClockLooks = 1u << 23; // 38 hours at 60 looks a second
+// Passes: a pass runs a frame, which looks at the clock, or waits, and a
+// waiting pass goes by up to the next input's stamp. So a run holds at most
+// the last input's pass + its clock looks + its inputs + kRunPassesSpare
+// passes, and never more than a frame limit can count.
+const uint32_t kRunPassesSpare = 1;
+const int32_t kMaxRunPasses = INT32_MAX;
 
 struct RunLevelFile {
     uint8_t number; // QBnn.BMP: nn
@@ -103,10 +110,12 @@ bool MakeRunBody(const RunRecord& run, std::vector<uint8_t>* body, std::string* 
 
 // The record of a body. Refused, with *run reset and a one-line reason in
 // *error (if given): not a run, cut short, a newer version ("the run was
-// made by a newer Quibbo") or an older one ("... run format 1 ..."), a check sum that does not
-// match, then any field out of its range, stamps going down, counts that do not fit the bytes left,
-// bytes after the check sum. Counts are checked against the bytes left before anything is allocated
-// for them, so a body never costs more than its size justifies.
+// made by a newer Quibbo") or an older one ("... run format 1 ..."), a
+// check sum that does not match, then any field out of its range, stamps
+// going down, counts that do not fit the bytes left, bytes after the check
+// sum, more passes than the clock and inputs account for. Counts are
+// checked against the bytes left before anything is allocated for them, so
+// a body never costs more than its size justifies.
 bool ReadRunBody(const uint8_t* body, size_t size, RunRecord* run, std::string* error);
 
 // Equal field for field (the levels and the tape included).

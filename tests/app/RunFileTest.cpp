@@ -56,7 +56,7 @@ struct Pieces {
     Bytes files = V(0);
     Bytes level = V(0);
     Bytes passes = V(9);
-    Bytes clock = V(0);
+    Bytes clock = Cat({V(8), Bytes(8, 16)}); // the passes' looks, all but the last
     Bytes inputs = V(0);
     Bytes tail;
     Bytes Body() const {
@@ -104,10 +104,10 @@ TEST(RunFile, EveryRecordComesBackFieldForFieldAndByteForByte) {
     extremes.words.assign(kMaxRunWordsBytes, '\xFF');
     extremes.levels.files = {{0, kMaxLevelFileBytes, 0}, {99, 1, 0xFFFFFFFF}};
     extremes.tape.clock = {0, 0xFFFFFFFF, 0xFFFFFFFF, 0, 0x80, 0x7F};
-    extremes.tape.passes = 0xFFFFFFFF;
+    extremes.tape.passes = uint32_t(kMaxRunPasses);
     extremes.tape.inputs = {Key(0, 0, WM_KEYDOWN, 1, INT32_MIN),
                             Key(0, 0, WM_KEYUP, 255, INT32_MAX),
-                            Key(0xFFFFFFFF, 0xFFFFFFFF, WM_KEYDOWN, 'A', -1)};
+                            Key(uint32_t(kMaxRunPasses), 0xFFFFFFFF, WM_KEYDOWN, 'A', -1)};
     RunRecord carried = runtest::SmallRun();
     carried.levels = RunLevels();
     carried.levels.levelBody = LevelBody();
@@ -294,6 +294,16 @@ TEST(RunFile, BodiesNoQuibboWroteAreRefusedInOneLine) {
              p.inputs = Cat({V(1), V(10), V(0), {2}});
          }},
         {"1 bytes are left over after the inputs", [](Pieces& p) { p.tail = {0}; }},
+        // Passes with no look and no input to show for them would replay
+        // on a clock the run does not hold, and a count past 31 bits would
+        // be no frame limit at all.
+        {"10 passes, more than its clock and inputs account for (9)",
+         [](Pieces& p) { p.passes = V(10); }},
+        {"2147483648 passes, more than its clock and inputs account for (2147483647)",
+         [](Pieces& p) {
+             p.passes = V(0x80000000u);
+             p.inputs = Cat({V(1), V(0x80000000u), V(0), {2}});
+         }},
     };
     for (const auto& [why, change] : fields) {
         Pieces pieces;
