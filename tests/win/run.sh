@@ -14,7 +14,7 @@ native=${1:-build/quibbo}
 [ -x "$native" ] || { echo "tests/win/run.sh: no Linux build at $native (./test.sh makes it)" >&2; exit 1; }
 
 tools/deps.sh g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev zip googletest \
-    xvfb xdotool imagemagick
+    xvfb xdotool imagemagick unzip python3
 QUIBBO_TESTS=ON ./win.sh
 native=$(realpath "$native")
 win=$PWD/build-win
@@ -35,6 +35,11 @@ fail() { echo "tests/win/run.sh: $*" >&2; exit 1; }
 # One X display for the whole run: Wine's programs share the desktop of the
 # first one started, so it must start with the display there.
 start_xvfb
+echo "--- the zip's programs need nothing but Windows"
+version=$(sed -n 's/^project(quibbo VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+unzip -q "$win/quibbo-$version-windows-x64.zip" -d "$work/zip"
+tests/win/imports.sh "$work"/zip/*/*.exe || fail "a program of the zip needs a DLL it does not ship"
+
 echo "--- making a Wine prefix"
 wine wineboot -i >/dev/null 2>&1 || true
 
