@@ -39,6 +39,27 @@ echo "--- the zip's programs need nothing but Windows"
 version=$(sed -n 's/^project(quibbo VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 unzip -q "$win/quibbo-$version-windows-x64.zip" -d "$work/zip"
 tests/win/imports.sh "$work"/zip/*/*.exe || fail "a program of the zip needs a DLL it does not ship"
+echo "--- the game's icon and version, and what the zip's README tells"
+python3 tools/art/icons.py --check platform/win32/quibbo.ico || fail "quibbo.ico is not the window icon"
+# The version resource holds its names and the version in UTF-16; each of
+# the icon's pictures is there as the icon file has it.
+python3 - "$work"/zip/*/quibbo.exe "$version" <<'PY' || fail "quibbo.exe has no icon or version"
+import struct, sys
+exe = open(sys.argv[1], "rb").read()
+ico = open("platform/win32/quibbo.ico", "rb").read()
+wanted = [b".rsrc\0", "VS_VERSION_INFO".encode("utf-16-le"),
+          ("ProductVersion\0" + sys.argv[2] + "\0").encode("utf-16-le")]
+for i in range(struct.unpack_from("<H", ico, 4)[0]):
+    size, at = struct.unpack_from("<II", ico, 6 + 16 * i + 8)
+    wanted.append(ico[at:at + size])
+for what in wanted:
+    if what not in exe:
+        sys.exit("quibbo.exe lacks %r" % what[:40])
+PY
+readme=$(cat "$work"/zip/*/README.txt)
+for words in "--record FILE" "--replay FILE" "Windows protected your PC" "Run anyway"; do
+    [[ "$readme" == *"$words"* ]] || fail "README.txt does not mention $words"
+done
 
 echo "--- making a Wine prefix"
 wine wineboot -i >/dev/null 2>&1 || true
