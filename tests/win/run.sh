@@ -14,7 +14,7 @@ native=${1:-build/quibbo}
 [ -x "$native" ] || { echo "tests/win/run.sh: no Linux build at $native (./test.sh makes it)" >&2; exit 1; }
 
 tools/deps.sh g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev zip googletest \
-    xvfb xdotool imagemagick unzip python3
+    xvfb xdotool imagemagick unzip python3 x11-utils
 QUIBBO_TESTS=ON ./win.sh
 native=$(realpath "$native")
 win=$PWD/build-win
@@ -99,10 +99,32 @@ cmp "$work/windows.bmp" "$work/windows-on-linux.bmp" || fail "a Windows run ends
 cmp "$win/QB03.BMP" "$(dirname "$native")/QB03.BMP" ||
     fail "leveltool.exe made another QB03.BMP than Linux's"
 
+echo "--- --help started without a console shows a window"
+# start runs it as Explorer does, with no standard handles.
+wine start /unix "$win/quibbo.exe" --help
+help=""
+for _ in $(seq 100); do
+    help=$(xdotool search --name '^Quibbo: help$' 2>/dev/null | head -n1 || true)
+    [ -n "$help" ] && break
+    sleep 0.1
+done
+[ -n "$help" ] || fail "--help without a console showed nothing"
+# Keys reach it once it has the focus, which Wine gives it a moment after
+# it shows.
+for _ in $(seq 5); do
+    sleep 1
+    xdotool windowfocus --sync "$help" key Escape 2>/dev/null || true
+    sleep 0.5
+    [ -z "$(xdotool search --name '^Quibbo: help$' 2>/dev/null || true)" ] && help="" && break
+done
+[ -z "$help" ] || fail "Escape did not close the help"
+
 echo "--- the window under Xvfb"
 (cd "$work" && exec wine "$win/quibbo.exe" --nosound --scale 2 --levels levels) &
 game=$!
 window=$(quibbo_window)
+# Wine hands the window class's icon to X.
+xprop -id "$window" _NET_WM_ICON | grep -q '=' || fail "the window has no icon"
 eval "$(xdotool getwindowgeometry --shell "$window")"
 echo "window $WIDTH x $HEIGHT at $X,$Y"
 [ "$WIDTH" -eq 480 ] && [ "$HEIGHT" -eq 640 ] || fail "the window is $WIDTH x $HEIGHT, not 480 x 640"
@@ -125,6 +147,14 @@ shot win-walked.png
 changed=$(compare -metric AE "$shots/win-title.png" "$shots/win-walked.png" null: 2>&1 || true)
 echo "pixels changed by walking: $changed of $((WIDTH * HEIGHT))"
 [ "${changed%%.*}" -gt $((WIDTH * HEIGHT / 10)) ] || fail "Up did not walk (only $changed pixels changed)"
+# F12 says where the screenshot went in the title bar, for a few seconds.
+xdotool key F12
+sleep 0.5
+title=$(xdotool getwindowname "$window")
+echo "title after F12: $title"
+[[ "$title" == "Quibbo - screenshot saved as "*quibbo-[0-9][0-9][0-9].bmp ]] || fail "F12 said nothing in the title"
+sleep 4
+[ "$(xdotool getwindowname "$window")" = Quibbo ] || fail "F12's note stayed in the title"
 # Escape asks "Quit Quibbo?" in Windows' own box; Escape again says Yes.
 xdotool key Escape
 sleep 1
