@@ -102,13 +102,7 @@ cmp "$win/QB03.BMP" "$(dirname "$native")/QB03.BMP" ||
 echo "--- --help started without a console shows a window"
 # start runs it as Explorer does, with no standard handles.
 wine start /unix "$win/quibbo.exe" --help
-help=""
-for _ in $(seq 100); do
-    help=$(xdotool search --name '^Quibbo: help$' 2>/dev/null | head -n1 || true)
-    [ -n "$help" ] && break
-    sleep 0.1
-done
-[ -n "$help" ] || fail "--help without a console showed nothing"
+help=$(quibbo_window '^Quibbo: help$')
 # Keys reach it once it has the focus, which Wine gives it a moment after
 # it shows.
 for _ in $(seq 5); do
