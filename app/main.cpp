@@ -34,6 +34,26 @@
 
 namespace {
 
+#ifdef _WIN32
+// False when the program was started without a console (from Explorer):
+// what it says then goes to a box as well, or no one reads it.
+bool g_bOutputSeen = true;
+#endif
+
+// The help on standard output, or a failure in one line on standard error;
+// where no one reads them, in a box as well.
+void Say(const std::string& text, bool failure) {
+    std::fputs(text.c_str(), failure ? stderr : stdout);
+#ifdef _WIN32
+    if (!g_bOutputSeen)
+        Win32ShowText(text.c_str(), failure ? "Quibbo" : "Quibbo: help", failure);
+#endif
+}
+
+void SayFailure(const std::string& line) {
+    Say("quibbo: " + line + "\n", true);
+}
+
 // The one place where a backend is chosen. A new backend adds its line here.
 CBackend* MakeBackend(const PlatConfig& config) {
 #ifdef __EMSCRIPTEN__
@@ -86,8 +106,7 @@ int Replay(COptions options) {
     if (LoadRun(options.m_strReplay, &run, &why) && PrepareReplay(run, scratch, &options, &why))
         status = RunGame(options, MakeBackend, nullptr, &run);
     else
-        std::fprintf(stderr, "quibbo: cannot replay %s: %s\n", options.m_strReplay.c_str(),
-                     why.c_str());
+        SayFailure("cannot replay " + options.m_strReplay + ": " + why);
 #ifndef __EMSCRIPTEN__
     std::error_code failure;
     if (!scratch.empty())
@@ -113,8 +132,7 @@ int PlayAndRecord(const COptions& options) {
         const bool written = WriteRunFile(options.m_strRecord, LastRecordedRun(), &why);
 #endif
         if (!written) {
-            std::fprintf(stderr, "quibbo: cannot write the run %s: %s\n",
-                         options.m_strRecord.c_str(), why.c_str());
+            SayFailure("cannot write the run " + options.m_strRecord + ": " + why);
             if (status == EXIT_NORMAL)
                 status = EXIT_SCREENSHOT_FAILED; // a run asked for and not kept is no success
         }
@@ -209,16 +227,16 @@ EMSCRIPTEN_KEEPALIVE const char* WebLevelFromCodeBody(const uint8_t* body, int s
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
-    Win32UseParentConsole();
+    g_bOutputSeen = Win32UseParentConsole();
 #endif
     COptions options;
     std::string error;
     if (!options.Parse(argc, argv, &error)) {
-        std::fprintf(stderr, "quibbo: %s\ntry 'quibbo --help'\n", error.c_str());
+        SayFailure(error + "\ntry 'quibbo --help'");
         return EXIT_BAD_COMMAND_LINE;
     }
     if (options.m_bHelp) {
-        std::fputs(UsageText().c_str(), stdout);
+        Say(UsageText(), false);
         return EXIT_NORMAL;
     }
     int status = PlayAndRecord(options);

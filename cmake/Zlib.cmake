@@ -5,6 +5,11 @@
 # tool is built without it and says so when asked for a link, and the game
 # is handed bare run bodies.
 if(NOT EMSCRIPTEN)
+  if(WIN32)
+    # Windows has no zlib1.dll of its own and the zip ships none: zlib goes
+    # into the programs (the import library would otherwise be picked).
+    set(ZLIB_USE_STATIC_LIBS ON)
+  endif()
   find_package(ZLIB REQUIRED)
   add_library(quibbo_zlib STATIC ${CMAKE_SOURCE_DIR}/platform/zlib/RawDeflate.cpp
               ${CMAKE_SOURCE_DIR}/app/RunFileIo.cpp)

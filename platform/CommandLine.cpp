@@ -30,7 +30,7 @@ void CCommandLine::AddPlatformOptions(PlatConfig* config, std::string* screensho
             &config->dtMs, 0, 60000);
     AddString("--screenshot", "FILE", "at the end, write the last frame shown as a BMP",
               screenshotPath);
-    AddInt("--scale", "N", "window: start at N times the device screen if it fits (default 2)",
+    AddInt("--scale", "N", "window: N times the screen's size, if it fits (default 2)",
            &config->scale, 1, 16);
     AddSwitch("--fullscreen", "window: start full screen (F11 or Alt+Enter toggles)",
               &config->fullscreen);

@@ -109,13 +109,18 @@ void CWin32Backend::Pads(uint32_t now) {
         Win32FeedPad(m_input, i, was[i], m_pads[i], now);
 }
 
+// Said on standard error for a console, and in the title bar for a player
+// who started the game from Explorer.
 void CWin32Backend::SaveScreenshot() {
     const std::string folder = PlatScreenshotFolder();
     std::string path;
+    std::string note;
     if (!folder.empty() && PlatSaveNumberedScreenshot(folder, &path))
-        std::fprintf(stderr, "quibbo: screenshot saved as %s\n", PlatPrintablePath(path).c_str());
+        note = "screenshot saved as " + PlatPrintablePath(path);
     else
-        std::fprintf(stderr, "quibbo: cannot write a screenshot in the pictures folder\n");
+        note = "cannot write a screenshot in the pictures folder";
+    std::fprintf(stderr, "quibbo: %s\n", note.c_str());
+    m_device.ShowNote(note.c_str());
 }
 
 } // namespace

@@ -37,6 +37,10 @@ struct PadState {
 typedef DWORD(WINAPI* PadGetState)(DWORD, PadState*);
 
 const wchar_t kClassName[] = L"QuibboWindow";
+const wchar_t kTitle[] = L"Quibbo";
+// A note stays in the title bar this long (the timer that takes it away).
+const UINT_PTR kNoteTimer = 1;
+const UINT kNoteMs = 4000;
 // Pads are looked at this often while the game waits for input.
 const DWORD kPadLookMs = 16;
 // A pad slot found empty is looked at again only this often: asking XInput
@@ -114,6 +118,24 @@ void BecomeDpiAware() {
         set(reinterpret_cast<HANDLE>(static_cast<intptr_t>(-4)));
 }
 
+// A window class with the program's icon (platform/win32/quibbo.rc.in), and
+// its 16-pixel picture for the title bar rather than the large one shrunk.
+// False when Windows refuses it.
+bool RegisterProgramClass(const wchar_t* name, WNDPROC procedure) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    wc.lpszClassName = name;
+    return RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
 } // namespace
 
 CWin32Device::CWin32Device() {
@@ -142,14 +164,7 @@ bool CWin32Device::Open(int width, int height, int scale, bool fullscreen) {
     m_nHeight = height;
     BecomeDpiAware();
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    wc.lpszClassName = kClassName;
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    if (!RegisterProgramClass(kClassName, WindowProc)) {
         std::fprintf(stderr,
                      "quibbo: cannot open a window (error %lu); run with --headless instead\n",
                      GetLastError());
@@ -171,7 +186,7 @@ bool CWin32Device::Open(int width, int height, int scale, bool fullscreen) {
     const int w = rect.right - rect.left, h = rect.bottom - rect.top;
     g_pDevice = this;
     const HWND hwnd = CreateWindowExW(
-        0, kClassName, L"Quibbo", style, work.left + (work.right - work.left - w) / 2,
+        0, kClassName, kTitle, style, work.left + (work.right - work.left - w) / 2,
         work.top + (work.bottom - work.top - h) / 2, w, h, nullptr, nullptr, instance, nullptr);
     if (!hwnd) {
         std::fprintf(stderr,
@@ -365,6 +380,15 @@ void CWin32Device::SetWaitCursor(bool on) {
                                   : LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
 }
 
+void CWin32Device::ShowNote(const char* text) {
+    const HWND hwnd = static_cast<HWND>(m_hwnd);
+    if (!hwnd)
+        return;
+    SetWindowTextW(hwnd, (std::wstring(kTitle) + L" - " + Wide(text)).c_str());
+    // A second note starts the time again.
+    SetTimer(hwnd, kNoteTimer, kNoteMs, nullptr);
+}
+
 int CWin32Device::Ask(const char* text, const char* caption, uint32_t type) {
     const HWND owner = static_cast<HWND>(m_hwnd);
     g_hBoxOwner = owner;
@@ -505,18 +529,109 @@ intptr_t CWin32Device::Handle(void* window, uint32_t message, uintptr_t wParam, 
     }
     case WM_SYSCHAR:
         return 0; // no beep for Alt+Return
+    case WM_TIMER:
+        if (wParam != kNoteTimer)
+            break;
+        KillTimer(hwnd, kNoteTimer);
+        SetWindowTextW(hwnd, kTitle);
+        return 0;
     default:
         break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-void Win32UseParentConsole() {
+bool Win32UseParentConsole() {
     // A windowed program has no console of its own. Started from one (for
     // --help, --stats or --headless), it writes to that one, unless its
     // output already goes somewhere (a pipe or a file).
-    if (GetStdHandle(STD_OUTPUT_HANDLE) || !AttachConsole(ATTACH_PARENT_PROCESS))
-        return;
+    if (GetStdHandle(STD_OUTPUT_HANDLE))
+        return true;
+    if (!AttachConsole(ATTACH_PARENT_PROCESS))
+        return false;
     std::freopen("CONOUT$", "w", stdout);
     std::freopen("CONOUT$", "w", stderr);
+    return true;
+}
+
+namespace {
+
+LRESULT CALLBACK TextWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SIZE:
+        MoveWindow(GetWindow(hwnd, GW_CHILD), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+} // namespace
+
+void Win32ShowText(const char* text, const char* caption, bool problem) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    // A line goes in a box. Longer text (the help, some 70 lines laid out in
+    // columns) would make a box taller than the screen, wrapped in a
+    // proportional font: it gets a window of its own that scrolls, in a
+    // fixed-pitch font, 80 columns wide.
+    HWND hwnd = nullptr;
+    if (!problem && RegisterProgramClass(L"QuibboText", TextWindowProc)) {
+        const HFONT font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                       CLEARTYPE_QUALITY, FIXED_PITCH | FF_MODERN, L"Consolas");
+        const HDC dc = GetDC(nullptr);
+        const HGDIOBJ was = SelectObject(dc, font);
+        TEXTMETRICW metrics = {};
+        GetTextMetricsW(dc, &metrics);
+        // The width of 80 columns as drawn: where Consolas is missing the
+        // font Windows picks instead may be wider than its average says.
+        const std::wstring columns(80, L'M');
+        SIZE extent = {};
+        GetTextExtentPoint32W(dc, columns.c_str(), static_cast<int>(columns.size()), &extent);
+        SelectObject(dc, was);
+        ReleaseDC(nullptr, dc);
+        RECT rect = {0, 0, extent.cx + 8 + GetSystemMetrics(SM_CXVSCROLL), metrics.tmHeight * 36};
+        AdjustWindowRectEx(&rect, WS_OVERLAPPEDWINDOW, FALSE, 0);
+        hwnd = CreateWindowExW(0, L"QuibboText", Wide(caption).c_str(),
+                               WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                               rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                               instance, nullptr);
+        std::wstring lines;
+        for (const wchar_t c : Wide(text))
+            lines += c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
+        RECT client = {};
+        GetClientRect(hwnd, &client);
+        const HWND edit =
+            hwnd ? CreateWindowExW(0, L"EDIT", lines.c_str(),
+                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                                       ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                                   0, 0, client.right, client.bottom, hwnd, nullptr, instance,
+                                   nullptr)
+                 : nullptr;
+        if (edit) {
+            SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+            SetForegroundWindow(hwnd);
+            SetFocus(edit);
+            MSG msg;
+            // Escape closes it too, as it does a box.
+            while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE)
+                    DestroyWindow(hwnd);
+                else {
+                    TranslateMessage(&msg);
+                    DispatchMessageW(&msg);
+                }
+            }
+        } else if (hwnd) {
+            DestroyWindow(hwnd);
+            hwnd = nullptr;
+        }
+        DeleteObject(font);
+    }
+    if (!hwnd)
+        MessageBoxW(nullptr, Wide(text).c_str(), Wide(caption).c_str(),
+                    MB_OK | (problem ? MB_ICONWARNING : MB_ICONINFORMATION) | MB_SETFOREGROUND);
 }

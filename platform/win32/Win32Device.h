@@ -103,6 +103,10 @@ public:
     bool HasFocus() const { return m_bFocus; }
     void ToggleFullscreen();
     void SetWaitCursor(bool on);
+    // `text` (UTF-8) after the name in the title bar for a few seconds, then
+    // the name alone: word of what a key did (F12's screenshot) that must
+    // not stop the game as a box would.
+    void ShowNote(const char* text);
 
     // Windows' own box, over the middle of the game window. `type` and the
     // answer are Windows' MB_ and ID values; texts are UTF-8.

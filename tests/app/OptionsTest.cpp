@@ -297,4 +297,10 @@ TEST(Options, HelpStopsParsing) {
 #else
     EXPECT_NE(usage.find("~/.local/share/quibbo/levels/"), std::string::npos);
 #endif
+    // A console 80 columns wide (Windows' is, as it comes) wraps a line of
+    // 80 or more in the middle of a word.
+    size_t start = 0;
+    for (size_t end; (end = usage.find('\n', start)) != std::string::npos; start = end + 1)
+        EXPECT_LE(end - start, 79u) << usage.substr(start, end - start);
+    EXPECT_EQ(start, usage.size()) << "the help ends with its last line's end";
 }
