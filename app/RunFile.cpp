@@ -74,16 +74,16 @@ public:
             const uint8_t byte = *m_p++;
             --m_left;
             if (i == 4 && byte > 0x0F)
-                return Fail(std::string("the ") + what + " is larger than 32 bits");
+                return Fail(std::string("a number in the ") + what + " is larger than 32 bits");
             value |= uint32_t(byte & 0x7F) << (7 * i);
             if (!(byte & 0x80)) {
                 if (byte == 0 && i > 0)
-                    return Fail(std::string("the ") + what + " is written longer than it needs");
+                    return Fail(std::string("a number in the ") + what + " is written longer than it needs");
                 *v = value;
                 return true;
             }
         }
-        return Fail(std::string("the ") + what + " is larger than 32 bits");
+        return Fail(std::string("a number in the ") + what + " is larger than 32 bits");
     }
     // A count of entries of at least `each` bytes, no more than `limit`.
     bool Count(uint32_t* n, size_t limit, size_t each, const char* what) {
@@ -486,7 +486,8 @@ bool ReadRunBody(const uint8_t* body, size_t size, RunRecord* run, std::string* 
                ReadClock(in, &result.tape.clock) && ReadInputs(in, &result.tape.inputs);
     }
     if (read && in.Left() != 0)
-        read = in.Fail(std::to_string(in.Left()) + " bytes are left over after the inputs");
+        read = in.Fail(in.Left() == 1 ? std::string("1 byte is left over after the inputs")
+                                       : std::to_string(in.Left()) + " bytes are left over after the inputs");
     if (!read)
         return Refuse(run, error, "the run is damaged: " + in.Why());
     const std::string why = RecordProblem(result);

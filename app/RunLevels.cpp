@@ -55,10 +55,15 @@ std::string FolderProblem(const std::vector<RunLevelFile>& files, const std::str
         const std::string path = LevelFileName(folder, file.number);
         uint64_t size = 0;
         std::vector<uint8_t> bytes;
-        if (!IsLevelFilePresent(path) || !PlatGetFileSize(path.c_str(), &size) ||
-            size != file.size || !ReadLevelFileBytes(folder, file.number, &bytes) ||
-            Crc32(bytes.data(), bytes.size()) != file.crc)
+        if (!IsLevelFilePresent(path))
             return Describe(file) + " is not in " + shown;
+        // Another level by that name is not the run's: say so, or a player
+        // looking at the folder sees the file and wonders.
+        if (!PlatGetFileSize(path.c_str(), &size) || size != file.size ||
+            !ReadLevelFileBytes(folder, file.number, &bytes) ||
+            Crc32(bytes.data(), bytes.size()) != file.crc)
+            return "the " + LevelFileName("", file.number) + " in " + shown +
+                   " is not the run's" + Describe(file).substr(LevelFileName("", 0).size());
     }
     for (int number = 0; number < int(kMaxRunLevelFiles); ++number) {
         if (!wanted[number] && IsLevelFilePresent(LevelFileName(folder, number)))
