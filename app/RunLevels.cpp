@@ -5,6 +5,7 @@
 #include "platform/WholeFile.h"
 #include "res/ResourceIds.h"
 #include "scene/LevelBitmap.h"
+#include "scene/LevelBudget.h"
 #include "scene/LevelCode.h"
 #include "scene/LevelText.h"
 #include <cstdio>
@@ -62,8 +63,8 @@ std::string FolderProblem(const std::vector<RunLevelFile>& files, const std::str
         if (!PlatGetFileSize(path.c_str(), &size) || size != file.size ||
             !ReadLevelFileBytes(folder, file.number, &bytes) ||
             Crc32(bytes.data(), bytes.size()) != file.crc)
-            return "the " + LevelFileName("", file.number) + " in " + shown +
-                   " is not the run's" + Describe(file).substr(LevelFileName("", 0).size());
+            return "the " + LevelFileName("", file.number) + " in " + shown + " is not the run's" +
+                   Describe(file).substr(LevelFileName("", 0).size());
     }
     for (int number = 0; number < int(kMaxRunLevelFiles); ++number) {
         if (!wanted[number] && IsLevelFilePresent(LevelFileName(folder, number)))
@@ -81,6 +82,12 @@ bool WriteCarriedLevel(const std::vector<uint8_t>& body, const std::string& scra
     std::string error;
     if (!ReadLevelCodeBody(body.data(), body.size(), &grid, &error)) {
         *why = "the run's level: " + error;
+        return false;
+    }
+    // The game would pass over a level it cannot build for the built-in
+    // one: that is not the run that was played.
+    if (!FitsProgramBudget(grid.cells.data(), grid.width, grid.height, &error)) {
+        *why = "the run's level is more than the game plays: " + error;
         return false;
     }
     const std::string shown = PlatPrintablePath(scratch);

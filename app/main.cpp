@@ -160,9 +160,7 @@ EMSCRIPTEN_KEEPALIVE const char* WebLevelRefusal(const char* path) {
     why.clear();
     LevelGrid grid;
     if (ReadLevelFile(path, &grid, &why)) {
-        const LevelCounts counts = CountLevelBuild(grid.cells.data(), grid.width, grid.height,
-                                                   kProgramWallTextures, kProgramItemImages);
-        FitsLevelBudget(EstimateLevelCost(counts), &why);
+        FitsProgramBudget(grid.cells.data(), grid.width, grid.height, &why);
     } else if (why.empty()) {
         why = "it cannot be read as a level";
     }

@@ -3,6 +3,7 @@
 #include "math3d/Sprite.h"
 #include "scene/Enemy.h"
 #include "scene/LevelBitmap.h"
+#include "scene/LevelReport.h"
 #include "scene/MazeWall.h"
 
 namespace {
@@ -108,4 +109,10 @@ bool FitsLevelBudget(const LevelCost& cost, std::string* why) {
     if (why)
         *why = reason;
     return false;
+}
+
+bool FitsProgramBudget(const uint8_t* cells, int width, int height, std::string* why) {
+    const LevelCounts counts =
+        CountLevelBuild(cells, width, height, kProgramWallTextures, kProgramItemImages);
+    return FitsLevelBudget(EstimateLevelCost(counts), why);
 }

@@ -54,3 +54,8 @@ LevelCost EstimateLevelCost(const LevelCounts& counts);
 // false with a one-line reason in *why (if given), naming what is over and by
 // how much.
 bool FitsLevelBudget(const LevelCost& cost, std::string* why);
+
+// FitsLevelBudget for the build the program itself makes of `cells`, with
+// its own picture counts (kProgramWallTextures, kProgramItemImages): what
+// the game's load would find, asked before a level is played.
+bool FitsProgramBudget(const uint8_t* cells, int width, int height, std::string* why);

@@ -8,8 +8,10 @@
 #include "platform/Resources.h"
 #include "platform/WholeFile.h"
 #include "res/ResourceIds.h"
+#include "scene/LevelCode.h"
 #include "scene/LevelText.h"
 #include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -142,8 +144,9 @@ TEST(RunLevels, AReplayFindsTheFolderWithExactlyTheSameFiles) {
     } refusals[] = {
         {{missing}, wantOne + " is not in " + missing},
         // Another QB01.BMP stands there: the words must not say there is none.
-        {{changed}, "the QB01.BMP in " + changed + " is not the run's" +
-                        wantOne.substr(std::string("QB01.BMP").size())},
+        {{changed},
+         "the QB01.BMP in " + changed + " is not the run's" +
+             wantOne.substr(std::string("QB01.BMP").size())},
         {{extra}, "QB02.BMP is in " + extra + ", but the run had no such level"},
         {{missing, changed, extra},
          wantOne + " is not in " + missing + " (nor in " + changed + ", " + extra + ")"},
@@ -206,4 +209,17 @@ TEST(RunLevels, ACarriedLevelIsWrittenBackAsTheFileItWasPlayedFrom) {
     std::string folder, why;
     EXPECT_FALSE(FindRunLevels(levels, {}, blocked + "file/sub", &folder, &why));
     EXPECT_EQ(why, "cannot make the folder " + blocked + "file/sub/");
+
+    // A level the game would not build, for the built-in level in its
+    // place: refused, nothing written, rather than replayed on another level.
+    LevelGrid crowd;
+    crowd.width = crowd.height = 512;
+    crowd.cells.assign(size_t(512) * 512, 3); // an enemy start on every cell
+    crowd.cells[0] = 2;
+    RunLevels heavy;
+    ASSERT_TRUE(MakeLevelCodeBody(crowd, &heavy.levelBody, &why)) << why;
+    const std::string none = ScratchFolder() + "heavy";
+    EXPECT_FALSE(FindRunLevels(heavy, {}, none, &folder, &why));
+    EXPECT_EQ(why.rfind("the run's level is more than the game plays: ", 0), 0u) << why;
+    EXPECT_FALSE(std::filesystem::exists(none + "/QB00.BMP"));
 }
