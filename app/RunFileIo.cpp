@@ -50,12 +50,7 @@ bool WriteRunFile(const std::string& path, const RunRecord& run, std::string* er
         return false;
     std::vector<uint8_t> file = RawDeflate(body.data(), body.size());
     file.insert(file.begin(), kRunFileMagic, kRunFileMagic + sizeof kRunFileMagic);
-    if (!WriteWholeFile(path.c_str(), file)) {
-        if (error)
-            *error = "cannot write " + PlatPrintablePath(path);
-        return false;
-    }
-    return true;
+    return PlatReplaceFile(path, file, error);
 }
 
 bool ReadRunFile(const std::string& path, RunRecord* run, std::string* error) {

@@ -11,9 +11,10 @@
 // refused before a byte of it is read.
 const size_t kMaxRunFileBytes = kMaxRunBodyBytes;
 
-// The file: kRunFileMagic + RawDeflate(body). False, with a one-line reason
-// in *error (if given), when the run cannot be made into a body or the file
-// cannot be written whole.
+// The file: kRunFileMagic + RawDeflate(body), put in place whole
+// (PlatReplaceFile): a file already at `path` survives any failure. False,
+// with a one-line reason in *error (if given), when the run cannot be made
+// into a body or the file cannot be written whole.
 bool WriteRunFile(const std::string& path, const RunRecord& run, std::string* error);
 
 // Reads what WriteRunFile writes; also a file that is a bare body ("QRUN"...)

@@ -4,6 +4,7 @@
 #include "app/RunFile.h"
 #ifndef __EMSCRIPTEN__
 #include "app/RunFileIo.h"
+#include "platform/Files.h"
 #include <chrono>
 #include <filesystem>
 #include <system_error>
@@ -17,7 +18,6 @@
 #endif
 #ifdef __EMSCRIPTEN__
 #include "app/WebRun.h"
-#include "platform/Files.h"
 #include "platform/LinkCode.h"
 #include "platform/Sound.h"
 #include "platform/web/Web.h"
@@ -87,13 +87,7 @@ std::string ReplayScratchFolder() {
 #ifdef __EMSCRIPTEN__
     return "/runs/level/";
 #else
-    std::error_code failure;
-    const std::filesystem::path temp = std::filesystem::temp_directory_path(failure);
-    if (failure)
-        return "";
-    // A name of this moment's own, so two replays never share one.
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    return (temp / ("quibbo-replay-" + std::to_string(stamp))).string() + "/";
+    return PlatScratchFolderName("quibbo-replay-");
 #endif
 }
 
@@ -119,6 +113,15 @@ int Replay(COptions options) {
 int PlayAndRecord(const COptions& options) {
     if (!options.m_strReplay.empty())
         return Replay(options);
+#ifndef __EMSCRIPTEN__
+    // Before the game, not after it: a run that cannot be kept is said at
+    // once, not when the player has played it.
+    std::string cannot;
+    if (!options.m_strRecord.empty() && !PlatCanReplaceFile(options.m_strRecord, &cannot)) {
+        SayFailure("--record " + options.m_strRecord + ": " + cannot);
+        return EXIT_BAD_COMMAND_LINE;
+    }
+#endif
     int status = RunGame(options, MakeBackend);
     if (!options.m_strRecord.empty()) {
         std::string why;

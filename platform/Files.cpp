@@ -1,8 +1,13 @@
 #include "platform/Files.h"
 #include "platform/WholeFile.h"
 #include <cerrno>
+#include <chrono>
+#ifndef _WIN32
+#include <csignal>
+#endif
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -215,4 +220,113 @@ std::string PlatPrintablePath(const std::string& path) {
             shown += c;
     }
     return shown;
+}
+
+namespace {
+
+// The file a replacement is written to first: beside its target, so the
+// rename stays within one file system, and named for this process.
+std::string ReplacementPath(const std::string& path) {
+    return path + ".part-" + std::to_string(static_cast<long>(getpid()));
+}
+
+bool Fail(std::string* why, const std::string& line) {
+    if (why)
+        *why = line;
+    return false;
+}
+
+// Creates the replacement and writes `bytes` into it; errno's words on
+// failure, with the file removed.
+bool WriteReplacement(const std::string& temp, const std::vector<uint8_t>& bytes,
+                      std::string* error) {
+    errno = 0;
+    std::FILE* file = std::fopen(temp.c_str(), "wb");
+    if (!file) {
+        *error = std::strerror(errno);
+        return false;
+    }
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    int err = ok ? 0 : errno;
+    if (std::fflush(file) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (std::fclose(file) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        std::remove(temp.c_str());
+        *error = std::strerror(err ? err : EIO);
+    }
+    return ok;
+}
+
+} // namespace
+
+bool PlatCanReplaceFile(const std::string& path, std::string* why) {
+    const std::string shown = PlatPrintablePath(path);
+    if (path.empty())
+        return Fail(why, "no file is named");
+    std::error_code ignored;
+    const auto status = std::filesystem::status(path, ignored);
+    const char last = path.back();
+    if (last == '/' || last == '\\' ||
+        (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)))
+        return Fail(why, shown + " is not a regular file");
+    const std::string temp = ReplacementPath(path);
+    std::string error;
+    if (!WriteReplacement(temp, {}, &error))
+        return Fail(why, "cannot write beside " + shown + ": " + error);
+    std::remove(temp.c_str());
+    return true;
+}
+
+bool PlatReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* why) {
+    if (!PlatCanReplaceFile(path, why))
+        return false;
+    const std::string shown = PlatPrintablePath(path);
+    const std::string temp = ReplacementPath(path);
+    std::string error;
+    if (!WriteReplacement(temp, bytes, &error))
+        return Fail(why, "cannot write " + shown + ": " + error);
+#ifdef _WIN32
+    // A plain rename onto a file that exists fails on Windows.
+    if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        const unsigned long code = GetLastError();
+        std::remove(temp.c_str());
+        return Fail(why,
+                    "cannot replace " + shown + " (Windows error " + std::to_string(code) + ")");
+    }
+#else
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        std::remove(temp.c_str());
+        return Fail(why, "cannot replace " + shown + ": " + std::strerror(err));
+    }
+#endif
+    return true;
+}
+
+std::string PlatScratchFolderName(const std::string& prefix) {
+    std::error_code failure;
+    const std::filesystem::path temp = std::filesystem::temp_directory_path(failure);
+    if (failure)
+        return "";
+#ifndef _WIN32
+    for (const auto& entry : std::filesystem::directory_iterator(temp, failure)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(prefix, 0) != 0 || name.find('-', prefix.size()) == std::string::npos)
+            continue;
+        const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+        if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            std::filesystem::remove_all(entry.path(), failure);
+    }
+#endif
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    return (temp /
+            (prefix + std::to_string(static_cast<long>(getpid())) + "-" + std::to_string(stamp)))
+               .string() +
+           "/";
 }

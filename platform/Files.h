@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // True with the file's size when `path` names a readable regular file.
 bool PlatGetFileSize(const char* path, uint64_t* size);
@@ -35,3 +36,21 @@ bool PlatMakeFolders(const std::string& folder);
 // a name cannot break or forge the lines around it. The file itself still
 // goes where the name says.
 std::string PlatPrintablePath(const std::string& path);
+
+// Whether the file at `path` can be replaced whole (PlatReplaceFile): its
+// folder exists and takes a new file, and `path` is a regular file or
+// nothing yet. Tried by making and removing a file beside it, so the file
+// at `path` is never touched. False with a one-line reason in *why.
+bool PlatCanReplaceFile(const std::string& path, std::string* why);
+// Puts `bytes` at `path` whole or not at all: written to a file beside it,
+// then renamed over it (replacing it on Windows too), so that the old file
+// survives any failure. False with a one-line reason, the system's words
+// included, in *why; nothing is left beside it.
+bool PlatReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* why);
+
+// A folder name of this process's own under the system's temporary folder,
+// for scratch files: `prefix`, the process id, '-' and a stamp of this
+// moment, ending with '/'; not created. Folders of the same prefix that a
+// process now gone left behind (stopped by a signal before it could clean
+// up) are removed first. "" when there is no temporary folder.
+std::string PlatScratchFolderName(const std::string& prefix);

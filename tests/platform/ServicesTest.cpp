@@ -3,6 +3,7 @@
 #include "platform/CommandLine.h"
 #include "platform/Files.h"
 #include "platform/Resources.h"
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -10,8 +11,11 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <string>
-#include <csignal>
 #include <sys/stat.h>
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+#include <vector>
 #ifndef _WIN32
 #include <sys/wait.h>
 #endif
@@ -71,6 +75,88 @@ TEST(Files, SizeOfReadableRegularFilesOnly) {
     EXPECT_FALSE(PlatGetFileSize(testing::TempDir().c_str(), &size)); // a folder
     EXPECT_FALSE(PlatGetFileSize(nullptr, &size));
 }
+
+TEST(Files, AReplacedFileIsWholeOrTheOldOneStays) {
+    const std::string folder = testing::TempDir() + "quibbo_replace/";
+    std::filesystem::remove_all(folder);
+    ASSERT_TRUE(PlatMakeFolders(folder));
+    const std::string path = folder + "run.qrun";
+    const auto contents = [](const std::string& p) {
+        std::vector<uint8_t> bytes;
+        if (FILE* f = std::fopen(p.c_str(), "rb")) {
+            for (int c; (c = std::fgetc(f)) != EOF;)
+                bytes.push_back(uint8_t(c));
+            std::fclose(f);
+        }
+        return bytes;
+    };
+    const auto leftovers = [&folder] {
+        int n = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            n += entry.path().filename() != "run.qrun";
+        return n;
+    };
+    std::string why;
+    EXPECT_TRUE(PlatReplaceFile(path, {1, 2, 3}, &why)) << why;
+    EXPECT_TRUE(PlatReplaceFile(path, {4, 5}, &why)) << why; // over the old one
+    EXPECT_EQ(contents(path), (std::vector<uint8_t>{4, 5}));
+    EXPECT_EQ(leftovers(), 0);
+
+    // Not a regular file, no such folder: refused before anything is made.
+    EXPECT_FALSE(PlatCanReplaceFile(folder, &why));
+    EXPECT_EQ(why, folder + " is not a regular file");
+    EXPECT_FALSE(PlatReplaceFile(folder + "none/run.qrun", {1}, &why));
+    EXPECT_NE(why.find("No such file or directory"), std::string::npos) << why;
+    EXPECT_TRUE(PlatCanReplaceFile(path, &why)) << why;
+    EXPECT_EQ(contents(path), (std::vector<uint8_t>{4, 5})) << "the check leaves it alone";
+
+#ifndef _WIN32
+    // The disk fills halfway through: the old file is still the old file.
+    // (A process may write no more than its file-size limit.)
+    const auto ignored = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit was;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &was), 0);
+    struct rlimit small = was;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool replaced = PlatReplaceFile(path, std::vector<uint8_t>(1 << 20, 7), &why);
+    setrlimit(RLIMIT_FSIZE, &was);
+    std::signal(SIGXFSZ, ignored);
+    EXPECT_FALSE(replaced);
+    EXPECT_EQ(why.rfind("cannot write " + path + ": ", 0), 0u) << why;
+    EXPECT_EQ(contents(path), (std::vector<uint8_t>{4, 5}));
+    EXPECT_EQ(leftovers(), 0);
+#endif
+    std::filesystem::remove_all(folder);
+}
+
+#ifndef _WIN32
+TEST(Files, ScratchFoldersOfProcessesGoneAreSweptAway) {
+    // A process that has ended: its folder is a leftover, as a replay
+    // stopped by a signal leaves one.
+    const pid_t gone = fork();
+    if (gone == 0)
+        _exit(0);
+    ASSERT_GT(gone, 0);
+    waitpid(gone, nullptr, 0);
+    const std::filesystem::path temp = std::filesystem::temp_directory_path();
+    const std::string prefix = "quibbo-test-scratch-";
+    const auto make = [&](long pid) {
+        const auto folder = temp / (prefix + std::to_string(pid) + "-1");
+        std::filesystem::create_directories(folder);
+        std::fclose(std::fopen((folder / "QB00.BMP").string().c_str(), "wb"));
+        return folder;
+    };
+    const auto left = make(gone), ours = make(getpid());
+    const std::string name = PlatScratchFolderName(prefix);
+    EXPECT_FALSE(std::filesystem::exists(left));
+    EXPECT_TRUE(std::filesystem::exists(ours / "QB00.BMP")) << "a living process's folder stays";
+    EXPECT_EQ(name.rfind((temp / (prefix + std::to_string(getpid()) + "-")).string(), 0), 0u)
+        << name;
+    EXPECT_EQ(name.back(), '/');
+    std::filesystem::remove_all(ours);
+}
+#endif
 
 TEST(Files, ProgramFolderHoldsTheRunningProgram) {
 #ifdef __EMSCRIPTEN__
@@ -139,7 +225,6 @@ TEST(CommandLine, RefusesWhatItDoesNotKnow) {
                                "--scale N", "--fullscreen", "--fps N", "--nosound"})
         EXPECT_NE(std::string::npos, usage.find(option)) << option;
 }
-
 
 #ifndef _WIN32
 // Screenshots and the player's levels go where the desktop says, worked out
@@ -210,7 +295,8 @@ TEST(UserFolders, ReadOnlyASmallRegularUserDirsFile) {
     } cases[] = {
         {"link to /dev/zero", [&] { return symlink("/dev/zero", dirs.c_str()) == 0; }},
         {"FIFO", [&] { return mkfifo(dirs.c_str(), 0600) == 0; }},
-        {"over 64 KB", [&] {
+        {"over 64 KB",
+         [&] {
              FILE* f = std::fopen(dirs.c_str(), "w");
              if (!f)
                  return false;
@@ -230,8 +316,8 @@ TEST(UserFolders, ReadOnlyASmallRegularUserDirsFile) {
         }
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status)) << c.kind << ": ended by signal "
-                                       << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+        EXPECT_TRUE(WIFEXITED(status))
+            << c.kind << ": ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
         EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << c.kind;
     }
     // The same line in a small regular file still counts.

@@ -130,5 +130,6 @@ TEST(RunFileIo, WhatIsNoRunIsRefusedInOneLine) {
     EXPECT_FALSE(WriteRunFile(folder + "bad.qrun", unrecordable, &error));
     EXPECT_NE(error.find("the run cannot be recorded"), std::string::npos) << error;
     EXPECT_FALSE(WriteRunFile(folder + "no/such/folder/run.qrun", runtest::SmallRun(), &error));
-    EXPECT_EQ(error, "cannot write " + folder + "no/such/folder/run.qrun");
+    EXPECT_EQ(error, "cannot write beside " + folder +
+                         "no/such/folder/run.qrun: No such file or directory");
 }
