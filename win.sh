@@ -2,8 +2,8 @@
 # Builds Quibbo for 64-bit Windows into build-win/ with mingw-w64 and packs
 # build-win/quibbo-VERSION-windows-x64.zip: quibbo.exe, leveltool.exe, the
 # campaign's levels, README.txt and LICENSE.txt. The programs need no DLL
-# beyond Windows' own. The campaign is made with the Windows level tool
-# under Wine. Installs what is missing first (apt-get).
+# beyond Windows' own. The campaign is made with the level tool built for
+# this machine (in build/). Installs what is missing first (apt-get).
 #
 #   ./win.sh                    build the programs and the zip
 #   QUIBBO_TESTS=ON ./win.sh    also the unit tests (quibbo_tests.exe)
@@ -14,12 +14,15 @@ tools/deps.sh g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev zip
 tests=${QUIBBO_TESTS:-OFF}
 [ "$tests" = ON ] && tools/deps.sh googletest
 out=build-win
+# The campaign's levels come with the game (cmake/Campaign.cmake), made by
+# this machine's own level tool: the same bytes as the Windows one makes,
+# without a Wine prefix to run it in.
+tools/deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$(nproc)" --target leveltool >/dev/null
 cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DQUIBBO_TESTS="$tests" >/dev/null
-# The campaign's levels come with the game (cmake/Campaign.cmake); the level
-# tool runs under Wine in the build's own prefix, made here once.
-export WINEDEBUG=-all
-[ -d "$out/wine" ] || WINEPREFIX="$PWD/$out/wine" wine wineboot -i >/dev/null 2>&1 || true
+    -DCMAKE_BUILD_TYPE=Release -DQUIBBO_TESTS="$tests" \
+    -DQUIBBO_HOST_LEVELTOOL="$PWD/build/leveltool" >/dev/null
 targets=(quibbo leveltool)
 [ "$tests" = ON ] && targets+=(quibbo_tests)
 cmake --build "$out" -j"$(nproc)" --target "${targets[@]}"

@@ -10,10 +10,16 @@ set(QUIBBO_CAMPAIGN_DIR ${CMAKE_SOURCE_DIR}/levels CACHE PATH
 file(GLOB QUIBBO_CAMPAIGN_MAPS CONFIGURE_DEPENDS ${QUIBBO_CAMPAIGN_DIR}/QB*.txt)
 list(FILTER QUIBBO_CAMPAIGN_MAPS INCLUDE REGEX "/QB[0-9][0-9]+\\.txt$")
 set(QUIBBO_CAMPAIGN_LEVELS)
+set(QUIBBO_HOST_LEVELTOOL "" CACHE FILEPATH
+  "For a cross build: a level tool built for this machine, to make the campaign with")
 # The browser build's tool is JavaScript: node runs it, on the real files.
 set(tool leveltool)
 if(EMSCRIPTEN)
   set(tool node --no-experimental-fetch $<TARGET_FILE:leveltool>)
+elseif(CMAKE_CROSSCOMPILING AND QUIBBO_HOST_LEVELTOOL)
+  # The same maps make the same bytes with this machine's own tool, which
+  # spares a Wine prefix of some 700 MB made only to run the other one.
+  set(tool ${QUIBBO_HOST_LEVELTOOL})
 elseif(CMAKE_CROSSCOMPILING)
   # A tool built for another system runs under its emulator (Wine for the
   # Windows build: cmake/mingw-w64.cmake).
