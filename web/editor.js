@@ -139,9 +139,11 @@
     : (e.name && e.name !== 'Error' ? e.name + ': ' : '') + (e.message || 'the browser refused to keep it');
   const tabs = typeof BroadcastChannel === 'function' ? new BroadcastChannel('quibbo-editor') : null;
   const tell = news => { if (tabs) tabs.postMessage(news); };
+  // The name wanted, or the next "Level N" free after it.
   const freeName = (wanted, taken) => {
-    const base = wanted.trim().slice(0, 60) || 'Level';
-    for (let n = 1; ; n++) if (!taken.includes(n > 1 ? `${base} ${n}` : base)) return n > 1 ? `${base} ${n}` : base;
+    const name = wanted.trim().slice(0, 60) || 'Level', [, base, first] = /^(.*?)(?: (\d+))?$/.exec(name);
+    if (!taken.includes(name)) return name;
+    for (let n = Math.max(2, +(first || 0) + 1); ; n++) if (!taken.includes(`${base} ${n}`)) return `${base} ${n}`;
   };
   // Puts `record` over its `version` (null for a new level): the name and
   // version it was kept under.

@@ -452,4 +452,63 @@ async function limits(browser, log, tools) {
   fs.rmSync(scratch, { recursive: true, force: true });
 }
 
-module.exports = { editor, limits };
+// Two tabs of one browser on the same levels: nothing either draws is lost.
+// A tab without BroadcastChannel hears nothing and learns of the other's
+// saves only from the store's versions.
+async function tabs(browser, log, tools) {
+  const { check } = tools;
+  const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+  context.url = browser.url;
+  const kept = page => page.evaluate(() => new Promise(resolve => {
+    const open = indexedDB.open('quibbo-editor');
+    open.onsuccess = () => {
+      const all = open.result.transaction('levels').objectStore('levels').getAll();
+      all.onsuccess = () => resolve(Object.fromEntries(all.result.map(r => [r.name, Array.from(r.cells)])));
+    };
+  }));
+  // Does what `act` does and waits until the store has it.
+  const keeping = async (page, act) => {
+    const saves = await page.evaluate(() => QuibboEditor.state.saves);
+    await act();
+    await page.waitForFunction(n => QuibboEditor.state.saves > n, saves, { timeout: 5000 }).catch(() => {});
+    await settled(page);
+  };
+  const dot = (page, c, r) => keeping(page, async () => { await pick(page, 64); await stroke(page, [c, r], [c, r]); });
+  const a = await openEditor(context, log), b = await openEditor(context, log);
+  await dot(a, 3, 3);
+  await b.waitForFunction(() => QuibboEditor.level().cells[3 * 24 + 3] === 64, null, { timeout: 5000 }).catch(() => {});
+  await dot(b, 5, 3);
+  await a.waitForFunction(() => QuibboEditor.level().cells[3 * 24 + 5] === 64, null, { timeout: 5000 }).catch(() => {});
+  await dot(a, 7, 3);
+  const both = (await kept(a)).Level || [];
+  check('editor: two tabs drawing on one level in turn: the store holds every stroke of both',
+    [3, 5, 7].every(c => both[3 * 24 + c] === 64), JSON.stringify([3, 5, 7].map(c => both[3 * 24 + c])));
+
+  // Deaf to the other tab, C draws on a level A has changed since C read it.
+  const c = await context.newPage();
+  c.on('pageerror', e => log.push('editor page error: ' + e.message));
+  await c.addInitScript(() => { delete window.BroadcastChannel; });
+  await c.goto(`${context.url}/editor.html`);
+  await ready(c);
+  await dot(a, 9, 3);
+  await dot(c, 11, 3);
+  const forked = await kept(a), cNote = await c.evaluate(() => QuibboEditor.state);
+  check('editor: a tab that draws on a level changed elsewhere keeps its work under a new name, and says so',
+    forked.Level[3 * 24 + 9] === 64 && forked.Level[3 * 24 + 11] === 1 && forked['Level 2'] &&
+    forked['Level 2'][3 * 24 + 11] === 64 && forked['Level 2'][3 * 24 + 9] === 1 && cNote.level === 'Level 2' &&
+    cNote.note === `"Level" was changed in another tab: this tab's work is kept as "Level 2"`,
+    JSON.stringify({ names: Object.keys(forked), level: cNote.level, note: cNote.note }));
+
+  // Both make a New level: C, deaf, proposes the name A has just taken.
+  const make = page => keeping(page, async () => { await page.click('#new'); await page.click('#ask-ok'); });
+  await make(a);
+  await dot(a, 2, 2);
+  await make(c);
+  const made = await kept(a), names = [await a.evaluate(() => QuibboEditor.state.level), await c.evaluate(() => QuibboEditor.state.level)];
+  check('editor: New levels in two tabs never share a name; neither replaces the other',
+    names[0] === 'Level 3' && names[1] === 'Level 4' && made['Level 3'] && made['Level 3'][2 * 24 + 2] === 64 &&
+    made['Level 4'] && made['Level 4'][2 * 24 + 2] === 1, JSON.stringify({ names, kept: Object.keys(made) }));
+  await context.close();
+}
+
+module.exports = { editor, limits, tabs };

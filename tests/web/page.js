@@ -17,7 +17,7 @@ const path = require('path');
 const { execFileSync } = require('child_process');
 const zlib = require('zlib');
 const { chromium } = require(process.env.PLAYWRIGHT_CORE || path.join(__dirname, '../../web/node_modules/playwright-core'));
-const { editor, limits } = require('./editor');
+const { editor, limits, tabs } = require('./editor');
 
 const root = path.resolve(process.argv[2] || 'build-web');
 const native = path.resolve(process.argv[3] || 'build/quibbo');
@@ -1162,6 +1162,9 @@ async function editorPage(browser, log) {
 async function editorLimits(browser, log) {
   await limits(browser, log, { check, leveltool });
 }
+async function editorTabs(browser, log) {
+  await tabs(browser, log, { check });
+}
 
 (async () => {
   const server = await serve();
@@ -1173,7 +1176,7 @@ async function editorLimits(browser, log) {
   browser.executable = executable;
   const log = [];
   try {
-    const parts = [sameGame, desktop, phone, levelFiles, address, links, runs, editorPage, editorLimits, webApp];
+    const parts = [sameGame, desktop, phone, levelFiles, address, links, runs, editorPage, editorLimits, editorTabs, webApp];
     // PARTS=links,editorPage runs only those.
     const only = process.env.PARTS ? process.env.PARTS.split(',') : null;
     for (const part of parts.filter(p => !only || only.includes(p.name))) {
