@@ -92,11 +92,31 @@
     clearTimeout(checkTimer);
     checkTimer = setTimeout(check, level.cells.length > 128 * 128 ? 250 : 20);
   }
+  // A worker checks, where the page may start one: one level at a time, and
+  // the latest level as soon as it is free again.
+  let checker = null, asked = 0;
+  try {
+    checker = new Worker('editcheck.js');
+    checker.onmessage = ({ data }) => {
+      const stale = data.serial !== asked;
+      checker.busy = false;
+      if (stale) check();
+      else if (level && data.name === level.name) answer(data.json);
+    };
+    checker.onerror = e => { e.preventDefault(); checker = null; check(); }; // checked here instead
+  } catch (e) { checker = null; }
   function check() {
     clearTimeout(checkTimer);
-    push();
+    if (!checker) { push(); answer(text(M._EditCheck())); return; }
+    asked++;
+    if (checker.busy) return;
+    checker.busy = true;
+    const { name, width, height, cells, colours } = level;
+    checker.postMessage({ serial: asked, name, width, height, cells, colours });
+  }
+  function answer(json) {
     // The module lists the first problems only, and counts them all.
-    const result = JSON.parse(text(M._EditCheck())), failures = result.failures || [], n = result.count;
+    const result = JSON.parse(json), failures = result.failures || [], n = result.count;
     grid.marks = failures.flatMap(f => f.cells || []);
     const line = n === 0 && result.fits
       ? `Can be finished, plays fair: ${count(result.dots, 'dot')}, ${count(result.guns, 'gun')}, ${count(result.enemies, 'enemy', 'enemies')}`
@@ -261,7 +281,9 @@
     flush();
     await saving;
     const record = db && await request('readonly', s => s.get(e.target.value));
-    if (record) show(record);
+    if (!record) return;
+    show(record);
+    scheduleSave(); // the level chosen is the one the next visit opens
   };
 
   // ---- Questions: a name, a size, or yes and no ----
