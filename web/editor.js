@@ -151,7 +151,7 @@
   const request = (mode, use) => new Promise((resolve, reject) => {
     const t = db.transaction('levels', mode), asked = use(t.objectStore('levels'));
     t.oncomplete = () => resolve(asked && ('result' in asked ? asked.result : asked.value));
-    t.onerror = t.onabort = () => reject(t.error);
+    t.onerror = t.onabort = () => reject(t.error || new Error('the browser refused to keep it'));
   });
   // A store's refusal in words: a full disk's has no message of its own.
   const refusal = e => !e ? 'the browser refused to keep it'
