@@ -111,7 +111,7 @@ DotTour PlanDotTour(const LevelGrid& grid, LevelCell start) {
     }
 }
 
-LevelCheck CheckLevel(const LevelGrid& grid) {
+LevelCheck CheckLevel(const LevelGrid& grid, size_t listed) {
     LevelCheck check;
     check.width = grid.width;
     check.height = grid.height;
@@ -135,8 +135,9 @@ LevelCheck CheckLevel(const LevelGrid& grid) {
     }
     check.enemies = static_cast<int>(enemies.size());
     std::vector<LevelFailure>& fail = check.failures;
-    const auto failAt = [&fail](std::vector<LevelCell> cells, std::string text) {
-        fail.push_back({std::move(text), std::move(cells)});
+    const auto failAt = [&](std::vector<LevelCell> cells, std::string text) {
+        if (check.failureCount++ < listed)
+            fail.push_back({std::move(text), std::move(cells)});
     };
 
     // Where the game puts the player: the first start marker, else the middle.
@@ -223,10 +224,13 @@ std::string FormatLevelCheck(const LevelCheck& check) {
            std::to_string(check.tour.stops.size()) + " dots and guns\n";
     for (const LevelFailure& failure : check.failures)
         out += "fail: " + failure.text + "\n";
-    if (check.failures.empty())
+    if (check.failureCount > check.failures.size())
+        out +=
+            "fail: and " + std::to_string(check.failureCount - check.failures.size()) + " more\n";
+    if (check.failureCount == 0)
         out += "verdict: can be finished, plays fair\n";
     else
-        out += "verdict: " + std::to_string(check.failures.size()) +
-               (check.failures.size() == 1 ? " problem\n" : " problems\n");
+        out += "verdict: " + std::to_string(check.failureCount) +
+               (check.failureCount == 1 ? " problem\n" : " problems\n");
     return out;
 }

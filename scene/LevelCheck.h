@@ -9,6 +9,8 @@
 // corners, and the grid's edge is a wall.
 #pragma once
 #include "scene/LevelBitmap.h"
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -57,13 +59,17 @@ struct LevelCheck {
     bool fitsBudget = false;
     std::string budget; // why it does not fit; empty when it does
     DotTour tour;
-    // Empty when the level passes.
+    // Empty when the level passes. At most the first `listed` problems found
+    // (see CheckLevel); failureCount counts them all.
     std::vector<LevelFailure> failures;
+    size_t failureCount = 0;
 };
 
 // Every check at once; the budget is weighed as the game's build would
-// weigh it with the program's pictures.
-LevelCheck CheckLevel(const LevelGrid& grid);
+// weigh it with the program's pictures. A random map can have a problem in
+// every few cells: only the first `listed` are kept, so an editor's memory
+// and its list stay small whatever the map.
+LevelCheck CheckLevel(const LevelGrid& grid, size_t listed = SIZE_MAX);
 
 // The check in lines: counts, start, budget, tour length, then each failure
 // on a line of its own starting "fail: ", and a last line with the verdict.

@@ -279,11 +279,11 @@ window.EditGrid = function (canvas, M, changed, say) {
     busy: () => !!gesture,
     zoomBy: factor => zoomAt(canvas.clientWidth / 2, canvas.clientHeight / 2, view.zoom * factor),
     // Shows a level (the object stays the page's: steps change it in place).
-    show(shown) {
+    show(shown, keepView) {
       level = shown;
       marks = [];
       swatches = new Array(256); // a level's own colours may show in them
-      fit();
+      if (keepView) draw(); else fit();
     },
     rename(old, name) { histories.set(name, histories.get(old)); histories.delete(old); },
     forget: name => histories.delete(name),

@@ -12,6 +12,11 @@
   const PALETTE = [[1, 'Corridor'], [128, 'Tiles'], [129, 'Wood'], [130, 'Stone'], [131, 'Brick'], [132, 'Hedge'],
     [64, 'Dot'], [65, 'Gun'], [66, 'Barrel'], [67, 'Crate'], [68, 'Lamp'], [3, 'Enemy start'], [2, 'Player start']];
   const CORRIDOR = 1, WALL = 128, MAX_FILE = 64 << 20;
+  // A link's level larger than this opens only when the player says so.
+  const ASK_CELLS = 1000000;
+  // The level being opened, kept while it opens: found at the next start, it
+  // froze or crashed the tab, and is not opened by itself again.
+  const OPENING = 'quibbo-editor-opening';
 
   const state = { ready: false, checks: 0, saves: 0, plays: 0, summary: '', failures: [], level: '' };
   let M = null;                // the module
@@ -57,8 +62,11 @@
   const text = at => M.UTF8ToString(at);
 
   function changed() {
-    scheduleCheck();
     scheduleSave();
+    refresh();
+  }
+  function refresh() {
+    scheduleCheck();
     $('undo').disabled = !grid.steps().undo.length;
     $('redo').disabled = !grid.steps().redo.length;
     grid.draw();
@@ -84,10 +92,31 @@
     clearTimeout(checkTimer);
     checkTimer = setTimeout(check, level.cells.length > 128 * 128 ? 250 : 20);
   }
+  // A worker checks, where the page may start one: one level at a time, and
+  // the latest level as soon as it is free again.
+  let checker = null, asked = 0;
+  try {
+    checker = new Worker('editcheck.js');
+    checker.onmessage = ({ data }) => {
+      const stale = data.serial !== asked;
+      checker.busy = false;
+      if (stale) check();
+      else if (level && data.name === level.name) answer(data.json);
+    };
+    checker.onerror = e => { e.preventDefault(); checker = null; check(); }; // checked here instead
+  } catch (e) { checker = null; }
   function check() {
     clearTimeout(checkTimer);
-    push();
-    const result = JSON.parse(text(M._EditCheck())), failures = result.failures || [], n = failures.length;
+    if (!checker) { push(); answer(text(M._EditCheck())); return; }
+    asked++;
+    if (checker.busy) return;
+    checker.busy = true;
+    const { name, width, height, cells, colours } = level;
+    checker.postMessage({ serial: asked, name, width, height, cells, colours });
+  }
+  function answer(json) {
+    // The module lists the first problems only, and counts them all.
+    const result = JSON.parse(json), failures = result.failures || [], n = result.count;
     grid.marks = failures.flatMap(f => f.cells || []);
     const line = n === 0 && result.fits
       ? `Can be finished, plays fair: ${count(result.dots, 'dot')}, ${count(result.guns, 'gun')}, ${count(result.enemies, 'enemy', 'enemies')}`
@@ -96,23 +125,59 @@
     $('summary').textContent = line;
     $('summary').classList.toggle('bad', n > 0 || !result.fits);
     Object.assign(state, { checks: state.checks + 1, summary: line, failures: failures.map(f => f.text) });
-    // The full list: each problem takes the view to its cell.
-    $('problems').replaceChildren(...failures.map(f => {
+    // The list: each problem takes the view to its cell.
+    const items = failures.map(f => {
       const item = document.createElement('li');
       item.append(Object.assign(document.createElement('button'), { type: 'button', className: 'problem', textContent: f.text,
         onclick: () => { $('report').close(); grid.centre(...((f.cells || [])[0] || [0, 0])); } }));
       return item;
-    }));
+    });
+    if (n > failures.length) items.push(Object.assign(document.createElement('li'), { className: 'more',
+      textContent: `and ${count(n - failures.length, 'more problem')}` }));
+    $('problems').replaceChildren(...items);
     $('report-text').textContent = result.report || '';
+    opened(level.name);
   }
   $('summary').onclick = () => { if (level) { check(); $('report').showModal(); } };
 
   // ---- Keeping: every level in IndexedDB under its name; the last one
-  // changed comes back on the next visit ----
+  // changed comes back on the next visit. Tabs share the store: each record
+  // has a version, one more at each save, and a tab saves only over the
+  // version it read or wrote last, so work that would overwrite another
+  // tab's is kept under a new name instead. A new level's name is chosen
+  // inside the transaction that keeps it, so two tabs never take the same.
+  // Other tabs hear of each save (BroadcastChannel, where there is one) and
+  // show it, unless they have changes of their own still to keep ----
   const request = (mode, use) => new Promise((resolve, reject) => {
     const t = db.transaction('levels', mode), asked = use(t.objectStore('levels'));
-    t.oncomplete = () => resolve(asked && asked.result);
+    t.oncomplete = () => resolve(asked && ('result' in asked ? asked.result : asked.value));
     t.onerror = t.onabort = () => reject(t.error || new Error('the browser refused to keep it'));
+  });
+  // A store's refusal in words: a full disk's has no message of its own.
+  const refusal = e => !e ? 'the browser refused to keep it'
+    : e.name === 'QuotaExceededError' ? "the browser's storage is full"
+    : (e.name && e.name !== 'Error' ? e.name + ': ' : '') + (e.message || 'the browser refused to keep it');
+  const tabs = typeof BroadcastChannel === 'function' ? new BroadcastChannel('quibbo-editor') : null;
+  const tell = news => { if (tabs) tabs.postMessage(news); };
+  // The name wanted, or the next "Level N" free after it.
+  const freeName = (wanted, taken) => {
+    const name = wanted.trim().slice(0, 60) || 'Level', [, base, first] = /^(.*?)(?: (\d+))?$/.exec(name);
+    if (!taken.includes(name)) return name;
+    for (let n = Math.max(2, +(first || 0) + 1); ; n++) if (!taken.includes(`${base} ${n}`)) return `${base} ${n}`;
+  };
+  // Puts `record` over its `version` (null for a new level): the name and
+  // version it was kept under.
+  const keep = (record, version) => request('readwrite', store => {
+    const kept = { value: null };
+    const put = (name, v) => { store.put(Object.assign({}, record, { name, version: v })); kept.value = { name, version: v }; };
+    const there = store.get(record.name);
+    there.onsuccess = () => {
+      const found = there.result;
+      if (version === null ? !found : !found || (found.version || 0) === version) return put(record.name, version + 1);
+      const keys = store.getAllKeys();
+      keys.onsuccess = () => put(freeName(record.name, keys.result), 1);
+    };
+    return kept;
   });
   let saveTimer = 0, saving = Promise.resolve();
   function scheduleSave() {
@@ -123,40 +188,87 @@
     clearTimeout(saveTimer);
     saveTimer = 0;
     if (!db) return saving;
-    const { name, width, height, cells, colours } = level;
+    const saved = level, { name, width, height, cells, colours } = saved;
     const record = { name, width, height, cells: cells.slice(), colours: colours.slice(), updated: Date.now() };
-    return (saving = saving.then(() => request('readwrite', s => s.put(record)))
-      .then(() => { state.saves++; }, e => note('The level could not be kept: ' + e.message, true)));
+    return (saving = saving.then(() => keep(record, saved.version)).then(kept => {
+      const fresh = saved.version === null;
+      state.saves++;
+      saved.version = kept.version;
+      if (!names.includes(kept.name)) names.push(kept.name);
+      if (kept.name !== name) {
+        saved.name = kept.name;
+        grid.rename(name, kept.name);
+        if (saved === level) state.level = kept.name;
+        listLevels();
+        note(fresh ? `Kept as "${kept.name}": another tab has a level named "${name}"`
+          : `"${name}" was changed in another tab: this tab's work is kept as "${kept.name}"`, true);
+      }
+      tell({ name: kept.name, version: kept.version });
+    }, e => note('The level could not be kept: ' + refusal(e), true)));
   }
   const flush = () => { if (saveTimer) save(); };
-  addEventListener('pagehide', flush);
+  addEventListener('pagehide', () => {
+    flush();
+    opening(o => { o.level = null; }); // left, not frozen
+  });
   document.addEventListener('visibilitychange', () => { if (document.hidden) flush(); });
   const latest = async () => (db ? await request('readonly', s => s.getAll()) : []).sort((a, b) => b.updated - a.updated);
+  if (tabs) tabs.onmessage = async ({ data: news }) => {
+    if (news.gone) names = names.filter(n => n !== news.name);
+    else if (!names.includes(news.name)) names.push(news.name);
+    listLevels();
+    const newer = () => !news.gone && level && level.name === news.name && news.version > (level.version || 0) &&
+      !saveTimer && !grid.busy();
+    if (!newer()) return;
+    await saving;
+    const record = newer() && await request('readonly', s => s.get(news.name));
+    // This tab's undo steps were taken on the cells it had.
+    if (record && newer()) { grid.forget(record.name); show(record, true); }
+  };
+
+  // What froze the tab: the level being opened, kept until its first check
+  // ends, and the levels found still opening when the editor started.
+  function opening(change) {
+    let now = {};
+    try { now = JSON.parse(localStorage.getItem(OPENING)) || {}; } catch (e) { /* kept nowhere: nothing froze */ }
+    if (change) {
+      change(now);
+      try { localStorage.setItem(OPENING, JSON.stringify(now)); } catch (e) { /* as above */ }
+    }
+    return now;
+  }
+  const opened = name => {
+    const now = opening();
+    if (now.level === name || (now.stuck || []).includes(name))
+      opening(o => { o.level = null; o.stuck = (o.stuck || []).filter(n => n !== name); });
+  };
 
   function listLevels() {
     names.sort((a, b) => a.localeCompare(b, undefined, { numeric: true }));
     $('levels').replaceChildren(...names.map(n => new Option(n, n, false, level && n === level.name)));
   }
-  function uniqueName(wanted) {
-    const base = wanted.trim().slice(0, 60) || 'Level';
-    for (let n = 1; ; n++) if (!names.includes(n > 1 ? `${base} ${n}` : base)) return n > 1 ? `${base} ${n}` : base;
-  }
-  // Shows a level: its own undo history, the view fitted to it, checked.
-  function show(record) {
+  const uniqueName = wanted => freeName(wanted, names);
+  // Shows a level: its own undo history, the view fitted to it (or kept, for
+  // another tab's save of it), checked.
+  function show(record, keepView) {
     flush();
-    level = { name: record.name, width: record.width, height: record.height,
+    level = { name: record.name, width: record.width, height: record.height, version: record.version || 0,
       cells: new Uint8Array(record.cells), colours: new Uint8Array(record.colours || []) };
     state.level = level.name;
-    grid.show(level);
+    opening(o => { o.level = level.name; });
+    grid.show(level, keepView);
     listLevels();
-    changed();
+    refresh();
   }
   // A level of its own for what was made, opened or carried by a link:
-  // never in the place of one that is kept.
-  function add(name, grid) {
-    names.push(name = uniqueName(name));
+  // never in the place of one that is kept. Resolves with the name it is
+  // kept under.
+  async function add(name, grid) {
+    if (!names.includes(name = uniqueName(name))) names.push(name);
     show(Object.assign({ name }, grid));
-    return name;
+    level.version = null;
+    await save();
+    return level.name;
   }
   function blank(width, height) { // walls round, corridor inside, a start looking north
     const cells = new Uint8Array(width * height).fill(CORRIDOR);
@@ -166,8 +278,12 @@
     return { width, height, cells, colours: new Uint8Array(0) };
   }
   $('levels').onchange = async e => {
+    flush();
+    await saving;
     const record = db && await request('readonly', s => s.get(e.target.value));
-    if (record) show(record);
+    if (!record) return;
+    show(record);
+    scheduleSave(); // the level chosen is the one the next visit opens
   };
 
   // ---- Questions: a name, a size, or yes and no ----
@@ -195,7 +311,7 @@
 
   $('new').onclick = async () => {
     const a = await ask({ title: 'New level', name: uniqueName('Level'), size: [24, 16], valid: a => nameProblem(a) || sizeProblem(a) });
-    if (a) add(a.name, blank(a.width, a.height));
+    if (a) await add(a.name, blank(a.width, a.height));
   };
   $('resize').onclick = async () => {
     const { width, height } = level;
@@ -215,6 +331,7 @@
     names = names.filter(n => n !== old).concat(a.name);
     grid.rename(old, a.name);
     if (db) await request('readwrite', s => { s.delete(old); });
+    tell({ name: old, gone: true });
     await save();
     listLevels();
   };
@@ -228,7 +345,8 @@
     names = names.filter(n => n !== gone);
     grid.forget(gone);
     const rest = await latest();
-    if (rest.length) show(rest[0]); else add('Level', blank(24, 16));
+    tell({ name: gone, gone: true });
+    if (rest.length) show(rest[0]); else await add('Level', blank(24, 16));
   };
 
   // ---- Files: a level file or a text map in, by picker or drop; out as downloads ----
@@ -240,7 +358,7 @@
     const why = asText || /\.txt$/i.test(file.name) ? withText(new TextDecoder().decode(bytes), at => text(M._EditReadText(at)))
       : withBytes(bytes, (at, size) => text(M._EditReadBitmap(at, size)));
     if (why) return refuse(why);
-    note(`Opened ${file.name} as "${add(file.name.replace(/\.(bmp|txt)$/i, ''), pull())}"`);
+    note(`Opened ${file.name} as "${await add(file.name.replace(/\.(bmp|txt)$/i, ''), pull())}"`);
   }
   const take = (files, asText) => { for (const f of files) open(f, asText).catch(e => note(e.message, true)); };
   $('pick').onchange = e => { take([...e.target.files]); e.target.value = ''; };
@@ -285,7 +403,15 @@
       const body = await QuibboCode.inflate(output(M._EditOutputSize()), M._EditMaxCodeBodyBytes());
       const refused = withBytes(body, (at, size) => text(M._EditReadCodeBody(at, size)));
       if (refused) throw new Error(refused);
-      note(`The link's level is kept as "${add('Shared level', pull())}"`);
+      // Taken now: a check while the question is open sets the module's grid.
+      const shared = pull(), { width, height } = shared;
+      if (width * height > ASK_CELLS && !await ask({ title: 'A large level',
+        message: `The link's level is ${width} x ${height} cells: the editor may be slow with it. Open it?` })) {
+        note("The link's level was not opened");
+        state.refused = 'not opened';
+        return;
+      }
+      note(`The link's level is kept as "${await add('Shared level', shared)}"`);
     } catch (e) {
       note('The link was refused: ' + e.message, true);
       state.refused = e.message;
@@ -389,7 +515,16 @@
     }));
     chooseTool('brush');
     choosePaint(WALL);
-    if (kept.length) show(kept[0]); else add('Level', blank(24, 16));
+    // A level that was still opening when the tab last stopped is not
+    // opened by itself again: it may freeze the tab each time.
+    const { stuck = [] } = opening(o => {
+      if (o.level) o.stuck = [...new Set((o.stuck || []).concat(o.level))];
+      o.level = null;
+    });
+    const first = kept.find(r => !stuck.includes(r.name));
+    if (kept.length && stuck.includes(kept[0].name))
+      note(`"${kept[0].name}" was not opened: the editor stopped while opening it last time. Pick it from the list to try again.`, true);
+    if (first) show(first); else await add('Level', blank(24, 16));
     await openLink();
     state.ready = true;
   }).catch(e => { $('where').textContent = 'The editor could not start: ' + e.message; });

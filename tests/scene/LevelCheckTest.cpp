@@ -162,3 +162,25 @@ TEST(LevelCheck, BudgetCountsMatchTheBuild) {
     EXPECT_FALSE(check.fitsBudget);
     EXPECT_TRUE(Has(FormatLevelCheck(check), "fail: over the level budget: a frame would take"));
 }
+
+TEST(LevelCheck, KeepsOnlyTheFirstProblemsButCountsThemAll) {
+    // A dot walled in every other cell: thousands of problems, of which a
+    // bounded check keeps the first few and the report says how many more.
+    LevelGrid grid;
+    grid.width = grid.height = 101;
+    grid.cells.assign(101 * 101, CELL_WALL);
+    for (size_t i = 1; i < grid.cells.size(); i += 2)
+        grid.cells[i] = CELL_ITEM + ITEM_DOT;
+    grid.cells[0] = CELL_START;
+    const LevelCheck all = CheckLevel(grid), some = CheckLevel(grid, 5);
+    ASSERT_GT(all.failures.size(), 5000u);
+    EXPECT_EQ(all.failures.size(), all.failureCount);
+    EXPECT_EQ(all.failureCount, some.failureCount);
+    ASSERT_EQ(5u, some.failures.size());
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(all.failures[i].text, some.failures[i].text);
+    const std::string text = FormatLevelCheck(some);
+    EXPECT_TRUE(Has(text, "fail: and " + std::to_string(all.failureCount - 5) + " more\n"));
+    EXPECT_TRUE(Has(text, "verdict: " + std::to_string(all.failureCount) + " problems\n"));
+    EXPECT_FALSE(Has(FormatLevelCheck(all), " more\n"));
+}

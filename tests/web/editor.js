@@ -318,4 +318,197 @@ async function phone(browser, log, tools, scratch) {
   await fresh.close();
 }
 
-module.exports = { editor };
+// A map drawn at random: a problem every few cells.
+function randomMap(side) {
+  let seed = 12345;
+  const next = () => (seed = (seed * 1103515245 + 12345) >>> 0) >>> 16;
+  const kinds = '.......#######oEGP';
+  let text = '';
+  for (let r = 0; r < side; r++) {
+    let row = '';
+    for (let c = 0; c < side; c++) row += kinds[next() % kinds.length];
+    text += row + '\n';
+  }
+  return text;
+}
+const openMap = (width, height) => Array.from({ length: height },
+  (_, r) => (r === height - 1 ? 'P' + 'o' : '..') + '.'.repeat(width - 2)).join('\n') + '\n';
+// The longest the page's own thread went without running a timer, from now.
+const watchStalls = page => page.evaluate(() => {
+  window.stalls = { last: performance.now(), worst: 0 };
+  clearInterval(window.stallTimer);
+  window.stallTimer = setInterval(() => {
+    const now = performance.now();
+    stalls.worst = Math.max(stalls.worst, now - stalls.last);
+    stalls.last = now;
+  }, 10);
+});
+const worstStall = page => page.evaluate(() => Math.round(stalls.worst));
+
+// Large and broken maps, a link to a large level, a full disk: the editor
+// stays responsive, lists a bounded number of problems, and says why.
+async function limits(browser, log, tools) {
+  const { check } = tools;
+  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'quibbo-limits-'));
+  const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+  context.url = browser.url;
+  let page = await openEditor(context, log);
+
+  // 1024 x 1024 cells of random map: the level tool counts its problems.
+  const random = randomMap(1024);
+  fs.writeFileSync(path.join(scratch, 'random.txt'), random);
+  const verdict = /verdict: (\d+) problems/.exec(require('child_process').spawnSync(tools.leveltool,
+    ['check', path.join(scratch, 'random.txt')], { encoding: 'utf8', maxBuffer: 1 << 30 }).stdout);
+  const errors = log.length, checks = await page.evaluate(() => QuibboEditor.state.checks);
+  await watchStalls(page);
+  await page.setInputFiles('#pick-text', { name: 'random.txt', mimeType: 'text/plain', buffer: Buffer.from(random) });
+  await page.waitForFunction(c => QuibboEditor.state.level === 'random' && QuibboEditor.state.checks > c, checks,
+    { timeout: 30000 }).catch(() => {});
+  await settled(page);
+  const imported = await page.evaluate(() => ({ summary: QuibboEditor.state.summary, note: QuibboEditor.state.note,
+    items: document.querySelectorAll('#problems li').length, last: document.querySelector('#problems li:last-child').textContent }));
+  imported.stall = await worstStall(page);
+  const total = verdict ? +verdict[1] : -1;
+  check('editor: a 1024 x 1024 random map imports without an error or a 2 s stall; 100 problems listed, then how many more',
+    total > 10000 && imported.stall < 2000 && log.length === errors && imported.summary.startsWith(`${total} problems: `) &&
+    imported.items === 101 && imported.last === `and ${total - 100} more problems`, JSON.stringify({ total, imported }));
+
+  // Reopened on a reload; not after a visit that stopped while opening it.
+  await page.reload();
+  await ready(page);
+  const reopened = await page.evaluate(() => QuibboEditor.state.level);
+  // A tab that died while "random" opened left its mark in the storage.
+  await page.close();
+  page = await context.newPage();
+  await page.addInitScript(() => localStorage.setItem('quibbo-editor-opening', JSON.stringify({ level: 'random' })));
+  await page.goto(`${context.url}/editor.html`);
+  await ready(page);
+  const spared = await page.evaluate(() => ({ level: QuibboEditor.state.level, note: QuibboEditor.state.note }));
+  await page.selectOption('#levels', 'random');
+  await page.waitForFunction(() => QuibboEditor.state.level === 'random' && /^\d+ problems/.test(QuibboEditor.state.summary));
+  await page.close();
+  page = await openEditor(context, log);
+  const picked = await page.evaluate(() => QuibboEditor.state.level);
+  check('editor: a level that was still opening when the tab stopped is not opened by itself, and says so',
+    reopened === 'random' && spared.level === 'Level' && /^"random" was not opened: /.test(spared.note) && picked === 'random',
+    JSON.stringify({ reopened, spared, picked }));
+
+  // A link's level of more than a million cells asks first.
+  fs.writeFileSync(path.join(scratch, 'wide.txt'), openMap(1001, 1000));
+  const code = execFileSync(tools.leveltool, ['link', path.join(scratch, 'wide.txt'), browser.url + '/'], { encoding: 'utf8' })
+    .trim().split('#level=')[1];
+  const linked = async button => {
+    const tab = await context.newPage();
+    tab.on('pageerror', e => log.push('editor page error: ' + e.message));
+    await tab.goto(`${context.url}/editor.html#level=${code}`);
+    const asked = await tab.waitForSelector('#ask[open]', { timeout: 20000 }).then(() => tab.textContent('#ask-text'), () => '');
+    if (asked) await tab.click(button);
+    await ready(tab);
+    const seen = await tab.evaluate(() => ({ note: QuibboEditor.state.note, level: QuibboEditor.level().width, asked: '' }));
+    await tab.close();
+    return Object.assign(seen, { asked });
+  };
+  const declined = await linked('#ask button[value="cancel"]'), taken = await linked('#ask-ok');
+  check('editor: a link to a level of over a million cells opens only when the player says so',
+    /1001 x 1000 cells/.test(declined.asked) && declined.note === "The link's level was not opened" && declined.level !== 1001 &&
+    /1001 x 1000/.test(taken.asked) && taken.level === 1001, JSON.stringify({ declined, taken }));
+
+  // A 4096 x 4096 corridor: strokes do not stall the page.
+  await page.setInputFiles('#pick-text', { name: 'corridor.txt', mimeType: 'text/plain', buffer: Buffer.from(openMap(4096, 4096)) });
+  await page.waitForFunction(() => QuibboEditor.state.level === 'corridor', null, { timeout: 30000 });
+  await settled(page);
+  await watchStalls(page);
+  const checked = await page.evaluate(() => QuibboEditor.state.checks);
+  await pick(page, 128);
+  for (let i = 0; i < 3; i++) {
+    await stroke(page, [1000 + 500 * i, 500], [1000 + 500 * i, 3500]);
+    await page.waitForTimeout(50);
+  }
+  await page.waitForFunction(c => QuibboEditor.state.checks > c, checked, { timeout: 30000 }).catch(() => {});
+  await settled(page);
+  const strokes = await worstStall(page), drawn = (await desk(page)).undo;
+  check('editor: strokes on a 4096 x 4096 corridor stall the page less than 0.25 s: the map is checked off the page\'s thread', strokes < 250 && drawn === 3,
+    JSON.stringify({ strokes, drawn }));
+  await page.close();
+
+  // A full disk: the reason, in words. The store refuses as Chromium's does
+  // when the disk is full, with a DOMException that has no message.
+  page = await openEditor(context, log);
+  await page.evaluate(() => {
+    IDBObjectStore.prototype.put = function () {
+      Object.defineProperty(this.transaction, 'error', { value: new DOMException('', 'QuotaExceededError') });
+      this.transaction.abort();
+    };
+  });
+  await page.click('#new');
+  await page.fill('#ask-width', '400');
+  await page.fill('#ask-height', '400');
+  await page.click('#ask-ok');
+  await page.waitForFunction(() => /could not be kept/.test(QuibboEditor.state.note || ''), null, { timeout: 10000 }).catch(() => {});
+  const full = await page.evaluate(() => QuibboEditor.state.note);
+  check('editor: on a full disk, the level could not be kept because the storage is full',
+    full === "The level could not be kept: the browser's storage is full", full);
+  await context.close();
+  fs.rmSync(scratch, { recursive: true, force: true });
+}
+
+// Two tabs of one browser on the same levels: nothing either draws is lost.
+// A tab without BroadcastChannel hears nothing and learns of the other's
+// saves only from the store's versions.
+async function tabs(browser, log, tools) {
+  const { check } = tools;
+  const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+  context.url = browser.url;
+  const kept = page => page.evaluate(() => new Promise(resolve => {
+    const open = indexedDB.open('quibbo-editor');
+    open.onsuccess = () => {
+      const all = open.result.transaction('levels').objectStore('levels').getAll();
+      all.onsuccess = () => resolve(Object.fromEntries(all.result.map(r => [r.name, Array.from(r.cells)])));
+    };
+  }));
+  // Does what `act` does and waits until the store has it.
+  const keeping = async (page, act) => {
+    const saves = await page.evaluate(() => QuibboEditor.state.saves);
+    await act();
+    await page.waitForFunction(n => QuibboEditor.state.saves > n, saves, { timeout: 5000 }).catch(() => {});
+    await settled(page);
+  };
+  const dot = (page, c, r) => keeping(page, async () => { await pick(page, 64); await stroke(page, [c, r], [c, r]); });
+  const a = await openEditor(context, log), b = await openEditor(context, log);
+  await dot(a, 3, 3);
+  await b.waitForFunction(() => QuibboEditor.level().cells[3 * 24 + 3] === 64, null, { timeout: 5000 }).catch(() => {});
+  await dot(b, 5, 3);
+  await a.waitForFunction(() => QuibboEditor.level().cells[3 * 24 + 5] === 64, null, { timeout: 5000 }).catch(() => {});
+  await dot(a, 7, 3);
+  const both = (await kept(a)).Level || [];
+  check('editor: two tabs drawing on one level in turn: the store holds every stroke of both',
+    [3, 5, 7].every(c => both[3 * 24 + c] === 64), JSON.stringify([3, 5, 7].map(c => both[3 * 24 + c])));
+
+  // Deaf to the other tab, C draws on a level A has changed since C read it.
+  const c = await context.newPage();
+  c.on('pageerror', e => log.push('editor page error: ' + e.message));
+  await c.addInitScript(() => { delete window.BroadcastChannel; });
+  await c.goto(`${context.url}/editor.html`);
+  await ready(c);
+  await dot(a, 9, 3);
+  await dot(c, 11, 3);
+  const forked = await kept(a), cNote = await c.evaluate(() => QuibboEditor.state);
+  check('editor: a tab that draws on a level changed elsewhere keeps its work under a new name, and says so',
+    forked.Level[3 * 24 + 9] === 64 && forked.Level[3 * 24 + 11] === 1 && forked['Level 2'] &&
+    forked['Level 2'][3 * 24 + 11] === 64 && forked['Level 2'][3 * 24 + 9] === 1 && cNote.level === 'Level 2' &&
+    cNote.note === `"Level" was changed in another tab: this tab's work is kept as "Level 2"`,
+    JSON.stringify({ names: Object.keys(forked), level: cNote.level, note: cNote.note }));
+
+  // Both make a New level: C, deaf, proposes the name A has just taken.
+  const make = page => keeping(page, async () => { await page.click('#new'); await page.click('#ask-ok'); });
+  await make(a);
+  await dot(a, 2, 2);
+  await make(c);
+  const made = await kept(a), names = [await a.evaluate(() => QuibboEditor.state.level), await c.evaluate(() => QuibboEditor.state.level)];
+  check('editor: New levels in two tabs never share a name; neither replaces the other',
+    names[0] === 'Level 3' && names[1] === 'Level 4' && made['Level 3'] && made['Level 3'][2 * 24 + 2] === 64 &&
+    made['Level 4'] && made['Level 4'][2 * 24 + 2] === 1, JSON.stringify({ names, kept: Object.keys(made) }));
+  await context.close();
+}
+
+module.exports = { editor, limits, tabs };

@@ -17,7 +17,7 @@ const path = require('path');
 const { execFileSync } = require('child_process');
 const zlib = require('zlib');
 const { chromium } = require(process.env.PLAYWRIGHT_CORE || path.join(__dirname, '../../web/node_modules/playwright-core'));
-const { editor } = require('./editor');
+const { editor, limits, tabs } = require('./editor');
 
 const root = path.resolve(process.argv[2] || 'build-web');
 const native = path.resolve(process.argv[3] || 'build/quibbo');
@@ -1292,6 +1292,12 @@ async function editorPage(browser, log) {
   await editor(browser, log, { check, serveUrl: browser.url, native, leveltool, state, visible, open, running,
     figures, pictures });
 }
+async function editorLimits(browser, log) {
+  await limits(browser, log, { check, leveltool });
+}
+async function editorTabs(browser, log) {
+  await tabs(browser, log, { check });
+}
 
 (async () => {
   const server = await serve();
@@ -1303,7 +1309,7 @@ async function editorPage(browser, log) {
   browser.executable = executable;
   const log = [];
   try {
-    const parts = [sameGame, desktop, phone, levelFiles, address, links, runs, hostile, editorPage, webApp];
+    const parts = [sameGame, desktop, phone, levelFiles, address, links, runs, hostile, editorPage, editorLimits, editorTabs, webApp];
     // PARTS=links,editorPage runs only those.
     const only = process.env.PARTS ? process.env.PARTS.split(',') : null;
     for (const part of parts.filter(p => !only || only.includes(p.name))) {

@@ -16,6 +16,10 @@ static_assert(sizeof(LevelColour) == 4, "EditColours hands out the colours as by
 namespace {
 
 const int kMaxColours = 256;
+// What the editor's check hands out: the first problems and the cells to
+// mark, however many the map has (a random map has one every few cells).
+const size_t kListedProblems = 100;
+const size_t kMarkedCells = 1000;
 
 struct EditState {
     LevelGrid grid;
@@ -166,7 +170,7 @@ uint8_t* EditColours() {
 }
 
 const char* EditCheck() {
-    const LevelCheck check = CheckLevel(Grid());
+    const LevelCheck check = CheckLevel(Grid(), kListedProblems);
     std::string json = "{";
     JsonField(&json, "width", check.width);
     JsonField(&json, "height", check.height);
@@ -180,12 +184,16 @@ const char* EditCheck() {
     JsonString(&json, check.budget);
     json += ",";
     JsonField(&json, "tour", check.tour.length);
+    JsonField(&json, "count", static_cast<long long>(check.failureCount));
     json += "\"failures\":[";
+    size_t marks = kMarkedCells;
     for (size_t i = 0; i < check.failures.size(); ++i) {
         json += i ? ",{\"text\":" : "{\"text\":";
         JsonString(&json, check.failures[i].text);
         json += ",\"cells\":[";
-        for (size_t k = 0; k < check.failures[i].cells.size(); ++k) {
+        const size_t cells = std::min(marks, check.failures[i].cells.size());
+        marks -= cells;
+        for (size_t k = 0; k < cells; ++k) {
             json += k ? "," : "";
             JsonCell(&json, check.failures[i].cells[k]);
         }

@@ -36,7 +36,8 @@ EDIT_EXPORT const char* EditName();
 EDIT_EXPORT const char* EditSetName(const char* name);
 
 // The checks `leveltool check` runs, as JSON: counts, start, budget, tour
-// length, each failure with the cells it is about, and the tool's report.
+// length, how many problems there are ("count"), the first 100 with the
+// cells they are about (1000 cells in all at most), and the tool's report.
 EDIT_EXPORT const char* EditCheck();
 
 // The level file `leveltool make` writes for the grid; its size, the bytes at

@@ -124,6 +124,27 @@ TEST(LevelEdit, CheckAnswersInJsonThatNamesEachFailure) {
     EXPECT_NE(std::string::npos, check["report"].text.find("verdict: 3 problems\n"));
 }
 
+TEST(LevelEdit, CheckListsTheFirstProblemsAndCountsTheRest) {
+    // 1,000 player starts (one problem that marks them all) and as many
+    // walled-in dots: far more to list and mark than the page shows.
+    uint8_t* cells = EditSetGrid(100, 40);
+    ASSERT_NE(nullptr, cells);
+    for (int i = 0; i < 4000; ++i)
+        cells[i] = i % 4 == 1 ? CELL_START : i % 4 == 3 ? CELL_ITEM + ITEM_DOT : CELL_WALL;
+    Json check;
+    size_t end = 0;
+    const std::string text = EditCheck();
+    ASSERT_TRUE(ReadJson(text, end, &check) && end == text.size());
+    const std::vector<Json>& failures = check["failures"].items;
+    EXPECT_EQ(100u, failures.size());
+    EXPECT_LT(1000, check["count"].number);
+    size_t marked = 0;
+    for (const Json& failure : failures)
+        marked += failure["cells"].items.size();
+    EXPECT_EQ(1000u, marked);
+    EXPECT_NE(std::string::npos, check["report"].text.find(" more\n"));
+}
+
 TEST(LevelEdit, SavesTheLevelToolsBytesAndReadsThemBack) {
     int compared = 0;
     for (int n = 0; n < 100; ++n) {
