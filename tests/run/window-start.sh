@@ -62,3 +62,18 @@ for trial in 1 2 3; do
     cmp "$work/live$trial.bmp" "$work/replay$trial.bmp" || fail "run $trial: the last pictures differ"
 done
 echo "tests/run/window-start.sh: three runs with keys from the window's first moment replay exactly"
+
+# The other way: a run recorded headless (where the game has the keyboard
+# from the start) replays in a window that comes up without it, to the same
+# figures and picture.
+(cd "$work" && "$game" --headless --seed 7 --frames 600 --record headless.qrun --stats \
+    --screenshot headless.bmp --keys "320:+up,400:-up,401:+left,450:-left,460:+up,560:-up" \
+    >headless.json) || fail "the headless run failed"
+(cd "$work" && timeout 60 "$game" --nosound --replay headless.qrun --stats \
+    --screenshot windowed.bmp >windowed.json) || fail "the headless run did not replay in a window"
+echo "headless: $(figures "$work/headless.json")"
+echo "windowed: $(figures "$work/windowed.json")"
+[ "$(figures "$work/headless.json")" = "$(figures "$work/windowed.json")" ] ||
+    fail "a headless run replays differently in a window"
+cmp "$work/headless.bmp" "$work/windowed.bmp" || fail "a headless run's last picture differs in a window"
+echo "tests/run/window-start.sh: a headless run replays in a window to the same figures and picture"
