@@ -2,9 +2,9 @@
 #include "app/GameRun.h"
 #include "app/Options.h"
 #include "app/RunFile.h"
+#include "platform/Files.h"
 #ifndef __EMSCRIPTEN__
 #include "app/RunFileIo.h"
-#include "platform/Files.h"
 #include <chrono>
 #include <filesystem>
 #include <system_error>
