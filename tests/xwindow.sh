@@ -32,3 +32,28 @@ start_openbox() {
     wm=$!
     sleep 1
 }
+
+# The start every window test shares, called from the top of the
+# repository with the script's name and its first argument: `game` (the
+# program, default build/quibbo, made absolute), what the test needs
+# installed, a scratch folder `work`, `fail`, and the cleanup of the game
+# (`pid`), the window manager and Xvfb on exit; then Xvfb and openbox.
+window_test_start() {
+    script=$1
+    game=${2:-build/quibbo}
+    [ -x "$game" ] || { echo "$script: no game at $game (./test.sh makes it)" >&2; exit 1; }
+    game=$(realpath "$game")
+    tools/deps.sh xvfb xdotool openbox imagemagick
+    work=$(mktemp -d)
+    xvfb="" wm="" pid=""
+    trap 'window_test_cleanup' EXIT
+    start_xvfb
+    start_openbox
+}
+window_test_cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+    rm -rf "$work"
+}
+fail() { echo "$script: $*" >&2; exit 1; }

@@ -6,25 +6,8 @@
 #   tests/run/resume.sh [QUIBBO]   (default build/quibbo)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-game=${1:-build/quibbo}
-[ -x "$game" ] || { echo "tests/run/resume.sh: no game at $game (./test.sh makes it)" >&2; exit 1; }
-game=$(realpath "$game")
-tools/deps.sh xvfb xdotool openbox
-
-work=$(mktemp -d)
-xvfb="" wm="" pid=""
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-    [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
 source tests/xwindow.sh
-fail() { echo "tests/run/resume.sh: $*" >&2; exit 1; }
-
-start_xvfb
-start_openbox
+window_test_start tests/run/resume.sh "${1:-}"
 
 (cd "$work" && HOME="$work" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" \
     exec "$game" --nosound --no-confirm --levels "$work" --stats >stats.json) &

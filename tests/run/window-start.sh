@@ -7,25 +7,8 @@
 #   tests/run/window-start.sh [QUIBBO]   (default build/quibbo)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-game=${1:-build/quibbo}
-[ -x "$game" ] || { echo "tests/run/window-start.sh: no game at $game" >&2; exit 1; }
-game=$(realpath "$game")
-tools/deps.sh xvfb xdotool openbox
-
-work=$(mktemp -d)
-xvfb="" wm="" pid=""
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-    [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
 source tests/xwindow.sh
-fail() { echo "tests/run/window-start.sh: $*" >&2; exit 1; }
-
-start_xvfb
-start_openbox
+window_test_start tests/run/window-start.sh "${1:-}"
 
 figures() { sed 's/"fps": [^,]*, //' "$1"; }
 for trial in 1 2 3; do

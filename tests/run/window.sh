@@ -8,26 +8,9 @@
 #   SHOTS=DIR keeps a screenshot of the window in DIR, and the run there.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-game=${1:-build/quibbo}
 seconds=${2:-60}
-[ -x "$game" ] || { echo "tests/run/window.sh: no game at $game (./test.sh makes it)" >&2; exit 1; }
-game=$(realpath "$game")
-tools/deps.sh xvfb xdotool openbox imagemagick
-
-work=$(mktemp -d)
-xvfb="" wm="" pid=""
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-    [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
 source tests/xwindow.sh
-fail() { echo "tests/run/window.sh: $*" >&2; exit 1; }
-
-start_xvfb
-start_openbox
+window_test_start tests/run/window.sh "${1:-}"
 
 (cd "$work" && exec "$game" --nosound --seed 11 --record run.qrun --stats \
     --screenshot live.bmp >live.json) &
