@@ -1149,8 +1149,46 @@ async function hostile(browser, log, dir) {
       JSON.stringify({ seen, grew, gap, took }));
     await page.close();
   }
-  // Called directly, the page's inflate stops at its limit as well.
+  // The heaviest level the budget lets through: 4096 cells a side, pillars
+  // on every other cell of the first 960 rows (about 3.9 million wall faces,
+  // near the memory a level may take). Its link plays without a long stall.
   let page = await open(context, '', log);
+  {
+    const side = 4096, rows = [];
+    for (let y = 0; y < side; y++) {
+      if (y === 0 || y === side - 1) { rows.push('#'.repeat(side)); continue; }
+      const row = Array(side).fill('.');
+      row[0] = row[side - 1] = '#';
+      if (y % 2 === 0 && y < 960) for (let x = 2; x < side - 2; x += 2) row[x] = '#';
+      if (y === side - 10) row[10] = 'P';
+      rows.push(row.join(''));
+    }
+    const map = path.join(dir, 'heaviest.txt'), bmp = path.join(dir, 'heaviest.bmp');
+    fs.writeFileSync(map, rows.join('\n') + '\n');
+    execFileSync(leveltool, ['make', map, bmp]);
+    const code = codeOf(linkTo(browser.url, bmp));
+    await page.evaluate(() => {
+      window.gap = 0;
+      let last = performance.now();
+      const frame = t => { window.gap = Math.max(window.gap, t - last); last = t; requestAnimationFrame(frame); };
+      requestAnimationFrame(frame);
+    });
+    const games = await page.evaluate(() => Quibbo.state.games);
+    await page.evaluate(code => { location.hash = 'level=' + code; }, code);
+    await page.waitForFunction(g => Quibbo.state.games > g && Quibbo.state.ended === null, games,
+      { timeout: 20000 }).catch(() => {});
+    await page.waitForTimeout(500);
+    const seen = await page.evaluate(() => ({ games: Quibbo.state.games, gap: window.gap,
+      note: document.getElementById('note').textContent }));
+    console.log(`     a valid 4096 x 4096 level link (${code.length} characters): the longest frame gap ${seen.gap.toFixed(0)} ms`);
+    check('the heaviest level a link may carry plays with no stall over 1.5 s',
+      seen.games > games && seen.note === 'Plays the link\'s level' && seen.gap < 1500, JSON.stringify(seen));
+    fs.rmSync(map); fs.rmSync(bmp);
+  }
+  await page.close();
+
+  // Called directly, the page's inflate stops at its limit as well.
+  page = await open(context, '', log);
   const direct = await page.evaluate(async b64 => {
     const bytes = Uint8Array.from(atob(b64), c => c.charCodeAt(0)), began = performance.now();
     const why = await QuibboCode.inflate(bytes, 1 << 20).then(() => '', e => e.message);
