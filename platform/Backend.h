@@ -26,6 +26,27 @@
 #include <cstddef>
 #include <cstdint>
 
+// A message box as a device shows it: the game's MB_ type read once, in
+// PlatMessageBox, into the buttons the box offers and the sign it shows.
+// Numbered as the page's box (web/page.js) numbers them.
+enum class EBoxButtons { Ok = 0, OkCancel = 1, YesNo = 2 };
+enum class EBoxSign { None, Information, Question };
+struct PlatBox {
+    const char* text;    // never null
+    const char* caption; // never empty: the game's name when none was given
+    EBoxButtons buttons;
+    EBoxSign sign;
+};
+PlatBox PlatDecodeBox(const char* text, const char* caption, uint32_t type);
+// What a press of the box's first button (OK, Yes) or its second (Cancel,
+// No) answers; an OK-only box answers IDOK whatever is pressed.
+int32_t PlatBoxAnswer(EBoxButtons buttons, bool first);
+// The answer of a box closed without a button, or that nobody can answer:
+// the one that changes nothing (Cancel, No; OK when that is all it has).
+int32_t PlatBoxDismissed(EBoxButtons buttons);
+// The box's MB_ type again, for a record of what was asked.
+uint32_t PlatBoxType(const PlatBox& box);
+
 class CBackend {
 public:
     // ---- Start and stop: the maker starts; these stop ----
@@ -57,7 +78,7 @@ public:
 
     // ---- The box ----
     // Modal; IDOK, IDCANCEL, IDYES or IDNO.
-    virtual int32_t MessageBox(const char* text, const char* caption, uint32_t type) = 0;
+    virtual int32_t MessageBox(const PlatBox& box) = 0;
 
     // ---- Sound ----
     // `data`/`size`: the wave resource, or null/0 when there is none. Never

@@ -1,4 +1,5 @@
 #include "platform/Files.h"
+#include "platform/SystemFiles.h"
 #include "platform/WholeFile.h"
 #include <cerrno>
 #include <chrono>
@@ -13,10 +14,6 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-#ifdef _WIN32
-#include <direct.h>
-#include <windows.h>
-#endif
 
 namespace {
 
@@ -40,17 +37,6 @@ std::string AbsoluteEnv(const char* name) {
     return path.size() >= 3 && path[1] == ':' && path[2] == '/' ? path : "";
 #else
     return value && value[0] == '/' ? value : "";
-#endif
-}
-
-int MakeFolder(const std::string& path) {
-#ifdef _WIN32
-    // "C:" is no folder to make.
-    if (path.size() == 2 && path[1] == ':')
-        return 0;
-    return _mkdir(path.c_str());
-#else
-    return mkdir(path.c_str(), 0755);
 #endif
 }
 
@@ -120,20 +106,10 @@ const char* PlatGetProgramFolder() {
     static bool known = false;
     if (!known) {
         known = true;
-        char path[4096];
-#ifdef _WIN32
-        const long n = static_cast<long>(GetModuleFileNameA(nullptr, path, sizeof path - 1));
-        if (n > 0 && n < static_cast<long>(sizeof path - 1)) {
-            const std::string exe = ForwardSlashes(std::string(path, static_cast<size_t>(n)));
-#else
-        const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-        if (n > 0 && n < static_cast<ssize_t>(sizeof path - 1)) { // else possibly cut short
-            const std::string exe(path, static_cast<size_t>(n));
-#endif
-            const size_t slash = exe.rfind('/');
-            if (slash != std::string::npos)
-                folder = exe.substr(0, slash + 1);
-        }
+        const std::string exe = PlatProgramPath();
+        const size_t slash = exe.rfind('/');
+        if (slash != std::string::npos)
+            folder = exe.substr(0, slash + 1);
     }
     return folder.c_str();
 }
@@ -163,10 +139,10 @@ bool PlatMakeFolders(const std::string& folder) {
     for (size_t slash = folder.find('/', 1); slash != std::string::npos;
          slash = folder.find('/', slash + 1)) {
         const std::string part = folder.substr(0, slash);
-        if (MakeFolder(part) != 0 && errno != EEXIST)
+        if (PlatMakeOneFolder(part) != 0 && errno != EEXIST)
             return false;
     }
-    if (MakeFolder(folder) != 0 && errno != EEXIST)
+    if (PlatMakeOneFolder(folder) != 0 && errno != EEXIST)
         return false;
     return IsFolder(folder);
 }
@@ -291,21 +267,10 @@ bool PlatReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes,
     std::string error;
     if (!WriteReplacement(temp, bytes, &error))
         return Fail(why, "cannot write " + shown + ": " + error);
-#ifdef _WIN32
-    // A plain rename onto a file that exists fails on Windows.
-    if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        const unsigned long code = GetLastError();
+    if (!PlatRenameOver(temp, path, &error)) {
         std::remove(temp.c_str());
-        return Fail(why,
-                    "cannot replace " + shown + " (Windows error " + std::to_string(code) + ")");
+        return Fail(why, "cannot replace " + shown + ": " + error);
     }
-#else
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        std::remove(temp.c_str());
-        return Fail(why, "cannot replace " + shown + ": " + std::strerror(err));
-    }
-#endif
     return true;
 }
 

@@ -8,6 +8,13 @@
 #include <cstddef>
 #include <vector>
 
+// The handheld's screen, which every device shows: 240 x 320 pixels of
+// 16-bit 565. Only a headless run may lay out another, to try the game on it.
+const int32_t kScreenWidth = 240;
+const int32_t kScreenHeight = 320;
+const int32_t kScreenBitsPerPixel = 16;
+const uint32_t kScreenFormat = kfDirect565;
+
 class CFramebuffer {
 public:
     // Lays out an all-black block. Pitches of 0 mean natural (bpp / 8, and
@@ -16,6 +23,10 @@ public:
     // smaller than a pixel, or a block beyond 64 MB.
     bool Configure(int32_t width, int32_t height, int32_t bitsPerPixel, uint32_t format,
                    int32_t xPitch, int32_t yPitch);
+    // Lays out the handheld's screen (kScreenWidth ...), natural pitches.
+    void ConfigureScreen() {
+        Configure(kScreenWidth, kScreenHeight, kScreenBitsPerPixel, kScreenFormat, 0, 0);
+    }
 
     const GXDisplayProperties& Properties() const { return m_props; }
     uint8_t* Origin() { return m_block.data() + m_nOrigin; }

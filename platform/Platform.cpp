@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 #include "platform/Backend.h"
+#include "platform/Files.h"
 #include "platform/PlatformInternal.h"
 #include "platform/Presenter.h"
 #include "platform/Sound.h"
@@ -8,6 +9,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <unistd.h>
 #ifndef O_BINARY
 #define O_BINARY 0 // only Windows tells text files from others
@@ -19,7 +21,7 @@ namespace {
 // nothing, its clock stands still, and a loop that waits on it ends.
 class CQuietBackend : public CBackend {
 public:
-    CQuietBackend() { m_framebuffer.Configure(240, 320, 16, kfDirect565, 0, 0); }
+    CQuietBackend() { m_framebuffer.ConfigureScreen(); }
     void Release() override {}
     uint64_t Microseconds() override { return 0; }
     void Sleep(uint32_t) override {}
@@ -27,7 +29,7 @@ public:
     void PutPicture() override {}
     void PumpEvents() override {}
     void WaitEvents() override { PlatPostQuitMessage(0); }
-    int32_t MessageBox(const char*, const char*, uint32_t) override { return IDCANCEL; }
+    int32_t MessageBox(const PlatBox&) override { return IDCANCEL; }
     void PlayWave(int, const unsigned char*, size_t) override {}
     void MuteChanged(bool) override {}
     void SetWaitCursor(bool) override {}
@@ -197,4 +199,26 @@ bool PlatSaveNumberedScreenshot(const std::string& folder, std::string* path) {
         return true;
     }
     return false;
+}
+
+std::string PlatTakeScreenshot(const std::string& folder, std::string* path) {
+    std::string written;
+    std::string line;
+    if (!folder.empty() && PlatSaveNumberedScreenshot(folder, &written)) {
+        // Said in full: the game may have been started from anywhere.
+        std::error_code failure;
+        const std::filesystem::path full = std::filesystem::absolute(written, failure);
+        if (!failure)
+            written = full.lexically_normal().string();
+        line = "screenshot saved as " + PlatPrintablePath(written);
+    } else {
+        written.clear();
+        line = "cannot write a screenshot in " + (folder.empty()
+                                                      ? std::string("the pictures or data folder")
+                                                      : PlatPrintablePath(folder));
+    }
+    std::fprintf(stderr, "quibbo: %s\n", line.c_str());
+    if (path)
+        *path = written;
+    return line;
 }

@@ -51,3 +51,12 @@ bool PlatSaveScreenshot(const char* path);
 // has been presented, every name up to quibbo-9999.bmp is taken, or the file
 // cannot be written.
 bool PlatSaveNumberedScreenshot(const std::string& folder, std::string* path);
+
+// The screenshot key's service, the same on every device: writes the last
+// presented frame under the first free name in `folder`
+// (PlatSaveNumberedScreenshot; "" stands for a folder that could not be
+// made) and says what came of it in one line on standard error, after
+// "quibbo: ". Gives that line without the program's name, for a device that
+// also shows it (a title bar), and the file written in *path, in full, or
+// "" when none was.
+std::string PlatTakeScreenshot(const std::string& folder, std::string* path = nullptr);

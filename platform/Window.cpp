@@ -437,13 +437,54 @@ int32_t PlatMessageBox(HWND owner, const char* text, const char* caption, uint32
     PlatPresenter().ShowPending(); // the box comes up over the picture as it stands
     int32_t answer = 0;
     if (!PlatTapeAnswer(&answer))
-        answer = PlatBackend()->MessageBox(text ? text : "", caption ? caption : "", type);
+        answer = PlatBackend()->MessageBox(PlatDecodeBox(text, caption, type));
     PlatTapeRecordAnswer(answer);
     --g_nBoxesUp;
     if (Find(owner))
         g_active = owner;
     PlatFocusChanged();
     return answer;
+}
+
+PlatBox PlatDecodeBox(const char* text, const char* caption, uint32_t type) {
+    PlatBox box;
+    box.text = text ? text : "";
+    box.caption = caption && caption[0] ? caption : "Quibbo";
+    // The low four bits name the buttons; the game asks for no others than
+    // these, and anything else shows OK alone, as the handheld did.
+    const uint32_t buttons = type & 0xF;
+    box.buttons = buttons == MB_OKCANCEL ? EBoxButtons::OkCancel
+                  : buttons == MB_YESNO  ? EBoxButtons::YesNo
+                                         : EBoxButtons::Ok;
+    box.sign = type & MB_ICONQUESTION      ? EBoxSign::Question
+               : type & MB_ICONINFORMATION ? EBoxSign::Information
+                                           : EBoxSign::None;
+    return box;
+}
+
+int32_t PlatBoxAnswer(EBoxButtons buttons, bool first) {
+    switch (buttons) {
+    case EBoxButtons::OkCancel:
+        return first ? IDOK : IDCANCEL;
+    case EBoxButtons::YesNo:
+        return first ? IDYES : IDNO;
+    default:
+        return IDOK;
+    }
+}
+
+int32_t PlatBoxDismissed(EBoxButtons buttons) {
+    return PlatBoxAnswer(buttons, false);
+}
+
+uint32_t PlatBoxType(const PlatBox& box) {
+    const uint32_t buttons = box.buttons == EBoxButtons::OkCancel ? MB_OKCANCEL
+                             : box.buttons == EBoxButtons::YesNo  ? MB_YESNO
+                                                                  : MB_OK;
+    const uint32_t sign = box.sign == EBoxSign::Question      ? MB_ICONQUESTION
+                          : box.sign == EBoxSign::Information ? MB_ICONINFORMATION
+                                                              : 0u;
+    return buttons | sign;
 }
 
 bool PlatSHFullScreen(HWND /*hwnd*/, uint32_t flags) {

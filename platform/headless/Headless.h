@@ -2,21 +2,22 @@
 // Everything is exact and repeatable: the clock is virtual, keys come from a
 // script and message boxes from a list of answers.
 #pragma once
+#include "platform/Framebuffer.h"
 #include "platform/GX.h"
 #include "platform/Platform.h"
 #include <string>
 #include <vector>
 
 struct HeadlessDisplay {
-    int32_t width = 240; // framebuffer size in pixels
-    int32_t height = 320;
-    int32_t bitsPerPixel = 16;
-    uint32_t format = kfDirect565;
+    int32_t width = kScreenWidth; // framebuffer size in pixels
+    int32_t height = kScreenHeight;
+    int32_t bitsPerPixel = kScreenBitsPerPixel;
+    uint32_t format = kScreenFormat;
     int32_t xPitch = 0; // 0: natural (bpp / 8); may be negative
     int32_t yPitch = 0; // 0: natural (width * |xPitch|); may be negative
     PlatPoint clientOrigin = {0, 0};
-    int32_t clientWidth = 240; // the frame window's client area
-    int32_t clientHeight = 320;
+    int32_t clientWidth = kScreenWidth; // the frame window's client area
+    int32_t clientHeight = kScreenHeight;
 };
 
 // The maker to hand PlatStartup: the one headless backend, reset (default

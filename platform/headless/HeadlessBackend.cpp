@@ -89,23 +89,19 @@ void CHeadlessBackend::WaitEvents() {
     PlatPostQuitMessage(0);
 }
 
-int32_t CHeadlessBackend::MessageBox(const char* text, const char* caption, uint32_t type) {
+int32_t CHeadlessBackend::MessageBox(const PlatBox& box) {
     int32_t answer = IDOK;
-    const uint32_t buttons = type & 0xF;
-    if (buttons == MB_OKCANCEL || buttons == MB_YESNO) {
+    if (box.buttons != EBoxButtons::Ok) {
         // Out of answers, a box is left the way that changes nothing.
-        answer = buttons == MB_YESNO ? IDNO : IDCANCEL;
+        answer = PlatBoxDismissed(box.buttons);
         if (!m_answers.empty()) {
-            answer = m_answers.front();
+            // The list speaks of going on or not, whatever the buttons say.
+            const int32_t goOn = m_answers.front();
             m_answers.pop_front();
+            answer = PlatBoxAnswer(box.buttons, goOn == IDOK || goOn == IDYES);
         }
-        // The list speaks of going on or not, whatever the buttons say.
-        if (buttons == MB_YESNO)
-            answer = answer == IDOK || answer == IDYES ? IDYES : IDNO;
-        else
-            answer = answer == IDOK || answer == IDYES ? IDOK : IDCANCEL;
     }
-    m_boxes.push_back({text, caption, type, answer});
+    m_boxes.push_back({box.text, box.caption, PlatBoxType(box), answer});
     return answer;
 }
 

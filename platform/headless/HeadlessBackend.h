@@ -25,7 +25,7 @@ public:
     void PutPicture() override {} // every picture stays in the framebuffer
     void PumpEvents() override {} // input comes before passes (QueueBeforePass)
     void WaitEvents() override;
-    int32_t MessageBox(const char* text, const char* caption, uint32_t type) override;
+    int32_t MessageBox(const PlatBox& box) override;
     void PlayWave(int id, const unsigned char* data, size_t size) override;
     void MuteChanged(bool /*muted*/) override {}
     void SetWaitCursor(bool /*on*/) override {}

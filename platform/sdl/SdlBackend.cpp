@@ -13,15 +13,13 @@
 #include "platform/sdl/SdlSound.h"
 #include "res/ResourceIds.h"
 #include <SDL.h>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
-const int kScreenWidth = 240;
-const int kScreenHeight = 320;
 const int kIconId = IDI_PROGRAM;
+static_assert(kScreenFormat == kfDirect565 && kScreenBitsPerPixel == 16,
+              "the screen goes up as it is, into an RGB 565 texture");
 
 // Two enumerations compared as numbers.
 constexpr bool Same(long a, long b) {
@@ -68,7 +66,7 @@ public:
     }
     void PumpEvents() override;
     void WaitEvents() override;
-    int32_t MessageBox(const char* text, const char* caption, uint32_t type) override;
+    int32_t MessageBox(const PlatBox& box) override;
     void PlayWave(int id, const unsigned char* data, size_t size) override {
         m_sound.Play(id, data, size);
     }
@@ -82,7 +80,6 @@ private:
     void Render();
     void SetIcon();
     void ToggleFullscreen();
-    void SaveScreenshot();
     void OpenSound();
 
     SDL_Window* m_pWindow = nullptr;
@@ -134,7 +131,7 @@ bool CSdlBackend::Start(const PlatConfig& config) {
                      "quibbo: no display to open a window on; run with --headless instead\n");
         return false;
     }
-    m_framebuffer.Configure(kScreenWidth, kScreenHeight, 16, kfDirect565, 0, 0);
+    m_framebuffer.ConfigureScreen();
     m_qwStart = SDL_GetPerformanceCounter();
 
     // Whole-number scale, no larger than the desktop allows.
@@ -329,7 +326,8 @@ void CSdlBackend::Handle(const SDL_Event& event) {
 
 // Carries out what the keys and pads asked for, in the order they asked.
 void CSdlBackend::Perform() {
-    m_input.Perform([this] { ToggleFullscreen(); }, [this] { SaveScreenshot(); });
+    m_input.Perform([this] { ToggleFullscreen(); },
+                    [] { PlatTakeScreenshot(PlatScreenshotFolder()); });
 }
 
 void CSdlBackend::ToggleFullscreen() {
@@ -337,24 +335,9 @@ void CSdlBackend::ToggleFullscreen() {
     SDL_SetWindowFullscreen(m_pWindow, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
-void CSdlBackend::SaveScreenshot() {
-    const std::string folder = PlatScreenshotFolder();
-    std::string path;
-    if (folder.empty() || !PlatSaveNumberedScreenshot(folder, &path)) {
-        std::fprintf(stderr, "quibbo: cannot write a screenshot in %s\n",
-                     folder.empty() ? "the pictures or data folder"
-                                    : PlatPrintablePath(folder).c_str());
-        return;
-    }
-    // Say where it went in full: the game may have been started from anywhere.
-    char full[PATH_MAX];
-    std::fprintf(stderr, "quibbo: screenshot saved as %s\n",
-                 PlatPrintablePath(realpath(path.c_str(), full) ? full : path).c_str());
-}
-
-int32_t CSdlBackend::MessageBox(const char* text, const char* caption, uint32_t type) {
-    const bool choice = (type & 0xF) == MB_OKCANCEL;
-    const bool question = (type & 0xF) == MB_YESNO;
+int32_t CSdlBackend::MessageBox(const PlatBox& asked) {
+    const bool choice = asked.buttons == EBoxButtons::OkCancel;
+    const bool question = asked.buttons == EBoxButtons::YesNo;
     const SDL_MessageBoxButtonData okCancel[2] = {
         {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT |
              (choice ? 0u : static_cast<Uint32>(SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT)),
@@ -367,11 +350,10 @@ int32_t CSdlBackend::MessageBox(const char* text, const char* caption, uint32_t 
         {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDYES, "Yes"},
         {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDNO, "No"},
     };
-    const char* title = caption[0] ? caption : "Quibbo";
     SDL_MessageBoxData box;
     SDL_zero(box);
     box.flags = SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
-    if (type & (MB_ICONINFORMATION | MB_ICONQUESTION))
+    if (asked.sign != EBoxSign::None)
         box.flags |= SDL_MESSAGEBOX_INFORMATION;
     // A window manager keeps the box over the game window it belongs to.
     // Without one (no frame around the window, or full screen) SDL would
@@ -381,18 +363,18 @@ int32_t CSdlBackend::MessageBox(const char* text, const char* caption, uint32_t 
     const bool framed =
         SDL_GetWindowBordersSize(m_pWindow, &top, nullptr, nullptr, nullptr) == 0 && top > 0;
     box.window = framed ? m_pWindow : nullptr;
-    box.title = title;
-    box.message = text;
+    box.title = asked.caption;
+    box.message = asked.text;
     box.numbuttons = choice || question ? 2 : 1;
     box.buttons = question ? yesNo : okCancel;
     int hit = -1;
     if (SDL_ShowMessageBox(&box, &hit) != 0) {
         // No box can be shown: say it where it can still be read.
-        std::fprintf(stderr, "%s: %s\n", title, text);
+        std::fprintf(stderr, "%s: %s\n", asked.caption, asked.text);
         return IDOK;
     }
     if (hit != IDOK && hit != IDCANCEL && hit != IDYES && hit != IDNO) // closed without a button
-        return question ? IDNO : choice ? IDCANCEL : IDOK;
+        return PlatBoxDismissed(asked.buttons);
     return hit;
 }
 

@@ -52,8 +52,6 @@ EM_JS(int, js_start_level, (), { return Quibbo.startLevel | 0; });
 
 namespace {
 
-const int kScreenWidth = 240;
-const int kScreenHeight = 320;
 // How long an empty queue sleeps before it looks again: short enough that a
 // key is never late by a frame.
 const int kIdleMs = 8;
@@ -99,9 +97,11 @@ void Publish(int shows) {
     js_publish(PlatPasses(), shows, PlatAppHasFocus());
 }
 
+// Written in the page's own files, then handed to the browser to download.
 void SaveScreenshot() {
     std::string path;
-    if (PlatSaveNumberedScreenshot("/tmp/", &path))
+    PlatTakeScreenshot("/tmp/", &path);
+    if (!path.empty())
         js_download(path.c_str());
 }
 
@@ -124,7 +124,7 @@ public:
     void PutPicture() override { Present(m_framebuffer); }
     void PumpEvents() override;
     void WaitEvents() override;
-    int32_t MessageBox(const char* text, const char* caption, uint32_t type) override;
+    int32_t MessageBox(const PlatBox& box) override;
     void PlayWave(int id, const unsigned char* data, size_t size) override;
     // The page cuts off the wave that sounds and shows the switch.
     void MuteChanged(bool muted) override { js_muted(muted); }
@@ -208,7 +208,7 @@ CWebBackend::~CWebBackend() {
 }
 
 void CWebBackend::Start(const PlatConfig& config) {
-    m_framebuffer.Configure(kScreenWidth, kScreenHeight, 16, kfDirect565, 0, 0);
+    m_framebuffer.ConfigureScreen();
     m_dStart = emscripten_get_now();
     PlatSetAppFocus(js_has_focus() != 0);
     g_pWeb = this;
@@ -311,17 +311,12 @@ void CWebBackend::Perform() {
     m_input.Perform([] { js_toggle_fullscreen(); }, [] { SaveScreenshot(); });
 }
 
-int32_t CWebBackend::MessageBox(const char* text, const char* caption, uint32_t type) {
-    const uint32_t kind = type & 0xF;
-    const int buttons = kind == MB_OKCANCEL ? 1 : kind == MB_YESNO ? 2 : 0;
+int32_t CWebBackend::MessageBox(const PlatBox& box) {
+    // The page numbers the buttons as EBoxButtons does.
     m_bAsking = true;
-    const bool first = js_ask(text, caption[0] ? caption : "Quibbo", buttons) == 1;
+    const bool first = js_ask(box.text, box.caption, static_cast<int>(box.buttons)) == 1;
     m_bAsking = false;
-    if (buttons == 1)
-        return first ? IDOK : IDCANCEL;
-    if (buttons == 2)
-        return first ? IDYES : IDNO;
-    return IDOK;
+    return PlatBoxAnswer(box.buttons, first);
 }
 
 void CWebBackend::PlayWave(int /*id*/, const unsigned char* data, size_t size) {
@@ -359,9 +354,7 @@ public:
     void PutPicture() override { m_bPending = true; }
     void PumpEvents() override { m_headless.PumpEvents(); }
     void WaitEvents() override { m_headless.WaitEvents(); }
-    int32_t MessageBox(const char* text, const char* caption, uint32_t type) override {
-        return m_headless.MessageBox(text, caption, type);
-    }
+    int32_t MessageBox(const PlatBox& box) override { return m_headless.MessageBox(box); }
     void PlayWave(int id, const unsigned char* data, size_t size) override {
         m_headless.PlayWave(id, data, size);
     }

@@ -14,8 +14,15 @@
 
 namespace {
 
-const int kScreenWidth = 240;
-const int kScreenHeight = 320;
+static_assert(kScreenFormat == kfDirect565 && kScreenBitsPerPixel == 16,
+              "the device paints the screen as it is, in RGB 565");
+
+static_assert(WBOX_OK == int(EBoxButtons::Ok) && WBOX_OK_CANCEL == int(EBoxButtons::OkCancel) &&
+                  WBOX_YES_NO == int(EBoxButtons::YesNo),
+              "the device's buttons are the core's");
+static_assert(WBOX_PLAIN == int(EBoxSign::None) && WBOX_INFORMATION == int(EBoxSign::Information) &&
+                  WBOX_QUESTION == int(EBoxSign::Question),
+              "the device's signs are the core's");
 
 class CWin32Backend : public CBackend {
 public:
@@ -33,8 +40,9 @@ public:
     }
     void PumpEvents() override { Pump(false); }
     void WaitEvents() override { Pump(true); }
-    int32_t MessageBox(const char* text, const char* caption, uint32_t type) override {
-        return m_device.Ask(text, caption, type);
+    int32_t MessageBox(const PlatBox& box) override {
+        return m_device.Ask(box.text, box.caption, static_cast<Win32BoxButtons>(box.buttons),
+                            static_cast<Win32BoxSign>(box.sign));
     }
     void PlayWave(int, const unsigned char* data, size_t size) override {
         m_device.PlayWave(data, size);
@@ -45,7 +53,6 @@ public:
 private:
     void Pump(bool wait);
     void Pads(uint32_t now);
-    void SaveScreenshot();
 
     CWin32Device m_device;
     CFramebuffer m_framebuffer;
@@ -55,7 +62,7 @@ private:
 };
 
 bool CWin32Backend::Start(const PlatConfig& config) {
-    m_framebuffer.Configure(kScreenWidth, kScreenHeight, 16, kfDirect565, 0, 0);
+    m_framebuffer.ConfigureScreen();
     if (!m_device.Open(kScreenWidth, kScreenHeight, config.scale, config.fullscreen))
         return false;
     PlatPresenter().Start(this, 1000000u / static_cast<uint64_t>(m_device.RefreshHz()), config.fps);
@@ -97,7 +104,11 @@ void CWin32Backend::Pump(bool wait) {
     }
     Pads(now);
     m_input.Tick(now);
-    m_input.Perform([this] { m_device.ToggleFullscreen(); }, [this] { SaveScreenshot(); });
+    // The screenshot's word also goes in the title bar, for a player who
+    // started the game from Explorer and has no console to read it in.
+    m_input.Perform(
+        [this] { m_device.ToggleFullscreen(); },
+        [this] { m_device.ShowNote(PlatTakeScreenshot(PlatScreenshotFolder()).c_str()); });
 }
 
 // Hands the input map what changed on each pad since it was last looked at.
@@ -107,20 +118,6 @@ void CWin32Backend::Pads(uint32_t now) {
     m_device.PollPads(m_pads);
     for (int i = 0; i < CWin32Device::kPads; ++i)
         Win32FeedPad(m_input, i, was[i], m_pads[i], now);
-}
-
-// Said on standard error for a console, and in the title bar for a player
-// who started the game from Explorer.
-void CWin32Backend::SaveScreenshot() {
-    const std::string folder = PlatScreenshotFolder();
-    std::string path;
-    std::string note;
-    if (!folder.empty() && PlatSaveNumberedScreenshot(folder, &path))
-        note = "screenshot saved as " + PlatPrintablePath(path);
-    else
-        note = "cannot write a screenshot in the pictures folder";
-    std::fprintf(stderr, "quibbo: %s\n", note.c_str());
-    m_device.ShowNote(note.c_str());
 }
 
 } // namespace

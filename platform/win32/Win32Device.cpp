@@ -389,20 +389,25 @@ void CWin32Device::ShowNote(const char* text) {
     SetTimer(hwnd, kNoteTimer, kNoteMs, nullptr);
 }
 
-int CWin32Device::Ask(const char* text, const char* caption, uint32_t type) {
+int CWin32Device::Ask(const char* text, const char* caption, Win32BoxButtons buttons,
+                      Win32BoxSign sign) {
     const HWND owner = static_cast<HWND>(m_hwnd);
     g_hBoxOwner = owner;
     g_hBoxHook = SetWindowsHookExW(WH_CBT, CentreBox, nullptr, GetCurrentThreadId());
     g_hBox = nullptr;
+    UINT type = buttons == WBOX_OK_CANCEL ? MB_OKCANCEL : buttons == WBOX_YES_NO ? MB_YESNO : MB_OK;
+    if (sign == WBOX_QUESTION)
+        type |= MB_ICONQUESTION;
+    else if (sign == WBOX_INFORMATION)
+        type |= MB_ICONINFORMATION;
     // Return, a fire key, keeps the game going: No is the default.
-    if ((type & 0xF) == MB_YESNO) {
+    if (buttons == WBOX_YES_NO) {
         type |= MB_DEFBUTTON2;
         g_hEscapeHook =
             SetWindowsHookExW(WH_MSGFILTER, EscapeSaysYes, nullptr, GetCurrentThreadId());
     }
     const int answer =
-        MessageBoxW(owner, Wide(text).c_str(), Wide(caption[0] ? caption : "Quibbo").c_str(),
-                    type | MB_SETFOREGROUND);
+        MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), type | MB_SETFOREGROUND);
     if (g_hBoxHook) { // the box never came up
         UnhookWindowsHookEx(g_hBoxHook);
         g_hBoxHook = nullptr;
@@ -414,7 +419,7 @@ int CWin32Device::Ask(const char* text, const char* caption, uint32_t type) {
     g_hBox = nullptr;
     if (answer == 0) {
         // No box can be shown: say it where it can still be read.
-        std::fprintf(stderr, "%s: %s\n", caption[0] ? caption : "Quibbo", text);
+        std::fprintf(stderr, "%s: %s\n", caption, text);
         return IDOK;
     }
     return answer;

@@ -63,6 +63,11 @@ struct Win32Pad {
     uint8_t leftTrigger = 0, rightTrigger = 0;
 };
 
+// A box's buttons and sign as the core decoded them (PlatBox), in names of
+// this header's own.
+enum Win32BoxButtons { WBOX_OK, WBOX_OK_CANCEL, WBOX_YES_NO };
+enum Win32BoxSign { WBOX_PLAIN, WBOX_INFORMATION, WBOX_QUESTION };
+
 // The picture of `width` x `height` in a client area of `clientWidth` x
 // `clientHeight`: the largest whole multiple that fits, never below 1:1,
 // in the middle (an offset is negative where a picture at 1:1 is cropped).
@@ -108,9 +113,9 @@ public:
     // not stop the game as a box would.
     void ShowNote(const char* text);
 
-    // Windows' own box, over the middle of the game window. `type` and the
-    // answer are Windows' MB_ and ID values; texts are UTF-8.
-    int Ask(const char* text, const char* caption, uint32_t type);
+    // Windows' own box, over the middle of the game window. The answer is
+    // Windows' ID value; texts are UTF-8.
+    int Ask(const char* text, const char* caption, Win32BoxButtons buttons, Win32BoxSign sign);
 
     // False (once, with a line on standard error) when there is no audio
     // device: then playing is silent.

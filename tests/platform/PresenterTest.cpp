@@ -1,34 +1,13 @@
 // The presenter on a device whose clock moves only when it sleeps or the
 // test says so: folding, holding and the frame schedule, to the microsecond.
 #include "platform/Presenter.h"
-#include "platform/Backend.h"
+#include "platform/FakeDevice.h"
 #include <gtest/gtest.h>
 #include <vector>
 
+using plattest::CFakeDevice;
+
 namespace {
-
-class CFakeDevice : public CBackend {
-public:
-    void Release() override {}
-    uint64_t Microseconds() override { return now; }
-    void Sleep(uint32_t ms) override {
-        sleeps.push_back(ms);
-        now += ms * 1000ull;
-    }
-    CFramebuffer& Framebuffer() override { return framebuffer; }
-    void PutPicture() override { shownAt.push_back(now); }
-    void PumpEvents() override {}
-    void WaitEvents() override {}
-    int32_t MessageBox(const char*, const char*, uint32_t) override { return 0; }
-    void PlayWave(int, const unsigned char*, size_t) override {}
-    void MuteChanged(bool) override {}
-    void SetWaitCursor(bool) override {}
-
-    uint64_t now = 1000000;
-    std::vector<uint64_t> shownAt;
-    std::vector<uint32_t> sleeps;
-    CFramebuffer framebuffer;
-};
 
 const uint64_t kRefresh = 16666; // 60 Hz
 

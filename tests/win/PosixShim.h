@@ -5,7 +5,6 @@
 #ifdef _WIN32
 #define _USE_MATH_DEFINES // M_PI, which strict C++ hides
 #include <cstdlib>
-#include <direct.h>
 #include <io.h>
 #include <process.h>
 #include <string>
@@ -25,8 +24,8 @@ inline int unsetenv(const char* name) {
 inline long sysconf(int /*name*/) {
     return 4096;
 }
-// Folders have no permission bits on Windows.
+// Folders have no permission bits on Windows: io.h's mkdir takes none.
 inline int mkdir(const char* path, int /*mode*/) {
-    return _mkdir(path);
+    return ::mkdir(path);
 }
 #endif
