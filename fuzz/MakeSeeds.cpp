@@ -2,16 +2,16 @@
 // broken ones (truncated, huge or negative sizes, wrong depths, compressed,
 // colour counts above 256, headers too small or too large), inputs for every
 // blit, and key scripts. Run from the fuzz folder: fuzz_seeds [corpus folder].
-#include "../tests/gfx/GfxTestUtil.h"
 #include "platform/Resources.h"
 #include "res/ResourceIds.h"
 #include "scene/LevelText.h"
+#include "testkit/Pictures.h"
 #if QUIBBO_WITH_ZLIB
-#include "../tests/app/RunRecords.h"
 #include "app/RunFileIo.h"
 #include "platform/LinkCode.h"
 #include "platform/zlib/RawDeflate.h"
 #include "scene/LevelCode.h"
+#include "testkit/RunRecords.h"
 #endif
 #include <algorithm>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // `soak --scenario NAME --seed S --frames N` replays it.
 #include "../world/WorldTestKit.h"
 #include "scene/LevelBitmap.h"
-#include "soak/SoakRun.h"
+#include "testkit/SoakRun.h"
 #include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
