@@ -12,8 +12,8 @@
 #include "platform/Time.h"
 #include "res/ResourceIds.h"
 #include "scene/LevelText.h"
-#include "soak/SoakRun.h"
-#include "speed/SpeedRoute.h"
+#include "testkit/SoakRun.h"
+#include "testkit/SpeedRoute.h"
 #include "world/World.h"
 #include <benchmark/benchmark.h>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // display format (argument 0: 5-6-5, 1: 5-5-5, 2: 8-8-8), with the game's
 // own pictures and the sizes and places a frame gives them.
 #include "res/ResourceIds.h"
-#include "speed/SpeedRoute.h"
+#include "testkit/SpeedRoute.h"
 #include "world/World.h"
 #include <benchmark/benchmark.h>
 #include <cstring>

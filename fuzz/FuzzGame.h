@@ -3,11 +3,17 @@
 // built-in level, and a level folder of the process's own. It goes at exit
 // as it would at the game's end.
 #pragma once
-#include "../tests/soak/SoakRun.h"
 #include "FuzzSupport.h"
+#include "app/MainFrame.h"
+#include "app/QuibboApp.h"
+#include "app/RunStats.h"
 #include "platform/Time.h"
 #include "platform/WindowSystem.h"
+#include "platform/headless/Headless.h"
 #include "res/ResourceIds.h"
+#include "scene/Maze.h"
+#include "testkit/SoakRun.h"
+#include "world/World.h"
 #include <filesystem>
 #include <memory>
 

@@ -3,7 +3,7 @@
 // reader that turns input bytes into numbers without ever running out. The
 // imaging tests' helpers (formats, raw words, BMP bytes) come along.
 #pragma once
-#include "../tests/gfx/GfxTestUtil.h"
+#include "testkit/Pictures.h"
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>

@@ -2,16 +2,16 @@
 // broken ones (truncated, huge or negative sizes, wrong depths, compressed,
 // colour counts above 256, headers too small or too large), inputs for every
 // blit, and key scripts. Run from the fuzz folder: fuzz_seeds [corpus folder].
-#include "../tests/gfx/GfxTestUtil.h"
 #include "platform/Resources.h"
 #include "res/ResourceIds.h"
 #include "scene/LevelText.h"
+#include "testkit/Pictures.h"
 #if QUIBBO_WITH_ZLIB
-#include "../tests/app/RunRecords.h"
 #include "app/RunFileIo.h"
 #include "platform/LinkCode.h"
 #include "platform/zlib/RawDeflate.h"
 #include "scene/LevelCode.h"
+#include "testkit/RunRecords.h"
 #endif
 #include <algorithm>
 #include <cstdint>
@@ -359,15 +359,23 @@ bool KeySeeds(const std::filesystem::path& dir) {
 }
 
 #if QUIBBO_WITH_ZLIB
+// A kind byte in front of the rest, in one block of its final size: growing
+// a 1-byte vector by the rest had g++ -O3 see the copy run past its end
+// (-Warray-bounds).
+Bytes Tagged(uint8_t kind, const Bytes& rest) {
+    Bytes input(1 + rest.size());
+    input[0] = kind;
+    std::copy(rest.begin(), rest.end(), input.begin() + 1);
+    return input;
+}
+
 // The link target's inputs: a kind byte (0 link or code text, 1 raw deflate
 // stream, 2 body without its check sum) and the rest. Whole codes of real
 // levels, and each broken the ways a chat or a hand breaks them.
 bool CodeSeeds(const std::filesystem::path& dir) {
     bool ok = true;
     auto seed = [&](const std::string& name, uint8_t kind, const Bytes& b) {
-        Bytes input = {kind};
-        input.insert(input.end(), b.begin(), b.end());
-        ok = Write(dir, name, input) && ok;
+        ok = Write(dir, name, Tagged(kind, b)) && ok;
     };
     auto text = [](const std::string& t) { return Bytes(t.begin(), t.end()); };
     std::string error;
@@ -407,9 +415,7 @@ bool CodeSeeds(const std::filesystem::path& dir) {
 bool RunSeeds(const std::filesystem::path& dir) {
     bool ok = true;
     auto seed = [&](const std::string& name, uint8_t kind, const Bytes& b) {
-        Bytes input = {kind};
-        input.insert(input.end(), b.begin(), b.end());
-        ok = Write(dir, name, input) && ok;
+        ok = Write(dir, name, Tagged(kind, b)) && ok;
     };
     auto text = [](const std::string& t) { return Bytes(t.begin(), t.end()); };
     LevelGrid grid;

@@ -21,7 +21,7 @@
 #include "platform/WholeFile.h"
 #include "scene/LevelBitmap.h"
 #include "scene/LevelText.h" // WriteWholeFile
-#include "tests/bot/RouteBot.h"
+#include "testkit/RouteBot.h"
 #include <algorithm>
 #include <cstdio>
 #include <cstring>

@@ -13,7 +13,8 @@
 // the longest load and frame in processor time, and the peak resident memory.
 // Exit status: 0 every check held, 1 a check failed, 2 bad command line.
 #include "platform/Numbers.h"
-#include "tests/soak/SoakRun.h"
+#include "scene/LevelBudget.h"
+#include "testkit/SoakRun.h"
 #include <algorithm>
 #include <chrono>
 #include <cstdio>

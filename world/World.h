@@ -131,7 +131,7 @@ public:
     // ---- What the world holds, read-only ----
     // The frame window reads the figures it reports and the pause; only the
     // world's own frames, keys and rules change them. (Tests set up states
-    // the rules would take long to reach through WorldProbe, in tests/.)
+    // the rules would take long to reach through WorldProbe, testkit/.)
     const CScreen& GetScreen() const { return m_screen; }
     const CPose& GetCamera() const { return m_camera; }
     const CMatrix& GetView() const { return m_view; }

@@ -2,10 +2,11 @@
 // byte for byte, the largest a long game makes stays small, and a body no
 // Quibbo wrote is refused in one line, whatever in it is wrong.
 #include "app/RunFile.h"
-#include "RunRecords.h"
 #include "platform/LinkCode.h"
+#include "platform/PlatformTypes.h"
 #include "scene/LevelCode.h"
 #include "scene/LevelText.h"
+#include "testkit/RunRecords.h"
 #include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
@@ -211,7 +212,8 @@ TEST(RunFile, BodiesNoQuibboWroteAreRefusedInOneLine) {
          [](Pieces& p) {
              p.head = Cat({V(1ull << 32), V(0)});
          }},
-        {"a number in the seed is larger than 32 bits", [](Pieces& p) { p.head = {0x80, 0x80, 0x80, 0x80, 0x80, 0x01}; }},
+        {"a number in the seed is larger than 32 bits",
+         [](Pieces& p) { p.head = {0x80, 0x80, 0x80, 0x80, 0x80, 0x01}; }},
         {"unknown flags 6", [](Pieces& p) { p.flags = {6}; }},
         {"4097 bytes of words; at most 4096", [](Pieces& p) { p.words = V(4097); }},
         {"50 bytes of words cannot fit", [](Pieces& p) { p.words = V(50); }},
@@ -294,7 +296,10 @@ TEST(RunFile, BodiesNoQuibboWroteAreRefusedInOneLine) {
              p.inputs = Cat({V(1), V(10), V(0), {2}});
          }},
         {"1 byte is left over after the inputs", [](Pieces& p) { p.tail = {0}; }},
-        {"2 bytes are left over after the inputs", [](Pieces& p) { p.tail = {0, 0}; }},
+        {"2 bytes are left over after the inputs",
+         [](Pieces& p) {
+             p.tail = {0, 0};
+         }},
         // Passes with no look and no input to show for them would replay
         // on a clock the run does not hold, and a count past 31 bits would
         // be no frame limit at all.

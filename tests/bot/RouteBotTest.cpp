@@ -1,11 +1,13 @@
 // The route bot: its planner prices turns as the player pays for them, it
 // wins small levels with the game's own keys, and the keys it records replay
 // in the program's own run to the very same frame.
-#include "bot/RouteBot.h"
+#include "testkit/RouteBot.h"
 #include "app/GameRun.h"
 #include "app/RunStats.h"
+#include "platform/headless/Headless.h"
 #include "scene/LevelText.h"
 #include "scene/MazeTestLevels.h"
+#include "world/World.h"
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,7 +1,8 @@
 // Blit, CopyPixel, CopyRawPixel and BlendBlit: keys per route, clipping, and
 // agreement with a plain per-pixel walk on surfaces of every layout.
-#include "GfxTestUtil.h"
+#include "testkit/Pictures.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 #include <memory>

@@ -1,6 +1,6 @@
 // DrawNumber with digit glyphs of the test's own: zero padding, the skipped
 // minus sign, glyph advance, and what happens without glyphs.
-#include "GfxTestUtil.h"
+#include "testkit/Pictures.h"
 
 #include <gtest/gtest.h>
 

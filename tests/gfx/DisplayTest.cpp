@@ -1,13 +1,13 @@
 // The display device and the screen on the headless platform: the order of
 // the platform and shell calls, presenting through any pitches, the fade,
 // suspend and resume, and the bracket around direct drawing.
-#include "GfxTestUtil.h"
 #include "gfx/Screen.h"
 #include "platform/FrameWnd.h"
 #include "platform/GX.h"
 #include "platform/PlatformInternal.h"
 #include "platform/Time.h"
 #include "platform/WindowSystem.h"
+#include "testkit/Pictures.h"
 
 #include <gtest/gtest.h>
 

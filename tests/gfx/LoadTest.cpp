@@ -1,10 +1,11 @@
 // The loaders: bottom-up rows, padding, the fixed 8-bit colour table, the
 // palettised decoder, BMP files, and data that must be refused without being
 // read past its end.
-#include "GfxTestUtil.h"
 #include "platform/Resources.h"
 #include "res/ResourceIds.h"
+#include "testkit/Pictures.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -1,7 +1,7 @@
 // StretchBlit and StretchToTrapezoid: the integer sampling rules, and
 // agreement with plain per-pixel versions in every layout, with nothing
 // written outside the destination whatever the coordinates.
-#include "GfxTestUtil.h"
+#include "testkit/Pictures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 // Pixel formats, single-pixel conversion, creation and tinted copies.
-#include "GfxTestUtil.h"
+#include "testkit/Pictures.h"
+#include <cstring>
 
 #include <gtest/gtest.h>
 

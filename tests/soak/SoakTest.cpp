@@ -4,7 +4,7 @@
 // `soak --scenario NAME --seed S --frames N` replays it.
 #include "../world/WorldTestKit.h"
 #include "scene/LevelBitmap.h"
-#include "soak/SoakRun.h"
+#include "testkit/SoakRun.h"
 #include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -178,9 +178,9 @@ TEST_F(SoakCheckTest, OnlyTheLevelsOwnStartMayLieInAWall) {
 
 TEST(SoakMemory, ResidentSizeIsReadFromTheSystem) {
 #if defined(__EMSCRIPTEN__)
-    GTEST_SKIP() << "/proc/self/statm is node's, and WebAssembly memory never goes back to it";
+    GTEST_SKIP() << "/proc/self/status is node's, and WebAssembly memory never goes back to it";
 #elif defined(_WIN32)
-    GTEST_SKIP() << "Windows has no /proc/self/statm: the soak's memory is judged on Linux";
+    GTEST_SKIP() << "Windows has no /proc/self/status: the soak's memory is judged on Linux";
 #else
     // Straight from the system, so that no allocator's reserve can hide it.
     const size_t bytes = size_t(32) << 20;

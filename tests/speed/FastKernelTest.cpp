@@ -6,10 +6,10 @@
 // and the guard bytes around every surface must stay untouched. The kernels
 // with a wider form for some machines are tried at every level this
 // machine has.
-#include "gfx/GfxTestUtil.h"
 #include "gfx/KernelLevel.h"
 #include "speed/PlainKernels.h"
-#include "speed/SpeedRoute.h"
+#include "testkit/Pictures.h"
+#include "testkit/SpeedRoute.h"
 #include "world/World.h"
 #include <gtest/gtest.h>
 #include <memory>

@@ -5,7 +5,7 @@
 // A difference names the display and the stretch where the picture changed.
 #include "res/ResourceIds.h"
 #include "scene/LevelText.h"
-#include "speed/SpeedRoute.h"
+#include "testkit/SpeedRoute.h"
 #include "world/World.h"
 #include "world/WorldTestKit.h"
 #include <cstdio>

@@ -11,7 +11,7 @@
 #include "scene/Enemy.h"
 #include "scene/MazeTestLevels.h"
 #include "scene/MazeWall.h"
-#include "speed/SpeedRoute.h"
+#include "testkit/SpeedRoute.h"
 #include "world/World.h"
 #include <gtest/gtest.h>
 #include <random>

@@ -18,12 +18,6 @@ inline int setenv(const char* name, const char* value, int overwrite) {
 inline int unsetenv(const char* name) {
     return _putenv_s(name, "");
 }
-// The page size, for memory figures read from /proc (which Windows has not:
-// they come out 0 there). 4 KB on every 64-bit Windows.
-#define _SC_PAGESIZE 30
-inline long sysconf(int /*name*/) {
-    return 4096;
-}
 // Folders have no permission bits on Windows: io.h's mkdir takes none.
 inline int mkdir(const char* path, int /*mode*/) {
     return ::mkdir(path);

@@ -1,8 +1,8 @@
 // Shared by the world and application tests: scratch folders, level files
 // written from text maps, and a world on a headless frame window.
 #pragma once
+#include "testkit/WorldProbe.h"
 #include "world/World.h"
-#include "world/WorldProbe.h"
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>

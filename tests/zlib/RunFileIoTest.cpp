@@ -2,12 +2,12 @@
 // as the run written, a 20-minute game's file and link stay small, and what
 // is no run is refused in one line before it can cost memory.
 #include "app/RunFileIo.h"
-#include "../app/RunRecords.h"
 #include "../world/WorldTestKit.h"
 #include "platform/LinkCode.h"
 #include "platform/WholeFile.h"
 #include "platform/zlib/RawDeflate.h"
 #include "scene/LevelText.h"
+#include "testkit/RunRecords.h"
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,15 +1,10 @@
-// Recorded runs for the tests of run bodies, files and links: a small one
-// with an input of every kind, and the largest a 20-minute game makes.
-#pragma once
-#include "app/RunFile.h"
+#include "testkit/RunRecords.h"
 #include "platform/PlatformTypes.h"
-#include <cstdint>
 #include <random>
 
 namespace runtest {
 
-inline RunInput Key(uint32_t pass, uint32_t taken, uint32_t message, uint32_t key,
-                    int32_t lParam = 0) {
+RunInput Key(uint32_t pass, uint32_t taken, uint32_t message, uint32_t key, int32_t lParam) {
     RunInput in;
     in.pass = pass;
     in.taken = taken;
@@ -20,7 +15,7 @@ inline RunInput Key(uint32_t pass, uint32_t taken, uint32_t message, uint32_t ke
     return in;
 }
 
-inline RunInput Other(uint32_t pass, uint32_t taken, uint8_t kind, uint32_t message) {
+RunInput Other(uint32_t pass, uint32_t taken, uint8_t kind, uint32_t message) {
     RunInput in;
     in.pass = pass;
     in.taken = taken;
@@ -29,8 +24,7 @@ inline RunInput Other(uint32_t pass, uint32_t taken, uint8_t kind, uint32_t mess
     return in;
 }
 
-// A few seconds on a folder of three levels, one input of every kind.
-inline RunRecord SmallRun() {
+RunRecord SmallRun() {
     RunRecord run;
     run.seed = 0xDEADBEEF;
     run.startLevel = 2;
@@ -46,11 +40,7 @@ inline RunRecord SmallRun() {
     return run;
 }
 
-// 20 minutes at 60 frames a second: 72,000 clock looks of 16, 17 or 18 ms
-// as a busy machine gives them, and 5,000 inputs, the keys held and let go,
-// repeated and typed, some focus changes and a box answered, the campaign's
-// 16 levels after the built-in one.
-inline RunRecord LongRun() {
+RunRecord LongRun() {
     std::mt19937 random(25); // the same numbers on every system
     RunRecord run;
     run.seed = 7;

@@ -1,15 +1,4 @@
-// A bot that plays a level in the real game, headless, by pressing and
-// releasing the game's own keys: it plans a walk through the cells to the
-// nearest dot or gun left (turns cost what they cost the player), follows it
-// frame by frame from the player's position and heading, and records every
-// key it pressed as a key script (the --keys format). With the access word
-// the player's motion depends on the keys alone and the enemies on the seed,
-// so the script replayed by `quibbo --headless --keys @FILE AlwaysTheWalrus`
-// eats the last dot on the very frame it did here.
-//
-// Used by the levelbot tool and the route tests; header only, as the tools
-// are one source file each.
-#pragma once
+#include "testkit/RouteBot.h"
 #include "app/MainFrame.h"
 #include "app/Options.h"
 #include "app/QuibboApp.h"
@@ -19,7 +8,6 @@
 #include "platform/Rand.h"
 #include "platform/headless/Headless.h"
 #include "scene/Enemy.h"
-#include "scene/LevelCheck.h"
 #include "scene/Maze.h"
 #include "world/World.h"
 #include <algorithm>
@@ -28,30 +16,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <queue>
 #include <string>
 #include <vector>
 
 namespace bot {
 
-// ---- Planning ----
-
-// Costs in frames of 16 ms: a cell walked (forwards or backwards, both at a
-// cell a second) and a quarter turn (at 40 degrees a second). Walking
-// backwards makes an about-turn free, so only the axis of travel matters.
-const int kCellFrames = 63;
-const int kQuarterTurnFrames = 141;
-// What a step toward an enemy costs, per cell nearer: a detour of a few
-// cells is cheaper than a cell beside it.
-const int kDangerFramesPerStep = 250;
-
-inline bool IsTarget(uint8_t cell) {
-    return cell == CELL_ITEM + ITEM_DOT || cell == CELL_ITEM + ITEM_GUN;
-}
+namespace {
 
 // Degrees in (-180, 180].
-inline double WrapDegrees(double a) {
+double WrapDegrees(double a) {
     a = std::fmod(a, 360.0);
     if (a > 180.0)
         a -= 360.0;
@@ -60,14 +34,14 @@ inline double WrapDegrees(double a) {
     return a;
 }
 
-// The cells of the quickest walk from the player's cell to the nearest cell
-// for which `goal(column, row, frames)` holds, with `frames` the time it
-// takes to get there (the player's own cell first, the goal last); empty
-// when none can be reached. `heading` prices the first turn; `danger` (one
-// entry a cell, or empty) adds its frames to every step into a cell.
-template <typename Goal>
-std::vector<LevelCell> PlanLeg(const CMaze& maze, LevelCell from, double heading, Goal goal,
-                               const std::vector<int>& danger = std::vector<int>()) {
+} // namespace
+
+bool IsTarget(uint8_t cell) {
+    return cell == CELL_ITEM + ITEM_DOT || cell == CELL_ITEM + ITEM_GUN;
+}
+
+std::vector<LevelCell> PlanLeg(const CMaze& maze, LevelCell from, double heading,
+                               const LegGoal& goal, const std::vector<int>& danger) {
     const int w = maze.GetWidth(), h = maze.GetHeight();
     std::vector<LevelCell> path;
     if (!maze.IsInGrid(from.column, from.row))
@@ -126,9 +100,7 @@ std::vector<LevelCell> PlanLeg(const CMaze& maze, LevelCell from, double heading
     return path;
 }
 
-// What stepping into each cell risks: the cells an enemy can walk to
-// within `reach` cells cost more the nearer they are to it.
-inline std::vector<int> DangerMap(const CMaze& maze, int reach) {
+std::vector<int> DangerMap(const CMaze& maze, int reach) {
     const int w = maze.GetWidth(), h = maze.GetHeight();
     std::vector<int> danger(size_t(w) * size_t(h), 0);
     std::vector<std::pair<LevelCell, int>> queue;
@@ -162,6 +134,8 @@ inline std::vector<int> DangerMap(const CMaze& maze, int reach) {
     }
     return danger;
 }
+
+namespace {
 
 // ---- Following ----
 
@@ -336,7 +310,7 @@ private:
 // enemy is hit when a probed cell lies in the cell block left of and above
 // its own (its sprite must also have been drawn, which the probe cannot
 // know here: a shot may still miss).
-inline bool ShotWouldHit(const CWorld& world) {
+bool ShotWouldHit(const CWorld& world) {
     const CMaze* maze = world.GetMaze();
     if (maze == nullptr)
         return false;
@@ -360,36 +334,9 @@ inline bool ShotWouldHit(const CWorld& world) {
     return false;
 }
 
-// ---- A game ----
-
-struct Config {
-    std::string levelsDir;    // the folder the game looks for QB00.BMP in
-    bool invulnerable = true; // the access word on the command line
-    bool shoot = false;       // fire at an enemy straight ahead within range
-    bool avoid = false;       // keep away from the enemies, planning again often
-    uint32_t seed = 1;        // the game's seed (1: as without --seed)
-    int maxFrames = 2000000;  // the run ends after this many idle passes
-    int traceEvery = 0;       // frames between lines on standard error; 0: none
-};
-
-struct Result {
-    bool cleared = false; // the level's last dot was eaten before a game over
-    int clearFrame = 0;   // the idle pass that ate it
-    int frames = 0;       // idle passes run
-    int catches = 0;      // lives lost
-    int dotsLeft = -1;    // of the level when the run ended
-    int score = 0;        // when the run ended
-    int enemiesLeft = 0;  // when the run ended
-    std::string script;   // every key pressed and let go, as a key script
-    int keyEvents = 0;
-    // The command-line words that replay the run in the real program, but
-    // for --levels and --keys.
-    std::vector<std::string> words;
-};
-
 // The game's own command line for a run, so the run here starts as the
 // program's does.
-inline std::vector<std::string> CommandWords(const Config& config) {
+std::vector<std::string> CommandWords(const Config& config) {
     std::vector<std::string> words = {"--headless", "--frames", std::to_string(config.maxFrames)};
     if (config.seed != 1) {
         words.push_back("--seed");
@@ -551,10 +498,9 @@ private:
     double m_lastX = -1.0, m_lastZ = -1.0;
 };
 
-// One game, set up as RunGame (app/GameRun.cpp) sets up the program's run
-// from these command-line words, played by the bot until the level's last
-// dot, a game over, or the frame limit.
-inline Result Play(const Config& config) {
+} // namespace
+
+Result Play(const Config& config) {
     Result result;
     result.words = CommandWords(config);
     std::vector<std::string> words = result.words;

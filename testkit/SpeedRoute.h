@@ -3,8 +3,6 @@
 // its enemies), one frame at a time on the headless platform. The frame
 // hashes of the pixel guard and the frame benchmarks both run this walk, so
 // what is measured is what is guarded.
-//
-// Not linked with GoogleTest: the benchmarks compile this file too.
 #pragma once
 #include "platform/headless/Headless.h"
 #include "scene/LevelBitmap.h"

@@ -1,14 +1,4 @@
-// Long headless runs of the whole game with random keys, checking the
-// player's state at every idle pass. Shared by the soak tool, the short soak
-// tests and the level fuzzer.
-//
-// A run is the game's own: the headless platform, the application object,
-// the frame window with its key table and level changes, the world. Only the
-// application's idle step is wrapped, to check the state after each pass, to
-// schedule the next pass's keys and to answer every game-over box with OK.
-// Keys come from a generator seeded with the run's seed, which also seeds the
-// game, so a seed and a frame count replay a run exactly.
-#pragma once
+#include "testkit/SoakRun.h"
 #include "app/MainFrame.h"
 #include "app/QuibboApp.h"
 #include "app/RunStats.h"
@@ -33,11 +23,7 @@
 
 namespace soak {
 
-// ---- What must hold at every frame ----
-
-// "" when the world's figures are sound, else what is wrong: score >= 0,
-// 0 <= lives <= 5, shots >= 0, and the camera at a finite place.
-inline std::string CheckFigures(const CWorld& world) {
+std::string CheckFigures(const CWorld& world) {
     char what[160];
     if (world.GetScore() < 0) {
         std::snprintf(what, sizeof what, "score %d is negative", world.GetScore());
@@ -57,9 +43,7 @@ inline std::string CheckFigures(const CWorld& world) {
     return "";
 }
 
-// CheckFigures, and with a level built the player inside the grid and not in
-// a wall cell (but the start cell, see below).
-inline std::string CheckWorld(const CWorld& world) {
+std::string CheckWorld(const CWorld& world) {
     std::string problem = CheckFigures(world);
     if (!problem.empty())
         return problem;
@@ -89,12 +73,7 @@ inline std::string CheckWorld(const CWorld& world) {
 
 // ---- The levels ----
 
-enum class Scenario { BuiltIn, NoStart, EnemiesEverywhere, DotsOnEdge, Huge, Swarm, Pillars };
-const Scenario kScenarios[] = {Scenario::BuiltIn,    Scenario::NoStart, Scenario::EnemiesEverywhere,
-                               Scenario::DotsOnEdge, Scenario::Huge,    Scenario::Swarm,
-                               Scenario::Pillars};
-
-inline const char* ScenarioName(Scenario s) {
+const char* ScenarioName(Scenario s) {
     switch (s) {
     case Scenario::BuiltIn:
         return "builtin";
@@ -113,7 +92,7 @@ inline const char* ScenarioName(Scenario s) {
     }
 }
 
-inline bool ScenarioByName(const std::string& name, Scenario* s) {
+bool ScenarioByName(const std::string& name, Scenario* s) {
     for (Scenario candidate : kScenarios)
         if (name == ScenarioName(candidate)) {
             *s = candidate;
@@ -121,6 +100,8 @@ inline bool ScenarioByName(const std::string& name, Scenario* s) {
         }
     return false;
 }
+
+namespace {
 
 // A small generator of its own, so that runs do not depend on the library's.
 class Random {
@@ -142,32 +123,20 @@ private:
     uint64_t m_state;
 };
 
-inline LevelGrid EmptyGrid(int width, int height, uint8_t fill) {
+LevelGrid EmptyGrid(int width, int height, uint8_t fill) {
     LevelGrid grid;
     grid.width = width;
     grid.height = height;
     grid.cells.assign(size_t(width) * size_t(height), fill);
     return grid;
 }
-inline uint8_t& Cell(LevelGrid& grid, int x, int z) {
+uint8_t& Cell(LevelGrid& grid, int x, int z) {
     return grid.cells[size_t(z) * size_t(grid.width) + size_t(x)];
 }
 
-// The swarm's field: 163 x 163 cells of enemies, about as many as the
-// budget lets a frame have.
-const int kSwarmSide = 165;
+} // namespace
 
-// The level file of a hostile scenario (none for the built-in level):
-//  nostart  no start marker anywhere; the player stands in the open middle;
-//  enemies  an enemy start on every open cell but a clearing round the start;
-//  edge     dots all round the grid's outermost ring, open to the inside;
-//  huge     512 x 512 cells of random walls (also untextured types), items,
-//           floors of every class and a few hundred enemies;
-//  swarm    as many enemies as a frame's time allows, in a field round the
-//           player's start;
-//  pillars  the largest level, 4096 x 4096 cells of pillars: the most wall
-//           faces an honest level has, near the memory the budget allows.
-inline bool MakeScenarioLevel(Scenario s, uint32_t seed, LevelGrid* out) {
+bool MakeScenarioLevel(Scenario s, uint32_t seed, LevelGrid* out) {
     Random random(seed ^ 0x5EEDu);
     switch (s) {
     case Scenario::BuiltIn:
@@ -290,11 +259,13 @@ inline bool MakeScenarioLevel(Scenario s, uint32_t seed, LevelGrid* out) {
     return false;
 }
 
+namespace {
+
 // The device screen of a scenario's run: the handheld's for the built-in
 // level; for the others each of the other pixel formats and framebuffer
 // layouts the game must serve (turned, mirrored, upside down, a client area
 // below a title bar).
-inline HeadlessDisplay ScenarioDisplay(Scenario s) {
+HeadlessDisplay ScenarioDisplay(Scenario s) {
     HeadlessDisplay d; // 240 x 320, 5-6-5, rows down
     switch (s) {
     case Scenario::BuiltIn:
@@ -395,52 +366,14 @@ private:
     Random m_random;
     bool m_bFirst = true;
     bool m_bPaused = false; // the last pass pressed the pause key
-    int m_nTurnLeft = 0; // passes until the held turn key is let go
+    int m_nTurnLeft = 0;    // passes until the held turn key is let go
     uint32_t m_dwTurnKey = VK_LEFT;
 };
 
 // ---- A run ----
 
-struct Config {
-    Scenario scenario = Scenario::BuiltIn;
-    uint32_t seed = 1;
-    int frames = 10000;    // idle passes
-    uint32_t dtMs = 16;    // virtual milliseconds a pass
-    int rssEvery = 0;      // passes between memory samples; 0: none
-    std::string levelsDir; // where the level file goes; "" for a scratch folder
-};
-
-struct Report {
-    int passes = 0;                   // idle passes run
-    int frames = 0;                   // world frames among them
-    int exitCode = -1;                // the run's exit status
-    int gameOvers = 0;                // game-over boxes, every one answered OK
-    int catches = 0;                  // frames that cost a life
-    int dotsEaten = 0;                // frames that ate a dot (the last ones included)
-    int levelsWon = 0;                // frames that ate a level's last dot
-    int keys = 0;                     // key messages scheduled
-    double x = 0, z = 0, heading = 0; // the player when the run ended
-    int score = 0, lives = 0;
-    std::string failure; // "" when every check held
-    int failedPass = 0;  // the idle pass whose check failed
-    struct Sample {
-        int pass;
-        long rssKb;
-    };
-    std::vector<Sample> rss;
-    // The level budget as the run met it, in processor time of this thread:
-    // the start-up with its first level, the longest pass that loaded a level
-    // (a restart, the next level, a new game) and the longest that did not.
-    long startMicros = 0;
-    long longestLoadMicros = 0;
-    long longestFrameMicros = 0;
-    long peakRssKb = 0; // the process's high-water mark over the run, 0 if unknown
-    int mazeWidth = 0;  // of the level last played: a refused level file leaves 76,
-    int mazeHeight = 0; // the built-in level's width
-};
-
 // Processor time of the calling thread, in microseconds.
-inline long ThreadMicros() {
+long ThreadMicros() {
     timespec t = {};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return long(t.tv_sec) * 1000000 + t.tv_nsec / 1000;
@@ -448,7 +381,7 @@ inline long ThreadMicros() {
 
 // The process's resident high-water mark starts again from what it holds
 // now; false where the system cannot.
-inline bool ResetPeakResident() {
+bool ResetPeakResident() {
     std::FILE* f = std::fopen("/proc/self/clear_refs", "w");
     if (f == nullptr)
         return false;
@@ -456,29 +389,21 @@ inline bool ResetPeakResident() {
     return std::fclose(f) == 0 && ok;
 }
 
-// The process's resident high-water mark in kilobytes, 0 when unknown.
-inline long PeakResidentKb() {
+// A figure of the process's status in kilobytes ("VmHWM", "VmRSS"), 0 when
+// unknown: the kernel gives it in kilobytes, whatever its page size, and a
+// system without /proc gives none.
+long StatusKb(const char* field) {
     std::FILE* f = std::fopen("/proc/self/status", "r");
     if (f == nullptr)
         return 0;
+    const std::string format = std::string(field) + ": %ld kB";
     char line[256];
     long kb = 0;
     while (std::fgets(line, sizeof line, f))
-        if (std::sscanf(line, "VmHWM: %ld kB", &kb) == 1)
+        if (std::sscanf(line, format.c_str(), &kb) == 1)
             break;
     std::fclose(f);
     return kb;
-}
-
-// Resident memory of this process in kilobytes, 0 when unknown.
-inline long ResidentKb() {
-    long pages = 0, resident = 0;
-    std::FILE* f = std::fopen("/proc/self/statm", "r");
-    if (f == nullptr)
-        return 0;
-    const int got = std::fscanf(f, "%ld %ld", &pages, &resident);
-    std::fclose(f);
-    return got == 2 ? resident * (sysconf(_SC_PAGESIZE) / 1024) : 0;
 }
 
 // The application with its idle step wrapped.
@@ -575,7 +500,7 @@ private:
 };
 
 // A folder of its own for one run's level file.
-inline std::string ScratchLevels(const Config& config) {
+std::string ScratchLevels(const Config& config) {
     static int counter = 0;
     std::filesystem::path dir = std::filesystem::temp_directory_path() /
                                 ("quibbo-soak-" + std::to_string(getpid()) + "-" +
@@ -585,11 +510,13 @@ inline std::string ScratchLevels(const Config& config) {
     return dir.string() + "/";
 }
 
-// One run. The scenario's level is written as QB00.BMP into the levels
-// folder (an empty folder for the built-in level, so a stray level file
-// cannot take its place). Stops checking after the first failure but lets
-// the run finish its frames; report.failure says what broke.
-inline Report Run(const Config& config) {
+} // namespace
+
+long ResidentKb() {
+    return StatusKb("VmRSS");
+}
+
+Report Run(const Config& config) {
     Report report;
     const bool scratch = config.levelsDir.empty();
     std::string dir = scratch ? ScratchLevels(config) : config.levelsDir;
@@ -632,7 +559,7 @@ inline Report Run(const Config& config) {
         PlatShutdown();
     }
     if (bPeak)
-        report.peakRssKb = PeakResidentKb();
+        report.peakRssKb = StatusKb("VmHWM");
     if (scratch)
         std::filesystem::remove_all(dir);
     return report;

@@ -1,4 +1,4 @@
-#include "speed/SpeedRoute.h"
+#include "testkit/SpeedRoute.h"
 #include "app/MainFrame.h"
 #include "app/PictureLists.h"
 #include "platform/FrameWnd.h"
@@ -6,7 +6,7 @@
 #include "platform/WindowSystem.h"
 #include "res/ResourceIds.h"
 #include "scene/Maze.h"
-#include "world/WorldProbe.h"
+#include "testkit/WorldProbe.h"
 
 namespace speed {
 
