@@ -4,6 +4,7 @@
 #include "app/RunFile.h"
 #include "RunRecords.h"
 #include "platform/LinkCode.h"
+#include "platform/WholeFile.h"
 #include "scene/LevelCode.h"
 #include "scene/LevelText.h"
 #include <cstdio>
@@ -128,6 +129,29 @@ TEST(RunFile, EveryRecordComesBackFieldForFieldAndByteForByte) {
     }
 }
 
+// The page writes a run it has inflated as a bare body; the game reads it
+// back as the same record, and refuses what is not one whole body in a file.
+TEST(RunFile, ABareBodyInAFileIsReadAsTheBody) {
+    const std::string path = testing::TempDir() + "quibbo-bare-body.qrun";
+    const Bytes body = MadeBody(runtest::SmallRun());
+    ASSERT_TRUE(WriteWholeFile(path.c_str(), body));
+    RunRecord back;
+    std::string error;
+    ASSERT_TRUE(ReadRunBodyFile(path, &back, &error)) << error;
+    EXPECT_TRUE(back == runtest::SmallRun());
+
+    ASSERT_TRUE(WriteWholeFile(path.c_str(), Bytes(body.begin(), body.end() - 1)));
+    EXPECT_FALSE(ReadRunBodyFile(path, &back, &error));
+    EXPECT_NE(error.find("checksum does not match"), std::string::npos) << error;
+    std::remove(path.c_str());
+    for (const std::string& notABody : {path, testing::TempDir()}) {
+        error.clear();
+        EXPECT_FALSE(ReadRunBodyFile(notABody, &back, &error)) << notABody;
+        EXPECT_FALSE(error.empty()) << notABody;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    }
+}
+
 TEST(RunFile, ATwentyMinuteGameStaysSmall) {
     const RunRecord run = runtest::LongRun();
     const Bytes body = MadeBody(run);
@@ -211,7 +235,8 @@ TEST(RunFile, BodiesNoQuibboWroteAreRefusedInOneLine) {
          [](Pieces& p) {
              p.head = Cat({V(1ull << 32), V(0)});
          }},
-        {"a number in the seed is larger than 32 bits", [](Pieces& p) { p.head = {0x80, 0x80, 0x80, 0x80, 0x80, 0x01}; }},
+        {"a number in the seed is larger than 32 bits",
+         [](Pieces& p) { p.head = {0x80, 0x80, 0x80, 0x80, 0x80, 0x01}; }},
         {"unknown flags 6", [](Pieces& p) { p.flags = {6}; }},
         {"4097 bytes of words; at most 4096", [](Pieces& p) { p.words = V(4097); }},
         {"50 bytes of words cannot fit", [](Pieces& p) { p.words = V(50); }},
@@ -294,7 +319,10 @@ TEST(RunFile, BodiesNoQuibboWroteAreRefusedInOneLine) {
              p.inputs = Cat({V(1), V(10), V(0), {2}});
          }},
         {"1 byte is left over after the inputs", [](Pieces& p) { p.tail = {0}; }},
-        {"2 bytes are left over after the inputs", [](Pieces& p) { p.tail = {0, 0}; }},
+        {"2 bytes are left over after the inputs",
+         [](Pieces& p) {
+             p.tail = {0, 0};
+         }},
         // Passes with no look and no input to show for them would replay
         // on a clock the run does not hold, and a count past 31 bits would
         // be no frame limit at all.
