@@ -18,8 +18,8 @@
 #endif
 #ifdef __EMSCRIPTEN__
 #include "platform/Sound.h"
-#include "platform/WholeFile.h"
 #include "platform/web/Web.h"
+#include "scene/LevelText.h"
 #endif
 #include <cstdio>
 #include <string>

@@ -10,7 +10,6 @@
 #include "app/RunLevels.h"
 #include "platform/Files.h"
 #include "platform/LinkCode.h"
-#include "platform/WholeFile.h"
 #include "res/ResourceIds.h"
 #include "scene/LevelBitmap.h"
 #include "scene/LevelBudget.h"

@@ -32,9 +32,10 @@ echo "--- unit tests under node"
 emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DQUIBBO_TESTS=ON \
     "-DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/node;--no-experimental-fetch" >/dev/null
 cmake --build build-web -j"$jobs"
-# Each test program is one node process (tests/CMakeLists.txt): the soak
-# runs, which name their scratch level folders by a pid that is the same
-# in every node process, run one after another inside quibbo_tests.
+# A test program is one node process, or two for quibbo_tests
+# (tests/CMakeLists.txt): the soak runs, which name their scratch level
+# folders by a pid that is the same in every node process, run one after
+# another in a process of their own.
 ctest --test-dir build-web --output-on-failure -j"$jobs"
 
 echo "--- the page in Chromium"
