@@ -20,7 +20,14 @@ fi
 # Debian's Emscripten finds its JavaScript parser among Debian's node modules.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 
-emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DQUIBBO_TESTS=OFF >/dev/null
+# The tree keeps whether it builds the tests too (tests/web/run.sh turns
+# them on): the page's files are the same either way. A new tree has none.
+tests=()
+[ -f build-web/CMakeCache.txt ] || tests=(-DQUIBBO_TESTS=OFF)
+# emcmake names node as the tests' runner unless it is named here, and its
+# choice does not start them: the same runner as tests/web/run.sh names.
+emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release "${tests[@]}" \
+    "-DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/node;--no-experimental-fetch" >/dev/null
 # webapp comes after the game (quibbo) and the editor (leveledit): it
 # writes the service worker, whose cache is named for the built files.
 cmake --build build-web -j"$(nproc)" --target webapp

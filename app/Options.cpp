@@ -6,9 +6,6 @@
 #include "platform/WholeFile.h"
 #include <cctype>
 #include <filesystem>
-#ifdef __EMSCRIPTEN__
-#include <emscripten.h>
-#endif
 #include <sstream>
 
 namespace {
@@ -84,27 +81,17 @@ bool ParseKeyItem(const std::string& item, std::vector<KeyScriptEvent>* out, std
 // Far more than any script needs; a device or a file that never ends (such
 // as /dev/zero) is refused instead of filling the memory.
 const size_t kMaxKeyScriptBytes = size_t(16) << 20;
-#ifdef __EMSCRIPTEN__
-// Where the page writes the files it is given (web/page.js).
-const char* const kPageFilesFolder = "/levels/";
-#endif
 
-// False with the reason when the file cannot be opened or read (a folder
-// opens but cannot be read) or is larger than kMaxKeyScriptBytes.
-bool ReadFile(const std::string& path, std::string* text, std::string* why) {
-#ifdef __EMSCRIPTEN__
-    // In a page the address is anyone's to write: a script may come only from
-    // the files the page itself made, never from its devices (/dev/urandom
-    // never ends; /dev/stdin would open a prompt). Under node the files are
-    // the machine's, as natively.
-    const bool page = EM_ASM_INT({ return typeof window == "object" ? 1 : 0; }) != 0;
+// False with the reason when the file is not under `folder` ("" for
+// anywhere), cannot be opened or read (a folder opens but cannot be read) or
+// is larger than kMaxKeyScriptBytes.
+bool ReadFile(const std::string& path, const std::string& folder, std::string* text,
+              std::string* why) {
     const std::string normal = std::filesystem::path(path).lexically_normal().string();
-    if (page && normal.rfind(kPageFilesFolder, 0) != 0) {
-        *why =
-            path + ": a page reads key scripts only from its own files, under " + kPageFilesFolder;
+    if (!folder.empty() && normal.rfind(folder, 0) != 0) {
+        *why = path + ": key scripts are read only from the files under " + folder;
         return false;
     }
-#endif
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(path.c_str(), kMaxKeyScriptBytes, &bytes, why))
         return false;
@@ -220,7 +207,7 @@ bool COptions::Parse(int argc, const char* const* argv, std::string* error) {
     if (!keys.empty()) {
         std::string script = keys;
         std::string why;
-        if (script[0] == '@' && !ReadFile(script.substr(1), &script, &why)) {
+        if (script[0] == '@' && !ReadFile(script.substr(1), m_strKeyScriptFolder, &script, &why)) {
             *error = "--keys: " + why;
             return false;
         }

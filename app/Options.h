@@ -37,6 +37,9 @@ public:
     bool m_bNoConfirm = false; // --no-confirm
     std::string m_strRecord;   // --record FILE: the run is written there at its end
     std::string m_strReplay;   // --replay FILE
+    // Set before Parse: --keys @FILE is read only from under this folder
+    // ("" for anywhere), for a device whose files are not all the player's.
+    std::string m_strKeyScriptFolder;
     // The words that are neither options nor option values, joined by
     // single spaces: the text the game searches for the access word.
     std::string m_strCmdLine;

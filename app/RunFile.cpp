@@ -1,6 +1,7 @@
 #include "app/RunFile.h"
 #include "platform/LinkCode.h"
 #include "platform/PlatformTypes.h"
+#include "platform/WholeFile.h"
 #include "scene/LevelBitmap.h"
 #include "scene/LevelCode.h"
 #include <cstring>
@@ -78,7 +79,8 @@ public:
             value |= uint32_t(byte & 0x7F) << (7 * i);
             if (!(byte & 0x80)) {
                 if (byte == 0 && i > 0)
-                    return Fail(std::string("a number in the ") + what + " is written longer than it needs");
+                    return Fail(std::string("a number in the ") + what +
+                                " is written longer than it needs");
                 *v = value;
                 return true;
             }
@@ -486,8 +488,9 @@ bool ReadRunBody(const uint8_t* body, size_t size, RunRecord* run, std::string* 
                ReadClock(in, &result.tape.clock) && ReadInputs(in, &result.tape.inputs);
     }
     if (read && in.Left() != 0)
-        read = in.Fail(in.Left() == 1 ? std::string("1 byte is left over after the inputs")
-                                       : std::to_string(in.Left()) + " bytes are left over after the inputs");
+        read = in.Fail(in.Left() == 1
+                           ? std::string("1 byte is left over after the inputs")
+                           : std::to_string(in.Left()) + " bytes are left over after the inputs");
     if (!read)
         return Refuse(run, error, "the run is damaged: " + in.Why());
     const std::string why = RecordProblem(result);
@@ -506,4 +509,14 @@ bool operator==(const RunRecord& a, const RunRecord& b) {
            SameList(a.levels.files, b.levels.files, SameFile) &&
            a.levels.levelBody == b.levels.levelBody && a.tape.clock == b.tape.clock &&
            SameList(a.tape.inputs, b.tape.inputs, SameInput) && a.tape.passes == b.tape.passes;
+}
+
+bool ReadRunBodyFile(const std::string& path, RunRecord* run, std::string* error) {
+    std::vector<uint8_t> body;
+    std::string why;
+    const bool read = ReadWholeFile(path.c_str(), kMaxRunBodyBytes, &body, &why, true) &&
+                      ReadRunBody(body.data(), body.size(), run, &why);
+    if (!read && error)
+        *error = why;
+    return read;
 }

@@ -118,6 +118,12 @@ bool MakeRunBody(const RunRecord& run, std::vector<uint8_t>* body, std::string* 
 // a body never costs more than its size justifies.
 bool ReadRunBody(const uint8_t* body, size_t size, RunRecord* run, std::string* error);
 
+// The record of the bare body in the file at `path` (at most
+// kMaxRunBodyBytes, a regular file): what the page writes once it has
+// inflated a link or a dropped run file itself. Refused as ReadRunBody
+// refuses, or with why the file cannot be read.
+bool ReadRunBodyFile(const std::string& path, RunRecord* run, std::string* error);
+
 // Equal field for field (the levels and the tape included).
 bool operator==(const RunRecord& a, const RunRecord& b);
 inline bool operator!=(const RunRecord& a, const RunRecord& b) {

@@ -17,17 +17,9 @@
 #include "platform/win32/Win32.h"
 #endif
 #ifdef __EMSCRIPTEN__
-#include "app/WebRun.h"
-#include "platform/LinkCode.h"
 #include "platform/Sound.h"
 #include "platform/web/Web.h"
-#include "res/ResourceIds.h"
-#include "scene/LevelBitmap.h"
-#include "scene/LevelBudget.h"
-#include "scene/LevelCode.h"
-#include "scene/LevelReport.h"
 #include "scene/LevelText.h"
-#include <emscripten.h>
 #endif
 #include <cstdio>
 #include <string>
@@ -76,7 +68,7 @@ CBackend* MakeBackend(const PlatConfig& config) {
 // body the page writes after unpacking a link.
 bool LoadRun(const std::string& path, RunRecord* run, std::string* why) {
 #ifdef __EMSCRIPTEN__
-    return WebReadRunFile(path, run, why);
+    return ReadRunBodyFile(path, run, why);
 #else
     return ReadRunFile(path, run, why);
 #endif
@@ -145,92 +137,14 @@ int PlayAndRecord(const COptions& options) {
 
 } // namespace
 
-#ifdef __EMSCRIPTEN__
-// ---- Asked by the page about the level files it is given ----
-extern "C" {
-
-// The largest level file the game reads: the page refuses a larger one by
-// its size, without reading it.
-EMSCRIPTEN_KEEPALIVE double WebMaxLevelFileBytes() {
-    return static_cast<double>(kMaxLevelFileBytes);
-}
-
-// Why the game would not play the level file at `path`, in one line, as its
-// load would find it (the file, then the level budget with the program's
-// pictures); "" when it would. Valid until the next call.
-EMSCRIPTEN_KEEPALIVE const char* WebLevelRefusal(const char* path) {
-    static std::string why;
-    why.clear();
-    LevelGrid grid;
-    if (ReadLevelFile(path, &grid, &why)) {
-        FitsProgramBudget(grid.cells.data(), grid.width, grid.height, &why);
-    } else if (why.empty()) {
-        why = "it cannot be read as a level";
-    }
-    return why.c_str();
-}
-
-// The name of the level file at `path`, as the game would show it on the
-// level's card; for no file, the built-in level's, which the game plays in
-// its place when it is the first. "" for a level without a name. Valid
-// until the next call.
-EMSCRIPTEN_KEEPALIVE const char* WebLevelName(const char* path) {
-    static std::string name;
-    LevelGrid grid;
-    std::string why;
-    uint64_t size = 0;
-    if (!PlatGetFileSize(path, &size))
-        name = ResourceLevelName(IDB_LEVEL);
-    else
-        name = ReadLevelFile(path, &grid, &why) ? grid.name : "";
-    return name.c_str();
-}
-
-// ---- Links that carry a level: the page unpacks the code's data with the
-// browser's own raw inflate, between these two calls ----
-
-// The deflated data of a level link's code (the text after "#level="): ""
-// and the data at WebCodeData() for WebCodeSize() bytes, or why the code is
-// refused, in one line. Both valid until the next call.
-static std::vector<uint8_t> g_codeData;
-EMSCRIPTEN_KEEPALIVE const char* WebReadLinkCode(const char* code) {
-    static std::string why;
-    ReadLinkCode(code ? code : "", kLevelCodeFormat, &g_codeData, &why);
-    return why.c_str();
-}
-EMSCRIPTEN_KEEPALIVE uint8_t* WebCodeData() {
-    return g_codeData.data();
-}
-EMSCRIPTEN_KEEPALIVE int WebCodeSize() {
-    return static_cast<int>(g_codeData.size());
-}
-
-// The page's inflate stops past this many bytes: no level's body is larger.
-EMSCRIPTEN_KEEPALIVE double WebMaxCodeBodyBytes() {
-    return static_cast<double>(kMaxLevelCodeBodyBytes);
-}
-
-// Writes the level file of a link's unpacked body at `path` (the bytes
-// `leveltool make` writes for the same map): "" when written, else why not
-// in one line, and nothing is written. Valid until the next call.
-EMSCRIPTEN_KEEPALIVE const char* WebLevelFromCodeBody(const uint8_t* body, int size,
-                                                      const char* path) {
-    static std::string why;
-    LevelGrid grid;
-    if (ReadLevelCodeBody(body, size > 0 ? static_cast<size_t>(size) : 0, &grid, &why) &&
-        !WriteWholeFile(path, MakeLevelBitmap(grid)))
-        why = "the link's level cannot be written in the page's files";
-    return why.c_str();
-}
-
-} // extern "C"
-#endif
-
 int main(int argc, char** argv) {
 #ifdef _WIN32
     g_bOutputSeen = Win32UseParentConsole();
 #endif
     COptions options;
+#ifdef __EMSCRIPTEN__
+    options.m_strKeyScriptFolder = WebKeyScriptFolder();
+#endif
     std::string error;
     if (!options.Parse(argc, argv, &error)) {
         SayFailure(error + "\ntry 'quibbo --help'");

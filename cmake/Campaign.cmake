@@ -41,15 +41,15 @@ foreach(map ${QUIBBO_CAMPAIGN_MAPS})
     COMMENT "Making the level ${name}.BMP from levels/${name}.txt"
     VERBATIM)
   list(APPEND QUIBBO_CAMPAIGN_LEVELS ${level})
-  if(EMSCRIPTEN AND NOT QUIBBO_TESTS)
+  if(EMSCRIPTEN)
     # The page's game finds them where the desktop's would, beside it: in
-    # the folder it starts in. (Not in the test build, whose programs see
-    # the real files instead of their own.)
+    # the folder it starts in. (Not the game under node, which sees the
+    # real files instead of its own.)
     target_link_options(quibbo PRIVATE "SHELL:--embed-file ${level}@/${name}.BMP")
   endif()
 endforeach()
 add_custom_target(campaign DEPENDS ${QUIBBO_CAMPAIGN_LEVELS})
 add_dependencies(quibbo campaign)
-if(EMSCRIPTEN AND NOT QUIBBO_TESTS)
+if(EMSCRIPTEN)
   set_property(TARGET quibbo APPEND PROPERTY LINK_DEPENDS ${QUIBBO_CAMPAIGN_LEVELS})
 endif()

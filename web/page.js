@@ -459,9 +459,10 @@
   // the link cannot be played.
   async function linkLevel(code) {
     await ready;
-    if (!Module._WebReadLinkCode) throw new Error('this build of the game cannot read links');
+    if (!Module._WebReadCode) throw new Error('this build of the game cannot read links');
     const text = new TextEncoder().encode(code + '\0');
-    const why = withBytes(text, at => Module.UTF8ToString(Module._WebReadLinkCode(at)));
+    // Kind 0: a level's code (WebReadCode, app/web/WebExports.cpp).
+    const why = withBytes(text, at => Module.UTF8ToString(Module._WebReadCode(at, 0)));
     if (why) throw new Error(why);
     const data = Module.HEAPU8.slice(Module._WebCodeData(), Module._WebCodeData() + Module._WebCodeSize());
     const body = await QuibboCode.inflate(data, Module._WebMaxCodeBodyBytes());

@@ -108,11 +108,12 @@ window.QuibboRuns = function (page) {
   // The body a run's code (the text after "#run=") carries.
   async function fromCode(code) {
     await ready;
-    if (!Module._WebReadRunCode) throw new Error('this build of the game cannot replay runs');
-    const why = withBytes(new TextEncoder().encode(code + '\0'), at => text(Module._WebReadRunCode(at)));
+    if (!Module._WebReadCode) throw new Error('this build of the game cannot replay runs');
+    // Kind 1: a run's code (WebReadCode, app/web/WebExports.cpp).
+    const why = withBytes(new TextEncoder().encode(code + '\0'), at => text(Module._WebReadCode(at, 1)));
     if (why) throw new Error(why);
-    const at = Module._WebRunCodeData();
-    return unpack(Module.HEAPU8.slice(at, at + Module._WebRunCodeSize()));
+    const at = Module._WebCodeData();
+    return unpack(Module.HEAPU8.slice(at, at + Module._WebCodeSize()));
   }
   const runCode = () => {
     const fragment = new URLSearchParams(location.hash.replace(/^#/, ''));

@@ -18,3 +18,14 @@ CBackend* WebMakeBackend(const PlatConfig& config);
 // during a game start the next one at once. False where there is no page:
 // the program ends as on the desktop.
 bool WebNextGame(int status, std::string* levelsDir, int* startLevel);
+
+// The run file the page asks the next game to replay, once WebNextGame has
+// given the game's other choices; "" for a game of the player's.
+std::string WebNextReplay();
+
+// The folder key scripts may come from (COptions::m_strKeyScriptFolder).
+// In a page the address is anyone's to write: a script may come only from
+// the files the page itself made, never from its devices (/dev/urandom
+// never ends; /dev/stdin would open a prompt). "" under node, where the
+// files are the machine's, as natively.
+std::string WebKeyScriptFolder();

@@ -48,6 +48,9 @@ EM_ASYNC_JS(void, js_game_ended, (int status), { await Quibbo.ended(status); });
 EM_JS(void, js_levels_dir, (char* buffer, int size),
       { stringToUTF8(String(Quibbo.levelsDir), buffer, size); });
 EM_JS(int, js_start_level, (), { return Quibbo.startLevel | 0; });
+EM_JS(void, js_replay_path, (char* buffer, int size),
+      { stringToUTF8(String(Quibbo.replayPath || ""), buffer, size); });
+EM_JS(int, js_in_window, (), { return typeof window == "object" ? 1 : 0; });
 // clang-format on
 
 namespace {
@@ -404,6 +407,17 @@ bool WebNextGame(int status, std::string* levelsDir, int* startLevel) {
     *levelsDir = dir;
     *startLevel = js_start_level();
     return true;
+}
+
+std::string WebNextReplay() {
+    char path[512];
+    js_replay_path(path, sizeof path);
+    return path;
+}
+
+std::string WebKeyScriptFolder() {
+    // Where the page writes the files it is given (web/page.js).
+    return js_in_window() ? "/levels/" : "";
 }
 
 // ---- Called by the page ----

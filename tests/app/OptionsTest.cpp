@@ -1,6 +1,7 @@
 #include "app/Options.h"
 #include "platform/PlatformTypes.h"
 #include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -230,6 +231,25 @@ TEST(Options, KeysFromAFile) {
     std::string arg = "@" + path;
     ASSERT_TRUE(ParseArgs({"--headless", "--keys", arg.c_str()}, &options, &error)) << error;
     ExpectEvents(options.m_keys, {{1, WM_KEYDOWN, VK_UP}, {94, WM_KEYUP, VK_UP}});
+
+    // A device whose files are not all the player's (the page) reads
+    // scripts only from under its own folder, however the path is spelt.
+    const std::string own = std::filesystem::path(testing::TempDir()).lexically_normal().string();
+    const std::string other = own + "elsewhere/";
+    const std::string around = "@" + other + "../quibbo-keys-test.txt";
+    const struct {
+        std::string folder;
+        std::string arg;
+        bool read;
+    } confined[] = {{own, arg, true}, {other, arg, false}, {other, around, false}};
+    for (const auto& c : confined) {
+        COptions options;
+        options.m_strKeyScriptFolder = c.folder;
+        std::string error;
+        EXPECT_EQ(ParseArgs({"--headless", "--keys", c.arg.c_str()}, &options, &error), c.read)
+            << c.folder << " " << c.arg << ": " << error;
+        EXPECT_EQ(options.m_keys.size(), c.read ? 2u : 0u) << c.arg;
+    }
     std::remove(path.c_str());
 }
 

@@ -4,6 +4,7 @@
 #include "app/RunFile.h"
 #include "platform/LinkCode.h"
 #include "platform/PlatformTypes.h"
+#include "platform/WholeFile.h"
 #include "scene/LevelCode.h"
 #include "scene/LevelText.h"
 #include "testkit/RunRecords.h"
@@ -126,6 +127,29 @@ TEST(RunFile, EveryRecordComesBackFieldForFieldAndByteForByte) {
         ASSERT_TRUE(ReadRunBody(body.data(), body.size(), &back, &error)) << label << ": " << error;
         EXPECT_TRUE(back == record) << label;
         EXPECT_EQ(MadeBody(back), body) << label;
+    }
+}
+
+// The page writes a run it has inflated as a bare body; the game reads it
+// back as the same record, and refuses what is not one whole body in a file.
+TEST(RunFile, ABareBodyInAFileIsReadAsTheBody) {
+    const std::string path = testing::TempDir() + "quibbo-bare-body.qrun";
+    const Bytes body = MadeBody(runtest::SmallRun());
+    ASSERT_TRUE(WriteWholeFile(path.c_str(), body));
+    RunRecord back;
+    std::string error;
+    ASSERT_TRUE(ReadRunBodyFile(path, &back, &error)) << error;
+    EXPECT_TRUE(back == runtest::SmallRun());
+
+    ASSERT_TRUE(WriteWholeFile(path.c_str(), Bytes(body.begin(), body.end() - 1)));
+    EXPECT_FALSE(ReadRunBodyFile(path, &back, &error));
+    EXPECT_NE(error.find("checksum does not match"), std::string::npos) << error;
+    std::remove(path.c_str());
+    for (const std::string& notABody : {path, testing::TempDir()}) {
+        error.clear();
+        EXPECT_FALSE(ReadRunBodyFile(notABody, &back, &error)) << notABody;
+        EXPECT_FALSE(error.empty()) << notABody;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     }
 }
 

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The browser build's checks, for CI: every unit test compiled with em++ and
-# run under node through CTest (build-web-tests/), then the page and the
+# run under node through CTest, then the page and the
 # level editor in headless Chromium (tests/web/page.js, which runs
 # tests/web/editor.js too) against the native game's pictures and the level
-# tool's links and files. Installs Emscripten, Chromium, GoogleTest's
+# tool's links and files. One tree, build-web/, holds the tests and the
+# page (./web.sh builds the page's files there, the same bytes as without
+# the tests). Installs Emscripten, Chromium, GoogleTest's
 # sources and playwright-core (into web/node_modules) when they are missing.
 # Needs the native game and level tool in build/ (./test.sh builds them);
 # NATIVE=path/to/quibbo for another game, with its leveltool beside it.
@@ -27,13 +29,14 @@ export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 jobs=$(nproc)
 
 echo "--- unit tests under node"
-emcmake cmake -S . -B build-web-tests -DCMAKE_BUILD_TYPE=Release -DQUIBBO_TESTS=ON \
+emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DQUIBBO_TESTS=ON \
     "-DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/node;--no-experimental-fetch" >/dev/null
-cmake --build build-web-tests -j"$jobs"
-# Under node every process has the same pid, and the soak runs name their
-# scratch level folders by it: those run one at a time.
-ctest --test-dir build-web-tests --output-on-failure -j"$jobs" -E '^Soak\.'
-ctest --test-dir build-web-tests --output-on-failure -R '^Soak\.'
+cmake --build build-web -j"$jobs"
+# A test program is one node process, or two for quibbo_tests
+# (tests/CMakeLists.txt): the soak runs, which name their scratch level
+# folders by a pid that is the same in every node process, run one after
+# another in a process of their own.
+ctest --test-dir build-web --output-on-failure -j"$jobs"
 
 echo "--- the page in Chromium"
 native=${NATIVE:-build/quibbo}
