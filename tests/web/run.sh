@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The browser build's checks, for CI: every unit test compiled with em++ and
 # run under node through CTest (build-web-tests/), then the page and the
-# level editor in headless Chromium (tests/web/page.js, which runs
-# tests/web/editor.js too) against the native game's pictures and the level
-# tool's links and files. Installs Emscripten, Chromium, GoogleTest's
+# level editor in headless Chromium (tests/web/page.js, which runs the parts
+# in tests/web/page/, one a feature) against the native game's pictures and
+# the level tool's links and files. Installs Emscripten, Chromium, GoogleTest's
 # sources and playwright-core (into web/node_modules) when they are missing.
 # Needs the native game and level tool in build/ (./test.sh builds them);
 # NATIVE=path/to/quibbo for another game, with its leveltool beside it.

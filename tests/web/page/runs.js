@@ -7,7 +7,7 @@ const path = require('path');
 const zlib = require('zlib');
 const { execFileSync } = require('child_process');
 const h = require('./harness');
-const { check, state, visible, native, hold, passesOf, passesGoBy, figuresAfter, replayed, sharedLink, quit,
+const { check, state, visible, native, pictures, hold, passesOf, passesGoBy, figuresAfter, replayed, sharedLink, quit,
   giveFiles, noteFor, filesUnder, running, runCodeOf, flip } = h;
 
 // The end panel's buttons that show.
@@ -34,7 +34,7 @@ async function runs(browser, log, dir) {
   if (download) await download.saveAs(file);
   let replayedNatively = null, differ = -1;
   if (fs.existsSync(file)) {
-    replayedNatively = figures(execFileSync(native, ['--replay', file, '--headless', '--stats', '--screenshot', shot]).toString());
+    replayedNatively = h.nativeFigures(['--replay', file, '--headless', '--stats', '--screenshot', shot]);
     differ = await h.pixelsDiffer(page, shot);
   }
   check('a game played with keys: its downloaded run replays natively to the page\'s figures and picture',
@@ -69,8 +69,8 @@ async function runs(browser, log, dir) {
   // picture: in the canvas from its link, and with --headless at once.
   const keys = '20:+up,70:-up,75:+left,95:-left,100:fire,110:+up,180:-up,190:escape';
   const record = path.join(dir, 'native.qrun'), nativeShot = path.join(dir, 'native-run.bmp');
-  const recorded = figures(execFileSync(native, ['--headless', '--frames', '260', '--keys', keys, '--seed', '11',
-    '--answers', 'no', '--record', record, '--stats', '--screenshot', nativeShot]).toString());
+  const recorded = h.nativeFigures(['--headless', '--frames', '260', '--keys', keys, '--seed', '11',
+    '--answers', 'no', '--record', record, '--stats', '--screenshot', nativeShot]);
   const code = runCodeOf(record);
   for (const [how, args] of [['in the canvas from its link', '--stats'], ['headless (--replay --headless --stats)', '--headless --stats']]) {
     page = await h.open(context, args, log, '#run=' + code, false);
