@@ -462,8 +462,11 @@ async function editorTabs(browser, log) {
       all.onsuccess = () => resolve(Object.fromEntries(all.result.map(r => [r.name, Array.from(r.cells)])));
     };
   }));
-  // Does what `act` does and waits until the store has it.
+  // Does what `act` does, in front as a player's tab is (a tab behind is
+  // painted seldom, and a click waits for its paint), and waits until the
+  // store has it.
   const keeping = async (page, act) => {
+    await page.bringToFront();
     const saves = await page.evaluate(() => QuibboEditor.state.saves);
     await act();
     await page.waitForFunction(n => QuibboEditor.state.saves > n, saves, { timeout: 5000 }).catch(() => {});
