@@ -2,16 +2,18 @@
 // each tool, undo and redo, the level file against the level tool's, the
 // level kept over a reload, Play and back, refusals, and a level drawn on a
 // phone, shared as a link and played from it in a fresh browser profile.
-// tests/web/page.js runs it as one of its parts; alone:
+// Its parts editorPage, editorLimits and editorTabs run in tests/web/page.js;
+// alone:
 //
 //   PARTS=editorPage node tests/web/page.js BUILD_WEB_DIR NATIVE_QUIBBO
 'use strict';
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const { execFileSync } = require('child_process');
+const { execFileSync, spawnSync } = require('child_process');
+const h = require('./harness');
+const { check, levels, leveltool, pictures } = h;
 
-const levels = path.join(__dirname, 'levels');
 const ready = page => page.waitForFunction(() => window.QuibboEditor && QuibboEditor.state.ready, null, { timeout: 20000 });
 const desk = page => page.evaluate(() => QuibboEditor.desk());
 const cells = page => page.evaluate(() => QuibboEditor.level());
@@ -49,11 +51,9 @@ async function downloaded(page, id) {
   return fs.readFileSync(await file.path());
 }
 
-async function editor(browser, log, tools) {
-  const { check } = tools;
+async function editorPage(browser, log) {
   const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'quibbo-editor-'));
-  const context = await browser.newContext({ viewport: { width: 1280, height: 800 }, acceptDownloads: true });
-  context.url = browser.url;
+  const context = await h.newContext(browser, { viewport: { width: 1280, height: 800 }, acceptDownloads: true });
   let page = await openEditor(context, log);
 
   // Each tool paints, each use is one step, and undo and redo walk them.
@@ -106,7 +106,7 @@ async function editor(browser, log, tools) {
     failures: QuibboEditor.state.failures }));
   check('editor: the live check names an unreachable dot in one line and marks its cell',
     /^1 problem: .*\(16, 4\)/.test(checked.summary) && checked.failures.length === 1, JSON.stringify(checked));
-  if (tools.pictures) await page.screenshot({ path: path.join(tools.pictures, 'editor-marks.png') });
+  if (pictures) await page.screenshot({ path: path.join(pictures, 'editor-marks.png') });
 
   // The level file is the level tool's, byte for byte, for the same map:
   // the map exported from the editor, and a map imported into it.
@@ -114,7 +114,7 @@ async function editor(browser, log, tools) {
   const map = await downloaded(page, '#export');
   const make = (text, name) => {
     fs.writeFileSync(path.join(scratch, name + '.txt'), text);
-    execFileSync(tools.leveltool, ['make', path.join(scratch, name + '.txt'), path.join(scratch, name + '.bmp')], { stdio: 'ignore' });
+    execFileSync(leveltool, ['make', path.join(scratch, name + '.txt'), path.join(scratch, name + '.bmp')], { stdio: 'ignore' });
     return fs.readFileSync(path.join(scratch, name + '.bmp'));
   };
   const drawn = await cells(page);
@@ -147,7 +147,7 @@ async function editor(browser, log, tools) {
   const under = await spot(page, 10, 6), near = (await desk(page)).view.zoom;
   await page.mouse.move(under.x, under.y);
   await page.mouse.wheel(0, -300);
-  await page.waitForTimeout(100);
+  await page.waitForFunction(z => QuibboEditor.desk().view.zoom !== z, near, { timeout: 5000 }).catch(() => {});
   const zoomed = await spot(page, 10, 6), wider = (await desk(page)).view.zoom;
   await page.mouse.down({ button: 'right' });
   await page.mouse.move(under.x + 40, under.y - 30, { steps: 4 });
@@ -189,7 +189,9 @@ async function editor(browser, log, tools) {
     await page.waitForFunction(() => document.getElementById('link').value.includes('#level='));
     const shown = await page.isVisible('#send');
     await page.evaluate(() => document.getElementById('send').click()); // as a stale dialog's button would
-    await page.waitForTimeout(100);
+    // The sheet is handed the link; with none, nothing may happen a while.
+    if (sheet) await page.waitForFunction(() => window.sharedWith, null, { timeout: 5000 }).catch(() => {});
+    else await page.waitForTimeout(100);
     const seen = await page.evaluate(() => ({ link: document.getElementById('link').value, sharedWith, thrown }));
     await page.click('#shared button[value="ok"]');
     return Object.assign(seen, { shown });
@@ -240,7 +242,7 @@ async function editor(browser, log, tools) {
     JSON.stringify(spared) === '["gun","Level","Maze"]' && JSON.stringify(left) === '["gun","Level"]',
     JSON.stringify({ made: [made.name, made.width], grown: [grown.width, grown.height], spared, left }));
   await context.close();
-  await phone(browser, log, tools, scratch);
+  await phone(browser, log, scratch);
   fs.rmSync(scratch, { recursive: true, force: true });
 }
 
@@ -254,11 +256,9 @@ async function shareLink(page) {
 
 // Drawn with a finger on a phone, saved, shared, and played from the link
 // in a profile that has never seen the editor.
-async function phone(browser, log, tools, scratch) {
-  const { check } = tools;
-  const context = await browser.newContext({ viewport: { width: 390, height: 844 }, deviceScaleFactor: 3,
+async function phone(browser, log, scratch) {
+  const context = await h.newContext(browser, { viewport: { width: 390, height: 844 }, deviceScaleFactor: 3,
     isMobile: true, hasTouch: true, acceptDownloads: true });
-  context.url = browser.url;
   const page = await openEditor(context, log);
   const cdp = await context.newCDPSession(page);
   const touches = (type, points) => cdp.send('Input.dispatchTouchEvent', { type, touchPoints: points });
@@ -288,12 +288,12 @@ async function phone(browser, log, tools, scratch) {
   check('editor on a phone: a finger paints, two fingers zoom without painting, touch targets 44 px and on screen',
     pinched.view.zoom > zoom * 1.3 && JSON.stringify(await cells(page)) === JSON.stringify(drawn) &&
     drawn.cells.filter(v => v === 64).length === 3 && targets === 0, JSON.stringify({ zoom, pinched, targets }));
-  if (tools.pictures) await page.screenshot({ path: path.join(tools.pictures, 'editor-phone.png') });
+  if (pictures) await page.screenshot({ path: path.join(pictures, 'editor-phone.png') });
 
   const saved = await downloaded(page, '#save');
   const link = await shareLink(page);
   fs.writeFileSync(path.join(scratch, 'phone.bmp'), saved);
-  execFileSync(tools.leveltool, ['unlink', link, path.join(scratch, 'linked.bmp')], { stdio: 'ignore' });
+  execFileSync(leveltool, ['unlink', link, path.join(scratch, 'linked.bmp')], { stdio: 'ignore' });
   const same = fs.readFileSync(path.join(scratch, 'linked.bmp')).equals(saved);
   await context.close();
 
@@ -347,17 +347,15 @@ const worstStall = page => page.evaluate(() => Math.round(stalls.worst));
 
 // Large and broken maps, a link to a large level, a full disk: the editor
 // stays responsive, lists a bounded number of problems, and says why.
-async function limits(browser, log, tools) {
-  const { check } = tools;
+async function editorLimits(browser, log) {
   const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'quibbo-limits-'));
-  const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
-  context.url = browser.url;
+  const context = await h.newContext(browser, { viewport: { width: 1280, height: 800 } });
   let page = await openEditor(context, log);
 
   // 1024 x 1024 cells of random map: the level tool counts its problems.
   const random = randomMap(1024);
   fs.writeFileSync(path.join(scratch, 'random.txt'), random);
-  const verdict = /verdict: (\d+) problems/.exec(require('child_process').spawnSync(tools.leveltool,
+  const verdict = /verdict: (\d+) problems/.exec(spawnSync(leveltool,
     ['check', path.join(scratch, 'random.txt')], { encoding: 'utf8', maxBuffer: 1 << 30 }).stdout);
   const errors = log.length, checks = await page.evaluate(() => QuibboEditor.state.checks);
   await watchStalls(page);
@@ -395,7 +393,7 @@ async function limits(browser, log, tools) {
 
   // A link's level of more than a million cells asks first.
   fs.writeFileSync(path.join(scratch, 'wide.txt'), openMap(1001, 1000));
-  const code = execFileSync(tools.leveltool, ['link', path.join(scratch, 'wide.txt'), browser.url + '/'], { encoding: 'utf8' })
+  const code = execFileSync(leveltool, ['link', path.join(scratch, 'wide.txt'), browser.url + '/'], { encoding: 'utf8' })
     .trim().split('#level=')[1];
   const linked = async button => {
     const tab = await context.newPage();
@@ -422,7 +420,7 @@ async function limits(browser, log, tools) {
   await pick(page, 128);
   for (let i = 0; i < 3; i++) {
     await stroke(page, [1000 + 500 * i, 500], [1000 + 500 * i, 3500]);
-    await page.waitForTimeout(50);
+    await page.waitForFunction(n => QuibboEditor.desk().undo === n, i + 1, { timeout: 5000 }).catch(() => {});
   }
   await page.waitForFunction(c => QuibboEditor.state.checks > c, checked, { timeout: 30000 }).catch(() => {});
   await settled(page);
@@ -455,10 +453,8 @@ async function limits(browser, log, tools) {
 // Two tabs of one browser on the same levels: nothing either draws is lost.
 // A tab without BroadcastChannel hears nothing and learns of the other's
 // saves only from the store's versions.
-async function tabs(browser, log, tools) {
-  const { check } = tools;
-  const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
-  context.url = browser.url;
+async function editorTabs(browser, log) {
+  const context = await h.newContext(browser, { viewport: { width: 1280, height: 800 } });
   const kept = page => page.evaluate(() => new Promise(resolve => {
     const open = indexedDB.open('quibbo-editor');
     open.onsuccess = () => {
@@ -466,8 +462,11 @@ async function tabs(browser, log, tools) {
       all.onsuccess = () => resolve(Object.fromEntries(all.result.map(r => [r.name, Array.from(r.cells)])));
     };
   }));
-  // Does what `act` does and waits until the store has it.
+  // Does what `act` does, in front as a player's tab is (a tab behind is
+  // painted seldom, and a click waits for its paint), and waits until the
+  // store has it.
   const keeping = async (page, act) => {
+    await page.bringToFront();
     const saves = await page.evaluate(() => QuibboEditor.state.saves);
     await act();
     await page.waitForFunction(n => QuibboEditor.state.saves > n, saves, { timeout: 5000 }).catch(() => {});
@@ -511,4 +510,4 @@ async function tabs(browser, log, tools) {
   await context.close();
 }
 
-module.exports = { editor, limits, tabs };
+module.exports = { editorPage, editorLimits, editorTabs };
