@@ -146,8 +146,9 @@
       running = false;
       Quibbo.state.ended = status;
       // A game that failed (a replay that could not start, a picture that
-      // could not be saved) says why, as the native game does on stderr.
-      const why = errors.find(line => /^quibbo: /.test(line)) || errors[0];
+      // could not be saved) says why, as the native game does on stderr:
+      // last, after whatever it said along the way (a screenshot taken).
+      const why = errors.filter(line => /^quibbo: /.test(line)).pop() || errors[0];
       errors = [];
       $('ended-text').textContent = status === 255 ? 'The game ended: a level could not be loaded.'
         : status !== 0 ? why || `The game ended with status ${status}.` : 'Thanks for playing';
