@@ -25,6 +25,7 @@ struct PlatConfig {
     bool fullscreen = false; // window: start in desktop full screen
     int fps = 60;            // window: frame cap, 0 = uncapped
     bool sound = true;
+    int volume = 10;                   // the waves' loudness, 0 to kMaxVolume (platform/Wave.h)
     std::vector<PlatScriptedKey> keys; // headless: the key script
     std::vector<int32_t> answers;      // headless: IDOK/IDCANCEL for OK + Cancel boxes, in turn
 };

@@ -219,6 +219,24 @@ TEST_F(DisplayTest, FadeOutShowsElevenFramesAndKeepsTheBackBuffer) {
     }
 }
 
+// A fade that stops higher (reduced flashes) still shows eleven frames, the
+// last the back buffer at its lowest brightness, not black.
+TEST_F(DisplayTest, ASofterFadeEndsAtItsLowestBrightness) {
+    Start(Display(k565, {0, 26}, 240, 294));
+    CScreen screen(m_hWnd);
+    std::mt19937 rng(5);
+    FillRandom(screen.backBuffer, rng, 0);
+    const int before = HeadlessPresentCount();
+    ASSERT_TRUE(screen.FadeOut(50));
+    EXPECT_EQ(HeadlessPresentCount() - before, 11);
+    CSurface half;
+    ASSERT_TRUE(screen.TintBackBuffer(half, 50));
+    FramebufferView fb;
+    for (int32_t y = 26; y < 320; ++y)
+        for (int32_t x = 0; x < 240; ++x)
+            ASSERT_EQ(fb.s.GetPixel(x, y), half.GetPixel(x, y - 26)) << x << ", " << y;
+}
+
 TEST_F(DisplayTest, SuspendAndResumeRepeatTheFullScreenEntry) {
     Start(Display(k565));
     CScreen screen(m_hWnd);

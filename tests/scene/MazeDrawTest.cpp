@@ -176,6 +176,34 @@ TEST(Minimap, TheLargestScaleThatFitsOrAWindowNeverBeyond144By72) {
     EXPECT_EQ(0, PlaceMinimap(0, 0, 240, 320, 0, 0).scale);
 }
 
+// The player's sizes are the normal bounds times 2/3 and 3/2, box and
+// largest scale alike, and never above half the screen's height.
+TEST(Minimap, SmallAndLargeScaleTheNormalBounds) {
+    struct Case {
+        EMinimapSize size;
+        int width, height, screenHeight, scale, boxWidth, boxHeight;
+    } cases[] = {
+        {MINIMAP_SMALL, 10, 8, 320, 2, 20, 16},        // two pixels a cell at most
+        {MINIMAP_SMALL, 48, 24, 320, 2, 96, 48},       // 96 x 48 exactly
+        {MINIMAP_SMALL, 1024, 1024, 320, 1, 96, 48},   // the window
+        {MINIMAP_LARGE, 10, 8, 320, 4, 40, 32},        // four pixels a cell at most
+        {MINIMAP_LARGE, 76, 48, 320, 2, 152, 96},      // the built-in level: two, not one
+        {MINIMAP_LARGE, 1024, 1024, 320, 1, 216, 108}, // the window
+        {MINIMAP_LARGE, 1024, 1024, 180, 1, 216, 90},  // half of a short screen
+        {MINIMAP_NORMAL, 1024, 1024, 100, 1, 144, 72}, // the normal size as it always was
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.size) + ": " + std::to_string(c.width) + " x " +
+                     std::to_string(c.height));
+        const MinimapView v =
+            PlaceMinimap(c.width, c.height, 240, c.screenHeight, 0.5, 0.5, c.size);
+        EXPECT_EQ(c.scale, v.scale);
+        EXPECT_EQ(c.boxWidth, v.box.right - v.box.left);
+        EXPECT_EQ(c.boxHeight, v.box.bottom - v.box.top);
+        EXPECT_EQ(c.screenHeight, v.box.bottom);
+    }
+}
+
 TEST(Minimap, TheWindowFollowsThePlayerAndKeepsTheArrowInside) {
     struct Case {
         double x, z;
@@ -282,20 +310,34 @@ std::array<double, 3> Deutan(uint32_t c) {
 
 } // namespace
 
+// Both colour sets keep their marks apart for deuteranopes; the
+// high-contrast one further, with every mark at 4.5 : 1 or more against its
+// ground and the walls at 7 : 1 or more.
 TEST(Minimap, TheGamesColoursStayApartAlsoWithoutGreenCones) {
-    const uint32_t marks[] = {kMinimapGround, kMinimapWall,   kMinimapDot,  kMinimapGun,
-                              kMinimapEnemy,  kMinimapPlayer, kMinimapTrace};
-    for (uint32_t a : marks) {
-        for (uint32_t b : marks) {
-            if (a == b)
-                continue;
-            const std::array<double, 3> sa = Deutan(a), sb = Deutan(b);
-            const double d =
-                std::sqrt((sa[0] - sb[0]) * (sa[0] - sb[0]) + (sa[1] - sb[1]) * (sa[1] - sb[1]) +
-                          (sa[2] - sb[2]) * (sa[2] - sb[2]));
-            EXPECT_GT(d, 60.0) << std::hex << a << " against " << b;
+    const struct {
+        const MinimapColours* colours;
+        double apart;
+    } sets[] = {{&kStandardMinimapColours, 60.0}, {&kHighContrastMinimapColours, 100.0}};
+    for (const auto& set : sets) {
+        const MinimapColours& c = *set.colours;
+        const uint32_t marks[] = {c.ground, c.wall, c.dot, c.gun, c.enemy, c.player, c.trace};
+        for (uint32_t a : marks) {
+            for (uint32_t b : marks) {
+                if (a == b)
+                    continue;
+                const std::array<double, 3> sa = Deutan(a), sb = Deutan(b);
+                const double d = std::sqrt((sa[0] - sb[0]) * (sa[0] - sb[0]) +
+                                           (sa[1] - sb[1]) * (sa[1] - sb[1]) +
+                                           (sa[2] - sb[2]) * (sa[2] - sb[2]));
+                EXPECT_GT(d, set.apart) << std::hex << a << " against " << b;
+            }
         }
+        EXPECT_GT(Contrast(c.wall, c.ground), set.apart > 60.0 ? 7.0 : 3.0);
     }
+    const MinimapColours& high = kHighContrastMinimapColours;
+    for (uint32_t mark :
+         {high.wall, high.dot, high.gun, high.enemy, high.player, high.trace, high.edge})
+        EXPECT_GE(Contrast(mark, high.ground), 4.5) << std::hex << mark;
 }
 
 TEST_F(MazeDraw, EveryWallTypeStandsOutWhateverTheLevelsPalette) {
@@ -510,6 +552,46 @@ TEST_F(MazeDraw, ShotHitsAProjectedEnemyInItsTwoByTwoBox) {
     maze->TransformTree(m_camera.GetViewMatrix(), far);
     EXPECT_FALSE(enemy->GetSprite()->IsProjected());
     EXPECT_EQ(nullptr, maze->Probe(PlatPoint{5, 5}, m_pScreen.get()));
+}
+
+// A look set on a maze in play paints its minimap again from the grid (an
+// item taken stays taken), and the minimap, the enemies, the arrow and a
+// shot's trace are drawn in its colours and at its size.
+TEST_F(MazeDraw, TheLookPaintsTheMinimapAgainInItsColoursAndSize) {
+    m_strPath = ScratchPath("look.bmp");
+    ASSERT_TRUE(WriteWholeFile(m_strPath.c_str(), MakeLevelBitmap(GridFromText("#######\n"
+                                                                               "#oG.Eo#\n"
+                                                                               "#######\n"))));
+    CMaze maze(nullptr, 1);
+    ASSERT_TRUE(maze.LoadNextFromFile(m_strPath.c_str(), m_tables.Pictures()));
+    CSceneNode* hit = nullptr;
+    EXPECT_EQ(EV_DOT, maze.Interact(PoseAt(1.5, 1.5), &hit));
+    const MinimapColours& high = kHighContrastMinimapColours;
+    MinimapLook look;
+    look.size = MINIMAP_LARGE;
+    look.colours = &high;
+    maze.SetMinimapLook(look);
+    const CSurface& map = maze.GetMinimap();
+    EXPECT_EQ(OnScreen(high.wall), map.GetPixel(0, 0));
+    EXPECT_EQ(OnScreen(high.ground), map.GetPixel(1, 1)); // taken
+    EXPECT_EQ(OnScreen(high.gun), map.GetPixel(2, 1));
+    EXPECT_EQ(OnScreen(high.dot), map.GetPixel(5, 1));
+
+    m_camera = PoseAt(1.5, 1.5);
+    maze.DrawOverlay(*m_pScreen, m_camera);
+    const MinimapView& v = maze.GetMinimapView();
+    ASSERT_EQ(4, v.scale); // three at the normal size
+    EXPECT_EQ(OnScreen(high.wall), m_pScreen->GetPixel(v.origin.x, v.origin.y));
+    const PlatPoint arrow = ArrowCentre(v, 1.5, 1.5);
+    EXPECT_EQ(OnScreen(high.player), m_pScreen->GetPixel(arrow.x, arrow.y));
+    ASSERT_EQ(1, maze.GetChildCount());
+    const CPose& enemy = static_cast<CEnemy*>(maze.GetChild(0))->GetPose();
+    const PlatRect square = v.Square(enemy.x, enemy.z, v.scale);
+    EXPECT_EQ(OnScreen(high.enemy), m_pScreen->GetPixel(square.left, square.top));
+    // A taken item turns to the look's ground, too.
+    EXPECT_EQ(EV_GUN, maze.Interact(PoseAt(2.5, 1.5), &hit));
+    EXPECT_EQ(OnScreen(high.ground), map.GetPixel(2, 1));
+    std::remove(m_strPath.c_str());
 }
 
 TEST_F(MazeDraw, RestartBringsBackTheWholeLevelFromItsFile) {
