@@ -54,9 +54,8 @@ PlatRect MinimapView::Square(double x, double z, int32_t side) const {
 MinimapView PlaceMinimap(int32_t mapWidth, int32_t mapHeight, int32_t screenWidth,
                          int32_t screenHeight, double x, double z, EMinimapSize size) {
     MinimapView view;
-    const SizeFactor factor = kSizeFactors[size == MINIMAP_SMALL   ? 0
-                                           : size == MINIMAP_LARGE ? 2
-                                                                   : 1];
+    const SizeFactor factor =
+        kSizeFactors[size >= MINIMAP_SMALL && size <= MINIMAP_LARGE ? size : MINIMAP_NORMAL];
     // The normal size keeps the bound it always had, whatever the screen.
     const int32_t highest = size == MINIMAP_NORMAL
                                 ? kMinimapMaxHeight
