@@ -98,31 +98,13 @@ TEST(Options, DefaultsLeaveThePlatformAlone) {
 TEST(Options, EveryOptionReachesItsField) {
     COptions options;
     std::string error;
-    ASSERT_TRUE(ParseArgs({"--headless",
-                           "--frames",
-                           "300",
-                           "--dt=20",
-                           "--keys=1:+up,2:fire",
-                           "--answers",
-                           "ok,cancel",
-                           "--screenshot",
-                           "x.bmp",
-                           "--stats",
-                           "--seed",
-                           "4294967295",
-                           "--levels",
-                           "/tmp",
-                           "--scale",
-                           "3",
-                           "--fullscreen",
-                           "--fps",
-                           "0",
-                           "--nosound",
-                           "--level",
-                           "12",
-                           "--record",
-                           "r.qrun"},
-                          &options, &error))
+    ASSERT_TRUE(
+        ParseArgs({"--headless", "--frames",     "300",          "--dt=20", "--keys=1:+up,2:fire",
+                   "--answers",  "ok,cancel",    "--screenshot", "x.bmp",   "--stats",
+                   "--seed",     "4294967295",   "--levels",     "/tmp",    "--scale",
+                   "3",          "--fullscreen", "--fps",        "0",       "--nosound",
+                   "--level",    "12",           "--record",     "r.qrun"},
+                  &options, &error))
         << error;
     EXPECT_TRUE(options.m_config.headless);
     EXPECT_EQ(options.m_config.frames, 300);
@@ -307,7 +289,7 @@ TEST(Options, HelpStopsParsing) {
     for (const char* option :
          {"--headless", "--frames N", "--dt MS", "--keys SCRIPT", "--answers LIST",
           "--screenshot FILE", "--stats", "--seed N", "--levels DIR", "--level N", "--scale N",
-          "--fullscreen", "--fps N", "--nosound"})
+          "--fullscreen", "--fps N", "--nosound", "--set NAME=VALUE", "reduce_flashes"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
         // The folders named are the ones this system's player knows.
 #ifdef _WIN32
