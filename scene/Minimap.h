@@ -24,15 +24,17 @@ const uint32_t kMinimapEdge = 0x00D2C8C8;   // (200, 200, 210), dashed
 
 // The minimap's colours as a set: the standard one above, or the
 // high-contrast one, for players who want the marks to stand out further.
+// Each set is one object in the whole program (inline), so a look may name
+// it by its address.
 struct MinimapColours {
     uint32_t ground, wall, dot, gun, enemy, player, trace, edge;
 };
-const MinimapColours kStandardMinimapColours = {kMinimapGround, kMinimapWall,  kMinimapDot,
-                                                kMinimapGun,    kMinimapEnemy, kMinimapPlayer,
-                                                kMinimapTrace,  kMinimapEdge};
+inline const MinimapColours kStandardMinimapColours = {
+    kMinimapGround, kMinimapWall,   kMinimapDot,   kMinimapGun,
+    kMinimapEnemy,  kMinimapPlayer, kMinimapTrace, kMinimapEdge};
 // On black: white walls (21 : 1), and marks at 4.5 : 1 or more that stay
 // further apart for deuteranopes than the standard set's.
-const MinimapColours kHighContrastMinimapColours = {
+inline const MinimapColours kHighContrastMinimapColours = {
     0x00000000, // ground
     0x00FFFFFF, // walls
     0x0000DCFF, // dots (255, 220, 0)

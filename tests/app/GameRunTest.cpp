@@ -730,7 +730,7 @@ TEST_F(GameRunTest, TheTurnSpeedTravelsInTheRun) {
     std::string error;
     ASSERT_TRUE(MakeRunBody(record, &body, &error)) << error;
     ASSERT_TRUE(ReadRunBody(body.data(), body.size(), &read, &error)) << error;
-    for (const RunRecord* run : {&record, &read}) {
+    for (const RunRecord* run : std::initializer_list<const RunRecord*>{&record, &read}) {
         COptions again;
         again.m_config.headless = true;
         again.m_strLevelsDir = m_strFolder;
@@ -790,8 +790,9 @@ TEST_F(GameRunTest, SettingsOfTheLookAndTheSoundNeverReachTheGame) {
             RunGame(again, HeadlessMakeBackend, &replayed, &record);
             lived.m_dFrameSeconds = replayed.m_dFrameSeconds = 0;
             EXPECT_EQ(replayed.ToJson(), lived.ToJson());
-            if (run.frames < 3000) // the game-over box leaves no picture of the game
+            if (run.frames < 3000) { // the game-over box leaves no picture of the game
                 EXPECT_FALSE(HeadlessFramebufferMemory() == picture);
+            }
         }
     }
 }
