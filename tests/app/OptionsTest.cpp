@@ -98,13 +98,31 @@ TEST(Options, DefaultsLeaveThePlatformAlone) {
 TEST(Options, EveryOptionReachesItsField) {
     COptions options;
     std::string error;
-    ASSERT_TRUE(
-        ParseArgs({"--headless", "--frames",     "300",          "--dt=20", "--keys=1:+up,2:fire",
-                   "--answers",  "ok,cancel",    "--screenshot", "x.bmp",   "--stats",
-                   "--seed",     "4294967295",   "--levels",     "/tmp",    "--scale",
-                   "3",          "--fullscreen", "--fps",        "0",       "--nosound",
-                   "--level",    "12",           "--record",     "r.qrun"},
-                  &options, &error))
+    ASSERT_TRUE(ParseArgs({"--headless",
+                           "--frames",
+                           "300",
+                           "--dt=20",
+                           "--keys=1:+up,2:fire",
+                           "--answers",
+                           "ok,cancel",
+                           "--screenshot",
+                           "x.bmp",
+                           "--stats",
+                           "--seed",
+                           "4294967295",
+                           "--levels",
+                           "/tmp",
+                           "--scale",
+                           "3",
+                           "--fullscreen",
+                           "--fps",
+                           "0",
+                           "--nosound",
+                           "--level",
+                           "12",
+                           "--record",
+                           "r.qrun"},
+                          &options, &error))
         << error;
     EXPECT_TRUE(options.m_config.headless);
     EXPECT_EQ(options.m_config.frames, 300);
