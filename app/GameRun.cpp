@@ -31,6 +31,8 @@ bool PrepareReplay(const RunRecord& run, const std::string& scratch, COptions* o
     options->m_nLevel = run.startLevel;
     options->m_strCmdLine = run.words;
     options->m_bNoConfirm = run.noConfirm;
+    // Whatever this machine's settings: the game as the run played it.
+    options->m_settings.turnSpeed = run.turnSpeed;
     options->m_config.fps = 0;
     return true;
 }
@@ -44,6 +46,8 @@ int RunGame(const COptions& options, PlatBackendMaker make, CRunStats* stats,
 
     int status = EXIT_STARTUP_FAILED;
     PlatConfig config = options.m_config;
+    config.sound = config.sound && !options.m_settings.mute;
+    config.volume = options.m_settings.volume;
     if (config.headless) {
         for (const KeyScriptEvent& key : options.m_keys)
             config.keys.push_back({key.frame, key.message, key.vk, 0});
@@ -57,6 +61,7 @@ int RunGame(const COptions& options, PlatBackendMaker make, CRunStats* stats,
     g_run.startLevel = options.m_nLevel;
     g_run.noConfirm = options.m_bNoConfirm;
     g_run.words = options.m_strCmdLine;
+    g_run.turnSpeed = options.m_settings.turnSpeed;
     g_run.levels = replay
                        ? replay->levels
                        : DescribeRunLevels(options.m_strLevelsDir.empty() ? FindLevelFolder()
@@ -71,6 +76,7 @@ int RunGame(const COptions& options, PlatBackendMaker make, CRunStats* stats,
             app.m_pszCmdLine = options.m_strCmdLine.c_str();
             app.m_bConfirmQuit = !options.m_bNoConfirm;
             app.m_strLevelsDir = options.m_strLevelsDir;
+            app.m_settings = options.m_settings;
             // The quit code -1 of a failed level is the process's 255.
             status = app.Run() & 0xFF;
             if (app.m_bChosenLevelFailed)

@@ -31,8 +31,9 @@ int RunGame(const COptions& options, PlatBackendMaker make, CRunStats* stats = n
 // The record of the run going on, or of the last one that ended.
 const RunRecord& LastRecordedRun();
 
-// Options that play `run` again: its seed, start level, words and
-// confirmation, and the folder of its levels, the first that holds them of
+// Options that play `run` again: its seed, start level, words,
+// confirmation and the settings that change the game (the others stay the
+// options' own), and the folder of its levels, the first that holds them of
 // --levels (when *options has one) or else the folders the game looks in;
 // a level the run carries is written into `scratch`. In a window the tape
 // paces the frames, so no frame rate is kept to. False, with one line

@@ -47,6 +47,12 @@ bool ChosenLevelFailed() {
     return app != nullptr && app->m_bChosenLevelFailed;
 }
 
+const GameSettings& Settings() {
+    static const GameSettings defaults;
+    CQuibboApp* app = dynamic_cast<CQuibboApp*>(PlatGetApp());
+    return app != nullptr ? app->m_settings : defaults;
+}
+
 bool ConfirmsQuit() {
     CQuibboApp* app = dynamic_cast<CQuibboApp*>(PlatGetApp());
     return app == nullptr || app->m_bConfirmQuit;
@@ -305,6 +311,8 @@ static void SayRefused(const std::string& path, const CWorld& world, const char*
 bool CMainFrame::CreateWorld() {
     LoadSharedPictures();
     m_pWorld = new CWorld(*this, HasAccessWord(CommandLine()), SharedPictureTables());
+    m_pWorld->SetTurnSpeed(Settings().turnSpeed);
+    m_pWorld->SetLook(Settings().look);
     m_pWorld->LoadHudImages(IDB_GUN, IDB_FLASH, IDB_LIFE);
     m_pWorld->ShowOverlay(IDB_TITLE, kTitleShowMs);
 

@@ -182,6 +182,26 @@ void AddOptions(CCommandLine& line, COptions& options, std::string* keys, std::s
                    &options.m_strRecord);
     line.AddString("--replay", "FILE", "play the run in FILE again (P pauses, 1/2/4 speed)",
                    &options.m_strReplay);
+    line.AddList("--set", "NAME=VALUE", "this run only: a setting, as in settings.ini",
+                 &options.m_sets);
+}
+
+// Why a --set item cannot be taken, or "": it must be NAME=VALUE of a
+// setting and a value it takes, and a replay keeps the run's own settings
+// that change the game.
+std::string SetProblem(const std::string& item, bool replay) {
+    const size_t equals = item.find('=');
+    if (equals == std::string::npos)
+        return "expected NAME=VALUE";
+    const std::string name = item.substr(0, equals);
+    GameSettings scratch;
+    std::string why;
+    if (!ApplySetting(name, item.substr(equals + 1), &scratch, &why))
+        return why;
+    if (replay && SettingChangesTheGame(name))
+        return "the run holds its own " + name +
+               "; with --replay only settings of the look and the sound are taken";
+    return "";
 }
 
 } // namespace
@@ -249,6 +269,13 @@ bool COptions::Parse(int argc, const char* const* argv, std::string* error) {
         *error = "--keys and --answers need --headless";
         return false;
     }
+    for (const std::string& item : m_sets) {
+        const std::string why = SetProblem(item, !m_strReplay.empty());
+        if (!why.empty()) {
+            *error = "--set " + item + ": " + why;
+            return false;
+        }
+    }
     // A replay's input, seed, words and levels are all the run's own.
     if (!m_strReplay.empty() &&
         (!m_keys.empty() || !m_answers.empty() || m_bSeed || !m_strRecord.empty() ||
@@ -259,6 +286,15 @@ bool COptions::Parse(int argc, const char* const* argv, std::string* error) {
         return false;
     }
     return true;
+}
+
+void COptions::ApplySettings(const GameSettings& kept) {
+    m_settings = kept;
+    for (const std::string& item : m_sets) {
+        const size_t equals = item.find('=');
+        std::string why; // Parse has refused every item that would fail
+        ApplySetting(item.substr(0, equals), item.substr(equals + 1), &m_settings, &why);
+    }
 }
 
 std::string UsageText() {
@@ -294,6 +330,23 @@ std::string UsageText() {
            "--levels DIR, else where the game looks; when they are not there it\n"
            "says which file is missing and exits with status 2. A file downloaded\n"
            "from the page, or a text file holding a run's link, replays too.\n"
+           "\n"
+           "Settings: settings.ini in " +
+           std::string(PlatSettingsFolderHelp()) +
+           ", one\n"
+           "name = value a line; lines that start with # or ; are comments. A line\n"
+           "that is no setting is said on standard error and skipped; the other\n"
+           "lines hold. --set NAME=VALUE (given again for more) sets one for this\n"
+           "run only, without keeping it.\n"
+           "  turn_speed      degrees a second turned: 40 (the default) to 180\n"
+           "  volume          0 (silent) to 10 (the default)\n"
+           "  mute            on or off (the default): start with the sound off\n"
+           "  minimap         small, normal (the default) or large\n"
+           "  reduce_flashes  on or off (the default): a fainter gun flash, a fade\n"
+           "                  to half brightness only, and no fade after a catch\n"
+           "  map_colours     standard (the default) or high-contrast\n"
+           "A run keeps the turn speed it was played at, and its replay turns so\n"
+           "whatever the settings say; --replay takes a --set of the others only.\n"
            "\n"
            "Key scripts: comma-separated FRAME:EVENT items. EVENT is +KEY (down),\n"
            "-KEY (up) or KEY (down, then up); KEY is up, down, left, right,\n"

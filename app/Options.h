@@ -2,6 +2,7 @@
 // options of the headless backend, and the free text in which the access
 // word may stand.
 #pragma once
+#include "app/Settings.h"
 #include "platform/Platform.h"
 #include <cstdint>
 #include <string>
@@ -19,10 +20,15 @@ class COptions {
 public:
     // Parses argv[1..argc-1]. False with a one-line description of the first
     // problem in *error (an unknown option, a missing or malformed value, an
-    // unreadable --keys @FILE, keys or answers without --headless). --help
+    // unreadable --keys @FILE, keys or answers without --headless, a --set
+    // of no setting or of a value it does not take, or of a setting that
+    // changes the game with --replay). --help
     // sets m_bHelp and stops parsing. Given twice, an option's last value
     // counts.
     bool Parse(int argc, const char* const* argv, std::string* error);
+    // m_settings becomes `kept` (the settings file's) with every --set over
+    // it, in the order given.
+    void ApplySettings(const GameSettings& kept);
 
     PlatConfig m_config;                // --headless, --frames, --dt, --scale, ...
     std::vector<KeyScriptEvent> m_keys; // --keys, in script order
@@ -37,6 +43,11 @@ public:
     bool m_bNoConfirm = false; // --no-confirm
     std::string m_strRecord;   // --record FILE: the run is written there at its end
     std::string m_strReplay;   // --replay FILE
+    // --set NAME=VALUE, each as given, checked by Parse: for this run only,
+    // over the settings kept (ApplySettings).
+    std::vector<std::string> m_sets;
+    // What the game is played with: the defaults until ApplySettings.
+    GameSettings m_settings;
     // Set before Parse: --keys @FILE is read only from under this folder
     // ("" for anywhere), for a device whose files are not all the player's.
     std::string m_strKeyScriptFolder;

@@ -42,7 +42,8 @@ std::string FindLevelFolder(const std::string& program) {
 }
 
 bool CQuibboApp::InitInstance() {
-    // The game keeps no settings; the key only names the maker.
+    // The settings are a file of the game's own (app/Settings.h), never the
+    // registry: the key only names the maker.
     char text[256];
     PlatLoadString(IDS_MAKER, text, sizeof text);
     SetRegistryKey(text);

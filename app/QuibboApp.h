@@ -1,6 +1,7 @@
 // The application object: start-up with the loading screen, and the idle
 // processing that runs the game loop.
 #pragma once
+#include "app/Settings.h"
 #include "platform/Files.h"
 #include "platform/WinApp.h"
 #include <string>
@@ -25,6 +26,8 @@ public:
     std::string m_strLevelsDir;
     // Escape asks "Quit Quibbo?" before the game closes; false closes at once.
     bool m_bConfirmQuit = true;
+    // What the world is played and drawn with.
+    GameSettings m_settings;
     // Set when the level chosen with --level could not be started: the run
     // ends as one whose level failed to load.
     bool m_bChosenLevelFailed = false;

@@ -9,7 +9,7 @@
 namespace {
 
 const size_t kCrcBytes = 4;
-const uint8_t kNoConfirmFlag = 1, kBuiltinFirstFlag = 2;
+const uint8_t kNoConfirmFlag = 1, kBuiltinFirstFlag = 2, kSettingsFollowFlag = 4;
 // The key messages an input may carry, by their code in the body.
 const uint32_t kKeyMessages[] = {WM_KEYDOWN, WM_KEYUP, WM_CHAR};
 // The fewest bytes of one entry of each list: what a count is checked
@@ -197,10 +197,19 @@ std::string StartLevelProblem(int64_t level) {
            std::to_string(kMaxRunStartLevel);
 }
 
+std::string TurnSpeedProblem(int64_t speed) {
+    if (speed >= kDesignTurnSpeed && speed <= kMaxTurnSpeed)
+        return "";
+    return "the turn speed " + std::to_string(speed) + " is not " +
+           std::to_string(kDesignTurnSpeed) + " to " + std::to_string(kMaxTurnSpeed);
+}
+
 // Why a record cannot be a body, or "".
 std::string RecordProblem(const RunRecord& run) {
     if (!StartLevelProblem(run.startLevel).empty())
         return StartLevelProblem(run.startLevel);
+    if (!TurnSpeedProblem(run.turnSpeed).empty())
+        return TurnSpeedProblem(run.turnSpeed);
     if (run.words.size() > kMaxRunWordsBytes)
         return "the words are " + std::to_string(run.words.size()) + " bytes; at most " +
                std::to_string(kMaxRunWordsBytes);
@@ -366,6 +375,20 @@ bool ReadInputs(Reader& in, std::vector<RunInput>* inputs) {
     return true;
 }
 
+// The settings that follow the words when the flags say so. Written only
+// when they are not the design's, so each record has one body.
+bool ReadSettings(Reader& in, RunRecord* run) {
+    uint32_t speed;
+    if (!in.V(&speed, "settings"))
+        return false;
+    if (speed == uint32_t(kDesignTurnSpeed))
+        return in.Fail("the settings are the design's, which a run does not write");
+    if (!TurnSpeedProblem(speed).empty())
+        return in.Fail(TurnSpeedProblem(speed));
+    run->turnSpeed = int32_t(speed);
+    return true;
+}
+
 bool Refuse(RunRecord* run, std::string* error, const std::string& why) {
     *run = RunRecord();
     if (error)
@@ -408,10 +431,15 @@ bool MakeRunBody(const RunRecord& run, std::vector<uint8_t>* body, std::string* 
     out.U8(kRunFormatVersion);
     out.V(run.seed);
     out.V(static_cast<uint32_t>(run.startLevel));
+    // A run at the design's settings is the body every earlier run was.
+    const bool settings = run.turnSpeed != kDesignTurnSpeed;
     out.U8(static_cast<uint8_t>((run.noConfirm ? kNoConfirmFlag : 0) |
-                                (run.levels.builtinFirst ? kBuiltinFirstFlag : 0)));
+                                (run.levels.builtinFirst ? kBuiltinFirstFlag : 0) |
+                                (settings ? kSettingsFollowFlag : 0)));
     out.V(static_cast<uint32_t>(run.words.size()));
     out.Bytes(run.words.data(), run.words.size());
+    if (settings)
+        out.V(static_cast<uint32_t>(run.turnSpeed));
     if (run.levels.builtinFirst)
         out.U32(run.levels.builtinCrc);
     out.V(static_cast<uint32_t>(run.levels.files.size()));
@@ -478,8 +506,10 @@ bool ReadRunBody(const uint8_t* body, size_t size, RunRecord* run, std::string* 
         in.Count(&wordsSize, kMaxRunWordsBytes, 1, "bytes of words") && in.Bytes(wordsSize, &words);
     if (read && !StartLevelProblem(startLevel).empty())
         read = in.Fail(StartLevelProblem(startLevel));
-    if (read && (flags & ~(kNoConfirmFlag | kBuiltinFirstFlag)) != 0)
+    if (read && (flags & ~(kNoConfirmFlag | kBuiltinFirstFlag | kSettingsFollowFlag)) != 0)
         read = in.Fail("unknown flags " + std::to_string(flags));
+    if (read && (flags & kSettingsFollowFlag))
+        read = ReadSettings(in, &result);
     if (read) {
         result.startLevel = int32_t(startLevel);
         result.noConfirm = (flags & kNoConfirmFlag) != 0;
@@ -504,7 +534,8 @@ bool ReadRunBody(const uint8_t* body, size_t size, RunRecord* run, std::string* 
 
 bool operator==(const RunRecord& a, const RunRecord& b) {
     return a.seed == b.seed && a.startLevel == b.startLevel && a.noConfirm == b.noConfirm &&
-           a.words == b.words && a.levels.builtinFirst == b.levels.builtinFirst &&
+           a.turnSpeed == b.turnSpeed && a.words == b.words &&
+           a.levels.builtinFirst == b.levels.builtinFirst &&
            a.levels.builtinCrc == b.levels.builtinCrc &&
            SameList(a.levels.files, b.levels.files, SameFile) &&
            a.levels.levelBody == b.levels.levelBody && a.tape.clock == b.tape.clock &&

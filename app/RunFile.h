@@ -13,8 +13,13 @@
 //      one whose rules differ, is refused)
 //   v  seed
 //   v  startLevel, 0 to kMaxRunStartLevel
-//   1  flags: 1 noConfirm, 2 builtinFirst; the other bits 0
+//   1  flags: 1 noConfirm, 2 builtinFirst, 4 settingsFollow; the other
+//      bits 0
 //   v  n, 0 to kMaxRunWordsBytes; then n bytes of words, none of them 0
+//   v  turnSpeed, kDesignTurnSpeed + 1 to kMaxTurnSpeed     only when
+//      settingsFollow, which is set exactly when the turn speed is not the
+//      design's (a body without it, as every run before settings had,
+//      turns at kDesignTurnSpeed)
 //   4  builtinCrc                           only when builtinFirst
 //   v  f, 0 to 100 level files; f x (1 number, v size, 4 crc), the numbers
 //      strictly rising from 0 to 99, each size 1 to kMaxLevelFileBytes
@@ -40,6 +45,7 @@
 // a QB00.BMP is in the set; a carried level comes with no files.
 #pragma once
 #include "platform/RunTape.h"
+#include "world/World.h"
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -95,8 +101,11 @@ struct RunRecord {
     uint32_t seed = 1;
     int32_t startLevel = 0; // --level N
     bool noConfirm = false; // --no-confirm
-    std::string words;      // COptions::m_strCmdLine: the free words (the access word may be
-                            // among them), at most kMaxRunWordsBytes
+    // The settings that change the game, as the run was played with them
+    // (app/Settings.h); a replay plays them whatever its machine's are.
+    int32_t turnSpeed = kDesignTurnSpeed; // degrees a second, up to kMaxTurnSpeed
+    std::string words; // COptions::m_strCmdLine: the free words (the access word may be
+                       // among them), at most kMaxRunWordsBytes
     RunLevels levels;
     RunTape tape;
 };

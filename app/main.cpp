@@ -2,6 +2,7 @@
 #include "app/GameRun.h"
 #include "app/Options.h"
 #include "app/RunFile.h"
+#include "app/Settings.h"
 #include "platform/Files.h"
 #ifndef __EMSCRIPTEN__
 #include "app/RunFileIo.h"
@@ -23,6 +24,7 @@
 #endif
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -154,6 +156,13 @@ int main(int argc, char** argv) {
         Say(UsageText(), false);
         return EXIT_NORMAL;
     }
+    // A bad line costs its own setting, never the game: it is said on
+    // standard error only, with no box to stop the start.
+    std::vector<std::string> problems;
+    const GameSettings kept = LoadSettings(CSettingsFile(), &problems);
+    for (const std::string& problem : problems)
+        std::fprintf(stderr, "quibbo: %s\n", problem.c_str());
+    options.ApplySettings(kept);
     int status = PlayAndRecord(options);
 #ifdef __EMSCRIPTEN__
     // A page outlives its games: the player may start another, on levels of

@@ -432,9 +432,13 @@ bool RunSeeds(const std::filesystem::path& dir) {
     RunRecord bare;
     bare.levels.builtinFirst = true;
     const RunRecord small = runtest::SmallRun();
+    // A run at a turn speed of its own: the settings after the words.
+    RunRecord turning = runtest::SmallRun();
+    turning.turnSpeed = 90;
     for (const auto& [name, run] : {std::pair<const char*, const RunRecord&>{"small", small},
                                     {"carried", carried},
-                                    {"bare", bare}}) {
+                                    {"bare", bare},
+                                    {"turning", turning}}) {
         Bytes body;
         if (!MakeRunBody(run, &body, &error)) {
             std::fprintf(stderr, "fuzz_seeds: %s\n", error.c_str());

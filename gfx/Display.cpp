@@ -107,8 +107,10 @@ bool CDisplay::Present() {
     return result;
 }
 
-bool CDisplay::FadeOut() {
-    for (int32_t percent = 100; percent >= 0; percent -= 10) {
+bool CDisplay::FadeOut(int32_t lowest) {
+    const int32_t drop = 100 - (lowest < 0 ? 0 : lowest > 100 ? 100 : lowest);
+    for (int32_t step = 0; step <= 10; ++step) {
+        const int32_t percent = 100 - drop * step / 10;
         CSurface frame;
         if (!TintBackBuffer(frame, percent))
             return false;

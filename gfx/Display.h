@@ -41,9 +41,11 @@ public:
     // One raw copy of the back buffer to the client area's place on screen.
     // False when there is no framebuffer or no back buffer.
     bool Present();
-    // Eleven frames of the back buffer at 100, 90, ..., 0 percent brightness;
-    // the back buffer itself is left unchanged.
-    bool FadeOut();
+    // Eleven frames of the back buffer from 100 percent brightness down to
+    // `lowest` (0 to 100) in even steps, rounded toward the brighter: 100,
+    // 90, ..., 0 by default; the back buffer itself is left unchanged. A
+    // fade that stops at a higher `lowest` is a softer change of light.
+    bool FadeOut(int32_t lowest = 0);
     // One of FadeOut's frames: `frame` made a copy of the back buffer at
     // `percent` brightness, pixel for pixel what
     // frame.CopyTinted(backBuffer, percent, percent, percent) makes, with

@@ -21,6 +21,11 @@ void CCommandLine::AddString(const char* name, const char* argName, const char* 
     m_options.push_back({name, argName, help, KIND_STRING, target, false, 0, 0});
 }
 
+void CCommandLine::AddList(const char* name, const char* argName, const char* help,
+                           std::vector<std::string>* target) {
+    m_options.push_back({name, argName, help, KIND_LIST, target, false, 0, 0});
+}
+
 void CCommandLine::AddPlatformOptions(PlatConfig* config, std::string* screenshotPath) {
     AddSwitch("--headless", "run without a window: in-memory screen, virtual clock",
               &config->headless);
@@ -40,12 +45,15 @@ void CCommandLine::AddPlatformOptions(PlatConfig* config, std::string* screensho
 }
 
 bool CCommandLine::Apply(const Option& option, const char* text) {
-    if (option.kind == KIND_STRING) {
+    if (option.kind == KIND_STRING || option.kind == KIND_LIST) {
         if (!*text) {
             m_strError = option.name + " needs a non-empty " + option.argName;
             return false;
         }
-        *static_cast<std::string*>(option.target) = text;
+        if (option.kind == KIND_LIST)
+            static_cast<std::vector<std::string>*>(option.target)->push_back(text);
+        else
+            *static_cast<std::string*>(option.target) = text;
         return true;
     }
     int64_t value = 0;

@@ -20,6 +20,10 @@ public:
                  uint32_t min, uint32_t max);
     // "--name TEXT" or "--name=TEXT"; the text must not be empty.
     void AddString(const char* name, const char* argName, const char* help, std::string* target);
+    // The same, but each time it is given the text is appended to *target:
+    // an option that may be repeated.
+    void AddList(const char* name, const char* argName, const char* help,
+                 std::vector<std::string>* target);
 
     // --headless, --frames N, --dt MS, --screenshot FILE, --scale N,
     // --fullscreen, --fps N, --nosound.
@@ -39,7 +43,7 @@ public:
     std::string m_strError;
 
 private:
-    enum Kind { KIND_SWITCH, KIND_INT, KIND_UINT, KIND_STRING };
+    enum Kind { KIND_SWITCH, KIND_INT, KIND_UINT, KIND_STRING, KIND_LIST };
     struct Option {
         std::string name;
         std::string argName;

@@ -19,27 +19,6 @@ namespace {
 
 const size_t kMaxUserDirsBytes = 64 * 1024;
 
-#ifdef _WIN32
-// Windows takes forward slashes too: the game's paths use them throughout.
-std::string ForwardSlashes(std::string path) {
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
-}
-#endif
-
-// An environment variable that holds an absolute path, or "".
-std::string AbsoluteEnv(const char* name) {
-    const char* value = std::getenv(name);
-#ifdef _WIN32
-    const std::string path = ForwardSlashes(value ? value : "");
-    return path.size() >= 3 && path[1] == ':' && path[2] == '/' ? path : "";
-#else
-    return value && value[0] == '/' ? value : "";
-#endif
-}
-
 bool IsFolder(const std::string& path) {
     struct stat st;
     return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -55,14 +34,14 @@ std::string WithSlash(std::string folder) {
 // its line in user-dirs.dirs, XDG_PICTURES_DIR="$HOME/Pictures".
 std::string PicturesFolder() {
 #ifdef _WIN32
-    const std::string profile = AbsoluteEnv("USERPROFILE");
+    const std::string profile = PlatAbsoluteEnv("USERPROFILE");
     return profile.empty() ? "" : WithSlash(profile) + "Pictures";
 #endif
-    std::string folder = AbsoluteEnv("XDG_PICTURES_DIR");
+    std::string folder = PlatAbsoluteEnv("XDG_PICTURES_DIR");
     if (!folder.empty())
         return folder;
-    const std::string home = AbsoluteEnv("HOME");
-    std::string config = AbsoluteEnv("XDG_CONFIG_HOME");
+    const std::string home = PlatAbsoluteEnv("HOME");
+    std::string config = PlatAbsoluteEnv("XDG_CONFIG_HOME");
     if (config.empty() && !home.empty())
         config = home + "/.config";
     if (config.empty())
@@ -116,13 +95,13 @@ const char* PlatGetProgramFolder() {
 
 std::string PlatUserDataFolder() {
 #ifdef _WIN32
-    const std::string local = AbsoluteEnv("LOCALAPPDATA");
+    const std::string local = PlatAbsoluteEnv("LOCALAPPDATA");
     return local.empty() ? "" : WithSlash(local) + "Quibbo/";
 #endif
-    const std::string data = AbsoluteEnv("XDG_DATA_HOME");
+    const std::string data = PlatAbsoluteEnv("XDG_DATA_HOME");
     if (!data.empty())
         return WithSlash(data) + "quibbo/";
-    const std::string home = AbsoluteEnv("HOME");
+    const std::string home = PlatAbsoluteEnv("HOME");
     return home.empty() ? "" : WithSlash(home) + ".local/share/quibbo/";
 }
 
@@ -168,6 +147,9 @@ const char* PlatLevelFoldersHelp() {
            "or QB01.BMP: the program's own, where the campaign comes, then\n"
            "%LOCALAPPDATA%\\Quibbo\\levels\\; --levels overrides them.\n";
 }
+const char* PlatSettingsFolderHelp() {
+    return "%APPDATA%\\Quibbo\\";
+}
 #else
 const char* PlatScreenshotFolderHelp() {
     return "folder, or else in ~/.local/share/quibbo/screenshots/.\n";
@@ -177,6 +159,9 @@ const char* PlatLevelFoldersHelp() {
            "or QB01.BMP: the program's own, then ~/.local/share/quibbo/levels/\n"
            "($XDG_DATA_HOME/quibbo/levels/), then the installed campaign in\n"
            "share/quibbo/levels/ beside the program's bin/; --levels overrides them.\n";
+}
+const char* PlatSettingsFolderHelp() {
+    return "~/.config/quibbo/ ($XDG_CONFIG_HOME/quibbo/)";
 }
 #endif
 

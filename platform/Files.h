@@ -14,6 +14,11 @@ const char* PlatGetProgramFolder();
 // $HOME/.local/share/quibbo/ (relative values count as unset, as the XDG
 // rules ask); "" when neither variable is usable. Not created here.
 std::string PlatUserDataFolder();
+// The user's folder for the game's settings, ending with '/':
+// $XDG_CONFIG_HOME/quibbo/, else $HOME/.config/quibbo/; on Windows
+// %APPDATA%/Quibbo/. "" when no variable is usable. Not created here. Each
+// system's file calls give it (platform/SystemFiles.h).
+std::string PlatUserConfigFolder();
 // The installed game's own read-only data: share/quibbo/ of the prefix the
 // program was installed under, found from the program's folder `program`
 // (<prefix>/bin/ gives <prefix>/share/quibbo/), ending with '/'; "" when
@@ -29,6 +34,9 @@ std::string PlatScreenshotFolder();
 // on where levels are looked for. Each ends with a newline.
 const char* PlatScreenshotFolderHelp();
 const char* PlatLevelFoldersHelp();
+// Where PlatUserConfigFolder() is, in the words this system's player knows
+// (no newline).
+const char* PlatSettingsFolderHelp();
 // Creates `folder` and the folders above it as needed; true when it exists.
 bool PlatMakeFolders(const std::string& folder);
 // `path` as one line for a message: a newline, tab or other control

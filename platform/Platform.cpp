@@ -146,6 +146,7 @@ bool PlatStartup(const PlatConfig& config, PlatBackendMaker make) {
     PlatSetFrameLimit(config.frames);
     g_pStarted = backend;
     PlatSetMuted(!config.sound);
+    PlatSetVolume(config.volume);
     return true;
 }
 

@@ -2,6 +2,7 @@
 // line, picks the maker of the backend it wants, starts the platform, runs the
 // application object and shuts down.
 #pragma once
+#include "platform/Wave.h"
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@ struct PlatConfig {
     bool fullscreen = false; // window: start in desktop full screen
     int fps = 60;            // window: frame cap, 0 = uncapped
     bool sound = true;
+    int volume = kMaxVolume;           // the waves' loudness, 0 (silent) to kMaxVolume
     std::vector<PlatScriptedKey> keys; // headless: the key script
     std::vector<int32_t> answers;      // headless: IDOK/IDCANCEL for OK + Cancel boxes, in turn
 };

@@ -1,9 +1,11 @@
 // The POSIX side of platform/SystemFiles.h; Windows has its own
 // (platform/win32/Win32Files.cpp).
 #ifndef _WIN32
+#include "platform/Files.h"
 #include "platform/SystemFiles.h"
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,6 +20,19 @@ std::string PlatProgramPath() {
     if (n <= 0 || n >= static_cast<ssize_t>(sizeof path - 1)) // else possibly cut short
         return "";
     return std::string(path, static_cast<size_t>(n));
+}
+
+std::string PlatAbsoluteEnv(const char* name) {
+    const char* value = std::getenv(name);
+    return value && value[0] == '/' ? value : "";
+}
+
+std::string PlatUserConfigFolder() {
+    const std::string config = PlatAbsoluteEnv("XDG_CONFIG_HOME");
+    if (!config.empty())
+        return config + (config.back() == '/' ? "" : "/") + "quibbo/";
+    const std::string home = PlatAbsoluteEnv("HOME");
+    return home.empty() ? "" : home + (home.back() == '/' ? "" : "/") + ".config/quibbo/";
 }
 
 bool PlatRenameOver(const std::string& from, const std::string& to, std::string* error) {

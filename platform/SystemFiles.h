@@ -1,4 +1,4 @@
-// The three file calls that each system names its own way. Files.cpp is
+// The file calls that each system names its own way. Files.cpp is
 // written against these; PosixFiles.cpp gives them everywhere but Windows,
 // platform/win32/Win32Files.cpp on Windows, so that no core file needs a
 // system's own headers.
@@ -15,3 +15,7 @@ std::string PlatProgramPath();
 // Renames `from` to `to`, replacing a file at `to` in one step. False with
 // the system's words for the failure in *error; `from` is left as it was.
 bool PlatRenameOver(const std::string& from, const std::string& to, std::string* error);
+// The environment variable `name` when it holds an absolute path on this
+// system, its folders parted by '/'; else "" (relative values count as
+// unset, as the XDG rules ask).
+std::string PlatAbsoluteEnv(const char* name);

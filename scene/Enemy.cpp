@@ -167,7 +167,8 @@ void CEnemy::DrawOverlay(CScreen& screen, const CPose&) {
         return;
     const MinimapView& view = m_pMaze->GetMinimapView();
     if (view.scale > 0)
-        screen.Fill(view.Square(m_pose.x, m_pose.z, std::max(view.scale, 2)), kMinimapEnemy);
+        screen.Fill(view.Square(m_pose.x, m_pose.z, std::max(view.scale, 2)),
+                    m_pMaze->GetMinimapLook().colours->enemy);
 }
 
 int CEnemy::Interact(const CPose& viewer, CSceneNode** hit) {

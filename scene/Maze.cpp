@@ -118,8 +118,17 @@ bool CMaze::ReadGridAndMinimap(const LevelBytes& bytes) {
 bool CMaze::PaintMinimap() {
     uint32_t colours[256];
     for (int cell = 0; cell < 256; ++cell)
-        colours[cell] = MinimapCellColour(static_cast<uint8_t>(cell));
+        colours[cell] = MinimapCellColour(static_cast<uint8_t>(cell), *m_minimapLook.colours);
     return m_minimap.CreateIndexed(m_grid.data(), m_nWidth, m_nHeight, colours);
+}
+
+void CMaze::SetMinimapLook(const MinimapLook& look) {
+    const bool repaint = look.colours != m_minimapLook.colours && m_minimap.pixels != nullptr;
+    m_minimapLook = look;
+    // The grid has every taken item as corridor already, so the picture
+    // comes out as the one it replaces, in the new colours.
+    if (repaint)
+        PaintMinimap();
 }
 
 void CMaze::KeepBytes(LevelBytes& bytes) {

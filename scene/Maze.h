@@ -136,9 +136,14 @@ public:
     double GetSkyDrift() const { return m_dSkyDrift; }
     // Where the last DrawOverlay drew the minimap; scale 0 before the first.
     const MinimapView& GetMinimapView() const { return m_minimapView; }
+    // The minimap's size and colours from now on: a minimap already painted
+    // is painted again from the grid. Nothing but the drawing reads it.
+    void SetMinimapLook(const MinimapLook& look);
+    const MinimapLook& GetMinimapLook() const { return m_minimapLook; }
     // The maze's own pictures; a caller may also fill them itself (a tool
     // drawing with pictures of its own). The minimap holds a pixel a cell,
-    // in MinimapCellColour; a taken item turns to ground.
+    // in MinimapCellColour of the look's colours; a taken item turns to
+    // ground.
     const CSurface& GetSky() const { return m_sky; }
     const CSurface& GetFloor() const { return m_floor; }
     const CSurface& GetMinimap() const { return m_minimap; }
@@ -177,6 +182,7 @@ private:
     CSurface m_minimap;
     std::vector<uint8_t> m_grid; // row-major, row 0 the top of the picture
     MinimapView m_minimapView;
+    MinimapLook m_minimapLook;
     int m_nWidth = 0;
     int m_nHeight = 0;
     int m_nDotsLeft = 0;

@@ -167,9 +167,10 @@ void CMaze::DrawBackground(CScreen& screen, const CPose& viewer) {
 }
 
 void CMaze::DrawOverlay(CScreen& screen, const CPose& viewer) {
-    m_minimapView = m_minimap.pixels ? PlaceMinimap(m_minimap.width, m_minimap.height, screen.width,
-                                                    screen.height, viewer.x, viewer.z)
-                                     : MinimapView();
+    m_minimapView = m_minimap.pixels
+                        ? PlaceMinimap(m_minimap.width, m_minimap.height, screen.width,
+                                       screen.height, viewer.x, viewer.z, m_minimapLook.size)
+                        : MinimapView();
     const MinimapView& v = m_minimapView;
     if (v.scale == 1) {
         // The window's part of the picture, borrowed: a level of any size
@@ -187,8 +188,8 @@ void CMaze::DrawOverlay(CScreen& screen, const CPose& viewer) {
                            m_minimap.height * v.scale, false);
     }
     if (v.scale > 0)
-        DrawMinimapEdges(screen, v);
+        DrawMinimapEdges(screen, v, *m_minimapLook.colours);
     CSceneNode::DrawOverlay(screen, viewer);
     if (v.scale > 0)
-        DrawMinimapArrow(screen, v, viewer.x, viewer.z, viewer.heading);
+        DrawMinimapArrow(screen, v, viewer.x, viewer.z, viewer.heading, *m_minimapLook.colours);
 }

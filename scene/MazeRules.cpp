@@ -153,7 +153,7 @@ int CMaze::Interact(const CPose& viewer, CSceneNode** hit) {
     if (t != ITEM_DOT && t != ITEM_GUN)
         return EV_NONE; // decorations stay
     if (m_minimap.pixels && cx < m_minimap.width && cz < m_minimap.height)
-        m_minimap.SetPixel(cx, cz, MinimapCellColour(CELL_CORRIDOR));
+        m_minimap.SetPixel(cx, cz, m_minimapLook.colours->ground);
     m_grid[static_cast<size_t>(cz) * m_nWidth + cx] = CELL_CORRIDOR;
     RemoveItemSprite(cx, cz);
     if (hit)
@@ -174,7 +174,7 @@ CSceneNode* CMaze::Probe(const PlatPoint& cell, CScreen* pScreen) {
         pScreen->BeginDraw(&ox, &oy);
         const PlatRect r = m_minimapView.Square(cell.x, cell.y, m_minimapView.scale);
         pScreen->Fill(PlatRect{r.left + ox, r.top + oy, r.right + ox, r.bottom + oy},
-                      kMinimapTrace);
+                      m_minimapLook.colours->trace);
         pScreen->EndDraw();
     }
     return CSceneNode::Probe(cell, pScreen);

@@ -19,20 +19,28 @@ const uint8_t kArrows[2][kArrowSide] = {
 const int32_t kArrowReach = kArrowSide / 2;
 const int32_t kDash = 2; // pixels on, then as many off
 
+// What a size makes of the normal bounds: times num / den, rounded down.
+struct SizeFactor {
+    int32_t num, den;
+    int32_t Of(int32_t bound) const { return bound * num / den; }
+};
+// By EMinimapSize.
+const SizeFactor kSizeFactors[3] = {{2, 3}, {1, 1}, {3, 2}};
+
 int32_t Clamp(int64_t v, int64_t low, int64_t high) {
     return static_cast<int32_t>(std::max(low, std::min(v, high)));
 }
 
 } // namespace
 
-uint32_t MinimapCellColour(uint8_t cell) {
+uint32_t MinimapCellColour(uint8_t cell, const MinimapColours& colours) {
     if (IsWallCell(cell))
-        return kMinimapWall;
+        return colours.wall;
     if (CellClass(cell) == CELL_CLASS_ITEM && CellType(cell) == ITEM_DOT)
-        return kMinimapDot;
+        return colours.dot;
     if (CellClass(cell) == CELL_CLASS_ITEM && CellType(cell) == ITEM_GUN)
-        return kMinimapGun;
-    return kMinimapGround;
+        return colours.gun;
+    return colours.ground;
 }
 
 PlatRect MinimapView::Square(double x, double z, int32_t side) const {
@@ -44,13 +52,19 @@ PlatRect MinimapView::Square(double x, double z, int32_t side) const {
 }
 
 MinimapView PlaceMinimap(int32_t mapWidth, int32_t mapHeight, int32_t screenWidth,
-                         int32_t screenHeight, double x, double z) {
+                         int32_t screenHeight, double x, double z, EMinimapSize size) {
     MinimapView view;
-    const int64_t roomX = std::min(kMinimapMaxWidth, screenWidth);
-    const int64_t roomY = std::min(kMinimapMaxHeight, screenHeight);
+    const SizeFactor factor =
+        kSizeFactors[size >= MINIMAP_SMALL && size <= MINIMAP_LARGE ? size : MINIMAP_NORMAL];
+    // The normal size keeps the bound it always had, whatever the screen.
+    const int32_t highest = size == MINIMAP_NORMAL
+                                ? kMinimapMaxHeight
+                                : std::min(factor.Of(kMinimapMaxHeight), screenHeight / 2);
+    const int64_t roomX = std::min(factor.Of(kMinimapMaxWidth), screenWidth);
+    const int64_t roomY = std::min(highest, screenHeight);
     if (mapWidth <= 0 || mapHeight <= 0 || roomX <= 0 || roomY <= 0)
         return view;
-    int32_t scale = kMinimapMaxScale;
+    int32_t scale = factor.Of(kMinimapMaxScale);
     while (scale > 1 && (int64_t(mapWidth) * scale > roomX || int64_t(mapHeight) * scale > roomY))
         --scale;
     const int64_t fullX = int64_t(mapWidth) * scale, fullY = int64_t(mapHeight) * scale;
@@ -102,7 +116,7 @@ PlatPoint ArrowCentre(const MinimapView& view, double x, double z) {
                            view.box.top + kArrowReach, INT32_MAX)};
 }
 
-void DrawMinimapEdges(CSurface& screen, const MinimapView& view) {
+void DrawMinimapEdges(CSurface& screen, const MinimapView& view, const MinimapColours& colours) {
     const PlatRect& b = view.box;
     for (int side = 0; side < 4; ++side) {
         if (!view.goesOn[side])
@@ -117,13 +131,13 @@ void DrawMinimapEdges(CSurface& screen, const MinimapView& view) {
             const int32_t end = std::min(at + kDash, to);
             screen.Fill(bAcross ? PlatRect{at, line, end, line + 1}
                                 : PlatRect{line, at, line + 1, end},
-                        kMinimapEdge);
+                        colours.edge);
         }
     }
 }
 
-void DrawMinimapArrow(CSurface& screen, const MinimapView& view, double x, double z,
-                      double heading) {
+void DrawMinimapArrow(CSurface& screen, const MinimapView& view, double x, double z, double heading,
+                      const MinimapColours& colours) {
     if (view.scale <= 0)
         return;
     const int direction = ArrowDirection(heading);
@@ -136,5 +150,5 @@ void DrawMinimapArrow(CSurface& screen, const MinimapView& view, double x, doubl
     for (int32_t y = top; y < bottom; ++y)
         for (int32_t px = left; px < right; ++px)
             if (ArrowCovers(direction, px - c.x, y - c.y))
-                screen.SetPixel(px, y, kMinimapPlayer);
+                screen.SetPixel(px, y, colours.player);
 }

@@ -10,7 +10,6 @@ namespace {
 const uint32_t kMazeId = 1;
 const double kWalkPerMs = 0.001; // one cell a second
 const double kMaxStep = 0.4;     // below the maze's push radius, so no wall is skipped
-const double kTurnPerMs = 0.04;  // forty degrees a second
 const double kMaxTurn = 360.0;
 const int kStartLives = 5;
 
@@ -38,6 +37,7 @@ bool CWorld::LoadLevelResource(int levelId, int skyId, int floorId) {
     m_root.RemoveChildById(kMazeId);
     CMaze* maze = new CMaze(&m_root, kMazeId);
     m_root.AddChild(maze);
+    maze->SetMinimapLook(m_look.minimap);
     return StartLevel(maze->LoadFromResource(levelId, skyId, floorId, m_pictures), true);
 }
 
@@ -45,6 +45,7 @@ bool CWorld::LoadLevelFile(const char* path, int skyId, int floorId) {
     m_root.RemoveChildById(kMazeId);
     CMaze* maze = new CMaze(&m_root, kMazeId);
     m_root.AddChild(maze);
+    maze->SetMinimapLook(m_look.minimap);
     return StartLevel(maze->LoadFromFile(path, skyId, floorId, m_pictures), true);
 }
 
@@ -81,6 +82,19 @@ void CWorld::PlaceOnStartCell() {
     if (CMaze* maze = GetMaze())
         maze->GetStartCell(&column, &row);
     SetCamera(column + 0.5, row + 0.5, 0.0);
+}
+
+void CWorld::SetTurnSpeed(int degreesPerSecond) {
+    m_nTurnSpeed = std::max(kDesignTurnSpeed, std::min(degreesPerSecond, kMaxTurnSpeed));
+    // Divided, not multiplied by 0.001: the design's 40 must give exactly
+    // the 0.04 every earlier run turned by.
+    m_dTurnPerMs = m_nTurnSpeed / 1000.0;
+}
+
+void CWorld::SetLook(const WorldLook& look) {
+    m_look = look;
+    if (CMaze* maze = GetMaze())
+        maze->SetMinimapLook(look.minimap);
 }
 
 void CWorld::SetCamera(double x, double z, double heading) {
@@ -178,10 +192,10 @@ void CWorld::Steer(int dt) {
         steered = true;
     }
     if (m_nTurn == TURN_RIGHT) {
-        m_camera.Turn(std::min(ms * kTurnPerMs, kMaxTurn));
+        m_camera.Turn(std::min(ms * m_dTurnPerMs, kMaxTurn));
         steered = true;
     } else if (m_nTurn == TURN_LEFT) {
-        m_camera.Turn(std::max(ms * -kTurnPerMs, -kMaxTurn));
+        m_camera.Turn(std::max(ms * -m_dTurnPerMs, -kMaxTurn));
         steered = true;
     }
     if (steered)

@@ -6,6 +6,7 @@
 #include "gfx/Surface.h"
 #include "math3d/Matrix.h"
 #include "math3d/Pose.h"
+#include "scene/Minimap.h"
 #include "scene/PictureTables.h"
 #include "scene/SceneFrame.h"
 #include "scene/SceneNode.h"
@@ -29,6 +30,21 @@ const int kCaughtHoldMs = 1000;
 const int kLevelCardMs = 2000;
 const int kEndCardMs = 2000;
 const int kSoundSignMs = 1000;
+
+// The turn rate the game was designed with, and the fastest a player may
+// choose, in degrees a second. Any rate but the design's plays a different
+// game, so a run carries the rate it was played at.
+const int kDesignTurnSpeed = 40;
+const int kMaxTurnSpeed = 180;
+
+// How the player chose to see the game. Only drawing reads it: the same
+// keys give the same game whatever it holds.
+struct WorldLook {
+    // A fainter gun flash, a fade that stops at half brightness, and no
+    // fade at all after a catch's hold.
+    bool reduceFlashes = false;
+    MinimapLook minimap;
+};
 
 // How the player walks and turns.
 enum EMove : int { MOVE_STAND = 0, MOVE_FORWARD = 1, MOVE_BACKWARD = 2 };
@@ -75,6 +91,15 @@ public:
     void ShowSoundSign(bool muted);
     // Ends the level's end card now: the next frame reports EV_LEVEL_DONE.
     void SkipEndCard();
+
+    // The turn rate from now on, kDesignTurnSpeed to kMaxTurnSpeed degrees
+    // a second (clamped to that range); kDesignTurnSpeed until set.
+    void SetTurnSpeed(int degreesPerSecond);
+    int GetTurnSpeed() const { return m_nTurnSpeed; }
+    // The look from now on; the maze in play and every maze loaded later
+    // draw with it.
+    void SetLook(const WorldLook& look);
+    const WorldLook& GetLook() const { return m_look; }
 
     // ---- The player's keys, between frames ----
     // The frame window decides which key means what, and gives a paused
@@ -207,6 +232,9 @@ private:
     int m_nLevelDots = 0;
     int m_nLevelStartScore = 0;
     double m_dFrameSeconds = 0.0;
+    int m_nTurnSpeed = kDesignTurnSpeed;
+    double m_dTurnPerMs = kDesignTurnSpeed / 1000.0;
+    WorldLook m_look;
     EMove m_nMove = MOVE_STAND;
     ETurn m_nTurn = TURN_NONE;
     EStrafe m_nStrafe = STRAFE_NONE;

@@ -16,6 +16,8 @@ const int kShotsPerGun = 2;
 const int kShotSamples = 10;      // cells probed along a shot, the player's own first
 const uint32_t kHitPauseMs = 300; // the hit is felt: the whole game holds still
 const int kFlashPercent = 40;
+const int kSoftFlashPercent = 15; // with reduced flashes
+const int kSoftFadeLowest = 50;   // with reduced flashes: a fade to half brightness
 const int kHudMargin = 5;
 const int kLineGap = 4;       // pixels between lines of words
 const int kSoundSignTop = 32; // below the score
@@ -68,7 +70,10 @@ int CWorld::RunStill(int dt) {
         if (m_nHoldMs > 0)
             return EV_NONE;
         m_nHoldMs = 0;
-        m_screen.FadeOut();
+        // A catch is the moment a player sensitive to flashes least needs
+        // one: with reduced flashes the game goes on without the fade.
+        if (!m_look.reduceFlashes)
+            m_screen.FadeOut();
         if (m_nLives < 1)
             return EV_GAME_OVER;
         // Everything of the level comes back: dots, guns and enemies. A
@@ -87,7 +92,7 @@ int CWorld::RunStill(int dt) {
         return EV_NONE;
     m_nEndCardMs = 0;
     m_bEndCardSkipped = false;
-    m_screen.FadeOut();
+    m_screen.FadeOut(m_look.reduceFlashes ? kSoftFadeLowest : 0);
     return EV_LEVEL_DONE;
 }
 
@@ -165,7 +170,7 @@ void CWorld::DrawGun(CScreen& screen) {
         // exactly one frame per shot.
         if (m_flash.pixels != nullptr)
             screen.BlendBlit(m_flash, gx - m_flash.width / 2, gy - m_flash.height / 2, true,
-                             kFlashPercent);
+                             m_look.reduceFlashes ? kSoftFlashPercent : kFlashPercent);
         m_bMuzzleFlash = false;
     }
     screen.Blit(m_gun, gx, gy, true);

@@ -73,15 +73,15 @@ bool CSdlSound::Convert(const unsigned char* data, size_t size,
     return ok && !samples->empty();
 }
 
-void CSdlSound::Play(int id, const unsigned char* data, size_t size) {
+void CSdlSound::Play(int /*id*/, const unsigned char* data, size_t size) {
     if (!m_dwDevice || !data)
         return;
-    auto it = m_cache.find(id);
+    auto it = m_cache.find(data);
     if (it == m_cache.end()) {
         std::vector<uint8_t> samples;
         if (!Convert(data, size, &samples))
             samples.clear();
-        it = m_cache.emplace(id, std::move(samples)).first;
+        it = m_cache.emplace(data, std::move(samples)).first;
     }
     if (it->second.empty())
         return;

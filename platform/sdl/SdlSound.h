@@ -1,5 +1,5 @@
 // Sound through SDL: one audio device in queue mode, opened once; each wave
-// is converted to the device's format the first time it is played.
+// file is converted to the device's format the first time it is played.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -31,5 +31,7 @@ private:
     int m_nChannels = 0;
     uint16_t m_wFormat = 0;
     std::string m_strProblem;
-    std::map<int, std::vector<uint8_t>> m_cache; // empty samples: could not be read
+    // By the file's bytes, not its id: the game hands each volume's copy of
+    // a wave in bytes of its own, kept for the program's life.
+    std::map<const unsigned char*, std::vector<uint8_t>> m_cache; // empty: could not be read
 };

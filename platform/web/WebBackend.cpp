@@ -6,12 +6,12 @@
 #include "platform/PlatformInternal.h"
 #include "platform/Presenter.h"
 #include "platform/Time.h"
+#include "platform/Wave.h"
 #include "platform/WinApp.h"
 #include "platform/Wnd.h"
 #include "platform/headless/Headless.h"
 #include "platform/web/Web.h"
 #include "platform/web/WebKeys.h"
-#include "platform/web/WebWave.h"
 #include <cstdio>
 #include <cstring>
 #include <emscripten.h>
@@ -323,8 +323,8 @@ int32_t CWebBackend::MessageBox(const PlatBox& box) {
 }
 
 void CWebBackend::PlayWave(int /*id*/, const unsigned char* data, size_t size) {
-    WebWave wave;
-    if (WebReadWave(data, size, &wave))
+    PlatWave wave;
+    if (PlatReadWave(data, size, &wave))
         js_play_wave(wave.samples, static_cast<int>(wave.bytes), wave.rate, wave.channels,
                      wave.bits);
 }

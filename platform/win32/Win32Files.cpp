@@ -1,8 +1,10 @@
 // Windows' side of platform/SystemFiles.h. Built into the core of the
 // Windows build (every program there reads and replaces files), not into
 // the backend's library.
+#include "platform/Files.h"
 #include "platform/SystemFiles.h"
 #include <algorithm>
+#include <cstdlib>
 #define WIN32_LEAN_AND_MEAN
 #include <direct.h>
 #include <windows.h>
@@ -22,6 +24,21 @@ std::string PlatProgramPath() {
     std::string program(path, n);
     std::replace(program.begin(), program.end(), '\\', '/');
     return program;
+}
+
+std::string PlatAbsoluteEnv(const char* name) {
+    const char* value = std::getenv(name);
+    std::string path = value ? value : "";
+    // The game's paths part folders with '/', which Windows takes too.
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path.size() >= 3 && path[1] == ':' && path[2] == '/' ? path : "";
+}
+
+std::string PlatUserConfigFolder() {
+    // Settings roam with the player's profile; the rest of the game's own
+    // files stay on the machine (%LOCALAPPDATA%).
+    const std::string roaming = PlatAbsoluteEnv("APPDATA");
+    return roaming.empty() ? "" : roaming + (roaming.back() == '/' ? "" : "/") + "Quibbo/";
 }
 
 bool PlatRenameOver(const std::string& from, const std::string& to, std::string* error) {

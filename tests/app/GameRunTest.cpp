@@ -696,3 +696,103 @@ TEST_F(GameRunTest, AReplayStartsWithTheRecordedFocusWhateverTheWindowHas) {
         EXPECT_EQ(replayed.ToJson(), lived.ToJson());
     }
 }
+
+namespace {
+
+// The degrees 30 frames of Left at 16 ms turn with `options`' settings.
+double TurnedLeft(COptions options, const std::string& folder, CRunStats* stats) {
+    options.m_config.headless = true;
+    options.m_config.frames = 30;
+    options.m_strLevelsDir = folder;
+    std::string error;
+    EXPECT_TRUE(ParseKeyScript("1:+left", &options.m_keys, &error)) << error;
+    RunGame(options, HeadlessMakeBackend, stats);
+    return 360.0 - stats->m_heading;
+}
+
+} // namespace
+
+// The turn speed changes the game: at 90 degrees a second, 30 frames of
+// Left turn 43.2 degrees, where the design's 40 turn 19.2. The run keeps
+// the speed, so it replays to the same heading on this machine's defaults,
+// from its record and from its body alike. (settings.ini and --set through
+// the program: tests/app/settings_run.sh.)
+TEST_F(GameRunTest, TheTurnSpeedTravelsInTheRun) {
+    Level(0, kTwoRowsUp);
+    EXPECT_NEAR(TurnedLeft(COptions(), m_strFolder, &m_stats), 19.2, 1e-9);
+    COptions fast;
+    fast.m_settings.turnSpeed = 90;
+    EXPECT_NEAR(TurnedLeft(fast, m_strFolder, &m_stats), 43.2, 1e-9);
+    const double heading = m_stats.m_heading;
+    const RunRecord record = LastRecordedRun();
+    std::vector<uint8_t> body;
+    RunRecord read;
+    std::string error;
+    ASSERT_TRUE(MakeRunBody(record, &body, &error)) << error;
+    ASSERT_TRUE(ReadRunBody(body.data(), body.size(), &read, &error)) << error;
+    for (const RunRecord* run : std::initializer_list<const RunRecord*>{&record, &read}) {
+        COptions again;
+        again.m_config.headless = true;
+        again.m_strLevelsDir = m_strFolder;
+        ASSERT_TRUE(PrepareReplay(*run, m_strFolder + "scratch/", &again, &error)) << error;
+        RunGame(again, HeadlessMakeBackend, &m_stats, run);
+        EXPECT_EQ(m_stats.m_heading, heading);
+    }
+}
+
+// What the settings of the look and the sound change is drawn and heard,
+// never played: a shot and its flash, catches with their holds and fades,
+// a level cleared and faded out, recorded on the defaults and replayed with
+// every such setting changed (and the other way round), end with the same
+// figures, though the last picture shows the look did reach the drawing.
+TEST_F(GameRunTest, SettingsOfTheLookAndTheSoundNeverReachTheGame) {
+    Level(0, kChased);
+    Level(1, kOneDotLevel);
+    Level(2, "#####\n#.E.#\n#...#\n#...#\n#.o.#\n#.G.#\n#.P.#\n#o..#\n#####\n");
+    GameSettings changed;
+    std::vector<std::string> problems;
+    ReadSettingsText("volume=3\nmute=on\nminimap=large\nreduce_flashes=on\n"
+                     "map_colours=high-contrast",
+                     "", &changed, &problems);
+    ASSERT_TRUE(problems.empty());
+    const struct {
+        int frames;
+        const char* keys;
+        const char* answers;
+        int level;
+    } runs[] = {
+        {3000, "", "ok,cancel", 0}, // caught to the end, twice
+        {300, "1:+up,40:-up", "", 1},
+        {120, "1:+up,33:-up,34:fire,60:+down", "", 2}, // the gun, a shot
+    };
+    for (const auto& run : runs) {
+        for (const bool recordChanged : {false, true}) {
+            SCOPED_TRACE(std::string(run.keys) + (recordChanged ? ", recorded changed" : ""));
+            COptions options;
+            options.m_config.headless = true;
+            options.m_config.frames = run.frames;
+            options.m_strLevelsDir = m_strFolder;
+            options.m_nLevel = run.level;
+            options.m_settings = recordChanged ? changed : GameSettings();
+            std::string error;
+            ASSERT_TRUE(ParseKeyScript(run.keys, &options.m_keys, &error)) << error;
+            ASSERT_TRUE(ParseAnswers(run.answers, &options.m_answers, &error)) << error;
+            RunGame(options, HeadlessMakeBackend, &m_stats);
+            CRunStats lived = m_stats;
+            const std::vector<uint8_t> picture = HeadlessFramebufferMemory();
+            const RunRecord record = LastRecordedRun();
+            COptions again;
+            again.m_config.headless = true;
+            again.m_strLevelsDir = m_strFolder;
+            again.m_settings = recordChanged ? GameSettings() : changed;
+            ASSERT_TRUE(PrepareReplay(record, m_strFolder + "scratch/", &again, &error)) << error;
+            CRunStats replayed;
+            RunGame(again, HeadlessMakeBackend, &replayed, &record);
+            lived.m_dFrameSeconds = replayed.m_dFrameSeconds = 0;
+            EXPECT_EQ(replayed.ToJson(), lived.ToJson());
+            if (run.frames < 3000) { // the game-over box leaves no picture of the game
+                EXPECT_FALSE(HeadlessFramebufferMemory() == picture);
+            }
+        }
+    }
+}

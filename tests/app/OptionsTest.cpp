@@ -307,7 +307,7 @@ TEST(Options, HelpStopsParsing) {
     for (const char* option :
          {"--headless", "--frames N", "--dt MS", "--keys SCRIPT", "--answers LIST",
           "--screenshot FILE", "--stats", "--seed N", "--levels DIR", "--level N", "--scale N",
-          "--fullscreen", "--fps N", "--nosound"})
+          "--fullscreen", "--fps N", "--nosound", "--set NAME=VALUE", "reduce_flashes"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
         // The folders named are the ones this system's player knows.
 #ifdef _WIN32

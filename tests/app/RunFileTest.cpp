@@ -115,11 +115,14 @@ TEST(RunFile, EveryRecordComesBackFieldForFieldAndByteForByte) {
     carried.levels.levelBody = LevelBody();
     RunRecord bare; // nothing played: the built-in level, no looks, no inputs
     bare.levels.builtinFirst = true;
+    RunRecord fastest = runtest::SmallRun();
+    fastest.turnSpeed = kMaxTurnSpeed;
     const std::pair<const char*, RunRecord> records[] = {{"small", runtest::SmallRun()},
                                                          {"long", runtest::LongRun()},
                                                          {"extremes", extremes},
                                                          {"carried level", carried},
-                                                         {"bare", bare}};
+                                                         {"bare", bare},
+                                                         {"fastest turn", fastest}};
     for (const auto& [label, record] : records) {
         const Bytes body = MadeBody(record);
         RunRecord back;
@@ -128,6 +131,24 @@ TEST(RunFile, EveryRecordComesBackFieldForFieldAndByteForByte) {
         EXPECT_TRUE(back == record) << label;
         EXPECT_EQ(MadeBody(back), body) << label;
     }
+}
+
+// A body laid out as every body was before the settings (no flag for them)
+// plays at the design's turn speed, and a run at that speed is still made
+// into those very bytes; a run at another speed differs by the flag and the
+// speed after the words, nothing else.
+TEST(RunFile, RunsMadeBeforeTheSettingsTurnAtTheDesignsSpeed) {
+    const Bytes old = Pieces().Body();
+    RunRecord run;
+    std::string error;
+    ASSERT_TRUE(ReadRunBody(old.data(), old.size(), &run, &error)) << error;
+    EXPECT_EQ(run.turnSpeed, kDesignTurnSpeed);
+    EXPECT_EQ(MadeBody(run), old);
+    run.turnSpeed = 90;
+    Pieces fast;
+    fast.flags = {2 | 4};
+    fast.words = Cat({V(0), V(90)});
+    EXPECT_EQ(MadeBody(run), fast.Body());
 }
 
 // The page writes a run it has inflated as a bare body; the game reads it
@@ -166,6 +187,7 @@ TEST(RunFile, RecordsTheBodyCannotHoldAreRefused) {
     const std::vector<std::pair<std::string, std::function<void(RunRecord&)>>> cases = {
         {"start level -1", [](RunRecord& r) { r.startLevel = -1; }},
         {"start level 10000", [](RunRecord& r) { r.startLevel = 10000; }},
+        {"turn speed 181 is not 40 to 180", [](RunRecord& r) { r.turnSpeed = 181; }},
         {"4097 bytes", [](RunRecord& r) { r.words.assign(4097, 'a'); }},
         {"zero byte", [](RunRecord& r) { r.words = std::string("a\0b", 3); }},
         {"level file 0 is out of order", [](RunRecord& r) { r.levels.files[1].number = 0; }},
@@ -238,7 +260,19 @@ TEST(RunFile, BodiesNoQuibboWroteAreRefusedInOneLine) {
          }},
         {"a number in the seed is larger than 32 bits",
          [](Pieces& p) { p.head = {0x80, 0x80, 0x80, 0x80, 0x80, 0x01}; }},
-        {"unknown flags 6", [](Pieces& p) { p.flags = {6}; }},
+        {"unknown flags 10", [](Pieces& p) { p.flags = {10}; }},
+        // The settings after the words: never the design's, never out of range.
+        {"the settings are the design's",
+         [](Pieces& p) {
+             p.flags = {6};
+             p.words = Cat({V(0), V(40)});
+         }},
+        {"the turn speed 181 is not 40 to 180",
+         [](Pieces& p) {
+             p.flags = {6};
+             p.words = Cat({V(0), V(181)});
+         }},
+
         {"4097 bytes of words; at most 4096", [](Pieces& p) { p.words = V(4097); }},
         {"50 bytes of words cannot fit", [](Pieces& p) { p.words = V(50); }},
         {"zero byte",

@@ -183,39 +183,47 @@ TEST_F(DisplayTest, DrawingGoesToTheBackBufferOutsideTheBracket) {
     EXPECT_EQ(screen.height, 294);
 }
 
+// Eleven frames down to black, or to the lowest brightness asked for (a
+// softer fade, for reduced flashes).
 TEST_F(DisplayTest, FadeOutShowsElevenFramesAndKeepsTheBackBuffer) {
     for (const Format& f : AllFormats()) {
-        Start(Display(f, {0, 26}, 240, 294));
-        CScreen screen(m_hWnd);
-        std::mt19937 rng(4);
-        FillRandom(screen.backBuffer, rng, 0);
-        const std::vector<uint32_t> picture = Colours(screen.backBuffer);
-        HeadlessClearLog();
-        const int before = HeadlessPresentCount();
-        ASSERT_TRUE(screen.FadeOut()) << f.name;
-        EXPECT_EQ(HeadlessPresentCount() - before, 11) << f.name;
-        const std::vector<std::string> calls = Calls();
-        EXPECT_EQ(Count(calls, "GXBeginDraw"), 11);
-        EXPECT_EQ(Count(calls, "GXEndDraw"), 11);
-        EXPECT_EQ(Count(calls, "Sleep 500"), 0) << "no waits between the steps";
-        // Each step is held on the display for a refresh, so a window that
-        // folds fast pictures still shows all eleven.
-        for (size_t i = 0; i + 2 < calls.size(); i += 3) {
-            EXPECT_EQ(calls[i], "GXBeginDraw");
-            EXPECT_EQ(calls[i + 1], "GXEndDraw");
-            EXPECT_EQ(calls[i + 2], "HoldPicture");
+        for (const int32_t lowest : {0, 50}) {
+            Start(Display(f, {0, 26}, 240, 294));
+            CScreen screen(m_hWnd);
+            std::mt19937 rng(4);
+            FillRandom(screen.backBuffer, rng, 0);
+            const std::vector<uint32_t> picture = Colours(screen.backBuffer);
+            HeadlessClearLog();
+            const int before = HeadlessPresentCount();
+            ASSERT_TRUE(screen.FadeOut(lowest)) << f.name;
+            EXPECT_EQ(HeadlessPresentCount() - before, 11) << f.name;
+            const std::vector<std::string> calls = Calls();
+            EXPECT_EQ(Count(calls, "GXBeginDraw"), 11);
+            EXPECT_EQ(Count(calls, "GXEndDraw"), 11);
+            EXPECT_EQ(Count(calls, "Sleep 500"), 0) << "no waits between the steps";
+            // Each step is held on the display for a refresh, so a window that
+            // folds fast pictures still shows all eleven.
+            for (size_t i = 0; i + 2 < calls.size(); i += 3) {
+                EXPECT_EQ(calls[i], "GXBeginDraw");
+                EXPECT_EQ(calls[i + 1], "GXEndDraw");
+                EXPECT_EQ(calls[i + 2], "HoldPicture");
+            }
+            EXPECT_EQ(Colours(screen.backBuffer), picture) << f.name;
+            EXPECT_EQ(screen.pixels, screen.backBuffer.pixels);
+            // The last frame is the picture at the lowest brightness (all black
+            // for 0) over the client area.
+            CSurface last;
+            ASSERT_TRUE(screen.TintBackBuffer(last, lowest));
+            FramebufferView fb;
+            for (int32_t y = 26; y < 320; ++y)
+                for (int32_t x = 0; x < 240; ++x)
+                    ASSERT_EQ(fb.s.GetPixel(x, y), lowest ? last.GetPixel(x, y - 26) : 0u)
+                        << f.name;
+            // Presenting again shows the unchanged picture.
+            ASSERT_TRUE(screen.Present());
+            EXPECT_EQ(fb.s.GetPixel(17, 26 + 9), screen.backBuffer.GetPixel(17, 9));
+            EXPECT_NE(screen.backBuffer.GetPixel(17, 9), 0u);
         }
-        EXPECT_EQ(Colours(screen.backBuffer), picture) << f.name;
-        EXPECT_EQ(screen.pixels, screen.backBuffer.pixels);
-        // The last frame is all black over the client area.
-        FramebufferView fb;
-        for (int32_t y = 26; y < 320; ++y)
-            for (int32_t x = 0; x < 240; ++x)
-                ASSERT_EQ(fb.s.GetPixel(x, y), 0u) << f.name;
-        // Presenting again shows the unchanged picture.
-        ASSERT_TRUE(screen.Present());
-        EXPECT_EQ(fb.s.GetPixel(17, 26 + 9), screen.backBuffer.GetPixel(17, 9));
-        EXPECT_NE(screen.backBuffer.GetPixel(17, 9), 0u);
     }
 }
 

@@ -1,11 +1,16 @@
 // What the core does once for every device, tried on a fake one: a box's
-// type read into the buttons and sign the device shows, and the screenshot
-// key's file and its one line.
+// type read into the buttons and sign the device shows, the screenshot
+// key's file and its one line, and the waves at the volume.
 #include "platform/FakeDevice.h"
 #include "platform/Files.h"
 #include "platform/Platform.h"
+#include "platform/Resources.h"
+#include "platform/Sound.h"
+#include "platform/Wave.h"
 #include "platform/WindowSystem.h"
 #include "platform/headless/Headless.h"
+#include "res/ResourceIds.h"
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -104,4 +109,28 @@ TEST_F(DeviceServices, ScreenshotSaysTheSameLineWhereverItGoes) {
     EXPECT_EQ("cannot write a screenshot in " + folder + "a\\nb/",
               PlatTakeScreenshot(folder + "a\nb/", nullptr));
     std::filesystem::remove_all(folder);
+}
+
+// The device gets each wave as the volume makes it: the resource's own bytes
+// at the full volume, else a scaled copy kept for good (a device may still
+// be playing it), the same bytes each time it plays at that volume.
+TEST_F(DeviceServices, WavesReachTheDeviceAtTheVolume) {
+    const unsigned char* data = nullptr;
+    size_t size = 0;
+    ASSERT_TRUE(PlatFindResource(IDW_SHOT, PLAT_RT_WAVE, &data, &size));
+    std::vector<uint8_t> quiet;
+    ASSERT_TRUE(PlatScaleWave(data, size, 3, &quiet));
+    PlatSetMuted(false);
+    for (const int volume : {kMaxVolume, 3, 3, kMaxVolume}) {
+        PlatSetVolume(volume);
+        PlatPlayWave(IDW_SHOT);
+    }
+    PlatSetVolume(kMaxVolume);
+    ASSERT_EQ(device.waves.size(), 4u);
+    EXPECT_EQ(device.waves[0].data, data);
+    EXPECT_EQ(device.waves[3].data, data);
+    EXPECT_EQ(device.waves[1].data, device.waves[2].data);
+    ASSERT_EQ(device.waves[1].size, size);
+    EXPECT_TRUE(std::equal(quiet.begin(), quiet.end(), device.waves[1].data));
+    EXPECT_FALSE(quiet == std::vector<uint8_t>(data, data + size));
 }

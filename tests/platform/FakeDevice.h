@@ -1,6 +1,6 @@
 // A device for the core's shared services to work on without one: its clock
 // moves only when it sleeps or a test moves it, and it keeps what it was
-// asked to show (the times pictures went up, the boxes).
+// asked to show and play (the times pictures went up, the boxes, the waves).
 #pragma once
 #include "platform/Backend.h"
 #include <string>
@@ -30,7 +30,9 @@ public:
         boxes.push_back({box.text, box.caption, box.buttons, box.sign});
         return answer;
     }
-    void PlayWave(int, const unsigned char*, size_t) override {}
+    void PlayWave(int, const unsigned char* data, size_t size) override {
+        waves.push_back({data, size});
+    }
     void MuteChanged(bool) override {}
     void SetWaitCursor(bool) override {}
 
@@ -40,6 +42,11 @@ public:
     CFramebuffer framebuffer;
     std::vector<SeenBox> boxes;
     int32_t answer = IDOK;
+    struct Wave {
+        const unsigned char* data;
+        size_t size;
+    };
+    std::vector<Wave> waves; // as the device was handed them
 };
 
 } // namespace plattest

@@ -248,6 +248,13 @@ TEST(UserFolders, FollowTheXdgVariablesAndThePicturesFolder) {
     EXPECT_EQ(PlatUserDataFolder(), home + "/.local/share/quibbo/");
     env.Set("XDG_DATA_HOME", (home + "/data").c_str());
     EXPECT_EQ(PlatUserDataFolder(), home + "/data/quibbo/");
+    // The settings have a folder of their own, by the same rules.
+    EXPECT_EQ(PlatUserConfigFolder(), home + "/.config/quibbo/");
+    env.Set("XDG_CONFIG_HOME", "relative/config");
+    EXPECT_EQ(PlatUserConfigFolder(), home + "/.config/quibbo/");
+    env.Set("XDG_CONFIG_HOME", (home + "/config/").c_str());
+    EXPECT_EQ(PlatUserConfigFolder(), home + "/config/quibbo/");
+    env.Set("XDG_CONFIG_HOME", nullptr);
 
     // The pictures folder named in user-dirs.dirs counts once it exists.
     ASSERT_TRUE(PlatMakeFolders(home + "/.config"));
@@ -265,6 +272,7 @@ TEST(UserFolders, FollowTheXdgVariablesAndThePicturesFolder) {
     env.Set("XDG_DATA_HOME", nullptr);
     env.Set("XDG_PICTURES_DIR", nullptr);
     EXPECT_EQ(PlatUserDataFolder(), "");
+    EXPECT_EQ(PlatUserConfigFolder(), "");
     EXPECT_EQ(PlatScreenshotFolder(), "");
     std::filesystem::remove_all(home);
 }
@@ -358,6 +366,11 @@ TEST(UserFolders, FollowLocalAppDataAndTheProfilesPictures) {
     EXPECT_EQ(PlatScreenshotFolder(), home + "/Pictures/Quibbo/");
     env.Set("LOCALAPPDATA", "relative\\data"); // not absolute: ignored
     EXPECT_EQ(PlatUserDataFolder(), "");
+    // The settings roam with the profile, spelled the game's way.
+    env.Set("APPDATA", "C:\\Users\\Ann\\AppData\\Roaming");
+    EXPECT_EQ(PlatUserConfigFolder(), "C:/Users/Ann/AppData/Roaming/Quibbo/");
+    env.Set("APPDATA", "Roaming");
+    EXPECT_EQ(PlatUserConfigFolder(), "");
     env.Set("USERPROFILE", nullptr);
     EXPECT_EQ(PlatScreenshotFolder(), "");
     std::filesystem::remove_all(home);

@@ -1,10 +1,9 @@
-// The page's keys, touch buttons, pads and waves as the game hears them:
+// The page's keys, touch buttons and pads as the game hears them:
 // a key in the browser must do what the same key does in the window.
 #include "platform/InputActions.h"
 #include "platform/InputMap.h"
 #include "platform/Resources.h"
 #include "platform/web/WebKeys.h"
-#include "platform/web/WebWave.h"
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
@@ -96,77 +95,6 @@ TEST(WebKeys, TouchButtonsAndPadsMoveAndFireAsOnTheDesktop) {
               (Lines{"down 37", "up 37", "down 209", "down 19", "down 136", "down 137"}));
     for (int button : {6, 7, 8, 10, 11, 16, 17, -1})
         EXPECT_EQ(WebPadButton(button), -1) << button;
-}
-
-// A RIFF file of the given chunks after the WAVE tag.
-std::vector<unsigned char>
-Riff(const std::vector<std::pair<std::string, std::vector<unsigned char>>>& chunks) {
-    std::vector<unsigned char> out = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
-    for (const auto& chunk : chunks) {
-        out.insert(out.end(), chunk.first.begin(), chunk.first.end());
-        const uint32_t n = static_cast<uint32_t>(chunk.second.size());
-        for (int i = 0; i < 4; ++i)
-            out.push_back(static_cast<unsigned char>(n >> (8 * i)));
-        out.insert(out.end(), chunk.second.begin(), chunk.second.end());
-        if (n & 1)
-            out.push_back(0);
-    }
-    return out;
-}
-
-std::vector<unsigned char> Format(int tag, int channels, int rate, int bits) {
-    std::vector<unsigned char> f(16, 0);
-    f[0] = static_cast<unsigned char>(tag);
-    f[2] = static_cast<unsigned char>(channels);
-    for (int i = 0; i < 4; ++i)
-        f[4 + i] = static_cast<unsigned char>(rate >> (8 * i));
-    f[14] = static_cast<unsigned char>(bits);
-    return f;
-}
-
-TEST(WebWaves, TheGamesWavesAreFoundWholeAndOddChunksAreSkipped) {
-    for (int id : {141, 142, 156, 160, 161}) {
-        const unsigned char* data = nullptr;
-        size_t size = 0;
-        ASSERT_TRUE(PlatFindResource(id, PLAT_RT_WAVE, &data, &size)) << id;
-        WebWave wave;
-        ASSERT_TRUE(WebReadWave(data, size, &wave)) << id;
-        EXPECT_EQ(wave.bits, 8) << id;
-        EXPECT_EQ(wave.channels, 1) << id;
-        EXPECT_GT(wave.bytes, 100u) << id;
-        EXPECT_LE(wave.samples + wave.bytes, data + size) << id;
-    }
-    // A chunk of odd length before the samples is padded; the samples are
-    // found after the pad byte.
-    const auto file =
-        Riff({{"fmt ", Format(1, 1, 22050, 8)}, {"LIST", {1, 2, 3}}, {"data", {10, 20, 30, 40}}});
-    WebWave wave;
-    ASSERT_TRUE(WebReadWave(file.data(), file.size(), &wave));
-    EXPECT_EQ(wave.rate, 22050);
-    ASSERT_EQ(wave.bytes, 4u);
-    EXPECT_EQ(wave.samples[0], 10);
-}
-
-TEST(WebWaves, FilesThatCannotPlayAreRefused) {
-    const std::vector<unsigned char> samples = {1, 2, 3, 4};
-    const std::vector<std::vector<unsigned char>> bad = {
-        Riff({{"fmt ", Format(2, 1, 22050, 4)}, {"data", samples}}), // compressed
-        Riff({{"fmt ", Format(1, 1, 22050, 12)}, {"data", samples}}),
-        Riff({{"fmt ", Format(1, 6, 22050, 8)}, {"data", samples}}),
-        Riff({{"data", samples}, {"fmt ", Format(1, 1, 22050, 8)}}), // samples of no known form
-        Riff({{"fmt ", Format(1, 1, 22050, 8)}}),                    // no samples
-        Riff({{"fmt ", Format(1, 1, 22050, 8)}, {"data", {}}}),
-    };
-    WebWave wave;
-    for (size_t i = 0; i < bad.size(); ++i)
-        EXPECT_FALSE(WebReadWave(bad[i].data(), bad[i].size(), &wave)) << i;
-    // Cut short inside the samples, or not a RIFF file at all.
-    auto cut = Riff({{"fmt ", Format(1, 1, 22050, 8)}, {"data", samples}});
-    EXPECT_TRUE(WebReadWave(cut.data(), cut.size(), &wave));
-    EXPECT_FALSE(WebReadWave(cut.data(), cut.size() - 1, &wave));
-    cut[0] = 'X';
-    EXPECT_FALSE(WebReadWave(cut.data(), cut.size(), &wave));
-    EXPECT_FALSE(WebReadWave(nullptr, 0, &wave));
 }
 
 } // namespace

@@ -176,6 +176,26 @@ TEST(Minimap, TheLargestScaleThatFitsOrAWindowNeverBeyond144By72) {
     EXPECT_EQ(0, PlaceMinimap(0, 0, 240, 320, 0, 0).scale);
 }
 
+// The player's sizes are the normal bounds times 2/3 and 3/2, box and
+// largest scale alike, and never above half the screen's height.
+TEST(Minimap, SmallAndLargeScaleTheNormalBounds) {
+    struct Case {
+        EMinimapSize size;
+        int width, height, screenHeight, scale, boxWidth, boxHeight;
+    } cases[] = {
+        {MINIMAP_SMALL, 10, 8, 320, 2, 20, 16},        {MINIMAP_SMALL, 1024, 1024, 320, 1, 96, 48},
+        {MINIMAP_LARGE, 10, 8, 320, 4, 40, 32},        {MINIMAP_LARGE, 76, 48, 320, 2, 152, 96},
+        {MINIMAP_LARGE, 1024, 1024, 320, 1, 216, 108}, {MINIMAP_LARGE, 1024, 1024, 180, 1, 216, 90},
+    };
+    for (const Case& c : cases) {
+        const MinimapView v =
+            PlaceMinimap(c.width, c.height, 240, c.screenHeight, 0.5, 0.5, c.size);
+        EXPECT_EQ(c.scale, v.scale) << c.size << ": " << c.width << " x " << c.screenHeight;
+        EXPECT_EQ(c.boxWidth, v.box.right - v.box.left) << c.size << ": " << c.width;
+        EXPECT_EQ(c.boxHeight, v.box.bottom - v.box.top) << c.size << ": " << c.screenHeight;
+    }
+}
+
 TEST(Minimap, TheWindowFollowsThePlayerAndKeepsTheArrowInside) {
     struct Case {
         double x, z;
@@ -282,20 +302,34 @@ std::array<double, 3> Deutan(uint32_t c) {
 
 } // namespace
 
+// Both colour sets keep their marks apart for deuteranopes; the
+// high-contrast one further, with every mark at 4.5 : 1 or more against its
+// ground and the walls at 7 : 1 or more.
 TEST(Minimap, TheGamesColoursStayApartAlsoWithoutGreenCones) {
-    const uint32_t marks[] = {kMinimapGround, kMinimapWall,   kMinimapDot,  kMinimapGun,
-                              kMinimapEnemy,  kMinimapPlayer, kMinimapTrace};
-    for (uint32_t a : marks) {
-        for (uint32_t b : marks) {
-            if (a == b)
-                continue;
-            const std::array<double, 3> sa = Deutan(a), sb = Deutan(b);
-            const double d =
-                std::sqrt((sa[0] - sb[0]) * (sa[0] - sb[0]) + (sa[1] - sb[1]) * (sa[1] - sb[1]) +
-                          (sa[2] - sb[2]) * (sa[2] - sb[2]));
-            EXPECT_GT(d, 60.0) << std::hex << a << " against " << b;
+    const struct {
+        const MinimapColours* colours;
+        double apart;
+    } sets[] = {{&kStandardMinimapColours, 60.0}, {&kHighContrastMinimapColours, 100.0}};
+    for (const auto& set : sets) {
+        const MinimapColours& c = *set.colours;
+        const uint32_t marks[] = {c.ground, c.wall, c.dot, c.gun, c.enemy, c.player, c.trace};
+        for (uint32_t a : marks) {
+            for (uint32_t b : marks) {
+                if (a == b)
+                    continue;
+                const std::array<double, 3> sa = Deutan(a), sb = Deutan(b);
+                const double d = std::sqrt((sa[0] - sb[0]) * (sa[0] - sb[0]) +
+                                           (sa[1] - sb[1]) * (sa[1] - sb[1]) +
+                                           (sa[2] - sb[2]) * (sa[2] - sb[2]));
+                EXPECT_GT(d, set.apart) << std::hex << a << " against " << b;
+            }
         }
+        EXPECT_GT(Contrast(c.wall, c.ground), set.apart > 60.0 ? 7.0 : 3.0);
     }
+    const MinimapColours& high = kHighContrastMinimapColours;
+    for (uint32_t mark :
+         {high.wall, high.dot, high.gun, high.enemy, high.player, high.trace, high.edge})
+        EXPECT_GE(Contrast(mark, high.ground), 4.5) << std::hex << mark;
 }
 
 TEST_F(MazeDraw, EveryWallTypeStandsOutWhateverTheLevelsPalette) {
@@ -510,6 +544,33 @@ TEST_F(MazeDraw, ShotHitsAProjectedEnemyInItsTwoByTwoBox) {
     maze->TransformTree(m_camera.GetViewMatrix(), far);
     EXPECT_FALSE(enemy->GetSprite()->IsProjected());
     EXPECT_EQ(nullptr, maze->Probe(PlatPoint{5, 5}, m_pScreen.get()));
+}
+
+// A look set on a maze in play paints its minimap again from the grid (an
+// item taken stays taken), and the enemies and the arrow are drawn in its
+// colours, at its size.
+TEST_F(MazeDraw, TheLookPaintsTheMinimapInItsColoursAndSize) {
+    m_strPath = ScratchPath("look.bmp");
+    ASSERT_TRUE(WriteWholeFile(m_strPath.c_str(),
+                               MakeLevelBitmap(GridFromText("#######\n#oG.Eo#\n#######\n"))));
+    CMaze maze(nullptr, 1);
+    ASSERT_TRUE(maze.LoadNextFromFile(m_strPath.c_str(), m_tables.Pictures()));
+    std::remove(m_strPath.c_str());
+    CSceneNode* hit = nullptr;
+    EXPECT_EQ(EV_DOT, maze.Interact(PoseAt(1.5, 1.5), &hit));
+    const MinimapColours& high = kHighContrastMinimapColours;
+    maze.SetMinimapLook(MinimapLook{MINIMAP_LARGE, &high});
+    EXPECT_EQ(OnScreen(high.ground), maze.GetMinimap().GetPixel(1, 1)); // taken
+    EXPECT_EQ(OnScreen(high.gun), maze.GetMinimap().GetPixel(2, 1));
+    maze.DrawOverlay(*m_pScreen, PoseAt(1.5, 1.5));
+    const MinimapView& v = maze.GetMinimapView();
+    ASSERT_EQ(4, v.scale); // three at the normal size
+    EXPECT_EQ(OnScreen(high.wall), m_pScreen->GetPixel(v.origin.x, v.origin.y));
+    const PlatPoint arrow = ArrowCentre(v, 1.5, 1.5);
+    EXPECT_EQ(OnScreen(high.player), m_pScreen->GetPixel(arrow.x, arrow.y));
+    const CPose& enemy = static_cast<CEnemy*>(maze.GetChild(0))->GetPose();
+    const PlatRect square = v.Square(enemy.x, enemy.z, v.scale);
+    EXPECT_EQ(OnScreen(high.enemy), m_pScreen->GetPixel(square.left, square.top));
 }
 
 TEST_F(MazeDraw, RestartBringsBackTheWholeLevelFromItsFile) {

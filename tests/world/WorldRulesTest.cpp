@@ -331,6 +331,48 @@ TEST_F(WorldTest, GunShowsWhileThereAreShotsAndFlashesForOneFrame) {
     }
 }
 
+// Reduced flashes: the gun's flash fainter, no fade after a catch's hold,
+// and the level's end fading to half brightness, not to black. What the
+// world plays is the same: the hold stands as long and the level ends alike.
+TEST_F(WorldTest, ReducedFlashesSoftenTheFlashAndTheFadesOnly) {
+    ASSERT_TRUE(StartLevel(kRulesLevel));
+    CScreen& screen = Probe().screen;
+    Fill(Probe().gun, 10, 8, kGreen);
+    Fill(Probe().flash, 6, 4, kWhite);
+    uint32_t flash[2];
+    for (const bool reduced : {false, true}) {
+        WorldLook look;
+        look.reduceFlashes = reduced;
+        m_pWorld->SetLook(look);
+        Clear(screen);
+        Probe().bMuzzleFlash = true;
+        m_pWorld->DrawGun(screen);
+        flash[reduced] = screen.GetPixel(227, 310);
+    }
+    EXPECT_NE(flash[1], 0u);
+    EXPECT_LT(flash[1], flash[0]); // grey over black: every channel lower
+
+    m_pWorld->SetCamera(1.3, 1.3, 45.0); // in the enemy's cell
+    int presents = HeadlessPresentCount();
+    EXPECT_EQ(m_pWorld->CheckEvents(), EV_CAUGHT);
+    const int holdFrames = (kCaughtHoldMs + 15) / 16;
+    EXPECT_EQ(Frames(holdFrames, 16), EV_NONE);
+    EXPECT_FALSE(m_pWorld->IsHolding());
+    EXPECT_EQ(HeadlessPresentCount(), presents + holdFrames); // no fade
+    EXPECT_EQ(m_pWorld->GetCamera().x, 4.5);
+
+    m_pWorld->SetCamera(4.5, 3.5, 0.0);
+    EXPECT_EQ(m_pWorld->CheckEvents(), EV_DOT);
+    m_pWorld->SetCamera(6.5, 3.5, 0.0);
+    EXPECT_EQ(m_pWorld->CheckEvents(), EV_LAST_DOT);
+    presents = HeadlessPresentCount();
+    EXPECT_EQ(m_pWorld->RunFrame(kEndCardMs), EV_LEVEL_DONE);
+    EXPECT_EQ(HeadlessPresentCount(), presents + 1 + 11);
+    const std::vector<uint8_t> last = HeadlessFramebufferMemory();
+    EXPECT_NE(std::count(last.begin(), last.end(), 0), std::ptrdiff_t(last.size()))
+        << "the last step is not black";
+}
+
 TEST_F(WorldTest, HudShowsThePlayerSpareLivesAndTheOverlay) {
     ASSERT_TRUE(StartLevel(kRulesLevel));
     CScreen& screen = Probe().screen;

@@ -1,4 +1,4 @@
-#include "platform/web/WebWave.h"
+#include "platform/Wave.h"
 #include <cstring>
 
 namespace {
@@ -10,7 +10,7 @@ uint16_t Le16(const unsigned char* p) {
 }
 } // namespace
 
-bool WebReadWave(const unsigned char* data, size_t size, WebWave* wave) {
+bool PlatReadWave(const unsigned char* data, size_t size, PlatWave* wave) {
     if (!data || size < 12 || std::memcmp(data, "RIFF", 4) != 0 ||
         std::memcmp(data + 8, "WAVE", 4) != 0)
         return false;
@@ -43,4 +43,27 @@ bool WebReadWave(const unsigned char* data, size_t size, WebWave* wave) {
         at += 8 + length + (length & 1);
     }
     return false;
+}
+
+bool PlatScaleWave(const unsigned char* data, size_t size, int volume,
+                   std::vector<uint8_t>* scaled) {
+    PlatWave wave;
+    if (!PlatReadWave(data, size, &wave))
+        return false;
+    scaled->assign(data, data + size);
+    uint8_t* at = scaled->data() + (wave.samples - data);
+    const uint8_t* const end = at + wave.bytes;
+    if (wave.bits == 8) {
+        // Unsigned: 128 is the silent middle.
+        for (; at < end; ++at)
+            *at = static_cast<uint8_t>(128 + (int32_t(*at) - 128) * volume / kMaxVolume);
+        return true;
+    }
+    // A last odd byte is no sample; it stays as it was.
+    for (; end - at >= 2; at += 2) {
+        const int32_t sample = int16_t(uint16_t(at[0] | at[1] << 8)) * volume / kMaxVolume;
+        at[0] = static_cast<uint8_t>(sample & 0xFF);
+        at[1] = static_cast<uint8_t>((sample >> 8) & 0xFF);
+    }
+    return true;
 }
