@@ -4,6 +4,7 @@
 #include "app/RunFile.h"
 #include "platform/Files.h"
 #ifndef __EMSCRIPTEN__
+#include "app/ProgressFiles.h"
 #include "app/RunFileIo.h"
 #include <chrono>
 #include <filesystem>
@@ -154,6 +155,15 @@ int main(int argc, char** argv) {
         Say(UsageText(), false);
         return EXIT_NORMAL;
     }
+    if (!options.CheckContinue(&error)) {
+        SayFailure(error);
+        return EXIT_BAD_COMMAND_LINE;
+    }
+#ifndef __EMSCRIPTEN__
+    // The page will keep its progress in its own storage.
+    CProgressFiles progress(PlatUserDataFolder());
+    UseProgressStorage(&progress);
+#endif
     int status = PlayAndRecord(options);
 #ifdef __EMSCRIPTEN__
     // A page outlives its games: the player may start another, on levels of

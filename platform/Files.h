@@ -29,6 +29,8 @@ std::string PlatScreenshotFolder();
 // on where levels are looked for. Each ends with a newline.
 const char* PlatScreenshotFolderHelp();
 const char* PlatLevelFoldersHelp();
+// PlatUserDataFolder() in the help's words, ending with ".\n".
+const char* PlatUserDataFolderHelp();
 // Creates `folder` and the folders above it as needed; true when it exists.
 bool PlatMakeFolders(const std::string& folder);
 // `path` as one line for a message: a newline, tab or other control

@@ -20,6 +20,14 @@ const int kHudMargin = 5;
 const int kLineGap = 4;       // pixels between lines of words
 const int kSoundSignTop = 32; // below the score
 
+// "m:ss" of milliseconds, the seconds cut off.
+std::string MinutesSeconds(int ms) {
+    const int seconds = ms / 1000;
+    char text[32];
+    std::snprintf(text, sizeof text, "%d:%02d", seconds / 60, seconds % 60);
+    return text;
+}
+
 // The picture last loaded into a world's overlay, so that showing it again
 // does not reload it.
 int g_nOverlayId = 0;
@@ -96,6 +104,11 @@ void CWorld::SkipEndCard() {
     // still a frame of the card.
     if (m_nEndCardMs > 0)
         m_bEndCardSkipped = true;
+}
+
+void CWorld::SetLevelBest(int32_t bestMs) {
+    m_nBestMs = bestMs;
+    m_bShowBest = true;
 }
 
 void CWorld::ShowLevelCard(int number, const std::string& name) {
@@ -230,12 +243,20 @@ void CWorld::DrawSigns(CScreen& screen) {
         if (!m_strCardName.empty())
             DrawCentred(screen, m_strCardName.c_str(), top + line);
     }
+    if (m_nOverlayTime > 0 && !m_strTitleLine.empty())
+        DrawCentred(screen, m_strTitleLine.c_str(),
+                    (screen.height + m_overlay.height) / 2 + kLineGap);
     if (m_nEndCardMs > 0) {
-        const int seconds = m_nLevelMs / 1000;
         std::snprintf(text, sizeof text, "LEVEL %d CLEAR", m_nCardLevel);
         DrawCentred(screen, text, top);
-        std::snprintf(text, sizeof text, "TIME %d:%02d", seconds / 60, seconds % 60);
-        DrawCentred(screen, text, top + 2 * line);
+        DrawCentred(screen, ("TIME " + MinutesSeconds(m_nLevelMs)).c_str(), top + 2 * line);
+        // Milliseconds decide: a best within the same second is still new.
+        if (m_bShowBest)
+            DrawCentred(screen,
+                        m_nBestMs < 0 || m_nLevelMs < m_nBestMs
+                            ? "NEW BEST"
+                            : ("BEST " + MinutesSeconds(m_nBestMs)).c_str(),
+                        top + 5 * line);
         std::snprintf(text, sizeof text, "SCORE %d", GetLevelScore());
         DrawCentred(screen, text, top + 3 * line);
         std::snprintf(text, sizeof text, "DOTS %d", m_nLevelDots);
