@@ -5,8 +5,8 @@
 #include "app/RunLevels.h"
 #include "app/RunStats.h"
 #include "platform/Platform.h"
-#include "platform/RunTape.h"
 #include "platform/Rand.h"
+#include "platform/RunTape.h"
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>

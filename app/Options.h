@@ -37,10 +37,10 @@ public:
     bool m_bSeed = false;               // --seed given
     uint32_t m_dwSeed = 0;
     bool m_bHelp = false;
-    bool m_bNoConfirm = false; // --no-confirm
-    std::string m_strRecord;   // --record FILE: the run is written there at its end
-    std::string m_strReplay;   // --replay FILE
-    bool m_bContinue = false;  // --continue: a new game at the furthest level reached
+    bool m_bNoConfirm = false;    // --no-confirm
+    std::string m_strRecord;      // --record FILE: the run is written there at its end
+    std::string m_strReplay;      // --replay FILE
+    bool m_bContinue = false;     // --continue: a new game at the furthest level reached
     bool m_bKeepProgress = false; // --keep-progress: a headless run writes progress too
     bool m_bLevelGiven = false;   // --level was on the command line (even as 0)
     // Set before Parse: --keys @FILE is read only from under this folder

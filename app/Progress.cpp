@@ -49,8 +49,12 @@ struct Value {
 };
 
 const int kMaxDepth = 8;
-// No array holds more than the largest of the counts above.
+// No array holds more than the largest of the counts above, and the whole
+// file no more values than its largest records hold (a level's record is
+// seven), whatever its size: a tree of tiny values must not cost gigabytes.
 const size_t kMaxItems = kMaxProgressLevels;
+const size_t kMaxValues = kMaxProgressSets * (kMaxProgressLevels + 2 * kMaxBestGames + 2) * 8;
+const int64_t kMaxWhole = 999999999999999; // 15 digits
 
 class CReader {
 public:
@@ -93,6 +97,8 @@ private:
     bool Parse(Value* value, int depth) {
         if (depth > kMaxDepth)
             return Fail("nested too deep");
+        if (++m_nValues > kMaxValues)
+            return Fail("too many values");
         Blanks();
         if (m_at >= m_text.size())
             return Fail("cut short");
@@ -119,11 +125,14 @@ private:
         const size_t start = m_at;
         if (m_at < m_text.size() && m_text[m_at] == '-')
             ++m_at;
+        // Enough digits for any field; a longer number is refused by what
+        // follows it.
         while (m_at < m_text.size() && m_text[m_at] >= '0' && m_text[m_at] <= '9' &&
-               m_at - start < 12)
+               m_at - start < 16)
             ++m_at;
         value->kind = Value::kNumber;
-        if (!ParseInteger(m_text.substr(start, m_at - start), INT32_MIN, INT32_MAX, &value->number))
+        if (!ParseInteger(m_text.substr(start, m_at - start), -kMaxWhole, kMaxWhole,
+                          &value->number))
             return Fail("not a whole number");
         return true;
     }
@@ -221,6 +230,7 @@ private:
 
     std::string_view m_text;
     size_t m_at = 0;
+    size_t m_nValues = 0;
 };
 
 // Each field read from a value, checked for its kind and range; the first
@@ -327,8 +337,8 @@ std::string ProgressToJson(const Progress& progress) {
             out += "{\"file\": " + Quoted(level.file) + ", \"crc\": " + std::to_string(level.crc) +
                    ", \"assisted\": " + Bool(level.assisted) +
                    ", \"time_ms\": " + std::to_string(level.timeMs) +
-                   ", \"score\": " + std::to_string(level.score) + ", \"run\": " + Quoted(level.run) +
-                   "}";
+                   ", \"score\": " + std::to_string(level.score) +
+                   ", \"run\": " + Quoted(level.run) + "}";
         }
         out += "],\n  \"games\": [";
         for (size_t i = 0; i < set.games.size(); ++i) {

@@ -13,7 +13,7 @@
 // refused before it is read; more sets, levels or games than these, or a
 // longer string, make the whole file count as damaged.
 const size_t kMaxProgressBytes = 16u << 20;
-const size_t kMaxProgressSets = 100;
+const size_t kMaxProgressSets = 32;
 const size_t kMaxProgressLevels = 200;  // a set's records, plain and assisted
 const size_t kMaxBestGames = 10;        // of each kind, plain and assisted
 const size_t kMaxProgressWords = 4096;  // a set's name (a folder's path), a file name, a date

@@ -26,8 +26,9 @@ void CProgressKeeper::Open(CProgressStorage* storage, const std::string& setName
     bool missing = false;
     std::string why;
     if (storage->Read(&bytes, &missing, &why) &&
-        ProgressFromJson(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-                         &m_progress, &why))
+        ProgressFromJson(
+            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+            &m_progress, &why))
         return;
     if (missing)
         return;
@@ -51,8 +52,8 @@ int32_t CProgressKeeper::BestTimeMs(const std::string& file, uint32_t crc) const
     return best ? best->timeMs : -1;
 }
 
-void CProgressKeeper::LevelWon(const std::string& file, uint32_t crc, int32_t timeMs,
-                               int32_t score, const std::string& next, const RunRecord& run) {
+void CProgressKeeper::LevelWon(const std::string& file, uint32_t crc, int32_t timeMs, int32_t score,
+                               const std::string& next, const RunRecord& run) {
     if (m_pStorage == nullptr)
         return;
     SetProgress& set = SetNamed(&m_progress, m_strSet);
