@@ -2,7 +2,6 @@
 #include "platform/Numbers.h"
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 
 namespace {
 
