@@ -179,6 +179,8 @@ private:
     void ReleaseKeys();
     // The cards, the CAUGHT sign and the sound sign, over the head-up display.
     void DrawSigns(CScreen& screen);
+    // The title's line of words, `line` pixels a line of them.
+    void DrawTitleLine(CScreen& screen, int32_t line) const;
     // `text` centred across `target` with its top at y.
     void DrawCentred(CSurface& target, const char* text, int32_t y) const {
         DrawCentred(target, text, 0, target.width, y);

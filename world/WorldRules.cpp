@@ -5,8 +5,10 @@
 #include "scene/Maze.h"
 #include "world/PlayWave.h"
 #include "world/World.h"
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -230,6 +232,33 @@ void CWorld::DrawCentred(CSurface& target, const char* text, int32_t left, int32
     target.DrawWords(m_pictures.font, text, static_cast<int32_t>(left + (width - across) / 2), y);
 }
 
+void CWorld::DrawTitleLine(CScreen& screen, int32_t line) const {
+    // Broken between words where the screen is too narrow for the line, and
+    // laid over the foot of the title picture, which fills nearly the whole
+    // screen, so that it reads as the title's own.
+    std::vector<std::string> lines(1);
+    size_t start = 0;
+    while (start < m_strTitleLine.size()) {
+        size_t end = m_strTitleLine.find(' ', start);
+        if (end == std::string::npos)
+            end = m_strTitleLine.size();
+        const std::string word = m_strTitleLine.substr(start, end - start);
+        const std::string longer = lines.back().empty() ? word : lines.back() + " " + word;
+        if (!lines.back().empty() &&
+            CSurface::WordsWidth(m_pictures.font, longer.c_str()) > screen.width - 2 * kHudMargin)
+            lines.push_back(word);
+        else
+            lines.back() = longer;
+        start = end + 1;
+    }
+    const int32_t foot = std::min(screen.height, (screen.height + m_overlay.height) / 2);
+    int32_t y = foot - static_cast<int32_t>(lines.size()) * line - kHudMargin;
+    for (const std::string& text : lines) {
+        DrawCentred(screen, text.c_str(), y);
+        y += line;
+    }
+}
+
 void CWorld::DrawSigns(CScreen& screen) {
     const CSurface* font = m_pictures.font;
     if (font == nullptr)
@@ -244,8 +273,7 @@ void CWorld::DrawSigns(CScreen& screen) {
             DrawCentred(screen, m_strCardName.c_str(), top + line);
     }
     if (m_nOverlayTime > 0 && !m_strTitleLine.empty())
-        DrawCentred(screen, m_strTitleLine.c_str(),
-                    (screen.height + m_overlay.height) / 2 + kLineGap);
+        DrawTitleLine(screen, line);
     if (m_nEndCardMs > 0) {
         std::snprintf(text, sizeof text, "LEVEL %d CLEAR", m_nCardLevel);
         DrawCentred(screen, text, top);
