@@ -166,7 +166,6 @@ private:
                 *out += '\r';
             else if (e == 'u') {
                 // Only what the writer escapes: control characters.
-                int64_t code = 0;
                 const std::string_view hex = m_text.substr(m_at, 4);
                 if (hex.size() != 4 || hex.substr(0, 2) != "00")
                     return Fail("an escape this file never holds");
@@ -180,9 +179,8 @@ private:
                         return Fail("a bad escape");
                     digits = digits * 16 + d;
                 }
-                code = digits;
                 m_at += 4;
-                *out += static_cast<char>(code);
+                *out += static_cast<char>(digits);
             } else {
                 return Fail("a bad escape");
             }

@@ -344,23 +344,3 @@ TEST_F(ProgressRunTest, COnTheTitleContinuesAsARunOfItsOwn) {
     EXPECT_EQ(m_stats.m_nLevel, 0);
     EXPECT_EQ(LastRecordedRun().startLevel, 0);
 }
-
-TEST(ProgressOptions, ContinueRefusesALevelOrAReplay) {
-    const char* const cases[][4] = {
-        {"quibbo", "--continue", "--level", "0"},
-        {"quibbo", "--continue", "--level=3", ""},
-        {"quibbo", "--continue", "--replay", "run.qrun"},
-    };
-    for (const auto& args : cases) {
-        COptions options;
-        std::string error;
-        ASSERT_TRUE(options.Parse(args[3][0] ? 4 : 3, args, &error)) << error;
-        EXPECT_FALSE(options.CheckContinue(&error));
-        EXPECT_EQ(error.find('\n'), std::string::npos);
-    }
-    COptions plain;
-    std::string error;
-    const char* const args[] = {"quibbo", "--continue", "--levels", "/"};
-    ASSERT_TRUE(plain.Parse(4, args, &error)) << error;
-    EXPECT_TRUE(plain.CheckContinue(&error));
-}
