@@ -116,7 +116,7 @@ const char* PlatGetProgramFolder() {
 
 std::string PlatUserDataFolder() {
 #ifdef _WIN32
-    const std::string local = AbsoluteEnv("LOCALAPPDATA");
+    const std::string local = PlatLocalAppDataFolder();
     return local.empty() ? "" : WithSlash(local) + "Quibbo/";
 #endif
     const std::string data = AbsoluteEnv("XDG_DATA_HOME");

@@ -20,6 +20,10 @@ std::string PlatProgramPath() {
     return std::string(path, static_cast<size_t>(n));
 }
 
+std::string PlatLocalAppDataFolder() {
+    return "";
+}
+
 bool PlatRenameOver(const std::string& from, const std::string& to, std::string* error) {
     if (std::rename(from.c_str(), to.c_str()) == 0)
         return true;

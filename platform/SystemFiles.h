@@ -1,4 +1,4 @@
-// The three file calls that each system names its own way. Files.cpp is
+// The file calls that each system names its own way. Files.cpp is
 // written against these (and app/ProgressFiles.cpp, which sets a damaged
 // file aside with the rename); PosixFiles.cpp gives them everywhere but Windows,
 // platform/win32/Win32Files.cpp on Windows, so that no core file needs a
@@ -13,6 +13,11 @@ int PlatMakeOneFolder(const std::string& path);
 // paths are everywhere (Windows takes them too); "" when unknown or too
 // long to be read whole.
 std::string PlatProgramPath();
+// Where the user's own data for programs lives on this system, parted by
+// '/': Windows' local application data (%LOCALAPPDATA%), as Windows gives
+// it; "" when unknown, and on every other system, whose place is the XDG
+// one (PlatUserDataFolder, platform/Files.h).
+std::string PlatLocalAppDataFolder();
 // Renames `from` to `to`, replacing a file at `to` in one step. False with
 // the system's words for the failure in *error; `from` is left as it was.
 bool PlatRenameOver(const std::string& from, const std::string& to, std::string* error);

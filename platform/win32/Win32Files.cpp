@@ -24,6 +24,17 @@ std::string PlatProgramPath() {
     return program;
 }
 
+std::string PlatLocalAppDataFolder() {
+    char path[4096];
+    const DWORD n = GetEnvironmentVariableA("LOCALAPPDATA", path, sizeof path);
+    if (n == 0 || n >= sizeof path) // unset, or too long to be read whole
+        return "";
+    std::string folder(path, n);
+    std::replace(folder.begin(), folder.end(), '\\', '/');
+    // Only a whole path: a relative one would land wherever the game started.
+    return folder.size() >= 3 && folder[1] == ':' && folder[2] == '/' ? folder : "";
+}
+
 bool PlatRenameOver(const std::string& from, const std::string& to, std::string* error) {
     // A plain rename onto a file that exists fails on Windows.
     if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING))
