@@ -142,8 +142,7 @@ int RunGame(const COptions& options, PlatBackendMaker make, CRunStats* stats,
     // its boxes are the run's own. A headless run reads and shows it, and
     // keeps it only when asked.
     g_progress.Open(replay ? nullptr : g_pProgressStorage, ProgressSetName(options.m_strLevelsDir),
-                    !options.m_config.headless || options.m_bKeepProgress,
-                    IsAssistedGame(options.m_strCmdLine));
+                    !options.m_config.headless || options.m_bKeepProgress, IsAssistedGame(options));
     COptions game = options;
     if (!replay && options.m_bContinue) {
         // The run records the level it starts at, so it replays without

@@ -1,5 +1,6 @@
 #include "app/ProgressKeeper.h"
 #include "app/MainFrame.h"
+#include "app/Options.h"
 #include "platform/Files.h"
 #include "platform/LinkCode.h"
 #include <algorithm>
@@ -8,8 +9,8 @@
 
 CProgressKeeper g_progress;
 
-bool IsAssistedGame(const std::string& words) {
-    return HasAccessWord(words.c_str());
+bool IsAssistedGame(const COptions& options) {
+    return HasAccessWord(options.m_strCmdLine.c_str());
 }
 
 void CProgressKeeper::Open(CProgressStorage* storage, const std::string& setName, bool bWrite,

@@ -26,9 +26,12 @@ public:
     virtual std::string Where() const = 0;
 };
 
-// Whether a game's results go apart from the plain ones: the access word.
-// (A turn faster than the design's will count too.)
-bool IsAssistedGame(const std::string& words);
+class COptions;
+
+// Whether the results of a game started with `options` go apart from the
+// plain ones: with the access word among its words. (A turn faster than the
+// game's own is to count as well, once the turn can be set.)
+bool IsAssistedGame(const COptions& options);
 
 class CProgressKeeper {
 public:
