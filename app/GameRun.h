@@ -7,6 +7,7 @@
 #include "app/RunFile.h"
 #include <string>
 
+class CProgressStorage;
 class CRunStats;
 
 // Exit statuses of a run.
@@ -19,7 +20,10 @@ enum : int {
 };
 
 // Runs the game with `options` (already parsed) on the backend `make` gives
-// and returns the exit status.
+// and returns the exit status. With --continue it starts at the level the
+// progress kept names (a new game when there is none). C on the title ends
+// the game and starts a new one at that level, recorded afresh; a key
+// script and a frame limit go on counting from where the first stopped.
 // *stats (if given) receives the run's figures. With m_bStats the JSON line
 // is also printed on standard output. Nothing of the run survives it: every
 // run starts from a fresh level number, fresh lists and a fresh platform.
@@ -30,6 +34,13 @@ int RunGame(const COptions& options, PlatBackendMaker make, CRunStats* stats = n
 
 // The record of the run going on, or of the last one that ended.
 const RunRecord& LastRecordedRun();
+// The run going on as a record that replays up to this moment.
+RunRecord RecordedRunSoFar();
+
+// Where the games that follow keep their progress (app/ProgressKeeper.h);
+// null, as at the start, keeps none: no continue, no bests. The storage
+// must outlive the games.
+void UseProgressStorage(CProgressStorage* storage);
 
 // Options that play `run` again: its seed, start level, words,
 // confirmation and the settings that change the game (the others stay the

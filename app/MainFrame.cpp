@@ -1,5 +1,7 @@
 #include "app/MainFrame.h"
+#include "app/GameRun.h"
 #include "app/PictureLists.h"
+#include "app/ProgressKeeper.h"
 #include "app/QuibboApp.h"
 #include "app/RunStats.h"
 #include "gfx/Surface.h"
@@ -126,6 +128,15 @@ bool CMainFrame::PreTranslateMessage(PlatMsg* msg) {
         return CFrameWnd::PreTranslateMessage(msg);
     }
 
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_CONTINUE && m_nContinueOffer > 0 &&
+        m_pWorld->GetOverlayTime() > 0) {
+        if (CQuibboApp* app = dynamic_cast<CQuibboApp*>(PlatGetApp())) {
+            app->m_nContinueLevel = m_nContinueOffer;
+            PlatPostMessage(m_hWnd, WM_CLOSE, 0, 0);
+            return true;
+        }
+    }
+
     if (key && IsPlayKey(msg->wParam)) {
         const bool bPress = msg->message == WM_KEYDOWN && msg->lParam == 0;
         // No input through a catch's hold; a press ends the end card.
@@ -196,9 +207,36 @@ int32_t CMainFrame::WindowProc(uint32_t message, uint32_t wParam, int32_t lParam
 }
 
 bool CMainFrame::CardIfBuilt(bool built) {
-    if (built)
-        m_pWorld->ShowLevelCard(g_nLevel, m_pWorld->GetMaze()->GetName());
-    return built;
+    if (!built)
+        return false;
+    m_pWorld->ShowLevelCard(g_nLevel, m_pWorld->GetMaze()->GetName());
+    std::string file;
+    uint32_t crc = 0;
+    if (g_progress.IsOpen() && LevelOfSet(LastRecordedRun().levels, g_nLevel, &file, &crc))
+        m_pWorld->SetLevelBest(g_progress.BestTimeMs(file, crc));
+    return true;
+}
+
+void CMainFrame::OfferContinue() {
+    m_nLevelsWon = 0;
+    const int level = g_progress.IsOpen() ? g_progress.ContinueLevel() : 0;
+    m_nContinueOffer =
+        g_nLevel == 0 && level > 0 && IsLevelFilePresent(LevelFileName(LevelFolder(), level))
+            ? level
+            : 0;
+    m_pWorld->SetTitleLine(
+        m_nContinueOffer > 0 ? "C: continue at level " + std::to_string(m_nContinueOffer) : "");
+}
+
+void CMainFrame::KeepLevelWon() {
+    ++m_nLevelsWon;
+    std::string file;
+    uint32_t crc = 0;
+    if (!g_progress.IsOpen() || !LevelOfSet(LastRecordedRun().levels, g_nLevel, &file, &crc))
+        return;
+    const bool last = !IsLevelFilePresent(LevelFileName(LevelFolder(), g_nLevel + 1));
+    g_progress.LevelWon(file, crc, m_pWorld->GetLevelTime(), m_pWorld->GetLevelScore(),
+                        last ? "" : LevelFileName("", g_nLevel + 1), RecordedRunSoFar());
 }
 
 void CMainFrame::AskToQuit() {
@@ -266,6 +304,8 @@ bool CMainFrame::IdleTick() {
         if (event >= EV_CAUGHT && event <= EV_GAME_OVER)
             ++g_runStats.m_events[event];
     }
+    if (event == EV_LAST_DOT)
+        KeepLevelWon();
     // The world has let go of every motion; what is held stays let go.
     if (event == EV_CAUGHT || event == EV_LAST_DOT)
         m_staleKeys.set();
@@ -315,6 +355,7 @@ bool CMainFrame::CreateWorld() {
     m_pWorld->SetLook(Settings().look);
     m_pWorld->LoadHudImages(IDB_GUN, IDB_FLASH, IDB_LIFE);
     m_pWorld->ShowOverlay(IDB_TITLE, kTitleShowMs);
+    OfferContinue();
 
     if (g_nLevel > 0)
         return StartChosenLevel();
@@ -365,11 +406,17 @@ bool CMainFrame::ChangeLevel(bool bAdvance) {
     PlatInvalidate(m_hWnd, false);
     char text[256];
     std::snprintf(text, sizeof text, LoadString(IDS_GAME_OVER).c_str(), m_pWorld->GetScore());
-    if (AskUser(m_hWnd, text, MB_OKCANCEL | MB_ICONINFORMATION) == IDCANCEL) {
+    std::string box = text;
+    const int place = g_progress.GameOver(m_pWorld->GetScore(), m_nLevelsWon, TodayUtc());
+    if (place > 0)
+        box += "\nPlace " + std::to_string(place) + " of the ten best" +
+               (g_progress.IsAssisted() ? " (assisted)." : ".");
+    if (AskUser(m_hWnd, box, MB_OKCANCEL | MB_ICONINFORMATION) == IDCANCEL) {
         PlatPostMessage(m_hWnd, WM_CLOSE, 0, 0);
         return true;
     }
     m_pWorld->ShowOverlay(IDB_TITLE, kTitleShowMs);
+    OfferContinue();
     std::string first = LevelFileName(LevelFolder(), g_nLevel);
     if (IsLevelFilePresent(first)) {
         if (CardIfBuilt(m_pWorld->ReloadLevelFile(first.c_str(), true)))

@@ -54,9 +54,19 @@ public:
     CWorld* m_pWorld = nullptr; // owned
 
 private:
-    // Names the level just started on its card when it built; gives back
+    // Names the level just started on its card when it built, and hands
+    // the world the level's best time when progress is kept; gives back
     // `built`.
     bool CardIfBuilt(bool built);
+    // The title's offer to continue, for a new game at the first level.
+    void OfferContinue();
+    // The last dot of level g_nLevel was eaten: its results are kept.
+    void KeepLevelWon();
+
+    // The level C on the title continues at, 0 when none is offered.
+    int m_nContinueOffer = 0;
+    // Levels won in the game going on.
+    int m_nLevelsWon = 0;
 
     // Keys held into a catch's hold or an end card: their repeats act only
     // after the key is pressed again (or let go).

@@ -29,6 +29,7 @@ bool ParseKeyName(const std::string& name, uint32_t* vk) {
         {"escape", VK_ESCAPE},
         {"pause", VK_PAUSE},
         {"mute", VK_MUTE},
+        {"continue", VK_CONTINUE},
         {"strafeleft", VK_STRAFELEFT},
         {"straferight", VK_STRAFERIGHT},
     };
@@ -67,7 +68,7 @@ bool ParseKeyItem(const std::string& item, std::vector<KeyScriptEvent>* out, std
     if (!ParseKeyName(event, &vk)) {
         *error = "bad key in '" + item +
                  "': expected up, down, left, right, strafeleft, straferight, fire, escape, pause, "
-                 "mute or a key code 1..255";
+                 "mute, continue or a key code 1..255";
         return false;
     }
     int f = static_cast<int>(frame);
@@ -182,6 +183,10 @@ void AddOptions(CCommandLine& line, COptions& options, std::string* keys, std::s
                    &options.m_strRecord);
     line.AddString("--replay", "FILE", "play the run in FILE again (P pauses, 1/2/4 speed)",
                    &options.m_strReplay);
+    line.AddSwitch("--continue", "a new game at the furthest level reached in the set",
+                   &options.m_bContinue);
+    line.AddSwitch("--keep-progress", "headless: keep progress as a window does",
+                   &options.m_bKeepProgress);
     line.AddList("--set", "NAME=VALUE", "this run only: a setting, as in settings.ini",
                  &options.m_sets);
 }
@@ -219,6 +224,13 @@ bool COptions::Parse(int argc, const char* const* argv, std::string* error) {
         return false;
     case CCommandLine::PARSE_OK:
         break;
+    }
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--")
+            break;
+        if (arg == "--level" || arg.substr(0, 8) == "--level=")
+            m_bLevelGiven = true;
     }
     // Only the words that are not options or their values: a folder or a
     // file named after the access word must not switch it on.
@@ -297,6 +309,15 @@ void COptions::ApplySettings(const GameSettings& kept) {
     }
 }
 
+bool COptions::CheckContinue(std::string* error) const {
+    if (m_bContinue && (m_bLevelGiven || !m_strReplay.empty())) {
+        *error = "--continue starts where the progress kept says: give neither --level nor "
+                 "--replay with it";
+        return false;
+    }
+    return true;
+}
+
 std::string UsageText() {
     COptions options;
     std::string keys, answers, seed;
@@ -319,6 +340,21 @@ std::string UsageText() {
            "Without QB00.BMP the built-in level comes first and QB01.BMP follows it.\n"
            "With --level N a new game (score 0, five lives) starts at level N; a level\n"
            "N that is missing or does not build ends the run with status 255.\n"
+           "\n"
+           "Progress: for each set of levels (the campaign, or a --levels folder by\n"
+           "its path) the game keeps the furthest level reached, each level's best\n"
+           "time and score with the run that made the best time (while the level's\n"
+           "bytes stay the same), and the ten best games, in progress.json in\n" +
+           PlatUserDataFolderHelp() +
+           "A level's time is the game's clock in play: not the title, the cards,\n"
+           "the holds after a catch or a pause. Results with the access word are\n"
+           "kept apart, marked assisted. It is written when a level is won or a game\n"
+           "ends; never by a replay, and with --headless only with --keep-progress.\n"
+           "A damaged file is said in one line and, at the next write, kept beside\n"
+           "it as progress-damaged-N.json. --continue starts a new game (score 0,\n"
+           "five lives) at the furthest level reached; with nothing kept, or once\n"
+           "the whole set was won, at the first. C on the title does the same.\n"
+           "--continue with --level or --replay exits with status 2.\n"
            "\n"
            "Runs: every game is recorded as it goes: its seed, its levels, every key\n"
            "and the time of every frame, a few kilobytes for ten minutes. --record\n"
@@ -350,8 +386,8 @@ std::string UsageText() {
            "\n"
            "Key scripts: comma-separated FRAME:EVENT items. EVENT is +KEY (down),\n"
            "-KEY (up) or KEY (down, then up); KEY is up, down, left, right,\n"
-           "strafeleft, straferight, fire (Return), escape, pause, mute (M) or a key\n"
-           "code 1 to 255. The events of\n"
+           "strafeleft, straferight, fire (Return), escape, pause, mute (M), continue\n"
+           "(C) or a key code 1 to 255. The events of\n"
            "frame F arrive, in order, before frame F runs; frames count from 1. A\n"
            "script file may also separate items with white space and hold # comments.\n"
            "Answers: ok or cancel (yes or no) for each message box in turn; cancel (no)\n"

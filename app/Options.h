@@ -29,6 +29,9 @@ public:
     // m_settings becomes `kept` (the settings file's) with every --set over
     // it, in the order given.
     void ApplySettings(const GameSettings& kept);
+    // After Parse: false, with one line in *error, when --continue is given
+    // with --level or --replay, which name the start themselves.
+    bool CheckContinue(std::string* error) const;
 
     PlatConfig m_config;                // --headless, --frames, --dt, --scale, ...
     std::vector<KeyScriptEvent> m_keys; // --keys, in script order
@@ -48,6 +51,9 @@ public:
     std::vector<std::string> m_sets;
     // What the game is played with: the defaults until ApplySettings.
     GameSettings m_settings;
+    bool m_bContinue = false;     // --continue: a new game at the furthest level reached
+    bool m_bKeepProgress = false; // --keep-progress: a headless run writes progress too
+    bool m_bLevelGiven = false;   // --level was on the command line (even as 0)
     // Set before Parse: --keys @FILE is read only from under this folder
     // ("" for anywhere), for a device whose files are not all the player's.
     std::string m_strKeyScriptFolder;
@@ -60,7 +66,7 @@ public:
 // separate them by white space and hold '#' comments to the end of a line).
 // EVENT is +KEY (down), -KEY (up) or KEY (down, then up); KEY is up, down,
 // left, right, strafeleft, straferight, fire (Return), escape, pause, mute
-// (M), in any letter case,
+// (M), continue (C), in any letter case,
 // or a key code 1..255.
 // FRAME is 1 or more. Appends to *events; false with the problem in *error,
 // leaving *events as it was.

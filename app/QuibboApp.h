@@ -31,6 +31,9 @@ public:
     // Set when the level chosen with --level could not be started: the run
     // ends as one whose level failed to load.
     bool m_bChosenLevelFailed = false;
+    // Set when C on the title asked to continue: the game ends and a new
+    // one, recorded afresh, starts at this level (RunGame).
+    int m_nContinueLevel = 0;
 };
 
 // Where the level files are looked for without --levels: the first of the

@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "platform/Files.h"
 #ifndef __EMSCRIPTEN__
+#include "app/ProgressFiles.h"
 #include "app/RunFileIo.h"
 #include <chrono>
 #include <filesystem>
@@ -163,6 +164,15 @@ int main(int argc, char** argv) {
     for (const std::string& problem : problems)
         std::fprintf(stderr, "quibbo: %s\n", problem.c_str());
     options.ApplySettings(kept);
+    if (!options.CheckContinue(&error)) {
+        SayFailure(error);
+        return EXIT_BAD_COMMAND_LINE;
+    }
+#ifndef __EMSCRIPTEN__
+    // The page will keep its progress in its own storage.
+    CProgressFiles progress(PlatUserDataFolder());
+    UseProgressStorage(&progress);
+#endif
     int status = PlayAndRecord(options);
 #ifdef __EMSCRIPTEN__
     // A page outlives its games: the player may start another, on levels of

@@ -139,6 +139,9 @@ std::string PlatScreenshotFolder() {
 // A Windows player knows the environment's names, not the XDG ones; the zip
 // puts the campaign beside the program, so there is no share/ to name.
 #ifdef _WIN32
+const char* PlatUserDataFolderHelp() {
+    return "%LOCALAPPDATA%\\Quibbo\\.\n";
+}
 const char* PlatScreenshotFolderHelp() {
     return "folder, or else in %LOCALAPPDATA%\\Quibbo\\screenshots\\.\n";
 }
@@ -151,6 +154,9 @@ const char* PlatSettingsFolderHelp() {
     return "%APPDATA%\\Quibbo\\";
 }
 #else
+const char* PlatUserDataFolderHelp() {
+    return "~/.local/share/quibbo/ ($XDG_DATA_HOME/quibbo/).\n";
+}
 const char* PlatScreenshotFolderHelp() {
     return "folder, or else in ~/.local/share/quibbo/screenshots/.\n";
 }

@@ -37,6 +37,8 @@ const char* PlatLevelFoldersHelp();
 // Where PlatUserConfigFolder() is, in the words this system's player knows
 // (no newline).
 const char* PlatSettingsFolderHelp();
+// PlatUserDataFolder() in the help's words, ending with ".\n".
+const char* PlatUserDataFolderHelp();
 // Creates `folder` and the folders above it as needed; true when it exists.
 bool PlatMakeFolders(const std::string& folder);
 // `path` as one line for a message: a newline, tab or other control

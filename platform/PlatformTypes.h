@@ -67,6 +67,8 @@ enum : uint32_t {
     VK_PAUSE = 19,
     // The M key: mutes and unmutes the sound, also kept by the window system.
     VK_MUTE = 'M',
+    // The C key: on the title, continues at the furthest level reached.
+    VK_CONTINUE = 'C',
     // Sidestep, which the handheld had no button for: two codes Windows
     // leaves unassigned, so no device key is ever mistaken for them.
     VK_STRAFELEFT = 0x88,

@@ -116,6 +116,10 @@ void PlatRecordRun(RunTape* tape) {
     g_tape.started = PlatPasses() > 0;
 }
 
+uint32_t PlatRunPasses() {
+    return static_cast<uint32_t>(PlatPasses());
+}
+
 void PlatReplayRun(const RunTape* tape, bool paced) {
     g_tape = Tape();
     g_tape.replaying = tape;

@@ -33,6 +33,9 @@ struct RunTape {
 // tape the passes run. The tape's first input is the focus the program
 // has as recording starts.
 void PlatRecordRun(RunTape* tape);
+// The passes run so far: what a tape being recorded would hold as its
+// passes were the recording stopped now.
+uint32_t PlatRunPasses();
 // From now on the game's clock and inputs come from `tape`, which must
 // outlive the replay; null stops it. The device's own input steers the
 // viewer instead (PlatReplayViewerKey). `paced`: a frame starts no sooner

@@ -1,5 +1,6 @@
 // The file calls that each system names its own way. Files.cpp is
-// written against these; PosixFiles.cpp gives them everywhere but Windows,
+// written against these (and app/ProgressFiles.cpp, which sets a damaged
+// file aside with the rename); PosixFiles.cpp gives them everywhere but Windows,
 // platform/win32/Win32Files.cpp on Windows, so that no core file needs a
 // system's own headers.
 #pragma once

@@ -45,6 +45,10 @@ window_test_start() {
     game=$(realpath "$game")
     tools/deps.sh xvfb xdotool openbox imagemagick
     work=$(mktemp -d)
+    # The game keeps progress in the home it is given: a scratch one, never
+    # the player's.
+    export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config"
+    mkdir -p "$HOME"
     xvfb="" wm="" pid=""
     trap 'window_test_cleanup' EXIT
     start_xvfb

@@ -71,6 +71,8 @@ bool CWorld::StartLevel(bool built, bool bReset) {
     m_bEndCardSkipped = false;
     m_nLevelCardMs = 0;
     m_nLevelMs = 0;
+    m_nBestMs = -1;
+    m_bShowBest = false;
     m_nLevelDots = 0;
     m_nLevelStartScore = m_nScore;
     SetPaused(false);
@@ -151,7 +153,10 @@ int CWorld::RunFrame(int dt) {
     const bool still = IsStill();
     if (!still) {
         Steer(dt);
-        m_nLevelMs += dt;
+        // The level's time is play alone: the player may walk under the
+        // title and the level's card, but a time is not raced from there.
+        if (m_nOverlayTime <= 0 && m_nLevelCardMs <= 0)
+            m_nLevelMs += dt;
     }
     // A still frame is drawn as if no time had passed, so nothing in the
     // maze moves under the sign.

@@ -91,6 +91,13 @@ public:
     void ShowSoundSign(bool muted);
     // Ends the level's end card now: the next frame reports EV_LEVEL_DONE.
     void SkipEndCard();
+    // The best time of the level just started, in milliseconds, for its end
+    // card (BEST, or NEW BEST when beaten); -1 when there is none yet. Set
+    // by the frame window after the level start, which forgets it; without
+    // it the card shows no best at all.
+    void SetLevelBest(int32_t bestMs);
+    // A line of words under the title picture while it shows ("" none).
+    void SetTitleLine(const std::string& line) { m_strTitleLine = line; }
 
     // The turn rate from now on, kDesignTurnSpeed to kMaxTurnSpeed degrees
     // a second (clamped to that range); kDesignTurnSpeed until set.
@@ -170,7 +177,8 @@ public:
     int GetLevelCardTime() const { return m_nLevelCardMs; }
     int GetSoundSignTime() const { return m_nSoundSignMs; }
     // The level in play so far: milliseconds of frames played (not the
-    // holds, the end card or pauses), dots eaten since the last (re)start
+    // title, the level's card, the holds, the end card or pauses), dots
+    // eaten since the last (re)start
     // and points scored since the level began.
     int GetLevelTime() const { return m_nLevelMs; }
     int GetLevelDots() const { return m_nLevelDots; }
@@ -196,6 +204,8 @@ private:
     void ReleaseKeys();
     // The cards, the CAUGHT sign and the sound sign, over the head-up display.
     void DrawSigns(CScreen& screen);
+    // The title's line of words, `line` pixels a line of them.
+    void DrawTitleLine(CScreen& screen, int32_t line) const;
     // `text` centred across `target` with its top at y.
     void DrawCentred(CSurface& target, const char* text, int32_t y) const {
         DrawCentred(target, text, 0, target.width, y);
@@ -229,6 +239,9 @@ private:
     int m_nCardLevel = 0;
     std::string m_strCardName;
     int m_nLevelMs = 0;
+    int32_t m_nBestMs = -1;   // the level's best time, -1 none
+    bool m_bShowBest = false; // SetLevelBest was called for this level
+    std::string m_strTitleLine;
     int m_nLevelDots = 0;
     int m_nLevelStartScore = 0;
     double m_dFrameSeconds = 0.0;

@@ -5,8 +5,10 @@
 #include "scene/Maze.h"
 #include "world/PlayWave.h"
 #include "world/World.h"
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -21,6 +23,14 @@ const int kSoftFadeLowest = 50;   // with reduced flashes: a fade to half bright
 const int kHudMargin = 5;
 const int kLineGap = 4;       // pixels between lines of words
 const int kSoundSignTop = 32; // below the score
+
+// "m:ss" of milliseconds, the seconds cut off.
+std::string MinutesSeconds(int ms) {
+    const int seconds = ms / 1000;
+    char text[32];
+    std::snprintf(text, sizeof text, "%d:%02d", seconds / 60, seconds % 60);
+    return text;
+}
 
 // The picture last loaded into a world's overlay, so that showing it again
 // does not reload it.
@@ -101,6 +111,11 @@ void CWorld::SkipEndCard() {
     // still a frame of the card.
     if (m_nEndCardMs > 0)
         m_bEndCardSkipped = true;
+}
+
+void CWorld::SetLevelBest(int32_t bestMs) {
+    m_nBestMs = bestMs;
+    m_bShowBest = true;
 }
 
 void CWorld::ShowLevelCard(int number, const std::string& name) {
@@ -222,6 +237,33 @@ void CWorld::DrawCentred(CSurface& target, const char* text, int32_t left, int32
     target.DrawWords(m_pictures.font, text, static_cast<int32_t>(left + (width - across) / 2), y);
 }
 
+void CWorld::DrawTitleLine(CScreen& screen, int32_t line) const {
+    // Broken between words where the screen is too narrow for the line, and
+    // laid over the foot of the title picture, which fills nearly the whole
+    // screen, so that it reads as the title's own.
+    std::vector<std::string> lines(1);
+    size_t start = 0;
+    while (start < m_strTitleLine.size()) {
+        size_t end = m_strTitleLine.find(' ', start);
+        if (end == std::string::npos)
+            end = m_strTitleLine.size();
+        const std::string word = m_strTitleLine.substr(start, end - start);
+        const std::string longer = lines.back().empty() ? word : lines.back() + " " + word;
+        if (!lines.back().empty() &&
+            CSurface::WordsWidth(m_pictures.font, longer.c_str()) > screen.width - 2 * kHudMargin)
+            lines.push_back(word);
+        else
+            lines.back() = longer;
+        start = end + 1;
+    }
+    const int32_t foot = std::min(screen.height, (screen.height + m_overlay.height) / 2);
+    int32_t y = foot - static_cast<int32_t>(lines.size()) * line - kHudMargin;
+    for (const std::string& text : lines) {
+        DrawCentred(screen, text.c_str(), y);
+        y += line;
+    }
+}
+
 void CWorld::DrawSigns(CScreen& screen) {
     const CSurface* font = m_pictures.font;
     if (font == nullptr)
@@ -235,12 +277,19 @@ void CWorld::DrawSigns(CScreen& screen) {
         if (!m_strCardName.empty())
             DrawCentred(screen, m_strCardName.c_str(), top + line);
     }
+    if (m_nOverlayTime > 0 && !m_strTitleLine.empty())
+        DrawTitleLine(screen, line);
     if (m_nEndCardMs > 0) {
-        const int seconds = m_nLevelMs / 1000;
         std::snprintf(text, sizeof text, "LEVEL %d CLEAR", m_nCardLevel);
         DrawCentred(screen, text, top);
-        std::snprintf(text, sizeof text, "TIME %d:%02d", seconds / 60, seconds % 60);
-        DrawCentred(screen, text, top + 2 * line);
+        DrawCentred(screen, ("TIME " + MinutesSeconds(m_nLevelMs)).c_str(), top + 2 * line);
+        // Milliseconds decide: a best within the same second is still new.
+        if (m_bShowBest)
+            DrawCentred(screen,
+                        m_nBestMs < 0 || m_nLevelMs < m_nBestMs
+                            ? "NEW BEST"
+                            : ("BEST " + MinutesSeconds(m_nBestMs)).c_str(),
+                        top + 5 * line);
         std::snprintf(text, sizeof text, "SCORE %d", GetLevelScore());
         DrawCentred(screen, text, top + 3 * line);
         std::snprintf(text, sizeof text, "DOTS %d", m_nLevelDots);

@@ -30,6 +30,10 @@ cleanup() {
 }
 trap cleanup EXIT
 export WINEPREFIX="$work/wine" WINEDEBUG=-all
+# The Linux game keeps its settings and progress in a home of the test's own,
+# as the Windows one does in the fresh prefix: neither sees the player's.
+export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config"
+mkdir -p "$HOME"
 source tests/xwindow.sh
 fail() { echo "tests/win/run.sh: $*" >&2; exit 1; }
 # One X display for the whole run: Wine's programs share the desktop of the

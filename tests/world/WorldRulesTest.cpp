@@ -96,6 +96,35 @@ TEST_F(WorldTest, DotsAndGunsScoreAndSound) {
     EXPECT_EQ(m_pWorld->GetLives(), 5);
 }
 
+// A level's time, which bests are raced on, is play alone: the title and
+// the level's card (though the player may walk under them) and the end card
+// add nothing, nor does a paused world.
+TEST_F(WorldTest, TheLevelTimeCountsPlayAlone) {
+    ASSERT_TRUE(StartLevel(kRulesLevel));
+    ASSERT_TRUE(m_pWorld->ShowOverlay(IDB_TITLE, 160));
+    m_pWorld->ShowLevelCard(1, "");
+    EXPECT_EQ(Frames(10, 16), EV_NONE); // the title
+    EXPECT_EQ(m_pWorld->GetLevelCardTime(), kLevelCardMs);
+    EXPECT_EQ(Frames(kLevelCardMs / 16, 16), EV_NONE);
+    EXPECT_EQ(m_pWorld->GetLevelCardTime(), 0);
+    EXPECT_EQ(m_pWorld->GetLevelTime(), 0);
+    EXPECT_EQ(Frames(10, 16), EV_NONE);
+    EXPECT_EQ(m_pWorld->GetLevelTime(), 160);
+
+    m_pWorld->SetPaused(true);
+    int event = EV_NONE;
+    EXPECT_FALSE(m_pWorld->Tick(&event));
+    m_pWorld->SetPaused(false);
+    EXPECT_EQ(m_pWorld->GetLevelTime(), 160);
+
+    m_pWorld->SetCamera(4.5, 3.5, 0.0);
+    EXPECT_EQ(m_pWorld->CheckEvents(), EV_DOT);
+    m_pWorld->SetCamera(6.5, 3.5, 0.0);
+    EXPECT_EQ(m_pWorld->CheckEvents(), EV_LAST_DOT);
+    EXPECT_EQ(Frames(kEndCardMs / 16 - 1, 16), EV_NONE);
+    EXPECT_EQ(m_pWorld->GetLevelTime(), 160);
+}
+
 TEST_F(WorldTest, WalkingOntoADotReportsItFromTheFrame) {
     ASSERT_TRUE(StartLevel(kRulesLevel));
     m_pWorld->OnMoveKey(MOVE_FORWARD, true);
