@@ -190,7 +190,9 @@ TEST(ProgressKeeper, ADamagedStoreIsKeptAsideAtTheNextWriteOnly) {
     testing::internal::CaptureStderr();
     g_progress.Open(&store, "campaign", true, false);
     const std::string said = testing::internal::GetCapturedStderr();
+#ifndef __EMSCRIPTEN__ // node writes stderr past the descriptor GoogleTest captures
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+#endif
     EXPECT_EQ(g_progress.ContinueLevel(), 0);
     EXPECT_EQ(store.m_nWrites, 0);
     EXPECT_TRUE(store.m_aside.empty());
@@ -208,7 +210,10 @@ TEST(ProgressKeeper, ADamagedStoreIsKeptAsideAtTheNextWriteOnly) {
     store.m_bUnreadable = true;
     testing::internal::CaptureStderr();
     g_progress.Open(&store, "campaign", false, false);
-    EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
+    const std::string unreadable = testing::internal::GetCapturedStderr();
+#ifndef __EMSCRIPTEN__
+    EXPECT_FALSE(unreadable.empty());
+#endif
     g_progress.LevelWon("QB00.BMP", 5, 900, 10, "QB01.BMP", RunRecord());
     EXPECT_EQ(store.m_aside.size(), 1u);
     EXPECT_EQ(store.m_nWrites, 2);
