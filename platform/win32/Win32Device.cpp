@@ -1,5 +1,7 @@
-// The Windows side of the Win32 backend: only this file includes <windows.h>.
+// The Windows side of the Win32 backend: the window, its pads, boxes and
+// sound (Win32Text.cpp shows the help without a console).
 #include "platform/win32/Win32Device.h"
+#include "platform/win32/Win32Windows.h"
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -48,16 +50,6 @@ const DWORD kPadLookMs = 16;
 const DWORD kEmptyPadLookMs = 2000;
 
 CWin32Device* g_pDevice = nullptr;
-
-std::wstring Wide(const char* text) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    if (n <= 0)
-        return L"";
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text, -1, &wide[0], n);
-    wide.resize(static_cast<size_t>(n - 1));
-    return wide;
-}
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (g_pDevice)
@@ -118,24 +110,6 @@ void BecomeDpiAware() {
         set(reinterpret_cast<HANDLE>(static_cast<intptr_t>(-4)));
 }
 
-// A window class with the program's icon (platform/win32/quibbo.rc.in), and
-// its 16-pixel picture for the title bar rather than the large one shrunk.
-// False when Windows refuses it.
-bool RegisterProgramClass(const wchar_t* name, WNDPROC procedure) {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = procedure;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-    wc.lpszClassName = name;
-    return RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 } // namespace
 
 CWin32Device::CWin32Device() {
@@ -164,7 +138,7 @@ bool CWin32Device::Open(int width, int height, int scale, bool fullscreen) {
     m_nHeight = height;
     BecomeDpiAware();
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (!RegisterProgramClass(kClassName, WindowProc)) {
+    if (!Win32RegisterClass(kClassName, WindowProc)) {
         std::fprintf(stderr,
                      "quibbo: cannot open a window (error %lu); run with --headless instead\n",
                      GetLastError());
@@ -384,7 +358,7 @@ void CWin32Device::ShowNote(const char* text) {
     const HWND hwnd = static_cast<HWND>(m_hwnd);
     if (!hwnd)
         return;
-    SetWindowTextW(hwnd, (std::wstring(kTitle) + L" - " + Wide(text)).c_str());
+    SetWindowTextW(hwnd, (std::wstring(kTitle) + L" - " + Win32Wide(text)).c_str());
     // A second note starts the time again.
     SetTimer(hwnd, kNoteTimer, kNoteMs, nullptr);
 }
@@ -406,8 +380,8 @@ int CWin32Device::Ask(const char* text, const char* caption, Win32BoxButtons but
         g_hEscapeHook =
             SetWindowsHookExW(WH_MSGFILTER, EscapeSaysYes, nullptr, GetCurrentThreadId());
     }
-    const int answer =
-        MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), type | MB_SETFOREGROUND);
+    const int answer = MessageBoxW(owner, Win32Wide(text).c_str(), Win32Wide(caption).c_str(),
+                                   type | MB_SETFOREGROUND);
     if (g_hBoxHook) { // the box never came up
         UnhookWindowsHookEx(g_hBoxHook);
         g_hBoxHook = nullptr;
@@ -544,99 +518,4 @@ intptr_t CWin32Device::Handle(void* window, uint32_t message, uintptr_t wParam, 
         break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-bool Win32UseParentConsole() {
-    // A windowed program has no console of its own. Started from one (for
-    // --help, --stats or --headless), it writes to that one, unless its
-    // output already goes somewhere (a pipe or a file).
-    if (GetStdHandle(STD_OUTPUT_HANDLE))
-        return true;
-    if (!AttachConsole(ATTACH_PARENT_PROCESS))
-        return false;
-    std::freopen("CONOUT$", "w", stdout);
-    std::freopen("CONOUT$", "w", stderr);
-    return true;
-}
-
-namespace {
-
-LRESULT CALLBACK TextWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_SIZE:
-        MoveWindow(GetWindow(hwnd, GW_CHILD), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-}
-
-} // namespace
-
-void Win32ShowText(const char* text, const char* caption, bool problem) {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    // A line goes in a box. Longer text (the help, some 70 lines laid out in
-    // columns) would make a box taller than the screen, wrapped in a
-    // proportional font: it gets a window of its own that scrolls, in a
-    // fixed-pitch font, 80 columns wide.
-    HWND hwnd = nullptr;
-    if (!problem && RegisterProgramClass(L"QuibboText", TextWindowProc)) {
-        const HFONT font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                       CLEARTYPE_QUALITY, FIXED_PITCH | FF_MODERN, L"Consolas");
-        const HDC dc = GetDC(nullptr);
-        const HGDIOBJ was = SelectObject(dc, font);
-        TEXTMETRICW metrics = {};
-        GetTextMetricsW(dc, &metrics);
-        // The width of 80 columns as drawn: where Consolas is missing the
-        // font Windows picks instead may be wider than its average says.
-        const std::wstring columns(80, L'M');
-        SIZE extent = {};
-        GetTextExtentPoint32W(dc, columns.c_str(), static_cast<int>(columns.size()), &extent);
-        SelectObject(dc, was);
-        ReleaseDC(nullptr, dc);
-        RECT rect = {0, 0, extent.cx + 8 + GetSystemMetrics(SM_CXVSCROLL), metrics.tmHeight * 36};
-        AdjustWindowRectEx(&rect, WS_OVERLAPPEDWINDOW, FALSE, 0);
-        hwnd = CreateWindowExW(0, L"QuibboText", Wide(caption).c_str(),
-                               WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                               rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
-                               instance, nullptr);
-        std::wstring lines;
-        for (const wchar_t c : Wide(text))
-            lines += c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
-        RECT client = {};
-        GetClientRect(hwnd, &client);
-        const HWND edit =
-            hwnd ? CreateWindowExW(0, L"EDIT", lines.c_str(),
-                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
-                                       ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
-                                   0, 0, client.right, client.bottom, hwnd, nullptr, instance,
-                                   nullptr)
-                 : nullptr;
-        if (edit) {
-            SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-            SetForegroundWindow(hwnd);
-            SetFocus(edit);
-            MSG msg;
-            // Escape closes it too, as it does a box.
-            while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-                if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE)
-                    DestroyWindow(hwnd);
-                else {
-                    TranslateMessage(&msg);
-                    DispatchMessageW(&msg);
-                }
-            }
-        } else if (hwnd) {
-            DestroyWindow(hwnd);
-            hwnd = nullptr;
-        }
-        DeleteObject(font);
-    }
-    if (!hwnd)
-        MessageBoxW(nullptr, Wide(text).c_str(), Wide(caption).c_str(),
-                    MB_OK | (problem ? MB_ICONWARNING : MB_ICONINFORMATION) | MB_SETFOREGROUND);
 }
